@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: MIT
+// One zonedesk-cli subcommand.
+#pragma once
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zonedesk::cli {
+
+/// Exit codes shared by every subcommand.
+enum ExitCode : int
+{
+    ExitOk = 0,
+    ExitUsage = 1,
+    ExitFile = 2,
+};
+
+class Command
+{
+public:
+    virtual ~Command() = default;
+
+    virtual std::string_view name() const = 0;
+
+    /// Usage text, ending in a newline.
+    virtual std::string usage() const = 0;
+
+    /// Runs with the arguments after the subcommand's name; returns the process exit code.
+    virtual int run(std::span<const std::string_view> args) = 0;
+
+protected:
+    /// Prints the usage to stderr and returns ExitUsage.
+    int usageError(std::string_view message) const;
+
+    /// Prints the usage to stdout and returns ExitOk.
+    int help() const;
+};
+
+/// Every subcommand, in the order the help lists them.
+std::vector<std::unique_ptr<Command>> allCommands();
+
+std::unique_ptr<Command> makeImportCommand();
+std::unique_ptr<Command> makeExportCommand();
+
+} // namespace zonedesk::cli

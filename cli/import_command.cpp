@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// zonedesk-cli import FILE: the table an import makes, one record per line.
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/import_report.h"
+#include "core/encodings.h"
+#include "core/field_copy.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+class ImportCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "import"; }
+
+    std::string usage() const override
+    {
+        return "usage: zonedesk-cli import FILE\n"
+               "  Imports a domain list (GBK text, one name per line) and prints\n"
+               "  index<TAB>server<TAB>domain for every record, in UTF-8.\n";
+    }
+
+    int run(std::span<const std::string_view> args) override
+    {
+        std::string_view file;
+        for (const std::string_view arg : args) {
+            if (arg == "--help" || arg == "-h")
+                return help();
+            if (arg.starts_with('-') && arg != "-")
+                return usageError("unknown option " + std::string(arg));
+            if (!file.empty())
+                return usageError("more than one FILE");
+            file = arg;
+        }
+        if (file.empty())
+            return usageError("FILE is missing");
+
+        const auto table = importForCommand(std::filesystem::path(file));
+        if (!table)
+            return ExitFile;
+        const auto records = table->inUse();
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            std::cout << i << '\t' << core::fieldText(records[i].server) << '\t'
+                      << core::gbkToUtf8(core::fieldText(records[i].domain)) << '\n';
+        }
+        return ExitOk;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeImportCommand()
+{
+    return std::make_unique<ImportCommand>();
+}
+
+} // namespace zonedesk::cli

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Allocation and reset of the domain table.
+#include "core/domain_table.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace zonedesk::core {
+
+DomainTable::DomainTable(std::unique_ptr<DomainRecord[]> records)
+    : m_records(std::move(records))
+{}
+
+std::unique_ptr<DomainTable> DomainTable::allocate()
+{
+    // Value-initialisation zero-fills the block: a zero record is the valid empty record.
+    std::unique_ptr<DomainRecord[]> records(new (std::nothrow) DomainRecord[TableCapacity]());
+    if (!records)
+        return nullptr;
+    return std::unique_ptr<DomainTable>(new (std::nothrow) DomainTable(std::move(records)));
+}
+
+void DomainTable::setCount(std::int32_t count)
+{
+    m_count = std::clamp(count, 0, TableCapacity);
+}
+
+void DomainTable::clear()
+{
+    std::memset(static_cast<void*>(m_records.get()), 0, sizeof(DomainRecord) * TableCapacity);
+    m_count = 0;
+}
+
+} // namespace zonedesk::core

@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: MIT
+// iconv-based conversions in two steps (source -> UTF-32 -> target), so that a byte the source
+// cannot decode and a character the target cannot hold can be told apart and handled differently.
+#include "core/encodings.h"
+
+#include <cerrno>
+#include <optional>
+
+#include <iconv.h>
+
+namespace zonedesk::core {
+
+namespace {
+
+constexpr std::string_view Gbk = "CP936";
+constexpr std::string_view Utf8 = "UTF-8";
+constexpr std::string_view Utf32 = "UTF-32LE";
+constexpr char32_t ReplacementCharacter = 0xFFFD;
+
+class Converter
+{
+public:
+    Converter(std::string_view to, std::string_view from)
+        : m_cd(iconv_open(std::string(to).c_str(), std::string(from).c_str()))
+    {}
+
+    ~Converter()
+    {
+        if (valid())
+            iconv_close(m_cd);
+    }
+
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+
+    iconv_t handle() const { return m_cd; }
+
+private:
+    iconv_t m_cd;
+};
+
+enum class OnInvalid
+{
+    Drop,
+    Replace,
+};
+
+/// Decodes `in` from `from` into code points; a byte that cannot be decoded is dropped or replaced.
+std::optional<std::u32string> decode(std::string_view in, std::string_view from, OnInvalid onInvalid)
+{
+    Converter cd(Utf32, from);
+    if (!cd.valid())
+        return std::nullopt;
+
+    std::u32string out;
+    char32_t buffer[256];
+    auto* inPtr = const_cast<char*>(in.data()); // iconv's signature; the input is not written
+    std::size_t inLeft = in.size();
+    bool flushed = false;
+    while (!flushed) {
+        auto* outPtr = reinterpret_cast<char*>(buffer);
+        std::size_t outLeft = sizeof(buffer);
+        // Once the input is used up, one call with a null input flushes shift states (ISO-2022-JP).
+        const bool atEnd = inLeft == 0;
+        const std::size_t rc = atEnd ? iconv(cd.handle(), nullptr, nullptr, &outPtr, &outLeft)
+                                     : iconv(cd.handle(), &inPtr, &inLeft, &outPtr, &outLeft);
+        const int error = errno;
+        out.append(buffer,
+                   static_cast<std::size_t>(outPtr - reinterpret_cast<char*>(buffer)) / sizeof(char32_t));
+        if (rc != static_cast<std::size_t>(-1)) {
+            flushed = atEnd;
+            continue;
+        }
+        if (error == E2BIG)
+            continue;
+        // EILSEQ or EINVAL (a sequence cut off at the end): skip one byte and go on.
+        if (inLeft == 0) {
+            flushed = true;
+            continue;
+        }
+        ++inPtr;
+        --inLeft;
+        if (onInvalid == OnInvalid::Replace)
+            out.push_back(ReplacementCharacter);
+    }
+    return out;
+}
+
+/// Encodes code points into `to`; a code point the target cannot hold becomes '?'.
+std::optional<std::string> encode(const std::u32string& in, std::string_view to)
+{
+    Converter cd(to, Utf32);
+    if (!cd.valid())
+        return std::nullopt;
+
+    std::string out;
+    char buffer[1024];
+    for (const char32_t ch : in) {
+        auto* inPtr = reinterpret_cast<char*>(const_cast<char32_t*>(&ch));
+        std::size_t inLeft = sizeof(ch);
+        auto* outPtr = buffer;
+        std::size_t outLeft = sizeof(buffer);
+        if (iconv(cd.handle(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
+            out.push_back('?');
+            continue;
+        }
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    }
+    auto* outPtr = buffer;
+    std::size_t outLeft = sizeof(buffer);
+    if (iconv(cd.handle(), nullptr, nullptr, &outPtr, &outLeft) != static_cast<std::size_t>(-1))
+        out.append(buffer, static_cast<std::size_t>(outPtr - buffer));
+    return out;
+}
+
+std::string convert(std::string_view in, std::string_view from, std::string_view to, OnInvalid onInvalid)
+{
+    const auto codePoints = decode(in, from, onInvalid);
+    if (!codePoints)
+        return {};
+    return encode(*codePoints, to).value_or(std::string());
+}
+
+} // namespace
+
+std::string gbkToUtf8(std::string_view gbk)
+{
+    return convert(gbk, Gbk, Utf8, OnInvalid::Replace);
+}
+
+std::string utf8ToGbk(std::string_view utf8)
+{
+    return convert(utf8, Utf8, Gbk, OnInvalid::Drop);
+}
+
+std::string iso2022jpToGbk(std::string_view iso2022jp)
+{
+    return convert(iso2022jp, "ISO-2022-JP", Gbk, OnInvalid::Drop);
+}
+
+} // namespace zonedesk::core

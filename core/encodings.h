@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: MIT
+// Conversions between the GBK bytes kept in records and files, UTF-8 for screens and terminals,
+// and the ISO-2022-JP text of .jp replies. Thread-safe: each call opens its own converters.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zonedesk::core {
+
+/// Length in bytes (1 or 2) of the GBK character that starts at text[pos]; pos < text.size().
+/// A lead byte without a valid trail byte counts as a single byte.
+constexpr std::size_t gbkCharLength(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x81 || lead == 0xFF || pos + 1 >= text.size())
+        return 1;
+    const auto trail = static_cast<unsigned char>(text[pos + 1]);
+    return (trail >= 0x40 && trail <= 0xFE && trail != 0x7F) ? 2 : 1;
+}
+
+/// GBK to UTF-8. A byte sequence that is not GBK becomes U+FFFD.
+std::string gbkToUtf8(std::string_view gbk);
+
+/// UTF-8 to GBK. A character GBK cannot hold becomes "?"; bytes that are not UTF-8 are dropped.
+/// Returns the empty string when the converter is not available.
+std::string utf8ToGbk(std::string_view utf8);
+
+/// ISO-2022-JP to GBK. A character GBK cannot hold becomes "?"; broken sequences are dropped.
+std::string iso2022jpToGbk(std::string_view iso2022jp);
+
+} // namespace zonedesk::core

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// Host names and suffix rules, both as data.
+#include "core/whois_servers.h"
+
+#include <iterator>
+#include <string>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+
+namespace zonedesk::core {
+
+namespace {
+
+struct ServerHost
+{
+    WhoisServer server;
+    std::string_view host;
+};
+
+// The one place where host names are configured: the server choice writes them into records and
+// the reply parser recognises a registry by them. Indexed by WhoisServer; at most 50 bytes each.
+// .info's registry answers only over RDAP since it retired its port-43 service.
+constexpr ServerHost ServerHosts[WhoisServerCount] = {
+    {WhoisServer::Cnnic,       "whois.cnnic.cn"                  },
+    {WhoisServer::Verisign,    "whois.verisign-grs.com"          },
+    {WhoisServer::Pir,         "whois.publicinterestregistry.org"},
+    {WhoisServer::BizRegistry, "whois.nic.biz"                   },
+    {WhoisServer::Educause,    "whois.educause.edu"              },
+    {WhoisServer::Hkirc,       "whois.hkirc.hk"                  },
+    {WhoisServer::Jprs,        "whois.jprs.jp"                   },
+    {WhoisServer::VerisignTv,  "whois.nic.tv"                    },
+    {WhoisServer::Afilias,     "rdap.identitydigital.services"   },
+    {WhoisServer::NicCc,       "ccwhois.verisign-grs.com"        },
+};
+
+constexpr bool hostsAreIndexedAndFit()
+{
+    for (std::size_t i = 0; i < std::size(ServerHosts); ++i) {
+        if (static_cast<std::size_t>(ServerHosts[i].server) != i || ServerHosts[i].host.size() > 50)
+            return false;
+    }
+    return true;
+}
+
+static_assert(hostsAreIndexedAndFit());
+
+struct SuffixRule
+{
+    std::string_view pattern;
+    std::optional<WhoisServer> server; // nullopt: "none", no server for this suffix
+};
+
+constexpr std::nullopt_t None = std::nullopt;
+
+// Suffix rules. The probe text is the domain followed by "#", so a pattern that ends in "#" can
+// only match the domain's ending. Rules are tried in order and the first pattern found anywhere in
+// the probe (plain, case-sensitive substring) decides; later rules are not tried. That order is
+// what settles overlaps: the second-level rules (.com.cn, .com.jp, the "none" rules for .net.jp,
+// .org.jp and .sg) stand before the top-level rules that would also match. A "none" rule clears
+// the record's server; no match at all leaves it as it is.
+constexpr SuffixRule SuffixRules[] = {
+    {".com.sg#", None                    },
+    {".net.sg#", None                    },
+    {".net.jp#", None                    },
+    {".org.sg#", None                    },
+    {".org.jp#", None                    },
+    {".org.cn#", WhoisServer::Cnnic      },
+    {".net.cn#", WhoisServer::Cnnic      },
+    {".com.cn#", WhoisServer::Cnnic      },
+    {".cn#",     WhoisServer::Cnnic      },
+    {".com#",    WhoisServer::Verisign   },
+    {".net#",    WhoisServer::Verisign   },
+    {".org#",    WhoisServer::Pir        },
+    {".biz#",    WhoisServer::BizRegistry},
+    {".edu#",    WhoisServer::Educause   },
+    {".hk#",     WhoisServer::Hkirc      },
+    {".com.jp#", WhoisServer::Jprs       },
+    {".jp#",     WhoisServer::Jprs       },
+    {".tv#",     WhoisServer::VerisignTv },
+    {".info#",   WhoisServer::Afilias    },
+    {".cc#",     WhoisServer::NicCc      },
+};
+
+} // namespace
+
+std::string_view hostName(WhoisServer server)
+{
+    return ServerHosts[static_cast<std::size_t>(server)].host;
+}
+
+std::optional<WhoisServer> serverForHost(std::string_view host)
+{
+    for (const auto& entry : ServerHosts) {
+        if (entry.host == host)
+            return entry.server;
+    }
+    return std::nullopt;
+}
+
+SuffixDecision serverRuleFor(std::string_view domain)
+{
+    std::string probe(domain);
+    probe.push_back('#');
+    for (const auto& rule : SuffixRules) {
+        if (probe.find(rule.pattern) != std::string::npos)
+            return {true, rule.server};
+    }
+    return {};
+}
+
+void assignWhoisServers(DomainTable& table)
+{
+    for (DomainRecord& record : table.inUse()) {
+        const SuffixDecision decision = serverRuleFor(fieldText(record.domain));
+        if (decision.ruleMatched)
+            copyField(record.server, decision.server ? hostName(*decision.server) : std::string_view());
+    }
+}
+
+} // namespace zonedesk::core

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+// Runs the built zonedesk-cli as a user would and checks its output and exit codes.
+#include <array>
+#include <cstdio>
+#include <string>
+
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::test {
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    std::string out;
+};
+
+/// Runs the CLI with `args` (already shell-quoted); stderr goes to `errFile` when given.
+CliRun runCli(const std::string& args, const std::filesystem::path& errFile = "/dev/null")
+{
+    const std::string command = std::string(ZONEDESK_CLI_PATH) + " " + args + " 2>'" + errFile.string() + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return run;
+    std::array<char, 4096> buffer{};
+    std::size_t n = 0;
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string quoted(const std::filesystem::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+TEST(CliImport, PrintsTheTableInUtf8AndASummary)
+{
+    TempDir dir;
+    const auto list = dir.write("list.txt", "Example.COM\r\n\xD6\xD0\xCE\xC4.cn\r\nname.sg\r\n");
+    const CliRun run = runCli("import " + quoted(list), dir.path() / "err.txt");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out,
+              "0\twhois.verisign-grs.com\texample.com\n"
+              "1\twhois.cnnic.cn\t\xE4\xB8\xAD\xE6\x96\x87.cn\n"
+              "2\t\tname.sg\n");
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("imported 3 domains"), std::string::npos);
+}
+
+TEST(CliImport, ReportsNamesLeftOut)
+{
+    TempDir dir;
+    const auto list = dir.write("list.txt", std::string(50, 'x') + ".com\nok.com\n");
+    const CliRun run = runCli("import " + quoted(list), dir.path() / "err.txt");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("1 left out as longer than 40 bytes"), std::string::npos);
+}
+
+TEST(CliExport, WritesTheCsvWithoutLookups)
+{
+    TempDir dir;
+    const auto list = dir.write("list.txt", "a.org\n");
+    const auto out = dir.path() / "out.csv";
+    EXPECT_EQ(runCli("export " + quoted(list) + " -o " + quoted(out)).exitCode, 0);
+    EXPECT_EQ(readFile(out),
+              "\"whois.publicinterestregistry.org\",\"a.org\",\"\xCE\xDEwhois\xB7\xFE\xCE\xF1\xC6\xF7\","
+              "\"\",\"\",\"\",\"\",\"\"\r\n");
+}
+
+TEST(Cli, ExitCodesTellUsageFromFileErrors)
+{
+    TempDir dir;
+    const auto list = dir.write("list.txt", "a.org\n");
+
+    struct Case
+    {
+        std::string args;
+        int exitCode;
+    };
+
+    const Case cases[] = {
+        {"--help",                                                            0},
+        {"import --help",                                                     0},
+        {"export --help",                                                     0},
+        {"",                                                                  1},
+        {"frobnicate",                                                        1},
+        {"import",                                                            1},
+        {"import --bogus " + quoted(list),                                    1},
+        {"export " + quoted(list),                                            1},
+        {"export " + quoted(list) + " -o",                                    1},
+        {"import " + quoted(dir.path() / "missing.txt"),                      2},
+        {"export " + quoted(dir.path() / "missing.txt") + " -o x.csv",        2},
+        {"export " + quoted(list) + " -o " + quoted(dir.path() / "no/x.csv"), 2},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(runCli(c.args).exitCode, c.exitCode) << c.args;
+}
+
+} // namespace
+} // namespace zonedesk::test

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "core/lookup_status.h"
+
+#include <gtest/gtest.h>
+
+#include "core/encodings.h"
+
+namespace zonedesk::core {
+namespace {
+
+TEST(StatusText, ListAndCsvTextsAreGbkAndDifferOnlyForError)
+{
+    struct Case
+    {
+        std::int32_t status;
+        const char* listUtf8;
+        const char* csvUtf8;
+    };
+
+    const Case cases[] = {
+        {0,  "无whois服务器", "无whois服务器"},
+        {1,  "成功",            "成功"           },
+        {2,  "域名未注册",   "域名未注册"  },
+        {3,  "ERR!",              ""                 },
+        {4,  "",                  ""                 },
+        {-1, "",                  ""                 },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(statusText(c.status), utf8ToGbk(c.listUtf8)) << c.status;
+        EXPECT_EQ(exportStatusText(c.status), utf8ToGbk(c.csvUtf8)) << c.status;
+    }
+}
+
+} // namespace
+} // namespace zonedesk::core
