@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <cstring>
 #include <string_view>
 
 #include "core/encodings.h"
@@ -33,7 +32,7 @@ template <std::size_t N> std::size_t copyField(char (&dst)[N], std::string_view 
     // A NUL inside src would end the stored text anyway; stop there so the cut is measured honestly.
     src = src.substr(0, std::min(src.find('\0'), src.size()));
     const std::size_t length = gbkFitLength(src, N - 1);
-    std::memcpy(dst, src.data(), length);
+    std::copy_n(src.begin(), length, dst); // not memcpy: an empty view may have a null data()
     std::fill(dst + length, dst + N, '\0');
     return length;
 }
