@@ -44,5 +44,6 @@ std::vector<std::unique_ptr<Command>> allCommands();
 
 std::unique_ptr<Command> makeImportCommand();
 std::unique_ptr<Command> makeExportCommand();
+std::unique_ptr<Command> makeParseCommand();
 
 } // namespace zonedesk::cli

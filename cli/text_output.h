@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: MIT
+// Printing a record's result for terminals and scripts.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace zonedesk::core {
+struct DomainRecord;
+}
+
+namespace zonedesk::cli {
+
+enum class OutputFormat
+{
+    Lines, // name<TAB>value, one per line, control characters escaped
+    Json,  // one object on one line
+};
+
+/// `text` as a JSON string literal, quotes included.
+std::string jsonString(std::string_view text);
+
+/// `text` with backslash, tab, CR and LF written as \\, \t, \r and \n.
+std::string escapedLine(std::string_view text);
+
+/// status, statusText and the six result fields of a record, in UTF-8.
+void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format);
+
+} // namespace zonedesk::cli

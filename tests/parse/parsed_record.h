@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// A record parsed from one reply, with its text fields as strings for readable expectations.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "parse/parse_reply.h"
+
+namespace zonedesk::test {
+
+/// Marks a field the parser did not write.
+inline constexpr std::string_view Untouched = "(untouched)";
+
+struct Parsed
+{
+    core::LookupStatus status;
+    bool done;
+    std::string expiryDate, registrationDate, updatedDate, owner, email, registrar;
+};
+
+/// Parses `reply` as an answer of `host` into a record whose six fields hold Untouched before.
+inline Parsed parseAs(std::string_view host, std::string_view reply)
+{
+    core::DomainRecord record{};
+    core::copyField(record.server, host);
+    for (auto* field : {&record.expiryDate, &record.registrationDate, &record.updatedDate})
+        core::copyField(*field, Untouched);
+    core::copyField(record.owner, Untouched);
+    core::copyField(record.email, Untouched);
+    core::copyField(record.registrar, Untouched);
+    parse::parseReply(reply, record);
+    return {static_cast<core::LookupStatus>(record.status),
+            core::isDone(record),
+            std::string(core::fieldText(record.expiryDate)),
+            std::string(core::fieldText(record.registrationDate)),
+            std::string(core::fieldText(record.updatedDate)),
+            std::string(core::fieldText(record.owner)),
+            std::string(core::fieldText(record.email)),
+            std::string(core::fieldText(record.registrar))};
+}
+
+inline constexpr std::string_view VerisignHost = "whois.verisign-grs.com";
+inline constexpr std::string_view VerisignTvHost = "whois.nic.tv";
+inline constexpr std::string_view NicCcHost = "ccwhois.verisign-grs.com";
+inline constexpr std::string_view PirHost = "whois.publicinterestregistry.org";
+inline constexpr std::string_view AfiliasHost = "rdap.identitydigital.services";
+inline constexpr std::string_view BizHost = "whois.nic.biz";
+inline constexpr std::string_view CnnicHost = "whois.cnnic.cn";
+inline constexpr std::string_view JprsHost = "whois.jprs.jp";
+inline constexpr std::string_view HkircHost = "whois.hkirc.hk";
+inline constexpr std::string_view EducauseHost = "whois.educause.edu";
+
+} // namespace zonedesk::test

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: MIT
+#include "tests/support/shared_corpus.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "core/whois_servers.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::test {
+
+namespace {
+
+std::string lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return text;
+}
+
+std::vector<std::string> splitTabs(const std::string& line)
+{
+    std::vector<std::string> cells;
+    std::stringstream in(line);
+    std::string cell;
+    while (std::getline(in, cell, '\t'))
+        cells.push_back(cell);
+    return cells;
+}
+
+} // namespace
+
+std::optional<std::filesystem::path> corpusFolder()
+{
+    std::filesystem::path folder =
+        std::filesystem::path(ZONEDESK_SOURCE_DIR) / ".." / "shared" / "whois-replies";
+    if (const char* env = std::getenv("ZONEDESK_WHOIS_REPLIES"))
+        folder = env;
+    if (!std::filesystem::exists(folder / "manifest.tsv"))
+        return std::nullopt;
+    return folder;
+}
+
+std::vector<CorpusReply> corpusReplies()
+{
+    std::vector<CorpusReply> replies;
+    const auto folder = corpusFolder();
+    if (!folder)
+        return replies;
+    std::ifstream in(*folder / "manifest.tsv");
+    std::string line;
+    std::getline(in, line); // header
+    while (std::getline(in, line)) {
+        auto cells = splitTabs(line);
+        if (cells.size() < 9)
+            cells.resize(9);
+        replies.push_back(
+            {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[8]});
+    }
+    return replies;
+}
+
+std::string corpusBytes(const CorpusReply& reply)
+{
+    const auto folder = corpusFolder();
+    return folder ? readFile(*folder / reply.file) : std::string();
+}
+
+std::string hostForSuffix(const std::string& suffix)
+{
+    const auto server = core::serverRuleFor("example." + suffix).server;
+    return server ? std::string(core::hostName(*server)) : std::string();
+}
+
+bool holdsDate(const std::string& text, const std::string& isoDate)
+{
+    if (isoDate.size() != 10)
+        return false;
+    static const char* const Months[] = {
+        "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+    const std::string year = isoDate.substr(0, 4);
+    const std::string month = isoDate.substr(5, 2);
+    const std::string day = isoDate.substr(8, 2);
+    const std::string monthName = Months[std::stoi(month) - 1];
+    const std::string haystack = lower(text);
+    for (const std::string& notation : {isoDate,
+                                        year + "/" + month + "/" + day,
+                                        day + "-" + monthName + "-" + year,
+                                        day + "-" + month + "-" + year,
+                                        year + "." + month + "." + day}) {
+        if (haystack.find(notation) != std::string::npos)
+            return true;
+    }
+    return haystack.find(monthName + " " + day) != std::string::npos &&
+           haystack.find(year) != std::string::npos;
+}
+
+} // namespace zonedesk::test

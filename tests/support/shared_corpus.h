@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: MIT
+// The shared set of real WHOIS replies beside the repository, read at test time (never copied).
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zonedesk::test {
+
+struct CorpusReply
+{
+    std::string file; // relative to the corpus folder
+    std::string suffix;
+    std::string era;  // "legacy" or "current"
+    std::string kind; // "registered", "available", "throttled", "reserved" or "other"
+    std::string domain;
+    std::string expiry; // YYYY-MM-DD or empty
+    std::string created;
+    std::string updated;
+    std::string registrar;
+};
+
+/// The corpus folder: $ZONEDESK_WHOIS_REPLIES, else ../shared/whois-replies beside the source tree;
+/// nullopt when it is not there (tests then skip).
+std::optional<std::filesystem::path> corpusFolder();
+
+/// The rows of manifest.tsv; empty when the corpus is absent.
+std::vector<CorpusReply> corpusReplies();
+
+/// The bytes of one reply of the corpus.
+std::string corpusBytes(const CorpusReply& reply);
+
+/// The WHOIS host that answers for a corpus suffix ("com", "cn", ...).
+std::string hostForSuffix(const std::string& suffix);
+
+/// True when `text` holds the date `isoDate` (YYYY-MM-DD) in one of the registries' notations:
+/// 2020-09-14, 2020/09/14, 14-sep-2020 (any case), 14-09-2020, or "Sep 14 ... 2020".
+bool holdsDate(const std::string& text, const std::string& isoDate);
+
+} // namespace zonedesk::test
