@@ -74,6 +74,41 @@ TEST(CliExport, WritesTheCsvWithoutLookups)
               "\"\",\"\",\"\",\"\",\"\"\r\n");
 }
 
+TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
+{
+    TempDir dir;
+    const auto reply = dir.write("reply.txt",
+                                 "Registrant Name: \xE5\xBC\xA0\xE4\xB8\x89\nAdministrative Email: a@b.cn\n"
+                                 "Sponsoring Registrar: R\"1\nName Server:x\nExpiration Date: 2030-01-01\n");
+    const CliRun lines = runCli("parse --server whois.cnnic.cn " + quoted(reply));
+    EXPECT_EQ(lines.exitCode, 0);
+    EXPECT_EQ(lines.out,
+              "status\t1\n"
+              "statusText\t\xE6\x88\x90\xE5\x8A\x9F\n"
+              "expiryDate\t 2030-01-01\\n\n"
+              "registrationDate\t\n"
+              "updatedDate\tN/A\n"
+              "owner\t\xE5\xBC\xA0\xE4\xB8\x89\n"
+              "email\ta@b.cn\n"
+              "registrar\tR\"1\n");
+
+    const CliRun json = runCli("parse --json --server whois.cnnic.cn < " + quoted(reply));
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(json.out,
+              "{\"status\":1,\"statusText\":\"\xE6\x88\x90\xE5\x8A\x9F\",\"expiryDate\":\" 2030-01-01\\n\","
+              "\"registrationDate\":\"\",\"updatedDate\":\"N/A\",\"owner\":\"\xE5\xBC\xA0\xE4\xB8\x89\","
+              "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\"}\n");
+}
+
+TEST(CliParse, UnknownHostPrintsTheUntouchedRecord)
+{
+    TempDir dir;
+    const CliRun run = runCli("parse --server whois.example.net " + quoted(dir.write("r.txt", "anything")));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out.substr(0, 50),
+              "status\t0\nstatusText\t\xE6\x97\xA0whois\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8\nexpiryDate\t\n");
+}
+
 TEST(Cli, ExitCodesTellUsageFromFileErrors)
 {
     TempDir dir;
@@ -98,6 +133,10 @@ TEST(Cli, ExitCodesTellUsageFromFileErrors)
         {"import " + quoted(dir.path() / "missing.txt"),                      2},
         {"export " + quoted(dir.path() / "missing.txt") + " -o x.csv",        2},
         {"export " + quoted(list) + " -o " + quoted(dir.path() / "no/x.csv"), 2},
+        {"parse " + quoted(list),                                             1},
+        {"parse --server",                                                    1},
+        {"parse --server whois.nic.tv " + quoted(dir.path() / "missing"),     2},
+        {"parse --help",                                                      0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(runCli(c.args).exitCode, c.exitCode) << c.args;
