@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: MIT
+// Starting, counting and stopping the workers of a run.
+#include "core/lookup_run.h"
+
+#include <memory>
+#include <system_error>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/lookup_worker.h"
+
+namespace zonedesk::core {
+
+std::string nextServerToStart(DomainTable& table)
+{
+    std::string target;
+    for (const DomainRecord& record : table.inUse()) {
+        if (record.claimed == 0 && record.server[0] != '\0') {
+            target = std::string(fieldText(record.server));
+            break;
+        }
+    }
+    for (DomainRecord& record : table.inUse()) {
+        if (record.claimed != 0)
+            continue;
+        if (record.server[0] == '\0') {
+            record.claimed = 1;
+            publishDone(record); // settled without a lookup, status NoServer
+        } else if (fieldText(record.server) == target) {
+            record.claimed = 1;
+        }
+    }
+    return target;
+}
+
+LookupRun::LookupRun(DomainTable& table, PostTarget& view)
+    : m_table(table)
+    , m_view(view)
+{}
+
+LookupRun::~LookupRun()
+{
+    requestStop();
+    join();
+}
+
+LookupRun::StartResult LookupRun::startLookups()
+{
+    // The workers of an earlier run have all reported their end; collect their threads.
+    join();
+    m_runningWorkers = 0;
+    if (m_table.count() == 0)
+        return StartResult::NoDomains;
+
+    for (std::string target = nextServerToStart(m_table); !target.empty();
+         target = nextServerToStart(m_table)) {
+        auto params = std::make_unique<WorkerParams>();
+        params->view = &m_view;
+        params->table = &m_table;
+        params->count = m_table.count();
+        copyField(params->server, target);
+        params->options = m_session;
+        params->endpoints = &m_endpoints;
+        try {
+            m_threads.emplace_back(lookupThreadMain, std::move(params));
+        } catch (const std::system_error&) {
+            return StartResult::CannotStartThread;
+        }
+        ++m_runningWorkers;
+    }
+    return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+}
+
+bool LookupRun::workerDone()
+{
+    if (m_runningWorkers <= 0)
+        return false;
+    return --m_runningWorkers == 0;
+}
+
+void LookupRun::requestStop()
+{
+    for (std::jthread& thread : m_threads)
+        thread.request_stop();
+}
+
+void LookupRun::join()
+{
+    for (std::jthread& thread : m_threads) {
+        if (thread.joinable())
+            thread.join();
+    }
+    m_threads.clear();
+}
+
+} // namespace zonedesk::core

@@ -1,0 +1,86 @@
+// SPDX-License-Identifier: MIT
+// The worker loop: one connection at a time, records of one server in table order.
+#include "core/lookup_worker.h"
+
+#include <memory>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "core/post_target.h"
+#include "core/whois_exchange.h"
+#include "core/window_messages.h"
+#include "parse/parse_reply.h"
+
+namespace zonedesk::core {
+
+LookupWorker::LookupWorker(std::stop_token stop)
+    : m_stop(std::move(stop))
+{}
+
+LookupWorker::~LookupWorker()
+{
+    closeInternet();
+}
+
+bool LookupWorker::openInternet(const InternetSession& options)
+{
+    if (!options.open())
+        return false;
+    m_internet = options;
+    return true;
+}
+
+void LookupWorker::closeInternet()
+{
+    m_internet.reset();
+}
+
+bool LookupWorker::run(const WorkerParams& params)
+{
+    m_table = params.table;
+    m_count = params.count;
+    m_server = std::string(fieldText(params.server));
+    m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
+    if (!openInternet(params.options)) {
+        params.view->post(WM_WORKER_DONE, -1);
+        return false;
+    }
+    lookupAll();
+    closeInternet();
+    params.view->post(WM_WORKER_DONE, 0);
+    return true;
+}
+
+void LookupWorker::lookupAll()
+{
+    for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        if (fieldText((*m_table)[index].server) != m_server)
+            continue;
+        if (!queryWhois(index) && !m_stop.stop_requested())
+            parse::parseReply({}, *m_table, index);
+    }
+}
+
+bool LookupWorker::queryWhois(std::size_t index)
+{
+    DomainRecord& record = (*m_table)[index];
+    const auto query = whoisQueryName(fieldText(record.domain));
+    if (!query || !m_internet)
+        return false;
+    const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
+    if (result.outcome != ExchangeOutcome::Received)
+        return false;
+    parse::parseReply(result.reply, record);
+    return true;
+}
+
+void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params)
+{
+    LookupWorker worker(std::move(stop));
+    params->worker = &worker;
+    worker.run(*params);
+}
+
+} // namespace zonedesk::core

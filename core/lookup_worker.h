@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+// One worker: the records of one WHOIS server, queried one after another on the worker's thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+
+#include "core/endpoints.h"
+#include "core/internet_session.h"
+
+namespace zonedesk::core {
+
+class DomainTable;
+class LookupWorker;
+class PostTarget;
+
+/// What the UI thread hands a worker at its creation; the worker's thread owns it from then on.
+struct WorkerParams
+{
+    PostTarget* view = nullptr; // receives WM_WORKER_DONE
+    LookupWorker* worker = nullptr;
+    DomainTable* table = nullptr;
+    std::int32_t count = 0;                       // the table's count when the worker was created
+    char server[52] = {};                         // the host the worker queries
+    InternetSession options;                      // the limits the worker's session opens with
+    const EndpointOverrides* endpoints = nullptr; // outlives the worker (owned by the run)
+};
+
+class LookupWorker
+{
+public:
+    explicit LookupWorker(std::stop_token stop);
+    ~LookupWorker();
+    LookupWorker(const LookupWorker&) = delete;
+    LookupWorker& operator=(const LookupWorker&) = delete;
+
+    /// The whole life of the worker: open the session, look up every record of the server, close,
+    /// and post WM_WORKER_DONE (lParam -1 when the session did not open). Worker thread.
+    bool run(const WorkerParams& params);
+
+    /// Each record of the worker's server among the first `count`, in table order, until a stop.
+    void lookupAll();
+
+    /// One exchange for record `index` and its parse; false when nothing could be received (the
+    /// caller then parses an empty reply). A stopped exchange leaves the record untouched.
+    bool queryWhois(std::size_t index);
+
+    bool openInternet(const InternetSession& options);
+    void closeInternet();
+
+private:
+    std::stop_token m_stop;
+    DomainTable* m_table = nullptr;
+    std::int32_t m_count = 0;
+    std::string m_server;
+    Endpoint m_endpoint;
+    std::optional<InternetSession> m_internet;
+};
+
+/// A worker thread's function: runs a LookupWorker on `params`, which it owns.
+void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params);
+
+} // namespace zonedesk::core

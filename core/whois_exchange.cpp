@@ -1,0 +1,290 @@
+// SPDX-License-Identifier: MIT
+// The exchange on POSIX sockets: non-blocking connect and reads under poll(), so that every wait has
+// a deadline and notices a stop request.
+#include "core/whois_exchange.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <idn2.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+
+#include "core/encodings.h"
+#include "core/unique_fd.h"
+
+namespace zonedesk::core {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// The longest a worker waits without looking at its stop request.
+constexpr milliseconds StopSlice{100};
+constexpr std::size_t ChunkSize = 1024;
+
+enum class Wait
+{
+    Ready,
+    TimedOut,
+    Stopped,
+    Error,
+};
+
+Wait waitFor(int fd, short events, Clock::time_point deadline, const std::stop_token& stop)
+{
+    for (;;) {
+        if (stop.stop_requested())
+            return Wait::Stopped;
+        const auto now = Clock::now();
+        if (now >= deadline)
+            return Wait::TimedOut;
+        const auto slice = std::min(std::chrono::ceil<milliseconds>(deadline - now), StopSlice);
+        pollfd entry{fd, events, 0};
+        const int rc = ::poll(&entry, 1, static_cast<int>(slice.count()));
+        if (rc < 0 && errno == EINTR)
+            continue;
+        if (rc < 0)
+            return Wait::Error;
+        if (rc > 0)
+            return Wait::Ready;
+    }
+}
+
+/// Sleeps for `pause` unless a stop is requested first; false when stopped.
+bool pauseUnlessStopped(milliseconds pause, const std::stop_token& stop)
+{
+    const auto until = Clock::now() + pause;
+    while (Clock::now() < until) {
+        if (stop.stop_requested())
+            return false;
+        std::this_thread::sleep_for(
+            std::min(std::chrono::ceil<milliseconds>(until - Clock::now()), StopSlice));
+    }
+    return !stop.stop_requested();
+}
+
+struct AddrInfoDeleter
+{
+    void operator()(addrinfo* info) const { ::freeaddrinfo(info); }
+};
+
+using AddrInfoList = std::unique_ptr<addrinfo, AddrInfoDeleter>;
+
+struct Address
+{
+    sockaddr_storage storage{};
+    socklen_t length = 0;
+    int family = AF_INET;
+};
+
+/// The addresses to try: a dotted IPv4 address as it stands, otherwise the resolver's answer.
+std::vector<Address> resolve(const Endpoint& endpoint)
+{
+    std::vector<Address> addresses;
+    in_addr ipv4{};
+    if (::inet_pton(AF_INET, endpoint.address.c_str(), &ipv4) == 1) {
+        Address address;
+        auto* in = reinterpret_cast<sockaddr_in*>(&address.storage);
+        in->sin_family = AF_INET;
+        in->sin_port = htons(endpoint.port);
+        in->sin_addr = ipv4;
+        address.length = sizeof(sockaddr_in);
+        addresses.push_back(address);
+        return addresses;
+    }
+
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    const std::string port = std::to_string(endpoint.port);
+    if (::getaddrinfo(endpoint.address.c_str(), port.c_str(), &hints, &found) != 0)
+        return addresses;
+    const AddrInfoList list(found);
+    for (const addrinfo* info = list.get(); info != nullptr; info = info->ai_next) {
+        if (info->ai_addrlen > sizeof(sockaddr_storage))
+            continue;
+        Address address;
+        std::memcpy(&address.storage, info->ai_addr, info->ai_addrlen);
+        address.length = info->ai_addrlen;
+        address.family = info->ai_family;
+        addresses.push_back(address);
+    }
+    return addresses;
+}
+
+enum class Step
+{
+    Done,
+    Failed,
+    Stopped,
+};
+
+Step connectTo(const Address& address, Clock::time_point deadline, const std::stop_token& stop, UniqueFd& out)
+{
+    UniqueFd fd(::socket(address.family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+    if (!fd)
+        return Step::Failed;
+    const int noDelay = 1;
+    if (::setsockopt(fd.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof(noDelay)) != 0)
+        return Step::Failed;
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address.storage), address.length) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR)
+            return Step::Failed;
+        switch (waitFor(fd.get(), POLLOUT, deadline, stop)) {
+        case Wait::Ready: break;
+        case Wait::Stopped: return Step::Stopped;
+        case Wait::TimedOut:
+        case Wait::Error: return Step::Failed;
+        }
+        int error = 0;
+        socklen_t length = sizeof(error);
+        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+            return Step::Failed;
+    }
+    out = std::move(fd);
+    return Step::Done;
+}
+
+/// Every address in turn, then the same again after the back-off, as many times as the retries say.
+Step connectAny(const std::vector<Address>& addresses,
+                const InternetSession& session,
+                Clock::time_point exchangeDeadline,
+                const std::stop_token& stop,
+                UniqueFd& out)
+{
+    for (int attempt = 0; attempt <= session.connectRetries; ++attempt) {
+        if (attempt > 0 && !pauseUnlessStopped(session.connectBackoff, stop))
+            return Step::Stopped;
+        for (const Address& address : addresses) {
+            const auto deadline = std::min(Clock::now() + session.connectTimeout, exchangeDeadline);
+            const Step step = connectTo(address, deadline, stop, out);
+            if (step != Step::Failed)
+                return step;
+        }
+        if (Clock::now() >= exchangeDeadline)
+            break;
+    }
+    return Step::Failed;
+}
+
+Step sendAll(int fd, std::string_view bytes, Clock::time_point deadline, const std::stop_token& stop)
+{
+    while (!bytes.empty()) {
+        const ssize_t sent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent > 0) {
+            bytes.remove_prefix(static_cast<std::size_t>(sent));
+            continue;
+        }
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0 && errno == EAGAIN) {
+            switch (waitFor(fd, POLLOUT, deadline, stop)) {
+            case Wait::Ready: continue;
+            case Wait::Stopped: return Step::Stopped;
+            case Wait::TimedOut:
+            case Wait::Error: return Step::Failed;
+            }
+        }
+        return Step::Failed;
+    }
+    return Step::Done;
+}
+
+/// Reads until the server closes, a limit passes or the cap is reached. False when stopped.
+bool receive(int fd,
+             const InternetSession& session,
+             Clock::time_point exchangeDeadline,
+             const std::stop_token& stop,
+             std::string& reply)
+{
+    char chunk[ChunkSize];
+    std::size_t received = 0;
+    auto byteDeadline = std::min(Clock::now() + session.readTimeout, exchangeDeadline);
+    while (received < session.replySizeCap) {
+        switch (waitFor(fd, POLLIN, byteDeadline, stop)) {
+        case Wait::Ready: break;
+        case Wait::Stopped: return false;
+        case Wait::TimedOut:
+        case Wait::Error: return true;
+        }
+        const std::size_t wanted = std::min(ChunkSize, session.replySizeCap - received);
+        const ssize_t n = ::recv(fd, chunk, wanted, 0);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            return true; // closed by the server, or an error: what arrived is the reply
+        received += static_cast<std::size_t>(n);
+        // A NUL inside a reply is dropped rather than allowed to end the text early.
+        std::copy_if(chunk, chunk + n, std::back_inserter(reply), [](char c) { return c != '\0'; });
+        byteDeadline = std::min(Clock::now() + session.readTimeout, exchangeDeadline);
+    }
+    return true;
+}
+
+} // namespace
+
+ExchangeResult exchangeWhois(const Endpoint& endpoint,
+                             std::string_view query,
+                             const InternetSession& session,
+                             std::stop_token stop)
+{
+    ExchangeResult result;
+    const auto exchangeDeadline = Clock::now() + session.exchangeLimit;
+    const std::vector<Address> addresses = resolve(endpoint);
+    if (addresses.empty())
+        return result;
+
+    UniqueFd fd;
+    switch (connectAny(addresses, session, exchangeDeadline, stop, fd)) {
+    case Step::Done: break;
+    case Step::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
+    case Step::Failed: return result;
+    }
+    for (const std::string_view part : {query, std::string_view("\r\n")}) {
+        switch (sendAll(fd.get(), part, exchangeDeadline, stop)) {
+        case Step::Done: break;
+        case Step::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
+        case Step::Failed: return result;
+        }
+    }
+    result.outcome = receive(fd.get(), session, exchangeDeadline, stop, result.reply)
+                         ? ExchangeOutcome::Received
+                         : ExchangeOutcome::Stopped;
+    if (result.outcome == ExchangeOutcome::Stopped)
+        result.reply.clear();
+    return result;
+}
+
+std::optional<std::string> whoisQueryName(std::string_view gbkDomain)
+{
+    if (std::all_of(
+            gbkDomain.begin(), gbkDomain.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return std::string(gbkDomain);
+    const std::string utf8 = gbkToUtf8(gbkDomain);
+    char* ascii = nullptr;
+    const int rc = ::idn2_to_ascii_8z(utf8.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+    if (rc != IDN2_OK || ascii == nullptr) {
+        std::free(ascii);
+        return std::nullopt;
+    }
+    std::string name(ascii);
+    std::free(ascii);
+    return name;
+}
+
+} // namespace zonedesk::core

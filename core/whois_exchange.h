@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+// One WHOIS exchange (RFC 3912) over TCP: connect, send the query and CR LF, read until the server
+// closes, within the session's time limits.
+#pragma once
+
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <string_view>
+
+#include "core/endpoints.h"
+#include "core/internet_session.h"
+
+namespace zonedesk::core {
+
+enum class ExchangeOutcome
+{
+    Received, // connected and sent; `reply` holds what arrived (maybe nothing: a time-out, a reset)
+    Failed,   // no connection or the query could not be sent; nothing was received
+    Stopped,  // a stop was requested; the reply is to be thrown away
+};
+
+struct ExchangeResult
+{
+    ExchangeOutcome outcome = ExchangeOutcome::Failed;
+    std::string reply; // NUL bytes dropped, at most the session's size cap
+};
+
+/// Connects to `endpoint` (a dotted IPv4 address without a look-up, otherwise every address the
+/// resolver gives, IPv4 and IPv6, in turn; one retry of the whole round after the back-off), sends
+/// `query` and "\r\n" as two writes, and reads in chunks of at most 1024 bytes until the server
+/// closes, the read time-out or the exchange limit passes, or the size cap is reached. Notices a
+/// stop request within 100 ms, also inside a connect or a read (name resolution excepted). No
+/// descriptor outlives the call. Worker threads; any number at once.
+ExchangeResult exchangeWhois(const Endpoint& endpoint,
+                             std::string_view query,
+                             const InternetSession& session,
+                             std::stop_token stop);
+
+/// The bytes to send for a domain held in GBK: the name itself when it is ASCII, otherwise its
+/// IDNA2008 A-label form ("xn--..."); nullopt when the name has no such form.
+std::optional<std::string> whoisQueryName(std::string_view gbkDomain);
+
+} // namespace zonedesk::core

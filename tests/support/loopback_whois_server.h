@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+// A scriptable WHOIS server on 127.0.0.1 (ephemeral port, its own threads) for exchange and worker
+// tests: it answers each domain with a scripted behaviour and records what it saw.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zonedesk::test {
+
+struct Behaviour
+{
+    enum class Kind
+    {
+        Reply,       // `reply` after `delay`, in chunks of `chunkSize` (0: one write) `interval` apart
+        Silent,      // keep the connection open and send nothing
+        CloseAtOnce, // close right after the request
+    };
+
+    Kind kind = Kind::Reply;
+    std::string reply;
+    std::chrono::milliseconds delay{0};
+    std::size_t chunkSize = 0;
+    std::chrono::milliseconds interval{0};
+
+    static Behaviour answer(std::string text, std::chrono::milliseconds delay = {})
+    {
+        return {Kind::Reply, std::move(text), delay, 0, {}};
+    }
+
+    static Behaviour trickle(std::string text, std::size_t chunkSize, std::chrono::milliseconds interval)
+    {
+        return {Kind::Reply, std::move(text), {}, chunkSize, interval};
+    }
+
+    static Behaviour silent() { return {Kind::Silent, {}, {}, 0, {}}; }
+
+    static Behaviour closeAtOnce() { return {Kind::CloseAtOnce, {}, {}, 0, {}}; }
+};
+
+class LoopbackWhoisServer
+{
+public:
+    LoopbackWhoisServer();
+    ~LoopbackWhoisServer();
+    LoopbackWhoisServer(const LoopbackWhoisServer&) = delete;
+    LoopbackWhoisServer& operator=(const LoopbackWhoisServer&) = delete;
+
+    std::uint16_t port() const { return m_port; }
+
+    /// "127.0.0.1:PORT", the form an endpoint override takes.
+    std::string address() const;
+
+    /// How to answer `domain` (the request without its CR LF); others get the default.
+    void on(const std::string& domain, Behaviour behaviour);
+    void setDefault(Behaviour behaviour);
+
+    /// Every request's raw bytes, in the order the connections were accepted.
+    std::vector<std::string> requests() const;
+
+    int connectionCount() const;
+
+    /// The most connections this server held open at the same time.
+    int maxConcurrentConnections() const;
+
+    /// A port on 127.0.0.1 where nothing listens: connecting there is refused.
+    static std::uint16_t refusedPort();
+
+private:
+    struct Connection
+    {
+        std::thread thread;
+        std::atomic<bool> finished{false};
+    };
+
+    void acceptLoop();
+    void serve(int fd, std::size_t slot);
+    Behaviour behaviourFor(const std::string& domain) const;
+
+    int m_listenFd = -1;
+    std::uint16_t m_port = 0;
+    std::atomic<bool> m_stopping{false};
+    std::thread m_acceptThread;
+    std::list<Connection> m_connections; // accept thread only, until the destructor
+
+    mutable std::mutex m_mutex; // guards everything below
+    std::map<std::string, Behaviour> m_behaviours;
+    Behaviour m_default = Behaviour::answer("No match for \"X\".\r\n");
+    std::vector<std::string> m_requests;
+    int m_open = 0;
+    int m_maxOpen = 0;
+    int m_total = 0;
+};
+
+} // namespace zonedesk::test
