@@ -23,6 +23,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(makeImportCommand());
     commands.push_back(makeParseCommand());
+    commands.push_back(makeLookupCommand());
     commands.push_back(makeExportCommand());
     return commands;
 }

@@ -45,5 +45,6 @@ std::vector<std::unique_ptr<Command>> allCommands();
 std::unique_ptr<Command> makeImportCommand();
 std::unique_ptr<Command> makeExportCommand();
 std::unique_ptr<Command> makeParseCommand();
+std::unique_ptr<Command> makeLookupCommand();
 
 } // namespace zonedesk::cli

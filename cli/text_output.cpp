@@ -2,7 +2,8 @@
 // UTF-8 output of record results (records hold GBK).
 #include "cli/text_output.h"
 
-#include <utility>
+#include <string>
+#include <vector>
 
 #include "core/domain_table.h"
 #include "core/encodings.h"
@@ -52,19 +53,37 @@ std::string escapedLine(std::string_view text)
     return out;
 }
 
-void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format)
+namespace {
+
+struct NamedValue
+{
+    std::string_view name;
+    std::string value; // UTF-8
+};
+
+/// statusText and the six results of a record in UTF-8; empty results while it is not done.
+std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 {
     using core::fieldText;
     using core::gbkToUtf8;
-    const std::pair<std::string_view, std::string> fields[] = {
-        {"statusText",       gbkToUtf8(core::statusText(record.status))   },
-        {"expiryDate",       gbkToUtf8(fieldText(record.expiryDate))      },
-        {"registrationDate", gbkToUtf8(fieldText(record.registrationDate))},
-        {"updatedDate",      gbkToUtf8(fieldText(record.updatedDate))     },
-        {"owner",            gbkToUtf8(fieldText(record.owner))           },
-        {"email",            gbkToUtf8(fieldText(record.email))           },
-        {"registrar",        gbkToUtf8(fieldText(record.registrar))       },
+    const bool done = core::isDone(record);
+    const auto result = [done](std::string_view gbk) { return done ? gbkToUtf8(gbk) : std::string(); };
+    return {
+        {"statusText",       gbkToUtf8(core::statusText(done ? record.status : 0))},
+        {"expiryDate",       result(fieldText(record.expiryDate))                 },
+        {"registrationDate", result(fieldText(record.registrationDate))           },
+        {"updatedDate",      result(fieldText(record.updatedDate))                },
+        {"owner",            result(fieldText(record.owner))                      },
+        {"email",            result(fieldText(record.email))                      },
+        {"registrar",        result(fieldText(record.registrar))                  },
     };
+}
+
+} // namespace
+
+void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format)
+{
+    const auto fields = resultFields(record);
     if (format == OutputFormat::Json) {
         out << "{\"status\":" << record.status;
         for (const auto& [name, value] : fields)
@@ -75,6 +94,27 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
     out << "status\t" << record.status << "\n";
     for (const auto& [name, value] : fields)
         out << name << "\t" << escapedLine(value) << "\n";
+}
+
+std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
+{
+    const bool done = core::isDone(record);
+    std::string line =
+        "{\"index\":" + std::to_string(index) + ",\"server\":" + jsonString(core::fieldText(record.server)) +
+        ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
+        ",\"done\":" + (done ? "true" : "false") + ",\"status\":" + std::to_string(done ? record.status : 0);
+    for (const auto& [name, value] : resultFields(record))
+        line += "," + jsonString(name) + ":" + jsonString(value);
+    return line + "}\n";
+}
+
+std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)
+{
+    std::string line = std::to_string(index) + "\t" + escapedLine(core::fieldText(record.server)) + "\t" +
+                       escapedLine(core::gbkToUtf8(core::fieldText(record.domain)));
+    for (const auto& field : resultFields(record))
+        line += "\t" + escapedLine(field.value);
+    return line + "\n";
 }
 
 } // namespace zonedesk::cli

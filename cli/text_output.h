@@ -2,6 +2,7 @@
 // Printing a record's result for terminals and scripts.
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -26,5 +27,12 @@ std::string escapedLine(std::string_view text);
 
 /// status, statusText and the six result fields of a record, in UTF-8.
 void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format);
+
+/// Every field of record `index` as one JSON object on one line (UTF-8). Results only once `done`
+/// is seen, as in the CSV export.
+std::string recordJsonLine(const core::DomainRecord& record, std::size_t index);
+
+/// index, server, domain, statusText and the six results, tab-separated (UTF-8, escaped).
+std::string recordTsvLine(const core::DomainRecord& record, std::size_t index);
 
 } // namespace zonedesk::cli

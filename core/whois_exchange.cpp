@@ -43,7 +43,9 @@ enum class Wait
     Error,
 };
 
-Wait waitFor(int fd, short events, Clock::time_point deadline, const std::stop_token& stop)
+/// Waits until `fd` has one of `events` (or an error or hang-up, reported in `revents`).
+Wait waitFor(
+    int fd, short events, Clock::time_point deadline, const std::stop_token& stop, short* revents = nullptr)
 {
     for (;;) {
         if (stop.stop_requested())
@@ -58,8 +60,11 @@ Wait waitFor(int fd, short events, Clock::time_point deadline, const std::stop_t
             continue;
         if (rc < 0)
             return Wait::Error;
-        if (rc > 0)
+        if (rc > 0) {
+            if (revents != nullptr)
+                *revents = entry.revents;
             return Wait::Ready;
+        }
     }
 }
 
@@ -145,15 +150,15 @@ Step connectTo(const Address& address, Clock::time_point deadline, const std::st
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address.storage), address.length) != 0) {
         if (errno != EINPROGRESS && errno != EINTR)
             return Step::Failed;
-        switch (waitFor(fd.get(), POLLOUT, deadline, stop)) {
+        short revents = 0;
+        switch (waitFor(fd.get(), POLLOUT, deadline, stop, &revents)) {
         case Wait::Ready: break;
         case Wait::Stopped: return Step::Stopped;
         case Wait::TimedOut:
         case Wait::Error: return Step::Failed;
         }
-        int error = 0;
-        socklen_t length = sizeof(error);
-        if (::getsockopt(fd.get(), SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0)
+        // Writable without an error flag means connected; SO_ERROR is asked only when a flag is up.
+        if ((revents & (POLLERR | POLLHUP)) != 0)
             return Step::Failed;
     }
     out = std::move(fd);
@@ -215,15 +220,21 @@ bool receive(int fd,
     char chunk[ChunkSize];
     std::size_t received = 0;
     auto byteDeadline = std::min(Clock::now() + session.readTimeout, exchangeDeadline);
+    bool mayHaveData = false; // after a chunk, more (or the close) is often already there
     while (received < session.replySizeCap) {
-        switch (waitFor(fd, POLLIN, byteDeadline, stop)) {
-        case Wait::Ready: break;
-        case Wait::Stopped: return false;
-        case Wait::TimedOut:
-        case Wait::Error: return true;
+        if (!mayHaveData) {
+            switch (waitFor(fd, POLLIN, byteDeadline, stop)) {
+            case Wait::Ready: break;
+            case Wait::Stopped: return false;
+            case Wait::TimedOut:
+            case Wait::Error: return true;
+            }
         }
+        if (stop.stop_requested())
+            return false;
         const std::size_t wanted = std::min(ChunkSize, session.replySizeCap - received);
         const ssize_t n = ::recv(fd, chunk, wanted, 0);
+        mayHaveData = n > 0;
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (n <= 0)

@@ -3,11 +3,13 @@
 #include <array>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::test {
@@ -19,10 +21,9 @@ struct CliRun
     std::string out;
 };
 
-/// Runs the CLI with `args` (already shell-quoted); stderr goes to `errFile` when given.
-CliRun runCli(const std::string& args, const std::filesystem::path& errFile = "/dev/null")
+/// Runs a shell command line and collects its standard output and exit code.
+CliRun runShell(const std::string& command)
 {
-    const std::string command = std::string(ZONEDESK_CLI_PATH) + " " + args + " 2>'" + errFile.string() + "'";
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -34,6 +35,15 @@ CliRun runCli(const std::string& args, const std::filesystem::path& errFile = "/
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
+}
+
+/// Runs the CLI with `args` (already shell-quoted); stderr goes to `errFile`, `environment` is a
+/// prefix of VAR=value words.
+CliRun runCli(const std::string& args,
+              const std::filesystem::path& errFile = "/dev/null",
+              const std::string& environment = "")
+{
+    return runShell(environment + ZONEDESK_CLI_PATH + " " + args + " 2>'" + errFile.string() + "'");
 }
 
 std::string quoted(const std::filesystem::path& path)
@@ -107,6 +117,75 @@ TEST(CliParse, UnknownHostPrintsTheUntouchedRecord)
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out.substr(0, 50),
               "status\t0\nstatusText\t\xE6\x97\xA0whois\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8\nexpiryDate\t\n");
+}
+
+/// An environment entry that routes every registry host of these tests to `server`.
+std::string routeAll(const LoopbackWhoisServer& server)
+{
+    std::string list;
+    for (const char* host : {"whois.verisign-grs.com", "whois.publicinterestregistry.org", "whois.cnnic.cn"})
+        list += std::string(host) + "=" + server.address() + ";";
+    return "ZONEDESK_WHOIS_ENDPOINTS='" + list + "' ";
+}
+
+TEST(CliLookup, WritesCsvAndJsonLinesFromTheServersReplies)
+{
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("taken.com",
+              Behaviour::answer(
+                  "for detailed information\n   Registrar: R\n   Whois Server: w\n"
+                  "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n>>> x <<<\nNOTICE: n"));
+    server.on("free.org", Behaviour::answer("NOT FOUND\n"));
+    const auto list = dir.write("list.txt", "taken.com\nfree.org\nname.sg\n");
+    const auto csv = dir.path() / "out.csv";
+    const auto jsonl = dir.path() / "out.jsonl";
+    const CliRun run = runCli("lookup " + quoted(list) + " -o " + quoted(csv) + " --jsonl " + quoted(jsonl),
+                              dir.path() / "err.txt",
+                              routeAll(server));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(
+        readFile(csv),
+        "\"whois.verisign-grs.com\",\"taken.com\",\"\xB3\xC9\xB9\xA6\",\"01-jan-2030\",\"01-jan-2000\",\"N/"
+        "A\","
+        "\"N/A\",\"R\"\r\n"
+        "\"whois.publicinterestregistry.org\",\"free.org\",\"\xD3\xF2\xC3\xFB\xCE\xB4\xD7\xA2\xB2\xE1\",\"\","
+        "\"\",\"\",\"\",\"\"\r\n"
+        "\"\",\"name.sg\",\"\xCE\xDEwhois\xB7\xFE\xCE\xF1\xC6\xF7\",\"\",\"\",\"\",\"\",\"\"\r\n");
+    const std::string lines = readFile(jsonl);
+    EXPECT_NE(
+        lines.find("{\"index\":1,\"server\":\"whois.publicinterestregistry.org\",\"domain\":\"free.org\","
+                   "\"done\":true,\"status\":2,"),
+        std::string::npos)
+        << lines;
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("finished: 3 domains"), std::string::npos);
+}
+
+TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
+{
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("quick.org", Behaviour::answer("NOT FOUND\n"));
+    server.on("hangs.com", Behaviour::silent());
+    const auto list = dir.write("list.txt", "quick.org\nhangs.com\n");
+    const auto csv = dir.path() / "out.csv";
+    // The shell sends the interrupt once the silent server holds the connection.
+    const std::string script = routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " +
+                               quoted(csv) + " & pid=$!; for i in $(seq 100); do sleep 0.05; " + "[ -s " +
+                               quoted(dir.path() / "connected") + " ] && break; done; " +
+                               "kill -INT $pid; wait $pid";
+    std::thread watcher([&] {
+        while (server.connectionCount() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time to settle quick.org
+        dir.write("connected", "yes");
+    });
+    const CliRun run = runShell(script);
+    watcher.join();
+    EXPECT_EQ(run.exitCode, 130);
+    const std::string written = readFile(csv);
+    EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos);      // finished: its result
+    EXPECT_NE(written.find("\"hangs.com\",\"\xCE\xDEwhois"), std::string::npos); // unfinished: status 0
 }
 
 TEST(Cli, ExitCodesTellUsageFromFileErrors)

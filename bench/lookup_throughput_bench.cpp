@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: MIT
+// 2,000 lookups over the ten servers against loopback servers that answer each query after 5 ms.
+// The servers run in a child process, so the CPU time measured here is the lookup side's alone.
+// Prints wall time, the physical bound (largest per-server count x 5 ms), their ratio, CPU per
+// lookup and the growth of the resident set.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/lookup_run.h"
+#include "core/message_queue.h"
+#include "core/whois_servers.h"
+#include "core/window_messages.h"
+#include "tests/support/loopback_whois_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using zonedesk::core::WhoisServer;
+
+constexpr int Domains = 2000;
+constexpr auto ReplyDelay = 5ms;
+constexpr const char* Suffixes[] = {
+    ".cn", ".com", ".org", ".biz", ".edu", ".hk", ".jp", ".tv", ".info", ".cc"};
+
+double cpuSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+long maxRssKiB()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+/// Child: one loopback server per registry; writes their ports to `out`, then serves until killed.
+[[noreturn]] void serve(int out)
+{
+    // The servers' 5 ms pauses should be 5 ms, not 5 ms plus the default 50 us timer slack.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    std::vector<std::unique_ptr<zonedesk::test::LoopbackWhoisServer>> servers;
+    for (std::size_t i = 0; i < zonedesk::core::WhoisServerCount; ++i) {
+        auto& server = servers.emplace_back(std::make_unique<zonedesk::test::LoopbackWhoisServer>());
+        server->setDefault(zonedesk::test::Behaviour::answer(
+            "for detailed information.\n   Registrar: R\n   Whois Server: w\n   Creation Date: 1\n"
+            "   Expiration Date: 2\n>>> Last update of whois database: 3 <<<\nNOTICE: n",
+            ReplyDelay));
+        const std::uint16_t port = server->port();
+        if (::write(out, &port, sizeof(port)) != sizeof(port))
+            std::_Exit(1);
+    }
+    ::close(out);
+    for (;;)
+        ::pause();
+}
+
+} // namespace
+
+int main()
+{
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return 1;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        serve(pipeFds[1]);
+    }
+    ::close(pipeFds[1]);
+    zonedesk::core::EndpointOverrides endpoints;
+    for (std::size_t i = 0; i < zonedesk::core::WhoisServerCount; ++i) {
+        std::uint16_t port = 0;
+        if (::read(pipeFds[0], &port, sizeof(port)) != sizeof(port))
+            return 1;
+        const auto host = zonedesk::core::hostName(static_cast<WhoisServer>(i));
+        endpoints.add(std::string(host) + "=127.0.0.1:" + std::to_string(port));
+    }
+
+    auto table = zonedesk::core::DomainTable::allocate();
+    for (int i = 0; i < Domains; ++i)
+        zonedesk::core::copyField((*table)[static_cast<std::size_t>(i)].domain,
+                                  "name" + std::to_string(i) + Suffixes[i % 10]);
+    table->setCount(Domains);
+    zonedesk::core::assignWhoisServers(*table);
+    int largest = 0;
+    for (std::size_t s = 0; s < zonedesk::core::WhoisServerCount; ++s) {
+        int count = 0;
+        for (const auto& record : table->inUse())
+            count += zonedesk::core::fieldText(record.server) ==
+                     zonedesk::core::hostName(static_cast<WhoisServer>(s));
+        largest = std::max(largest, count);
+    }
+
+    const long rssBefore = maxRssKiB();
+    const double cpuBefore = cpuSeconds();
+    const auto start = std::chrono::steady_clock::now();
+    zonedesk::core::MessageQueue queue;
+    {
+        zonedesk::core::LookupRun run(*table, queue);
+        run.setEndpoints(endpoints);
+        run.startLookups();
+        for (;;) {
+            const auto message = queue.take(1s);
+            if (message && message->message == zonedesk::core::WM_WORKER_DONE && run.workerDone())
+                break;
+        }
+    }
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double cpu = cpuSeconds() - cpuBefore;
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+
+    int errors = 0;
+    for (const auto& record : table->inUse())
+        errors += record.status != 1;
+    const double bound = largest * std::chrono::duration<double>(ReplyDelay).count();
+    std::printf("lookups            %d (%d not Success)\n", Domains, errors);
+    std::printf("wall time          %.3f s\n", wall);
+    std::printf("physical bound     %.3f s (%d lookups x %lld ms on the busiest server)\n",
+                bound,
+                largest,
+                static_cast<long long>(ReplyDelay.count()));
+    std::printf("wall / bound       %.3f\n", wall / bound);
+    std::printf("CPU per lookup     %.1f us\n", cpu / Domains * 1e6);
+    std::printf("max RSS growth     %ld KiB\n", maxRssKiB() - rssBefore);
+    return errors == 0 ? 0 : 1;
+}

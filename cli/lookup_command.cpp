@@ -1,0 +1,273 @@
+// SPDX-License-Identifier: MIT
+// zonedesk-cli lookup FILE: import, look every name up, write the results.
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <map>
+#include <sstream>
+#include <system_error>
+
+#include <unistd.h>
+
+#include "cli/command.h"
+#include "cli/import_report.h"
+#include "cli/text_output.h"
+#include "core/domain_table.h"
+#include "core/endpoints.h"
+#include "core/field_copy.h"
+#include "core/lookup_run.h"
+#include "core/lookup_status.h"
+#include "core/message_queue.h"
+#include "core/window_messages.h"
+#include "exchange/csv_export.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int ExitInterrupted = 130;
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int)
+{
+    interrupted = 1;
+}
+
+/// Installs the Ctrl+C handler for the life of a run and puts the old one back afterwards.
+class InterruptGuard
+{
+public:
+    InterruptGuard()
+    {
+        interrupted = 0;
+
+        struct sigaction action
+        {};
+
+        action.sa_handler = onInterrupt;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(SIGINT, &action, &m_oldInt);
+        ::sigaction(SIGTERM, &action, &m_oldTerm);
+    }
+
+    ~InterruptGuard()
+    {
+        ::sigaction(SIGINT, &m_oldInt, nullptr);
+        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+    }
+
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    struct sigaction m_oldInt
+    {};
+
+    struct sigaction m_oldTerm
+    {};
+};
+
+/// "whois.verisign-grs.com" -> "verisign-grs.com": enough to tell the servers apart on one line.
+std::string_view shortHost(std::string_view host)
+{
+    return host.starts_with("whois.") ? host.substr(6) : host;
+}
+
+/// done/total, rate and per-server progress, for a terminal's status line.
+std::string progressLine(const core::DomainTable& table, std::chrono::steady_clock::duration elapsed)
+{
+    std::map<std::string_view, std::pair<int, int>> perServer; // host -> done, total
+    int done = 0;
+    for (const core::DomainRecord& record : table.inUse()) {
+        const bool finished = core::isDone(record);
+        done += finished ? 1 : 0;
+        const std::string_view host = core::fieldText(record.server);
+        if (host.empty())
+            continue;
+        auto& [serverDone, serverTotal] = perServer[host];
+        serverDone += finished ? 1 : 0;
+        ++serverTotal;
+    }
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    std::ostringstream line;
+    line << done << "/" << table.count() << "  " << std::fixed << std::setprecision(1)
+         << (seconds > 0 ? done / seconds : 0.0) << "/s";
+    for (const auto& [host, counts] : perServer) {
+        if (counts.first < counts.second)
+            line << "  " << shortHost(host) << " " << counts.first << "/" << counts.second;
+    }
+    return line.str();
+}
+
+void printSummary(const core::DomainTable& table, bool stopped)
+{
+    std::map<std::int32_t, int> perStatus;
+    int unfinished = 0;
+    for (const core::DomainRecord& record : table.inUse()) {
+        if (core::isDone(record))
+            ++perStatus[record.status];
+        else
+            ++unfinished;
+    }
+    std::cerr << (stopped ? "stopped" : "finished") << ": " << table.count() << " domains";
+    for (const auto& [status, count] : perStatus) {
+        const std::string_view text = core::statusText(status);
+        std::cerr << ", " << count << " " << (text.empty() ? "?" : core::gbkToUtf8(text));
+    }
+    if (unfinished > 0)
+        std::cerr << ", " << unfinished << " not looked up";
+    std::cerr << "\n";
+}
+
+bool writeJsonl(const core::DomainTable& table, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto records = table.inUse();
+    for (std::size_t i = 0; i < records.size() && out; ++i)
+        out << recordJsonLine(records[i], i);
+    out.close();
+    return !out.fail();
+}
+
+class LookupCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "lookup"; }
+
+    std::string usage() const override
+    {
+        return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl]\n"
+               "                            [--endpoint HOST=ADDR[:PORT]]... [--quiet]\n"
+               "  Imports FILE, looks every name up at its registry's WHOIS server and writes\n"
+               "  the results: -o as CSV (GBK, the export's format), --jsonl as one JSON object\n"
+               "  per record (UTF-8); with neither, one tab-separated line per record on\n"
+               "  standard output. --endpoint (and ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\")\n"
+               "  sends a registry host's queries to another address. Ctrl+C stops the run and\n"
+               "  writes what is finished. Exit 0 when the run completed, 2 on a file error,\n"
+               "  130 when interrupted.\n";
+    }
+
+    int run(std::span<const std::string_view> args) override
+    {
+        std::string file;
+        std::string csvPath;
+        std::string jsonlPath;
+        bool quiet = false;
+        core::EndpointOverrides endpoints;
+        if (!endpoints.addFromEnvironment())
+            return usageError(std::string(core::EndpointsVariable) + " is malformed");
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            const std::string_view arg = args[i];
+            const bool hasValue = i + 1 < args.size();
+            if (arg == "--help" || arg == "-h")
+                return help();
+            if (arg == "--quiet" || arg == "-q") {
+                quiet = true;
+            } else if (arg == "-o" || arg == "--output" || arg == "--jsonl" || arg == "--endpoint") {
+                if (!hasValue)
+                    return usageError(std::string(arg) + " needs a value");
+                const std::string_view value = args[++i];
+                if (arg == "--jsonl")
+                    jsonlPath = value;
+                else if (arg == "--endpoint" && !endpoints.add(value))
+                    return usageError("malformed --endpoint " + std::string(value));
+                else if (arg != "--endpoint")
+                    csvPath = value;
+            } else if (arg.starts_with('-') && arg != "-") {
+                return usageError("unknown option " + std::string(arg));
+            } else if (!file.empty()) {
+                return usageError("more than one FILE");
+            } else {
+                file = arg;
+            }
+        }
+        if (file.empty())
+            return usageError("FILE is missing");
+
+        const auto table = importForCommand(file);
+        if (!table)
+            return ExitFile;
+        const bool stopped = lookUp(*table, endpoints, quiet);
+        const int written = writeResults(*table, csvPath, jsonlPath);
+        if (!quiet)
+            printSummary(*table, stopped);
+        if (written != ExitOk)
+            return written;
+        return stopped ? ExitInterrupted : ExitOk;
+    }
+
+private:
+    /// Runs the lookups to their end or to Ctrl+C; true when interrupted.
+    static bool lookUp(core::DomainTable& table, const core::EndpointOverrides& endpoints, bool quiet)
+    {
+        const InterruptGuard guard;
+        core::MessageQueue queue;
+        core::LookupRun run(table, queue);
+        run.setEndpoints(endpoints);
+        const auto started = run.startLookups();
+        if (started == core::LookupRun::StartResult::CannotStartThread)
+            std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
+        if (started != core::LookupRun::StartResult::Running)
+            return false;
+
+        const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+        const auto start = std::chrono::steady_clock::now();
+        for (;;) {
+            if (interrupted != 0) {
+                run.requestStop();
+                run.join();
+                if (showProgress)
+                    std::cerr << "\r\033[K";
+                return true;
+            }
+            const auto message = queue.take(250ms);
+            if (message && message->message == core::WM_WORKER_DONE && run.workerDone())
+                break;
+            if (showProgress)
+                std::cerr << "\r\033[K" << progressLine(table, std::chrono::steady_clock::now() - start)
+                          << std::flush;
+        }
+        if (showProgress)
+            std::cerr << "\r\033[K";
+        return false;
+    }
+
+    static int
+    writeResults(const core::DomainTable& table, const std::string& csvPath, const std::string& jsonlPath)
+    {
+        int result = ExitOk;
+        if (!csvPath.empty()) {
+            const auto report = exchange::exportCsv(table, csvPath);
+            if (!report.ok) {
+                std::cerr << "zonedesk-cli: cannot write " << csvPath << ": "
+                          << std::error_code(report.error, std::generic_category()).message() << "\n";
+                result = ExitFile;
+            }
+        }
+        if (!jsonlPath.empty() && !writeJsonl(table, jsonlPath)) {
+            std::cerr << "zonedesk-cli: cannot write " << jsonlPath << "\n";
+            result = ExitFile;
+        }
+        if (csvPath.empty() && jsonlPath.empty()) {
+            const auto records = table.inUse();
+            for (std::size_t i = 0; i < records.size(); ++i)
+                std::cout << recordTsvLine(records[i], i);
+        }
+        return result;
+    }
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeLookupCommand()
+{
+    return std::make_unique<LookupCommand>();
+}
+
+} // namespace zonedesk::cli
