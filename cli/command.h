@@ -46,5 +46,6 @@ std::unique_ptr<Command> makeImportCommand();
 std::unique_ptr<Command> makeExportCommand();
 std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
+std::unique_ptr<Command> makeServeSamplesCommand();
 
 } // namespace zonedesk::cli

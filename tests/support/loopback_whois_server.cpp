@@ -165,11 +165,13 @@ void LoopbackWhoisServer::acceptLoop()
         Connection& connection = m_connections.emplace_back();
         connection.thread = std::thread([this, fd, slot, &connection] {
             serve(fd, slot);
-            ::close(fd);
             {
+                // Counted as closed before the close: a client sees the end of the reply only
+                // after it, so its next connection can never overlap this one in the count.
                 const std::lock_guard lock(m_mutex);
                 --m_open;
             }
+            ::close(fd);
             connection.finished = true;
         });
     }

@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#include "app/application.h"
+
+#include <QMessageBox>
+
+#include "app/settings_file.h"
+#include "panel/web_pane.h"
+
+// The resources live in a static library: nothing would pull their registration in otherwise.
+static void initResources()
+{
+    Q_INIT_RESOURCE(zonedesk);
+}
+
+namespace zonedesk {
+
+std::filesystem::path executableFolder()
+{
+    std::error_code error;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::current_path() : exe.parent_path();
+}
+
+CMakeHtmlApp::CMakeHtmlApp() = default;
+
+CMakeHtmlApp::~CMakeHtmlApp()
+{
+    if (m_table)
+        ExitInstance();
+}
+
+bool CMakeHtmlApp::InitInstance()
+{
+    initResources();
+    CWebPaneCtrl::installAppSchemeHandler();
+    if (m_programDir.empty())
+        m_programDir = executableFolder();
+    m_table = core::DomainTable::allocate();
+    if (!m_table) {
+        QMessageBox::critical(nullptr,
+                              QString(),
+                              QStringLiteral("内存不足：无法为 %1 个域名分配 %2 字节的表格，程序无法启动。")
+                                  .arg(core::TableCapacity)
+                                  .arg(sizeof(core::DomainRecord) * core::TableCapacity));
+        return false;
+    }
+    m_configPath = m_programDir / "config.ini";
+    // A folder where config.ini can't be created still starts, with the settings read as absent.
+    app::ensureConfigFile(m_configPath);
+    m_state = std::make_unique<AppState>(AppState{*m_table, app::loadSettings(m_configPath), {}, {}, {}});
+    m_state->endpoints.addFromEnvironment();
+
+    m_mainFrame = std::make_unique<CMainFrame>(*m_state);
+    m_mainFrame->showMaximized();
+    return true;
+}
+
+int CMakeHtmlApp::ExitInstance(int code)
+{
+    if (m_mainFrame)
+        m_mainFrame->view().stopLookups();
+    m_mainFrame.reset();
+    if (m_table) {
+        const core::UserSettings settings = m_state->settings;
+        m_state.reset();
+        m_table.reset();
+        app::saveSettings(m_configPath, settings);
+    }
+    return code;
+}
+
+} // namespace zonedesk

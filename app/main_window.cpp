@@ -1,0 +1,137 @@
+// SPDX-License-Identifier: MIT
+#include "app/main_window.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include "app/about_dialog.h"
+#include "app/window_message.h"
+#include "core/window_messages.h"
+
+namespace zonedesk {
+
+CMainFrame::CMainFrame(AppState& state, QWidget* parent)
+    : QMainWindow(parent)
+    , m_state(state)
+    , m_view(new CMakeHtmlView(state, this))
+    , m_wndPanelBar(nullptr)
+{
+    m_state.mainWindow = this;
+    // The caption never carries a document name.
+    setWindowTitle(QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
+    setWindowIcon(QIcon(QStringLiteral(":/zonedesk/zonedesk.png")));
+    setCentralWidget(m_view);
+    createStatusBar();
+
+    setDockNestingEnabled(true);
+    m_wndPanelBar = new CPanelBar(state, this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_wndPanelBar);
+    connect(&m_wndPanelBar->panel(), &CControlPanelDlg::aboutRequested, this, &CMainFrame::showAbout);
+    createMenus();
+}
+
+void CMainFrame::createMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QAction* exit = file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
+    exit->setStatusTip(QStringLiteral("退出应用程序"));
+
+    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("查看(&V)"));
+    m_statusBarAction = viewMenu->addAction(QStringLiteral("状态栏(&S)"));
+    m_statusBarAction->setCheckable(true);
+    m_statusBarAction->setChecked(true);
+    m_statusBarAction->setStatusTip(QStringLiteral("显示或隐藏状态栏"));
+    connect(m_statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
+
+    // The dock's own toggle action keeps its check mark in step with the bar, also when the bar
+    // hides itself.
+    m_sidebarAction = m_wndPanelBar->toggleViewAction();
+    m_sidebarAction->setText(QStringLiteral("侧边拦(&L)"));
+    viewMenu->addAction(m_sidebarAction);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
+    QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &CMainFrame::showAbout);
+    about->setStatusTip(QStringLiteral("显示程序信息，版本号和版权"));
+
+    // New, open and save act on the empty document: nothing visible changes.
+    const auto addDocumentCommand = [this](const QKeySequence& keys, bool (CMakeHtmlDoc::*command)()) {
+        auto* action = new QAction(this);
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this, command] { (m_document.*command)(); });
+        addAction(action);
+    };
+    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_N), &CMakeHtmlDoc::onNewDocument);
+    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_O), &CMakeHtmlDoc::onOpenDocument);
+    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_S), &CMakeHtmlDoc::onSaveDocument);
+}
+
+void CMainFrame::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    m_panes[0] = new QLabel(QStringLiteral("就绪"), bar);
+    bar->addWidget(m_panes[0], 1);
+    const int paneWidth = 30 * QFontMetrics(bar->font()).averageCharWidth();
+    for (int pane = 1; pane < 3; ++pane) {
+        m_panes[pane] = new QLabel(bar);
+        m_panes[pane]->setFrameShape(QFrame::Panel);
+        m_panes[pane]->setFrameShadow(QFrame::Sunken);
+        m_panes[pane]->setFixedWidth(paneWidth);
+        bar->addPermanentWidget(m_panes[pane]);
+    }
+}
+
+void CMainFrame::setPane(int pane, const QString& text)
+{
+    m_panes[pane]->setText(text);
+    m_panes[pane]->repaint();
+}
+
+QString CMainFrame::paneText(int pane) const
+{
+    return m_panes[pane]->text();
+}
+
+void CMainFrame::showAbout()
+{
+    CAboutDlg about(this);
+    about.exec();
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    if (event->type() != WindowMessage::type())
+        return QMainWindow::event(event);
+    const auto* message = static_cast<WindowMessage*>(event);
+    const int count = m_state.table.count();
+    switch (message->message()) {
+    case core::WM_LOOKUP_REQUEST:
+        setPane(0, QStringLiteral("正在查询域名信息..."));
+        postMessage(m_view, core::WM_START_LOOKUPS);
+        break;
+    case core::WM_LOOKUP_FINISHED:
+        setPane(0, QStringLiteral("操作结束！"));
+        postMessage(m_state.panelWindow, core::WM_ENABLE_START);
+        break;
+    case core::WM_TABLE_LOADED:
+        setPane(0, QStringLiteral("导入域名到列表..."));
+        setPane(2, QStringLiteral("域名数量：%1").arg(count));
+        postMessage(m_view, core::WM_FILL_ROWS);
+        break;
+    case core::WM_LOOKUP_PROGRESS:
+        setPane(1, QStringLiteral("进度：%1 / %2").arg(message->lParam()).arg(count));
+        break;
+    default: break;
+    }
+    return true;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // Workers stop within a fraction of a second; the table and this window outlive them.
+    m_view->stopLookups();
+    QMainWindow::closeEvent(event);
+}
+
+} // namespace zonedesk

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: MIT
+// The demo's sample replies, one registered and one not-found reply per registry, in each
+// registry's current layout (written by us; see res/samples).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zonedesk::cli {
+
+struct SampleFile
+{
+    std::string_view name; // "<registry>-registered.txt" or "<registry>-available.txt"
+    std::string_view text;
+};
+
+extern const SampleFile SampleFiles[];
+extern const std::size_t SampleFileCount;
+
+/// The reply the demo responder gives to `query`: the registry's not-found reply for a name that
+/// starts with "free-", its registered reply otherwise, with the name filled in. Empty for a name
+/// whose suffix has no registry.
+std::string sampleReply(std::string_view query);
+
+} // namespace zonedesk::cli

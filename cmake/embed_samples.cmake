@@ -1,0 +1,22 @@
+# SPDX-License-Identifier: MIT
+# Writes the demo's sample replies (res/samples/*.txt) into a C++ source, byte for byte, so that
+# zonedesk-cli serve-samples needs no files at run time.
+function(zonedesk_embed_samples output)
+    file(GLOB samples CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/res/samples/*.txt")
+    list(SORT samples)
+    set(body "// Generated from res/samples by cmake/embed_samples.cmake; do not edit.\n")
+    string(APPEND body "#include \"cli/sample_replies.h\"\n\nnamespace zonedesk::cli {\n\n")
+    string(APPEND body "const SampleFile SampleFiles[] = {\n")
+    set(count 0)
+    foreach(sample ${samples})
+        get_filename_component(name "${sample}" NAME)
+        file(READ "${sample}" hex HEX)
+        string(LENGTH "${hex}" hexLength)
+        math(EXPR bytes "${hexLength} / 2")
+        string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${hex}")
+        string(APPEND body "    {\"${name}\", std::string_view(\"${escaped}\", ${bytes})},\n")
+        math(EXPR count "${count} + 1")
+    endforeach()
+    string(APPEND body "};\n\nconst std::size_t SampleFileCount = ${count};\n\n} // namespace zonedesk::cli\n")
+    file(CONFIGURE OUTPUT "${output}" CONTENT "${body}" @ONLY)
+endfunction()

@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: MIT
+#include "panel/control_panel.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QMessageBox>
+
+#include "app/settings_file.h"
+#include "app/window_message.h"
+#include "core/domain_table.h"
+#include "core/window_messages.h"
+#include "exchange/csv_export.h"
+#include "exchange/domain_import.h"
+
+namespace zonedesk {
+
+namespace {
+
+void tell(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+std::filesystem::path localPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+QString errorText(int error)
+{
+    return QString::fromLocal8Bit(std::error_code(error, std::generic_category()).message());
+}
+
+} // namespace
+
+QFont dialogFont()
+{
+    QFont font(QStringLiteral("SimSun"), 9);
+    font.setFamilies({QStringLiteral("SimSun"),
+                      QStringLiteral("宋体"),
+                      QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("Noto Serif CJK SC"),
+                      QStringLiteral("WenQuanYi Micro Hei")});
+    return font;
+}
+
+CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
+    : QWidget(parent)
+    , m_state(state)
+{
+    setFont(dialogFont());
+    // Dialog units: x in quarters of the font's average character width, y in eighths of its height.
+    const QFontMetrics metrics(font());
+    m_baseX = (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    m_baseY = metrics.height();
+
+    // The template's order is the tab order; the group box only frames the settings.
+    m_group = new QGroupBox(QStringLiteral("运行参数"), this);
+    m_group->setGeometry(fromDialogUnits(6, 7, 214, 72));
+    m_redDisplay = new QCheckBox(QStringLiteral("红色显示"), this);
+    m_redDisplay->setGeometry(fromDialogUnits(29, 28, 44, 10));
+    m_days = new QLineEdit(this);
+    m_days->setAlignment(Qt::AlignCenter);
+    m_days->setGeometry(fromDialogUnits(76, 28, 24, 12));
+    m_import = new QPushButton(QStringLiteral("导入域名"), this);
+    m_import->setGeometry(fromDialogUnits(33, 85, 59, 14));
+    m_start = new QPushButton(QStringLiteral("开始查询"), this);
+    m_start->setGeometry(fromDialogUnits(98, 85, 59, 14));
+    m_export = new QPushButton(QStringLiteral("导出数据"), this);
+    m_export->setGeometry(fromDialogUnits(161, 85, 59, 14));
+    m_placeholder = new QLabel(QStringLiteral("Static"), this);
+    m_placeholder->setGeometry(fromDialogUnits(6, 182, 214, 160));
+    m_daysLabel = new QLabel(QStringLiteral("天内到期的域名"), this);
+    m_daysLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    m_daysLabel->setGeometry(fromDialogUnits(104, 29, 57, 8));
+    for (QPushButton* button : {m_import, m_start, m_export})
+        button->setAutoDefault(false);
+    setTabOrder(m_redDisplay, m_days);
+    setTabOrder(m_days, m_import);
+    setTabOrder(m_import, m_start);
+    setTabOrder(m_start, m_export);
+    setMinimumSize(fromDialogUnits(0, 0, TemplateWidth, TemplateHeight).size());
+
+    connect(m_start, &QPushButton::clicked, this, &CControlPanelDlg::OnStart);
+    connect(m_export, &QPushButton::clicked, this, &CControlPanelDlg::OnExport);
+    connect(m_import, &QPushButton::clicked, this, &CControlPanelDlg::OnImport);
+    connect(m_redDisplay, &QCheckBox::clicked, this, &CControlPanelDlg::OnRedDisplayClicked);
+}
+
+QRect CControlPanelDlg::fromDialogUnits(int x, int y, int width, int height) const
+{
+    return {x * m_baseX / 4, y * m_baseY / 8, width * m_baseX / 4, height * m_baseY / 8};
+}
+
+void CControlPanelDlg::OnInitDialog()
+{
+    m_days->setText(QString::number(m_state.settings.expiryWarnDays));
+    m_redDisplay->setChecked(m_state.settings.redDisplay != 0);
+    OnRedDisplayClicked();
+    m_webPane = new CWebPaneCtrl(this);
+    m_webPane->onAppLink = [this](const QString& rest) { OnAppLink(rest); };
+    m_webPane->replaceStatic(m_placeholder);
+    m_placeholder = nullptr;
+    m_state.panelWindow = this;
+}
+
+void CControlPanelDlg::OnRedDisplayClicked()
+{
+    m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
+    m_days->setEnabled(m_redDisplay->isChecked());
+}
+
+void CControlPanelDlg::ReadSettings()
+{
+    const QByteArray text = m_days->text().toUtf8();
+    m_state.settings.expiryWarnDays = app::expiryWarnDaysFromText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
+}
+
+void CControlPanelDlg::OnStart()
+{
+    ReadSettings();
+    postMessage(m_state.mainWindow, core::WM_LOOKUP_REQUEST);
+    m_start->setEnabled(false);
+    // The table must not change under running workers.
+    m_import->setEnabled(false);
+}
+
+bool CControlPanelDlg::event(QEvent* event)
+{
+    if (event->type() == WindowMessage::type()) {
+        if (static_cast<WindowMessage*>(event)->message() == core::WM_ENABLE_START) {
+            m_start->setEnabled(true);
+            m_import->setEnabled(true);
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+QString CControlPanelDlg::askImportFile()
+{
+    if (chooseImportFile)
+        return chooseImportFile();
+    return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+}
+
+QString CControlPanelDlg::askExportFile()
+{
+    if (chooseExportFile)
+        return chooseExportFile();
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters({QStringLiteral("Excel文件 (*.csv)"), QStringLiteral("所有文件 (*)")});
+    dialog.setDefaultSuffix(QStringLiteral("csv"));
+    dialog.selectFile(QStringLiteral("export.csv"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void CControlPanelDlg::OnImport()
+{
+    if (!m_import->isEnabled())
+        return;
+    const QString path = askImportFile();
+    if (path.isEmpty())
+        return;
+    const exchange::ImportReport report = exchange::importDomains(m_state.table, localPath(path));
+    if (report.outcome == exchange::ImportOutcome::InvalidFile) {
+        tell(this, QStringLiteral("文件无效！"));
+        return;
+    }
+    postMessage(m_state.mainWindow, core::WM_TABLE_LOADED);
+
+    QStringList leftOut;
+    if (report.overCapacity > 0)
+        leftOut << QStringLiteral("超出 %1 个域名上限的 %2 行未导入。").arg(core::TableCapacity).arg(report.overCapacity);
+    if (report.tooLong > 0)
+        leftOut << QStringLiteral("长于 40 字节的 %1 个域名未导入。").arg(report.tooLong);
+    if (report.outcome == exchange::ImportOutcome::ReadError)
+        leftOut << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。").arg(errorText(report.error)).arg(report.count);
+    if (!leftOut.isEmpty())
+        tell(this, leftOut.join(QLatin1Char('\n')));
+}
+
+void CControlPanelDlg::OnExport()
+{
+    if (!m_export->isEnabled())
+        return;
+    const QString path = askExportFile();
+    if (path.isEmpty())
+        return;
+    m_export->setEnabled(false);
+    const exchange::ExportReport report = exchange::exportCsv(m_state.table, localPath(path));
+    if (report.ok)
+        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(m_state.table.count()));
+    else
+        tell(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
+    m_export->setEnabled(true);
+}
+
+void CControlPanelDlg::OnAppLink(const QString& rest)
+{
+    const QString command = rest.trimmed().toLower();
+    if (command == QLatin1String("import"))
+        OnImport();
+    else if (command == QLatin1String("start") && m_start->isEnabled())
+        OnStart();
+    else if (command == QLatin1String("export"))
+        OnExport();
+    else if (command == QLatin1String("about"))
+        Q_EMIT aboutRequested();
+}
+
+} // namespace zonedesk

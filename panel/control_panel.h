@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// The side panel's dialog: the two settings, Import, Start and Export, and the web pane.
+#pragma once
+
+#include <functional>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "app/app_state.h"
+#include "panel/web_pane.h"
+
+namespace zonedesk {
+
+class CControlPanelDlg final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    /// The template's size in dialog units.
+    static constexpr int TemplateWidth = 225;
+    static constexpr int TemplateHeight = 361;
+
+    explicit CControlPanelDlg(AppState& state, QWidget* parent = nullptr);
+
+    /// Shows the settings, creates the web pane and records the panel as `panelWindow`.
+    void OnInitDialog();
+
+    void OnStart();
+    void OnImport();
+    void OnExport();
+    void OnRedDisplayClicked();
+    void OnAppLink(const QString& rest);
+
+    /// The days text through the C library's decimal conversion, and the check box's state.
+    void ReadSettings();
+
+    /// File choosers; tests replace them (an empty path means "cancelled").
+    std::function<QString()> chooseImportFile;
+    std::function<QString()> chooseExportFile;
+
+    QCheckBox* redDisplayBox() const { return m_redDisplay; }
+    QLineEdit* daysEdit() const { return m_days; }
+    QPushButton* importButton() const { return m_import; }
+    QPushButton* startButton() const { return m_start; }
+    QPushButton* exportButton() const { return m_export; }
+    CWebPaneCtrl* webPane() const { return m_webPane; }
+
+Q_SIGNALS:
+    void aboutRequested();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    QRect fromDialogUnits(int x, int y, int width, int height) const;
+    QString askImportFile();
+    QString askExportFile();
+
+    AppState& m_state;
+    int m_baseX = 0; // the dialog font's average character width, pixels
+    int m_baseY = 0; // its height
+    QGroupBox* m_group = nullptr;
+    QCheckBox* m_redDisplay = nullptr;
+    QLineEdit* m_days = nullptr;
+    QLabel* m_daysLabel = nullptr;
+    QPushButton* m_import = nullptr;
+    QPushButton* m_start = nullptr;
+    QPushButton* m_export = nullptr;
+    QLabel* m_placeholder = nullptr;
+    CWebPaneCtrl* m_webPane = nullptr;
+};
+
+/// The dialog font: 宋体 9 pt where it exists, otherwise an installed CJK font.
+QFont dialogFont();
+
+} // namespace zonedesk

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: MIT
+#include "panel/web_pane.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+
+namespace zonedesk {
+
+namespace {
+
+const QByteArray AppScheme = QByteArrayLiteral("app");
+
+/// A request that still reaches the scheme (typed into nothing, loaded by a script) is refused:
+/// "app:" addresses only ever mean a command.
+class RefusingSchemeHandler final : public QWebEngineUrlSchemeHandler
+{
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override { job->fail(QWebEngineUrlRequestJob::RequestDenied); }
+};
+
+} // namespace
+
+bool WebPanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame)
+{
+    // The URL arrives with its scheme lower-cased, so "APP:" and "App:" match as well.
+    const QString address = url.toString();
+    if (address.left(4).compare(QStringLiteral("app:"), Qt::CaseInsensitive) == 0) {
+        if (onAppLink)
+            onAppLink(address.mid(4));
+        return false;
+    }
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
+
+CWebPaneCtrl::CWebPaneCtrl(QWidget* parent)
+    : QWebEngineView(parent)
+    , m_page(new WebPanePage(this))
+{
+    m_page->onAppLink = [this](const QString& rest) {
+        if (onAppLink)
+            onAppLink(rest);
+    };
+    setPage(m_page);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void CWebPaneCtrl::replaceStatic(QWidget* placeholder)
+{
+    if (placeholder != nullptr) {
+        move(placeholder->pos());
+        delete placeholder;
+    }
+    resize(WebPaneWidth, WebPaneHeight);
+    setUrl(startPage());
+    show();
+}
+
+QUrl CWebPaneCtrl::startPage()
+{
+    return QUrl(QStringLiteral("qrc:/zonedesk/start.html"));
+}
+
+void CWebPaneCtrl::registerAppScheme()
+{
+    QWebEngineUrlScheme scheme(AppScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void CWebPaneCtrl::installAppSchemeHandler()
+{
+    auto* profile = QWebEngineProfile::defaultProfile();
+    if (profile->urlSchemeHandler(AppScheme) == nullptr)
+        profile->installUrlSchemeHandler(AppScheme, new RefusingSchemeHandler(profile));
+}
+
+} // namespace zonedesk

@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: MIT
+#include "view/domain_list_model.h"
+
+#include <vector>
+
+#include "core/encodings.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+
+namespace zonedesk {
+
+namespace {
+
+struct Column
+{
+    const char* title; // UTF-8
+    int width;
+};
+
+constexpr Column Columns[DomainListModel::ColumnCount] = {
+    {"whois服务器",   150},
+    {"域名",          120},
+    {"当前状态",      150},
+    {"过期日期",      150},
+    {"注册日期",      150},
+    {"所有人",        150},
+    {"联系Email",     150},
+    {"注册商",        150},
+    {"whois更新日期", 150},
+};
+
+/// Record text (GBK) for the screen.
+QString fromGbk(std::string_view gbk)
+{
+    const std::string utf8 = core::gbkToUtf8(gbk);
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+} // namespace
+
+DomainListModel::DomainListModel(core::DomainTable& table, QObject* parent)
+    : QAbstractTableModel(parent)
+    , m_table(table)
+{
+}
+
+int DomainListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int DomainListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+int DomainListModel::columnWidth(int column)
+{
+    return Columns[column].width;
+}
+
+QVariant DomainListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
+        return {};
+    return QString::fromUtf8(Columns[section].title);
+}
+
+QVariant DomainListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows || role != Qt::DisplayRole)
+        return {};
+    const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case 0: return fromGbk(core::fieldText(record.server));
+    case 1: return fromGbk(core::fieldText(record.domain));
+    default: break;
+    }
+    // Results only once written into the row; `shown` is set after `done` was seen (acquire).
+    if (record.shown == 0)
+        return QString();
+    switch (index.column()) {
+    case 2: return fromGbk(core::statusText(record.status));
+    case 3: return fromGbk(core::fieldText(record.expiryDate));
+    case 4: return fromGbk(core::fieldText(record.registrationDate));
+    case 5: return fromGbk(core::fieldText(record.owner));
+    case 6: return fromGbk(core::fieldText(record.email));
+    case 7: return fromGbk(core::fieldText(record.registrar));
+    case 8: return fromGbk(core::fieldText(record.updatedDate));
+    default: return {};
+    }
+}
+
+void DomainListModel::fillRows()
+{
+    // A reset is right here: every row is replaced by the new table.
+    beginResetModel();
+    m_rows = m_table.count();
+    endResetModel();
+}
+
+int DomainListModel::refreshFinishedRows()
+{
+    std::vector<int> changed;
+    int done = 0;
+    for (int i = 0; i < m_rows; ++i) {
+        core::DomainRecord& record = m_table[static_cast<std::size_t>(i)];
+        if (!core::isDone(record))
+            continue;
+        ++done;
+        if (record.shown == 0) {
+            record.shown = 1;
+            changed.push_back(i);
+        }
+    }
+    // Records past the rows (none unless the table changed without fillRows) still count as done.
+    for (int i = m_rows; i < m_table.count(); ++i)
+        done += core::isDone(m_table[static_cast<std::size_t>(i)]) ? 1 : 0;
+
+    if (changed.size() * 2 > static_cast<std::size_t>(m_rows)) {
+        Q_EMIT dataChanged(index(changed.front(), 0), index(changed.back(), ColumnCount - 1), {Qt::DisplayRole});
+    } else {
+        for (const int row : changed)
+            Q_EMIT dataChanged(index(row, 2), index(row, ColumnCount - 1), {Qt::DisplayRole});
+    }
+    return done;
+}
+
+} // namespace zonedesk

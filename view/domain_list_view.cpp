@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: MIT
+#include "view/domain_list_view.h"
+
+#include <QHeaderView>
+#include <QMessageBox>
+
+#include "core/window_messages.h"
+
+namespace zonedesk {
+
+namespace {
+
+/// A message box with an empty caption, one OK button and no icon.
+void tell(QWidget* parent, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+} // namespace
+
+CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
+    : QTableView(parent)
+    , m_state(state)
+    , m_model(state.table)
+    , m_postTarget(this)
+    , m_run(state.table, m_postTarget)
+{
+    setModel(&m_model);
+    setShowGrid(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSortingEnabled(false);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setWordWrap(false);
+    verticalHeader()->setVisible(false);
+    horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    horizontalHeader()->setHighlightSections(false);
+    for (int column = 0; column < DomainListModel::ColumnCount; ++column)
+        setColumnWidth(column, DomainListModel::columnWidth(column));
+    m_refreshTimer.setInterval(RefreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &CMakeHtmlView::refreshFinishedRows);
+}
+
+CMakeHtmlView::~CMakeHtmlView()
+{
+    // Workers post to this object: they must all be gone before it is.
+    stopLookups();
+}
+
+void CMakeHtmlView::stopLookups()
+{
+    m_run.requestStop();
+    m_run.join();
+    m_refreshTimer.stop();
+}
+
+void CMakeHtmlView::fillRows()
+{
+    m_model.fillRows();
+}
+
+void CMakeHtmlView::refreshFinishedRows()
+{
+    const int done = m_model.refreshFinishedRows();
+    postMessage(m_state.mainWindow, core::WM_LOOKUP_PROGRESS, done);
+}
+
+bool CMakeHtmlView::event(QEvent* event)
+{
+    if (event->type() != WindowMessage::type())
+        return QTableView::event(event);
+    switch (static_cast<WindowMessage*>(event)->message()) {
+    case core::WM_FILL_ROWS: fillRows(); break;
+    case core::WM_START_LOOKUPS: startRun(); break;
+    case core::WM_WORKER_DONE: workerDone(); break;
+    default: break;
+    }
+    return true;
+}
+
+void CMakeHtmlView::startRun()
+{
+    m_run.setSession(m_session);
+    m_run.setEndpoints(m_state.endpoints);
+    switch (m_run.startLookups()) {
+    case core::LookupRun::StartResult::NoDomains:
+        tell(this, QStringLiteral("请至少指定一个域名。"));
+        postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
+        break;
+    case core::LookupRun::StartResult::CannotStartThread:
+        tell(this, QStringLiteral("Cannot Start New Thread"));
+        postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
+        break;
+    case core::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
+    case core::LookupRun::StartResult::NothingToQuery: finishRun(); break;
+    }
+}
+
+void CMakeHtmlView::workerDone()
+{
+    if (m_run.workerDone())
+        finishRun();
+}
+
+void CMakeHtmlView::finishRun()
+{
+    m_refreshTimer.stop();
+    refreshFinishedRows();
+    postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
+}
+
+} // namespace zonedesk

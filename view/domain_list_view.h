@@ -1,0 +1,55 @@
+// SPDX-License-Identifier: MIT
+// The main window's list of domains: nine columns, one row per record; starts and tracks runs.
+#pragma once
+
+#include <QTableView>
+#include <QTimer>
+
+#include "app/app_state.h"
+#include "app/window_message.h"
+#include "core/lookup_run.h"
+#include "view/domain_list_model.h"
+
+namespace zonedesk {
+
+class CMakeHtmlView final : public QTableView
+{
+    Q_OBJECT
+
+public:
+    static constexpr int RefreshIntervalMs = 500;
+
+    CMakeHtmlView(AppState& state, QWidget* parent = nullptr);
+    ~CMakeHtmlView() override;
+
+    DomainListModel& listModel() { return m_model; }
+
+    void fillRows();
+
+    /// Writes newly finished records into their rows and posts WM_LOOKUP_PROGRESS to the frame.
+    void refreshFinishedRows();
+
+    bool runInProgress() const { return m_run.runningWorkers() > 0; }
+
+    /// Stops the run's workers and waits for them (program exit).
+    void stopLookups();
+
+    void setInternetSession(const core::InternetSession& session) { m_session = session; }
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    void startRun();
+    void workerDone();
+    void finishRun();
+
+    AppState& m_state;
+    DomainListModel m_model;
+    QtPostTarget m_postTarget;
+    core::LookupRun m_run;
+    core::InternetSession m_session;
+    QTimer m_refreshTimer;
+};
+
+} // namespace zonedesk
