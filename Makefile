@@ -3,7 +3,12 @@
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: all deps configure build test cli run clean
+# Chromium (inside Qt WebEngine) refuses to start as root with its sandbox on; only then is it off.
+ROOT_ENV := $(shell [ "$$(id -u)" -eq 0 ] && echo QTWEBENGINE_DISABLE_SANDBOX=1)
+NO_DISPLAY_HELP := echo "No display here: the desktop program needs one. Try 'xvfb-run -a make demo'" \
+	"for a demo on a virtual screen, or the command-line companion: $(BUILD_DIR)/zonedesk-cli --help"
+
+.PHONY: all deps configure build test cli run demo screenshot clean
 
 all: build
 
@@ -22,13 +27,23 @@ test: build
 cli: configure
 	cmake --build --preset $(PRESET) --target zonedesk-cli
 
+# The desktop program against the registries' real WHOIS servers.
 run: build
-	@if [ -x $(BUILD_DIR)/zonedesk ]; then \
-		$(BUILD_DIR)/zonedesk; \
-	else \
-		echo "The desktop program is not built yet: it will open the domain list window here."; \
-		echo "Meanwhile the command-line companion is ready: $(BUILD_DIR)/zonedesk-cli --help"; \
-	fi
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); exit 0; fi
+	$(ROOT_ENV) $(BUILD_DIR)/zonedesk
+
+# The desktop program against the sample responder on loopback: import examples/domains.txt.
+demo: build
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); exit 0; fi
+	@endpoints=$$(mktemp); \
+	$(BUILD_DIR)/zonedesk-cli serve-samples > $$endpoints & server=$$!; \
+	trap "kill $$server 2>/dev/null; rm -f $$endpoints" EXIT; \
+	for i in $$(seq 50); do [ -s $$endpoints ] && break; sleep 0.1; done; \
+	echo "Sample responder running; import examples/domains.txt and press 开始查询."; \
+	env $$(cat $$endpoints) $(ROOT_ENV) $(BUILD_DIR)/zonedesk
+
+screenshot: build
+	BUILD_DIR=$(BUILD_DIR) scripts/demo-screenshot
 
 clean:
 	rm -rf build

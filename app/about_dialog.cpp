@@ -15,8 +15,10 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     setWindowTitle(QStringLiteral("关于"));
     setFont(dialogFont());
     auto* icon = new QLabel(this);
-    icon->setPixmap(QPixmap(QStringLiteral(":/zonedesk/zonedesk.png")).scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    auto* text = new QLabel(QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)), this);
+    icon->setPixmap(QPixmap(QStringLiteral(":/zonedesk/zonedesk.png"))
+                        .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    auto* text = new QLabel(
+        QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)), this);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -29,8 +29,11 @@ public:
     void setProgramDir(std::filesystem::path folder) { m_programDir = std::move(folder); }
 
     const std::filesystem::path& programDir() const { return m_programDir; }
+
     const std::filesystem::path& configPath() const { return m_configPath; }
+
     AppState* state() { return m_state.get(); }
+
     CMainFrame* mainFrame() { return m_mainFrame.get(); }
 
 private:

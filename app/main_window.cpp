@@ -20,7 +20,8 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
 {
     m_state.mainWindow = this;
     // The caption never carries a document name.
-    setWindowTitle(QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
+    setWindowTitle(
+        QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
     setWindowIcon(QIcon(QStringLiteral(":/zonedesk/zonedesk.png")));
     setCentralWidget(m_view);
     createStatusBar();

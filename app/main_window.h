@@ -21,13 +21,16 @@ public:
     explicit CMainFrame(AppState& state, QWidget* parent = nullptr);
 
     CMakeHtmlView& view() { return *m_view; }
+
     CPanelBar& panelBar() { return *m_wndPanelBar; }
+
     CControlPanelDlg& panel() { return m_wndPanelBar->panel(); }
 
     /// The texts of the three status panes.
     QString paneText(int pane) const;
 
     QAction* sidebarAction() const { return m_sidebarAction; }
+
     QAction* statusBarAction() const { return m_statusBarAction; }
 
     void showAbout();

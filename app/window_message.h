@@ -20,8 +20,7 @@ public:
         : QEvent(type())
         , m_message(message)
         , m_lParam(lParam)
-    {
-    }
+    {}
 
     /// The event type every window message travels as.
     static QEvent::Type type()
@@ -53,8 +52,7 @@ class QtPostTarget final : public core::PostTarget
 public:
     explicit QtPostTarget(QObject* receiver)
         : m_receiver(receiver)
-    {
-    }
+    {}
 
     void post(int message, std::intptr_t lParam) override { postMessage(m_receiver, message, lParam); }
 

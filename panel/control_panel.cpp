@@ -53,7 +53,11 @@ CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
     setFont(dialogFont());
     // Dialog units: x in quarters of the font's average character width, y in eighths of its height.
     const QFontMetrics metrics(font());
-    m_baseX = (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
+    m_baseX =
+        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
+             26 +
+         1) /
+        2;
     m_baseY = metrics.height();
 
     // The template's order is the tab order; the group box only frames the settings.
@@ -115,7 +119,8 @@ void CControlPanelDlg::OnRedDisplayClicked()
 void CControlPanelDlg::ReadSettings()
 {
     const QByteArray text = m_days->text().toUtf8();
-    m_state.settings.expiryWarnDays = app::expiryWarnDaysFromText(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    m_state.settings.expiryWarnDays = app::expiryWarnDaysFromText(
+        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
 }
 
@@ -144,7 +149,8 @@ QString CControlPanelDlg::askImportFile()
 {
     if (chooseImportFile)
         return chooseImportFile();
-    return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    return QFileDialog::getOpenFileName(
+        this, QString(), QString(), QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
 }
 
 QString CControlPanelDlg::askExportFile()
@@ -177,11 +183,15 @@ void CControlPanelDlg::OnImport()
 
     QStringList leftOut;
     if (report.overCapacity > 0)
-        leftOut << QStringLiteral("超出 %1 个域名上限的 %2 行未导入。").arg(core::TableCapacity).arg(report.overCapacity);
+        leftOut << QStringLiteral("超出 %1 个域名上限的 %2 行未导入。")
+                       .arg(core::TableCapacity)
+                       .arg(report.overCapacity);
     if (report.tooLong > 0)
         leftOut << QStringLiteral("长于 40 字节的 %1 个域名未导入。").arg(report.tooLong);
     if (report.outcome == exchange::ImportOutcome::ReadError)
-        leftOut << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。").arg(errorText(report.error)).arg(report.count);
+        leftOut << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。")
+                       .arg(errorText(report.error))
+                       .arg(report.count);
     if (!leftOut.isEmpty())
         tell(this, leftOut.join(QLatin1Char('\n')));
 }

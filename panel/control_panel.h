@@ -44,10 +44,15 @@ public:
     std::function<QString()> chooseExportFile;
 
     QCheckBox* redDisplayBox() const { return m_redDisplay; }
+
     QLineEdit* daysEdit() const { return m_days; }
+
     QPushButton* importButton() const { return m_import; }
+
     QPushButton* startButton() const { return m_start; }
+
     QPushButton* exportButton() const { return m_export; }
+
     CWebPaneCtrl* webPane() const { return m_webPane; }
 
 Q_SIGNALS:

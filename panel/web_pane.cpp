@@ -19,7 +19,10 @@ class RefusingSchemeHandler final : public QWebEngineUrlSchemeHandler
 public:
     using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
 
-    void requestStarted(QWebEngineUrlRequestJob* job) override { job->fail(QWebEngineUrlRequestJob::RequestDenied); }
+    void requestStarted(QWebEngineUrlRequestJob* job) override
+    {
+        job->fail(QWebEngineUrlRequestJob::RequestDenied);
+    }
 };
 
 } // namespace

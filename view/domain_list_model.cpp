@@ -18,14 +18,14 @@ struct Column
 };
 
 constexpr Column Columns[DomainListModel::ColumnCount] = {
-    {"whois服务器",   150},
-    {"域名",          120},
+    {"whois服务器",    150},
+    {"域名",            120},
     {"当前状态",      150},
     {"过期日期",      150},
     {"注册日期",      150},
-    {"所有人",        150},
-    {"联系Email",     150},
-    {"注册商",        150},
+    {"所有人",         150},
+    {"联系Email",       150},
+    {"注册商",         150},
     {"whois更新日期", 150},
 };
 
@@ -41,8 +41,7 @@ QString fromGbk(std::string_view gbk)
 DomainListModel::DomainListModel(core::DomainTable& table, QObject* parent)
     : QAbstractTableModel(parent)
     , m_table(table)
-{
-}
+{}
 
 int DomainListModel::rowCount(const QModelIndex& parent) const
 {
@@ -118,7 +117,8 @@ int DomainListModel::refreshFinishedRows()
         done += core::isDone(m_table[static_cast<std::size_t>(i)]) ? 1 : 0;
 
     if (changed.size() * 2 > static_cast<std::size_t>(m_rows)) {
-        Q_EMIT dataChanged(index(changed.front(), 0), index(changed.back(), ColumnCount - 1), {Qt::DisplayRole});
+        Q_EMIT dataChanged(
+            index(changed.front(), 0), index(changed.back(), ColumnCount - 1), {Qt::DisplayRole});
     } else {
         for (const int row : changed)
             Q_EMIT dataChanged(index(row, 2), index(row, ColumnCount - 1), {Qt::DisplayRole});

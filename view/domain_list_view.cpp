@@ -33,6 +33,9 @@ CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     verticalHeader()->setVisible(false);
+    // Report-list rows: one line of text each, not the roomier default of item views.
+    verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < DomainListModel::ColumnCount; ++column)

@@ -1,0 +1,270 @@
+// SPDX-License-Identifier: MIT
+// The desktop program end to end: start-up, import, run, export, messages inside modal loops,
+// the web pane's app: links and closing mid-run. Needs an X server (scripts/run-gui-test).
+#include <chrono>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "app/application.h"
+#include "app/window_message.h"
+#include "core/field_copy.h"
+#include "core/window_messages.h"
+#include "panel/web_pane.h"
+#include "tests/support/loopback_whois_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk {
+
+namespace {
+
+using test::Behaviour;
+using test::LoopbackWhoisServer;
+
+constexpr const char* VerisignRecord = "for detailed information\n   Registrar: R\n   Whois Server: w\n"
+                                       "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n"
+                                       ">>> Last update of whois database: x <<<\nNOTICE: n";
+
+/// Closes the next message box that opens (polling), recording its text.
+class MessageBoxCloser final : public QObject
+{
+public:
+    explicit MessageBoxCloser(QObject* parent = nullptr)
+        : QObject(parent)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        m_timer.start(20);
+    }
+
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+class AppTest final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> m_dir;
+    std::unique_ptr<CMakeHtmlApp> m_app;
+
+    CMainFrame& frame() { return *m_app->mainFrame(); }
+
+    CControlPanelDlg& panel() { return frame().panel(); }
+
+    AppState& state() { return *m_app->state(); }
+
+    void start(std::string_view config = {})
+    {
+        m_dir = std::make_unique<test::TempDir>();
+        if (!config.empty())
+            m_dir->write("config.ini", config);
+        m_app = std::make_unique<CMakeHtmlApp>();
+        m_app->setProgramDir(m_dir->path());
+        QVERIFY(m_app->InitInstance());
+    }
+
+    void route(const LoopbackWhoisServer& server)
+    {
+        for (const char* host : {"whois.verisign-grs.com", "whois.publicinterestregistry.org"})
+            QVERIFY(state().endpoints.add(std::string(host) + "=" + server.address()));
+    }
+
+    void importLines(std::string_view lines)
+    {
+        const auto file = m_dir->write("list.txt", lines);
+        panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
+        panel().OnImport();
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("导入域名到列表..."));
+        QTRY_COMPARE(frame().view().model()->rowCount(), state().table.count());
+    }
+
+    QString cell(int row, int column) { return frame().view().model()->index(row, column).data().toString(); }
+
+private Q_SLOTS:
+
+    void cleanup()
+    {
+        m_app.reset();
+        m_dir.reset();
+    }
+
+    void firstStartCreatesTheDefaultSettings()
+    {
+        start();
+        QCOMPARE(QString::fromStdString(test::readFile(m_dir->path() / "config.ini")),
+                 QStringLiteral("[user]\r\nchkgq=1\r\ngqts=30\r\n"));
+        QCOMPARE(panel().daysEdit()->text(), QStringLiteral("30"));
+        QVERIFY(panel().redDisplayBox()->isChecked());
+        QVERIFY(panel().daysEdit()->isEnabled());
+        QCOMPARE(frame().windowTitle(), QStringLiteral("zonedesk Ver.1.0713"));
+        QCOMPARE(frame().paneText(0), QStringLiteral("就绪"));
+        QVERIFY(frame().isMaximized() || frame().windowState().testFlag(Qt::WindowMaximized));
+    }
+
+    void redDisplayOffDisablesTheDaysField()
+    {
+        start("[user]\r\nchkgq=0\r\ngqts=7\r\n");
+        QVERIFY(!panel().redDisplayBox()->isChecked());
+        QVERIFY(!panel().daysEdit()->isEnabled());
+        panel().redDisplayBox()->click();
+        QVERIFY(panel().daysEdit()->isEnabled());
+        QCOMPARE(state().settings.redDisplay, 1);
+    }
+
+    void daysTextIsReadAtStartAndWrittenAtExit()
+    {
+        start();
+        MessageBoxCloser closer; // the empty table's message
+        panel().daysEdit()->setText(QStringLiteral("12abc"));
+        panel().OnStart();
+        QCOMPARE(state().settings.expiryWarnDays, 12);
+        QTRY_VERIFY(panel().startButton()->isEnabled());
+        QCOMPARE(closer.texts, QStringList{QStringLiteral("请至少指定一个域名。")});
+        m_app->ExitInstance();
+        QCOMPARE(QString::fromStdString(test::readFile(m_dir->path() / "config.ini")),
+                 QStringLiteral("[user]\r\nchkgq=1\r\ngqts=12\r\n"));
+    }
+
+    void importShowsServerAndDomainOnly()
+    {
+        start();
+        importLines("Example.COM\nfree.org\nname.sg\n");
+        QTRY_COMPARE(frame().paneText(2), QStringLiteral("域名数量：3"));
+        QCOMPARE(cell(0, 0), QStringLiteral("whois.verisign-grs.com"));
+        QCOMPARE(cell(0, 1), QStringLiteral("example.com"));
+        QCOMPARE(cell(0, 2), QString());
+        QCOMPARE(cell(2, 0), QString());
+    }
+
+    void aRunFillsTheRowsAndEnablesStartAgain()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer(VerisignRecord, std::chrono::milliseconds(50)));
+        server.on("free.org", Behaviour::answer("NOT FOUND\n"));
+        start();
+        route(server);
+        importLines("a.com\nb.com\nfree.org\nname.sg\n");
+
+        panel().startButton()->click();
+        QVERIFY(!panel().startButton()->isEnabled());
+        QVERIFY(!panel().importButton()->isEnabled());
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("正在查询域名信息..."));
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！"));
+        QTRY_VERIFY(panel().startButton()->isEnabled());
+        QVERIFY(panel().importButton()->isEnabled());
+        QCOMPARE(frame().paneText(1), QStringLiteral("进度：4 / 4"));
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(cell(0, 3), QStringLiteral("01-jan-2030"));
+        QCOMPARE(cell(0, 7), QStringLiteral("R"));
+        QCOMPARE(cell(2, 2), QStringLiteral("域名未注册"));
+        QCOMPARE(cell(3, 2), QStringLiteral("无whois服务器"));
+
+        // A second Start without a new import queries nothing and ends at once.
+        const int connections = server.connectionCount();
+        panel().startButton()->click();
+        QTRY_VERIFY(panel().startButton()->isEnabled());
+        QCOMPARE(server.connectionCount(), connections);
+
+        MessageBoxCloser closer;
+        const auto csv = m_dir->path() / "out.csv";
+        panel().chooseExportFile = [csv] { return QString::fromStdString(csv.string()); };
+        panel().OnExport();
+        QCOMPARE(closer.texts, QStringList{QStringLiteral("共导出了 4 条有效记录！")});
+        const std::string bytes = test::readFile(csv);
+        QVERIFY(bytes.starts_with(
+            "\"whois.verisign-grs.com\",\"a.com\",\"\xB3\xC9\xB9\xA6\",\"01-jan-2030\",\"01-jan-2000\""));
+        QVERIFY(bytes.ends_with(
+            "\"\",\"name.sg\",\"\xCE\xDEwhois\xB7\xFE\xCE\xF1\xC6\xF7\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
+    void runEndsWhileAModalDialogIsOpen()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer(VerisignRecord, std::chrono::milliseconds(200)));
+        start();
+        route(server);
+        importLines("a.com\n");
+        panel().startButton()->click();
+        // A modal box open while the worker finishes: its WM_WORKER_DONE must still end the run.
+        bool finishedInsideTheBox = false;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (frame().paneText(0) == QStringLiteral("操作结束！") && panel().startButton()->isEnabled()) {
+                finishedInsideTheBox = QApplication::activeModalWidget() != nullptr;
+                if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                    box->accept();
+            }
+        });
+        watcher.start(20);
+        QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("modal"), QMessageBox::Ok, &frame());
+        QTimer::singleShot(10000, &box, &QMessageBox::reject); // never hang the test
+        box.exec();
+        QVERIFY(finishedInsideTheBox);
+    }
+
+    void appLinksInCapitalsReachOnAppLink()
+    {
+        start();
+        CWebPaneCtrl* pane = panel().webPane();
+        QVERIFY(pane != nullptr);
+        QStringList links;
+        pane->onAppLink = [&links](const QString& rest) { links << rest; };
+        QSignalSpy loaded(pane, &QWebEngineView::loadFinished);
+        pane->setHtml(QStringLiteral("<a id='a' href='APP:Export'>x</a><a id='b' href='app:'>y</a>"),
+                      QUrl(QStringLiteral("qrc:/zonedesk/")));
+        QVERIFY(loaded.wait(20000));
+        const QUrl before = pane->url();
+        pane->page()->runJavaScript(QStringLiteral("document.getElementById('a').click();"));
+        QTRY_COMPARE_WITH_TIMEOUT(links.size(), 1, 10000);
+        QCOMPARE(links.front().toLower(), QStringLiteral("export"));
+        pane->page()->runJavaScript(QStringLiteral("document.getElementById('b').click();"));
+        QTRY_COMPARE_WITH_TIMEOUT(links.size(), 2, 10000);
+        QCOMPARE(links.back(), QString());
+        QCOMPARE(pane->url(), before);
+    }
+
+    void closingMidRunEndsQuicklyAndWritesSettings()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::silent());
+        start();
+        route(server);
+        importLines("a.com\nb.com\n");
+        panel().daysEdit()->setText(QStringLiteral("45"));
+        panel().startButton()->click();
+        QTRY_COMPARE(server.connectionCount(), 1);
+        const auto asked = std::chrono::steady_clock::now();
+        frame().close();
+        m_app->ExitInstance();
+        QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(2));
+        QCOMPARE(QString::fromStdString(test::readFile(m_dir->path() / "config.ini")),
+                 QStringLiteral("[user]\r\nchkgq=1\r\ngqts=45\r\n"));
+    }
+};
+
+} // namespace zonedesk
+
+int main(int argc, char** argv)
+{
+    zonedesk::CWebPaneCtrl::registerAppScheme();
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication app(argc, argv);
+    zonedesk::AppTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "app_test.moc"

@@ -1,0 +1,118 @@
+// SPDX-License-Identifier: MIT
+// The list model over the table: rows, the results shown only once done, and change signals.
+#include "view/domain_list_model.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+
+namespace zonedesk {
+
+class DomainListModelTest final : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<core::DomainTable> m_table;
+
+    void fill(int count)
+    {
+        m_table->clear();
+        for (int i = 0; i < count; ++i) {
+            auto& record = (*m_table)[static_cast<std::size_t>(i)];
+            core::copyField(record.server, "whois.verisign-grs.com");
+            core::copyField(record.domain, "d" + std::to_string(i) + ".com");
+        }
+        m_table->setCount(count);
+    }
+
+    void settle(int row)
+    {
+        auto& record = (*m_table)[static_cast<std::size_t>(row)];
+        record.status = 1;
+        core::copyField(record.expiryDate, "2030-01-01");
+        core::publishDone(record);
+    }
+
+private Q_SLOTS:
+
+    void init()
+    {
+        m_table = core::DomainTable::allocate();
+        QVERIFY(m_table != nullptr);
+    }
+
+    void passesTheModelTester()
+    {
+        fill(20);
+        DomainListModel model(*m_table);
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.fillRows();
+        settle(3);
+        model.refreshFinishedRows();
+        QCOMPARE(model.rowCount(), 20);
+        QCOMPARE(model.columnCount(), 9);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("whois服务器"));
+        QCOMPARE(model.headerData(8, Qt::Horizontal).toString(), QStringLiteral("whois更新日期"));
+    }
+
+    void showsResultsOnlyOnceWrittenIntoTheRow()
+    {
+        fill(3);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        settle(1);
+        // Done but not yet refreshed: the row still shows server and domain only.
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QString());
+        QCOMPARE(model.data(model.index(1, 1)).toString(), QStringLiteral("d1.com"));
+        QCOMPARE(model.refreshFinishedRows(), 1);
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("成功"));
+        QCOMPARE(model.data(model.index(1, 3)).toString(), QStringLiteral("2030-01-01"));
+        QCOMPARE((*m_table)[1].shown, 1);
+    }
+
+    void refreshSignalsOnlyNewRowsOrOneRange()
+    {
+        fill(10);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+        QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+
+        settle(2);
+        settle(7);
+        QCOMPARE(model.refreshFinishedRows(), 2);
+        QCOMPARE(changed.count(), 2); // one per newly finished row
+
+        changed.clear();
+        QCOMPARE(model.refreshFinishedRows(), 2); // nothing new: no signal, same count
+        QCOMPARE(changed.count(), 0);
+
+        for (int row : {0, 1, 3, 4, 5, 6})
+            settle(row);
+        QCOMPARE(model.refreshFinishedRows(), 8);
+        QCOMPARE(changed.count(), 1); // more than half the rows: one range
+        QCOMPARE(reset.count(), 0);   // a tick never resets (selection and scroll stay)
+    }
+
+    void fillRowsReplacesEveryRow()
+    {
+        fill(5);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        settle(0);
+        model.refreshFinishedRows();
+        fill(2); // a new import
+        model.fillRows();
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.data(model.index(0, 2)).toString(), QString());
+    }
+};
+
+} // namespace zonedesk
+
+QTEST_GUILESS_MAIN(zonedesk::DomainListModelTest)
+#include "domain_list_model_test.moc"
