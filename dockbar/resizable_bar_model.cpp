@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: MIT
+#include "dockbar/resizable_bar_model.h"
+
+#include <cstdlib>
+
+namespace zonedesk::dockbar {
+
+namespace {
+
+bool isLeftOrRight(int hitCode)
+{
+    return hitCode == HTLEFT || hitCode == HTRIGHT;
+}
+
+bool isLeftOrTop(int hitCode)
+{
+    return hitCode == HTLEFT || hitCode == HTTOP;
+}
+
+int sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
+
+} // namespace
+
+RowBounds rowBounds(const DockArray& array, std::size_t index)
+{
+    RowBounds bounds{index, index};
+    while (bounds.first > 0 && !array[bounds.first - 1].rowEnd)
+        --bounds.first;
+    while (bounds.last + 1 < array.size() && !array[bounds.last + 1].rowEnd)
+        ++bounds.last;
+    return bounds;
+}
+
+std::vector<ResizableBarModel*> rowSizingBars(const DockArray& array, std::size_t index)
+{
+    std::vector<ResizableBarModel*> bars;
+    const RowBounds bounds = rowBounds(array, index);
+    for (std::size_t i = bounds.first; i <= bounds.last && i < array.size(); ++i) {
+        if (array[i].sizing != nullptr && array[i].visible)
+            bars.push_back(array[i].sizing);
+    }
+    return bars;
+}
+
+bool ResizableBarModel::isSideTracking() const
+{
+    return isLeftOrRight(trackedEdge) ? isHorzDocked() : isVertDocked();
+}
+
+Size ResizableBarModel::fixedLayout(bool horizontal) const
+{
+    const Size& size = horizontal ? horzSize : vertSize;
+    const Size& minimum = horizontal ? minHorzSize : minVertSize;
+    return {std::max(size.cx, minimum.cx), std::max(size.cy, minimum.cy)};
+}
+
+Size ResizableBarModel::floatingLayout(int length, bool lengthIsHeight)
+{
+    (lengthIsHeight ? floatSize.cy : floatSize.cx) = length;
+    floatSize = {std::max(floatSize.cx, minFloatSize.cx), std::max(floatSize.cy, minFloatSize.cy)};
+    return floatSize;
+}
+
+void ResizableBarModel::computeEdges(std::size_t index, std::size_t count)
+{
+    edgeStyle &= ~EdgeAll;
+    if (isFloating())
+        return;
+    const bool horizontal = isHorzDocked();
+    if (index > 0)
+        edgeStyle |= horizontal ? EdgeLeft : EdgeTop;
+    if (index + 1 < count)
+        edgeStyle |= horizontal ? EdgeRight : EdgeBottom;
+}
+
+Rect ResizableBarModel::layoutClient(Rect window)
+{
+    Rect client = window.deflated(3, 5, 3, 3);
+    if (!isFloating())
+        client = client.deflated(2, 0, 2, 2);
+    switch (dockBarId) {
+    case DockBarTop: edgeStyle |= EdgeBottom; break;
+    case DockBarLeft: edgeStyle |= EdgeRight; break;
+    case DockBarRight: edgeStyle |= EdgeLeft; break;
+    case DockBarBottom: edgeStyle |= EdgeTop; break;
+    default: break;
+    }
+    if ((edgeStyle & ShowEdges) != 0) {
+        client = client.deflated((edgeStyle & EdgeLeft) != 0 ? edgeWidth : 0,
+                                 (edgeStyle & EdgeTop) != 0 ? edgeWidth : 0,
+                                 (edgeStyle & EdgeRight) != 0 ? edgeWidth : 0,
+                                 (edgeStyle & EdgeBottom) != 0 ? edgeWidth : 0);
+    }
+    return client;
+}
+
+bool ResizableBarModel::edgeRect(Rect window, int hitCode, Rect& out) const
+{
+    Rect r = (edgeStyle & ShowEdges) != 0 ? window.deflated(1, 1, 1, 1) : window;
+    const int shorten = edgeWidth;
+    switch (hitCode) {
+    case HTLEFT:
+    case HTRIGHT: {
+        if ((edgeStyle & (hitCode == HTLEFT ? EdgeLeft : EdgeRight)) == 0)
+            return false;
+        if (hitCode == HTLEFT)
+            r.right = r.left + edgeWidth;
+        else
+            r.left = r.right - edgeWidth;
+        if (isVertDocked())
+            r = r.deflated(0, shorten, 0, shorten);
+        break;
+    }
+    case HTTOP:
+    case HTBOTTOM: {
+        if ((edgeStyle & (hitCode == HTTOP ? EdgeTop : EdgeBottom)) == 0)
+            return false;
+        if (hitCode == HTTOP)
+            r.bottom = r.top + edgeWidth;
+        else
+            r.top = r.bottom - edgeWidth;
+        if (!isVertDocked())
+            r = r.deflated(shorten, 0, shorten, 0);
+        break;
+    }
+    default: break;
+    }
+    out = r;
+    return true;
+}
+
+int ResizableBarModel::hitTest(Rect window, Point point) const
+{
+    if (isFloating())
+        return HTCLIENT;
+    for (const int code : {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM}) {
+        Rect edge;
+        if (edgeRect(window, code, edge) && edge.contains(point))
+            return code;
+    }
+    return HTCLIENT;
+}
+
+int ResizableBarModel::ownIndex(const std::vector<ResizableBarModel*>& row) const
+{
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        if (row[i] == this)
+            return static_cast<int>(i);
+    }
+    return 0;
+}
+
+void ResizableBarModel::beginTracking(
+    int hitCode, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent)
+{
+    trackedEdge = hitCode;
+    tracking = true;
+    Rect edge;
+    edgeRect(window, hitCode, edge);
+    if (isLeftOrRight(hitCode)) {
+        trackPos = point.x;
+        trackOffset = trackPos - (edge.left + edge.right) / 2;
+    } else {
+        trackPos = point.y;
+        trackOffset = trackPos - (edge.top + edge.bottom) / 2;
+    }
+    trackMin = trackMax = trackPos;
+
+    const bool horizontal = horizontalRow();
+    if (isSideTracking()) {
+        const auto split = static_cast<std::size_t>(ownIndex(row) + (isLeftOrTop(hitCode) ? 0 : 1));
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            const int spare = row[i]->length(horizontal) - row[i]->minLength(horizontal);
+            if (i < split)
+                trackMin -= spare;
+            else
+                trackMax += spare;
+        }
+        return;
+    }
+    int minimum = minThickness(horizontal);
+    for (const ResizableBarModel* bar : row)
+        minimum = std::max(minimum, bar->minThickness(horizontal));
+    const int excess = thickness(horizontal) - minimum;
+    const int growth = mainPaneExtent - 2;
+    if (isLeftOrTop(hitCode)) {
+        trackMin -= growth;
+        trackMax += excess;
+    } else {
+        trackMin -= excess;
+        trackMax += growth;
+    }
+}
+
+bool ResizableBarModel::trackTo(Point point, const std::vector<ResizableBarModel*>& row)
+{
+    const int position = std::clamp(isLeftOrRight(trackedEdge) ? point.x : point.y, trackMin, trackMax);
+    if (position == trackPos)
+        return false;
+    const int change = position - trackPos;
+    trackPos = position;
+    const bool horizontal = horizontalRow();
+
+    if (!isSideTracking()) {
+        const int newThickness = thickness(horizontal) + (isLeftOrTop(trackedEdge) ? -change : change);
+        for (ResizableBarModel* bar : row)
+            bar->setThickness(horizontal, newThickness);
+        setThickness(horizontal, newThickness);
+        return true;
+    }
+
+    // The edge lies between entries edge - 1 and edge of the row.
+    const int edge = ownIndex(row) + (isLeftOrTop(trackedEdge) ? 0 : 1);
+    const int grower = change > 0 ? edge - 1 : edge;
+    if (grower < 0 || grower >= static_cast<int>(row.size()))
+        return true;
+    int remaining = std::abs(change);
+    row[static_cast<std::size_t>(grower)]->setLength(
+        horizontal, row[static_cast<std::size_t>(grower)]->length(horizontal) + remaining);
+    const int step = change > 0 ? 1 : -1;
+    for (int i = change > 0 ? edge : edge - 1; remaining > 0 && i >= 0 && i < static_cast<int>(row.size());
+         i += step) {
+        ResizableBarModel* giver = row[static_cast<std::size_t>(i)];
+        const int given = std::min(remaining, giver->length(horizontal) - giver->minLength(horizontal));
+        if (given <= 0)
+            continue;
+        giver->setLength(horizontal, giver->length(horizontal) - given);
+        remaining -= given;
+    }
+    return true;
+}
+
+bool shareRow(DockArray& array, std::size_t ownIndex, int total, bool horizontal)
+{
+    RowBounds bounds = rowBounds(array, ownIndex);
+    ResizableBarModel* self = array[ownIndex].sizing;
+    int runningMinimum = 2;
+    int actual = 0;
+    int available = total;
+    int thickest = 0;
+    for (std::size_t i = bounds.first; i <= bounds.last; ++i) {
+        const DockSlot& slot = array[i];
+        if (slot.rowEnd || !slot.visible)
+            continue;
+        const int contribution =
+            slot.sizing != nullptr ? slot.sizing->minLength(horizontal) : slot.fixedLength;
+        runningMinimum += contribution - 2;
+        if (runningMinimum > total) {
+            if (i < ownIndex) {
+                array.insert(array.begin() + static_cast<std::ptrdiff_t>(i + 1), DockSlot::end());
+                return false;
+            }
+            if (i > ownIndex) {
+                array.insert(array.begin() + static_cast<std::ptrdiff_t>(i), DockSlot::end());
+                bounds.last = i - 1;
+                break;
+            }
+            self->setLength(horizontal, self->minLength(horizontal));
+            return true;
+        }
+        if (slot.sizing != nullptr) {
+            actual += slot.sizing->length(horizontal) - 2;
+            thickest = std::max(thickest, slot.sizing->thickness(horizontal));
+        } else {
+            available -= slot.fixedLength - 2;
+        }
+    }
+
+    std::vector<ResizableBarModel*> bars;
+    for (std::size_t i = bounds.first; i <= bounds.last; ++i) {
+        if (array[i].sizing != nullptr && array[i].visible && !array[i].rowEnd)
+            bars.push_back(array[i].sizing);
+    }
+    int difference = available - actual;
+    if (bars.size() == 1) {
+        if (difference != 0) {
+            bars.front()->keepSize = false;
+            bars.front()->setLength(horizontal, bars.front()->length(horizontal) + difference);
+        }
+        return true;
+    }
+    for (ResizableBarModel* bar : bars)
+        bar->setThickness(horizontal, thickest);
+    // Hand the difference out one pixel at a time, in turn. A row whose bars hold their size gives
+    // them up after a pass that moved nothing; bars at their minimum only ever grow here.
+    while (difference != 0) {
+        bool changed = false;
+        for (ResizableBarModel* bar : bars) {
+            if ((bar->length(horizontal) == bar->minLength(horizontal) && difference < 0) || bar->keepSize)
+                continue;
+            bar->setLength(horizontal, bar->length(horizontal) + sign(difference));
+            difference -= sign(difference);
+            changed = true;
+            if (difference == 0)
+                break;
+        }
+        if (!changed || difference == 0) {
+            for (ResizableBarModel* bar : bars)
+                bar->keepSize = false;
+        }
+    }
+    return true;
+}
+
+bool alignRow(std::vector<RowPlacement>& bars, bool horizontal)
+{
+    int position = horizontal ? -2 : 0;
+    bool moved = false;
+    for (RowPlacement& bar : bars) {
+        if (bar.position != position) {
+            bar.position = horizontal ? position : position - 2;
+            moved = true;
+        }
+        position += bar.length - 2;
+    }
+    return moved;
+}
+
+int dockBarIdFor(bool floating, int side)
+{
+    if (floating)
+        return DockBarFloat;
+    constexpr int Ids[] = {DockBarTop, DockBarLeft, DockBarRight, DockBarBottom};
+    return Ids[std::clamp(side, 0, 3)];
+}
+
+} // namespace zonedesk::dockbar

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: MIT
+// The resizable dock bar's own geometry and state, without a toolkit: its sizes per side, its
+// sizing edges, the edge drag and its share of a dock row. CResizableDockBar drives Qt with it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "dockbar/dock_geometry.h"
+
+namespace zonedesk::dockbar {
+
+class ResizableBarModel;
+
+/// One entry of a dock bar's ordered array: a sizing bar, another (fixed) bar, or a row end.
+struct DockSlot
+{
+    ResizableBarModel* sizing = nullptr; // a bar of this family
+    int fixedLength = 0;                 // length along the row of any other bar
+    bool visible = true;
+    bool rowEnd = false;
+
+    static DockSlot end() { return {nullptr, 0, true, true}; }
+};
+
+using DockArray = std::vector<DockSlot>;
+
+struct RowBounds
+{
+    std::size_t first = 0;
+    std::size_t last = 0; // inclusive
+};
+
+/// The row of the entry at `index`: from after the row end before it to before the row end after it.
+RowBounds rowBounds(const DockArray& array, std::size_t index);
+
+/// The visible sizing bars of that row, in order.
+std::vector<ResizableBarModel*> rowSizingBars(const DockArray& array, std::size_t index);
+
+class ResizableBarModel
+{
+public:
+    unsigned edgeStyle = 0;
+    int trackedEdge = 0;
+    Size horzSize{350, 350};
+    Size vertSize{350, 350};
+    Size floatSize{350, 350};
+    Size minHorzSize{350, 32};
+    Size minVertSize{33, 32};
+    Size minFloatSize{37, 32};
+    int trackMin = 0;
+    int trackMax = 0;
+    int trackPos = 0;
+    int trackOffset = 0;
+    bool tracking = false;
+    bool keepSize = false;
+    bool parentSizing = false;
+    bool dragShowsContent = false;
+    int dockBarId = 0;
+    int edgeWidth = 5;
+
+    bool isHorzDocked() const { return dockBarId == DockBarTop || dockBarId == DockBarBottom; }
+
+    bool isVertDocked() const { return dockBarId == DockBarLeft || dockBarId == DockBarRight; }
+
+    bool isFloating() const { return !isHorzDocked() && !isVertDocked(); }
+
+    /// True when the dragged edge separates two bars of one row.
+    bool isSideTracking() const;
+
+    /// Length along the row and thickness across it, for the bar's orientation.
+    int length(bool horizontal) const { return horizontal ? horzSize.cx : vertSize.cy; }
+
+    int thickness(bool horizontal) const { return horizontal ? horzSize.cy : vertSize.cx; }
+
+    int minLength(bool horizontal) const { return horizontal ? minHorzSize.cx : minVertSize.cy; }
+
+    int minThickness(bool horizontal) const { return horizontal ? minHorzSize.cy : minVertSize.cx; }
+
+    void setLength(bool horizontal, int value) { (horizontal ? horzSize.cx : vertSize.cy) = value; }
+
+    void setThickness(bool horizontal, int value) { (horizontal ? horzSize.cy : vertSize.cx) = value; }
+
+    /// The size a docked bar asks for: its state size, each component raised to its minimum.
+    Size fixedLayout(bool horizontal) const;
+
+    /// The floating size for a length the floating frame proposes (`lengthIsHeight`: the length
+    /// is the height), raised to the floating minimum.
+    Size floatingLayout(int length, bool lengthIsHeight);
+
+    /// Sets the edges between this bar and its row neighbours (position `index` of `count`
+    /// sizing bars); the edge facing the frame's client area is added by layoutClient().
+    void computeEdges(std::size_t index, std::size_t count);
+
+    /// The client rectangle inside `window`: the frame insets, the edge facing the frame's
+    /// client area (added to edgeStyle), and with ShowEdges the room for every edge.
+    Rect layoutClient(Rect window);
+
+    /// The strip of `window` where the edge `hitCode` can be grabbed; false when the bar has no
+    /// such edge. Codes other than the four edges give the whole (inner) rectangle.
+    bool edgeRect(Rect window, int hitCode, Rect& out) const;
+
+    /// HTLEFT/HTTOP/HTRIGHT/HTBOTTOM for a point on an edge of a docked bar, else HTCLIENT.
+    int hitTest(Rect window, Point point) const;
+
+    /// Starts dragging edge `hitCode` grabbed at `point` (screen). `row` are the row's sizing bars
+    /// with this bar among them; `mainPaneExtent` is the size of the frame's main pane across the
+    /// row (height for a horizontal dock, width for a vertical one).
+    void beginTracking(int hitCode,
+                       Point point,
+                       Rect window,
+                       const std::vector<ResizableBarModel*>& row,
+                       int mainPaneExtent);
+
+    /// Moves the drag to `point` (clamped to trackMin..trackMax) and resizes the row's bars.
+    /// Returns false when the position did not change.
+    bool trackTo(Point point, const std::vector<ResizableBarModel*>& row);
+
+    void endTracking() { tracking = false; }
+
+private:
+    bool horizontalRow() const { return isHorzDocked(); }
+
+    int ownIndex(const std::vector<ResizableBarModel*>& row) const;
+};
+
+/// Fits the row of the entry `ownIndex` into `total` pixels: a row that can't hold its bars'
+/// minimums is broken (a row end inserted) or the bar set to its minimum; then the sizing bars
+/// share what the other bars leave. False when the row was broken before the bar.
+bool shareRow(DockArray& array, std::size_t ownIndex, int total, bool horizontal);
+
+/// One bar of a row as placed along it: `position` is its start in dock-bar coordinates.
+struct RowPlacement
+{
+    int position = 0;
+    int length = 0;
+};
+
+/// Places the row's bars end to end (from -2 for a horizontal row, 0 for a vertical one); true
+/// when any bar moved.
+bool alignRow(std::vector<RowPlacement>& bars, bool horizontal);
+
+/// The dock bar ID for a side (0 top, 1 left, 2 right, 3 bottom) or floating.
+int dockBarIdFor(bool floating, int side);
+
+} // namespace zonedesk::dockbar

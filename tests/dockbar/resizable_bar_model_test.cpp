@@ -1,0 +1,214 @@
+// SPDX-License-Identifier: MIT
+// The dock bar model: edges, hit tests, edge drags and the sharing of a row.
+#include "dockbar/resizable_bar_model.h"
+
+#include <gtest/gtest.h>
+
+namespace zonedesk::dockbar {
+namespace {
+
+ResizableBarModel docked(int dockBarId)
+{
+    ResizableBarModel bar;
+    bar.dockBarId = dockBarId;
+    bar.edgeStyle = ShowEdges | SizeChild;
+    return bar;
+}
+
+TEST(ResizableBarModel, LoneBarHasOnlyTheEdgeFacingTheClientArea)
+{
+    struct Case
+    {
+        int dockBarId;
+        unsigned edge;
+    };
+
+    for (const Case c : {
+             Case{DockBarLeft,   EdgeRight },
+             Case{DockBarRight,  EdgeLeft  },
+             Case{DockBarTop,    EdgeBottom},
+             Case{DockBarBottom, EdgeTop   }
+    }) {
+        ResizableBarModel bar = docked(c.dockBarId);
+        bar.computeEdges(0, 1);
+        bar.layoutClient({0, 0, 300, 600});
+        EXPECT_EQ(bar.edgeStyle & EdgeAll, c.edge) << c.dockBarId;
+    }
+}
+
+TEST(ResizableBarModel, MiddleBarOfThreeHasTwoMoreEdges)
+{
+    ResizableBarModel bar = docked(DockBarLeft);
+    bar.computeEdges(1, 3);
+    bar.layoutClient({0, 0, 300, 600});
+    EXPECT_EQ(bar.edgeStyle & EdgeAll, EdgeTop | EdgeBottom | EdgeRight);
+
+    ResizableBarModel top = docked(DockBarTop);
+    top.computeEdges(2, 3); // the last of a horizontal row: only towards its left neighbour
+    top.layoutClient({0, 0, 600, 100});
+    EXPECT_EQ(top.edgeStyle & EdgeAll, EdgeLeft | EdgeBottom);
+}
+
+TEST(ResizableBarModel, FloatingBarHasNoEdgesAndNoEdgeHits)
+{
+    ResizableBarModel bar = docked(DockBarFloat);
+    bar.computeEdges(0, 1);
+    const Rect client = bar.layoutClient({0, 0, 200, 300});
+    EXPECT_EQ(bar.edgeStyle & EdgeAll, 0U);
+    EXPECT_EQ(client, (Rect{3, 5, 197, 297}));
+    EXPECT_EQ(bar.hitTest({0, 0, 200, 300}, {198, 150}), HTCLIENT);
+}
+
+TEST(ResizableBarModel, ClientLeavesRoomForTheInsetsAndEdges)
+{
+    ResizableBarModel bar = docked(DockBarLeft);
+    bar.computeEdges(0, 1);
+    // 3+2 left, 5 top, 3+2+5 right (the edge), 3+2 bottom.
+    EXPECT_EQ(bar.layoutClient({0, 0, 300, 600}), (Rect{5, 5, 290, 595}));
+}
+
+TEST(ResizableBarModel, HitTestFindsTheEdgeStripShortenedAtItsEnds)
+{
+    ResizableBarModel bar = docked(DockBarLeft);
+    bar.computeEdges(0, 1);
+    const Rect window{0, 0, 300, 600};
+    bar.layoutClient(window);
+    Rect edge;
+    ASSERT_TRUE(bar.edgeRect(window, HTRIGHT, edge));
+    EXPECT_EQ(edge, (Rect{294, 6, 299, 594})); // inside the 1-pixel border, 5 wide, shortened by 5
+    EXPECT_EQ(bar.hitTest(window, {296, 300}), HTRIGHT);
+    EXPECT_EQ(bar.hitTest(window, {296, 2}), HTCLIENT); // the shortened end
+    EXPECT_EQ(bar.hitTest(window, {150, 300}), HTCLIENT);
+    EXPECT_FALSE(bar.edgeRect(window, HTLEFT, edge));
+}
+
+TEST(ResizableBarModel, OuterEdgeStopsAtTheMinimumAndShortOfTheMainPane)
+{
+    ResizableBarModel bar = docked(DockBarLeft);
+    bar.vertSize = {350, 600};
+    bar.computeEdges(0, 1);
+    const Rect window{0, 0, 350, 600};
+    bar.layoutClient(window);
+    const std::vector<ResizableBarModel*> row{&bar};
+    bar.beginTracking(HTRIGHT, {346, 300}, window, row, 800);
+    EXPECT_EQ(bar.trackMin, 346 - (350 - 33));
+    EXPECT_EQ(bar.trackMax, 346 + 798);
+
+    bar.trackTo({-500, 300}, row); // far past the minimum
+    EXPECT_EQ(bar.vertSize.cx, 33);
+    bar.trackTo({5000, 300}, row); // far past the main pane
+    EXPECT_EQ(bar.vertSize.cx, 350 + 798);
+    EXPECT_FALSE(bar.trackTo({5001, 300}, row)); // clamped: nothing moves
+    bar.endTracking();
+    EXPECT_FALSE(bar.tracking);
+}
+
+TEST(ResizableBarModel, SideEdgeMovesLengthBetweenBarsAndKeepsTheTotal)
+{
+    ResizableBarModel upper = docked(DockBarLeft);
+    ResizableBarModel lower = docked(DockBarLeft);
+    upper.vertSize = {300, 400};
+    lower.vertSize = {300, 300};
+    const std::vector<ResizableBarModel*> row{&upper, &lower};
+    upper.computeEdges(0, 2);
+    const Rect window{0, 0, 300, 400};
+    upper.layoutClient(window);
+    upper.beginTracking(HTBOTTOM, {150, 396}, window, row, 800);
+    EXPECT_EQ(upper.trackMin, 396 - (400 - 32));
+    EXPECT_EQ(upper.trackMax, 396 + (300 - 32));
+
+    upper.trackTo({150, 446}, row); // down by 50: the upper bar grows
+    EXPECT_EQ(upper.vertSize.cy, 450);
+    EXPECT_EQ(lower.vertSize.cy, 250);
+    upper.trackTo({150, 0}, row); // up as far as it goes: the upper bar down to its minimum
+    EXPECT_EQ(upper.vertSize.cy, 32);
+    EXPECT_EQ(lower.vertSize.cy, 668);
+    EXPECT_EQ(upper.vertSize.cy + lower.vertSize.cy, 700);
+}
+
+TEST(ShareRow, HorizontalBarIsNeverShorterThanItsMinimum)
+{
+    ResizableBarModel bar = docked(DockBarTop);
+    bar.horzSize = {900, 80};
+    DockArray array{DockSlot{&bar}, DockSlot::end()};
+    EXPECT_TRUE(shareRow(array, 0, 200, true)); // the row is shorter than the minimum
+    EXPECT_EQ(bar.horzSize.cx, 350);
+
+    EXPECT_TRUE(shareRow(array, 0, 1000, true)); // alone in a wide row: takes it all (borders overlap by 2)
+    EXPECT_EQ(bar.horzSize.cx, 1002);
+}
+
+TEST(ShareRow, BarThatDoesNotFitWrapsIntoANewRow)
+{
+    ResizableBarModel first = docked(DockBarTop);
+    ResizableBarModel second = docked(DockBarTop);
+    DockArray array{DockSlot{&first}, DockSlot{&second}, DockSlot::end()};
+    // Laying out the first bar: the second no longer fits, so a row end goes in before it.
+    EXPECT_TRUE(shareRow(array, 0, 500, true));
+    ASSERT_EQ(array.size(), 4U);
+    EXPECT_TRUE(array[1].rowEnd);
+    EXPECT_EQ(first.horzSize.cx, 502);
+
+    // Laid out from the second bar's side, the bar that does not fit is itself: it takes its minimum.
+    second.horzSize.cx = 900;
+    DockArray again{DockSlot{&first}, DockSlot{&second}, DockSlot::end()};
+    EXPECT_TRUE(shareRow(again, 1, 500, true));
+    EXPECT_EQ(second.horzSize.cx, 350);
+    EXPECT_EQ(again.size(), 3U);
+
+    // A fixed bar too long for the row before the bar being laid out: the row breaks after it.
+    DockArray broken{
+        DockSlot{nullptr, 600},
+        DockSlot{&second      },
+        DockSlot::end()
+    };
+    EXPECT_FALSE(shareRow(broken, 1, 500, true));
+    EXPECT_TRUE(broken[1].rowEnd);
+}
+
+TEST(ShareRow, SizingBarsShareWhatOtherBarsLeaveAndTakeTheLargestThickness)
+{
+    ResizableBarModel a = docked(DockBarTop);
+    ResizableBarModel b = docked(DockBarTop);
+    a.horzSize = {400, 60};
+    b.horzSize = {400, 90};
+    DockArray array{
+        DockSlot{&a     },
+        DockSlot{nullptr, 102},
+        DockSlot{&b      },
+        DockSlot::end()
+    };
+    EXPECT_TRUE(shareRow(array, 0, 1000, true));
+    // Available 1000 - 100, actual 398 + 398: the 104 pixels go out one at a time, in turn.
+    EXPECT_EQ(a.horzSize.cx + b.horzSize.cx, 904);
+    EXPECT_EQ(a.horzSize.cx, 452);
+    EXPECT_EQ(a.horzSize.cy, 90);
+    EXPECT_EQ(b.horzSize.cy, 90);
+}
+
+TEST(ShareRow, BarsThatKeepTheirSizeGiveWayOnlyWhenNothingElseCan)
+{
+    ResizableBarModel a = docked(DockBarTop);
+    ResizableBarModel b = docked(DockBarTop);
+    a.horzSize = b.horzSize = {500, 40};
+    a.keepSize = true; // just shown again: it keeps its length while b can give
+    DockArray array{DockSlot{&a}, DockSlot{&b}, DockSlot::end()};
+    EXPECT_TRUE(shareRow(array, 0, 900, true)); // 96 pixels too many (borders overlap by 2)
+    EXPECT_EQ(a.horzSize.cx, 500);
+    EXPECT_EQ(b.horzSize.cx, 404);
+    EXPECT_FALSE(a.keepSize);
+}
+
+TEST(AlignRow, PlacesBarsEndToEnd)
+{
+    std::vector<RowPlacement> bars{
+        {-2,  400},
+        {500, 300}
+    };
+    EXPECT_TRUE(alignRow(bars, true));
+    EXPECT_EQ(bars[1].position, 396);
+    EXPECT_FALSE(alignRow(bars, true));
+}
+
+} // namespace
+} // namespace zonedesk::dockbar
