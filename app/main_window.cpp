@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QStatusBar>
 
 #include "app/about_dialog.h"
@@ -11,6 +12,21 @@
 #include "core/window_messages.h"
 
 namespace zonedesk {
+
+namespace {
+
+class NoDockSeparatorStyle final : public QProxyStyle
+{
+public:
+    int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override
+    {
+        if (metric == PM_DockWidgetSeparatorExtent)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+} // namespace
 
 CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     : QMainWindow(parent)
@@ -26,6 +42,11 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     setCentralWidget(m_view);
     createStatusBar();
 
+    // The bars size themselves by their own edges: Qt's separators would be a second, different
+    // way to do it.
+    auto* style = new NoDockSeparatorStyle;
+    style->setParent(this);
+    setStyle(style);
     setDockNestingEnabled(true);
     m_wndPanelBar = new CPanelBar(state, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_wndPanelBar);
@@ -46,11 +67,20 @@ void CMainFrame::createMenus()
     m_statusBarAction->setStatusTip(QStringLiteral("显示或隐藏状态栏"));
     connect(m_statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 
-    // The dock's own toggle action keeps its check mark in step with the bar, also when the bar
-    // hides itself.
-    m_sidebarAction = m_wndPanelBar->toggleViewAction();
-    m_sidebarAction->setText(QStringLiteral("侧边拦(&L)"));
-    viewMenu->addAction(m_sidebarAction);
+    // Shows or hides the bar at once; the check mark follows the bar, also when its own close
+    // button hid it. (The dock's toggleViewAction is disabled for a bar that can't be closed.)
+    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边拦(&L)"));
+    m_sidebarAction->setCheckable(true);
+    m_sidebarAction->setChecked(true);
+    connect(m_sidebarAction, &QAction::triggered, this, [this] {
+        m_wndPanelBar->setVisible(m_wndPanelBar->isHidden());
+    });
+    connect(viewMenu, &QMenu::aboutToShow, this, [this] {
+        m_sidebarAction->setChecked(!m_wndPanelBar->isHidden());
+    });
+    connect(m_wndPanelBar, &QDockWidget::visibilityChanged, this, [this] {
+        m_sidebarAction->setChecked(!m_wndPanelBar->isHidden());
+    });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &CMainFrame::showAbout);

@@ -3,12 +3,13 @@
 
 namespace zonedesk {
 
-CPanelBar::CPanelBar(AppState& state, QWidget* parent)
-    : QDockWidget(QStringLiteral("侧边栏"), parent)
-    , m_dlgPanel(new CControlPanelDlg(state, this))
+CPanelBar::CPanelBar(AppState& state, QMainWindow* frame)
+    : CGripperDockBar(QStringLiteral("侧边栏"), frame)
+    , m_dlgPanel(new CControlPanelDlg(state))
 {
     setObjectName(QStringLiteral("CPanelBar"));
-    setWidget(m_dlgPanel);
+    model().edgeStyle = (model().edgeStyle & ~dockbar::EdgeAll) | dockbar::ShowEdges | dockbar::SizeChild;
+    setChild(m_dlgPanel);
     m_dlgPanel->OnInitDialog();
 }
 

@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: MIT
-// The side panel's bar: a dock widget titled "侧边栏" that holds the control panel.
+// The side panel's bar: a gripper dock bar titled "侧边栏" that holds the control panel, filling it.
 #pragma once
 
-#include <QDockWidget>
-
+#include "dockbar/gripper_bar.h"
 #include "panel/control_panel.h"
 
 namespace zonedesk {
 
-class CPanelBar final : public QDockWidget
+class CPanelBar final : public CGripperDockBar
 {
     Q_OBJECT
 
 public:
-    CPanelBar(AppState& state, QWidget* parent = nullptr);
+    CPanelBar(AppState& state, QMainWindow* frame);
 
     CControlPanelDlg& panel() { return *m_dlgPanel; }
 

@@ -51,13 +51,12 @@ CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
     , m_state(state)
 {
     setFont(dialogFont());
-    // Dialog units: x in quarters of the font's average character width, y in eighths of its height.
+    // Dialog units: x in quarters of the font's average character width, y in eighths of its
+    // height. The template was drawn for 宋体, whose Latin letters are exactly half an ideograph
+    // wide; a fallback CJK font has wider, proportional Latin letters, so the x unit comes from its
+    // ideograph to keep the template's widths. Its height is taken as it is, so no text is cut.
     const QFontMetrics metrics(font());
-    m_baseX =
-        (metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) /
-             26 +
-         1) /
-        2;
+    m_baseX = metrics.horizontalAdvance(QChar(0x4E2D)) / 2; // half of 中
     m_baseY = metrics.height();
 
     // The template's order is the tab order; the group box only frames the settings.
@@ -85,7 +84,8 @@ CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
     setTabOrder(m_days, m_import);
     setTabOrder(m_import, m_start);
     setTabOrder(m_start, m_export);
-    setMinimumSize(fromDialogUnits(0, 0, TemplateWidth, TemplateHeight).size());
+    // The bar keeps the panel filling it at any size; what does not fit is cut off.
+    resize(fromDialogUnits(0, 0, TemplateWidth, TemplateHeight).size());
 
     connect(m_start, &QPushButton::clicked, this, &CControlPanelDlg::OnStart);
     connect(m_export, &QPushButton::clicked, this, &CControlPanelDlg::OnExport);

@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: MIT
+#include "dockbar/resizable_dock_bar.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimer>
+
+namespace zonedesk {
+
+using namespace dockbar;
+
+/// The bar's inner frame: room for the sizing edges around the child, their raised look, and the
+/// mouse handling of an edge drag.
+class CResizableDockBar::EdgeFrame final : public QWidget
+{
+public:
+    explicit EdgeFrame(CResizableDockBar* bar)
+        : QWidget(bar)
+        , m_bar(bar)
+    {
+        setMouseTracking(true);
+    }
+
+    void updateMargins()
+    {
+        const ResizableBarModel& model = m_bar->m_model;
+        const bool show = (model.edgeStyle & ShowEdges) != 0;
+        const auto margin = [&](unsigned flag) {
+            return show && (model.edgeStyle & flag) != 0 ? EdgeWidth + 1 : 0;
+        };
+        m_margins = QMargins(margin(EdgeLeft), margin(EdgeTop), margin(EdgeRight), margin(EdgeBottom));
+        layoutChild();
+        update();
+    }
+
+    void layoutChild()
+    {
+        if (m_bar->m_child && (m_bar->m_model.edgeStyle & SizeChild) != 0)
+            m_bar->m_child->setGeometry(rect().marginsRemoved(m_margins));
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { layoutChild(); }
+
+    void paintEvent(QPaintEvent*) override
+    {
+        if ((m_bar->m_model.edgeStyle & ShowEdges) == 0)
+            return;
+        QPainter painter(this);
+        for (const int code : {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM}) {
+            const QRect edge = m_bar->edgeRect(code);
+            if (edge.isEmpty())
+                continue;
+            // Raised: light along the top and left, dark along the bottom and right.
+            painter.setPen(palette().color(QPalette::Light));
+            painter.drawLine(edge.topLeft(), edge.topRight());
+            painter.drawLine(edge.topLeft(), edge.bottomLeft());
+            painter.setPen(palette().color(QPalette::Dark));
+            painter.drawLine(edge.bottomLeft(), edge.bottomRight());
+            painter.drawLine(edge.topRight(), edge.bottomRight());
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* event) override
+    {
+        if (m_bar->m_model.tracking) {
+            if (event->button() == Qt::RightButton)
+                m_bar->endTracking(); // a right click ends the drag where it is
+            return;
+        }
+        const int code = hitCode(event->position().toPoint());
+        if (event->button() == Qt::LeftButton && code != HTCLIENT &&
+            m_bar->beginTracking(code, event->globalPosition().toPoint())) {
+            grabMouse();
+            return;
+        }
+        event->ignore();
+    }
+
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (m_bar->m_model.tracking) {
+            m_bar->trackTo(event->globalPosition().toPoint());
+            return;
+        }
+        const int code = hitCode(event->position().toPoint());
+        setCursor(code == HTLEFT || code == HTRIGHT   ? Qt::SizeHorCursor
+                  : code == HTTOP || code == HTBOTTOM ? Qt::SizeVerCursor
+                                                      : Qt::ArrowCursor);
+    }
+
+    void mouseReleaseEvent(QMouseEvent* event) override
+    {
+        if (m_bar->m_model.tracking && event->button() == Qt::LeftButton) {
+            releaseMouse();
+            m_bar->endTracking();
+        }
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent*) override
+    {
+        if (!m_bar->m_model.isFloating())
+            m_bar->setFloating(true);
+    }
+
+private:
+    int hitCode(QPoint local) const
+    {
+        return m_bar->m_model.hitTest({0, 0, width(), height()}, {local.x(), local.y()});
+    }
+
+    CResizableDockBar* m_bar;
+    QMargins m_margins;
+};
+
+CResizableDockBar::CResizableDockBar(const QString& title, QMainWindow* frame)
+    : QDockWidget(title, frame)
+    , m_frame(frame)
+    , m_edgeFrame(new EdgeFrame(this))
+{
+    // Closing is not a way to hide the bar: its own close button and the menu are.
+    setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    QDockWidget::setWidget(m_edgeFrame);
+    connect(this, &QDockWidget::dockLocationChanged, this, [this] {
+        updateDockState();
+        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+    });
+    connect(this, &QDockWidget::topLevelChanged, this, [this] {
+        updateDockState();
+        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+    });
+}
+
+void CResizableDockBar::setChild(QWidget* child)
+{
+    m_child = child;
+    child->setParent(m_edgeFrame);
+    child->show();
+    updateDockState();
+}
+
+QList<CResizableDockBar*> CResizableDockBar::rowBars() const
+{
+    QList<CResizableDockBar*> bars;
+    if (isFloating())
+        return {const_cast<CResizableDockBar*>(this)};
+    const Qt::DockWidgetArea area = m_frame->dockWidgetArea(const_cast<CResizableDockBar*>(this));
+    for (auto* bar : m_frame->findChildren<CResizableDockBar*>()) {
+        if (bar == this || (bar->isVisible() && !bar->isFloating() && m_frame->dockWidgetArea(bar) == area))
+            bars.append(bar);
+    }
+    const bool horizontal = m_model.isHorzDocked();
+    std::sort(bars.begin(), bars.end(), [horizontal](const CResizableDockBar* a, const CResizableDockBar* b) {
+        return horizontal ? a->x() < b->x() : a->y() < b->y();
+    });
+    return bars;
+}
+
+void CResizableDockBar::updateDockState()
+{
+    int side = 1;
+    switch (m_frame->dockWidgetArea(this)) {
+    case Qt::TopDockWidgetArea: side = 0; break;
+    case Qt::RightDockWidgetArea: side = 2; break;
+    case Qt::BottomDockWidgetArea: side = 3; break;
+    default: side = 1; break;
+    }
+    m_model.dockBarId = dockBarIdFor(isFloating(), side);
+    const QList<CResizableDockBar*> row = rowBars();
+    const auto position = static_cast<std::size_t>(std::max<qsizetype>(0, row.indexOf(this)));
+    m_model.computeEdges(position, static_cast<std::size_t>(row.size()));
+    m_model.layoutClient({0, 0, width(), height()});
+    // A horizontally docked bar is never shorter than its minimum along the row.
+    if (m_model.isHorzDocked())
+        setMinimumSize(m_model.minHorzSize.cx, m_model.minHorzSize.cy);
+    else if (m_model.isVertDocked())
+        setMinimumSize(m_model.minVertSize.cx, m_model.minVertSize.cy);
+    else
+        setMinimumSize(m_model.minFloatSize.cx, m_model.minFloatSize.cy);
+    m_edgeFrame->updateMargins();
+    dockStateChanged();
+}
+
+void CResizableDockBar::applyStateSize()
+{
+    if (m_model.isFloating()) {
+        resize(m_model.floatSize.cx, m_model.floatSize.cy);
+    } else if (m_model.isVertDocked()) {
+        m_frame->resizeDocks({this}, {m_model.vertSize.cx}, Qt::Horizontal);
+    } else {
+        m_frame->resizeDocks({this}, {m_model.horzSize.cy}, Qt::Vertical);
+    }
+}
+
+void CResizableDockBar::resizeEvent(QResizeEvent* event)
+{
+    QDockWidget::resizeEvent(event);
+    // A floating bar is sized by its frame; that size is its own for the next time it floats.
+    // Docked sizes change only by the bar's edges (and are read back when a drag starts).
+    if (m_model.isFloating() && isVisible())
+        m_model.floatSize = {width(), height()};
+    m_model.layoutClient({0, 0, width(), height()});
+}
+
+void CResizableDockBar::showEvent(QShowEvent* event)
+{
+    QDockWidget::showEvent(event);
+    // Once the frame has laid the bar out, give it its state size for where it is.
+    QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+}
+
+void CResizableDockBar::syncFromGeometry()
+{
+    if (m_model.isVertDocked())
+        m_model.vertSize = {width(), height()};
+    else if (m_model.isHorzDocked())
+        m_model.horzSize = {width(), height()};
+}
+
+void CResizableDockBar::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+}
+
+dockbar::Rect CResizableDockBar::windowRect() const
+{
+    const QPoint origin = m_edgeFrame->mapToGlobal(QPoint(0, 0));
+    return {origin.x(), origin.y(), origin.x() + m_edgeFrame->width(), origin.y() + m_edgeFrame->height()};
+}
+
+QRect CResizableDockBar::edgeRect(int hitCode) const
+{
+    dockbar::Rect edge;
+    if (!m_model.edgeRect({0, 0, m_edgeFrame->width(), m_edgeFrame->height()}, hitCode, edge))
+        return {};
+    return QRect(QPoint(edge.left, edge.top), QPoint(edge.right - 1, edge.bottom - 1));
+}
+
+bool CResizableDockBar::beginTracking(int hitCode, QPoint global)
+{
+    if (m_model.tracking || m_model.isFloating() || hitCode < HTLEFT || hitCode > HTBOTTOMRIGHT)
+        return false;
+    std::vector<ResizableBarModel*> row;
+    for (CResizableDockBar* bar : rowBars()) {
+        bar->syncFromGeometry(); // Qt may have changed the sizes since (a smaller frame, say)
+        row.push_back(&bar->m_model);
+    }
+    const QWidget* pane = m_frame->centralWidget();
+    const int paneExtent = pane == nullptr ? 0 : (m_model.isHorzDocked() ? pane->height() : pane->width());
+    m_model.beginTracking(hitCode, {global.x(), global.y()}, windowRect(), row, paneExtent);
+    drawTracker();
+    return true;
+}
+
+void CResizableDockBar::trackTo(QPoint global)
+{
+    if (!m_model.tracking)
+        return;
+    std::vector<ResizableBarModel*> row;
+    for (CResizableDockBar* bar : rowBars())
+        row.push_back(&bar->m_model);
+    if (m_model.trackTo({global.x(), global.y()}, row))
+        drawTracker();
+}
+
+void CResizableDockBar::endTracking()
+{
+    if (!m_model.tracking)
+        return;
+    m_model.endTracking();
+    if (m_tracker != nullptr)
+        m_tracker->hide();
+    // Apply the row's sizes in one layout pass.
+    QList<QDockWidget*> docks;
+    QList<int> sizes;
+    const bool sideTracking = m_model.isSideTracking();
+    const bool horizontal = m_model.isHorzDocked();
+    for (CResizableDockBar* bar : rowBars()) {
+        docks.append(bar);
+        sizes.append(sideTracking ? bar->m_model.length(horizontal) : bar->m_model.thickness(horizontal));
+    }
+    const Qt::Orientation orientation = (horizontal != sideTracking) ? Qt::Vertical : Qt::Horizontal;
+    m_frame->resizeDocks(docks, sizes, orientation);
+}
+
+void CResizableDockBar::drawTracker()
+{
+    // The position shows as a line over the frame; the bars change when the drag ends.
+    if (m_tracker == nullptr)
+        m_tracker = new QRubberBand(QRubberBand::Line, m_frame);
+    QRect edge = edgeRect(m_model.trackedEdge);
+    edge.moveTopLeft(m_edgeFrame->mapTo(m_frame, edge.topLeft()));
+    const bool vertical = m_model.trackedEdge == HTLEFT || m_model.trackedEdge == HTRIGHT;
+    const QPoint origin = m_frame->mapToGlobal(QPoint(0, 0));
+    if (vertical)
+        edge.moveLeft(m_model.trackPos - m_model.trackOffset - origin.x() - EdgeWidth / 2);
+    else
+        edge.moveTop(m_model.trackPos - m_model.trackOffset - origin.y() - EdgeWidth / 2);
+    if (!m_model.isSideTracking()) {
+        const QRect dock = QRect(mapTo(m_frame, QPoint(0, 0)), size());
+        if (vertical)
+            edge.setCoords(edge.left(), dock.top() + 1, edge.right(), dock.bottom() - 1);
+        else
+            edge.setCoords(dock.left() + 1, edge.top(), dock.right() - 1, edge.bottom());
+    }
+    m_tracker->setGeometry(edge);
+    m_tracker->show();
+    m_tracker->raise();
+}
+
+} // namespace zonedesk
