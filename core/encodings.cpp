@@ -135,6 +135,11 @@ std::string utf8ToGbk(std::string_view utf8)
     return convert(utf8, Utf8, Gbk, OnInvalid::Drop);
 }
 
+std::string iso2022jpToUtf8(std::string_view iso2022jp)
+{
+    return convert(iso2022jp, "ISO-2022-JP", Utf8, OnInvalid::Drop);
+}
+
 std::string iso2022jpToGbk(std::string_view iso2022jp)
 {
     return convert(iso2022jp, "ISO-2022-JP", Gbk, OnInvalid::Drop);

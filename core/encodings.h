@@ -27,6 +27,9 @@ std::string gbkToUtf8(std::string_view gbk);
 /// Returns the empty string when the converter is not available.
 std::string utf8ToGbk(std::string_view utf8);
 
+/// ISO-2022-JP to UTF-8; broken sequences are dropped.
+std::string iso2022jpToUtf8(std::string_view iso2022jp);
+
 /// ISO-2022-JP to GBK. A character GBK cannot hold becomes "?"; broken sequences are dropped.
 std::string iso2022jpToGbk(std::string_view iso2022jp);
 

@@ -53,6 +53,34 @@ template <typename... Fields> constexpr FieldSet fields(Fields... each)
     return static_cast<FieldSet>((fieldBit(each) | ... | 0U));
 }
 
+/// What happens to a value of today's line-oriented layouts.
+enum class LineThen : std::uint8_t
+{
+    Keep,
+    SkipIfRedacted,    // a redaction text counts as no value, so a later rule for the field applies
+    DateInParentheses, // "Connected (2015/03/31)" -> "2015/03/31"
+    AfterParenColon,   // "Company English Name (...): NAME" -> "NAME"
+};
+
+/// One field of today's layout: the rest of the first line that begins with `label` (after blanks
+/// and a "x. " letter), trimmed. Several rules may name one field: the first non-empty value wins.
+struct LineRule
+{
+    Field field;
+    std::string_view label;
+    LineThen then = LineThen::Keep;
+};
+
+/// A registry's current reply layout: the not-registered phrases (each at the start of a line) and
+/// the field labels. Values are UTF-8 and stored in GBK.
+struct CurrentLayout
+{
+    std::span<const std::string_view> notRegistered;
+    std::span<const LineRule> rules;
+    FieldSet notApplicable = 0;
+    bool readIso2022Jp = false; // a reply in ISO-2022-JP is decoded before its lines are read
+};
+
 /// When the reply is cut down to the section that holds the record.
 enum class SectionCut : std::uint8_t
 {
@@ -71,6 +99,7 @@ struct Branch
     bool sectionToAnsi = false;       // the section passes through utf8ToAnsi before the field rules
     std::span<const CutRule> rules;
     FieldSet notApplicable = 0;
+    const CurrentLayout* current = nullptr; // today's layout, read when the rules above find nothing
 };
 
 /// The branches of each registry family, defined in one file per family.

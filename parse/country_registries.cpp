@@ -62,6 +62,88 @@ constexpr CutRule EducauseRules[] = {
     {Field::UpdatedDate,      "Domain record last updated:", "Domain expires:"            },
 };
 
+// Today's layouts.
+//    .cn   Registrant: 北京新网互联科技有限公司 / Registration Time: 2003-03-17 12:20:05
+//    .jp   [有効期限]  2024/02/29  or  [Expires on]  2010/05/31; second-level names (co.jp) carry
+//          the end of the period in "[状態] Connected (2015/03/31)" instead; a letter may lead
+//          the line ("a. [Domain Name]")
+//    .hk   Registrar Name: MARKMONITOR INC. / Company English Name (...): GOOGLE LLC
+//    .edu  the same date labels, tab-indented; "NO MATCH: name" when free
+constexpr std::string_view CnnicNotRegistered[] = {"No matching record."};
+
+constexpr LineRule CnnicLines[] = {
+    {Field::ExpiryDate,       "Expiration Time:"         },
+    {Field::RegistrationDate, "Registration Time:"       },
+    {Field::Registrar,        "Sponsoring Registrar:"    },
+    {Field::Owner,            "Registrant:"              },
+    {Field::Email,            "Registrant Contact Email:"},
+};
+
+constexpr CurrentLayout CnnicCurrent{
+    .notRegistered = CnnicNotRegistered,
+    .rules = CnnicLines,
+    .notApplicable = fields(Field::UpdatedDate),
+};
+
+constexpr std::string_view JprsNotRegistered[] = {"No match!!"};
+
+constexpr LineRule JprsLines[] = {
+    {Field::ExpiryDate,            "[有効期限]"},
+    {Field::ExpiryDate,            "[Expires on]"  },
+    {Field::ExpiryDate,            "[状態]",       LineThen::DateInParentheses},
+    {Field::ExpiryDate,                            "[State]",                            LineThen::DateInParentheses},
+    {Field::RegistrationDate, "[登録年月日]"},
+    {Field::RegistrationDate,         "[Created on]"                                   },
+    {Field::RegistrationDate,      "[Registered Date]"},
+    {Field::UpdatedDate,    "[最終更新]"                                 },
+    {Field::UpdatedDate,         "[Last Updated]"},
+    {Field::UpdatedDate,    "[Last Update]"                            },
+    {Field::Owner,          "[登録者名]"},
+    {Field::Owner,   "[Registrant]"                     },
+    {Field::Owner,            "[組織名]"      },
+    {Field::Owner,    "[Organization]"             },
+    {Field::Email,         "[Email]"           },
+};
+
+constexpr CurrentLayout JprsCurrent{
+    .notRegistered = JprsNotRegistered,
+    .rules = JprsLines,
+    .notApplicable = fields(Field::Registrar),
+    .readIso2022Jp = true,
+};
+
+constexpr std::string_view HkircNotRegistered[] = {"The domain has not been registered.", "Domain Not Found"};
+
+// The registrant block's lines come first among the contacts, so its "Email:" is the first one
+// that begins a line (the registrar's stands after "Registrar Contact Information:").
+constexpr LineRule HkircLines[] = {
+    {Field::ExpiryDate,       "Expiry Date:"                  },
+    {Field::RegistrationDate, "Domain Name Commencement Date:"},
+    {Field::Registrar,        "Registrar Name:"               },
+    {Field::Owner,            "Company English Name",           LineThen::AfterParenColon},
+    {Field::Email,                       "Email:"                                           },
+};
+
+constexpr CurrentLayout HkircCurrent{
+    .notRegistered = HkircNotRegistered,
+    .rules = HkircLines,
+    .notApplicable = fields(Field::UpdatedDate),
+};
+
+constexpr std::string_view EducauseNotRegistered[] = {"NO MATCH:", "No Match"};
+
+constexpr LineRule EducauseLines[] = {
+    {Field::ExpiryDate,       "Domain expires:"            },
+    {Field::RegistrationDate, "Domain record activated:"   },
+    {Field::UpdatedDate,      "Domain record last updated:"},
+};
+
+constexpr CurrentLayout EducauseCurrent{
+    .notRegistered = EducauseNotRegistered,
+    .rules = EducauseLines,
+    .notApplicable = fields(Field::Registrar, Field::Owner, Field::Email),
+};
+
 // Rules: the verdict is tested on the whole reply, phrases exact and case-sensitive. The .jp
 // section is everything after the first "[Domain Name]".
 constexpr Branch CnnicBranch{
@@ -69,6 +151,7 @@ constexpr Branch CnnicBranch{
     .notRegistered = "no matching record",
     .rules = CnnicRules,
     .notApplicable = fields(Field::UpdatedDate),
+    .current = &CnnicCurrent,
 };
 
 constexpr Branch JprsBranch{
@@ -79,6 +162,7 @@ constexpr Branch JprsBranch{
     .sectionToAnsi = true,
     .rules = JprsRules,
     .notApplicable = fields(Field::Registrar),
+    .current = &JprsCurrent,
 };
 
 constexpr Branch HkircBranch{
@@ -86,6 +170,7 @@ constexpr Branch HkircBranch{
     .notRegistered = "Domain Not Found",
     .rules = HkircRules,
     .notApplicable = fields(Field::Owner, Field::UpdatedDate),
+    .current = &HkircCurrent,
 };
 
 constexpr Branch EducauseBranch{
@@ -93,6 +178,7 @@ constexpr Branch EducauseBranch{
     .notRegistered = "No Match",
     .rules = EducauseRules,
     .notApplicable = fields(Field::Registrar, Field::Owner, Field::Email),
+    .current = &EducauseCurrent,
 };
 
 constexpr Branch Branches[] = {CnnicBranch, JprsBranch, HkircBranch, EducauseBranch};

@@ -10,7 +10,9 @@
 #include "core/lookup_status.h"
 #include "core/whois_servers.h"
 #include "parse/branch.h"
+#include "parse/current_layout.h"
 #include "parse/cut_field.h"
+#include "parse/service_refusals.h"
 #include "parse/utf8_to_ansi.h"
 
 namespace zonedesk::parse {
@@ -87,6 +89,48 @@ void runBranch(const Branch& branch, std::string_view reply, core::DomainRecord&
     }
 }
 
+bool hasDate(std::string_view date)
+{
+    return !date.empty() && date != NotApplicable;
+}
+
+/// Whether the registry-specific rules found the layout they were written for: the verdict, or
+/// the expiry date. (A reply of the 2014 transitional layouts keeps the old header and an updated
+/// date, but its expiry stands under today's label.)
+bool foundOldLayout(const core::DomainRecord& record)
+{
+    return record.status == static_cast<std::int32_t>(core::LookupStatus::NotRegistered) ||
+           hasDate(core::fieldText(record.expiryDate));
+}
+
+bool hasAnyDate(const core::DomainRecord& record)
+{
+    return hasDate(core::fieldText(record.registrationDate)) || hasDate(core::fieldText(record.expiryDate)) ||
+           hasDate(core::fieldText(record.updatedDate));
+}
+
+/// Reads the reply with today's layout where the older rules found nothing of their own; where
+/// they found some dates but no expiry, today's reading is taken only if it has the expiry.
+void readTodaysLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record)
+{
+    core::DomainRecord trial{};
+    if (!readCurrentLayout(layout, reply, trial))
+        return;
+    const bool verdict = trial.status == static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
+    if (hasAnyDate(record) && !verdict && !hasDate(core::fieldText(trial.expiryDate)))
+        return;
+    // Results only: `claimed` and `shown` belong to the UI thread.
+    record.status = trial.status;
+    if (verdict)
+        return;
+    core::copyField(record.expiryDate, core::fieldText(trial.expiryDate));
+    core::copyField(record.registrationDate, core::fieldText(trial.registrationDate));
+    core::copyField(record.updatedDate, core::fieldText(trial.updatedDate));
+    core::copyField(record.owner, core::fieldText(trial.owner));
+    core::copyField(record.email, core::fieldText(trial.email));
+    core::copyField(record.registrar, core::fieldText(trial.registrar));
+}
+
 } // namespace
 
 const Branch* branchForHost(std::string_view host)
@@ -105,10 +149,13 @@ const Branch* branchForHost(std::string_view host)
 
 void parseReply(std::string_view reply, core::DomainRecord& record)
 {
-    if (reply.empty()) {
+    if (reply.empty() || serviceRefusal(reply) != Refusal::None) {
+        // A refusal says nothing about the domain: it must never read as a result.
         setStatus(record, core::LookupStatus::Error);
     } else if (const Branch* branch = branchForHost(core::fieldText(record.server))) {
         runBranch(*branch, reply, record);
+        if (branch->current != nullptr && !foundOldLayout(record))
+            readTodaysLayout(*branch->current, reply, record);
     }
     core::publishDone(record);
 }

@@ -49,6 +49,33 @@ constexpr CutRule BizRules[] = {
     {Field::Email,            "Registrant Email:",         "Administrative Contact ID:"   },
 };
 
+// Today's layout (ICANN 2013 on):
+//    Creation Date: 1998-10-21T04:00:00Z
+//    Registry Expiry Date: 2014-10-20T04:00:00Z
+//    Registrant Name: REDACTED FOR PRIVACY
+//    Registrant Organization: Google LLC
+// The owner is the registrant's name unless that is redacted, then its organisation; when both
+// are, the redaction text stands as the registry wrote it.
+constexpr std::string_view ThickNotRegistered[] = {"NOT FOUND", "Domain not found.", "No Data Found"};
+
+constexpr LineRule ThickLines[] = {
+    {Field::ExpiryDate,           "Registry Expiry Date:"},
+    {Field::RegistrationDate,     "Creation Date:"       },
+    {Field::UpdatedDate,          "Updated Date:"        },
+    {Field::Registrar,            "Registrar:"           },
+    {Field::Registrar,            "Sponsoring Registrar:"},
+    {Field::Owner,                "Registrant Name:",      LineThen::SkipIfRedacted},
+    {Field::Owner,                           "Registrant Organization:",                                       LineThen::SkipIfRedacted},
+    {Field::Owner,   "Registrant Name:"},
+    {Field::Owner,       "Registrant Organization:"                                          },
+    {Field::Email,"Registrant Email:"},
+};
+
+constexpr CurrentLayout ThickCurrent{
+    .notRegistered = ThickNotRegistered,
+    .rules = ThickLines,
+};
+
 // Rules: the verdict is tested on the whole reply; "NOT FOUND" (.org, .info) and "Not found" (.biz)
 // are different phrases. The .org section ends at the first "Tech Email:" after the policy.
 constexpr Branch PirBranch{
@@ -58,18 +85,21 @@ constexpr Branch PirBranch{
     .sectionStart = "you agree to abide by this policy",
     .sectionEnd = "Tech Email:",
     .rules = PirRules,
+    .current = &ThickCurrent,
 };
 
 constexpr Branch AfiliasBranch{
     .server = WhoisServer::Afilias,
     .notRegistered = "NOT FOUND",
     .rules = AfiliasRules,
+    .current = &ThickCurrent,
 };
 
 constexpr Branch BizRegistryBranch{
     .server = WhoisServer::BizRegistry,
     .notRegistered = "Not found",
     .rules = BizRules,
+    .current = &ThickCurrent,
 };
 
 constexpr Branch Branches[] = {PirBranch, AfiliasBranch, BizRegistryBranch};

@@ -42,6 +42,26 @@ constexpr CutRule NicCcRules[] = {
     {Field::Registrar,        "Registrar:",                     "Whois Server:"   },
 };
 
+// Today's layout (2017 on), without the header paragraph:
+//    Registry Expiry Date: 2020-09-14T04:00:00Z
+//    Registrar: MarkMonitor Inc.
+//    No match for "U34JEDZCQ.COM".
+constexpr std::string_view ThinNotRegistered[] = {"No match for \""};
+
+constexpr LineRule ThinLines[] = {
+    {Field::ExpiryDate,       "Registry Expiry Date:"},
+    {Field::RegistrationDate, "Creation Date:"       },
+    {Field::UpdatedDate,      "Updated Date:"        },
+    {Field::Registrar,        "Registrar:"           },
+    {Field::Registrar,        "Sponsoring Registrar:"},
+};
+
+constexpr CurrentLayout ThinCurrent{
+    .notRegistered = ThinNotRegistered,
+    .rules = ThinLines,
+    .notApplicable = fields(Field::Owner, Field::Email),
+};
+
 // Rules: the phrase is exact and case-sensitive; "NOTICE: " for .com/.net keeps its trailing blank,
 // and the .tv/.cc section start needs the full stop.
 constexpr Branch VerisignBranch{
@@ -52,6 +72,7 @@ constexpr Branch VerisignBranch{
     .sectionEnd = "NOTICE: ",
     .rules = VerisignRules,
     .notApplicable = fields(Field::Owner, Field::Email),
+    .current = &ThinCurrent,
 };
 
 constexpr Branch VerisignTvBranch{
@@ -62,6 +83,7 @@ constexpr Branch VerisignTvBranch{
     .sectionEnd = "NOTICE:",
     .rules = VerisignTvRules,
     .notApplicable = fields(Field::Owner, Field::Email),
+    .current = &ThinCurrent,
 };
 
 constexpr Branch NicCcBranch{
@@ -72,6 +94,7 @@ constexpr Branch NicCcBranch{
     .sectionEnd = "NOTICE:",
     .rules = NicCcRules,
     .notApplicable = fields(Field::Owner, Field::Email),
+    .current = &ThinCurrent,
 };
 
 constexpr Branch Branches[] = {VerisignBranch, VerisignTvBranch, NicCcBranch};

@@ -89,8 +89,10 @@ TEST(AfiliasBranch, ReadsTheWholeReply)
 TEST(BizBranch, OnlyCapitalisedNotFoundMeansFree)
 {
     EXPECT_EQ(parseAs(BizHost, "Not found: x.biz\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(parseAs(BizHost, "NOT FOUND\n").status, LookupStatus::Success);
     EXPECT_EQ(parseAs(BizHost, "not found\n").status, LookupStatus::Success);
+    // Today's layouts of the thick registries say "NOT FOUND" at the start of a line.
+    EXPECT_EQ(parseAs(BizHost, "NOT FOUND\n").status, LookupStatus::NotRegistered);
+    EXPECT_EQ(parseAs(BizHost, "Terms: NOT FOUND means free\n").status, LookupStatus::Success);
     EXPECT_EQ(parseAs(PirHost, "Not found\n").status, LookupStatus::Success);
 }
 

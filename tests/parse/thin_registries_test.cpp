@@ -50,18 +50,21 @@ TEST(VerisignBranch, VerdictOnlyInsideTheSection)
 
 TEST(VerisignBranch, MissingSectionEndEmptiesEveryCutField)
 {
-    // "NOTICE:" straight before a line break is not "NOTICE: ".
+    // "NOTICE:" straight before a line break is not "NOTICE: ": the old rules see no section.
+    // Lines that begin with today's labels are then read as today's layout.
     const Parsed parsed = parseAs(VerisignHost, thinReply("", Record, "NOTICE:\n"));
     EXPECT_EQ(parsed.status, LookupStatus::Success);
-    EXPECT_EQ(parsed.expiryDate, "");
-    EXPECT_EQ(parsed.registrar, "");
-    EXPECT_EQ(parsed.updatedDate, "");
+    EXPECT_EQ(parsed.expiryDate, ""); // "Expiration Date:" is not today's "Registry Expiry Date:"
+    EXPECT_EQ(parsed.registrationDate, "15-sep-1997");
+    EXPECT_EQ(parsed.registrar, "ABC REGISTRAR,   INC.");
     EXPECT_EQ(parsed.owner, "N/A");
 
-    const Parsed noLabels = parseAs(VerisignHost, "Creation Date: 1\nExpiration Date: 2\n");
-    EXPECT_EQ(noLabels.status, LookupStatus::Success);
-    EXPECT_EQ(noLabels.registrationDate, "");
-    EXPECT_EQ(noLabels.email, "N/A");
+    // A reply neither reading knows keeps the old rules' result: empty fields and N/A.
+    const Parsed unknown = parseAs(VerisignHost, "Something else entirely\nExpiration Date 2\n");
+    EXPECT_EQ(unknown.status, LookupStatus::Success);
+    EXPECT_EQ(unknown.registrationDate, "");
+    EXPECT_EQ(unknown.registrar, "");
+    EXPECT_EQ(unknown.email, "N/A");
 }
 
 TEST(VerisignTvBranch, NeedsTheFullStopAndReadsUpdatedDate)

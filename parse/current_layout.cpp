@@ -1,0 +1,148 @@
+// SPDX-License-Identifier: MIT
+#include "parse/current_layout.h"
+
+#include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "core/domain_table.h"
+#include "core/encodings.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "parse/branch.h"
+#include "parse/utf8_to_ansi.h"
+
+namespace zonedesk::parse {
+
+namespace {
+
+constexpr std::string_view Blanks = " \t\r\n\v\f";
+constexpr std::size_t FieldCount = 6;
+
+std::string_view trim(std::string_view text)
+{
+    const std::size_t first = text.find_first_not_of(Blanks);
+    if (first == std::string_view::npos)
+        return {};
+    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
+}
+
+/// The line without its leading blanks and a lettered prefix ("a. [Domain Name]").
+std::string_view lineBody(std::string_view line)
+{
+    line = trim(line);
+    if (line.size() > 3 && line[0] >= 'a' && line[0] <= 'z' && line[1] == '.' && line[2] == ' ')
+        line = trim(line.substr(3));
+    return line;
+}
+
+std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+bool isRedacted(std::string_view value)
+{
+    std::string lower(value);
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
+        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    });
+    return lower.find("redacted") != std::string::npos;
+}
+
+std::string_view applyThen(std::string_view value, LineThen then)
+{
+    switch (then) {
+    case LineThen::Keep: return value;
+    case LineThen::SkipIfRedacted: return isRedacted(value) ? std::string_view() : value;
+    case LineThen::DateInParentheses: {
+        const std::size_t open = value.find('(');
+        const std::size_t close = value.find(')', open == std::string_view::npos ? 0 : open);
+        if (open == std::string_view::npos || close == std::string_view::npos)
+            return {};
+        return trim(value.substr(open + 1, close - open - 1));
+    }
+    case LineThen::AfterParenColon: {
+        const std::size_t mark = value.find("):");
+        return mark == std::string_view::npos ? std::string_view() : trim(value.substr(mark + 2));
+    }
+    }
+    return value;
+}
+
+void store(core::DomainRecord& record, Field field, std::string_view value)
+{
+    switch (field) {
+    case Field::RegistrationDate: core::copyField(record.registrationDate, value); return;
+    case Field::ExpiryDate: core::copyField(record.expiryDate, value); return;
+    case Field::UpdatedDate: core::copyField(record.updatedDate, value); return;
+    case Field::Owner: core::copyField(record.owner, value); return;
+    case Field::Email: core::copyField(record.email, value); return;
+    case Field::Registrar: core::copyField(record.registrar, value); return;
+    }
+}
+
+} // namespace
+
+bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record)
+{
+    std::string decoded;
+    if (layout.readIso2022Jp && reply.find("\x1B$") != std::string_view::npos) {
+        decoded = core::iso2022jpToUtf8(reply);
+        reply = decoded;
+    }
+    const std::vector<std::string_view> lines = splitLines(reply);
+
+    for (const std::string_view line : lines) {
+        const std::string_view body = lineBody(line);
+        for (const std::string_view phrase : layout.notRegistered) {
+            if (body.starts_with(phrase)) {
+                record.status = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
+                return true;
+            }
+        }
+    }
+
+    std::array<std::string_view, FieldCount> values{};
+    for (const LineRule& rule : layout.rules) {
+        std::string_view& value = values[static_cast<std::size_t>(rule.field)];
+        if (!value.empty())
+            continue;
+        for (const std::string_view line : lines) {
+            const std::string_view body = lineBody(line);
+            if (body.starts_with(rule.label)) {
+                value = applyThen(trim(body.substr(rule.label.size())), rule.then);
+                break;
+            }
+        }
+    }
+    const bool hasDate = !values[static_cast<std::size_t>(Field::RegistrationDate)].empty() ||
+                         !values[static_cast<std::size_t>(Field::ExpiryDate)].empty() ||
+                         !values[static_cast<std::size_t>(Field::UpdatedDate)].empty();
+    if (!hasDate)
+        return false;
+
+    record.status = static_cast<std::int32_t>(core::LookupStatus::Success);
+    for (std::size_t i = 0; i < FieldCount; ++i) {
+        const auto field = static_cast<Field>(i);
+        if ((layout.notApplicable & fieldBit(field)) != 0) {
+            store(record, field, "N/A");
+            continue;
+        }
+        std::string value(values[i]);
+        utf8ToAnsi(value);
+        store(record, field, value);
+    }
+    return true;
+}
+
+} // namespace zonedesk::parse

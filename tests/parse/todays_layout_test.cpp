@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// Refusals, and today's layouts read where the older rules find nothing.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "parse/service_refusals.h"
+#include "tests/parse/parsed_record.h"
+
+namespace zonedesk::test {
+namespace {
+
+using core::LookupStatus;
+
+TEST(ServiceRefusal, IsNeverReadAsAResult)
+{
+    struct Case
+    {
+        std::string_view host;
+        const char* reply;
+        parse::Refusal kind;
+    };
+
+    const Case cases[] = {
+        {PirHost,      "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n",   parse::Refusal::Throttled  },
+        {VerisignHost,
+         "Whois Server Version 2.0\n\nSorry, the Whois database is currently down.\n", parse::Refusal::Throttled  },
+        {AfiliasHost,  "TLD is not supported.\n",                                      parse::Refusal::Unavailable},
+        {CnnicHost,    "You have exceeded your query limit, try later\n",              parse::Refusal::Throttled  },
+        {HkircHost,    "Server Too Busy\n",                                            parse::Refusal::Throttled  },
+        {BizHost,      "Not found: x.biz\nQuota Exceeded\n",                           parse::Refusal::Throttled  },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(parse::serviceRefusal(c.reply), c.kind) << c.reply;
+        EXPECT_EQ(parseAs(c.host, c.reply).status, LookupStatus::Error) << c.reply;
+    }
+    EXPECT_EQ(parse::serviceRefusal("Domain Name: EXAMPLE.COM\n"), parse::Refusal::None);
+}
+
+TEST(TodaysLayout, ThickOwnerSkipsRedactedNames)
+{
+    const std::string reply = "Creation Date: 2011-08-30T16:41:12Z\n"
+                              "Registry Expiry Date: 2027-08-30T16:41:12Z\n"
+                              "Registrar: Example Registrar, Inc.\n"
+                              "Registrant Name: REDACTED FOR PRIVACY\n"
+                              "Registrant Organization: Example Holdings Ltd.\n"
+                              "Registrant Email: Please query the RDDS service of the Registrar of Record\n";
+    const Parsed parsed = parseAs(PirHost, reply);
+    EXPECT_EQ(parsed.status, LookupStatus::Success);
+    EXPECT_EQ(parsed.expiryDate, "2027-08-30T16:41:12Z");
+    EXPECT_EQ(parsed.owner, "Example Holdings Ltd.");
+    // As it stands, cut to the field's 50 bytes.
+    EXPECT_EQ(parsed.email,
+              std::string("Please query the RDDS service of the Registrar of Record").substr(0, 50));
+    EXPECT_EQ(parsed.registrar, "Example Registrar, Inc.");
+
+    std::string bothRedacted = reply;
+    bothRedacted.replace(bothRedacted.find("Example Holdings Ltd."), 21, "REDACTED FOR PRIVACY");
+    EXPECT_EQ(parseAs(PirHost, bothRedacted).owner, "REDACTED FOR PRIVACY");
+}
+
+TEST(TodaysLayout, JpSecondLevelNameTakesTheExpiryFromItsState)
+{
+    const std::string reply = "Domain Information:\n"
+                              "a. [Domain Name]                GOOGLE.CO.JP\n"
+                              "g. [Organization]               Google Japan G.K.\n"
+                              "[State]                         Connected (2024/03/31)\n"
+                              "[Registered Date]               2001/03/22\n"
+                              "[Last Update]                   2023/04/01 01:05:57 (JST)\n";
+    const Parsed parsed = parseAs(JprsHost, reply);
+    EXPECT_EQ(parsed.expiryDate, "2024/03/31");
+    EXPECT_EQ(parsed.registrationDate, "2001/03/22");
+    EXPECT_EQ(parsed.owner, "Google Japan G.K.");
+    EXPECT_EQ(parsed.registrar, "N/A");
+
+    // UTF-8 Japanese: the registrant's name is stored in GBK.
+    const Parsed japanese = parseAs(JprsHost, "[有効期限]  2024/02/29\n[登録者名]  日本\n");
+    EXPECT_EQ(japanese.owner, "\xC8\xD5\xB1\xBE");
+}
+
+TEST(TodaysLayout, HkReadsTheRegistrarAndTheRegistrantsCompany)
+{
+    const std::string reply = "Registrar Name: MARKMONITOR INC.\n"
+                              "Registrar Contact Information: Email: ccops@markmonitor.com\n"
+                              "Company English Name (It should be the same as ...): GOOGLE LLC\n"
+                              "Email:  dns-admin@google.com \n"
+                              "Domain Name Commencement Date: 06-04-2004\n"
+                              "Expiry Date: 31-03-2020 \n";
+    const Parsed parsed = parseAs(HkircHost, reply);
+    // The older rules find the expiry here and stand; today's registrar label is what they lack.
+    EXPECT_EQ(parsed.expiryDate, "31-03-2020");
+
+    const std::string today = "Registrar Name: MARKMONITOR INC.\n"
+                              "Company English Name (It should be the same as ...): GOOGLE LLC\n"
+                              "Email:  dns-admin@google.com \n"
+                              "Domain Name Commencement Date: 06-04-2004\n";
+    const Parsed current = parseAs(HkircHost, today);
+    EXPECT_EQ(current.registrar, "MARKMONITOR INC.");
+    EXPECT_EQ(current.owner, "GOOGLE LLC");
+    EXPECT_EQ(current.email, "dns-admin@google.com");
+    EXPECT_EQ(current.updatedDate, "N/A");
+    EXPECT_EQ(parseAs(HkircHost, "The domain has not been registered.\n").status,
+              LookupStatus::NotRegistered);
+}
+
+TEST(TodaysLayout, NotRegisteredPhrasesStartALine)
+{
+    EXPECT_EQ(parseAs(VerisignHost, "No match for \"FREE.COM\".\r\n>>> Last update <<<\r\n").status,
+              LookupStatus::NotRegistered);
+    EXPECT_EQ(parseAs(CnnicHost, "No matching record.").status, LookupStatus::NotRegistered);
+    EXPECT_EQ(parseAs(EducauseHost, "\nNO MATCH: free.edu\n").status, LookupStatus::NotRegistered);
+    EXPECT_EQ(parseAs(BizHost, "No Data Found\n").status, LookupStatus::NotRegistered);
+    EXPECT_EQ(parseAs(PirHost, "Domain not found.\n").status, LookupStatus::NotRegistered);
+}
+
+} // namespace
+} // namespace zonedesk::test
