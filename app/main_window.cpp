@@ -51,6 +51,16 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     m_wndPanelBar = new CPanelBar(state, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_wndPanelBar);
     connect(&m_wndPanelBar->panel(), &CControlPanelDlg::aboutRequested, this, &CMainFrame::showAbout);
+    connect(m_view, &CMakeHtmlView::throttleNotice, this, [this](const QString& notice) {
+        if (!notice.isEmpty()) {
+            setPane(0, notice);
+            m_showingThrottle = true;
+        } else if (m_showingThrottle) {
+            m_showingThrottle = false;
+            if (m_view->runInProgress())
+                setPane(0, QStringLiteral("正在查询域名信息..."));
+        }
+    });
     createMenus();
 }
 

@@ -51,6 +51,7 @@ private:
     QLabel* m_panes[3] = {};
     QAction* m_sidebarAction = nullptr;
     QAction* m_statusBarAction = nullptr;
+    bool m_showingThrottle = false; // pane 0 shows a throttled server's countdown
 };
 
 } // namespace zonedesk

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -79,8 +80,24 @@ std::string_view shortHost(std::string_view host)
     return host.starts_with("whois.") ? host.substr(6) : host;
 }
 
-/// done/total, rate and per-server progress, for a terminal's status line.
-std::string progressLine(const core::DomainTable& table, std::chrono::steady_clock::duration elapsed)
+/// The wall-clock time of a steady-clock instant, as HH:MM:SS.
+std::string clockTime(std::chrono::steady_clock::time_point when)
+{
+    const auto wall =
+        std::chrono::system_clock::now() + std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                               when - std::chrono::steady_clock::now());
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(wall);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    char text[16];
+    std::strftime(text, sizeof(text), "%H:%M:%S", &local);
+    return text;
+}
+
+/// done/total, rate, per-server progress and throttled servers, for a terminal's status line.
+std::string progressLine(const core::DomainTable& table,
+                         std::chrono::steady_clock::duration elapsed,
+                         const std::vector<core::LookupRun::ThrottleNotice>& throttled)
 {
     std::map<std::string_view, std::pair<int, int>> perServer; // host -> done, total
     int done = 0;
@@ -102,6 +119,8 @@ std::string progressLine(const core::DomainTable& table, std::chrono::steady_clo
         if (counts.first < counts.second)
             line << "  " << shortHost(host) << " " << counts.first << "/" << counts.second;
     }
+    for (const auto& notice : throttled)
+        line << "  " << notice.server << " throttled until " << clockTime(notice.retryAt);
     return line.str();
 }
 
@@ -230,7 +249,9 @@ private:
             if (message && message->message == core::WM_WORKER_DONE && run.workerDone())
                 break;
             if (showProgress)
-                std::cerr << "\r\033[K" << progressLine(table, std::chrono::steady_clock::now() - start)
+                std::cerr << "\r\033[K"
+                          << progressLine(
+                                 table, std::chrono::steady_clock::now() - start, run.throttledServers())
                           << std::flush;
         }
         if (showProgress)

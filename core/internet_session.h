@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <vector>
 
 namespace zonedesk::core {
 
@@ -15,6 +16,9 @@ struct InternetSession
     std::chrono::milliseconds readTimeout{15000};   // longest wait for the next byte
     std::chrono::milliseconds exchangeLimit{60000}; // whole exchange, connect included
     std::size_t replySizeCap = std::size_t{1} << 20;
+    /// Pauses before asking a throttling server again, one per retry; after the last, Error.
+    std::vector<std::chrono::milliseconds> throttleRetryPauses{
+        std::chrono::seconds(2), std::chrono::seconds(4), std::chrono::seconds(8), std::chrono::seconds(16)};
 
     /// A session with limits an exchange can use; a worker whose session does not open queries nothing.
     bool open() const

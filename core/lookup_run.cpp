@@ -48,6 +48,7 @@ LookupRun::StartResult LookupRun::startLookups()
 {
     // The workers of an earlier run have all reported their end; collect their threads.
     join();
+    m_slots.clear();
     m_runningWorkers = 0;
     if (m_table.count() == 0)
         return StartResult::NoDomains;
@@ -61,6 +62,9 @@ LookupRun::StartResult LookupRun::startLookups()
         copyField(params->server, target);
         params->options = m_session;
         params->endpoints = &m_endpoints;
+        auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
+        slot->server = target;
+        params->throttledUntil = &slot->throttledUntil;
         try {
             m_threads.emplace_back(lookupThreadMain, std::move(params));
         } catch (const std::system_error&) {
@@ -69,6 +73,20 @@ LookupRun::StartResult LookupRun::startLookups()
         ++m_runningWorkers;
     }
     return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+}
+
+std::vector<LookupRun::ThrottleNotice> LookupRun::throttledServers() const
+{
+    std::vector<ThrottleNotice> notices;
+    for (const auto& slot : m_slots) {
+        const std::int64_t until = slot->throttledUntil.load(std::memory_order_acquire);
+        if (until != 0) {
+            notices.push_back(
+                {slot->server,
+                 std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(until))});
+        }
+    }
+    return notices;
 }
 
 bool LookupRun::workerDone()

@@ -3,7 +3,10 @@
 // stopped from the UI thread. The list view and the CLI drive it alike.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -52,6 +55,15 @@ public:
 
     std::int32_t runningWorkers() const { return m_runningWorkers; }
 
+    struct ThrottleNotice
+    {
+        std::string server;
+        std::chrono::steady_clock::time_point retryAt;
+    };
+
+    /// The servers whose workers are waiting out a throttle, and when they ask again. UI thread.
+    std::vector<ThrottleNotice> throttledServers() const;
+
     /// Asks every worker to stop; each leaves its unfinished records as they are. Any thread.
     void requestStop();
 
@@ -64,6 +76,14 @@ private:
     InternetSession m_session;
     EndpointOverrides m_endpoints;
     std::int32_t m_runningWorkers = 0;
+
+    struct WorkerSlot
+    {
+        std::string server;
+        std::atomic<std::int64_t> throttledUntil{0};
+    };
+
+    std::vector<std::unique_ptr<WorkerSlot>> m_slots; // one per worker of the current run
     std::vector<std::jthread> m_threads;
 };
 

@@ -2,7 +2,10 @@
 // The worker loop: one connection at a time, records of one server in table order.
 #include "core/lookup_worker.h"
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
+#include <thread>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
@@ -11,6 +14,7 @@
 #include "core/whois_exchange.h"
 #include "core/window_messages.h"
 #include "parse/parse_reply.h"
+#include "parse/service_refusals.h"
 
 namespace zonedesk::core {
 
@@ -42,6 +46,7 @@ bool LookupWorker::run(const WorkerParams& params)
     m_count = params.count;
     m_server = std::string(fieldText(params.server));
     m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
+    m_throttledUntil = params.throttledUntil;
     if (!openInternet(params.options)) {
         params.view->post(WM_WORKER_DONE, -1);
         return false;
@@ -69,11 +74,33 @@ bool LookupWorker::queryWhois(std::size_t index)
     const auto query = whoisQueryName(fieldText(record.domain));
     if (!query || !m_internet)
         return false;
-    const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
-    if (result.outcome != ExchangeOutcome::Received)
-        return false;
-    parse::parseReply(result.reply, record);
-    return true;
+    for (std::size_t retry = 0;; ++retry) {
+        const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
+        if (result.outcome != ExchangeOutcome::Received)
+            return false;
+        const bool throttled = parse::serviceRefusal(result.reply) == parse::Refusal::Throttled;
+        if (throttled && retry < m_internet->throttleRetryPauses.size()) {
+            // Still one connection at a time: the worker itself waits before asking again.
+            if (!waitForRetry(m_internet->throttleRetryPauses[retry]))
+                return false;
+            continue;
+        }
+        parse::parseReply(result.reply, record); // a refusal after the last retry reads as Error
+        return true;
+    }
+}
+
+bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
+{
+    const auto until = std::chrono::steady_clock::now() + pause;
+    if (m_throttledUntil != nullptr)
+        m_throttledUntil->store(until.time_since_epoch().count(), std::memory_order_release);
+    while (!m_stop.stop_requested() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(
+            std::chrono::milliseconds(50), until - std::chrono::steady_clock::now()));
+    if (m_throttledUntil != nullptr)
+        m_throttledUntil->store(0, std::memory_order_release);
+    return !m_stop.stop_requested();
 }
 
 void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params)

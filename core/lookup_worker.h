@@ -2,6 +2,8 @@
 // One worker: the records of one WHOIS server, queried one after another on the worker's thread.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -27,6 +29,9 @@ struct WorkerParams
     char server[52] = {};                         // the host the worker queries
     InternetSession options;                      // the limits the worker's session opens with
     const EndpointOverrides* endpoints = nullptr; // outlives the worker (owned by the run)
+    /// While the worker waits for a throttling server: when it asks again (steady clock, ns);
+    /// 0 otherwise. Written by the worker (release), read by the UI thread (acquire).
+    std::atomic<std::int64_t>* throttledUntil = nullptr;
 };
 
 class LookupWorker
@@ -45,19 +50,24 @@ public:
     void lookupAll();
 
     /// One exchange for record `index` and its parse; false when nothing could be received (the
-    /// caller then parses an empty reply). A stopped exchange leaves the record untouched.
+    /// caller then parses an empty reply). A throttling server is asked again after each of the
+    /// session's pauses. A stopped exchange or wait leaves the record untouched.
     bool queryWhois(std::size_t index);
 
     bool openInternet(const InternetSession& options);
     void closeInternet();
 
 private:
+    /// Sleeps `pause` unless a stop comes first, showing when the worker asks again; false when stopped.
+    bool waitForRetry(std::chrono::milliseconds pause);
+
     std::stop_token m_stop;
     DomainTable* m_table = nullptr;
     std::int32_t m_count = 0;
     std::string m_server;
     Endpoint m_endpoint;
     std::optional<InternetSession> m_internet;
+    std::atomic<std::int64_t>* m_throttledUntil = nullptr;
 };
 
 /// A worker thread's function: runs a LookupWorker on `params`, which it owns.

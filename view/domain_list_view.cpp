@@ -66,6 +66,16 @@ void CMakeHtmlView::refreshFinishedRows()
 {
     const int done = m_model.refreshFinishedRows();
     postMessage(m_state.mainWindow, core::WM_LOOKUP_PROGRESS, done);
+
+    QString notice;
+    for (const auto& throttled : m_run.throttledServers()) {
+        const auto left =
+            std::chrono::ceil<std::chrono::seconds>(throttled.retryAt - std::chrono::steady_clock::now());
+        notice = QStringLiteral("%1 限流，%2 秒后重试")
+                     .arg(QString::fromStdString(throttled.server))
+                     .arg(std::max<qint64>(0, left.count()));
+    }
+    Q_EMIT throttleNotice(notice);
 }
 
 bool CMakeHtmlView::event(QEvent* event)

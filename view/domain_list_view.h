@@ -36,6 +36,10 @@ public:
 
     void setInternetSession(const core::InternetSession& session) { m_session = session; }
 
+Q_SIGNALS:
+    /// "<host> 限流，N 秒后重试" while a worker waits out a throttle; empty once none does.
+    void throttleNotice(const QString& text);
+
 protected:
     bool event(QEvent* event) override;
 

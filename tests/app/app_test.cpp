@@ -237,6 +237,23 @@ private Q_SLOTS:
         QCOMPARE(pane->url(), before);
     }
 
+    void throttledServerShowsItsCountdownInTheStatusBar()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n"));
+        start();
+        route(server);
+        core::InternetSession session;
+        session.throttleRetryPauses = {std::chrono::seconds(16)};
+        frame().view().setInternetSession(session);
+        importLines("busy.org\n");
+        panel().startButton()->click();
+        QTRY_VERIFY(frame().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
+        QVERIFY(frame().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
+        frame().close(); // a stop ends the wait at once
+        m_app->ExitInstance();
+    }
+
     void closingMidRunEndsQuicklyAndWritesSettings()
     {
         LoopbackWhoisServer server;

@@ -233,6 +233,63 @@ TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
     EXPECT_EQ(com.connectionCount(), 1);
 }
 
+TEST_F(LookupRunTest, ThrottledQueriesAreAskedAgainAfterGrowingPauses)
+{
+    const auto throttled = Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n");
+    LoopbackWhoisServer org;
+    org.onSequence("twice.org", {throttled, throttled, Behaviour::answer("NOT FOUND\n")});
+    org.onSequence("always.org", {throttled});
+    route(WhoisServer::Pir, org);
+    session.throttleRetryPauses = {10ms, 20ms, 40ms, 80ms};
+    add("twice.org");
+    add("always.org");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::Error)); // after the fourth retry
+    EXPECT_EQ(org.connectionCount(), 3 + 5);
+    EXPECT_EQ(org.maxConcurrentConnections(), 1);
+}
+
+TEST_F(LookupRunTest, RetiredServiceIsNotAskedAgain)
+{
+    LoopbackWhoisServer info;
+    info.setDefault(Behaviour::answer("TLD is not supported.\n"));
+    route(WhoisServer::Afilias, info);
+    add("gone.info");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ(info.connectionCount(), 1);
+}
+
+TEST_F(LookupRunTest, StopEndsAThrottleWaitAtOnce)
+{
+    LoopbackWhoisServer org;
+    org.setDefault(Behaviour::answer("WHOIS LIMIT EXCEEDED\n"));
+    route(WhoisServer::Pir, org);
+    session.throttleRetryPauses = {60s};
+    add("busy.org");
+    assignWhoisServers(*table);
+    LookupRun run(*table, queue);
+    run.setSession(session);
+    run.setEndpoints(endpoints);
+    ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
+    const auto giveUp = std::chrono::steady_clock::now() + 10s;
+    while (run.throttledServers().empty() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(10ms);
+    const auto notices = run.throttledServers();
+    ASSERT_EQ(notices.size(), 1U);
+    EXPECT_EQ(notices[0].server, "whois.publicinterestregistry.org");
+    EXPECT_GT(notices[0].retryAt, std::chrono::steady_clock::now() + 30s);
+
+    const auto asked = std::chrono::steady_clock::now();
+    run.requestStop();
+    run.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    EXPECT_FALSE(isDone((*table)[0]));
+}
+
 TEST(EndpointOverrides, ParsesHostsAddressesAndPorts)
 {
     EndpointOverrides overrides;

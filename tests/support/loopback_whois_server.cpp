@@ -131,9 +131,22 @@ std::uint16_t LoopbackWhoisServer::refusedPort()
     return port;
 }
 
-Behaviour LoopbackWhoisServer::behaviourFor(const std::string& domain) const
+void LoopbackWhoisServer::onSequence(const std::string& domain, std::vector<Behaviour> behaviours)
 {
     const std::lock_guard lock(m_mutex);
+    m_sequences[domain] = {std::move(behaviours), 0};
+}
+
+Behaviour LoopbackWhoisServer::behaviourFor(const std::string& domain)
+{
+    const std::lock_guard lock(m_mutex);
+    if (const auto sequence = m_sequences.find(domain);
+        sequence != m_sequences.end() && !sequence->second.first.empty()) {
+        auto& [behaviours, next] = sequence->second;
+        const Behaviour behaviour = behaviours[std::min(next, behaviours.size() - 1)];
+        ++next;
+        return behaviour;
+    }
     const auto it = m_behaviours.find(domain);
     return it != m_behaviours.end() ? it->second : m_default;
 }

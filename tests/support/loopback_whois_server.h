@@ -62,6 +62,9 @@ public:
     void on(const std::string& domain, Behaviour behaviour);
     void setDefault(Behaviour behaviour);
 
+    /// The n-th connection for `domain` gets the n-th behaviour; the last one repeats.
+    void onSequence(const std::string& domain, std::vector<Behaviour> behaviours);
+
     /// Every request's raw bytes, in the order the connections were accepted.
     std::vector<std::string> requests() const;
 
@@ -82,7 +85,7 @@ private:
 
     void acceptLoop();
     void serve(int fd, std::size_t slot);
-    Behaviour behaviourFor(const std::string& domain) const;
+    Behaviour behaviourFor(const std::string& domain);
 
     int m_listenFd = -1;
     std::uint16_t m_port = 0;
@@ -92,6 +95,7 @@ private:
 
     mutable std::mutex m_mutex; // guards everything below
     std::map<std::string, Behaviour> m_behaviours;
+    std::map<std::string, std::pair<std::vector<Behaviour>, std::size_t>> m_sequences;
     Behaviour m_default = Behaviour::answer("No match for \"X\".\r\n");
     std::vector<std::string> m_requests;
     int m_open = 0;
