@@ -248,7 +248,8 @@ private Q_SLOTS:
         frame().view().setInternetSession(session);
         importLines("busy.org\n");
         panel().startButton()->click();
-        QTRY_VERIFY(frame().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
+        QTRY_VERIFY(
+            frame().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
         QVERIFY(frame().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
         frame().close(); // a stop ends the wait at once
         m_app->ExitInstance();
