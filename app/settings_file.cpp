@@ -15,22 +15,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/text.h"
+
 namespace zonedesk::app {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t\r\n\v\f";
 constexpr std::string_view UserSection = "user";
 constexpr std::string_view RedDisplayKey = "chkgq";
 constexpr std::string_view ExpiryWarnDaysKey = "gqts";
-
-std::string_view trim(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -62,11 +55,11 @@ std::vector<std::string_view> splitLines(std::string_view text)
 /// The section name of a "[name]" line, or nullopt for any other line.
 std::optional<std::string_view> sectionName(std::string_view line)
 {
-    line = trim(line);
+    line = core::trim(line);
     if (!line.starts_with('['))
         return std::nullopt;
     line.remove_prefix(1);
-    return trim(line.substr(0, line.find(']')));
+    return core::trim(line.substr(0, line.find(']')));
 }
 
 struct KeyLine
@@ -78,11 +71,11 @@ struct KeyLine
 /// The key and value of a "key=value" line; comments (";") and lines without "=" are not keys.
 std::optional<KeyLine> keyLine(std::string_view line)
 {
-    const std::string_view trimmed = trim(line);
+    const std::string_view trimmed = core::trim(line);
     const std::size_t equals = trimmed.find('=');
     if (trimmed.starts_with(';') || equals == std::string_view::npos)
         return std::nullopt;
-    return KeyLine{trim(trimmed.substr(0, equals)), trim(trimmed.substr(equals + 1))};
+    return KeyLine{core::trim(trimmed.substr(0, equals)), core::trim(trimmed.substr(equals + 1))};
 }
 
 /// The file's bytes; empty when it can't be read (a missing config.ini reads as an empty one).
@@ -205,7 +198,7 @@ std::string withProfileValue(std::string_view text,
             *existing = newLine;
         } else {
             // A new key goes after the section's last non-blank line, before blank separator lines.
-            while (end != std::next(header) && trim(*std::prev(end)).empty())
+            while (end != std::next(header) && core::trim(*std::prev(end)).empty())
                 --end;
             lines.insert(end, newLine);
         }
@@ -238,7 +231,7 @@ std::int32_t redDisplayFromText(std::string_view text)
 std::int32_t expiryWarnDaysFromText(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && Blanks.find(text[i]) != std::string_view::npos)
+    while (i < text.size() && core::WhiteSpace.find(text[i]) != std::string_view::npos)
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/text.h"
 #include "core/whois_servers.h"
 
 namespace zonedesk::cli {
@@ -25,10 +26,7 @@ void replaceAll(std::string& text, std::string_view placeholder, std::string_vie
 
 std::string sampleReply(std::string_view query)
 {
-    std::string domain(query);
-    std::transform(domain.begin(), domain.end(), domain.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
+    const std::string domain = core::asciiLower(query);
     const auto server = core::serverRuleFor(domain).server;
     if (!server)
         return {};

@@ -5,17 +5,13 @@
 #include <charconv>
 #include <cstdlib>
 
+#include "core/text.h"
+
 namespace zonedesk::core {
 
 namespace {
 
-std::string_view trim(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
+constexpr std::string_view Blanks = " \t";
 
 std::optional<std::uint16_t> parsePort(std::string_view text)
 {
@@ -67,8 +63,8 @@ bool EndpointOverrides::add(std::string_view entry)
     const auto equals = entry.find('=');
     if (equals == std::string_view::npos)
         return false;
-    const std::string_view host = trim(entry.substr(0, equals));
-    const auto endpoint = parseEndpoint(trim(entry.substr(equals + 1)));
+    const std::string_view host = trim(entry.substr(0, equals), Blanks);
+    const auto endpoint = parseEndpoint(trim(entry.substr(equals + 1), Blanks));
     if (host.empty() || !endpoint)
         return false;
     m_overrides.insert_or_assign(std::string(host), *endpoint);
@@ -80,7 +76,7 @@ bool EndpointOverrides::addList(std::string_view list)
     bool ok = true;
     while (!list.empty()) {
         const auto semicolon = list.find(';');
-        const std::string_view entry = trim(list.substr(0, semicolon));
+        const std::string_view entry = trim(list.substr(0, semicolon), Blanks);
         if (!entry.empty())
             ok = add(entry) && ok;
         if (semicolon == std::string_view::npos)

@@ -15,25 +15,17 @@
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/text.h"
 #include "core/whois_servers.h"
 
 namespace zonedesk::exchange {
 
 namespace {
 
-constexpr std::string_view WhiteSpace = " \t\r\n\v\f";
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr std::array<std::string_view, 2> WebSchemes{"https://", "http://"};
 constexpr std::string_view WebHostPrefix = "www.";
 constexpr std::size_t DomainWidth = sizeof(core::DomainRecord::domain) - 1;
-
-std::string_view trim(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(WhiteSpace);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(WhiteSpace) - first + 1);
-}
 
 std::string toLowerAscii(std::string_view text)
 {
@@ -116,7 +108,7 @@ File openForReading(const std::filesystem::path& path, int& error)
 
 std::string normaliseDomainLine(std::string_view line)
 {
-    const std::string lowered = toLowerAscii(trim(line));
+    const std::string lowered = toLowerAscii(core::trim(line));
     const std::string withoutScheme = removeSchemes(lowered);
     std::string_view name = withoutScheme;
     if (name.starts_with(WebHostPrefix))

@@ -10,23 +10,18 @@
 #include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/text.h"
 #include "parse/branch.h"
+#include "parse/record_fields.h"
 #include "parse/utf8_to_ansi.h"
 
 namespace zonedesk::parse {
 
 namespace {
 
-constexpr std::string_view Blanks = " \t\r\n\v\f";
 constexpr std::size_t FieldCount = 6;
 
-std::string_view trim(std::string_view text)
-{
-    const std::size_t first = text.find_first_not_of(Blanks);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(Blanks) - first + 1);
-}
+using core::trim;
 
 /// The line without its leading blanks and a lettered prefix ("a. [Domain Name]").
 std::string_view lineBody(std::string_view line)
@@ -52,11 +47,7 @@ std::vector<std::string_view> splitLines(std::string_view text)
 
 bool isRedacted(std::string_view value)
 {
-    std::string lower(value);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return lower.find("redacted") != std::string::npos;
+    return core::asciiLower(value).find("redacted") != std::string::npos;
 }
 
 std::string_view applyThen(std::string_view value, LineThen then)
@@ -77,18 +68,6 @@ std::string_view applyThen(std::string_view value, LineThen then)
     }
     }
     return value;
-}
-
-void store(core::DomainRecord& record, Field field, std::string_view value)
-{
-    switch (field) {
-    case Field::RegistrationDate: core::copyField(record.registrationDate, value); return;
-    case Field::ExpiryDate: core::copyField(record.expiryDate, value); return;
-    case Field::UpdatedDate: core::copyField(record.updatedDate, value); return;
-    case Field::Owner: core::copyField(record.owner, value); return;
-    case Field::Email: core::copyField(record.email, value); return;
-    case Field::Registrar: core::copyField(record.registrar, value); return;
-    }
 }
 
 } // namespace
@@ -135,12 +114,12 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
     for (std::size_t i = 0; i < FieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         if ((layout.notApplicable & fieldBit(field)) != 0) {
-            store(record, field, "N/A");
+            storeField(record, field, "N/A");
             continue;
         }
         std::string value(values[i]);
         utf8ToAnsi(value);
-        store(record, field, value);
+        storeField(record, field, value);
     }
     return true;
 }

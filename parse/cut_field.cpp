@@ -2,11 +2,11 @@
 // cutField: label-to-label extraction, double-blank removal and trimming.
 #include "parse/cut_field.h"
 
+#include "core/text.h"
+
 namespace zonedesk::parse {
 
 namespace {
-
-constexpr std::string_view WhiteSpace = " \t\r\n\v\f";
 
 /// Removes non-overlapping pairs of blanks from the left: an even run vanishes, an odd run leaves one.
 std::string removeDoubleBlanks(std::string_view value)
@@ -23,15 +23,6 @@ std::string removeDoubleBlanks(std::string_view value)
     return out;
 }
 
-std::string_view trim(std::string_view value)
-{
-    const std::size_t first = value.find_first_not_of(WhiteSpace);
-    if (first == std::string_view::npos)
-        return {};
-    const std::size_t last = value.find_last_not_of(WhiteSpace);
-    return value.substr(first, last - first + 1);
-}
-
 } // namespace
 
 std::string cutField(std::string_view text, std::string_view startLabel, std::string_view endLabel)
@@ -46,7 +37,7 @@ std::string cutField(std::string_view text, std::string_view startLabel, std::st
     const std::size_t end = text.find(endLabel, valueStart);
     if (end == std::string_view::npos)
         return {};
-    return std::string(trim(removeDoubleBlanks(text.substr(valueStart, end - valueStart))));
+    return std::string(core::trim(removeDoubleBlanks(text.substr(valueStart, end - valueStart))));
 }
 
 } // namespace zonedesk::parse

@@ -12,6 +12,7 @@
 #include "parse/branch.h"
 #include "parse/current_layout.h"
 #include "parse/cut_field.h"
+#include "parse/record_fields.h"
 #include "parse/service_refusals.h"
 #include "parse/utf8_to_ansi.h"
 
@@ -26,18 +27,6 @@ constexpr Field AllFields[] = {Field::RegistrationDate,
                                Field::Owner,
                                Field::Email,
                                Field::Registrar};
-
-void store(core::DomainRecord& record, Field field, std::string_view value)
-{
-    switch (field) {
-    case Field::RegistrationDate: core::copyField(record.registrationDate, value); return;
-    case Field::ExpiryDate: core::copyField(record.expiryDate, value); return;
-    case Field::UpdatedDate: core::copyField(record.updatedDate, value); return;
-    case Field::Owner: core::copyField(record.owner, value); return;
-    case Field::Email: core::copyField(record.email, value); return;
-    case Field::Registrar: core::copyField(record.registrar, value); return;
-    }
-}
 
 std::string applyRule(std::string_view text, const CutRule& rule)
 {
@@ -82,10 +71,10 @@ void runBranch(const Branch& branch, std::string_view reply, core::DomainRecord&
 
     setStatus(record, core::LookupStatus::Success);
     for (const CutRule& rule : branch.rules)
-        store(record, rule.field, applyRule(text, rule));
+        storeField(record, rule.field, applyRule(text, rule));
     for (const Field field : AllFields) {
         if ((branch.notApplicable & fieldBit(field)) != 0)
-            store(record, field, NotApplicable);
+            storeField(record, field, NotApplicable);
     }
 }
 

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "parse/service_refusals.h"
 
-#include <algorithm>
 #include <string>
+
+#include "core/text.h"
 
 namespace zonedesk::parse {
 
@@ -35,10 +36,7 @@ constexpr RefusalPhrase RefusalPhrases[] = {
 
 Refusal serviceRefusal(std::string_view reply)
 {
-    std::string lower(reply);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
+    const std::string lower = core::asciiLower(reply);
     for (const RefusalPhrase& entry : RefusalPhrases) {
         if (lower.find(entry.phrase) != std::string::npos)
             return entry.kind;
