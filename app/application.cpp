@@ -48,7 +48,8 @@ bool CMakeHtmlApp::InitInstance()
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     app::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{*m_table, app::loadSettings(m_configPath), {}, {}, {}});
-    m_state->endpoints.addFromEnvironment();
+    if (!m_state->endpoints.addFromEnvironment())
+        qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS is malformed; its well-formed entries are used");
 
     m_mainFrame = std::make_unique<CMainFrame>(*m_state);
     m_mainFrame->showMaximized();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "parse/service_refusals.h"
 
-#include <string>
-
-#include "core/text.h"
+#include <array>
+#include <cstdint>
+#include <vector>
 
 namespace zonedesk::parse {
 
@@ -32,16 +32,86 @@ constexpr RefusalPhrase RefusalPhrases[] = {
     {"tld is not supported.",                  Refusal::Unavailable},
 };
 
+/// The phrases as one automaton (Aho-Corasick): every reply passes here, so it is read once, byte
+/// by byte, whatever the number of phrases. Bytes fall into classes: the letters (either case),
+/// blank, full stop, anything else.
+class RefusalMatcher
+{
+public:
+    RefusalMatcher()
+    {
+        m_next.emplace_back();
+        m_found.push_back(Refusal::None);
+        for (const RefusalPhrase& entry : RefusalPhrases) {
+            std::size_t state = 0;
+            for (const char c : entry.phrase) {
+                const std::size_t cls = classOf(c);
+                if (m_next[state][cls] == 0) {
+                    m_next[state][cls] = static_cast<std::uint16_t>(m_next.size());
+                    m_next.emplace_back();
+                    m_found.push_back(Refusal::None);
+                }
+                state = m_next[state][cls];
+            }
+            m_found[state] = entry.kind;
+        }
+        // Breadth first: each state falls back to the longest suffix that is also a prefix.
+        std::vector<std::uint16_t> fail(m_next.size(), 0);
+        std::vector<std::size_t> queue;
+        for (std::size_t cls = 0; cls < Classes; ++cls) {
+            if (m_next[0][cls] != 0)
+                queue.push_back(m_next[0][cls]);
+        }
+        for (std::size_t head = 0; head < queue.size(); ++head) {
+            const std::size_t state = queue[head];
+            if (m_found[state] == Refusal::None)
+                m_found[state] = m_found[fail[state]];
+            for (std::size_t cls = 0; cls < Classes; ++cls) {
+                const std::uint16_t child = m_next[state][cls];
+                if (child != 0) {
+                    fail[child] = m_next[fail[state]][cls];
+                    queue.push_back(child);
+                } else {
+                    m_next[state][cls] = m_next[fail[state]][cls];
+                }
+            }
+        }
+    }
+
+    Refusal match(std::string_view text) const
+    {
+        std::size_t state = 0;
+        for (const char c : text) {
+            state = m_next[state][classOf(c)];
+            if (m_found[state] != Refusal::None)
+                return m_found[state];
+        }
+        return Refusal::None;
+    }
+
+private:
+    static constexpr std::size_t Classes = 29;
+
+    static std::size_t classOf(char c)
+    {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 'a' && byte <= 'z')
+            return byte - 'a';
+        if (byte >= 'A' && byte <= 'Z')
+            return byte - 'A';
+        return byte == ' ' ? 26 : byte == '.' ? 27 : 28;
+    }
+
+    std::vector<std::array<std::uint16_t, Classes>> m_next;
+    std::vector<Refusal> m_found;
+};
+
 } // namespace
 
 Refusal serviceRefusal(std::string_view reply)
 {
-    const std::string lower = core::asciiLower(reply);
-    for (const RefusalPhrase& entry : RefusalPhrases) {
-        if (lower.find(entry.phrase) != std::string::npos)
-            return entry.kind;
-    }
-    return Refusal::None;
+    static const RefusalMatcher matcher;
+    return matcher.match(reply);
 }
 
 } // namespace zonedesk::parse
