@@ -2,15 +2,13 @@
 // The worker loop: one connection at a time, records of one server in table order.
 #include "core/lookup_worker.h"
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
-#include <thread>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
-#include "core/lookup_status.h"
 #include "core/post_target.h"
+#include "core/stoppable_sleep.h"
 #include "core/whois_exchange.h"
 #include "core/window_messages.h"
 #include "parse/parse_reply.h"
@@ -95,12 +93,10 @@ bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
     const auto until = std::chrono::steady_clock::now() + pause;
     if (m_throttledUntil != nullptr)
         m_throttledUntil->store(until.time_since_epoch().count(), std::memory_order_release);
-    while (!m_stop.stop_requested() && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::min<std::chrono::nanoseconds>(
-            std::chrono::milliseconds(50), until - std::chrono::steady_clock::now()));
+    const bool waited = sleepUntilUnlessStopped(until, m_stop);
     if (m_throttledUntil != nullptr)
         m_throttledUntil->store(0, std::memory_order_release);
-    return !m_stop.stop_requested();
+    return waited;
 }
 
 void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params)

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
-#include <thread>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -22,6 +21,7 @@
 #include <sys/socket.h>
 
 #include "core/encodings.h"
+#include "core/stoppable_sleep.h"
 #include "core/unique_fd.h"
 
 namespace zonedesk::core {
@@ -66,19 +66,6 @@ Wait waitFor(
             return Wait::Ready;
         }
     }
-}
-
-/// Sleeps for `pause` unless a stop is requested first; false when stopped.
-bool pauseUnlessStopped(milliseconds pause, const std::stop_token& stop)
-{
-    const auto until = Clock::now() + pause;
-    while (Clock::now() < until) {
-        if (stop.stop_requested())
-            return false;
-        std::this_thread::sleep_for(
-            std::min(std::chrono::ceil<milliseconds>(until - Clock::now()), StopSlice));
-    }
-    return !stop.stop_requested();
 }
 
 struct AddrInfoDeleter
@@ -173,7 +160,7 @@ Step connectAny(const std::vector<Address>& addresses,
                 UniqueFd& out)
 {
     for (int attempt = 0; attempt <= session.connectRetries; ++attempt) {
-        if (attempt > 0 && !pauseUnlessStopped(session.connectBackoff, stop))
+        if (attempt > 0 && !sleepUntilUnlessStopped(Clock::now() + session.connectBackoff, stop))
             return Step::Stopped;
         for (const Address& address : addresses) {
             const auto deadline = std::min(Clock::now() + session.connectTimeout, exchangeDeadline);
