@@ -29,13 +29,13 @@ cli: configure
 
 # The desktop program against the registries' real WHOIS servers.
 run: build
-	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); exit 0; fi
-	$(ROOT_ENV) $(BUILD_DIR)/zonedesk
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); \
+	else $(ROOT_ENV) $(BUILD_DIR)/zonedesk; fi
 
 # The desktop program against the sample responder on loopback: import examples/domains.txt.
 demo: build
-	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); exit 0; fi
-	@endpoints=$$(mktemp); \
+	@if [ -z "$${DISPLAY:-}$${WAYLAND_DISPLAY:-}" ]; then $(NO_DISPLAY_HELP); exit 0; fi; \
+	endpoints=$$(mktemp); \
 	$(BUILD_DIR)/zonedesk-cli serve-samples > $$endpoints & server=$$!; \
 	trap "kill $$server 2>/dev/null; rm -f $$endpoints" EXIT; \
 	for i in $$(seq 50); do [ -s $$endpoints ] && break; sleep 0.1; done; \
