@@ -100,6 +100,9 @@ struct Branch
     std::span<const CutRule> rules;
     FieldSet notApplicable = 0;
     const CurrentLayout* current = nullptr; // today's layout, read when the rules above find nothing
+    /// A label only the old layout has, for a registry whose date labels outlived it: without it,
+    /// the old rules' dates do not make the reply an old one.
+    std::string_view oldLayoutMarker = {};
 };
 
 /// The branches of each registry family, defined in one file per family.

@@ -171,6 +171,7 @@ constexpr Branch HkircBranch{
     .rules = HkircRules,
     .notApplicable = fields(Field::Owner, Field::UpdatedDate),
     .current = &HkircCurrent,
+    .oldLayoutMarker = "Name of Registrar:",
 };
 
 constexpr Branch EducauseBranch{

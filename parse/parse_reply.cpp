@@ -98,7 +98,7 @@ bool hasAnyDate(const core::DomainRecord& record)
            hasDate(core::fieldText(record.updatedDate));
 }
 
-/// Reads the reply with today's layout where the older rules found nothing of their own; where
+/// Reads the reply with today's layout where the older rules did not find their own layout; where
 /// they found some dates but no expiry, today's reading is taken only if it has the expiry.
 void readTodaysLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record)
 {
@@ -143,7 +143,10 @@ void parseReply(std::string_view reply, core::DomainRecord& record)
         setStatus(record, core::LookupStatus::Error);
     } else if (const Branch* branch = branchForHost(core::fieldText(record.server))) {
         runBranch(*branch, reply, record);
-        if (branch->current != nullptr && !foundOldLayout(record))
+        const bool oldLayout =
+            foundOldLayout(record) && (branch->oldLayoutMarker.empty() ||
+                                       reply.find(branch->oldLayoutMarker) != std::string_view::npos);
+        if (branch->current != nullptr && !oldLayout)
             readTodaysLayout(*branch->current, reply, record);
     }
     core::publishDone(record);

@@ -80,6 +80,7 @@ TEST(TodaysLayout, JpSecondLevelNameTakesTheExpiryFromItsState)
 
 TEST(TodaysLayout, HkReadsTheRegistrarAndTheRegistrantsCompany)
 {
+    // The date labels outlived the old layout: without "Name of Registrar:" the reply is today's.
     const std::string reply = "Registrar Name: MARKMONITOR INC.\n"
                               "Registrar Contact Information: Email: ccops@markmonitor.com\n"
                               "Company English Name (It should be the same as ...): GOOGLE LLC\n"
@@ -87,18 +88,18 @@ TEST(TodaysLayout, HkReadsTheRegistrarAndTheRegistrantsCompany)
                               "Domain Name Commencement Date: 06-04-2004\n"
                               "Expiry Date: 31-03-2020 \n";
     const Parsed parsed = parseAs(HkircHost, reply);
-    // The older rules find the expiry here and stand; today's registrar label is what they lack.
     EXPECT_EQ(parsed.expiryDate, "31-03-2020");
+    EXPECT_EQ(parsed.registrationDate, "06-04-2004");
+    EXPECT_EQ(parsed.registrar, "MARKMONITOR INC.");
+    EXPECT_EQ(parsed.owner, "GOOGLE LLC");
+    EXPECT_EQ(parsed.email, "dns-admin@google.com"); // the registrant's, not the registrar's
+    EXPECT_EQ(parsed.updatedDate, "N/A");
 
-    const std::string today = "Registrar Name: MARKMONITOR INC.\n"
-                              "Company English Name (It should be the same as ...): GOOGLE LLC\n"
-                              "Email:  dns-admin@google.com \n"
-                              "Domain Name Commencement Date: 06-04-2004\n";
-    const Parsed current = parseAs(HkircHost, today);
-    EXPECT_EQ(current.registrar, "MARKMONITOR INC.");
-    EXPECT_EQ(current.owner, "GOOGLE LLC");
-    EXPECT_EQ(current.email, "dns-admin@google.com");
-    EXPECT_EQ(current.updatedDate, "N/A");
+    // With the old layout's label, the old rules stand.
+    const Parsed old =
+        parseAs(HkircHost, "Name of Registrar: HKDNR\n" + reply + "Re-registration Status: Complete\n");
+    EXPECT_EQ(old.registrar, "HKDNR");
+    EXPECT_EQ(old.owner, "N/A");
     EXPECT_EQ(parseAs(HkircHost, "The domain has not been registered.\n").status,
               LookupStatus::NotRegistered);
 }
