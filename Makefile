@@ -8,7 +8,7 @@ ROOT_ENV := $(shell [ "$$(id -u)" -eq 0 ] && echo QTWEBENGINE_DISABLE_SANDBOX=1)
 NO_DISPLAY_HELP := echo "No display here: the desktop program needs one. Try 'xvfb-run -a make demo'" \
 	"for a demo on a virtual screen, or the command-line companion: $(BUILD_DIR)/zonedesk-cli --help"
 
-.PHONY: all deps configure build test cli run demo screenshot clean
+.PHONY: all deps configure build test cli run demo screenshot tidy clean
 
 all: build
 
@@ -44,6 +44,10 @@ demo: build
 
 screenshot: build
 	BUILD_DIR=$(BUILD_DIR) scripts/demo-screenshot
+
+# clang-tidy over the Qt-free core (also a test of `make test`).
+tidy: configure
+	scripts/check-tidy $(BUILD_DIR)
 
 clean:
 	rm -rf build

@@ -33,7 +33,8 @@ public:
     Converter(const Converter&) = delete;
     Converter& operator=(const Converter&) = delete;
 
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
+    // iconv_open's failure value is (iconv_t)-1 by its contract.
+    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); } // NOLINT(performance-no-int-to-ptr)
 
     iconv_t handle() const { return m_cd; }
 

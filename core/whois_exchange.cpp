@@ -239,7 +239,7 @@ bool receive(int fd,
 ExchangeResult exchangeWhois(const Endpoint& endpoint,
                              std::string_view query,
                              const InternetSession& session,
-                             std::stop_token stop)
+                             const std::stop_token& stop)
 {
     ExchangeResult result;
     const auto exchangeDeadline = Clock::now() + session.exchangeLimit;

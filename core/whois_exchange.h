@@ -35,7 +35,7 @@ struct ExchangeResult
 ExchangeResult exchangeWhois(const Endpoint& endpoint,
                              std::string_view query,
                              const InternetSession& session,
-                             std::stop_token stop);
+                             const std::stop_token& stop);
 
 /// The bytes to send for a domain held in GBK: the name itself when it is ASCII, otherwise its
 /// IDNA2008 A-label form ("xn--..."); nullopt when the name has no such form.

@@ -171,7 +171,7 @@ void ResizableBarModel::beginTracking(
 
     const bool horizontal = horizontalRow();
     if (isSideTracking()) {
-        const auto split = static_cast<std::size_t>(ownIndex(row) + (isLeftOrTop(hitCode) ? 0 : 1));
+        const std::size_t split = static_cast<std::size_t>(ownIndex(row)) + (isLeftOrTop(hitCode) ? 0U : 1U);
         for (std::size_t i = 0; i < row.size(); ++i) {
             const int spare = row[i]->length(horizontal) - row[i]->minLength(horizontal);
             if (i < split)

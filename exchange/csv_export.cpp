@@ -40,7 +40,8 @@ void appendField(std::string& line, std::string_view value, Origin origin)
 
 struct FileCloser
 {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    // Only on an early return: the normal path closes the file itself and checks the result.
+    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); }
 };
 
 } // namespace

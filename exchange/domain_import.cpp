@@ -74,7 +74,7 @@ std::string_view cutPath(std::string_view text)
 
 struct FileCloser
 {
-    void operator()(std::FILE* file) const { std::fclose(file); }
+    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); } // read only
 };
 
 using File = std::unique_ptr<std::FILE, FileCloser>;
