@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "core/text.h"
+#include "core/unique_file.h"
 
 namespace zonedesk::app {
 
@@ -33,23 +34,6 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b)
         };
         return lower(x) == lower(y);
     });
-}
-
-/// The lines of the text without their LF or CR LF ends; a last line without an end counts.
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (line.ends_with('\r'))
-            line.remove_suffix(1);
-        lines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
 }
 
 /// The section name of a "[name]" line, or nullopt for any other line.
@@ -82,14 +66,13 @@ std::optional<KeyLine> keyLine(std::string_view line)
 std::string readWholeFile(const std::filesystem::path& path)
 {
     std::string text;
-    std::FILE* file = std::fopen(path.c_str(), "rbe");
-    if (file == nullptr)
+    const core::UniqueFile file(std::fopen(path.c_str(), "rbe"));
+    if (!file)
         return text;
     char buffer[4096];
     std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0)
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
         text.append(buffer, n);
-    static_cast<void>(std::fclose(file)); // read only: nothing can be lost at the close
     return text;
 }
 
@@ -151,7 +134,7 @@ bool ensureConfigFile(const std::filesystem::path& path)
 std::string profileValue(std::string_view text, std::string_view section, std::string_view key)
 {
     bool inSection = false;
-    for (const std::string_view line : splitLines(text)) {
+    for (const std::string_view line : core::splitLines(text)) {
         if (const auto name = sectionName(line)) {
             inSection = equalsIgnoringCase(*name, section);
             continue;
@@ -174,7 +157,7 @@ std::string withProfileValue(std::string_view text,
                              std::string_view value)
 {
     std::vector<std::string> lines;
-    for (const std::string_view line : splitLines(text))
+    for (const std::string_view line : core::splitLines(text))
         lines.emplace_back(line);
     const std::string newLine = std::string(key) + "=" + std::string(value);
 

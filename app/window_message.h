@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QPointer>
 
 #include "core/post_target.h"
 

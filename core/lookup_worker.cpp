@@ -76,14 +76,14 @@ bool LookupWorker::queryWhois(std::size_t index)
         const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
         if (result.outcome != ExchangeOutcome::Received)
             return false;
-        const bool throttled = parse::serviceRefusal(result.reply) == parse::Refusal::Throttled;
-        if (throttled && retry < m_internet->throttleRetryPauses.size()) {
+        const parse::Refusal refusal = parse::serviceRefusal(result.reply);
+        if (refusal == parse::Refusal::Throttled && retry < m_internet->throttleRetryPauses.size()) {
             // Still one connection at a time: the worker itself waits before asking again.
             if (!waitForRetry(m_internet->throttleRetryPauses[retry]))
                 return false;
             continue;
         }
-        parse::parseReply(result.reply, record); // a refusal after the last retry reads as Error
+        parse::parseReply(result.reply, record, refusal); // a refusal after the last retry reads as Error
         return true;
     }
 }

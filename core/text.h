@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zonedesk::core {
 
@@ -18,6 +19,23 @@ constexpr std::string_view trim(std::string_view text, std::string_view blanks =
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+/// The lines of `text` without their LF or CR LF ends; a last line without an end counts.
+inline std::vector<std::string_view> splitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        std::string_view line = text.substr(0, end);
+        if (line.ends_with('\r'))
+            line.remove_suffix(1);
+        lines.push_back(line);
+        if (end == std::string_view::npos)
+            break;
+        text.remove_prefix(end + 1);
+    }
+    return lines;
 }
 
 /// `text` with A-Z lowered (every other byte as it is, so not for GBK-aware work).

@@ -24,10 +24,6 @@ public:
     /// The gripper strip, or nullptr while floating.
     GripperTitleBar* gripper() const;
 
-    dockbar::ResizableBarModel& model() { return CResizableDockBar::model(); }
-
-    const dockbar::ResizableBarModel& model() const { return const_cast<CGripperDockBar*>(this)->model(); }
-
 protected:
     void dockStateChanged() override;
 

@@ -34,34 +34,9 @@ RowBounds rowBounds(const DockArray& array, std::size_t index)
     return bounds;
 }
 
-std::vector<ResizableBarModel*> rowSizingBars(const DockArray& array, std::size_t index)
-{
-    std::vector<ResizableBarModel*> bars;
-    const RowBounds bounds = rowBounds(array, index);
-    for (std::size_t i = bounds.first; i <= bounds.last && i < array.size(); ++i) {
-        if (array[i].sizing != nullptr && array[i].visible)
-            bars.push_back(array[i].sizing);
-    }
-    return bars;
-}
-
 bool ResizableBarModel::isSideTracking() const
 {
     return isLeftOrRight(trackedEdge) ? isHorzDocked() : isVertDocked();
-}
-
-Size ResizableBarModel::fixedLayout(bool horizontal) const
-{
-    const Size& size = horizontal ? horzSize : vertSize;
-    const Size& minimum = horizontal ? minHorzSize : minVertSize;
-    return {std::max(size.cx, minimum.cx), std::max(size.cy, minimum.cy)};
-}
-
-Size ResizableBarModel::floatingLayout(int length, bool lengthIsHeight)
-{
-    (lengthIsHeight ? floatSize.cy : floatSize.cx) = length;
-    floatSize = {std::max(floatSize.cx, minFloatSize.cx), std::max(floatSize.cy, minFloatSize.cy)};
-    return floatSize;
 }
 
 void ResizableBarModel::computeEdges(std::size_t index, std::size_t count)

@@ -34,9 +34,6 @@ struct RowBounds
 /// The row of the entry at `index`: from after the row end before it to before the row end after it.
 RowBounds rowBounds(const DockArray& array, std::size_t index);
 
-/// The visible sizing bars of that row, in order.
-std::vector<ResizableBarModel*> rowSizingBars(const DockArray& array, std::size_t index);
-
 class ResizableBarModel
 {
 public:
@@ -80,13 +77,6 @@ public:
     void setLength(bool horizontal, int value) { (horizontal ? horzSize.cx : vertSize.cy) = value; }
 
     void setThickness(bool horizontal, int value) { (horizontal ? horzSize.cy : vertSize.cx) = value; }
-
-    /// The size a docked bar asks for: its state size, each component raised to its minimum.
-    Size fixedLayout(bool horizontal) const;
-
-    /// The floating size for a length the floating frame proposes (`lengthIsHeight`: the length
-    /// is the height), raised to the floating minimum.
-    Size floatingLayout(int length, bool lengthIsHeight);
 
     /// Sets the edges between this bar and its row neighbours (position `index` of `count`
     /// sizing bars); the edge facing the frame's client area is added by layoutClient().

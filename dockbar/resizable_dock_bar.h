@@ -22,6 +22,8 @@ public:
 
     dockbar::ResizableBarModel& model() { return m_model; }
 
+    const dockbar::ResizableBarModel& model() const { return m_model; }
+
     /// Puts `child` inside the sizing edges; with SizeChild it fills the client area.
     void setChild(QWidget* child);
 

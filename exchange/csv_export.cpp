@@ -10,6 +10,7 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/unique_file.h"
 
 namespace zonedesk::exchange {
 
@@ -38,12 +39,6 @@ void appendField(std::string& line, std::string_view value, Origin origin)
     line.push_back('"');
 }
 
-struct FileCloser
-{
-    // Only on an early return: the normal path closes the file itself and checks the result.
-    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); }
-};
-
 } // namespace
 
 std::string csvLine(const core::DomainRecord& record)
@@ -65,7 +60,7 @@ std::string csvLine(const core::DomainRecord& record)
 ExportReport exportCsv(const core::DomainTable& table, const std::filesystem::path& path)
 {
     ExportReport report;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wbe"));
+    core::UniqueFile file(std::fopen(path.c_str(), "wbe"));
     if (!file) {
         report.error = errno;
         return report;

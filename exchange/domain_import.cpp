@@ -16,6 +16,7 @@
 #include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/text.h"
+#include "core/unique_file.h"
 #include "core/whois_servers.h"
 
 namespace zonedesk::exchange {
@@ -72,15 +73,8 @@ std::string_view cutPath(std::string_view text)
     return text.substr(0, text.find('/'));
 }
 
-struct FileCloser
-{
-    void operator()(std::FILE* file) const { static_cast<void>(std::fclose(file)); } // read only
-};
-
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
 /// Opens a regular file for reading, or gives the errno of the failure.
-File openForReading(const std::filesystem::path& path, int& error)
+core::UniqueFile openForReading(const std::filesystem::path& path, int& error)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -96,7 +90,7 @@ File openForReading(const std::filesystem::path& path, int& error)
         ::close(fd);
         return nullptr;
     }
-    File file(::fdopen(fd, "rb"));
+    core::UniqueFile file(::fdopen(fd, "rb"));
     if (!file) {
         error = errno;
         ::close(fd);
@@ -119,7 +113,7 @@ std::string normaliseDomainLine(std::string_view line)
 ImportReport importDomains(core::DomainTable& table, const std::filesystem::path& path)
 {
     ImportReport report;
-    File file = openForReading(path, report.error);
+    core::UniqueFile file = openForReading(path, report.error);
     if (!file) {
         report.outcome = ImportOutcome::InvalidFile;
         return report;

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFontMetrics>
-#include <QMessageBox>
 
+#include "app/message_box.h"
 #include "app/settings_file.h"
 #include "app/window_message.h"
 #include "core/domain_table.h"
@@ -16,12 +16,6 @@
 namespace zonedesk {
 
 namespace {
-
-void tell(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
-    box.exec();
-}
 
 std::filesystem::path localPath(const QString& path)
 {

@@ -32,19 +32,6 @@ std::string_view lineBody(std::string_view line)
     return line;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text)
-{
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        lines.push_back(text.substr(0, end));
-        if (end == std::string_view::npos)
-            break;
-        text.remove_prefix(end + 1);
-    }
-    return lines;
-}
-
 bool isRedacted(std::string_view value)
 {
     return core::asciiLower(value).find("redacted") != std::string::npos;
@@ -79,7 +66,7 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
         decoded = core::iso2022jpToUtf8(reply);
         reply = decoded;
     }
-    const std::vector<std::string_view> lines = splitLines(reply);
+    const std::vector<std::string_view> lines = core::splitLines(reply);
 
     for (const std::string_view line : lines) {
         const std::string_view body = lineBody(line);
@@ -114,7 +101,7 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
     for (std::size_t i = 0; i < FieldCount; ++i) {
         const auto field = static_cast<Field>(i);
         if ((layout.notApplicable & fieldBit(field)) != 0) {
-            storeField(record, field, "N/A");
+            storeField(record, field, NotApplicable);
             continue;
         }
         std::string value(values[i]);

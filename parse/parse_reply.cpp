@@ -20,7 +20,6 @@ namespace zonedesk::parse {
 
 namespace {
 
-constexpr std::string_view NotApplicable = "N/A";
 constexpr Field AllFields[] = {Field::RegistrationDate,
                                Field::ExpiryDate,
                                Field::UpdatedDate,
@@ -138,7 +137,12 @@ const Branch* branchForHost(std::string_view host)
 
 void parseReply(std::string_view reply, core::DomainRecord& record)
 {
-    if (reply.empty() || serviceRefusal(reply) != Refusal::None) {
+    parseReply(reply, record, reply.empty() ? Refusal::None : serviceRefusal(reply));
+}
+
+void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refusal)
+{
+    if (reply.empty() || refusal != Refusal::None) {
         // A refusal says nothing about the domain: it must never read as a result.
         setStatus(record, core::LookupStatus::Error);
     } else if (const Branch* branch = branchForHost(core::fieldText(record.server))) {

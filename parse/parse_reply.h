@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "parse/service_refusals.h"
+
 namespace zonedesk::core {
 class DomainTable;
 struct DomainRecord;
@@ -19,6 +21,9 @@ struct Branch;
 /// field; a server without a branch leaves everything but `done` as it was. Only the worker that
 /// owns the record may call it.
 void parseReply(std::string_view reply, core::DomainRecord& record);
+
+/// parseReply for a reply whose refusal check the caller has already made.
+void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refusal);
 
 /// parseReply on record `index` (< count) of the table.
 void parseReply(std::string_view reply, core::DomainTable& table, std::size_t index);

@@ -10,6 +10,9 @@
 
 namespace zonedesk::parse {
 
+/// Stored in a field the registry's reply does not carry.
+inline constexpr std::string_view NotApplicable = "N/A";
+
 /// Copies `value` into the field (cut to its width). Worker thread that owns the record.
 inline void storeField(core::DomainRecord& record, Field field, std::string_view value)
 {

@@ -2,22 +2,11 @@
 #include "view/domain_list_view.h"
 
 #include <QHeaderView>
-#include <QMessageBox>
 
+#include "app/message_box.h"
 #include "core/window_messages.h"
 
 namespace zonedesk {
-
-namespace {
-
-/// A message box with an empty caption, one OK button and no icon.
-void tell(QWidget* parent, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-} // namespace
 
 CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
     : QTableView(parent)

@@ -6,20 +6,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/text.h"
 #include "core/whois_servers.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::test {
 
 namespace {
-
-std::string lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
-    return text;
-}
 
 std::vector<std::string> splitTabs(const std::string& line)
 {
@@ -85,7 +78,7 @@ bool holdsDate(const std::string& text, const std::string& isoDate)
     const std::string month = isoDate.substr(5, 2);
     const std::string day = isoDate.substr(8, 2);
     const std::string monthName = Months[std::stoi(month) - 1];
-    const std::string haystack = lower(text);
+    const std::string haystack = core::asciiLower(text);
     for (const std::string& notation : {isoDate,
                                         year + "/" + month + "/" + day,
                                         day + "-" + monthName + "-" + year,
