@@ -7,6 +7,7 @@
 
 #include "core/domain_table.h"
 #include "core/encodings.h"
+#include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 
@@ -69,7 +70,7 @@ std::vector<NamedValue> resultFields(const core::DomainRecord& record)
     const bool done = core::isDone(record);
     const auto result = [done](std::string_view gbk) { return done ? gbkToUtf8(gbk) : std::string(); };
     return {
-        {"statusText",       gbkToUtf8(core::statusText(done ? record.status : 0))},
+        {"statusText",       gbkToUtf8(core::recordStatusText(record))},
         {"expiryDate",       result(fieldText(record.expiryDate))                 },
         {"registrationDate", result(fieldText(record.registrationDate))           },
         {"updatedDate",      result(fieldText(record.updatedDate))                },
@@ -77,6 +78,14 @@ std::vector<NamedValue> resultFields(const core::DomainRecord& record)
         {"email",            result(fieldText(record.email))                      },
         {"registrar",        result(fieldText(record.registrar))                  },
     };
+}
+
+/// The reason of a settled Error record ("connect-failed"); empty otherwise.
+std::string_view errorKey(const core::DomainRecord& record)
+{
+    const auto status = core::settledStatus(record);
+    return status == static_cast<std::int32_t>(core::LookupStatus::Error) ? core::errorReasonKey(record.errorReason)
+                                                                           : std::string_view();
 }
 
 } // namespace
@@ -88,21 +97,24 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
         out << "{\"status\":" << record.status;
         for (const auto& [name, value] : fields)
             out << "," << jsonString(name) << ":" << jsonString(value);
-        out << "}\n";
+        out << ",\"error\":" << jsonString(errorKey(record)) << "}\n";
         return;
     }
     out << "status\t" << record.status << "\n";
     for (const auto& [name, value] : fields)
         out << name << "\t" << escapedLine(value) << "\n";
+    out << "error\t" << errorKey(record) << "\n";
 }
 
 std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
 {
-    const bool done = core::isDone(record);
+    const auto status = core::settledStatus(record);
     std::string line =
         "{\"index\":" + std::to_string(index) + ",\"server\":" + jsonString(core::fieldText(record.server)) +
         ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
-        ",\"done\":" + (done ? "true" : "false") + ",\"status\":" + std::to_string(done ? record.status : 0);
+        ",\"done\":" + (core::isDone(record) ? "true" : "false") +
+        ",\"status\":" + (status ? std::to_string(*status) : "null") +
+        ",\"result\":" + jsonString(core::recordStatusKey(record)) + ",\"error\":" + jsonString(errorKey(record));
     for (const auto& [name, value] : resultFields(record))
         line += "," + jsonString(name) + ":" + jsonString(value);
     return line + "}\n";

@@ -13,7 +13,7 @@ namespace zonedesk::core {
 
 /// Fixed-width, NUL-terminated GBK text fields; every text write goes through copyField().
 /// The layout is part of the table's contract (10,000 records of 776 bytes), so nothing may be
-/// added or reordered.
+/// reordered; `errorReason` lives in what was the record's one byte of tail padding.
 struct DomainRecord
 {
     char server[51];
@@ -28,9 +28,11 @@ struct DomainRecord
     std::uint8_t claimed;
     std::uint8_t done; // published with release, read with acquire: see isDone()/publishDone()
     std::uint8_t shown;
+    std::uint8_t errorReason; // ErrorReason of an Error record; written with the results, before `done`
 };
 
 static_assert(sizeof(DomainRecord) == 776);
+static_assert(offsetof(DomainRecord, shown) == 774 && offsetof(DomainRecord, errorReason) == 775);
 static_assert(std::is_standard_layout_v<DomainRecord> && std::is_trivially_copyable_v<DomainRecord>);
 static_assert(std::atomic_ref<std::uint8_t>::required_alignment == 1);
 

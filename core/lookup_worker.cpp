@@ -59,10 +59,8 @@ void LookupWorker::lookupAll()
 {
     for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
         const auto index = static_cast<std::size_t>(i);
-        if (fieldText((*m_table)[index].server) != m_server)
-            continue;
-        if (!queryWhois(index) && !m_stop.stop_requested())
-            parse::parseReply({}, *m_table, index);
+        if (fieldText((*m_table)[index].server) == m_server)
+            queryWhois(index);
     }
 }
 
@@ -70,12 +68,24 @@ bool LookupWorker::queryWhois(std::size_t index)
 {
     DomainRecord& record = (*m_table)[index];
     const auto query = whoisQueryName(fieldText(record.domain));
-    if (!query || !m_internet)
+    if (!query || !m_internet) {
+        parse::settleAsError(record, query ? ErrorReason::ConnectFailed : ErrorReason::BadName);
         return false;
+    }
     for (std::size_t retry = 0;; ++retry) {
         const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
-        if (result.outcome != ExchangeOutcome::Received)
+        if (result.outcome == ExchangeOutcome::Stopped)
             return false;
+        if (result.outcome == ExchangeOutcome::Failed) {
+            parse::settleAsError(record, result.reason);
+            return false;
+        }
+        // Part of a reply may look like a whole one (a record without its dates, a phrase cut
+        // short): only a reply the server finished is read.
+        if (result.reason != ErrorReason::None) {
+            parse::settleAsError(record, result.reason);
+            return true;
+        }
         const parse::Refusal refusal = parse::serviceRefusal(result.reply);
         if (refusal == parse::Refusal::Throttled && retry < m_internet->throttleRetryPauses.size()) {
             // Still one connection at a time: the worker itself waits before asking again.

@@ -49,8 +49,9 @@ public:
     /// Each record of the worker's server among the first `count`, in table order, until a stop.
     void lookupAll();
 
-    /// One exchange for record `index` and its parse; false when nothing could be received (the
-    /// caller then parses an empty reply). A throttling server is asked again after each of the
+    /// One exchange for record `index` and its parse; false when nothing could be received. Settles
+    /// the record in every case but a stop: an exchange that failed or ended before the server
+    /// closed gives Error with its reason. A throttling server is asked again after each of the
     /// session's pauses. A stopped exchange or wait leaves the record untouched.
     bool queryWhois(std::size_t index);
 

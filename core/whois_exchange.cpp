@@ -197,24 +197,28 @@ Step sendAll(int fd, std::string_view bytes, Clock::time_point deadline, const s
     return Step::Done;
 }
 
-/// Reads until the server closes, a limit passes or the cap is reached. False when stopped.
+/// Reads until the server closes, a limit passes, the connection breaks or the cap is reached.
+/// Gives None for a complete reply (closed by the server, or cut at the cap), else why it is not.
+/// False when stopped.
 bool receive(int fd,
              const InternetSession& session,
              Clock::time_point exchangeDeadline,
              const std::stop_token& stop,
-             std::string& reply)
+             std::string& reply,
+             ErrorReason& reason)
 {
     char chunk[ChunkSize];
     std::size_t received = 0;
     auto byteDeadline = std::min(Clock::now() + session.readTimeout, exchangeDeadline);
     bool mayHaveData = false; // after a chunk, more (or the close) is often already there
+    reason = ErrorReason::None;
     while (received < session.replySizeCap) {
         if (!mayHaveData) {
             switch (waitFor(fd, POLLIN, byteDeadline, stop)) {
             case Wait::Ready: break;
             case Wait::Stopped: return false;
-            case Wait::TimedOut:
-            case Wait::Error: return true;
+            case Wait::TimedOut: reason = ErrorReason::TimedOut; return true;
+            case Wait::Error: reason = ErrorReason::Reset; return true;
             }
         }
         if (stop.stop_requested())
@@ -224,8 +228,12 @@ bool receive(int fd,
         mayHaveData = n > 0;
         if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (n <= 0)
-            return true; // closed by the server, or an error: what arrived is the reply
+        if (n == 0)
+            return true; // the server closed: the reply is whole
+        if (n < 0) {
+            reason = ErrorReason::Reset; // reset, or a read error: what arrived is only a part
+            return true;
+        }
         received += static_cast<std::size_t>(n);
         // A NUL inside a reply is dropped rather than allowed to end the text early.
         std::copy_if(chunk, chunk + n, std::back_inserter(reply), [](char c) { return c != '\0'; });
@@ -244,23 +252,25 @@ ExchangeResult exchangeWhois(const Endpoint& endpoint,
     ExchangeResult result;
     const auto exchangeDeadline = Clock::now() + session.exchangeLimit;
     const std::vector<Address> addresses = resolve(endpoint);
-    if (addresses.empty())
+    if (addresses.empty()) {
+        result.reason = ErrorReason::HostNotFound;
         return result;
+    }
 
     UniqueFd fd;
     switch (connectAny(addresses, session, exchangeDeadline, stop, fd)) {
     case Step::Done: break;
     case Step::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
-    case Step::Failed: return result;
+    case Step::Failed: result.reason = ErrorReason::ConnectFailed; return result;
     }
     for (const std::string_view part : {query, std::string_view("\r\n")}) {
         switch (sendAll(fd.get(), part, exchangeDeadline, stop)) {
         case Step::Done: break;
         case Step::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
-        case Step::Failed: return result;
+        case Step::Failed: result.reason = ErrorReason::SendFailed; return result;
         }
     }
-    result.outcome = receive(fd.get(), session, exchangeDeadline, stop, result.reply)
+    result.outcome = receive(fd.get(), session, exchangeDeadline, stop, result.reply, result.reason)
                          ? ExchangeOutcome::Received
                          : ExchangeOutcome::Stopped;
     if (result.outcome == ExchangeOutcome::Stopped)

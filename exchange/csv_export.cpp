@@ -32,7 +32,8 @@ void appendField(std::string& line, std::string_view value, Origin origin)
         std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos)
         line.push_back('\'');
     for (const char c : value) {
-        line.push_back(c);
+        // A line break inside a cell splits the row for many readers: a row stays one line.
+        line.push_back(c == '\r' || c == '\n' ? ' ' : c);
         if (c == '"')
             line.push_back('"');
     }
@@ -47,7 +48,7 @@ std::string csvLine(const core::DomainRecord& record)
     std::string line;
     appendField(line, core::fieldText(record.server), Origin::Ours);
     appendField(line, core::fieldText(record.domain), Origin::Ours);
-    appendField(line, core::exportStatusText(settled ? record.status : 0), Origin::Ours);
+    appendField(line, core::recordExportStatusText(record), Origin::Ours);
     appendField(line, settled ? core::fieldText(record.expiryDate) : "", Origin::Reply);
     appendField(line, settled ? core::fieldText(record.registrationDate) : "", Origin::Reply);
     appendField(line, settled ? core::fieldText(record.owner) : "", Origin::Reply);

@@ -77,6 +77,9 @@ struct CurrentLayout
 {
     std::span<const std::string_view> notRegistered;
     std::span<const LineRule> rules;
+    /// Phrases at the start of a line by which the registry says it holds the name back: an answer
+    /// (the name is taken) even though the reply carries no field.
+    std::span<const std::string_view> reserved = {};
     FieldSet notApplicable = 0;
     bool readIso2022Jp = false; // a reply in ISO-2022-JP is decoded before its lines are read
 };

@@ -79,9 +79,12 @@ constexpr LineRule CnnicLines[] = {
     {Field::Email,            "Registrant Contact Email:"},
 };
 
+constexpr std::string_view CnnicReserved[] = {"the domain you want to register is reserved"};
+
 constexpr CurrentLayout CnnicCurrent{
     .notRegistered = CnnicNotRegistered,
     .rules = CnnicLines,
+    .reserved = CnnicReserved,
     .notApplicable = fields(Field::UpdatedDate),
 };
 

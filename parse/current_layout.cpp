@@ -111,4 +111,16 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
     return true;
 }
 
+bool saysReserved(const CurrentLayout& layout, std::string_view reply)
+{
+    for (const std::string_view line : core::splitLines(reply)) {
+        const std::string_view body = lineBody(line);
+        for (const std::string_view phrase : layout.reserved) {
+            if (body.starts_with(phrase))
+                return true;
+        }
+    }
+    return false;
+}
+
 } // namespace zonedesk::parse

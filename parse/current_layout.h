@@ -17,4 +17,7 @@ struct CurrentLayout;
 /// otherwise the record is untouched.
 bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record);
 
+/// Whether a line of `reply` starts with one of the layout's phrases for a name the registry holds back.
+bool saysReserved(const CurrentLayout& layout, std::string_view reply);
+
 } // namespace zonedesk::parse

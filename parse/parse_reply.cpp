@@ -48,6 +48,12 @@ void setStatus(core::DomainRecord& record, core::LookupStatus status)
     record.status = static_cast<std::int32_t>(status);
 }
 
+void setError(core::DomainRecord& record, core::ErrorReason reason)
+{
+    setStatus(record, core::LookupStatus::Error);
+    record.errorReason = static_cast<std::uint8_t>(reason);
+}
+
 void runBranch(const Branch& branch, std::string_view reply, core::DomainRecord& record)
 {
     std::string section;
@@ -77,9 +83,9 @@ void runBranch(const Branch& branch, std::string_view reply, core::DomainRecord&
     }
 }
 
-bool hasDate(std::string_view date)
+bool hasValue(std::string_view text)
 {
-    return !date.empty() && date != NotApplicable;
+    return !text.empty() && text != NotApplicable;
 }
 
 /// Whether the registry-specific rules found the layout they were written for: the verdict, or
@@ -88,13 +94,21 @@ bool hasDate(std::string_view date)
 bool foundOldLayout(const core::DomainRecord& record)
 {
     return record.status == static_cast<std::int32_t>(core::LookupStatus::NotRegistered) ||
-           hasDate(core::fieldText(record.expiryDate));
+           hasValue(core::fieldText(record.expiryDate));
+}
+
+/// Whether the rules took at least one value from the reply ("N/A" is the branch's, not the reply's).
+bool foundAnyField(const core::DomainRecord& record)
+{
+    return hasValue(core::fieldText(record.registrationDate)) || hasValue(core::fieldText(record.expiryDate)) ||
+           hasValue(core::fieldText(record.updatedDate)) || hasValue(core::fieldText(record.owner)) ||
+           hasValue(core::fieldText(record.email)) || hasValue(core::fieldText(record.registrar));
 }
 
 bool hasAnyDate(const core::DomainRecord& record)
 {
-    return hasDate(core::fieldText(record.registrationDate)) || hasDate(core::fieldText(record.expiryDate)) ||
-           hasDate(core::fieldText(record.updatedDate));
+    return hasValue(core::fieldText(record.registrationDate)) || hasValue(core::fieldText(record.expiryDate)) ||
+           hasValue(core::fieldText(record.updatedDate));
 }
 
 /// Reads the reply with today's layout where the older rules did not find their own layout; where
@@ -105,7 +119,7 @@ void readTodaysLayout(const CurrentLayout& layout, std::string_view reply, core:
     if (!readCurrentLayout(layout, reply, trial))
         return;
     const bool verdict = trial.status == static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
-    if (hasAnyDate(record) && !verdict && !hasDate(core::fieldText(trial.expiryDate)))
+    if (hasAnyDate(record) && !verdict && !hasValue(core::fieldText(trial.expiryDate)))
         return;
     // Results only: `claimed` and `shown` belong to the UI thread.
     record.status = trial.status;
@@ -142,9 +156,13 @@ void parseReply(std::string_view reply, core::DomainRecord& record)
 
 void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refusal)
 {
-    if (reply.empty() || refusal != Refusal::None) {
+    record.errorReason = static_cast<std::uint8_t>(core::ErrorReason::None);
+    if (reply.empty()) {
+        setError(record, core::ErrorReason::EmptyReply);
+    } else if (refusal != Refusal::None) {
         // A refusal says nothing about the domain: it must never read as a result.
-        setStatus(record, core::LookupStatus::Error);
+        setError(record,
+                 refusal == Refusal::Throttled ? core::ErrorReason::Throttled : core::ErrorReason::ServiceGone);
     } else if (const Branch* branch = branchForHost(core::fieldText(record.server))) {
         runBranch(*branch, reply, record);
         const bool oldLayout =
@@ -152,6 +170,12 @@ void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refu
                                        reply.find(branch->oldLayoutMarker) != std::string_view::npos);
         if (branch->current != nullptr && !oldLayout)
             readTodaysLayout(*branch->current, reply, record);
+        // Text that is neither a record nor a not-registered answer (noise, a greeting, a page of
+        // some other service) must not pass for a registered name with empty fields.
+        const bool reserved = branch->current != nullptr && saysReserved(*branch->current, reply);
+        if (record.status == static_cast<std::int32_t>(core::LookupStatus::Success) && !foundAnyField(record) &&
+            !reserved)
+            setError(record, core::ErrorReason::Unrecognised);
     }
     core::publishDone(record);
 }
@@ -159,6 +183,12 @@ void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refu
 void parseReply(std::string_view reply, core::DomainTable& table, std::size_t index)
 {
     parseReply(reply, table[index]);
+}
+
+void settleAsError(core::DomainRecord& record, core::ErrorReason reason)
+{
+    setError(record, reason);
+    core::publishDone(record);
 }
 
 } // namespace zonedesk::parse

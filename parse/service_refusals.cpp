@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "parse/service_refusals.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "core/text.h"
 
 namespace zonedesk::parse {
 
@@ -42,6 +45,7 @@ public:
     {
         m_next.emplace_back();
         m_found.push_back(Refusal::None);
+        m_length.push_back(0);
         for (const RefusalPhrase& entry : RefusalPhrases) {
             std::size_t state = 0;
             for (const char c : entry.phrase) {
@@ -50,10 +54,12 @@ public:
                     m_next[state][cls] = static_cast<std::uint16_t>(m_next.size());
                     m_next.emplace_back();
                     m_found.push_back(Refusal::None);
+                    m_length.push_back(0);
                 }
                 state = m_next[state][cls];
             }
             m_found[state] = entry.kind;
+            m_length[state] = entry.phrase.size();
         }
         // Breadth first: each state falls back to the longest suffix that is also a prefix.
         std::vector<std::uint16_t> fail(m_next.size(), 0);
@@ -64,8 +70,10 @@ public:
         }
         for (std::size_t head = 0; head < queue.size(); ++head) {
             const std::size_t state = queue[head];
-            if (m_found[state] == Refusal::None)
+            if (m_found[state] == Refusal::None) {
                 m_found[state] = m_found[fail[state]];
+                m_length[state] = m_length[fail[state]];
+            }
             for (std::size_t cls = 0; cls < Classes; ++cls) {
                 const std::uint16_t child = m_next[state][cls];
                 if (child != 0) {
@@ -78,15 +86,22 @@ public:
         }
     }
 
-    Refusal match(std::string_view text) const
+    struct Hit
+    {
+        Refusal kind = Refusal::None;
+        std::size_t start = 0; // of the phrase in the text
+    };
+
+    /// The first phrase that ends at or after `from`, starting the automaton afresh there.
+    Hit find(std::string_view text, std::size_t from) const
     {
         std::size_t state = 0;
-        for (const char c : text) {
-            state = m_next[state][classOf(c)];
+        for (std::size_t i = from; i < text.size(); ++i) {
+            state = m_next[state][classOf(text[i])];
             if (m_found[state] != Refusal::None)
-                return m_found[state];
+                return {m_found[state], i + 1 - m_length[state]};
         }
-        return Refusal::None;
+        return {};
     }
 
 private:
@@ -104,14 +119,102 @@ private:
 
     std::vector<std::array<std::uint16_t, Classes>> m_next;
     std::vector<Refusal> m_found;
+    std::vector<std::size_t> m_length; // of the phrase found in each state
 };
+
+// A line labelled with one of these is the server talking, not a field of the record.
+constexpr std::string_view MessageLabels[] = {"error", "warning", "notice", "note", "message", "reason"};
+
+/// Whether the phrase at `start` stands in one of the reply's own message lines: a line without a
+/// label, a comment line ("%", "#", "*", ">>>"), or a line labelled "Error:" and the like. A value
+/// of a record field ("Registrant Organization: ...", "[Registrant] ...") is not one.
+bool standsInMessage(std::string_view reply, std::size_t start)
+{
+    const std::size_t newline = start == 0 ? std::string_view::npos : reply.rfind('\n', start - 1);
+    const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
+    const std::string_view before = core::trim(reply.substr(lineStart, start - lineStart));
+    if (before.empty() || std::string_view("%#*>").find(before.front()) != std::string_view::npos)
+        return true;
+    if (before.front() == '[' && before.find(']') != std::string_view::npos)
+        return false;
+    const std::size_t colon = before.find(':');
+    if (colon == std::string_view::npos)
+        return true;
+    const std::string label = core::asciiLower(core::trim(before.substr(0, colon)));
+    return std::find(std::begin(MessageLabels), std::end(MessageLabels), label) != std::end(MessageLabels);
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// A date in one of the registries' notations: 2028-09-14, 2028/09/14, 2028.09.14, 14-09-2028,
+/// 14-Sep-2028.
+bool containsDate(std::string_view text)
+{
+    const auto matches = [&](std::size_t at, std::string_view shape) {
+        if (at + shape.size() > text.size())
+            return false;
+        for (std::size_t i = 0; i < shape.size(); ++i) {
+            const char c = text[at + i];
+            const bool ok = shape[i] == 'd' ? isDigit(c)
+                            : shape[i] == 'a' ? isLetter(c)
+                                              : (c == '-' || c == '/' || c == '.');
+            if (!ok)
+                return false;
+        }
+        return true;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (isDigit(text[i]) && (matches(i, "dddd-dd-dd") || matches(i, "dd-dd-dddd") || matches(i, "dd-aaa-dddd")))
+            return true;
+    }
+    return false;
+}
+
+/// A reply that carries a record: a domain-name line ("Domain Name: X", "[Domain Name] X") and a
+/// date. Such a reply is an answer, whatever its values say.
+bool carriesRecord(std::string_view reply)
+{
+    bool domainLine = false;
+    for (const std::string_view line : core::splitLines(reply)) {
+        std::string body = core::asciiLower(core::trim(line));
+        if (body.size() > 3 && body[1] == '.' && body[2] == ' ') // "a. [Domain Name]"
+            body.erase(0, 3);
+        if (body.starts_with("[domain name]") ||
+            (body.starts_with("domain name") && core::trim(std::string_view(body).substr(11)).starts_with(':')) ||
+            body.starts_with("domain:")) {
+            domainLine = true;
+            break;
+        }
+    }
+    return domainLine && containsDate(reply);
+}
 
 } // namespace
 
 Refusal serviceRefusal(std::string_view reply)
 {
     static const RefusalMatcher matcher;
-    return matcher.match(reply);
+    std::size_t from = 0;
+    for (;;) {
+        const auto hit = matcher.find(reply, from);
+        if (hit.kind == Refusal::None)
+            return Refusal::None;
+        if (standsInMessage(reply, hit.start))
+            return carriesRecord(reply) ? Refusal::None : hit.kind;
+        // The rest of a field's line is that field's value too.
+        const std::size_t lineEnd = reply.find('\n', hit.start);
+        if (lineEnd == std::string_view::npos)
+            return Refusal::None;
+        from = lineEnd + 1;
+    }
 }
 
 } // namespace zonedesk::parse

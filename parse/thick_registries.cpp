@@ -71,9 +71,13 @@ constexpr LineRule ThickLines[] = {
     {Field::Email,"Registrant Email:"},
 };
 
+// "Name is reserved by afilias" (.info)
+constexpr std::string_view ThickReserved[] = {"Name is reserved by"};
+
 constexpr CurrentLayout ThickCurrent{
     .notRegistered = ThickNotRegistered,
     .rules = ThickLines,
+    .reserved = ThickReserved,
 };
 
 // Rules: the verdict is tested on the whole reply; "NOT FOUND" (.org, .info) and "Not found" (.biz)

@@ -49,7 +49,7 @@ TEST(PirBranch, VerdictOnTheWholeReplyFieldsOnlyInTheSection)
         LookupStatus::NotRegistered);
 
     const Parsed noPolicy = parseAs(PirHost, OrgRecord);
-    EXPECT_EQ(noPolicy.status, LookupStatus::Success);
+    EXPECT_EQ(noPolicy.status, LookupStatus::Error); // nothing read: not passed off as a record
     EXPECT_EQ(noPolicy.expiryDate, "");
     EXPECT_EQ(noPolicy.owner, "");
 
@@ -63,7 +63,7 @@ TEST(PirBranch, UpdatedLabelWithoutColonEndsTheCreationDate)
 {
     const std::string record = "Created On:01-Jan-2000\nLast Updated On 2\nLast Updated On:02-Jan-2000\n";
     EXPECT_EQ(parseAs(PirHost, orgReply(record) + "Tech Email:").registrationDate, "01-Jan-2000");
-    EXPECT_EQ(parseAs(AfiliasHost, record).registrationDate, "01-Jan-2000\nLast Updated On 2");
+    EXPECT_EQ(parseAs(AfiliasHost, record).registrationDate, "01-Jan-2000 Last Updated On 2");
 }
 
 TEST(AfiliasBranch, ReadsTheWholeReply)
@@ -89,11 +89,11 @@ TEST(AfiliasBranch, ReadsTheWholeReply)
 TEST(BizBranch, OnlyCapitalisedNotFoundMeansFree)
 {
     EXPECT_EQ(parseAs(BizHost, "Not found: x.biz\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(parseAs(BizHost, "not found\n").status, LookupStatus::Success);
+    EXPECT_EQ(parseAs(BizHost, "not found\n").status, LookupStatus::Error);
     // Today's layouts of the thick registries say "NOT FOUND" at the start of a line.
     EXPECT_EQ(parseAs(BizHost, "NOT FOUND\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(parseAs(BizHost, "Terms: NOT FOUND means free\n").status, LookupStatus::Success);
-    EXPECT_EQ(parseAs(PirHost, "Not found\n").status, LookupStatus::Success);
+    EXPECT_EQ(parseAs(BizHost, "Terms: NOT FOUND means free\n").status, LookupStatus::Error);
+    EXPECT_EQ(parseAs(PirHost, "Not found\n").status, LookupStatus::Error);
 }
 
 TEST(BizBranch, UpdatedDateNeedsTheMarkerLine)

@@ -59,9 +59,9 @@ TEST(VerisignBranch, MissingSectionEndEmptiesEveryCutField)
     EXPECT_EQ(parsed.registrar, "ABC REGISTRAR,   INC.");
     EXPECT_EQ(parsed.owner, "N/A");
 
-    // A reply neither reading knows keeps the old rules' result: empty fields and N/A.
+    // A reply neither reading knows is no result; the old rules' empty fields and N/A stay.
     const Parsed unknown = parseAs(VerisignHost, "Something else entirely\nExpiration Date 2\n");
-    EXPECT_EQ(unknown.status, LookupStatus::Success);
+    EXPECT_EQ(unknown.status, LookupStatus::Error);
     EXPECT_EQ(unknown.registrationDate, "");
     EXPECT_EQ(unknown.registrar, "");
     EXPECT_EQ(unknown.email, "N/A");
@@ -99,7 +99,7 @@ TEST(NicCcBranch, CreationDateNeedsTheColonOfItsEndLabel)
     const std::string record =
         "Creation Date: 07-jun-1999\nExpiration Date 2\nExpiration Date: 07-jun-2010\n>>>\n";
     EXPECT_EQ(parseAs(NicCcHost, thinReply("", record, "NOTICE:")).registrationDate,
-              "07-jun-1999\nExpiration Date 2");
+              "07-jun-1999 Expiration Date 2");
     EXPECT_EQ(parseAs(VerisignTvHost, thinReply("", record, "NOTICE:")).registrationDate, "07-jun-1999");
 }
 

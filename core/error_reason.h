@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+// Why a lookup ended in Error: kept per record so that "ERR!" always comes with its reason.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace zonedesk::core {
+
+/// Stored in DomainRecord::errorReason (one byte); None for every record that is not an Error.
+enum class ErrorReason : std::uint8_t
+{
+    None = 0,
+    BadName,      // the name has no form a WHOIS server can be asked for (IDNA)
+    HostNotFound, // the server's name does not resolve
+    ConnectFailed,
+    SendFailed,
+    EmptyReply,   // the server closed without a byte
+    TimedOut,     // no complete reply within the idle or the total time limit
+    Reset,        // the connection broke before the server closed it
+    Throttled,    // the server still rationed queries after the last retry
+    ServiceGone,  // the server no longer serves this query
+    Unrecognised, // a reply, but neither a record nor a not-registered answer
+};
+
+/// A stable key for scripts ("connect-failed"); empty for None and values outside the set.
+std::string_view errorReasonKey(std::uint8_t reason);
+
+/// The reason in English, for terminals ("connect failed").
+std::string_view errorReasonText(std::uint8_t reason);
+
+/// The reason in Chinese for the list's tool tip, in UTF-8.
+std::string_view errorReasonTextZh(std::uint8_t reason);
+
+} // namespace zonedesk::core
