@@ -18,7 +18,7 @@ public:
 
     std::string usage() const override
     {
-        return "usage: zonedesk-cli export FILE -o OUT.csv\n"
+        return "usage: zonedesk-cli export [--encoding gbk|utf-8] FILE -o OUT.csv\n"
                "  Imports a domain list and writes it as CSV (GBK, CR LF, no header):\n"
                "  server, domain, status, expiry, registration, owner, e-mail, registrar.\n";
     }
@@ -27,11 +27,17 @@ public:
     {
         std::string_view file;
         std::string_view out;
+        auto encoding = exchange::ListEncoding::Auto;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string_view arg = args[i];
             if (arg == "--help" || arg == "-h")
                 return help();
-            if (arg == "-o" || arg == "--output") {
+            if (arg == "--encoding") {
+                const auto chosen = i + 1 < args.size() ? parseEncoding(args[++i]) : std::nullopt;
+                if (!chosen)
+                    return usageError("--encoding needs gbk or utf-8");
+                encoding = *chosen;
+            } else if (arg == "-o" || arg == "--output") {
                 if (i + 1 >= args.size())
                     return usageError("-o needs a file name");
                 out = args[++i];
@@ -46,7 +52,7 @@ public:
         if (file.empty() || out.empty())
             return usageError(file.empty() ? "FILE is missing" : "-o OUT.csv is missing");
 
-        const auto table = importForCommand(std::filesystem::path(file));
+        const auto table = importForCommand(std::filesystem::path(file), encoding);
         if (!table)
             return ExitFile;
         const exchange::ExportReport report = exchange::exportCsv(*table, std::filesystem::path(out));

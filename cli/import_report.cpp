@@ -5,6 +5,9 @@
 #include <iostream>
 #include <system_error>
 
+#include <unistd.h>
+
+#include "core/text.h"
 #include "exchange/domain_import.h"
 
 namespace zonedesk::cli {
@@ -16,9 +19,56 @@ std::string errorText(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
+void printReport(const exchange::ImportReport& report)
+{
+    using exchange::ListReader;
+    std::cerr << "imported " << report.count << " domain" << (report.count == 1 ? "" : "s") << " ("
+              << exchange::encodingName(report.encoding) << ")";
+    if (report.skippedTotal() > 0) {
+        const char* separator = "; left out: ";
+        for (std::size_t i = 0; i < exchange::SkipReasonCount; ++i) {
+            if (report.skipped[i] == 0)
+                continue;
+            std::cerr << separator << report.skipped[i] << " "
+                      << exchange::skipReasonText(static_cast<exchange::SkipReason>(i));
+            separator = ", ";
+        }
+    }
+    if (report.fullAtLine > 0)
+        std::cerr << "; the table holds " << core::TableCapacity << " names: line " << report.fullAtLine
+                  << " and the rest were not read";
+    if (report.stoppedAtLine > 0) {
+        std::cerr << "; the list ended at the empty line " << report.stoppedAtLine;
+        if (report.linesAfterStop > 0)
+            std::cerr << ", " << report.linesAfterStop << " non-empty line"
+                      << (report.linesAfterStop == 1 ? "" : "s") << " after it not imported";
+    }
+    switch (report.end) {
+    case ListReader::End::Binary: std::cerr << "; reading stopped at a NUL byte: not a text list"; break;
+    case ListReader::End::ReadLimit:
+        std::cerr << "; reading stopped after " << (ListReader::ReadLimit >> 20) << " MiB";
+        break;
+    case ListReader::End::ReadError: std::cerr << "; reading stopped early: " << errorText(report.error); break;
+    case ListReader::End::None:
+    case ListReader::End::EndOfFile: break;
+    }
+    std::cerr << "\n";
+}
+
 } // namespace
 
-std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path)
+std::optional<exchange::ListEncoding> parseEncoding(std::string_view value)
+{
+    const std::string lower = core::asciiLower(value);
+    if (lower == "gbk")
+        return exchange::ListEncoding::Gbk;
+    if (lower == "utf-8" || lower == "utf8")
+        return exchange::ListEncoding::Utf8;
+    return std::nullopt;
+}
+
+std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
+                                                    exchange::ListEncoding encoding)
 {
     auto table = core::DomainTable::allocate();
     if (!table) {
@@ -26,20 +76,22 @@ std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path&
                   << sizeof(core::DomainRecord) * core::TableCapacity << " bytes)\n";
         return nullptr;
     }
-    const exchange::ImportReport report = exchange::importDomains(*table, path);
-    if (report.outcome == exchange::ImportOutcome::InvalidFile) {
+    const exchange::ImportReport report = path == "-"
+                                              ? exchange::importDomainsFrom(*table, STDIN_FILENO, encoding)
+                                              : exchange::importDomains(*table, path, encoding);
+    switch (report.outcome) {
+    case exchange::ImportOutcome::InvalidFile:
         std::cerr << "zonedesk-cli: invalid file " << path << ": " << errorText(report.error) << "\n";
         return nullptr;
+    case exchange::ImportOutcome::NotAFile:
+        std::cerr << "zonedesk-cli: " << path
+                  << " is not a regular file (a FIFO, a device or a socket); to read a stream, give - and "
+                     "redirect it to standard input\n";
+        return nullptr;
+    case exchange::ImportOutcome::Imported:
+    case exchange::ImportOutcome::ReadError: break;
     }
-    std::cerr << "imported " << report.count << " domain" << (report.count == 1 ? "" : "s");
-    if (report.overCapacity > 0)
-        std::cerr << "; " << report.overCapacity << " left out beyond the limit of " << core::TableCapacity;
-    if (report.tooLong > 0)
-        std::cerr << "; " << report.tooLong << " left out as longer than "
-                  << sizeof(core::DomainRecord::domain) - 1 << " bytes";
-    if (report.outcome == exchange::ImportOutcome::ReadError)
-        std::cerr << "; reading stopped early: " << errorText(report.error);
-    std::cerr << "\n";
+    printReport(report);
     return table;
 }
 

@@ -4,13 +4,21 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "core/domain_table.h"
+#include "exchange/list_reader.h"
 
 namespace zonedesk::cli {
 
-/// Allocates a table and imports `path` into it, printing the summary (or the error) on stderr.
-/// nullptr when the table can't be had or the file is invalid; the caller exits with ExitFile.
-std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path);
+/// The value of --encoding: "gbk" or "utf-8" (letter case ignored, "utf8" too); nullopt otherwise.
+std::optional<exchange::ListEncoding> parseEncoding(std::string_view value);
+
+/// Allocates a table and imports `path` ("-": standard input) into it, printing the summary (or
+/// the error) on stderr. nullptr when the table can't be had or the file is refused; the caller
+/// exits with ExitFile.
+std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
+                                                    exchange::ListEncoding encoding = exchange::ListEncoding::Auto);
 
 } // namespace zonedesk::cli

@@ -177,7 +177,7 @@ public:
 
     std::string usage() const override
     {
-        return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl]\n"
+        return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl] [--encoding gbk|utf-8]\n"
                "                            [--endpoint HOST=ADDR[:PORT]]... [--quiet]\n"
                "  Imports FILE, looks every name up at its registry's WHOIS server and writes\n"
                "  the results: -o as CSV (GBK, the export's format), --jsonl as one JSON object\n"
@@ -194,6 +194,7 @@ public:
         std::string csvPath;
         std::string jsonlPath;
         bool quiet = false;
+        auto encoding = exchange::ListEncoding::Auto;
         core::EndpointOverrides endpoints;
         if (!endpoints.addFromEnvironment())
             return usageError(std::string(core::EndpointsVariable) + " is malformed");
@@ -204,11 +205,17 @@ public:
                 return help();
             if (arg == "--quiet" || arg == "-q") {
                 quiet = true;
-            } else if (arg == "-o" || arg == "--output" || arg == "--jsonl" || arg == "--endpoint") {
+            } else if (arg == "-o" || arg == "--output" || arg == "--jsonl" || arg == "--endpoint" ||
+                       arg == "--encoding") {
                 if (!hasValue)
                     return usageError(std::string(arg) + " needs a value");
                 const std::string_view value = args[++i];
-                if (arg == "--jsonl")
+                if (arg == "--encoding") {
+                    const auto chosen = parseEncoding(value);
+                    if (!chosen)
+                        return usageError("--encoding needs gbk or utf-8");
+                    encoding = *chosen;
+                } else if (arg == "--jsonl")
                     jsonlPath = value;
                 else if (arg == "--endpoint" && !endpoints.add(value))
                     return usageError("malformed --endpoint " + std::string(value));
@@ -225,7 +232,7 @@ public:
         if (file.empty())
             return usageError("FILE is missing");
 
-        const auto table = importForCommand(file);
+        const auto table = importForCommand(file, encoding);
         if (!table)
             return ExitFile;
         const bool stopped = lookUp(*table, endpoints, quiet);

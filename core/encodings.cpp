@@ -136,6 +136,64 @@ std::string utf8ToGbk(std::string_view utf8)
     return convert(utf8, Utf8, Gbk, OnInvalid::Drop);
 }
 
+std::optional<std::string> utf8ToGbkExact(std::string_view utf8)
+{
+    Converter cd(Gbk, Utf8);
+    if (!cd.valid())
+        return std::nullopt;
+    std::string out(utf8.size() + 8, '\0'); // GBK never takes more bytes than UTF-8 for a character
+    auto* inPtr = const_cast<char*>(utf8.data()); // iconv's signature; the input is not written
+    std::size_t inLeft = utf8.size();
+    char* outPtr = out.data();
+    std::size_t outLeft = out.size();
+    if (iconv(cd.handle(), &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1))
+        return std::nullopt;
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+std::string utf16ToUtf8(std::string_view utf16, bool bigEndian)
+{
+    return convert(utf16, bigEndian ? "UTF-16BE" : "UTF-16LE", Utf8, OnInvalid::Replace);
+}
+
+bool isUtf8(std::string_view text, bool mayBeCut)
+{
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        unsigned char low = 0x80; // bounds of the first continuation byte (no overlong forms, no
+        unsigned char high = 0xBF; // surrogates, nothing above U+10FFFF)
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        for (std::size_t k = 1; k < length; ++k) {
+            if (i + k >= text.size())
+                return mayBeCut;
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if (next < (k == 1 ? low : 0x80) || next > (k == 1 ? high : 0xBF))
+                return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
 std::string iso2022jpToUtf8(std::string_view iso2022jp)
 {
     return convert(iso2022jp, "ISO-2022-JP", Utf8, OnInvalid::Drop);

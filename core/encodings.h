@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,18 @@ std::string gbkToUtf8(std::string_view gbk);
 /// UTF-8 to GBK. A character GBK cannot hold becomes "?"; bytes that are not UTF-8 are dropped.
 /// Returns the empty string when the converter is not available.
 std::string utf8ToGbk(std::string_view utf8);
+
+/// UTF-8 to GBK only when every byte is UTF-8 and every character has a GBK form; nullopt otherwise
+/// (a name must not be changed by its conversion).
+std::optional<std::string> utf8ToGbkExact(std::string_view utf8);
+
+/// UTF-16 (little- or big-endian, no byte-order mark) to UTF-8; a unit that is not UTF-16 becomes
+/// U+FFFD, and so does an odd last byte.
+std::string utf16ToUtf8(std::string_view utf16, bool bigEndian);
+
+/// Whether `text` is well-formed UTF-8; with `mayBeCut`, a sequence cut off by the end of `text`
+/// still counts as well-formed (the text is the first part of something longer).
+bool isUtf8(std::string_view text, bool mayBeCut = false);
 
 /// ISO-2022-JP to UTF-8; broken sequences are dropped.
 std::string iso2022jpToUtf8(std::string_view iso2022jp);

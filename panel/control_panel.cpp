@@ -173,21 +173,52 @@ void CControlPanelDlg::OnImport()
         tell(this, QStringLiteral("文件无效！"));
         return;
     }
+    if (report.outcome == exchange::ImportOutcome::NotAFile) {
+        tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
+        return;
+    }
     postMessage(m_state.mainWindow, core::WM_TABLE_LOADED);
+    const QString notes = importNotes(report);
+    if (!notes.isEmpty())
+        tell(this, notes);
+}
 
-    QStringList leftOut;
-    if (report.overCapacity > 0)
-        leftOut << QStringLiteral("超出 %1 个域名上限的 %2 行未导入。")
-                       .arg(core::TableCapacity)
-                       .arg(report.overCapacity);
-    if (report.tooLong > 0)
-        leftOut << QStringLiteral("长于 40 字节的 %1 个域名未导入。").arg(report.tooLong);
-    if (report.outcome == exchange::ImportOutcome::ReadError)
-        leftOut << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。")
-                       .arg(errorText(report.error))
-                       .arg(report.count);
-    if (!leftOut.isEmpty())
-        tell(this, leftOut.join(QLatin1Char('\n')));
+QString CControlPanelDlg::importNotes(const exchange::ImportReport& report)
+{
+    using exchange::ListReader;
+    QStringList notes;
+    for (std::size_t i = 0; i < exchange::SkipReasonCount; ++i) {
+        if (report.skipped[i] > 0)
+            notes << QStringLiteral("%1 行%2，未导入。")
+                         .arg(report.skipped[i])
+                         .arg(QString::fromUtf8(exchange::skipReasonTextZh(static_cast<exchange::SkipReason>(i))));
+    }
+    if (report.fullAtLine > 0)
+        notes << QStringLiteral("已达 %1 个域名的上限：从第 %2 行起未读取。")
+                     .arg(core::TableCapacity)
+                     .arg(report.fullAtLine);
+    if (report.stoppedAtLine > 0 && report.linesAfterStop > 0)
+        notes << QStringLiteral("第 %1 行是空行，列表到此结束；其后的 %2 行未导入。")
+                     .arg(report.stoppedAtLine)
+                     .arg(report.linesAfterStop);
+    switch (report.end) {
+    case ListReader::End::Binary: notes << QStringLiteral("文件含有空字节，不是文本列表，读取已停止。"); break;
+    case ListReader::End::ReadLimit:
+        notes << QStringLiteral("已读取 %1 MB，读取已停止。").arg(ListReader::ReadLimit >> 20);
+        break;
+    case ListReader::End::ReadError:
+        notes << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。")
+                     .arg(errorText(report.error))
+                     .arg(report.count);
+        break;
+    case ListReader::End::None:
+    case ListReader::End::EndOfFile: break;
+    }
+    if (!notes.isEmpty())
+        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
+                          .arg(report.count)
+                          .arg(QString::fromUtf8(exchange::encodingName(report.encoding))));
+    return notes.join(QLatin1Char('\n'));
 }
 
 void CControlPanelDlg::OnExport()

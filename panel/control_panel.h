@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "app/app_state.h"
+#include "exchange/domain_import.h"
 #include "panel/web_pane.h"
 
 namespace zonedesk {
@@ -65,6 +66,8 @@ private:
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();
+    /// What the user is told after an import that left something out; empty when nothing was.
+    static QString importNotes(const exchange::ImportReport& report);
 
     AppState& m_state;
     int m_baseX = 0; // the dialog font's average character width, pixels

@@ -2,6 +2,7 @@
 // Runs the built zonedesk-cli as a user would and checks its output and exit codes.
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 
@@ -64,13 +65,56 @@ TEST(CliImport, PrintsTheTableInUtf8AndASummary)
     EXPECT_NE(readFile(dir.path() / "err.txt").find("imported 3 domains"), std::string::npos);
 }
 
-TEST(CliImport, ReportsNamesLeftOut)
+TEST(CliImport, ReportsNamesLeftOutByReasonAndTheEncoding)
 {
     TempDir dir;
-    const auto list = dir.write("list.txt", std::string(50, 'x') + ".com\nok.com\n");
+    const auto list = dir.write("list.txt",
+                                std::string(50, 'x') + ".com\nok.com\ntwo words.com\n"
+                                                       "\xE4\xBE\x8B\xE5\xAD\x90.jp\n\nlate.com\n");
     const CliRun run = runCli("import " + quoted(list), dir.path() / "err.txt");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(readFile(dir.path() / "err.txt").find("1 left out as longer than 40 bytes"), std::string::npos);
+    EXPECT_EQ(run.out, "0\twhois.verisign-grs.com\tok.com\n1\twhois.jprs.jp\t\xE4\xBE\x8B\xE5\xAD\x90.jp\n");
+    EXPECT_EQ(readFile(dir.path() / "err.txt"),
+              "imported 2 domains (UTF-8); left out: 1 longer than 40 bytes, 1 a blank inside; the list ended at "
+              "the empty line 5, 1 non-empty line after it not imported\n");
+
+    const CliRun forced = runCli("import --encoding gbk " + quoted(list), dir.path() / "err.txt");
+    EXPECT_EQ(forced.exitCode, 0);
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("(GBK)"), std::string::npos);
+    EXPECT_EQ(runCli("import --encoding latin1 " + quoted(list)).exitCode, 1);
+}
+
+// Whatever the input, the import holds a few buffers beside the table: an address-space limit far
+// below the input's size proves it, and nothing hangs.
+TEST(CliImport, HostileInputsStayWithinMemoryAndTime)
+{
+    TempDir dir;
+    const auto oneLine = dir.path() / "one-line.txt";
+    ASSERT_EQ(std::system(("(echo a.com; head -c 100000000 /dev/zero | tr '\\0' x; echo; echo b.com) > " +
+                           quoted(oneLine))
+                              .c_str()),
+              0);
+#ifdef __SANITIZE_ADDRESS__
+    const std::string limit; // AddressSanitizer reserves terabytes of address space up front
+#else
+    const std::string limit = "ulimit -v 40960; "; // KiB: the 7.6 MiB table and 32 MiB more
+#endif
+    const auto err = dir.path() / "err.txt";
+
+    EXPECT_EQ(runShell(limit + ZONEDESK_CLI_PATH + " import " + quoted(oneLine) + " 2>" + quoted(err)).out,
+              "0\twhois.verisign-grs.com\ta.com\n");
+    EXPECT_NE(readFile(err).find("1 a line too long to be a name; reading stopped after 64 MiB"), std::string::npos);
+
+    const CliRun zeros = runShell(limit + ZONEDESK_CLI_PATH + " import - < /dev/zero 2>" + quoted(err));
+    EXPECT_EQ(zeros.exitCode, 0);
+    EXPECT_NE(readFile(err).find("reading stopped at a NUL byte: not a text list"), std::string::npos);
+
+    const CliRun device = runShell(limit + ZONEDESK_CLI_PATH + " import /dev/zero 2>" + quoted(err));
+    EXPECT_EQ(device.exitCode, 2);
+    EXPECT_NE(readFile(err).find("is not a regular file"), std::string::npos);
+
+    const CliRun stream = runShell("printf 'a.com\\rb.net' | " + std::string(ZONEDESK_CLI_PATH) + " import - 2>/dev/null");
+    EXPECT_EQ(stream.out, "0\twhois.verisign-grs.com\ta.com\n1\twhois.verisign-grs.com\tb.net\n");
 }
 
 TEST(CliExport, WritesTheCsvWithoutLookups)

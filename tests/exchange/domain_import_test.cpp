@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include "core/domain_table.h"
@@ -37,6 +39,7 @@ TEST(NormaliseDomainLine, TrimsLowerCasesAndStripsWebDecoration)
         {"only a slash is empty",               "/",                           ""                    },
         {"blank line is empty",                 "   \r\n",                     ""                    },
         {"word without dot is kept",            "Localhost",                   "localhost"           },
+        {"a final dot goes",                    "Example.COM.",                "example.com"         },
         {"GBK trail byte 0x41 is not a letter", "\xD6\x41.CN",                 "\xD6\x41.cn"         },
         {"GBK name kept byte for byte",         "\xD6\xD0\xCE\xC4.COM",        "\xD6\xD0\xCE\xC4.com"},
         {"scheme after a GBK character",        "\xD6\xD0http://x.com",        "\xD6\xD0x.com"       },
@@ -70,14 +73,16 @@ TEST_F(ImportDomains, ReadsLinesUntilTheFirstEmptyOne)
                                 "First.com\r\nsecond.cn\nsecond.cn\nlocalhost\n\nafter-blank.com\n");
     const ImportReport report = importDomains(*table, file);
     EXPECT_EQ(report.outcome, ImportOutcome::Imported);
-    ASSERT_EQ(report.count, 4);
-    EXPECT_EQ(table->count(), 4);
+    ASSERT_EQ(report.count, 3);
+    EXPECT_EQ(table->count(), 3);
     EXPECT_EQ(domainAt(0), "first.com"); // byte-order mark dropped
     EXPECT_EQ(serverAt(0), "whois.verisign-grs.com");
     EXPECT_EQ(domainAt(1), "second.cn");
     EXPECT_EQ(domainAt(2), "second.cn"); // duplicates kept
-    EXPECT_EQ(serverAt(3), "");
-    EXPECT_EQ(domainAt(4), "");
+    EXPECT_EQ(domainAt(3), "");          // "localhost" is no domain name
+    EXPECT_EQ(report.skipped[static_cast<std::size_t>(SkipReason::NoDot)], 1);
+    EXPECT_EQ(report.stoppedAtLine, 5);
+    EXPECT_EQ(report.linesAfterStop, 1);
 }
 
 TEST_F(ImportDomains, LastLineWithoutLineEndCounts)
@@ -91,8 +96,10 @@ TEST_F(ImportDomains, LastLineWithoutLineEndCounts)
 TEST_F(ImportDomains, BlankFirstLineEmptiesTheTable)
 {
     ASSERT_EQ(importDomains(*table, dir.write("old.txt", "old.com\n")).count, 1);
-    const ImportReport report = importDomains(*table, dir.write("list.txt", "  \nnew.com\n"));
+    const ImportReport report = importDomains(*table, dir.write("list.txt", "  \nnew.com\n\nlast.com"));
     EXPECT_EQ(report.count, 0);
+    EXPECT_EQ(report.stoppedAtLine, 1); // said, not silent
+    EXPECT_EQ(report.linesAfterStop, 2);
     EXPECT_EQ(table->count(), 0);
     EXPECT_EQ(domainAt(0), ""); // the previous list is gone
 }
@@ -119,7 +126,7 @@ TEST_F(ImportDomains, NamesTooLongForTheFieldAreSkippedAndCounted)
     gbkTooLong += "x";
     const ImportReport report = importDomains(
         *table, dir.write("list.txt", fits + "\n" + tooLong + "\n" + gbkTooLong + "\nnext.com\n"));
-    EXPECT_EQ(report.tooLong, 2);
+    EXPECT_EQ(report.skipped[static_cast<std::size_t>(SkipReason::TooLong)], 2);
     ASSERT_EQ(report.count, 2);
     EXPECT_EQ(domainAt(0), fits);
     EXPECT_EQ(domainAt(1), "next.com"); // a skipped name does not end the list
@@ -127,14 +134,119 @@ TEST_F(ImportDomains, NamesTooLongForTheFieldAreSkippedAndCounted)
 
 TEST_F(ImportDomains, StoresAtMostTableCapacityNames)
 {
-    std::string lines;
+    std::string lines = "not a name\n";
     for (int i = 0; i < core::TableCapacity + 2; ++i)
         lines += "d" + std::to_string(i) + ".com\n";
     const ImportReport report = importDomains(*table, dir.write("list.txt", lines));
     EXPECT_EQ(report.count, core::TableCapacity);
-    EXPECT_EQ(report.overCapacity, 2);
+    EXPECT_EQ(report.fullAtLine, core::TableCapacity + 2); // reading stops there
     EXPECT_EQ(domainAt(core::TableCapacity - 1), "d9999.com");
     EXPECT_EQ(serverAt(core::TableCapacity - 1), "whois.verisign-grs.com");
+}
+
+TEST_F(ImportDomains, EveryLineEndGivesOneNamePerLine)
+{
+    for (const std::string& list : {std::string("alpha.com\rbeta.net\rgamma.org\r"),
+                                    std::string("alpha.com\r\nbeta.net\r\ngamma.org"),
+                                    std::string("alpha.com\nbeta.net\r\ngamma.org\r")}) {
+        const ImportReport report = importDomains(*table, dir.write("list.txt", list));
+        ASSERT_EQ(report.count, 3) << list;
+        EXPECT_EQ(domainAt(0), "alpha.com");
+        EXPECT_EQ(domainAt(2), "gamma.org");
+    }
+}
+
+TEST_F(ImportDomains, LinesThatAreNoDomainNameAreSkippedByReason)
+{
+    const auto file = dir.write("list.txt",
+                                "ok.com\n"
+                                "two words.com\n"
+                                "tab\tinside.com\n"
+                                "bell\x07.com\n"
+                                "nodot\n"
+                                "under_score.com\n"
+                                "a..b.com\n"
+                                "=cmd.com\n"
+                                "+1.com\n"
+                                "-x.com\n"
+                                "@x.com\n"
+                                "\xA1\xA3.cn\n" // a GBK punctuation mark: no IDNA form
+                                "\xD6\xD0\xCE\xC4.cn\n"
+                                "last.org\n");
+    const ImportReport report = importDomains(*table, file);
+    ASSERT_EQ(report.count, 3);
+    EXPECT_EQ(domainAt(1), "\xD6\xD0\xCE\xC4.cn");
+    EXPECT_EQ(domainAt(2), "last.org");
+    const auto skipped = [&](SkipReason reason) { return report.skipped[static_cast<std::size_t>(reason)]; };
+    EXPECT_EQ(skipped(SkipReason::Blank), 2);
+    EXPECT_EQ(skipped(SkipReason::ControlByte), 1);
+    EXPECT_EQ(skipped(SkipReason::NoDot), 1);
+    EXPECT_EQ(skipped(SkipReason::BadCharacter), 3);
+    EXPECT_EQ(skipped(SkipReason::FormulaPrefix), 4);
+    EXPECT_EQ(report.skippedTotal(), 11);
+}
+
+TEST_F(ImportDomains, ListEncodingFollowsTheMarkOrTheBytes)
+{
+    struct Case
+    {
+        const char* why;
+        std::string bytes;
+        ListEncoding forced;
+        ListEncoding reported;
+    };
+
+    const std::string utf8Name = "\xE4\xBE\x8B\xE5\xAD\x90.jp"; // 例子.jp
+    const std::string gbkName = "\xC0\xFD\xD7\xD3.jp";            // 例子.jp in GBK
+    const Case cases[] = {
+        {"UTF-8 bytes without a mark", "a.com\n" + utf8Name + "\n", ListEncoding::Auto, ListEncoding::Utf8},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8Name + "\n", ListEncoding::Auto, ListEncoding::Utf8},
+        {"GBK bytes", gbkName + "\n", ListEncoding::Auto, ListEncoding::Gbk},
+        {"GBK forced", gbkName + "\n", ListEncoding::Gbk, ListEncoding::Gbk},
+        {"UTF-16LE", std::string("\xFF\xFE\x8B\x4F\x50\x5B.\0j\0p\0\r\0\n\0", 16), ListEncoding::Auto,
+         ListEncoding::Utf16},
+        {"UTF-16BE", std::string("\xFE\xFF\x4F\x8B\x5B\x50\0.\0j\0p", 12), ListEncoding::Auto, ListEncoding::Utf16},
+    };
+    for (const Case& c : cases) {
+        const ImportReport report = importDomains(*table, dir.write("list.txt", c.bytes), c.forced);
+        EXPECT_EQ(report.encoding, c.reported) << c.why;
+        ASSERT_GE(report.count, 1) << c.why;
+        EXPECT_EQ(domainAt(static_cast<std::size_t>(report.count - 1)), gbkName) << c.why;
+    }
+
+    // Read as GBK, these bytes would be "渚嬪瓙.jp", a different and real-looking name.
+    const ImportReport forcedWrong = importDomains(*table, dir.write("list.txt", utf8Name + "\n"), ListEncoding::Gbk);
+    EXPECT_EQ(forcedWrong.count, 1);
+    EXPECT_NE(domainAt(0), gbkName);
+    // A character GBK can't hold is never replaced by "?": the line is left out.
+    const ImportReport emoji = importDomains(*table, dir.write("list.txt", "\xF0\x9F\x98\x80.com\nb.com\n"));
+    EXPECT_EQ(emoji.count, 1);
+    EXPECT_EQ(emoji.skipped[static_cast<std::size_t>(SkipReason::NotInGbk)], 1);
+}
+
+TEST_F(ImportDomains, OverlongLinesAndBinaryDataAreBounded)
+{
+    const std::string longLine(5 * 1024 * 1024, 'x');
+    const ImportReport report = importDomains(*table, dir.write("list.txt", "a.com\n" + longLine + "\nb.com"));
+    EXPECT_EQ(report.count, 2);
+    EXPECT_EQ(report.skipped[static_cast<std::size_t>(SkipReason::LineTooLong)], 1);
+
+    const ImportReport binary =
+        importDomains(*table, dir.write("list.txt", std::string("a.com\nb.c\0m\nc.com\n", 19)));
+    EXPECT_EQ(binary.count, 1);
+    EXPECT_EQ(binary.end, ListReader::End::Binary);
+}
+
+TEST_F(ImportDomains, DevicesAndFifosAreRefused)
+{
+    ASSERT_EQ(importDomains(*table, dir.write("old.txt", "old.com\n")).count, 1);
+    const auto fifo = dir.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (const std::filesystem::path& path : {std::filesystem::path("/dev/zero"), fifo}) {
+        const ImportReport report = importDomains(*table, path); // must not block on the FIFO
+        EXPECT_EQ(report.outcome, ImportOutcome::NotAFile) << path;
+        EXPECT_EQ(domainAt(0), "old.com");
+    }
 }
 
 } // namespace
