@@ -48,7 +48,9 @@ void printReport(const exchange::ImportReport& report)
     case ListReader::End::ReadLimit:
         std::cerr << "; reading stopped after " << (ListReader::ReadLimit >> 20) << " MiB";
         break;
-    case ListReader::End::ReadError: std::cerr << "; reading stopped early: " << errorText(report.error); break;
+    case ListReader::End::ReadError:
+        std::cerr << "; reading stopped early: " << errorText(report.error);
+        break;
     case ListReader::End::None:
     case ListReader::End::EndOfFile: break;
     }

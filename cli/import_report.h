@@ -18,7 +18,8 @@ std::optional<exchange::ListEncoding> parseEncoding(std::string_view value);
 /// Allocates a table and imports `path` ("-": standard input) into it, printing the summary (or
 /// the error) on stderr. nullptr when the table can't be had or the file is refused; the caller
 /// exits with ExitFile.
-std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
-                                                    exchange::ListEncoding encoding = exchange::ListEncoding::Auto);
+std::unique_ptr<core::DomainTable>
+importForCommand(const std::filesystem::path& path,
+                 exchange::ListEncoding encoding = exchange::ListEncoding::Auto);
 
 } // namespace zonedesk::cli

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli lookup FILE: import, look every name up, write the results.
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <system_error>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "cli/command.h"
@@ -170,6 +174,55 @@ bool writeJsonl(const core::DomainTable& table, const std::string& path)
     return !out.fail();
 }
 
+/// Whether `path` can be written, found out before a run rather than after it: the file is created
+/// if it is missing (the run's results replace it) and left as it is otherwise.
+bool checkWritable(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        std::cerr << "zonedesk-cli: cannot write " << path << ": "
+                  << std::error_code(errno, std::generic_category()).message() << "\n";
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+/// A new file in the temporary folder for results that could not go where they were asked to.
+std::optional<std::string> fallbackPath(std::string_view extension)
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
+                       "/zonedesk-results-XXXXXX" + std::string(extension);
+    const int fd = ::mkstemps(path.data(), static_cast<int>(extension.size()));
+    if (fd < 0)
+        return std::nullopt;
+    ::close(fd);
+    return path;
+}
+
+/// Writes the results with `write` to `path`; when that fails, to a file in the temporary folder,
+/// and when that fails too, as TSV on standard output: a finished run is never lost. False when
+/// `path` could not be written.
+template <typename Write>
+bool writeOrRescue(const core::DomainTable& table,
+                   const std::string& path,
+                   std::string_view extension,
+                   Write write)
+{
+    if (write(path))
+        return true;
+    if (const auto rescue = fallbackPath(extension); rescue && write(*rescue)) {
+        std::cerr << "zonedesk-cli: the results are in " << *rescue << " instead\n";
+        return false;
+    }
+    std::cerr << "zonedesk-cli: the results follow on standard output\n";
+    const auto records = table.inUse();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        std::cout << recordTsvLine(records[i], i);
+    return false;
+}
+
 class LookupCommand final : public Command
 {
 public:
@@ -231,6 +284,10 @@ public:
         }
         if (file.empty())
             return usageError("FILE is missing");
+        for (const std::string& path : {csvPath, jsonlPath}) {
+            if (!path.empty() && !checkWritable(path))
+                return ExitFile;
+        }
 
         const auto table = importForCommand(file, encoding);
         if (!table)
@@ -287,16 +344,23 @@ private:
     {
         int result = ExitOk;
         if (!csvPath.empty()) {
-            const auto report = exchange::exportCsv(table, csvPath);
-            if (!report.ok) {
-                std::cerr << "zonedesk-cli: cannot write " << csvPath << ": "
-                          << std::error_code(report.error, std::generic_category()).message() << "\n";
-                result = ExitFile;
-            }
+            const bool written = writeOrRescue(table, csvPath, ".csv", [&](const std::string& path) {
+                const auto report = exchange::exportCsv(table, path);
+                if (!report.ok)
+                    std::cerr << "zonedesk-cli: cannot write " << path << ": "
+                              << std::error_code(report.error, std::generic_category()).message() << "\n";
+                return report.ok;
+            });
+            result = written ? result : ExitFile;
         }
-        if (!jsonlPath.empty() && !writeJsonl(table, jsonlPath)) {
-            std::cerr << "zonedesk-cli: cannot write " << jsonlPath << "\n";
-            result = ExitFile;
+        if (!jsonlPath.empty()) {
+            const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
+                const bool ok = writeJsonl(table, path);
+                if (!ok)
+                    std::cerr << "zonedesk-cli: cannot write " << path << "\n";
+                return ok;
+            });
+            result = written ? result : ExitFile;
         }
         if (csvPath.empty() && jsonlPath.empty()) {
             const auto records = table.inUse();

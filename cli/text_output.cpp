@@ -70,13 +70,13 @@ std::vector<NamedValue> resultFields(const core::DomainRecord& record)
     const bool done = core::isDone(record);
     const auto result = [done](std::string_view gbk) { return done ? gbkToUtf8(gbk) : std::string(); };
     return {
-        {"statusText",       gbkToUtf8(core::recordStatusText(record))},
-        {"expiryDate",       result(fieldText(record.expiryDate))                 },
-        {"registrationDate", result(fieldText(record.registrationDate))           },
-        {"updatedDate",      result(fieldText(record.updatedDate))                },
-        {"owner",            result(fieldText(record.owner))                      },
-        {"email",            result(fieldText(record.email))                      },
-        {"registrar",        result(fieldText(record.registrar))                  },
+        {"statusText",       gbkToUtf8(core::recordStatusText(record)) },
+        {"expiryDate",       result(fieldText(record.expiryDate))      },
+        {"registrationDate", result(fieldText(record.registrationDate))},
+        {"updatedDate",      result(fieldText(record.updatedDate))     },
+        {"owner",            result(fieldText(record.owner))           },
+        {"email",            result(fieldText(record.email))           },
+        {"registrar",        result(fieldText(record.registrar))       },
     };
 }
 
@@ -84,8 +84,9 @@ std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 std::string_view errorKey(const core::DomainRecord& record)
 {
     const auto status = core::settledStatus(record);
-    return status == static_cast<std::int32_t>(core::LookupStatus::Error) ? core::errorReasonKey(record.errorReason)
-                                                                           : std::string_view();
+    return status == static_cast<std::int32_t>(core::LookupStatus::Error)
+               ? core::errorReasonKey(record.errorReason)
+               : std::string_view();
 }
 
 } // namespace
@@ -109,12 +110,13 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
 std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
 {
     const auto status = core::settledStatus(record);
-    std::string line =
-        "{\"index\":" + std::to_string(index) + ",\"server\":" + jsonString(core::fieldText(record.server)) +
-        ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
-        ",\"done\":" + (core::isDone(record) ? "true" : "false") +
-        ",\"status\":" + (status ? std::to_string(*status) : "null") +
-        ",\"result\":" + jsonString(core::recordStatusKey(record)) + ",\"error\":" + jsonString(errorKey(record));
+    std::string line = "{\"index\":" + std::to_string(index) +
+                       ",\"server\":" + jsonString(core::fieldText(record.server)) +
+                       ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
+                       ",\"done\":" + (core::isDone(record) ? "true" : "false") +
+                       ",\"status\":" + (status ? std::to_string(*status) : "null") +
+                       ",\"result\":" + jsonString(core::recordStatusKey(record)) +
+                       ",\"error\":" + jsonString(errorKey(record));
     for (const auto& [name, value] : resultFields(record))
         line += "," + jsonString(name) + ":" + jsonString(value);
     return line + "}\n";

@@ -141,7 +141,7 @@ std::optional<std::string> utf8ToGbkExact(std::string_view utf8)
     Converter cd(Gbk, Utf8);
     if (!cd.valid())
         return std::nullopt;
-    std::string out(utf8.size() + 8, '\0'); // GBK never takes more bytes than UTF-8 for a character
+    std::string out(utf8.size() + 8, '\0');       // GBK never takes more bytes than UTF-8 for a character
     auto* inPtr = const_cast<char*>(utf8.data()); // iconv's signature; the input is not written
     std::size_t inLeft = utf8.size();
     char* outPtr = out.data();
@@ -163,7 +163,7 @@ bool isUtf8(std::string_view text, bool mayBeCut)
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
         std::size_t length = 0;
-        unsigned char low = 0x80; // bounds of the first continuation byte (no overlong forms, no
+        unsigned char low = 0x80;  // bounds of the first continuation byte (no overlong forms, no
         unsigned char high = 0xBF; // surrogates, nothing above U+10FFFF)
         if (lead < 0x80) {
             ++i;

@@ -39,6 +39,9 @@ public:
 
     explicit operator bool() const { return m_fd >= 0; }
 
+    /// Gives up ownership, for a caller that closes the descriptor itself and checks the result.
+    int release() { return std::exchange(m_fd, -1); }
+
     void reset()
     {
         // close() is not retried on EINTR: on Linux the descriptor is gone either way.

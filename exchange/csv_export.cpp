@@ -2,19 +2,24 @@
 // CSV export: no header, eight quoted fields, CR LF after every line, GBK bytes as the records hold them.
 #include "exchange/csv_export.h"
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
 #include <string_view>
+#include <vector>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
-#include "core/unique_file.h"
+#include "core/unique_fd.h"
 
 namespace zonedesk::exchange {
 
 namespace {
+
+constexpr std::size_t BlockSize = std::size_t{64} << 10;
 
 enum class Origin
 {
@@ -61,25 +66,43 @@ std::string csvLine(const core::DomainRecord& record)
 ExportReport exportCsv(const core::DomainTable& table, const std::filesystem::path& path)
 {
     ExportReport report;
-    core::UniqueFile file(std::fopen(path.c_str(), "wbe"));
-    if (!file) {
+    core::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd) {
         report.error = errno;
         return report;
     }
-    for (const core::DomainRecord& record : table.inUse()) {
-        const std::string line = csvLine(record);
-        if (std::fwrite(line.data(), 1, line.size(), file.get()) != line.size()) {
-            report.error = errno;
-            return report;
+    // Lines are gathered into blocks and written with write(2), so that a line counts as written
+    // only once the system has taken all of its bytes: a buffered write says nothing of that.
+    std::string block;
+    std::vector<std::size_t> lineEnds; // in `block`
+    const auto flush = [&]() {
+        std::size_t done = 0;
+        while (done < block.size()) {
+            const ssize_t n = ::write(fd.get(), block.data() + done, block.size() - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0) {
+                report.error = n < 0 ? errno : EIO;
+                break;
+            }
+            done += static_cast<std::size_t>(n);
         }
-        ++report.written;
+        report.written += static_cast<std::int32_t>(std::upper_bound(lineEnds.begin(), lineEnds.end(), done) -
+                                                    lineEnds.begin());
+        block.clear();
+        lineEnds.clear();
+        return report.error == 0;
+    };
+    for (const core::DomainRecord& record : table.inUse()) {
+        block += csvLine(record);
+        lineEnds.push_back(block.size());
+        if (block.size() >= BlockSize && !flush())
+            return report;
     }
-    // Buffered bytes reach the disk only here; a full disk shows up at the flush or the close.
-    const bool flushed = std::fflush(file.get()) == 0;
-    const int flushError = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!flushed || !closed) {
-        report.error = flushed ? errno : flushError;
+    if (!flush())
+        return report;
+    if (::close(fd.release()) != 0) { // a network file system may report a lost write only here
+        report.error = errno;
         return report;
     }
     report.ok = true;

@@ -16,13 +16,14 @@ namespace zonedesk::exchange {
 struct ExportReport
 {
     bool ok = false;
-    std::int32_t written = 0; // lines written, also on failure (they stay in the file)
+    std::int32_t written = 0; // lines the system took whole, also on failure (they stay in the file)
     int error = 0;            // errno when !ok
 };
 
 /// One CSV line (GBK, CR LF) for a record: server, domain, status text, expiry date, registration
-/// date, owner, e-mail, registrar. A record whose `done` is not yet seen is written as status 0 with
-/// empty results, so a worker's half-written record is never read. Any thread.
+/// date, owner, e-mail, registrar. A record whose `done` is not yet seen is written as not looked up
+/// (or without a server) with empty results, so a worker's half-written record is never read. Any
+/// thread.
 std::string csvLine(const core::DomainRecord& record);
 
 /// Writes records 0..count-1 to `path`, replacing the file. UI thread.

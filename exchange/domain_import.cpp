@@ -80,14 +80,14 @@ struct SkipTexts
 
 // Indexed by SkipReason.
 constexpr SkipTexts SkipReasons[SkipReasonCount] = {
-    {SkipReason::TooLong,       "longer than 40 bytes",               "长于 40 字节"            },
-    {SkipReason::LineTooLong,   "a line too long to be a name",       "行太长，不是域名"        },
-    {SkipReason::Blank,         "a blank inside",                     "含有空格"                },
-    {SkipReason::ControlByte,   "a control character",                "含有控制字符"            },
-    {SkipReason::NoDot,         "no dot",                             "没有点号"                },
-    {SkipReason::BadCharacter,  "characters a domain name can't hold", "含有域名不允许的字符"    },
-    {SkipReason::FormulaPrefix, "starts with =, +, - or @",           "以 =、+、- 或 @ 开头"    },
-    {SkipReason::NotInGbk,      "text GBK can't hold",                "含有 GBK 无法表示的字符"},
+    {SkipReason::TooLong,       "longer than 40 bytes",                "长于 40 字节"                },
+    {SkipReason::LineTooLong,   "a line too long to be a name",        "行太长，不是域名"        },
+    {SkipReason::Blank,         "a blank inside",                      "含有空格"                    },
+    {SkipReason::ControlByte,   "a control character",                 "含有控制字符"              },
+    {SkipReason::NoDot,         "no dot",                              "没有点号"                    },
+    {SkipReason::BadCharacter,  "characters a domain name can't hold", "含有域名不允许的字符"  },
+    {SkipReason::FormulaPrefix, "starts with =, +, - or @",            "以 =、+、- 或 @ 开头"      },
+    {SkipReason::NotInGbk,      "text GBK can't hold",                 "含有 GBK 无法表示的字符"},
 };
 
 constexpr bool skipReasonsAreIndexed()
@@ -98,6 +98,7 @@ constexpr bool skipReasonsAreIndexed()
     }
     return true;
 }
+
 static_assert(skipReasonsAreIndexed());
 
 bool isAsciiNameByte(char c)
@@ -240,8 +241,10 @@ ImportReport importDomains(core::DomainTable& table, const std::filesystem::path
     ImportReport report;
     // Non-blocking, so that opening a FIFO without a writer can't hang before it is refused.
     const core::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+
     struct stat info
     {};
+
     if (!fd || ::fstat(fd.get(), &info) != 0) {
         report.outcome = ImportOutcome::InvalidFile;
         report.error = errno;

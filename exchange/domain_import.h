@@ -28,9 +28,9 @@ enum class ImportOutcome : std::uint8_t
 /// Why a line was left out; such a line is never stored and so never sent to a server.
 enum class SkipReason : std::uint8_t
 {
-    TooLong,       // longer than a domain field holds
-    LineTooLong,   // longer than ListReader::LineCap: not read whole
-    Blank,         // a blank or a tab inside the name
+    TooLong,     // longer than a domain field holds
+    LineTooLong, // longer than ListReader::LineCap: not read whole
+    Blank,       // a blank or a tab inside the name
     ControlByte,
     NoDot,
     BadCharacter,  // a character no domain name holds, an empty label, or no IDNA form
@@ -50,11 +50,11 @@ struct ImportReport
     std::int32_t count = 0; // names stored, records 0..count-1
     std::array<std::int32_t, SkipReasonCount> skipped{};
     ListEncoding encoding = ListEncoding::Auto; // what the names were read as (Auto: ASCII only)
-    std::int64_t fullAtLine = 0;    // the table was full at this line: it and the rest were not read
-    std::int64_t stoppedAtLine = 0; // the empty line that ended the list (1 = the first line)
-    std::int32_t linesAfterStop = 0;        // non-empty lines after that line, not imported
+    std::int64_t fullAtLine = 0;     // the table was full at this line: it and the rest were not read
+    std::int64_t stoppedAtLine = 0;  // the empty line that ended the list (1 = the first line)
+    std::int32_t linesAfterStop = 0; // non-empty lines after that line, not imported
     ListReader::End end = ListReader::End::None; // how reading ended (Binary, ReadLimit, ...)
-    int error = 0;                  // errno of an InvalidFile or ReadError outcome
+    int error = 0;                               // errno of an InvalidFile or ReadError outcome
 
     std::int32_t skippedTotal() const;
 };

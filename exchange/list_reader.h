@@ -13,7 +13,7 @@ namespace zonedesk::exchange {
 
 enum class ListEncoding : std::uint8_t
 {
-    Auto,  // a byte-order mark; otherwise UTF-8 if the bytes are UTF-8 with non-ASCII text, else GBK
+    Auto, // a byte-order mark; otherwise UTF-8 if the bytes are UTF-8 with non-ASCII text, else GBK
     Gbk,
     Utf8,
     Utf16, // only from a byte-order mark
@@ -31,15 +31,15 @@ class ListReader
 public:
     static constexpr std::size_t LineCap = 4096;
     static constexpr std::uint64_t ReadLimit = std::uint64_t{64} << 20;
-    static constexpr std::size_t ChunkSize = 64 * 1024;
+    static constexpr std::size_t ChunkSize = std::size_t{64} << 10;
 
     enum class End : std::uint8_t
     {
-        None,       // still reading
+        None, // still reading
         EndOfFile,
-        ReadError,  // see error()
-        Binary,     // a NUL byte outside UTF-16 text
-        ReadLimit,  // ReadLimit bytes were read
+        ReadError, // see error()
+        Binary,    // a NUL byte outside UTF-16 text
+        ReadLimit, // ReadLimit bytes were read
     };
 
     struct Line
@@ -82,8 +82,8 @@ private:
     std::string m_line;
     std::string m_utf16Carry; // a cut UTF-16 unit or surrogate pair waiting for its rest
     bool m_overlong = false;
-    bool m_lineOpen = false;  // bytes of a line without its end have been taken
-    bool m_afterCr = false;   // the last line ended in CR: a following LF belongs to it
+    bool m_lineOpen = false; // bytes of a line without its end have been taken
+    bool m_afterCr = false;  // the last line ended in CR: a following LF belongs to it
     std::int64_t m_number = 0;
     std::uint64_t m_bytesRead = 0;
     End m_end = End::None;

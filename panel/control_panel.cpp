@@ -191,7 +191,8 @@ QString CControlPanelDlg::importNotes(const exchange::ImportReport& report)
         if (report.skipped[i] > 0)
             notes << QStringLiteral("%1 行%2，未导入。")
                          .arg(report.skipped[i])
-                         .arg(QString::fromUtf8(exchange::skipReasonTextZh(static_cast<exchange::SkipReason>(i))));
+                         .arg(QString::fromUtf8(
+                             exchange::skipReasonTextZh(static_cast<exchange::SkipReason>(i))));
     }
     if (report.fullAtLine > 0)
         notes << QStringLiteral("已达 %1 个域名的上限：从第 %2 行起未读取。")
@@ -202,7 +203,9 @@ QString CControlPanelDlg::importNotes(const exchange::ImportReport& report)
                      .arg(report.stoppedAtLine)
                      .arg(report.linesAfterStop);
     switch (report.end) {
-    case ListReader::End::Binary: notes << QStringLiteral("文件含有空字节，不是文本列表，读取已停止。"); break;
+    case ListReader::End::Binary:
+        notes << QStringLiteral("文件含有空字节，不是文本列表，读取已停止。");
+        break;
     case ListReader::End::ReadLimit:
         notes << QStringLiteral("已读取 %1 MB，读取已停止。").arg(ListReader::ReadLimit >> 20);
         break;

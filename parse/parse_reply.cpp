@@ -100,15 +100,16 @@ bool foundOldLayout(const core::DomainRecord& record)
 /// Whether the rules took at least one value from the reply ("N/A" is the branch's, not the reply's).
 bool foundAnyField(const core::DomainRecord& record)
 {
-    return hasValue(core::fieldText(record.registrationDate)) || hasValue(core::fieldText(record.expiryDate)) ||
-           hasValue(core::fieldText(record.updatedDate)) || hasValue(core::fieldText(record.owner)) ||
-           hasValue(core::fieldText(record.email)) || hasValue(core::fieldText(record.registrar));
+    return hasValue(core::fieldText(record.registrationDate)) ||
+           hasValue(core::fieldText(record.expiryDate)) || hasValue(core::fieldText(record.updatedDate)) ||
+           hasValue(core::fieldText(record.owner)) || hasValue(core::fieldText(record.email)) ||
+           hasValue(core::fieldText(record.registrar));
 }
 
 bool hasAnyDate(const core::DomainRecord& record)
 {
-    return hasValue(core::fieldText(record.registrationDate)) || hasValue(core::fieldText(record.expiryDate)) ||
-           hasValue(core::fieldText(record.updatedDate));
+    return hasValue(core::fieldText(record.registrationDate)) ||
+           hasValue(core::fieldText(record.expiryDate)) || hasValue(core::fieldText(record.updatedDate));
 }
 
 /// Reads the reply with today's layout where the older rules did not find their own layout; where
@@ -162,7 +163,8 @@ void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refu
     } else if (refusal != Refusal::None) {
         // A refusal says nothing about the domain: it must never read as a result.
         setError(record,
-                 refusal == Refusal::Throttled ? core::ErrorReason::Throttled : core::ErrorReason::ServiceGone);
+                 refusal == Refusal::Throttled ? core::ErrorReason::Throttled
+                                               : core::ErrorReason::ServiceGone);
     } else if (const Branch* branch = branchForHost(core::fieldText(record.server))) {
         runBranch(*branch, reply, record);
         const bool oldLayout =
@@ -173,8 +175,8 @@ void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refu
         // Text that is neither a record nor a not-registered answer (noise, a greeting, a page of
         // some other service) must not pass for a registered name with empty fields.
         const bool reserved = branch->current != nullptr && saysReserved(*branch->current, reply);
-        if (record.status == static_cast<std::int32_t>(core::LookupStatus::Success) && !foundAnyField(record) &&
-            !reserved)
+        if (record.status == static_cast<std::int32_t>(core::LookupStatus::Success) &&
+            !foundAnyField(record) && !reserved)
             setError(record, core::ErrorReason::Unrecognised);
     }
     core::publishDone(record);

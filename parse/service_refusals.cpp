@@ -163,7 +163,7 @@ bool containsDate(std::string_view text)
             return false;
         for (std::size_t i = 0; i < shape.size(); ++i) {
             const char c = text[at + i];
-            const bool ok = shape[i] == 'd' ? isDigit(c)
+            const bool ok = shape[i] == 'd'   ? isDigit(c)
                             : shape[i] == 'a' ? isLetter(c)
                                               : (c == '-' || c == '/' || c == '.');
             if (!ok)
@@ -172,7 +172,8 @@ bool containsDate(std::string_view text)
         return true;
     };
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isDigit(text[i]) && (matches(i, "dddd-dd-dd") || matches(i, "dd-dd-dddd") || matches(i, "dd-aaa-dddd")))
+        if (isDigit(text[i]) &&
+            (matches(i, "dddd-dd-dd") || matches(i, "dd-dd-dddd") || matches(i, "dd-aaa-dddd")))
             return true;
     }
     return false;
@@ -188,7 +189,8 @@ bool carriesRecord(std::string_view reply)
         if (body.size() > 3 && body[1] == '.' && body[2] == ' ') // "a. [Domain Name]"
             body.erase(0, 3);
         if (body.starts_with("[domain name]") ||
-            (body.starts_with("domain name") && core::trim(std::string_view(body).substr(11)).starts_with(':')) ||
+            (body.starts_with("domain name") &&
+             core::trim(std::string_view(body).substr(11)).starts_with(':')) ||
             body.starts_with("domain:")) {
             domainLine = true;
             break;

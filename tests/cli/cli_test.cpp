@@ -74,9 +74,10 @@ TEST(CliImport, ReportsNamesLeftOutByReasonAndTheEncoding)
     const CliRun run = runCli("import " + quoted(list), dir.path() / "err.txt");
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "0\twhois.verisign-grs.com\tok.com\n1\twhois.jprs.jp\t\xE4\xBE\x8B\xE5\xAD\x90.jp\n");
-    EXPECT_EQ(readFile(dir.path() / "err.txt"),
-              "imported 2 domains (UTF-8); left out: 1 longer than 40 bytes, 1 a blank inside; the list ended at "
-              "the empty line 5, 1 non-empty line after it not imported\n");
+    EXPECT_EQ(
+        readFile(dir.path() / "err.txt"),
+        "imported 2 domains (UTF-8); left out: 1 longer than 40 bytes, 1 a blank inside; the list ended at "
+        "the empty line 5, 1 non-empty line after it not imported\n");
 
     const CliRun forced = runCli("import --encoding gbk " + quoted(list), dir.path() / "err.txt");
     EXPECT_EQ(forced.exitCode, 0);
@@ -103,7 +104,8 @@ TEST(CliImport, HostileInputsStayWithinMemoryAndTime)
 
     EXPECT_EQ(runShell(limit + ZONEDESK_CLI_PATH + " import " + quoted(oneLine) + " 2>" + quoted(err)).out,
               "0\twhois.verisign-grs.com\ta.com\n");
-    EXPECT_NE(readFile(err).find("1 a line too long to be a name; reading stopped after 64 MiB"), std::string::npos);
+    EXPECT_NE(readFile(err).find("1 a line too long to be a name; reading stopped after 64 MiB"),
+              std::string::npos);
 
     const CliRun zeros = runShell(limit + ZONEDESK_CLI_PATH + " import - < /dev/zero 2>" + quoted(err));
     EXPECT_EQ(zeros.exitCode, 0);
@@ -113,7 +115,8 @@ TEST(CliImport, HostileInputsStayWithinMemoryAndTime)
     EXPECT_EQ(device.exitCode, 2);
     EXPECT_NE(readFile(err).find("is not a regular file"), std::string::npos);
 
-    const CliRun stream = runShell("printf 'a.com\\rb.net' | " + std::string(ZONEDESK_CLI_PATH) + " import - 2>/dev/null");
+    const CliRun stream =
+        runShell("printf 'a.com\\rb.net' | " + std::string(ZONEDESK_CLI_PATH) + " import - 2>/dev/null");
     EXPECT_EQ(stream.out, "0\twhois.verisign-grs.com\ta.com\n1\twhois.verisign-grs.com\tb.net\n");
 }
 
@@ -215,10 +218,10 @@ TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
     const auto list = dir.write("list.txt", "quick.org\nhangs.com\n");
     const auto csv = dir.path() / "out.csv";
     // The shell sends the interrupt once the silent server holds the connection.
-    const std::string script = routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " +
-                               quoted(csv) + " & pid=$!; for i in $(seq 100); do sleep 0.05; " + "[ -s " +
-                               quoted(dir.path() / "connected") + " ] && break; done; " +
-                               "kill -INT $pid; wait $pid";
+    const std::string script =
+        routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " + quoted(csv) +
+        " --jsonl " + quoted(dir.path() / "jsonl") + " & pid=$!; for i in $(seq 100); do sleep 0.05; " +
+        "[ -s " + quoted(dir.path() / "connected") + " ] && break; done; " + "kill -INT $pid; wait $pid";
     std::thread watcher([&] {
         while (server.connectionCount() < 2)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -229,8 +232,47 @@ TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
     watcher.join();
     EXPECT_EQ(run.exitCode, 130);
     const std::string written = readFile(csv);
-    EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos);      // finished: its result
+    EXPECT_NE(
+        readFile(dir.path() / "jsonl").find("\"done\":false,\"status\":null,\"result\":\"not-looked-up\""),
+        std::string::npos);
+    EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos); // finished: its result
     EXPECT_NE(written.find("\"hangs.com\",\"\xCE\xB4\xB2\xE9\xD1\xAF\""), std::string::npos); // 未查询
+}
+
+TEST(CliLookup, ErrorsSayWhyAndAFinishedRunIsNeverLost)
+{
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("noise.com", Behaviour::answer("hello world\r\n"));
+    server.on("gone.com", Behaviour::closeAtOnce());
+    const auto list = dir.write("list.txt", "noise.com\ngone.com\n");
+
+    // An output that can't be written is found before a single query is made.
+    const auto missing = dir.path() / "no-such-folder" / "out.csv";
+    const CliRun early =
+        runCli("lookup " + quoted(list) + " -o " + quoted(missing), dir.path() / "err.txt", routeAll(server));
+    EXPECT_EQ(early.exitCode, 2);
+    EXPECT_EQ(server.connectionCount(), 0);
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("cannot write"), std::string::npos);
+
+    // One that fails only at the end: the results go to the temporary folder, and the JSONL says why.
+    const auto jsonl = dir.path() / "out.jsonl";
+    const CliRun late = runCli("lookup " + quoted(list) + " -o /dev/full --jsonl " + quoted(jsonl),
+                               dir.path() / "err.txt",
+                               routeAll(server) + "TMPDIR=" + quoted(dir.path()) + " ");
+    EXPECT_EQ(late.exitCode, 2);
+    const std::string err = readFile(dir.path() / "err.txt");
+    EXPECT_NE(err.find("2 ERR! (1 empty reply, 1 unrecognised reply)"), std::string::npos) << err;
+    const std::size_t at = err.find("the results are in ");
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string rescued = err.substr(at + 19, err.find(" instead") - at - 19);
+    EXPECT_NE(readFile(rescued).find("\"noise.com\",\"\",\"\""), std::string::npos); // Error: empty status
+    const std::string lines = readFile(jsonl);
+    EXPECT_NE(lines.find("\"domain\":\"noise.com\",\"done\":true,\"status\":3,\"result\":\"error\","
+                         "\"error\":\"unrecognised\""),
+              std::string::npos)
+        << lines;
+    EXPECT_NE(lines.find("\"error\":\"empty-reply\""), std::string::npos) << lines;
 }
 
 TEST(Cli, ExitCodesTellUsageFromFileErrors)

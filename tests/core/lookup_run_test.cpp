@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/domain_table.h"
+#include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/message_queue.h"
@@ -173,9 +174,14 @@ TEST_F(LookupRunTest, FailedExchangesGiveErrorAndTheWorkerGoesOn)
     add("\xA1\xEE.cc"); // no A-label form: an error without a query
     LookupRun run(*table, queue);
     EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    const ErrorReason reasons[] = {ErrorReason::ConnectFailed,
+                                   ErrorReason::ConnectFailed,
+                                   ErrorReason::EmptyReply,
+                                   ErrorReason::BadName};
     for (std::size_t i = 0; i < 4; ++i) {
         EXPECT_TRUE(isDone((*table)[i])) << i;
         EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
+        EXPECT_EQ((*table)[i].errorReason, static_cast<std::uint8_t>(reasons[i])) << i;
     }
     EXPECT_EQ(cc.connectionCount(), 1);
 }
@@ -247,6 +253,7 @@ TEST_F(LookupRunTest, ThrottledQueriesAreAskedAgainAfterGrowingPauses)
     runToEnd(run);
     EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::NotRegistered));
     EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::Error)); // after the fourth retry
+    EXPECT_EQ((*table)[1].errorReason, static_cast<std::uint8_t>(ErrorReason::Throttled));
     EXPECT_EQ(org.connectionCount(), 3 + 5);
     EXPECT_EQ(org.maxConcurrentConnections(), 1);
 }
@@ -260,7 +267,63 @@ TEST_F(LookupRunTest, RetiredServiceIsNotAskedAgain)
     LookupRun run(*table, queue);
     runToEnd(run);
     EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ((*table)[0].errorReason, static_cast<std::uint8_t>(ErrorReason::ServiceGone));
     EXPECT_EQ(info.connectionCount(), 1);
+}
+
+// What a hostile or broken server can send: none of it may read as a result, and each Error says why.
+TEST_F(LookupRunTest, HostileRepliesEndInErrorsWithTheirReasons)
+{
+    const std::string orgRecord = "Domain Name: EXAMPLE.ORG\r\nCreation Date: 1995-08-14T04:00:00Z\r\n"
+                                  "Registry Expiry Date: 2030-08-13T04:00:00Z\r\nRegistrar: R\r\n";
+    std::string noise;
+    for (std::size_t i = 0; i < 64 * 1024; ++i)
+        noise.push_back(static_cast<char>((i * 7919 + 13) % 251 + 1));
+    LoopbackWhoisServer org;
+    org.on("trickle.org", Behaviour::trickle(orgRecord, 4, 50ms));
+    org.on("reset.org", Behaviour::resetAfter(orgRecord));
+    org.on("stall.org", Behaviour::stallAfter(orgRecord));
+    org.on("hello.org", Behaviour::answer("hello world\r\n"));
+    org.on("noise.org", Behaviour::answer(noise));
+    org.on("line.org", Behaviour::answer(std::string(3 << 20, 'L')));
+    org.on("empty.org", Behaviour::closeAtOnce());
+    org.on("busy.org",
+           Behaviour::answer(orgRecord + "Registrant Organization: Server Too Busy Ltd.\r\n" +
+                             "Registrant Email: limit exceeded@example.org\r\n"));
+    route(WhoisServer::Pir, org);
+    session.readTimeout = 300ms;
+    session.exchangeLimit = 1s;
+    session.throttleRetryPauses = {10ms};
+
+    struct Case
+    {
+        const char* domain;
+        LookupStatus status;
+        ErrorReason reason;
+    };
+
+    const Case cases[] = {
+        {"trickle.org", LookupStatus::Error,   ErrorReason::TimedOut    }, // past the exchange limit
+        {"reset.org",   LookupStatus::Error,   ErrorReason::Reset       },
+        {"stall.org",   LookupStatus::Error,   ErrorReason::TimedOut    }, // idle after the record
+        {"hello.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"noise.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"line.org",    LookupStatus::Error,   ErrorReason::Unrecognised}, // cut at the cap, then read
+        {"empty.org",   LookupStatus::Error,   ErrorReason::EmptyReply  },
+        {"busy.org",    LookupStatus::Success, ErrorReason::None        }, // a record, whatever its values say
+    };
+    for (const Case& c : cases)
+        add(c.domain);
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const DomainRecord& record = (*table)[i];
+        EXPECT_TRUE(isDone(record)) << cases[i].domain;
+        EXPECT_EQ(record.status, static_cast<std::int32_t>(cases[i].status)) << cases[i].domain;
+        EXPECT_EQ(record.errorReason, static_cast<std::uint8_t>(cases[i].reason)) << cases[i].domain;
+    }
+    EXPECT_EQ(fieldText((*table)[7].owner), "Server Too Busy Ltd.");
+    EXPECT_EQ(org.connectionCount(), static_cast<int>(std::size(cases))); // nothing was asked twice
 }
 
 TEST_F(LookupRunTest, StopEndsAThrottleWaitAtOnce)

@@ -84,10 +84,12 @@ TEST(WhoisExchange, FailuresBeforeReceivingAndTimeLimits)
     const ExchangeResult closed = ask(server, "closed.com", quickSession());
     EXPECT_EQ(closed.outcome, ExchangeOutcome::Received);
     EXPECT_EQ(closed.reply, "");
+    EXPECT_EQ(closed.reason, ErrorReason::None); // complete, if empty: the parser's to judge
 
     const ExchangeResult silent = ask(server, "silent.com", quickSession()); // read time-out
     EXPECT_EQ(silent.outcome, ExchangeOutcome::Received);
     EXPECT_EQ(silent.reply, "");
+    EXPECT_EQ(silent.reason, ErrorReason::TimedOut);
 
     InternetSession limited = quickSession();
     limited.exchangeLimit = 300ms;
@@ -95,10 +97,35 @@ TEST(WhoisExchange, FailuresBeforeReceivingAndTimeLimits)
     EXPECT_EQ(slow.outcome, ExchangeOutcome::Received);
     EXPECT_FALSE(slow.reply.empty());
     EXPECT_LT(slow.reply.size(), 1000U);
+    EXPECT_EQ(slow.reason, ErrorReason::TimedOut);
 
     const ExchangeResult refused =
         exchangeWhois({"127.0.0.1", LoopbackWhoisServer::refusedPort()}, "x.com", quickSession(), {});
     EXPECT_EQ(refused.outcome, ExchangeOutcome::Failed);
+    EXPECT_EQ(refused.reason, ErrorReason::ConnectFailed);
+}
+
+TEST(WhoisExchange, AReplyCutOffBeforeTheServerClosesIsIncomplete)
+{
+    const std::string record = "Domain Name: EXAMPLE.COM\r\nCreation Date: 1995-08-14\r\n";
+    LoopbackWhoisServer server;
+    server.on("reset.com", Behaviour::resetAfter(record));
+    server.on("stall.com", Behaviour::stallAfter(record));
+    server.on("capped.com", Behaviour::stallAfter(std::string(4096, 'c')));
+
+    const ExchangeResult reset = ask(server, "reset.com", quickSession());
+    EXPECT_EQ(reset.outcome, ExchangeOutcome::Received);
+    EXPECT_EQ(reset.reason, ErrorReason::Reset);
+
+    const ExchangeResult stalled = ask(server, "stall.com", quickSession()); // idle after some bytes
+    EXPECT_EQ(stalled.reply, record);
+    EXPECT_EQ(stalled.reason, ErrorReason::TimedOut);
+
+    InternetSession capped = quickSession();
+    capped.replySizeCap = 2048; // a reply cut at the cap is whole enough to read
+    const ExchangeResult big = ask(server, "capped.com", capped);
+    EXPECT_EQ(big.reply.size(), 2048U);
+    EXPECT_EQ(big.reason, ErrorReason::None);
 }
 
 TEST(WhoisExchange, TriesEveryResolvedAddress)

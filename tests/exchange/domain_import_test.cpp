@@ -197,15 +197,16 @@ TEST_F(ImportDomains, ListEncodingFollowsTheMarkOrTheBytes)
     };
 
     const std::string utf8Name = "\xE4\xBE\x8B\xE5\xAD\x90.jp"; // 例子.jp
-    const std::string gbkName = "\xC0\xFD\xD7\xD3.jp";            // 例子.jp in GBK
+    const std::string gbkName = "\xC0\xFD\xD7\xD3.jp";          // 例子.jp in GBK
+    const std::string utf16Le("\xFF\xFE\x8B\x4F\x50\x5B.\0j\0p\0\r\0\n\0", 16);
+    const std::string utf16Be("\xFE\xFF\x4F\x8B\x5B\x50\0.\0j\0p", 12);
     const Case cases[] = {
-        {"UTF-8 bytes without a mark", "a.com\n" + utf8Name + "\n", ListEncoding::Auto, ListEncoding::Utf8},
-        {"UTF-8 with a mark", "\xEF\xBB\xBF" + utf8Name + "\n", ListEncoding::Auto, ListEncoding::Utf8},
-        {"GBK bytes", gbkName + "\n", ListEncoding::Auto, ListEncoding::Gbk},
-        {"GBK forced", gbkName + "\n", ListEncoding::Gbk, ListEncoding::Gbk},
-        {"UTF-16LE", std::string("\xFF\xFE\x8B\x4F\x50\x5B.\0j\0p\0\r\0\n\0", 16), ListEncoding::Auto,
-         ListEncoding::Utf16},
-        {"UTF-16BE", std::string("\xFE\xFF\x4F\x8B\x5B\x50\0.\0j\0p", 12), ListEncoding::Auto, ListEncoding::Utf16},
+        {"UTF-8 bytes without a mark", "a.com\n" + utf8Name + "\n",      ListEncoding::Auto, ListEncoding::Utf8 },
+        {"UTF-8 with a mark",          "\xEF\xBB\xBF" + utf8Name + "\n", ListEncoding::Auto, ListEncoding::Utf8 },
+        {"GBK bytes",                  gbkName + "\n",                   ListEncoding::Auto, ListEncoding::Gbk  },
+        {"GBK forced",                 gbkName + "\n",                   ListEncoding::Gbk,  ListEncoding::Gbk  },
+        {"UTF-16LE",                   utf16Le,                          ListEncoding::Auto, ListEncoding::Utf16},
+        {"UTF-16BE",                   utf16Be,                          ListEncoding::Auto, ListEncoding::Utf16},
     };
     for (const Case& c : cases) {
         const ImportReport report = importDomains(*table, dir.write("list.txt", c.bytes), c.forced);
@@ -215,7 +216,8 @@ TEST_F(ImportDomains, ListEncodingFollowsTheMarkOrTheBytes)
     }
 
     // Read as GBK, these bytes would be "渚嬪瓙.jp", a different and real-looking name.
-    const ImportReport forcedWrong = importDomains(*table, dir.write("list.txt", utf8Name + "\n"), ListEncoding::Gbk);
+    const ImportReport forcedWrong =
+        importDomains(*table, dir.write("list.txt", utf8Name + "\n"), ListEncoding::Gbk);
     EXPECT_EQ(forcedWrong.count, 1);
     EXPECT_NE(domainAt(0), gbkName);
     // A character GBK can't hold is never replaced by "?": the line is left out.
@@ -227,7 +229,8 @@ TEST_F(ImportDomains, ListEncodingFollowsTheMarkOrTheBytes)
 TEST_F(ImportDomains, OverlongLinesAndBinaryDataAreBounded)
 {
     const std::string longLine(5 * 1024 * 1024, 'x');
-    const ImportReport report = importDomains(*table, dir.write("list.txt", "a.com\n" + longLine + "\nb.com"));
+    const ImportReport report =
+        importDomains(*table, dir.write("list.txt", "a.com\n" + longLine + "\nb.com"));
     EXPECT_EQ(report.count, 2);
     EXPECT_EQ(report.skipped[static_cast<std::size_t>(SkipReason::LineTooLong)], 1);
 

@@ -37,6 +37,46 @@ TEST(ServiceRefusal, IsNeverReadAsAResult)
     EXPECT_EQ(parse::serviceRefusal("Domain Name: EXAMPLE.COM\n"), parse::Refusal::None);
 }
 
+TEST(ServiceRefusal, CountsOnlyWhereTheServerSpeaks)
+{
+    struct Case
+    {
+        const char* reply;
+        parse::Refusal kind;
+    };
+
+    const Case cases[] = {
+  // The server's own lines: no label, a comment, an error label.
+        {"% Error: quota exceeded for 1.2.3.4\n",                            parse::Refusal::Throttled},
+        {"Error: WHOIS LIMIT EXCEEDED\n",                                    parse::Refusal::Throttled},
+        {"# server too busy, try later\n",                                   parse::Refusal::Throttled},
+ // Values of a record's fields: a registrant may be called anything.
+        {"Registrant Organization: Server Too Busy Ltd.\n",                  parse::Refusal::None     },
+        {"[Registrant]   Quota Exceeded K.K.\n",                             parse::Refusal::None     },
+        {"Registrant Name: Limit Exceeded\nTech Name: Server Too Busy\n",    parse::Refusal::None     },
+ // A reply that carries a record is an answer, even with such a line in it.
+        {"Domain Name: X.ORG\nCreation Date: 2001-02-03\nServer too busy\n", parse::Refusal::None     },
+        {"Domain names in .com can be registered...\nServer too busy\n",     parse::Refusal::Throttled},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(parse::serviceRefusal(c.reply), c.kind) << c.reply;
+}
+
+TEST(ParsedValues, KeepNoControlBytesOrSurroundingBlanks)
+{
+    const Parsed parsed = parseAs(AfiliasHost,
+                                  "Created On:  \t31-Jul-2001\r\n\r\n"
+                                  "Last Updated On:05-Mar-2009\n"
+                                  "Expiration Date:31-Jul-2010\x7F\n"
+                                  "Trademark Name:X\n"
+                                  "Sponsoring Registrar:Bad\x01Registrar\x1B[31m Inc.\n"
+                                  "Status:OK\n");
+    EXPECT_EQ(parsed.status, LookupStatus::Success);
+    EXPECT_EQ(parsed.registrationDate, "31-Jul-2001");
+    EXPECT_EQ(parsed.expiryDate, "31-Jul-2010");
+    EXPECT_EQ(parsed.registrar, "Bad Registrar [31m Inc.");
+}
+
 TEST(TodaysLayout, ThickOwnerSkipsRedactedNames)
 {
     const std::string reply = "Creation Date: 2011-08-30T16:41:12Z\n"

@@ -210,10 +210,8 @@ void LoopbackWhoisServer::serve(int fd, std::size_t slot)
     const std::string domain = request.substr(0, request.find("\r\n"));
     const Behaviour behaviour = behaviourFor(domain);
 
-    switch (behaviour.kind) {
-    case Behaviour::Kind::CloseAtOnce: return;
-    case Behaviour::Kind::Silent:
-        // Until the client gives up (its read returns 0 here) or the server stops.
+    // Until the client gives up (its read returns 0 here) or the server stops.
+    const auto holdOpen = [&] {
         while (!m_stopping) {
             pollfd entry{fd, POLLIN, 0};
             if (::poll(&entry, 1, static_cast<int>(PollSlice.count())) > 0) {
@@ -221,6 +219,19 @@ void LoopbackWhoisServer::serve(int fd, std::size_t slot)
                 if (::recv(fd, &byte, 1, 0) <= 0)
                     return;
             }
+        }
+    };
+    switch (behaviour.kind) {
+    case Behaviour::Kind::CloseAtOnce: return;
+    case Behaviour::Kind::Silent: holdOpen(); return;
+    case Behaviour::Kind::Reset:
+    case Behaviour::Kind::Stall:
+        if (sendAll(fd, behaviour.reply.data(), behaviour.reply.size()) &&
+            behaviour.kind == Behaviour::Kind::Stall)
+            holdOpen();
+        if (behaviour.kind == Behaviour::Kind::Reset) {
+            const linger abort{1, 0}; // the close that follows sends RST
+            ::setsockopt(fd, SOL_SOCKET, SO_LINGER, &abort, sizeof(abort));
         }
         return;
     case Behaviour::Kind::Reply: break;

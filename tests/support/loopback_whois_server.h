@@ -22,6 +22,8 @@ struct Behaviour
         Reply,       // `reply` after `delay`, in chunks of `chunkSize` (0: one write) `interval` apart
         Silent,      // keep the connection open and send nothing
         CloseAtOnce, // close right after the request
+        Reset,       // `reply`, then a reset (RST) instead of a normal close
+        Stall,       // `reply`, then keep the connection open and send nothing more
     };
 
     Kind kind = Kind::Reply;
@@ -43,6 +45,10 @@ struct Behaviour
     static Behaviour silent() { return {Kind::Silent, {}, {}, 0, {}}; }
 
     static Behaviour closeAtOnce() { return {Kind::CloseAtOnce, {}, {}, 0, {}}; }
+
+    static Behaviour resetAfter(std::string text) { return {Kind::Reset, std::move(text), {}, 0, {}}; }
+
+    static Behaviour stallAfter(std::string text) { return {Kind::Stall, std::move(text), {}, 0, {}}; }
 };
 
 class LoopbackWhoisServer
