@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/encodings.h"
+#include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 
@@ -67,9 +68,13 @@ QVariant DomainListModel::headerData(int section, Qt::Orientation orientation, i
 
 QVariant DomainListModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_rows || role != Qt::DisplayRole)
+    if (!index.isValid() || index.row() >= m_rows)
         return {};
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ToolTipRole)
+        return toolTip(record, index.column());
+    if (role != Qt::DisplayRole)
+        return {};
     switch (index.column()) {
     case 0: return fromGbk(core::fieldText(record.server));
     case 1: return fromGbk(core::fieldText(record.domain));
@@ -88,6 +93,18 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     case 8: return fromGbk(core::fieldText(record.updatedDate));
     default: return {};
     }
+}
+
+QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
+{
+    // "ERR!" alone says nothing; its tool tip says why.
+    if (column != 2 || record.shown == 0 ||
+        record.status != static_cast<std::int32_t>(core::LookupStatus::Error))
+        return {};
+    const std::string_view reason = core::errorReasonTextZh(record.errorReason);
+    if (reason.empty())
+        return {};
+    return QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
 }
 
 void DomainListModel::fillRows()

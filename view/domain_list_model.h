@@ -33,6 +33,9 @@ public:
     int refreshFinishedRows();
 
 private:
+    /// The reason of a shown Error record, on its status cell; nothing elsewhere.
+    static QVariant toolTip(const core::DomainRecord& record, int column);
+
     core::DomainTable& m_table;
     int m_rows = 0;
 };

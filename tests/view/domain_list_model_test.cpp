@@ -7,7 +7,9 @@
 #include <QTest>
 
 #include "core/domain_table.h"
+#include "core/error_reason.h"
 #include "core/field_copy.h"
+#include "core/lookup_status.h"
 
 namespace zonedesk {
 
@@ -43,6 +45,24 @@ private Q_SLOTS:
     {
         m_table = core::DomainTable::allocate();
         QVERIFY(m_table != nullptr);
+    }
+
+    void errorCellSaysWhyInItsToolTip()
+    {
+        fill(3);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        settle(0);
+        auto& failed = (*m_table)[1];
+        failed.status = static_cast<std::int32_t>(core::LookupStatus::Error);
+        failed.errorReason = static_cast<std::uint8_t>(core::ErrorReason::TimedOut);
+        core::publishDone(failed);
+        QVERIFY(!model.data(model.index(1, 2), Qt::ToolTipRole).isValid()); // not shown yet
+        model.refreshFinishedRows();
+        QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("ERR!"));
+        QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(), QStringLiteral("等待回复超时"));
+        QVERIFY(!model.data(model.index(0, 2), Qt::ToolTipRole).isValid()); // a result needs no reason
+        QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
     }
 
     void passesTheModelTester()
