@@ -8,7 +8,7 @@ ROOT_ENV := $(shell [ "$$(id -u)" -eq 0 ] && echo QTWEBENGINE_DISABLE_SANDBOX=1)
 NO_DISPLAY_HELP := echo "No display here: the desktop program needs one. Try 'xvfb-run -a make demo'" \
 	"for a demo on a virtual screen, or the command-line companion: $(BUILD_DIR)/zonedesk-cli --help"
 
-.PHONY: all deps configure build test cli run demo screenshot tidy clean
+.PHONY: all deps configure build test cli run demo screenshot tidy fuzz-smoke clean
 
 all: build
 
@@ -48,6 +48,10 @@ screenshot: build
 # clang-tidy over the Qt-free core (also a test of `make test`).
 tidy: configure
 	scripts/check-tidy $(BUILD_DIR)
+
+# Every fuzz target for 60 s (FUZZ_SECONDS) from its seed corpus, built with clang and libFuzzer.
+fuzz-smoke: deps
+	scripts/fuzz-smoke
 
 clean:
 	rm -rf build

@@ -1,33 +1,36 @@
 // SPDX-License-Identifier: MIT
-// Imports arbitrary file contents and checks that every record still fits its fields.
+// Imports arbitrary list contents (as standard input would give them) and checks that every record
+// still fits its fields and holds a name the import accepts: nothing else may reach a server.
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "core/domain_table.h"
+#include "core/field_copy.h"
 #include "exchange/domain_import.h"
 #include "fuzz/field_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const std::unique_ptr<zonedesk::core::DomainTable> table = zonedesk::core::DomainTable::allocate();
-    char path[] = "/tmp/zonedesk-import-fuzz-XXXXXX";
-    const int fd = ::mkstemp(path);
+    using namespace zonedesk;
+    static const std::unique_ptr<core::DomainTable> table = core::DomainTable::allocate();
+    const int fd = ::memfd_create("list", MFD_CLOEXEC);
     if (fd < 0 || !table)
-        return 0;
+        std::abort();
     const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
-    ::close(fd);
-    if (written) {
-        const auto report = zonedesk::exchange::importDomains(*table, path);
-        if (report.count < 0 || report.count > zonedesk::core::TableCapacity ||
-            report.count != table->count())
+    if (written && ::lseek(fd, 0, SEEK_SET) == 0) {
+        const auto report = exchange::importDomainsFrom(*table, fd);
+        if (report.count < 0 || report.count > core::TableCapacity || report.count != table->count())
             std::abort();
-        for (const auto& record : table->inUse())
-            zonedesk::fuzz::requireFieldsTerminated(record);
+        for (const auto& record : table->inUse()) {
+            fuzz::requireFieldsTerminated(record);
+            if (exchange::checkDomainName(core::fieldText(record.domain)))
+                std::abort();
+        }
     }
-    ::unlink(path);
+    ::close(fd);
     return 0;
 }

@@ -150,6 +150,35 @@ private Q_SLOTS:
         QCOMPARE(cell(2, 0), QString());
     }
 
+    void aUtf8ListIsReadAsUtf8AndWhatWasLeftOutIsSaid()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer("hello world\r\n"));
+        start();
+        route(server);
+        const auto file =
+            m_dir->write("list.txt", "a.com\n\xE4\xBE\x8B\xE5\xAD\x90.jp\ntwo words.com\n\nlate.com\n");
+        panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
+        MessageBoxCloser closer;
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+        QCOMPARE(cell(1, 1), QStringLiteral("例子.jp")); // not "渚嬪瓙.jp"
+        QTRY_COMPARE(closer.texts.size(), 1);
+        QVERIFY2(closer.texts[0].contains(QStringLiteral("UTF-8")), qPrintable(closer.texts[0]));
+        QVERIFY2(closer.texts[0].contains(QStringLiteral("1 行含有空格，未导入。")),
+                 qPrintable(closer.texts[0]));
+        QVERIFY2(closer.texts[0].contains(QStringLiteral("第 4 行是空行，列表到此结束；其后的 1 行未导入。")),
+                 qPrintable(closer.texts[0]));
+
+        // A reply that is no record shows ERR! and says why when the pointer rests on it.
+        QVERIFY(state().endpoints.add("whois.jprs.jp=" + server.address()));
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！"));
+        QCOMPARE(cell(0, 2), QStringLiteral("ERR!"));
+        QCOMPARE(frame().view().model()->index(0, 2).data(Qt::ToolTipRole).toString(),
+                 QStringLiteral("无法识别的回复"));
+    }
+
     void aRunFillsTheRowsAndEnablesStartAgain()
     {
         LoopbackWhoisServer server;
