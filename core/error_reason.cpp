@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "core/error_reason.h"
 
-#include <array>
 #include <cstddef>
 #include <iterator>
 
