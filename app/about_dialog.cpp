@@ -5,7 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "panel/control_panel.h"
+#include "ui/dialog_font.h"
 
 namespace zonedesk {
 

@@ -3,7 +3,7 @@
 
 #include <QMessageBox>
 
-#include "app/settings_file.h"
+#include "core/settings_file.h"
 #include "panel/web_pane.h"
 
 // The resources live in a static library: nothing would pull their registration in otherwise.
@@ -46,8 +46,8 @@ bool CMakeHtmlApp::InitInstance()
     }
     m_configPath = m_programDir / "config.ini";
     // A folder where config.ini can't be created still starts, with the settings read as absent.
-    app::ensureConfigFile(m_configPath);
-    m_state = std::make_unique<AppState>(AppState{*m_table, app::loadSettings(m_configPath), {}, {}, {}});
+    core::ensureConfigFile(m_configPath);
+    m_state = std::make_unique<AppState>(AppState{*m_table, core::loadSettings(m_configPath), {}, {}, {}});
     if (!m_state->endpoints.addFromEnvironment())
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS is malformed; its well-formed entries are used");
 
@@ -65,7 +65,7 @@ int CMakeHtmlApp::ExitInstance(int code)
         const core::UserSettings settings = m_state->settings;
         m_state.reset();
         m_table.reset();
-        app::saveSettings(m_configPath, settings);
+        core::saveSettings(m_configPath, settings);
     }
     return code;
 }

@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/app_state.h"
 #include "app/main_window.h"
+#include "ui/app_state.h"
 
 namespace zonedesk {
 

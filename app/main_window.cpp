@@ -8,8 +8,8 @@
 #include <QStatusBar>
 
 #include "app/about_dialog.h"
-#include "app/window_message.h"
 #include "core/window_messages.h"
+#include "ui/window_message.h"
 
 namespace zonedesk {
 

@@ -6,8 +6,8 @@
 #include <QLabel>
 #include <QMainWindow>
 
-#include "app/app_state.h"
-#include "dockbar/panel_bar.h"
+#include "panel/panel_bar.h"
+#include "ui/app_state.h"
 #include "view/document.h"
 #include "view/domain_list_view.h"
 

@@ -10,13 +10,13 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "app/app_state.h"
-#include "app/window_message.h"
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
 #include "tests/support/loopback_whois_server.h"
+#include "ui/app_state.h"
+#include "ui/window_message.h"
 #include "view/domain_list_view.h"
 
 int main(int argc, char** argv)

@@ -7,9 +7,9 @@
 
 #include <QApplication>
 
-#include "app/app_state.h"
 #include "core/domain_table.h"
 #include "core/field_copy.h"
+#include "ui/app_state.h"
 #include "view/domain_list_view.h"
 
 namespace {

@@ -16,10 +16,10 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
-#include "core/lookup_run.h"
-#include "core/message_queue.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
+#include "lookup/lookup_run.h"
+#include "lookup/message_queue.h"
 #include "tests/support/loopback_whois_server.h"
 
 namespace {
@@ -81,7 +81,7 @@ int main()
         serve(pipeFds[1]);
     }
     ::close(pipeFds[1]);
-    zonedesk::core::EndpointOverrides endpoints;
+    zonedesk::lookup::EndpointOverrides endpoints;
     for (std::size_t i = 0; i < zonedesk::core::WhoisServerCount; ++i) {
         std::uint16_t port = 0;
         if (::read(pipeFds[0], &port, sizeof(port)) != sizeof(port))
@@ -108,9 +108,9 @@ int main()
     const long rssBefore = maxRssKiB();
     const double cpuBefore = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    zonedesk::core::MessageQueue queue;
+    zonedesk::lookup::MessageQueue queue;
     {
-        zonedesk::core::LookupRun run(*table, queue);
+        zonedesk::lookup::LookupRun run(*table, queue);
         run.setEndpoints(endpoints);
         run.startLookups();
         for (;;) {

@@ -7,7 +7,7 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
-#include "exchange/domain_import.h"
+#include "listfile/domain_import.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void BM_NormaliseDomainLine(benchmark::State& state)
 {
     for (auto _ : state)
         benchmark::DoNotOptimize(
-            zonedesk::exchange::normaliseDomainLine("  HTTPS://WWW.Example-Name.COM/path/x  \r\n"));
+            zonedesk::listfile::normaliseDomainLine("  HTTPS://WWW.Example-Name.COM/path/x  \r\n"));
 }
 
 BENCHMARK(BM_NormaliseDomainLine);

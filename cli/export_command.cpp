@@ -5,7 +5,7 @@
 
 #include "cli/command.h"
 #include "cli/import_report.h"
-#include "exchange/csv_export.h"
+#include "listfile/csv_export.h"
 
 namespace zonedesk::cli {
 
@@ -27,7 +27,7 @@ public:
     {
         std::string_view file;
         std::string_view out;
-        auto encoding = exchange::ListEncoding::Auto;
+        auto encoding = listfile::ListEncoding::Auto;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string_view arg = args[i];
             if (arg == "--help" || arg == "-h")
@@ -55,7 +55,7 @@ public:
         const auto table = importForCommand(std::filesystem::path(file), encoding);
         if (!table)
             return ExitFile;
-        const exchange::ExportReport report = exchange::exportCsv(*table, std::filesystem::path(out));
+        const listfile::ExportReport report = listfile::exportCsv(*table, std::filesystem::path(out));
         if (!report.ok) {
             std::cerr << "zonedesk-cli: cannot write " << std::filesystem::path(out) << ": "
                       << std::error_code(report.error, std::generic_category()).message() << " ("

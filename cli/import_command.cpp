@@ -28,7 +28,7 @@ public:
     int run(std::span<const std::string_view> args) override
     {
         std::string_view file;
-        auto encoding = exchange::ListEncoding::Auto;
+        auto encoding = listfile::ListEncoding::Auto;
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string_view arg = args[i];
             if (arg == "--help" || arg == "-h")

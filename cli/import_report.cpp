@@ -8,7 +8,7 @@
 #include <unistd.h>
 
 #include "core/text.h"
-#include "exchange/domain_import.h"
+#include "listfile/domain_import.h"
 
 namespace zonedesk::cli {
 
@@ -19,18 +19,18 @@ std::string errorText(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
-void printReport(const exchange::ImportReport& report)
+void printReport(const listfile::ImportReport& report)
 {
-    using exchange::ListReader;
+    using listfile::ListReader;
     std::cerr << "imported " << report.count << " domain" << (report.count == 1 ? "" : "s") << " ("
-              << exchange::encodingName(report.encoding) << ")";
+              << listfile::encodingName(report.encoding) << ")";
     if (report.skippedTotal() > 0) {
         const char* separator = "; left out: ";
-        for (std::size_t i = 0; i < exchange::SkipReasonCount; ++i) {
+        for (std::size_t i = 0; i < listfile::SkipReasonCount; ++i) {
             if (report.skipped[i] == 0)
                 continue;
             std::cerr << separator << report.skipped[i] << " "
-                      << exchange::skipReasonText(static_cast<exchange::SkipReason>(i));
+                      << listfile::skipReasonText(static_cast<listfile::SkipReason>(i));
             separator = ", ";
         }
     }
@@ -59,18 +59,18 @@ void printReport(const exchange::ImportReport& report)
 
 } // namespace
 
-std::optional<exchange::ListEncoding> parseEncoding(std::string_view value)
+std::optional<listfile::ListEncoding> parseEncoding(std::string_view value)
 {
     const std::string lower = core::asciiLower(value);
     if (lower == "gbk")
-        return exchange::ListEncoding::Gbk;
+        return listfile::ListEncoding::Gbk;
     if (lower == "utf-8" || lower == "utf8")
-        return exchange::ListEncoding::Utf8;
+        return listfile::ListEncoding::Utf8;
     return std::nullopt;
 }
 
 std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
-                                                    exchange::ListEncoding encoding)
+                                                    listfile::ListEncoding encoding)
 {
     auto table = core::DomainTable::allocate();
     if (!table) {
@@ -78,20 +78,20 @@ std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path&
                   << sizeof(core::DomainRecord) * core::TableCapacity << " bytes)\n";
         return nullptr;
     }
-    const exchange::ImportReport report = path == "-"
-                                              ? exchange::importDomainsFrom(*table, STDIN_FILENO, encoding)
-                                              : exchange::importDomains(*table, path, encoding);
+    const listfile::ImportReport report = path == "-"
+                                              ? listfile::importDomainsFrom(*table, STDIN_FILENO, encoding)
+                                              : listfile::importDomains(*table, path, encoding);
     switch (report.outcome) {
-    case exchange::ImportOutcome::InvalidFile:
+    case listfile::ImportOutcome::InvalidFile:
         std::cerr << "zonedesk-cli: invalid file " << path << ": " << errorText(report.error) << "\n";
         return nullptr;
-    case exchange::ImportOutcome::NotAFile:
+    case listfile::ImportOutcome::NotAFile:
         std::cerr << "zonedesk-cli: " << path
                   << " is not a regular file (a FIFO, a device or a socket); to read a stream, give - and "
                      "redirect it to standard input\n";
         return nullptr;
-    case exchange::ImportOutcome::Imported:
-    case exchange::ImportOutcome::ReadError: break;
+    case listfile::ImportOutcome::Imported:
+    case listfile::ImportOutcome::ReadError: break;
     }
     printReport(report);
     return table;

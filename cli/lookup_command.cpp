@@ -21,14 +21,14 @@
 #include "cli/import_report.h"
 #include "cli/text_output.h"
 #include "core/domain_table.h"
-#include "core/endpoints.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
-#include "core/lookup_run.h"
 #include "core/lookup_status.h"
-#include "core/message_queue.h"
 #include "core/window_messages.h"
-#include "exchange/csv_export.h"
+#include "listfile/csv_export.h"
+#include "lookup/endpoints.h"
+#include "lookup/lookup_run.h"
+#include "lookup/message_queue.h"
 
 namespace zonedesk::cli {
 
@@ -102,7 +102,7 @@ std::string clockTime(std::chrono::steady_clock::time_point when)
 /// done/total, rate, per-server progress and throttled servers, for a terminal's status line.
 std::string progressLine(const core::DomainTable& table,
                          std::chrono::steady_clock::duration elapsed,
-                         const std::vector<core::LookupRun::ThrottleNotice>& throttled)
+                         const std::vector<lookup::LookupRun::ThrottleNotice>& throttled)
 {
     std::map<std::string_view, std::pair<int, int>> perServer; // host -> done, total
     int done = 0;
@@ -247,10 +247,10 @@ public:
         std::string csvPath;
         std::string jsonlPath;
         bool quiet = false;
-        auto encoding = exchange::ListEncoding::Auto;
-        core::EndpointOverrides endpoints;
+        auto encoding = listfile::ListEncoding::Auto;
+        lookup::EndpointOverrides endpoints;
         if (!endpoints.addFromEnvironment())
-            return usageError(std::string(core::EndpointsVariable) + " is malformed");
+            return usageError(std::string(lookup::EndpointsVariable) + " is malformed");
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string_view arg = args[i];
             const bool hasValue = i + 1 < args.size();
@@ -303,16 +303,16 @@ public:
 
 private:
     /// Runs the lookups to their end or to Ctrl+C; true when interrupted.
-    static bool lookUp(core::DomainTable& table, const core::EndpointOverrides& endpoints, bool quiet)
+    static bool lookUp(core::DomainTable& table, const lookup::EndpointOverrides& endpoints, bool quiet)
     {
         const InterruptGuard guard;
-        core::MessageQueue queue;
-        core::LookupRun run(table, queue);
+        lookup::MessageQueue queue;
+        lookup::LookupRun run(table, queue);
         run.setEndpoints(endpoints);
         const auto started = run.startLookups();
-        if (started == core::LookupRun::StartResult::CannotStartThread)
+        if (started == lookup::LookupRun::StartResult::CannotStartThread)
             std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
-        if (started != core::LookupRun::StartResult::Running)
+        if (started != lookup::LookupRun::StartResult::Running)
             return false;
 
         const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
@@ -345,7 +345,7 @@ private:
         int result = ExitOk;
         if (!csvPath.empty()) {
             const bool written = writeOrRescue(table, csvPath, ".csv", [&](const std::string& path) {
-                const auto report = exchange::exportCsv(table, path);
+                const auto report = listfile::exportCsv(table, path);
                 if (!report.ok)
                     std::cerr << "zonedesk-cli: cannot write " << path << ": "
                               << std::error_code(report.error, std::generic_category()).message() << "\n";

@@ -10,8 +10,8 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
-#include "exchange/domain_import.h"
 #include "fuzz/field_check.h"
+#include "listfile/domain_import.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -22,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     const bool written = ::write(fd, data, size) == static_cast<ssize_t>(size);
     if (written && ::lseek(fd, 0, SEEK_SET) == 0) {
-        const auto report = exchange::importDomainsFrom(*table, fd);
+        const auto report = listfile::importDomainsFrom(*table, fd);
         if (report.count < 0 || report.count > core::TableCapacity || report.count != table->count())
             std::abort();
         for (const auto& record : table->inUse()) {
             fuzz::requireFieldsTerminated(record);
-            if (exchange::checkDomainName(core::fieldText(record.domain)))
+            if (listfile::checkDomainName(core::fieldText(record.domain)))
                 std::abort();
         }
     }

@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings_file.h"
+#include "core/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    using namespace zonedesk::app;
+    using namespace zonedesk::core;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     if (profileValue(text, "user", "gqts").size() > MaxSettingLength)
         std::abort();

@@ -5,13 +5,14 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 
-#include "app/message_box.h"
-#include "app/settings_file.h"
-#include "app/window_message.h"
 #include "core/domain_table.h"
+#include "core/settings_file.h"
 #include "core/window_messages.h"
-#include "exchange/csv_export.h"
-#include "exchange/domain_import.h"
+#include "listfile/csv_export.h"
+#include "listfile/domain_import.h"
+#include "ui/dialog_font.h"
+#include "ui/message_box.h"
+#include "ui/window_message.h"
 
 namespace zonedesk {
 
@@ -28,17 +29,6 @@ QString errorText(int error)
 }
 
 } // namespace
-
-QFont dialogFont()
-{
-    QFont font(QStringLiteral("SimSun"), 9);
-    font.setFamilies({QStringLiteral("SimSun"),
-                      QStringLiteral("宋体"),
-                      QStringLiteral("Noto Sans CJK SC"),
-                      QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("WenQuanYi Micro Hei")});
-    return font;
-}
 
 CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
     : QWidget(parent)
@@ -113,7 +103,7 @@ void CControlPanelDlg::OnRedDisplayClicked()
 void CControlPanelDlg::ReadSettings()
 {
     const QByteArray text = m_days->text().toUtf8();
-    m_state.settings.expiryWarnDays = app::expiryWarnDaysFromText(
+    m_state.settings.expiryWarnDays = core::expiryWarnDaysFromText(
         std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
 }
@@ -168,12 +158,12 @@ void CControlPanelDlg::OnImport()
     const QString path = askImportFile();
     if (path.isEmpty())
         return;
-    const exchange::ImportReport report = exchange::importDomains(m_state.table, localPath(path));
-    if (report.outcome == exchange::ImportOutcome::InvalidFile) {
+    const listfile::ImportReport report = listfile::importDomains(m_state.table, localPath(path));
+    if (report.outcome == listfile::ImportOutcome::InvalidFile) {
         tell(this, QStringLiteral("文件无效！"));
         return;
     }
-    if (report.outcome == exchange::ImportOutcome::NotAFile) {
+    if (report.outcome == listfile::ImportOutcome::NotAFile) {
         tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
         return;
     }
@@ -183,16 +173,16 @@ void CControlPanelDlg::OnImport()
         tell(this, notes);
 }
 
-QString CControlPanelDlg::importNotes(const exchange::ImportReport& report)
+QString CControlPanelDlg::importNotes(const listfile::ImportReport& report)
 {
-    using exchange::ListReader;
+    using listfile::ListReader;
     QStringList notes;
-    for (std::size_t i = 0; i < exchange::SkipReasonCount; ++i) {
+    for (std::size_t i = 0; i < listfile::SkipReasonCount; ++i) {
         if (report.skipped[i] > 0)
             notes << QStringLiteral("%1 行%2，未导入。")
                          .arg(report.skipped[i])
                          .arg(QString::fromUtf8(
-                             exchange::skipReasonTextZh(static_cast<exchange::SkipReason>(i))));
+                             listfile::skipReasonTextZh(static_cast<listfile::SkipReason>(i))));
     }
     if (report.fullAtLine > 0)
         notes << QStringLiteral("已达 %1 个域名的上限：从第 %2 行起未读取。")
@@ -220,7 +210,7 @@ QString CControlPanelDlg::importNotes(const exchange::ImportReport& report)
     if (!notes.isEmpty())
         notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
                           .arg(report.count)
-                          .arg(QString::fromUtf8(exchange::encodingName(report.encoding))));
+                          .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
     return notes.join(QLatin1Char('\n'));
 }
 
@@ -232,7 +222,7 @@ void CControlPanelDlg::OnExport()
     if (path.isEmpty())
         return;
     m_export->setEnabled(false);
-    const exchange::ExportReport report = exchange::exportCsv(m_state.table, localPath(path));
+    const listfile::ExportReport report = listfile::exportCsv(m_state.table, localPath(path));
     if (report.ok)
         tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(m_state.table.count()));
     else

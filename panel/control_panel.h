@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "app/app_state.h"
-#include "exchange/domain_import.h"
+#include "listfile/domain_import.h"
 #include "panel/web_pane.h"
+#include "ui/app_state.h"
 
 namespace zonedesk {
 
@@ -67,7 +67,7 @@ private:
     QString askImportFile();
     QString askExportFile();
     /// What the user is told after an import that left something out; empty when nothing was.
-    static QString importNotes(const exchange::ImportReport& report);
+    static QString importNotes(const listfile::ImportReport& report);
 
     AppState& m_state;
     int m_baseX = 0; // the dialog font's average character width, pixels
@@ -82,8 +82,5 @@ private:
     QLabel* m_placeholder = nullptr;
     CWebPaneCtrl* m_webPane = nullptr;
 };
-
-/// The dialog font: 宋体 9 pt where it exists, otherwise an installed CJK font.
-QFont dialogFont();
 
 } // namespace zonedesk

@@ -3,8 +3,8 @@
 
 #include <QHeaderView>
 
-#include "app/message_box.h"
 #include "core/window_messages.h"
+#include "ui/message_box.h"
 
 namespace zonedesk {
 
@@ -85,16 +85,16 @@ void CMakeHtmlView::startRun()
     m_run.setSession(m_session);
     m_run.setEndpoints(m_state.endpoints);
     switch (m_run.startLookups()) {
-    case core::LookupRun::StartResult::NoDomains:
+    case lookup::LookupRun::StartResult::NoDomains:
         tell(this, QStringLiteral("请至少指定一个域名。"));
         postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
         break;
-    case core::LookupRun::StartResult::CannotStartThread:
+    case lookup::LookupRun::StartResult::CannotStartThread:
         tell(this, QStringLiteral("Cannot Start New Thread"));
         postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
         break;
-    case core::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
-    case core::LookupRun::StartResult::NothingToQuery: finishRun(); break;
+    case lookup::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
+    case lookup::LookupRun::StartResult::NothingToQuery: finishRun(); break;
     }
 }
 

@@ -5,9 +5,9 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "app/app_state.h"
-#include "app/window_message.h"
-#include "core/lookup_run.h"
+#include "lookup/lookup_run.h"
+#include "ui/app_state.h"
+#include "ui/window_message.h"
 #include "view/domain_list_model.h"
 
 namespace zonedesk {
@@ -34,7 +34,7 @@ public:
     /// Stops the run's workers and waits for them (program exit).
     void stopLookups();
 
-    void setInternetSession(const core::InternetSession& session) { m_session = session; }
+    void setInternetSession(const lookup::InternetSession& session) { m_session = session; }
 
 Q_SIGNALS:
     /// "<host> 限流，N 秒后重试" while a worker waits out a throttle; empty once none does.
@@ -51,8 +51,8 @@ private:
     AppState& m_state;
     DomainListModel m_model;
     QtPostTarget m_postTarget;
-    core::LookupRun m_run;
-    core::InternetSession m_session;
+    lookup::LookupRun m_run;
+    lookup::InternetSession m_session;
     QTimer m_refreshTimer;
 };
 

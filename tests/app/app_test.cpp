@@ -11,12 +11,12 @@
 #include <QWebEngineView>
 
 #include "app/application.h"
-#include "app/window_message.h"
 #include "core/field_copy.h"
 #include "core/window_messages.h"
 #include "panel/web_pane.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
+#include "ui/window_message.h"
 
 namespace zonedesk {
 
@@ -272,7 +272,7 @@ private Q_SLOTS:
         server.setDefault(Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n"));
         start();
         route(server);
-        core::InternetSession session;
+        lookup::InternetSession session;
         session.throttleRetryPauses = {std::chrono::seconds(16)};
         frame().view().setInternetSession(session);
         importLines("busy.org\n");

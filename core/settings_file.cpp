@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: MIT
+// A small reader and writer of the private-profile format, enough for config.ini.
+#include "core/settings_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "core/text.h"
+#include "core/unique_file.h"
+
+namespace zonedesk::core {
+
+namespace {
+
+constexpr std::string_view UserSection = "user";
+constexpr std::string_view RedDisplayKey = "chkgq";
+constexpr std::string_view ExpiryWarnDaysKey = "gqts";
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        const auto lower = [](char c) {
+            return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        };
+        return lower(x) == lower(y);
+    });
+}
+
+/// The section name of a "[name]" line, or nullopt for any other line.
+std::optional<std::string_view> sectionName(std::string_view line)
+{
+    line = core::trim(line);
+    if (!line.starts_with('['))
+        return std::nullopt;
+    line.remove_prefix(1);
+    return core::trim(line.substr(0, line.find(']')));
+}
+
+struct KeyLine
+{
+    std::string_view key;
+    std::string_view value;
+};
+
+/// The key and value of a "key=value" line; comments (";") and lines without "=" are not keys.
+std::optional<KeyLine> keyLine(std::string_view line)
+{
+    const std::string_view trimmed = core::trim(line);
+    const std::size_t equals = trimmed.find('=');
+    if (trimmed.starts_with(';') || equals == std::string_view::npos)
+        return std::nullopt;
+    return KeyLine{core::trim(trimmed.substr(0, equals)), core::trim(trimmed.substr(equals + 1))};
+}
+
+/// The file's bytes; empty when it can't be read (a missing config.ini reads as an empty one).
+std::string readWholeFile(const std::filesystem::path& path)
+{
+    std::string text;
+    const core::UniqueFile file(std::fopen(path.c_str(), "rbe"));
+    if (!file)
+        return text;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof(buffer), file.get())) > 0)
+        text.append(buffer, n);
+    return text;
+}
+
+/// Writes `bytes` to a new file beside `path` and renames it over `path`.
+bool replaceFile(const std::filesystem::path& path, std::string_view bytes)
+{
+    std::string temp = path.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+
+    struct stat old
+    {};
+
+    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    bool ok = ::fchmod(fd, mode) == 0;
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        if (ok)
+            done += static_cast<std::size_t>(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}
+
+} // namespace
+
+bool fileExists(const std::filesystem::path& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+
+    struct stat info
+    {};
+
+    const bool regular = ::fstat(fd, &info) == 0 && !S_ISDIR(info.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+bool ensureConfigFile(const std::filesystem::path& path)
+{
+    if (fileExists(path))
+        return true;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(DefaultConfigBytes.data(), static_cast<std::streamsize>(DefaultConfigBytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+std::string profileValue(std::string_view text, std::string_view section, std::string_view key)
+{
+    bool inSection = false;
+    for (const std::string_view line : core::splitLines(text)) {
+        if (const auto name = sectionName(line)) {
+            inSection = equalsIgnoringCase(*name, section);
+            continue;
+        }
+        const auto entry = keyLine(line);
+        if (!inSection || !entry || !equalsIgnoringCase(entry->key, key))
+            continue;
+        std::string_view value = entry->value;
+        if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') ||
+                                  (value.front() == '\'' && value.back() == '\'')))
+            value = value.substr(1, value.size() - 2);
+        return std::string(value.substr(0, MaxSettingLength));
+    }
+    return {};
+}
+
+std::string withProfileValue(std::string_view text,
+                             std::string_view section,
+                             std::string_view key,
+                             std::string_view value)
+{
+    std::vector<std::string> lines;
+    for (const std::string_view line : core::splitLines(text))
+        lines.emplace_back(line);
+    const std::string newLine = std::string(key) + "=" + std::string(value);
+
+    const auto isWanted = [&](const std::string& line) {
+        const auto name = sectionName(line);
+        return name && equalsIgnoringCase(*name, section);
+    };
+    const auto header = std::find_if(lines.begin(), lines.end(), isWanted);
+    if (header == lines.end()) {
+        lines.push_back("[" + std::string(section) + "]");
+        lines.push_back(newLine);
+    } else {
+        auto end = std::find_if(std::next(header), lines.end(), [](const std::string& line) {
+            return sectionName(line).has_value();
+        });
+        const auto existing = std::find_if(std::next(header), end, [&](const std::string& line) {
+            const auto entry = keyLine(line);
+            return entry && equalsIgnoringCase(entry->key, key);
+        });
+        if (existing != end) {
+            *existing = newLine;
+        } else {
+            // A new key goes after the section's last non-blank line, before blank separator lines.
+            while (end != std::next(header) && core::trim(*std::prev(end)).empty())
+                --end;
+            lines.insert(end, newLine);
+        }
+    }
+
+    std::string out;
+    for (const std::string& line : lines)
+        out.append(line).append("\r\n");
+    return out;
+}
+
+std::string readSetting(const std::filesystem::path& path, std::string_view section, std::string_view key)
+{
+    return profileValue(readWholeFile(path), section, key);
+}
+
+bool writeSetting(const std::filesystem::path& path,
+                  std::string_view section,
+                  std::string_view key,
+                  std::string_view value)
+{
+    return replaceFile(path, withProfileValue(readWholeFile(path), section, key, value));
+}
+
+std::int32_t redDisplayFromText(std::string_view text)
+{
+    return text == "0" ? 0 : 1;
+}
+
+std::int32_t expiryWarnDaysFromText(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && core::WhiteSpace.find(text[i]) != std::string_view::npos)
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        magnitude = std::min<std::int64_t>(magnitude * 10 + (text[i] - '0'), std::int64_t{INT32_MAX} + 1);
+    const std::int64_t value = negative ? -magnitude : magnitude;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+core::UserSettings loadSettings(const std::filesystem::path& path)
+{
+    const std::string text = readWholeFile(path);
+    core::UserSettings settings;
+    settings.redDisplay = redDisplayFromText(profileValue(text, UserSection, RedDisplayKey));
+    settings.expiryWarnDays = expiryWarnDaysFromText(profileValue(text, UserSection, ExpiryWarnDaysKey));
+    return settings;
+}
+
+bool saveSettings(const std::filesystem::path& path, const core::UserSettings& settings)
+{
+    std::string text = readWholeFile(path);
+    text = withProfileValue(text, UserSection, RedDisplayKey, settings.redDisplay != 0 ? "1" : "0");
+    text = withProfileValue(text, UserSection, ExpiryWarnDaysKey, std::to_string(settings.expiryWarnDays));
+    return replaceFile(path, text);
+}
+
+} // namespace zonedesk::core

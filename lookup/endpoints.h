@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: MIT
+// Routing a WHOIS host to another address and port (a relay, a test server), without changing the
+// host that records and the parser know it by.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zonedesk::lookup {
+
+inline constexpr std::uint16_t WhoisPort = 43;
+
+struct Endpoint
+{
+    std::string address; // host name, dotted IPv4 or IPv6 (without brackets)
+    std::uint16_t port = WhoisPort;
+};
+
+/// The variable both programs read: "host=addr[:port];host=[v6addr]:port;...".
+inline constexpr const char* EndpointsVariable = "ZONEDESK_WHOIS_ENDPOINTS";
+
+class EndpointOverrides
+{
+public:
+    /// Adds one "host=addr[:port]" entry (a later entry for the same host wins). False, with the
+    /// overrides unchanged, when the entry is malformed.
+    bool add(std::string_view entry);
+
+    /// Adds every ";"-separated entry; false when any is malformed (the well-formed ones are kept).
+    bool addList(std::string_view list);
+
+    /// Reads ZONEDESK_WHOIS_ENDPOINTS; false when it is set and malformed.
+    bool addFromEnvironment();
+
+    /// Where to connect for `host`: its override, or the host itself on port 43.
+    Endpoint endpointFor(std::string_view host) const;
+
+    bool empty() const { return m_overrides.empty(); }
+
+private:
+    std::map<std::string, Endpoint, std::less<>> m_overrides;
+};
+
+} // namespace zonedesk::lookup

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+// A worker's session options: the time limits and the size cap every exchange of the worker uses.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <vector>
+
+namespace zonedesk::lookup {
+
+struct InternetSession
+{
+    std::chrono::milliseconds connectTimeout{3000}; // per address
+    std::chrono::milliseconds connectBackoff{1000}; // pause before the retry of a failed connect
+    int connectRetries = 1;
+    std::chrono::milliseconds readTimeout{15000};   // longest wait for the next byte
+    std::chrono::milliseconds exchangeLimit{60000}; // whole exchange, connect included
+    std::size_t replySizeCap = std::size_t{1} << 20;
+    /// Pauses before asking a throttling server again, one per retry; after the last, Error.
+    std::vector<std::chrono::milliseconds> throttleRetryPauses{
+        std::chrono::seconds(2), std::chrono::seconds(4), std::chrono::seconds(8), std::chrono::seconds(16)};
+
+    /// A session with limits an exchange can use; a worker whose session does not open queries nothing.
+    bool open() const
+    {
+        return connectTimeout.count() > 0 && readTimeout.count() > 0 && exchangeLimit.count() > 0 &&
+               connectRetries >= 0 && connectBackoff.count() >= 0 && replySizeCap > 0;
+    }
+};
+
+} // namespace zonedesk::lookup

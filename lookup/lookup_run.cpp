@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+// Starting, counting and stopping the workers of a run.
+#include "lookup/lookup_run.h"
+
+#include <memory>
+#include <system_error>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "lookup/lookup_worker.h"
+
+namespace zonedesk::lookup {
+
+std::string nextServerToStart(core::DomainTable& table)
+{
+    std::string target;
+    for (const core::DomainRecord& record : table.inUse()) {
+        if (record.claimed == 0 && record.server[0] != '\0') {
+            target = std::string(core::fieldText(record.server));
+            break;
+        }
+    }
+    for (core::DomainRecord& record : table.inUse()) {
+        if (record.claimed != 0)
+            continue;
+        if (record.server[0] == '\0') {
+            record.claimed = 1;
+            core::publishDone(record); // settled without a lookup, status NoServer
+        } else if (core::fieldText(record.server) == target) {
+            record.claimed = 1;
+        }
+    }
+    return target;
+}
+
+LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& view)
+    : m_table(table)
+    , m_view(view)
+{}
+
+LookupRun::~LookupRun()
+{
+    requestStop();
+    join();
+}
+
+LookupRun::StartResult LookupRun::startLookups()
+{
+    // The workers of an earlier run have all reported their end; collect their threads.
+    join();
+    m_slots.clear();
+    m_runningWorkers = 0;
+    if (m_table.count() == 0)
+        return StartResult::NoDomains;
+
+    for (std::string target = nextServerToStart(m_table); !target.empty();
+         target = nextServerToStart(m_table)) {
+        auto params = std::make_unique<WorkerParams>();
+        params->view = &m_view;
+        params->table = &m_table;
+        params->count = m_table.count();
+        core::copyField(params->server, target);
+        params->options = m_session;
+        params->endpoints = &m_endpoints;
+        auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
+        slot->server = target;
+        params->throttledUntil = &slot->throttledUntil;
+        try {
+            m_threads.emplace_back(lookupThreadMain, std::move(params));
+        } catch (const std::system_error&) {
+            return StartResult::CannotStartThread;
+        }
+        ++m_runningWorkers;
+    }
+    return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+}
+
+std::vector<LookupRun::ThrottleNotice> LookupRun::throttledServers() const
+{
+    std::vector<ThrottleNotice> notices;
+    for (const auto& slot : m_slots) {
+        const std::int64_t until = slot->throttledUntil.load(std::memory_order_acquire);
+        if (until != 0) {
+            notices.push_back(
+                {slot->server,
+                 std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(until))});
+        }
+    }
+    return notices;
+}
+
+bool LookupRun::workerDone()
+{
+    if (m_runningWorkers <= 0)
+        return false;
+    return --m_runningWorkers == 0;
+}
+
+void LookupRun::requestStop()
+{
+    for (std::jthread& thread : m_threads)
+        thread.request_stop();
+}
+
+void LookupRun::join()
+{
+    for (std::jthread& thread : m_threads) {
+        if (thread.joinable())
+            thread.join();
+    }
+    m_threads.clear();
+}
+
+} // namespace zonedesk::lookup

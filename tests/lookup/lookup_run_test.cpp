@@ -1,0 +1,377 @@
+// SPDX-License-Identifier: MIT
+// Runs of workers over a table, against loopback servers standing in for the registries.
+#include "lookup/lookup_run.h"
+
+#include <chrono>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/domain_table.h"
+#include "core/error_reason.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "core/whois_servers.h"
+#include "core/window_messages.h"
+#include "lookup/message_queue.h"
+#include "tests/support/loopback_whois_server.h"
+
+namespace zonedesk::lookup {
+namespace {
+
+using namespace zonedesk::core;
+
+using namespace std::chrono_literals;
+using test::Behaviour;
+using test::LoopbackWhoisServer;
+
+class LookupRunTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        table = DomainTable::allocate();
+        ASSERT_NE(table, nullptr);
+        session.connectTimeout = 500ms;
+        session.connectBackoff = 10ms;
+        session.readTimeout = 2s;
+        session.exchangeLimit = 10s;
+    }
+
+    void add(std::string_view domain)
+    {
+        DomainRecord& record = (*table)[static_cast<std::size_t>(table->count())];
+        copyField(record.domain, domain);
+        table->setCount(table->count() + 1);
+    }
+
+    void route(WhoisServer server, const LoopbackWhoisServer& to)
+    {
+        ASSERT_TRUE(endpoints.add(std::string(hostName(server)) + "=" + to.address()));
+    }
+
+    /// Tests never reach a registry: every server of the table must be routed to loopback.
+    bool everyServerIsRouted() const
+    {
+        for (const DomainRecord& record : table->inUse()) {
+            const std::string_view host = fieldText(record.server);
+            if (!host.empty() && endpoints.endpointFor(host).address != "127.0.0.1")
+                return false;
+        }
+        return true;
+    }
+
+    /// Starts a run and handles WM_WORKER_DONE until the last worker has reported.
+    LookupRun::StartResult runToEnd(LookupRun& run)
+    {
+        assignWhoisServers(*table);
+        EXPECT_TRUE(everyServerIsRouted());
+        if (!everyServerIsRouted())
+            return LookupRun::StartResult::NoDomains;
+        run.setSession(session);
+        run.setEndpoints(endpoints);
+        const auto result = run.startLookups();
+        if (result != LookupRun::StartResult::Running)
+            return result;
+        const auto giveUp = std::chrono::steady_clock::now() + 60s;
+        while (std::chrono::steady_clock::now() < giveUp) {
+            const auto message = queue.take(100ms);
+            if (message && message->message == WM_WORKER_DONE && run.workerDone())
+                break;
+        }
+        return result;
+    }
+
+    std::int32_t status(std::size_t i) const { return (*table)[i].status; }
+
+    std::unique_ptr<DomainTable> table;
+    InternetSession session;
+    EndpointOverrides endpoints;
+    MessageQueue queue;
+};
+
+TEST_F(LookupRunTest, ScanHandsOutEachServerOnceAndSettlesRecordsWithoutOne)
+{
+    add("first.sg");
+    add("a.com");
+    add("b.org");
+    add("c.com");
+    assignWhoisServers(*table);
+    EXPECT_EQ(nextServerToStart(*table), "whois.verisign-grs.com");
+    EXPECT_TRUE(isDone((*table)[0])); // no server: settled by the first scan
+    EXPECT_EQ((*table)[0].claimed, 1);
+    EXPECT_EQ((*table)[3].claimed, 1);
+    EXPECT_EQ((*table)[2].claimed, 0);
+    EXPECT_EQ(nextServerToStart(*table), "whois.publicinterestregistry.org");
+    EXPECT_EQ(nextServerToStart(*table), "");
+    EXPECT_FALSE(isDone((*table)[1])); // workers settle these
+}
+
+TEST_F(LookupRunTest, OneWorkerPerServerOneConnectionAtATimeInTableOrder)
+{
+    LoopbackWhoisServer com;
+    LoopbackWhoisServer org;
+    com.setDefault(
+        Behaviour::answer("for detailed information\n   Registrar: R\n   Whois Server: w\nNOTICE: n", 10ms));
+    org.setDefault(Behaviour::answer("NOT FOUND\n", 10ms));
+    route(WhoisServer::Verisign, com);
+    route(WhoisServer::Pir, org);
+    for (int i = 0; i < 10; ++i)
+        add("d" + std::to_string(i) + ".com");
+    add("free.org");
+
+    LookupRun run(*table, queue);
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    EXPECT_EQ(run.runningWorkers(), 0);
+    EXPECT_EQ(com.maxConcurrentConnections(), 1);
+    EXPECT_EQ(org.connectionCount(), 1);
+    const auto requests = com.requests();
+    ASSERT_EQ(requests.size(), 10U);
+    for (std::size_t i = 0; i < requests.size(); ++i)
+        EXPECT_EQ(requests[i], "d" + std::to_string(i) + ".com\r\n");
+    for (std::size_t i = 0; i < 10; ++i) {
+        EXPECT_TRUE(isDone((*table)[i]));
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Success));
+        EXPECT_EQ(fieldText((*table)[i].registrar), "R");
+    }
+    EXPECT_EQ(status(10), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+}
+
+TEST_F(LookupRunTest, SecondRunQueriesNothing)
+{
+    LoopbackWhoisServer com;
+    route(WhoisServer::Verisign, com);
+    add("a.com");
+    LookupRun run(*table, queue);
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    EXPECT_EQ(run.startLookups(), LookupRun::StartResult::NothingToQuery);
+    EXPECT_EQ(com.connectionCount(), 1);
+}
+
+TEST_F(LookupRunTest, TableWithoutServersSettlesEverythingWithoutWorkers)
+{
+    add("a.sg");
+    add("b.mobi");
+    LookupRun run(*table, queue);
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::NothingToQuery);
+    EXPECT_TRUE(isDone((*table)[0]));
+    EXPECT_TRUE(isDone((*table)[1]));
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::NoServer));
+
+    const auto empty = DomainTable::allocate();
+    LookupRun none(*empty, queue);
+    EXPECT_EQ(none.startLookups(), LookupRun::StartResult::NoDomains);
+}
+
+TEST_F(LookupRunTest, FailedExchangesGiveErrorAndTheWorkerGoesOn)
+{
+    ASSERT_TRUE(
+        endpoints.add("whois.nic.tv=127.0.0.1:" + std::to_string(LoopbackWhoisServer::refusedPort())));
+    LoopbackWhoisServer cc;
+    cc.on("closed.cc", Behaviour::closeAtOnce());
+    route(WhoisServer::NicCc, cc);
+    add("refused.tv");
+    add("next.tv");
+    add("closed.cc");
+    add("\xA1\xEE.cc"); // no A-label form: an error without a query
+    LookupRun run(*table, queue);
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    const ErrorReason reasons[] = {ErrorReason::ConnectFailed,
+                                   ErrorReason::ConnectFailed,
+                                   ErrorReason::EmptyReply,
+                                   ErrorReason::BadName};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_TRUE(isDone((*table)[i])) << i;
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
+        EXPECT_EQ((*table)[i].errorReason, static_cast<std::uint8_t>(reasons[i])) << i;
+    }
+    EXPECT_EQ(cc.connectionCount(), 1);
+}
+
+TEST_F(LookupRunTest, NonAsciiDomainIsQueriedAsItsALabel)
+{
+    LoopbackWhoisServer cn;
+    route(WhoisServer::Cnnic, cn);
+    add("\xD6\xD0\xCE\xC4.cn");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    ASSERT_EQ(cn.requests().size(), 1U);
+    EXPECT_EQ(cn.requests()[0], "xn--fiq228c.cn\r\n");
+    EXPECT_EQ(fieldText((*table)[0].domain), "\xD6\xD0\xCE\xC4.cn"); // the record keeps the name
+}
+
+TEST_F(LookupRunTest, WorkerWhoseSessionCannotOpenReportsMinusOne)
+{
+    session.connectTimeout = 0ms; // the session does not open, so nothing is queried
+    add("a.com");
+    LookupRun run(*table, queue);
+    assignWhoisServers(*table);
+    run.setSession(session);
+    ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
+    const auto message = queue.take(10s);
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->message, WM_WORKER_DONE);
+    EXPECT_EQ(message->lParam, -1);
+    EXPECT_TRUE(run.workerDone());
+    EXPECT_FALSE(isDone((*table)[0]));
+}
+
+TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
+{
+    LoopbackWhoisServer com;
+    com.setDefault(Behaviour::silent());
+    route(WhoisServer::Verisign, com);
+    session.readTimeout = 60s;
+    add("a.com");
+    add("b.com");
+    assignWhoisServers(*table);
+    ASSERT_TRUE(everyServerIsRouted());
+    LookupRun run(*table, queue);
+    run.setSession(session);
+    run.setEndpoints(endpoints);
+    ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
+    while (com.connectionCount() == 0)
+        std::this_thread::sleep_for(10ms);
+    const auto asked = std::chrono::steady_clock::now();
+    run.requestStop();
+    run.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    EXPECT_FALSE(isDone((*table)[0]));
+    EXPECT_FALSE(isDone((*table)[1]));
+    EXPECT_EQ(com.connectionCount(), 1);
+}
+
+TEST_F(LookupRunTest, ThrottledQueriesAreAskedAgainAfterGrowingPauses)
+{
+    const auto throttled = Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n");
+    LoopbackWhoisServer org;
+    org.onSequence("twice.org", {throttled, throttled, Behaviour::answer("NOT FOUND\n")});
+    org.onSequence("always.org", {throttled});
+    route(WhoisServer::Pir, org);
+    session.throttleRetryPauses = {10ms, 20ms, 40ms, 80ms};
+    add("twice.org");
+    add("always.org");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::Error)); // after the fourth retry
+    EXPECT_EQ((*table)[1].errorReason, static_cast<std::uint8_t>(ErrorReason::Throttled));
+    EXPECT_EQ(org.connectionCount(), 3 + 5);
+    EXPECT_EQ(org.maxConcurrentConnections(), 1);
+}
+
+TEST_F(LookupRunTest, RetiredServiceIsNotAskedAgain)
+{
+    LoopbackWhoisServer info;
+    info.setDefault(Behaviour::answer("TLD is not supported.\n"));
+    route(WhoisServer::Afilias, info);
+    add("gone.info");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ((*table)[0].errorReason, static_cast<std::uint8_t>(ErrorReason::ServiceGone));
+    EXPECT_EQ(info.connectionCount(), 1);
+}
+
+// What a hostile or broken server can send: none of it may read as a result, and each Error says why.
+TEST_F(LookupRunTest, HostileRepliesEndInErrorsWithTheirReasons)
+{
+    const std::string orgRecord = "Domain Name: EXAMPLE.ORG\r\nCreation Date: 1995-08-14T04:00:00Z\r\n"
+                                  "Registry Expiry Date: 2030-08-13T04:00:00Z\r\nRegistrar: R\r\n";
+    std::string noise;
+    for (std::size_t i = 0; i < 64 * 1024; ++i)
+        noise.push_back(static_cast<char>((i * 7919 + 13) % 251 + 1));
+    LoopbackWhoisServer org;
+    org.on("trickle.org", Behaviour::trickle(orgRecord, 4, 50ms));
+    org.on("reset.org", Behaviour::resetAfter(orgRecord));
+    org.on("stall.org", Behaviour::stallAfter(orgRecord));
+    org.on("hello.org", Behaviour::answer("hello world\r\n"));
+    org.on("noise.org", Behaviour::answer(noise));
+    org.on("line.org", Behaviour::answer(std::string(3 << 20, 'L')));
+    org.on("empty.org", Behaviour::closeAtOnce());
+    org.on("busy.org",
+           Behaviour::answer(orgRecord + "Registrant Organization: Server Too Busy Ltd.\r\n" +
+                             "Registrant Email: limit exceeded@example.org\r\n"));
+    route(WhoisServer::Pir, org);
+    session.readTimeout = 300ms;
+    session.exchangeLimit = 1s;
+    session.throttleRetryPauses = {10ms};
+
+    struct Case
+    {
+        const char* domain;
+        LookupStatus status;
+        ErrorReason reason;
+    };
+
+    const Case cases[] = {
+        {"trickle.org", LookupStatus::Error,   ErrorReason::TimedOut    }, // past the exchange limit
+        {"reset.org",   LookupStatus::Error,   ErrorReason::Reset       },
+        {"stall.org",   LookupStatus::Error,   ErrorReason::TimedOut    }, // idle after the record
+        {"hello.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"noise.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"line.org",    LookupStatus::Error,   ErrorReason::Unrecognised}, // cut at the cap, then read
+        {"empty.org",   LookupStatus::Error,   ErrorReason::EmptyReply  },
+        {"busy.org",    LookupStatus::Success, ErrorReason::None        }, // a record, whatever its values say
+    };
+    for (const Case& c : cases)
+        add(c.domain);
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const DomainRecord& record = (*table)[i];
+        EXPECT_TRUE(isDone(record)) << cases[i].domain;
+        EXPECT_EQ(record.status, static_cast<std::int32_t>(cases[i].status)) << cases[i].domain;
+        EXPECT_EQ(record.errorReason, static_cast<std::uint8_t>(cases[i].reason)) << cases[i].domain;
+    }
+    EXPECT_EQ(fieldText((*table)[7].owner), "Server Too Busy Ltd.");
+    EXPECT_EQ(org.connectionCount(), static_cast<int>(std::size(cases))); // nothing was asked twice
+}
+
+TEST_F(LookupRunTest, StopEndsAThrottleWaitAtOnce)
+{
+    LoopbackWhoisServer org;
+    org.setDefault(Behaviour::answer("WHOIS LIMIT EXCEEDED\n"));
+    route(WhoisServer::Pir, org);
+    session.throttleRetryPauses = {60s};
+    add("busy.org");
+    assignWhoisServers(*table);
+    LookupRun run(*table, queue);
+    run.setSession(session);
+    run.setEndpoints(endpoints);
+    ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
+    const auto giveUp = std::chrono::steady_clock::now() + 10s;
+    while (run.throttledServers().empty() && std::chrono::steady_clock::now() < giveUp)
+        std::this_thread::sleep_for(10ms);
+    const auto notices = run.throttledServers();
+    ASSERT_EQ(notices.size(), 1U);
+    EXPECT_EQ(notices[0].server, "whois.publicinterestregistry.org");
+    EXPECT_GT(notices[0].retryAt, std::chrono::steady_clock::now() + 30s);
+
+    const auto asked = std::chrono::steady_clock::now();
+    run.requestStop();
+    run.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
+    EXPECT_FALSE(isDone((*table)[0]));
+}
+
+TEST(EndpointOverrides, ParsesHostsAddressesAndPorts)
+{
+    EndpointOverrides overrides;
+    EXPECT_TRUE(overrides.addList("whois.nic.tv=127.0.0.1:4343; whois.cnnic.cn=relay.example ;"
+                                  "whois.jprs.jp=[::1]:4344;whois.nic.biz=::1"));
+    EXPECT_EQ(overrides.endpointFor("whois.nic.tv").address, "127.0.0.1");
+    EXPECT_EQ(overrides.endpointFor("whois.nic.tv").port, 4343);
+    EXPECT_EQ(overrides.endpointFor("whois.cnnic.cn").port, WhoisPort);
+    EXPECT_EQ(overrides.endpointFor("whois.jprs.jp").address, "::1");
+    EXPECT_EQ(overrides.endpointFor("whois.jprs.jp").port, 4344);
+    EXPECT_EQ(overrides.endpointFor("whois.nic.biz").address, "::1");
+    EXPECT_EQ(overrides.endpointFor("whois.hkirc.hk").address, "whois.hkirc.hk");
+
+    for (const char* bad :
+         {"noequals", "=1.2.3.4", "h=", "h=1.2.3.4:", "h=1.2.3.4:0", "h=1.2.3.4:70000", "h=[::1"})
+        EXPECT_FALSE(overrides.add(bad)) << bad;
+}
+
+} // namespace
+} // namespace zonedesk::lookup
