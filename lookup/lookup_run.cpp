@@ -7,6 +7,7 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
+#include "core/whois_servers.h"
 #include "lookup/lookup_worker.h"
 
 namespace zonedesk::lookup {
@@ -60,6 +61,7 @@ LookupRun::StartResult LookupRun::startLookups()
         params->table = &m_table;
         params->count = m_table.count();
         core::copyField(params->server, target);
+        params->whoisServer = core::serverForHost(target);
         params->options = m_session;
         params->endpoints = &m_endpoints;
         auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());

@@ -44,6 +44,7 @@ bool LookupWorker::run(const WorkerParams& params)
     m_table = params.table;
     m_count = params.count;
     m_server = std::string(core::fieldText(params.server));
+    m_whoisServer = params.whoisServer;
     m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
     m_throttledUntil = params.throttledUntil;
     if (!openInternet(params.options)) {
@@ -94,7 +95,11 @@ bool LookupWorker::queryWhois(std::size_t index)
                 return false;
             continue;
         }
-        parse::parseReply(result.reply, record, refusal); // a refusal after the last retry reads as Error
+        // A refusal after the last retry reads as Error.
+        if (m_whoisServer)
+            parse::parseReply(result.reply, *m_whoisServer, record, refusal);
+        else
+            parse::parseReply(result.reply, record);
         return true;
     }
 }
@@ -113,7 +118,6 @@ bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
 void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params)
 {
     LookupWorker worker(std::move(stop));
-    params->worker = &worker;
     worker.run(*params);
 }
 

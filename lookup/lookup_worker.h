@@ -10,6 +10,7 @@
 #include <stop_token>
 #include <string>
 
+#include "core/whois_servers.h"
 #include "lookup/endpoints.h"
 #include "lookup/internet_session.h"
 
@@ -26,10 +27,10 @@ class LookupWorker;
 struct WorkerParams
 {
     core::PostTarget* view = nullptr; // receives core::WM_WORKER_DONE
-    LookupWorker* worker = nullptr;
     core::DomainTable* table = nullptr;
     std::int32_t count = 0;                       // the table's count when the worker was created
     char server[52] = {};                         // the host the worker queries
+    std::optional<core::WhoisServer> whoisServer; // whose rules read its replies; none: no branch
     InternetSession options;                      // the limits the worker's session opens with
     const EndpointOverrides* endpoints = nullptr; // outlives the worker (owned by the run)
     /// While the worker waits for a throttling server: when it asks again (steady clock, ns);
@@ -69,6 +70,7 @@ private:
     core::DomainTable* m_table = nullptr;
     std::int32_t m_count = 0;
     std::string m_server;
+    std::optional<core::WhoisServer> m_whoisServer;
     Endpoint m_endpoint;
     std::optional<InternetSession> m_internet;
     std::atomic<std::int64_t>* m_throttledUntil = nullptr;

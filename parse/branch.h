@@ -108,9 +108,7 @@ struct Branch
     std::string_view oldLayoutMarker = {};
 };
 
-/// The branches of each registry family, defined in one file per family.
-std::span<const Branch> thinRegistryBranches();
-std::span<const Branch> thickRegistryBranches();
-std::span<const Branch> countryRegistryBranches();
+/// The branch of a server; every server has exactly one (checked when the table is built).
+const Branch& branchFor(core::WhoisServer server);
 
 } // namespace zonedesk::parse

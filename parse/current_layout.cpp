@@ -6,20 +6,23 @@
 #include <string>
 #include <vector>
 
-#include "core/domain_table.h"
 #include "core/encodings.h"
-#include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/text.h"
 #include "parse/branch.h"
-#include "parse/record_fields.h"
 #include "parse/utf8_to_ansi.h"
 
 namespace zonedesk::parse {
 
 namespace {
 
-constexpr std::size_t FieldCount = 6;
+// The order in which today's values have always been stored.
+constexpr Field StoreOrder[] = {Field::ExpiryDate,
+                                Field::RegistrationDate,
+                                Field::UpdatedDate,
+                                Field::Owner,
+                                Field::Email,
+                                Field::Registrar};
 
 using core::trim;
 
@@ -59,7 +62,7 @@ std::string_view applyThen(std::string_view value, LineThen then)
 
 } // namespace
 
-bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record)
+std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::string_view reply)
 {
     std::string decoded;
     if (layout.readIso2022Jp && reply.find("\x1B$") != std::string_view::npos) {
@@ -71,10 +74,8 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
     for (const std::string_view line : lines) {
         const std::string_view body = lineBody(line);
         for (const std::string_view phrase : layout.notRegistered) {
-            if (body.starts_with(phrase)) {
-                record.status = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
-                return true;
-            }
+            if (body.starts_with(phrase))
+                return Reading(core::LookupStatus::NotRegistered);
         }
     }
 
@@ -95,20 +96,20 @@ bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core
                          !values[static_cast<std::size_t>(Field::ExpiryDate)].empty() ||
                          !values[static_cast<std::size_t>(Field::UpdatedDate)].empty();
     if (!hasDate)
-        return false;
+        return std::nullopt;
 
-    record.status = static_cast<std::int32_t>(core::LookupStatus::Success);
-    for (std::size_t i = 0; i < FieldCount; ++i) {
-        const auto field = static_cast<Field>(i);
+    Reading reading(core::LookupStatus::Success);
+    for (const Field field : StoreOrder) {
+        const auto i = static_cast<std::size_t>(field);
         if ((layout.notApplicable & fieldBit(field)) != 0) {
-            storeField(record, field, NotApplicable);
+            reading.set(field, NotApplicable);
             continue;
         }
         std::string value(values[i]);
         utf8ToAnsi(value);
-        storeField(record, field, value);
+        reading.set(field, value);
     }
-    return true;
+    return reading;
 }
 
 bool saysReserved(const CurrentLayout& layout, std::string_view reply)

@@ -2,20 +2,18 @@
 // Reading a reply in a registry's current line-oriented layout.
 #pragma once
 
+#include <optional>
 #include <string_view>
 
-namespace zonedesk::core {
-struct DomainRecord;
-}
+#include "parse/reading.h"
 
 namespace zonedesk::parse {
 
 struct CurrentLayout;
 
-/// Reads `reply` with `layout`. When it finds a not-registered phrase, stores that verdict; when
-/// it finds at least one date, stores Success and all six fields. Returns whether it did either;
-/// otherwise the record is untouched.
-bool readCurrentLayout(const CurrentLayout& layout, std::string_view reply, core::DomainRecord& record);
+/// Reads `reply` with `layout`: NotRegistered when a line starts with a not-registered phrase,
+/// Success with all six fields when at least one date is found, nothing otherwise.
+std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::string_view reply);
 
 /// Whether a line of `reply` starts with one of the layout's phrases for a name the registry holds back.
 bool saysReserved(const CurrentLayout& layout, std::string_view reply);

@@ -6,6 +6,8 @@
 #include <string_view>
 
 #include "core/error_reason.h"
+#include "core/whois_servers.h"
+#include "parse/reading.h"
 #include "parse/service_refusals.h"
 
 namespace zonedesk::core {
@@ -15,8 +17,6 @@ struct DomainRecord;
 
 namespace zonedesk::parse {
 
-struct Branch;
-
 /// Reads `reply`, a complete reply, with the rules of the registry named by the record's `server`
 /// and stores status and results, then publishes `done` (release). An empty reply, a refusal, and
 /// a reply in which neither the not-registered phrase nor a single field is found give Error with
@@ -24,8 +24,15 @@ struct Branch;
 /// but `done` as it was. Only the worker that owns the record may call it.
 void parseReply(std::string_view reply, core::DomainRecord& record);
 
-/// parseReply for a reply whose refusal check the caller has already made.
-void parseReply(std::string_view reply, core::DomainRecord& record, Refusal refusal);
+/// What the rules of `server`'s registry make of `reply`, a complete reply whose refusal check the
+/// caller has made: the reading parseReply stores. Pure; any thread.
+Reading readReply(std::string_view reply, core::WhoisServer server, Refusal refusal);
+
+/// parseReply for a worker that knows its server and has made the refusal check.
+void parseReply(std::string_view reply,
+                core::WhoisServer server,
+                core::DomainRecord& record,
+                Refusal refusal);
 
 /// parseReply on record `index` (< count) of the table.
 void parseReply(std::string_view reply, core::DomainTable& table, std::size_t index);
@@ -33,8 +40,5 @@ void parseReply(std::string_view reply, core::DomainTable& table, std::size_t in
 /// Settles the record as Error for `reason` without touching a text field, then publishes `done`:
 /// the lookup got no complete reply to read. Only the worker that owns the record may call it.
 void settleAsError(core::DomainRecord& record, core::ErrorReason reason);
-
-/// The branch for a server host name (exact, case-sensitive); nullptr for any other text.
-const Branch* branchForHost(std::string_view host);
 
 } // namespace zonedesk::parse

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Country-code registries (.cn, .jp, .hk) and .edu, each with a layout of its own.
+#pragma once
+
 #include "parse/branch.h"
 
-namespace zonedesk::parse {
-
-namespace {
+// Included only by branch_table.cpp, which indexes the branches by server.
+namespace zonedesk::parse::country {
 
 using core::WhoisServer;
 
@@ -185,13 +186,6 @@ constexpr Branch EducauseBranch{
     .current = &EducauseCurrent,
 };
 
-constexpr Branch Branches[] = {CnnicBranch, JprsBranch, HkircBranch, EducauseBranch};
+constexpr Branch CountryBranches[] = {CnnicBranch, JprsBranch, HkircBranch, EducauseBranch};
 
-} // namespace
-
-std::span<const Branch> countryRegistryBranches()
-{
-    return Branches;
-}
-
-} // namespace zonedesk::parse
+} // namespace zonedesk::parse::country

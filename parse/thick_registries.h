@@ -10,11 +10,12 @@
 //    ...
 //    Registrant Name:DNS Admin
 //    Registrant Organization:Google Inc.
+#pragma once
+
 #include "parse/branch.h"
 
-namespace zonedesk::parse {
-
-namespace {
+// Included only by branch_table.cpp, which indexes the branches by server.
+namespace zonedesk::parse::thick {
 
 using core::WhoisServer;
 
@@ -106,13 +107,6 @@ constexpr Branch BizRegistryBranch{
     .current = &ThickCurrent,
 };
 
-constexpr Branch Branches[] = {PirBranch, AfiliasBranch, BizRegistryBranch};
+constexpr Branch ThickBranches[] = {PirBranch, AfiliasBranch, BizRegistryBranch};
 
-} // namespace
-
-std::span<const Branch> thickRegistryBranches()
-{
-    return Branches;
-}
-
-} // namespace zonedesk::parse
+} // namespace zonedesk::parse::thick

@@ -10,11 +10,12 @@
 //    Expiration Date: 14-sep-2020
 //
 // >>> Last update of whois database: Thu, 26 Jan 2012 14:02:48 UTC <<<
+#pragma once
+
 #include "parse/branch.h"
 
-namespace zonedesk::parse {
-
-namespace {
+// Included only by branch_table.cpp, which indexes the branches by server.
+namespace zonedesk::parse::thin {
 
 using core::WhoisServer;
 
@@ -97,13 +98,6 @@ constexpr Branch NicCcBranch{
     .current = &ThinCurrent,
 };
 
-constexpr Branch Branches[] = {VerisignBranch, VerisignTvBranch, NicCcBranch};
+constexpr Branch ThinBranches[] = {VerisignBranch, VerisignTvBranch, NicCcBranch};
 
-} // namespace
-
-std::span<const Branch> thinRegistryBranches()
-{
-    return Branches;
-}
-
-} // namespace zonedesk::parse
+} // namespace zonedesk::parse::thin

@@ -1,0 +1,70 @@
+// SPDX-License-Identifier: MIT
+// The one routine that reads every registry branch's old-layout rules: verdict, section, field
+// rules, "N/A" fields.
+#include "parse/old_layout.h"
+
+#include <string>
+
+#include "core/encodings.h"
+#include "parse/branch.h"
+#include "parse/cut_field.h"
+#include "parse/utf8_to_ansi.h"
+
+namespace zonedesk::parse {
+
+namespace {
+
+constexpr Field AllFields[] = {Field::RegistrationDate,
+                               Field::ExpiryDate,
+                               Field::UpdatedDate,
+                               Field::Owner,
+                               Field::Email,
+                               Field::Registrar};
+
+std::string applyRule(std::string_view text, const CutRule& rule)
+{
+    std::string value = cutField(text, rule.startLabel, rule.endLabel);
+    switch (rule.then) {
+    case Then::Keep: break;
+    case Then::Utf8ToAnsi: utf8ToAnsi(value); break;
+    case Then::Iso2022JpToGbk:
+        // Only text that switches into JIS needs it; a value already in GBK would be lost.
+        if (value.find('\x1B') != std::string::npos)
+            value = core::iso2022jpToGbk(value);
+        break;
+    case Then::RestAfterBracket: value = cutField(value, "]", ""); break;
+    }
+    return value;
+}
+
+} // namespace
+
+Reading readOldLayout(const Branch& branch, std::string_view reply)
+{
+    std::string section;
+    std::string_view text = reply;
+    const auto cutSection = [&] {
+        section = cutField(reply, branch.sectionStart, branch.sectionEnd);
+        if (branch.sectionToAnsi)
+            utf8ToAnsi(section);
+        text = section;
+    };
+
+    if (branch.sectionCut == SectionCut::BeforeVerdict)
+        cutSection();
+    if (text.find(branch.notRegistered) != std::string_view::npos)
+        return Reading(core::LookupStatus::NotRegistered);
+    if (branch.sectionCut == SectionCut::AfterVerdict)
+        cutSection();
+
+    Reading reading(core::LookupStatus::Success);
+    for (const CutRule& rule : branch.rules)
+        reading.set(rule.field, applyRule(text, rule));
+    for (const Field field : AllFields) {
+        if ((branch.notApplicable & fieldBit(field)) != 0)
+            reading.set(field, NotApplicable);
+    }
+    return reading;
+}
+
+} // namespace zonedesk::parse

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: MIT
+// What one reader made of a reply, as a value: the verdict and the values it found. Every reader
+// (the old-layout rules, today's line layouts, and any later transport) produces one; a single
+// function stores it into a record.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/error_reason.h"
+#include "core/lookup_status.h"
+#include "parse/branch.h"
+
+namespace zonedesk::core {
+struct DomainRecord;
+}
+
+namespace zonedesk::parse {
+
+inline constexpr std::size_t FieldCount = 6;
+
+/// The value of a field the registry's reply does not carry.
+inline constexpr std::string_view NotApplicable = "N/A";
+
+/// A reply value as a record keeps it: every C0 control byte and DEL (line breaks and tabs among
+/// them) becomes a blank, and the blanks around the value go. No such byte is ever part of a GBK
+/// character, so the bytes of a double-byte character stay as they are.
+std::string cleanValue(std::string_view value);
+
+class Reading
+{
+public:
+    Reading() = default;
+
+    explicit Reading(core::LookupStatus status, core::ErrorReason reason = core::ErrorReason::None)
+        : m_status(status)
+        , m_reason(reason)
+    {}
+
+    core::LookupStatus status() const { return m_status; }
+
+    core::ErrorReason reason() const { return m_reason; }
+
+    void setVerdict(core::LookupStatus status, core::ErrorReason reason = core::ErrorReason::None)
+    {
+        m_status = status;
+        m_reason = reason;
+    }
+
+    /// Records `raw`, cleaned, as the field's value; a field set twice keeps its first place in the
+    /// order of writes and its last value.
+    void set(Field field, std::string_view raw);
+
+    std::string_view value(Field field) const { return m_values[index(field)]; }
+
+    /// The field has a value from the reply: not empty and not "N/A".
+    bool hasValue(Field field) const;
+
+    bool hasAnyValue() const;
+
+    bool hasAnyDate() const;
+
+    /// Copies the verdict and the values into `record` (through copyField, in the order the reader
+    /// found them; a field the reading does not hold keeps what it had) and publishes `done` last.
+    /// Worker thread that owns the record.
+    void storeInto(core::DomainRecord& record) const;
+
+private:
+    static std::size_t index(Field field) { return static_cast<std::size_t>(field); }
+
+    core::LookupStatus m_status = core::LookupStatus::Error;
+    core::ErrorReason m_reason = core::ErrorReason::None;
+    std::array<std::string, FieldCount> m_values{};
+    std::array<Field, FieldCount> m_order{};
+    std::size_t m_written = 0;
+};
+
+} // namespace zonedesk::parse
