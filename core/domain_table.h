@@ -32,7 +32,11 @@ struct DomainRecord
 };
 
 static_assert(sizeof(DomainRecord) == 776);
-static_assert(offsetof(DomainRecord, shown) == 774 && offsetof(DomainRecord, errorReason) == 775);
+// The field order of the table's layout.
+static_assert(offsetof(DomainRecord, domain) == 51 && offsetof(DomainRecord, status) == 92 &&
+              offsetof(DomainRecord, expiryDate) == 96 && offsetof(DomainRecord, owner) == 219 &&
+              offsetof(DomainRecord, registrar) == 521 && offsetof(DomainRecord, shown) == 774 &&
+              offsetof(DomainRecord, errorReason) == 775);
 static_assert(std::is_standard_layout_v<DomainRecord> && std::is_trivially_copyable_v<DomainRecord>);
 static_assert(std::atomic_ref<std::uint8_t>::required_alignment == 1);
 

@@ -82,6 +82,25 @@ constexpr SuffixRule SuffixRules[] = {
     {".cc#",     WhoisServer::NicCc      },
 };
 
+/// No rule hides a later one: the name "x" + a rule's pattern is decided by that very rule. (Every
+/// pattern starts with "." and ends with "#", so an earlier pattern matches that probe exactly
+/// when it stands inside the later pattern.)
+constexpr bool noRuleHidesALaterOne()
+{
+    for (std::size_t i = 0; i < std::size(SuffixRules); ++i) {
+        const std::string_view pattern = SuffixRules[i].pattern;
+        if (!pattern.starts_with('.') || !pattern.ends_with('#'))
+            return false;
+        for (std::size_t earlier = 0; earlier < i; ++earlier) {
+            if (pattern.find(SuffixRules[earlier].pattern) != std::string_view::npos)
+                return false;
+        }
+    }
+    return true;
+}
+
+static_assert(noRuleHidesALaterOne());
+
 } // namespace
 
 std::string_view hostName(WhoisServer server)

@@ -11,16 +11,6 @@
 namespace zonedesk::core {
 namespace {
 
-TEST(DomainRecord, KeepsTheFieldOrderOfTheTableLayout)
-{
-    EXPECT_EQ(offsetof(DomainRecord, domain), 51U);
-    EXPECT_EQ(offsetof(DomainRecord, status), 92U);
-    EXPECT_EQ(offsetof(DomainRecord, expiryDate), 96U);
-    EXPECT_EQ(offsetof(DomainRecord, owner), 219U);
-    EXPECT_EQ(offsetof(DomainRecord, registrar), 521U);
-    EXPECT_EQ(offsetof(DomainRecord, shown), 774U);
-}
-
 TEST(DomainTable, StartsZeroFilledAndClearResetsEveryRecord)
 {
     const auto table = DomainTable::allocate();

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/domain_table.h"
 #include "core/encodings.h"
+#include "core/field_copy.h"
 
 namespace zonedesk::core {
 namespace {
@@ -29,6 +31,10 @@ TEST(StatusText, ListAndCsvTextsAreGbkAndDifferOnlyForError)
         EXPECT_EQ(statusText(c.status), utf8ToGbk(c.listUtf8)) << c.status;
         EXPECT_EQ(exportStatusText(c.status), utf8ToGbk(c.csvUtf8)) << c.status;
     }
+    DomainRecord waiting{};
+    copyField(waiting.server, "whois.nic.tv");
+    EXPECT_EQ(recordStatusText(waiting), utf8ToGbk("未查询"));
+    EXPECT_EQ(recordStatusKey(waiting), "not-looked-up");
 }
 
 } // namespace
