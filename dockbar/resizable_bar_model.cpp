@@ -17,22 +17,7 @@ bool isLeftOrTop(int hitCode)
     return hitCode == HTLEFT || hitCode == HTTOP;
 }
 
-int sign(int value)
-{
-    return (value > 0) - (value < 0);
-}
-
 } // namespace
-
-RowBounds rowBounds(const DockArray& array, std::size_t index)
-{
-    RowBounds bounds{index, index};
-    while (bounds.first > 0 && !array[bounds.first - 1].rowEnd)
-        --bounds.first;
-    while (bounds.last + 1 < array.size() && !array[bounds.last + 1].rowEnd)
-        ++bounds.last;
-    return bounds;
-}
 
 bool ResizableBarModel::isSideTracking() const
 {
@@ -206,92 +191,6 @@ bool ResizableBarModel::trackTo(Point point, const std::vector<ResizableBarModel
         remaining -= given;
     }
     return true;
-}
-
-bool shareRow(DockArray& array, std::size_t ownIndex, int total, bool horizontal)
-{
-    RowBounds bounds = rowBounds(array, ownIndex);
-    ResizableBarModel* self = array[ownIndex].sizing;
-    int runningMinimum = 2;
-    int actual = 0;
-    int available = total;
-    int thickest = 0;
-    for (std::size_t i = bounds.first; i <= bounds.last; ++i) {
-        const DockSlot& slot = array[i];
-        if (slot.rowEnd || !slot.visible)
-            continue;
-        const int contribution =
-            slot.sizing != nullptr ? slot.sizing->minLength(horizontal) : slot.fixedLength;
-        runningMinimum += contribution - 2;
-        if (runningMinimum > total) {
-            if (i < ownIndex) {
-                array.insert(array.begin() + static_cast<std::ptrdiff_t>(i + 1), DockSlot::end());
-                return false;
-            }
-            if (i > ownIndex) {
-                array.insert(array.begin() + static_cast<std::ptrdiff_t>(i), DockSlot::end());
-                bounds.last = i - 1;
-                break;
-            }
-            self->setLength(horizontal, self->minLength(horizontal));
-            return true;
-        }
-        if (slot.sizing != nullptr) {
-            actual += slot.sizing->length(horizontal) - 2;
-            thickest = std::max(thickest, slot.sizing->thickness(horizontal));
-        } else {
-            available -= slot.fixedLength - 2;
-        }
-    }
-
-    std::vector<ResizableBarModel*> bars;
-    for (std::size_t i = bounds.first; i <= bounds.last; ++i) {
-        if (array[i].sizing != nullptr && array[i].visible && !array[i].rowEnd)
-            bars.push_back(array[i].sizing);
-    }
-    int difference = available - actual;
-    if (bars.size() == 1) {
-        if (difference != 0) {
-            bars.front()->keepSize = false;
-            bars.front()->setLength(horizontal, bars.front()->length(horizontal) + difference);
-        }
-        return true;
-    }
-    for (ResizableBarModel* bar : bars)
-        bar->setThickness(horizontal, thickest);
-    // Hand the difference out one pixel at a time, in turn. A row whose bars hold their size gives
-    // them up after a pass that moved nothing; bars at their minimum only ever grow here.
-    while (difference != 0) {
-        bool changed = false;
-        for (ResizableBarModel* bar : bars) {
-            if ((bar->length(horizontal) == bar->minLength(horizontal) && difference < 0) || bar->keepSize)
-                continue;
-            bar->setLength(horizontal, bar->length(horizontal) + sign(difference));
-            difference -= sign(difference);
-            changed = true;
-            if (difference == 0)
-                break;
-        }
-        if (!changed || difference == 0) {
-            for (ResizableBarModel* bar : bars)
-                bar->keepSize = false;
-        }
-    }
-    return true;
-}
-
-bool alignRow(std::vector<RowPlacement>& bars, bool horizontal)
-{
-    int position = horizontal ? -2 : 0;
-    bool moved = false;
-    for (RowPlacement& bar : bars) {
-        if (bar.position != position) {
-            bar.position = horizontal ? position : position - 2;
-            moved = true;
-        }
-        position += bar.length - 2;
-    }
-    return moved;
 }
 
 int dockBarIdFor(bool floating, int side)

@@ -12,28 +12,6 @@ namespace zonedesk::dockbar {
 
 class ResizableBarModel;
 
-/// One entry of a dock bar's ordered array: a sizing bar, another (fixed) bar, or a row end.
-struct DockSlot
-{
-    ResizableBarModel* sizing = nullptr; // a bar of this family
-    int fixedLength = 0;                 // length along the row of any other bar
-    bool visible = true;
-    bool rowEnd = false;
-
-    static DockSlot end() { return {nullptr, 0, true, true}; }
-};
-
-using DockArray = std::vector<DockSlot>;
-
-struct RowBounds
-{
-    std::size_t first = 0;
-    std::size_t last = 0; // inclusive
-};
-
-/// The row of the entry at `index`: from after the row end before it to before the row end after it.
-RowBounds rowBounds(const DockArray& array, std::size_t index);
-
 class ResizableBarModel
 {
 public:
@@ -113,22 +91,6 @@ private:
 
     int ownIndex(const std::vector<ResizableBarModel*>& row) const;
 };
-
-/// Fits the row of the entry `ownIndex` into `total` pixels: a row that can't hold its bars'
-/// minimums is broken (a row end inserted) or the bar set to its minimum; then the sizing bars
-/// share what the other bars leave. False when the row was broken before the bar.
-bool shareRow(DockArray& array, std::size_t ownIndex, int total, bool horizontal);
-
-/// One bar of a row as placed along it: `position` is its start in dock-bar coordinates.
-struct RowPlacement
-{
-    int position = 0;
-    int length = 0;
-};
-
-/// Places the row's bars end to end (from -2 for a horizontal row, 0 for a vertical one); true
-/// when any bar moved.
-bool alignRow(std::vector<RowPlacement>& bars, bool horizontal);
 
 /// The dock bar ID for a side (0 top, 1 left, 2 right, 3 bottom) or floating.
 int dockBarIdFor(bool floating, int side);

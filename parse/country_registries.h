@@ -73,11 +73,11 @@ constexpr CutRule EducauseRules[] = {
 constexpr std::string_view CnnicNotRegistered[] = {"No matching record."};
 
 constexpr LineRule CnnicLines[] = {
-    {Field::ExpiryDate,       "Expiration Time:"         },
-    {Field::RegistrationDate, "Registration Time:"       },
-    {Field::Registrar,        "Sponsoring Registrar:"    },
-    {Field::Owner,            "Registrant:"              },
-    {Field::Email,            "Registrant Contact Email:"},
+    {Field::ExpiryDate,       "Expiration Time:",          LineThen::Keep},
+    {Field::RegistrationDate, "Registration Time:",        LineThen::Keep},
+    {Field::Registrar,        "Sponsoring Registrar:",     LineThen::Keep},
+    {Field::Owner,            "Registrant:",               LineThen::Keep},
+    {Field::Email,            "Registrant Contact Email:", LineThen::Keep},
 };
 
 constexpr std::string_view CnnicReserved[] = {"the domain you want to register is reserved"};
@@ -92,21 +92,21 @@ constexpr CurrentLayout CnnicCurrent{
 constexpr std::string_view JprsNotRegistered[] = {"No match!!"};
 
 constexpr LineRule JprsLines[] = {
-    {Field::ExpiryDate,            "[有効期限]"},
-    {Field::ExpiryDate,            "[Expires on]"  },
-    {Field::ExpiryDate,            "[状態]",       LineThen::DateInParentheses},
-    {Field::ExpiryDate,                            "[State]",                            LineThen::DateInParentheses},
-    {Field::RegistrationDate, "[登録年月日]"},
-    {Field::RegistrationDate,         "[Created on]"                                   },
-    {Field::RegistrationDate,      "[Registered Date]"},
-    {Field::UpdatedDate,    "[最終更新]"                                 },
-    {Field::UpdatedDate,         "[Last Updated]"},
-    {Field::UpdatedDate,    "[Last Update]"                            },
-    {Field::Owner,          "[登録者名]"},
-    {Field::Owner,   "[Registrant]"                     },
-    {Field::Owner,            "[組織名]"      },
-    {Field::Owner,    "[Organization]"             },
-    {Field::Email,         "[Email]"           },
+    {Field::ExpiryDate,       "[有効期限]",    LineThen::Keep             },
+    {Field::ExpiryDate,       "[Expires on]",      LineThen::Keep             },
+    {Field::ExpiryDate,       "[状態]",          LineThen::DateInParentheses},
+    {Field::ExpiryDate,       "[State]",           LineThen::DateInParentheses},
+    {Field::RegistrationDate, "[登録年月日]", LineThen::Keep             },
+    {Field::RegistrationDate, "[Created on]",      LineThen::Keep             },
+    {Field::RegistrationDate, "[Registered Date]", LineThen::Keep             },
+    {Field::UpdatedDate,      "[最終更新]",    LineThen::Keep             },
+    {Field::UpdatedDate,      "[Last Updated]",    LineThen::Keep             },
+    {Field::UpdatedDate,      "[Last Update]",     LineThen::Keep             },
+    {Field::Owner,            "[登録者名]",    LineThen::Keep             },
+    {Field::Owner,            "[Registrant]",      LineThen::Keep             },
+    {Field::Owner,            "[組織名]",       LineThen::Keep             },
+    {Field::Owner,            "[Organization]",    LineThen::Keep             },
+    {Field::Email,            "[Email]",           LineThen::Keep             },
 };
 
 constexpr CurrentLayout JprsCurrent{
@@ -121,11 +121,11 @@ constexpr std::string_view HkircNotRegistered[] = {"The domain has not been regi
 // The registrant block's lines come first among the contacts, so its "Email:" is the first one
 // that begins a line (the registrar's stands after "Registrar Contact Information:").
 constexpr LineRule HkircLines[] = {
-    {Field::ExpiryDate,       "Expiry Date:"                  },
-    {Field::RegistrationDate, "Domain Name Commencement Date:"},
-    {Field::Registrar,        "Registrar Name:"               },
+    {Field::ExpiryDate,       "Expiry Date:",                   LineThen::Keep           },
+    {Field::RegistrationDate, "Domain Name Commencement Date:", LineThen::Keep           },
+    {Field::Registrar,        "Registrar Name:",                LineThen::Keep           },
     {Field::Owner,            "Company English Name",           LineThen::AfterParenColon},
-    {Field::Email,                       "Email:"                                           },
+    {Field::Email,            "Email:",                         LineThen::Keep           },
 };
 
 constexpr CurrentLayout HkircCurrent{
@@ -137,9 +137,9 @@ constexpr CurrentLayout HkircCurrent{
 constexpr std::string_view EducauseNotRegistered[] = {"NO MATCH:", "No Match"};
 
 constexpr LineRule EducauseLines[] = {
-    {Field::ExpiryDate,       "Domain expires:"            },
-    {Field::RegistrationDate, "Domain record activated:"   },
-    {Field::UpdatedDate,      "Domain record last updated:"},
+    {Field::ExpiryDate,       "Domain expires:",             LineThen::Keep},
+    {Field::RegistrationDate, "Domain record activated:",    LineThen::Keep},
+    {Field::UpdatedDate,      "Domain record last updated:", LineThen::Keep},
 };
 
 constexpr CurrentLayout EducauseCurrent{

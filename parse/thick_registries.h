@@ -60,16 +60,16 @@ constexpr CutRule BizRules[] = {
 constexpr std::string_view ThickNotRegistered[] = {"NOT FOUND", "Domain not found.", "No Data Found"};
 
 constexpr LineRule ThickLines[] = {
-    {Field::ExpiryDate,           "Registry Expiry Date:"},
-    {Field::RegistrationDate,     "Creation Date:"       },
-    {Field::UpdatedDate,          "Updated Date:"        },
-    {Field::Registrar,            "Registrar:"           },
-    {Field::Registrar,            "Sponsoring Registrar:"},
-    {Field::Owner,                "Registrant Name:",      LineThen::SkipIfRedacted},
-    {Field::Owner,                           "Registrant Organization:",                                       LineThen::SkipIfRedacted},
-    {Field::Owner,   "Registrant Name:"},
-    {Field::Owner,       "Registrant Organization:"                                          },
-    {Field::Email,"Registrant Email:"},
+    {Field::ExpiryDate,       "Registry Expiry Date:",    LineThen::Keep          },
+    {Field::RegistrationDate, "Creation Date:",           LineThen::Keep          },
+    {Field::UpdatedDate,      "Updated Date:",            LineThen::Keep          },
+    {Field::Registrar,        "Registrar:",               LineThen::Keep          },
+    {Field::Registrar,        "Sponsoring Registrar:",    LineThen::Keep          },
+    {Field::Owner,            "Registrant Name:",         LineThen::SkipIfRedacted},
+    {Field::Owner,            "Registrant Organization:", LineThen::SkipIfRedacted},
+    {Field::Owner,            "Registrant Name:",         LineThen::Keep          },
+    {Field::Owner,            "Registrant Organization:", LineThen::Keep          },
+    {Field::Email,            "Registrant Email:",        LineThen::Keep          },
 };
 
 // "Name is reserved by afilias" (.info)

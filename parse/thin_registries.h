@@ -50,11 +50,11 @@ constexpr CutRule NicCcRules[] = {
 constexpr std::string_view ThinNotRegistered[] = {"No match for \""};
 
 constexpr LineRule ThinLines[] = {
-    {Field::ExpiryDate,       "Registry Expiry Date:"},
-    {Field::RegistrationDate, "Creation Date:"       },
-    {Field::UpdatedDate,      "Updated Date:"        },
-    {Field::Registrar,        "Registrar:"           },
-    {Field::Registrar,        "Sponsoring Registrar:"},
+    {Field::ExpiryDate,       "Registry Expiry Date:", LineThen::Keep},
+    {Field::RegistrationDate, "Creation Date:",        LineThen::Keep},
+    {Field::UpdatedDate,      "Updated Date:",         LineThen::Keep},
+    {Field::Registrar,        "Registrar:",            LineThen::Keep},
+    {Field::Registrar,        "Sponsoring Registrar:", LineThen::Keep},
 };
 
 constexpr CurrentLayout ThinCurrent{
