@@ -317,26 +317,20 @@ private:
 
         const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
         const auto start = std::chrono::steady_clock::now();
-        for (;;) {
-            if (interrupted != 0) {
-                run.requestStop();
-                run.join();
+        const bool finished = run.waitForEnd(
+            queue,
+            250ms,
+            [] { return interrupted != 0; },
+            [&] {
                 if (showProgress)
-                    std::cerr << "\r\033[K";
-                return true;
-            }
-            const auto message = queue.take(250ms);
-            if (message && message->message == core::WM_WORKER_DONE && run.workerDone())
-                break;
-            if (showProgress)
-                std::cerr << "\r\033[K"
-                          << progressLine(
-                                 table, std::chrono::steady_clock::now() - start, run.throttledServers())
-                          << std::flush;
-        }
+                    std::cerr << "\r\033[K"
+                              << progressLine(
+                                     table, std::chrono::steady_clock::now() - start, run.throttledServers())
+                              << std::flush;
+            });
         if (showProgress)
             std::cerr << "\r\033[K";
-        return false;
+        return !finished;
     }
 
     static int

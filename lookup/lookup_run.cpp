@@ -8,6 +8,7 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
+#include "core/window_messages.h"
 #include "lookup/lookup_worker.h"
 
 namespace zonedesk::lookup {
@@ -89,6 +90,41 @@ std::vector<LookupRun::ThrottleNotice> LookupRun::throttledServers() const
         }
     }
     return notices;
+}
+
+FinishedRecords collectFinished(core::DomainTable& table, std::int32_t rows)
+{
+    FinishedRecords finished;
+    for (std::int32_t i = 0; i < table.count(); ++i) {
+        core::DomainRecord& record = table[static_cast<std::size_t>(i)];
+        if (!core::isDone(record))
+            continue;
+        ++finished.done;
+        if (i < rows && record.shown == 0) {
+            record.shown = 1;
+            finished.newlyFinished.push_back(i);
+        }
+    }
+    return finished;
+}
+
+bool LookupRun::waitForEnd(MessageQueue& queue,
+                           std::chrono::milliseconds tickInterval,
+                           const std::function<bool()>& interrupted,
+                           const std::function<void()>& tick)
+{
+    for (;;) {
+        if (interrupted && interrupted()) {
+            requestStop();
+            join();
+            return false;
+        }
+        const auto message = queue.take(tickInterval);
+        if (message && message->message == core::WM_WORKER_DONE && workerDone())
+            return true;
+        if (tick)
+            tick();
+    }
 }
 
 bool LookupRun::workerDone()

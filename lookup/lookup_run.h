@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +14,7 @@
 
 #include "lookup/endpoints.h"
 #include "lookup/internet_session.h"
+#include "lookup/message_queue.h"
 
 namespace zonedesk::core {
 class DomainTable;
@@ -25,6 +27,18 @@ namespace zonedesk::lookup {
 /// none is left). On the way every unclaimed record of that server is claimed, and every unclaimed
 /// record without a server is claimed and settled as done (status NoServer). UI thread.
 std::string nextServerToStart(core::DomainTable& table);
+
+/// One refresh tick's harvest: the records newly seen finished among the first rows, now marked
+/// `shown`, and how many records of the table are finished in all.
+struct FinishedRecords
+{
+    std::vector<int> newlyFinished; // ascending
+    std::int32_t done = 0;
+};
+
+/// Marks every finished, not yet shown record among the first `rows` shown (acquire on `done`, so
+/// its results may be read) and counts the finished records of the whole table. UI thread.
+FinishedRecords collectFinished(core::DomainTable& table, std::int32_t rows);
 
 class LookupRun
 {
@@ -71,6 +85,14 @@ public:
 
     /// Waits for every worker thread to end. UI thread.
     void join();
+
+    /// For a run whose view is `queue` (the CLI, tests): handles its messages until the last
+    /// worker has reported (true), or until `interrupted` says so (false, after stopping and
+    /// joining the workers); calls `tick` at least every `tickInterval`.
+    bool waitForEnd(MessageQueue& queue,
+                    std::chrono::milliseconds tickInterval,
+                    const std::function<bool()>& interrupted,
+                    const std::function<void()>& tick = {});
 
 private:
     core::DomainTable& m_table;

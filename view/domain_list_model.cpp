@@ -7,18 +7,19 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "lookup/lookup_run.h"
 
 namespace zonedesk {
 
 namespace {
 
-struct Column
+struct ColumnHeader
 {
     const char* title; // UTF-8
     int width;
 };
 
-constexpr Column Columns[DomainListModel::ColumnCount] = {
+constexpr ColumnHeader Columns[DomainListModel::ColumnCount] = {
     {"whois服务器",    150},
     {"域名",            120},
     {"当前状态",      150},
@@ -76,21 +77,21 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
-    case 0: return fromGbk(core::fieldText(record.server));
-    case 1: return fromGbk(core::fieldText(record.domain));
+    case ServerColumn: return fromGbk(core::fieldText(record.server));
+    case DomainColumn: return fromGbk(core::fieldText(record.domain));
     default: break;
     }
     // Results only once written into the row; `shown` is set after `done` was seen (acquire).
     if (record.shown == 0)
         return QString();
     switch (index.column()) {
-    case 2: return fromGbk(core::statusText(record.status));
-    case 3: return fromGbk(core::fieldText(record.expiryDate));
-    case 4: return fromGbk(core::fieldText(record.registrationDate));
-    case 5: return fromGbk(core::fieldText(record.owner));
-    case 6: return fromGbk(core::fieldText(record.email));
-    case 7: return fromGbk(core::fieldText(record.registrar));
-    case 8: return fromGbk(core::fieldText(record.updatedDate));
+    case StatusColumn: return fromGbk(core::statusText(record.status));
+    case ExpiryColumn: return fromGbk(core::fieldText(record.expiryDate));
+    case RegistrationColumn: return fromGbk(core::fieldText(record.registrationDate));
+    case OwnerColumn: return fromGbk(core::fieldText(record.owner));
+    case EmailColumn: return fromGbk(core::fieldText(record.email));
+    case RegistrarColumn: return fromGbk(core::fieldText(record.registrar));
+    case UpdatedColumn: return fromGbk(core::fieldText(record.updatedDate));
     default: return {};
     }
 }
@@ -98,7 +99,7 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
 QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
 {
     // "ERR!" alone says nothing; its tool tip says why.
-    if (column != 2 || record.shown == 0 ||
+    if (column != StatusColumn || record.shown == 0 ||
         record.status != static_cast<std::int32_t>(core::LookupStatus::Error))
         return {};
     const std::string_view reason = core::errorReasonTextZh(record.errorReason);
@@ -117,30 +118,17 @@ void DomainListModel::fillRows()
 
 int DomainListModel::refreshFinishedRows()
 {
-    std::vector<int> changed;
-    int done = 0;
-    for (int i = 0; i < m_rows; ++i) {
-        core::DomainRecord& record = m_table[static_cast<std::size_t>(i)];
-        if (!core::isDone(record))
-            continue;
-        ++done;
-        if (record.shown == 0) {
-            record.shown = 1;
-            changed.push_back(i);
-        }
-    }
     // Records past the rows (none unless the table changed without fillRows) still count as done.
-    for (int i = m_rows; i < m_table.count(); ++i)
-        done += core::isDone(m_table[static_cast<std::size_t>(i)]) ? 1 : 0;
-
+    const lookup::FinishedRecords finished = lookup::collectFinished(m_table, m_rows);
+    const std::vector<int>& changed = finished.newlyFinished;
     if (changed.size() * 2 > static_cast<std::size_t>(m_rows)) {
         Q_EMIT dataChanged(
             index(changed.front(), 0), index(changed.back(), ColumnCount - 1), {Qt::DisplayRole});
     } else {
         for (const int row : changed)
-            Q_EMIT dataChanged(index(row, 2), index(row, ColumnCount - 1), {Qt::DisplayRole});
+            Q_EMIT dataChanged(index(row, StatusColumn), index(row, ColumnCount - 1), {Qt::DisplayRole});
     }
-    return done;
+    return finished.done;
 }
 
 } // namespace zonedesk

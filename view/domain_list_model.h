@@ -13,7 +13,19 @@ class DomainListModel final : public QAbstractTableModel
     Q_OBJECT
 
 public:
-    static constexpr int ColumnCount = 9;
+    enum Column : int
+    {
+        ServerColumn,
+        DomainColumn,
+        StatusColumn,
+        ExpiryColumn,
+        RegistrationColumn,
+        OwnerColumn,
+        EmailColumn,
+        RegistrarColumn,
+        UpdatedColumn,
+        ColumnCount,
+    };
 
     explicit DomainListModel(core::DomainTable& table, QObject* parent = nullptr);
 

@@ -74,11 +74,7 @@ protected:
         if (result != LookupRun::StartResult::Running)
             return result;
         const auto giveUp = std::chrono::steady_clock::now() + 60s;
-        while (std::chrono::steady_clock::now() < giveUp) {
-            const auto message = queue.take(100ms);
-            if (message && message->message == WM_WORKER_DONE && run.workerDone())
-                break;
-        }
+        EXPECT_TRUE(run.waitForEnd(queue, 100ms, [&] { return std::chrono::steady_clock::now() > giveUp; }));
         return result;
     }
 
