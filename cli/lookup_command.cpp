@@ -143,7 +143,7 @@ void printSummary(const core::DomainTable& table, bool stopped)
         }
         ++perStatus[*status];
         if (*status == static_cast<std::int32_t>(core::LookupStatus::Error))
-            ++perReason[record.errorReason];
+            ++perReason[core::errorReasonOf(record)];
     }
     std::cerr << (stopped ? "stopped" : "finished") << ": " << table.count() << " domains";
     for (const auto& [status, count] : perStatus) {
@@ -231,12 +231,17 @@ public:
     std::string usage() const override
     {
         return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl] [--encoding gbk|utf-8]\n"
-               "                            [--endpoint HOST=ADDR[:PORT]]... [--quiet]\n"
+               "                            [--prefer-rdap] [--endpoint HOST=ADDR[:PORT]]...\n"
+               "                            [--rdap-endpoint SUFFIX=URL]... [--quiet]\n"
                "  Imports FILE, looks every name up at its registry's WHOIS server and writes\n"
                "  the results: -o as CSV (GBK, the export's format), --jsonl as one JSON object\n"
                "  per record (UTF-8); with neither, one tab-separated line per record on\n"
                "  standard output. --endpoint (and ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\")\n"
-               "  sends a registry host's queries to another address. Ctrl+C stops the run and\n"
+               "  sends a registry host's queries to another address; --rdap-endpoint (and\n"
+               "  ZONEDESK_RDAP_ENDPOINTS=\"SUFFIX=URL;...\") a suffix's RDAP queries. .info is\n"
+               "  asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
+               "  over RDAP when port 43 gives no answer (--prefer-rdap: RDAP first). Ctrl+C stops the run "
+               "and\n"
                "  writes what is finished. Exit 0 when the run completed, 2 on a file error,\n"
                "  130 when interrupted.\n";
     }
@@ -248,9 +253,11 @@ public:
         std::string jsonlPath;
         bool quiet = false;
         auto encoding = listfile::ListEncoding::Auto;
+        lookup::InternetSession session;
         lookup::EndpointOverrides endpoints;
         if (!endpoints.addFromEnvironment())
-            return usageError(std::string(lookup::EndpointsVariable) + " is malformed");
+            return usageError(std::string(lookup::EndpointsVariable) + " or " +
+                              lookup::RdapEndpointsVariable + " is malformed");
         for (std::size_t i = 0; i < args.size(); ++i) {
             const std::string_view arg = args[i];
             const bool hasValue = i + 1 < args.size();
@@ -258,6 +265,11 @@ public:
                 return help();
             if (arg == "--quiet" || arg == "-q") {
                 quiet = true;
+            } else if (arg == "--prefer-rdap") {
+                session.preferRdap = true;
+            } else if (arg == "--rdap-endpoint") {
+                if (!hasValue || !endpoints.addRdap(args[++i]))
+                    return usageError("--rdap-endpoint needs SUFFIX=URL (http or https)");
             } else if (arg == "-o" || arg == "--output" || arg == "--jsonl" || arg == "--endpoint" ||
                        arg == "--encoding") {
                 if (!hasValue)
@@ -292,7 +304,7 @@ public:
         const auto table = importForCommand(file, encoding);
         if (!table)
             return ExitFile;
-        const bool stopped = lookUp(*table, endpoints, quiet);
+        const bool stopped = lookUp(*table, session, endpoints, quiet);
         const int written = writeResults(*table, csvPath, jsonlPath);
         if (!quiet)
             printSummary(*table, stopped);
@@ -303,11 +315,15 @@ public:
 
 private:
     /// Runs the lookups to their end or to Ctrl+C; true when interrupted.
-    static bool lookUp(core::DomainTable& table, const lookup::EndpointOverrides& endpoints, bool quiet)
+    static bool lookUp(core::DomainTable& table,
+                       const lookup::InternetSession& session,
+                       const lookup::EndpointOverrides& endpoints,
+                       bool quiet)
     {
         const InterruptGuard guard;
         lookup::MessageQueue queue;
         lookup::LookupRun run(table, queue);
+        run.setSession(session);
         run.setEndpoints(endpoints);
         const auto started = run.startLookups();
         if (started == lookup::LookupRun::StartResult::CannotStartThread)

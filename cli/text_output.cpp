@@ -85,8 +85,18 @@ std::string_view errorKey(const core::DomainRecord& record)
 {
     const auto status = core::settledStatus(record);
     return status == static_cast<std::int32_t>(core::LookupStatus::Error)
-               ? core::errorReasonKey(record.errorReason)
+               ? core::errorReasonKey(core::errorReasonOf(record))
                : std::string_view();
+}
+
+/// Where a settled lookup's answer came from: "whois", "rdap"; empty for a record not looked up or
+/// without a server.
+std::string_view source(const core::DomainRecord& record)
+{
+    const auto status = core::settledStatus(record);
+    if (!core::isDone(record) || status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
+        return {};
+    return core::resultSource(record) == core::ResultSource::Rdap ? "rdap" : "whois";
 }
 
 } // namespace
@@ -110,13 +120,13 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
 std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
 {
     const auto status = core::settledStatus(record);
-    std::string line = "{\"index\":" + std::to_string(index) +
-                       ",\"server\":" + jsonString(core::fieldText(record.server)) +
-                       ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
-                       ",\"done\":" + (core::isDone(record) ? "true" : "false") +
-                       ",\"status\":" + (status ? std::to_string(*status) : "null") +
-                       ",\"result\":" + jsonString(core::recordStatusKey(record)) +
-                       ",\"error\":" + jsonString(errorKey(record));
+    std::string line =
+        "{\"index\":" + std::to_string(index) + ",\"server\":" + jsonString(core::fieldText(record.server)) +
+        ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
+        ",\"done\":" + (core::isDone(record) ? "true" : "false") +
+        ",\"status\":" + (status ? std::to_string(*status) : "null") +
+        ",\"result\":" + jsonString(core::recordStatusKey(record)) +
+        ",\"error\":" + jsonString(errorKey(record)) + ",\"source\":" + jsonString(source(record));
     for (const auto& [name, value] : resultFields(record))
         line += "," + jsonString(name) + ":" + jsonString(value);
     return line + "}\n";

@@ -28,7 +28,9 @@ struct DomainRecord
     std::uint8_t claimed;
     std::uint8_t done; // published with release, read with acquire: see isDone()/publishDone()
     std::uint8_t shown;
-    std::uint8_t errorReason; // ErrorReason of an Error record; written with the results, before `done`
+    /// ErrorReason of an Error record in the low bits, and ResultSourceBit when the answer came over
+    /// RDAP; written with the results, before `done`. Read it through errorReasonOf / resultSource.
+    std::uint8_t errorReason;
 };
 
 static_assert(sizeof(DomainRecord) == 776);
@@ -52,6 +54,26 @@ inline bool isDone(const DomainRecord& record)
 inline void publishDone(DomainRecord& record)
 {
     std::atomic_ref<std::uint8_t>(record.done).store(1, std::memory_order_release);
+}
+
+inline constexpr std::uint8_t ResultSourceBit = 0x80;
+
+enum class ResultSource : std::uint8_t
+{
+    Whois,
+    Rdap,
+};
+
+/// The record's ErrorReason value (None unless it is an Error). After isDone.
+inline std::uint8_t errorReasonOf(const DomainRecord& record)
+{
+    return static_cast<std::uint8_t>(record.errorReason & ~ResultSourceBit);
+}
+
+/// Which transport the record's result came over. After isDone.
+inline ResultSource resultSource(const DomainRecord& record)
+{
+    return (record.errorReason & ResultSourceBit) != 0 ? ResultSource::Rdap : ResultSource::Whois;
 }
 
 inline constexpr std::int32_t TableCapacity = 10000;

@@ -29,6 +29,7 @@ constexpr ReasonTexts Reasons[] = {
     {ErrorReason::Throttled,     "throttled",      "throttled",          "服务器限制查询频率"      },
     {ErrorReason::ServiceGone,   "service-gone",   "service gone",       "服务器不再提供此查询"   },
     {ErrorReason::Unrecognised,  "unrecognised",   "unrecognised reply", "无法识别的回复"            },
+    {ErrorReason::TooLarge,      "too-large",      "reply too large",    "回复过大"                     },
 };
 
 constexpr bool reasonsAreIndexed()

@@ -21,6 +21,7 @@ enum class ErrorReason : std::uint8_t
     Throttled,    // the server still rationed queries after the last retry
     ServiceGone,  // the server no longer serves this query
     Unrecognised, // a reply, but neither a record nor a not-registered answer
+    TooLarge,     // an RDAP answer over the size cap (JSON cut short can't be read)
 };
 
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.

@@ -25,6 +25,7 @@ namespace {
 constexpr std::string_view UserSection = "user";
 constexpr std::string_view RedDisplayKey = "chkgq";
 constexpr std::string_view ExpiryWarnDaysKey = "gqts";
+constexpr std::string_view TransportKey = "transport";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -234,6 +235,8 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
     core::UserSettings settings;
     settings.redDisplay = redDisplayFromText(profileValue(text, UserSection, RedDisplayKey));
     settings.expiryWarnDays = expiryWarnDaysFromText(profileValue(text, UserSection, ExpiryWarnDaysKey));
+    settings.preferRdap =
+        core::asciiLower(core::trim(profileValue(text, UserSection, TransportKey))) == "rdap";
     return settings;
 }
 

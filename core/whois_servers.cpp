@@ -16,22 +16,41 @@ struct ServerHost
 {
     WhoisServer server;
     std::string_view host;
+    Transport transport;
 };
 
 // The one place where host names are configured: the server choice writes them into records and
 // the reply parser recognises a registry by them. Indexed by WhoisServer; at most 50 bytes each.
 // .info's registry answers only over RDAP since it retired its port-43 service.
 constexpr ServerHost ServerHosts[WhoisServerCount] = {
-    {WhoisServer::Cnnic,       "whois.cnnic.cn"                  },
-    {WhoisServer::Verisign,    "whois.verisign-grs.com"          },
-    {WhoisServer::Pir,         "whois.publicinterestregistry.org"},
-    {WhoisServer::BizRegistry, "whois.nic.biz"                   },
-    {WhoisServer::Educause,    "whois.educause.edu"              },
-    {WhoisServer::Hkirc,       "whois.hkirc.hk"                  },
-    {WhoisServer::Jprs,        "whois.jprs.jp"                   },
-    {WhoisServer::VerisignTv,  "whois.nic.tv"                    },
-    {WhoisServer::Afilias,     "rdap.identitydigital.services"   },
-    {WhoisServer::NicCc,       "ccwhois.verisign-grs.com"        },
+    {WhoisServer::Cnnic,       "whois.cnnic.cn",                   Transport::Whois        },
+    {WhoisServer::Verisign,    "whois.verisign-grs.com",           Transport::WhoisThenRdap},
+    {WhoisServer::Pir,         "whois.publicinterestregistry.org", Transport::WhoisThenRdap},
+    {WhoisServer::BizRegistry, "whois.nic.biz",                    Transport::WhoisThenRdap},
+    {WhoisServer::Educause,    "whois.educause.edu",               Transport::Whois        },
+    {WhoisServer::Hkirc,       "whois.hkirc.hk",                   Transport::Whois        },
+    {WhoisServer::Jprs,        "whois.jprs.jp",                    Transport::Whois        },
+    {WhoisServer::VerisignTv,  "whois.nic.tv",                     Transport::WhoisThenRdap},
+    {WhoisServer::Afilias,     "rdap.identitydigital.services",    Transport::Rdap         },
+    {WhoisServer::NicCc,       "ccwhois.verisign-grs.com",         Transport::WhoisThenRdap},
+};
+
+struct RdapBase
+{
+    std::string_view suffix; // the last label
+    std::string_view base;   // ends in "/": "domain/NAME" follows
+};
+
+// IANA's RDAP bootstrap (2026) for the suffixes the servers above serve; .cn, .jp, .hk and .edu
+// have none.
+constexpr RdapBase RdapBases[] = {
+    {"com",  "https://rdap.verisign.com/com/v1/"            },
+    {"net",  "https://rdap.verisign.com/net/v1/"            },
+    {"org",  "https://rdap.publicinterestregistry.org/rdap/"},
+    {"info", "https://rdap.identitydigital.services/rdap/"  },
+    {"biz",  "https://rdap.nic.biz/"                        },
+    {"tv",   "https://rdap.nic.tv/"                         },
+    {"cc",   "https://tld-rdap.verisign.com/cc/v1/"         },
 };
 
 constexpr bool hostsAreIndexedAndFit()
@@ -106,6 +125,22 @@ static_assert(noRuleHidesALaterOne());
 std::string_view hostName(WhoisServer server)
 {
     return ServerHosts[static_cast<std::size_t>(server)].host;
+}
+
+Transport transportOf(WhoisServer server)
+{
+    return ServerHosts[static_cast<std::size_t>(server)].transport;
+}
+
+std::string_view rdapBaseFor(std::string_view domain)
+{
+    const std::size_t dot = domain.rfind('.');
+    const std::string_view suffix = dot == std::string_view::npos ? domain : domain.substr(dot + 1);
+    for (const RdapBase& entry : RdapBases) {
+        if (entry.suffix == suffix)
+            return entry.base;
+    }
+    return {};
 }
 
 std::optional<WhoisServer> serverForHost(std::string_view host)

@@ -26,6 +26,20 @@ enum class WhoisServer : std::uint8_t
 
 inline constexpr std::size_t WhoisServerCount = 10;
 
+/// How a server's registry is asked.
+enum class Transport : std::uint8_t
+{
+    Whois,         // port 43 only: the registry has no RDAP service
+    WhoisThenRdap, // port 43 first; RDAP when port 43 gives no usable answer
+    Rdap,          // RDAP only: the registry no longer answers on port 43
+};
+
+Transport transportOf(WhoisServer server);
+
+/// The RDAP base URL (ending in "/") of a domain's suffix, by its last label; empty when the
+/// registry has no RDAP service.
+std::string_view rdapBaseFor(std::string_view domain);
+
 /// The configured host name of a server (at most 50 bytes), as stored in a record's `server` field.
 std::string_view hostName(WhoisServer server);
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "core/text.h"
+#include "core/whois_servers.h"
 
 namespace zonedesk::lookup {
 
@@ -56,6 +57,22 @@ std::optional<Endpoint> parseEndpoint(std::string_view text)
     return endpoint;
 }
 
+/// Adds every ";"-separated entry of `list` with `add`; false when any is malformed.
+template <typename Add> bool addEach(std::string_view list, Add add)
+{
+    bool ok = true;
+    while (!list.empty()) {
+        const auto semicolon = list.find(';');
+        const std::string_view entry = core::trim(list.substr(0, semicolon), Blanks);
+        if (!entry.empty())
+            ok = add(entry) && ok;
+        if (semicolon == std::string_view::npos)
+            break;
+        list.remove_prefix(semicolon + 1);
+    }
+    return ok;
+}
+
 } // namespace
 
 bool EndpointOverrides::add(std::string_view entry)
@@ -73,24 +90,47 @@ bool EndpointOverrides::add(std::string_view entry)
 
 bool EndpointOverrides::addList(std::string_view list)
 {
-    bool ok = true;
-    while (!list.empty()) {
-        const auto semicolon = list.find(';');
-        const std::string_view entry = core::trim(list.substr(0, semicolon), Blanks);
-        if (!entry.empty())
-            ok = add(entry) && ok;
-        if (semicolon == std::string_view::npos)
-            break;
-        list.remove_prefix(semicolon + 1);
-    }
-    return ok;
+    return addEach(list, [this](std::string_view entry) { return add(entry); });
 }
 
 bool EndpointOverrides::addFromEnvironment()
 {
     // Read once at start-up, before any worker exists.
-    const char* value = std::getenv(EndpointsVariable); // NOLINT(concurrency-mt-unsafe)
-    return value == nullptr || addList(value);
+    const char* value = std::getenv(EndpointsVariable);    // NOLINT(concurrency-mt-unsafe)
+    const char* rdap = std::getenv(RdapEndpointsVariable); // NOLINT(concurrency-mt-unsafe)
+    const bool whoisOk = value == nullptr || addList(value);
+    return (rdap == nullptr || addRdapList(rdap)) && whoisOk;
+}
+
+bool EndpointOverrides::addRdap(std::string_view entry)
+{
+    const auto equals = entry.find('=');
+    if (equals == std::string_view::npos)
+        return false;
+    std::string suffix(core::trim(entry.substr(0, equals), Blanks));
+    if (suffix.starts_with('.'))
+        suffix.erase(0, 1);
+    std::string url(core::trim(entry.substr(equals + 1), Blanks));
+    if (suffix.empty() || !(url.starts_with("http://") || url.starts_with("https://")))
+        return false;
+    if (!url.ends_with('/'))
+        url.push_back('/');
+    m_rdapBases.insert_or_assign(core::asciiLower(suffix), url);
+    return true;
+}
+
+bool EndpointOverrides::addRdapList(std::string_view list)
+{
+    return addEach(list, [this](std::string_view entry) { return addRdap(entry); });
+}
+
+std::string EndpointOverrides::rdapBaseFor(std::string_view domain) const
+{
+    const std::size_t dot = domain.rfind('.');
+    const std::string_view suffix = dot == std::string_view::npos ? domain : domain.substr(dot + 1);
+    if (const auto it = m_rdapBases.find(suffix); it != m_rdapBases.end())
+        return it->second;
+    return std::string(core::rdapBaseFor(domain));
 }
 
 Endpoint EndpointOverrides::endpointFor(std::string_view host) const

@@ -22,6 +22,9 @@ struct Endpoint
 /// The variable both programs read: "host=addr[:port];host=[v6addr]:port;...".
 inline constexpr const char* EndpointsVariable = "ZONEDESK_WHOIS_ENDPOINTS";
 
+/// The RDAP counterpart: "suffix=URL;..." (the URL is the base, "domain/NAME" follows it).
+inline constexpr const char* RdapEndpointsVariable = "ZONEDESK_RDAP_ENDPOINTS";
+
 class EndpointOverrides
 {
 public:
@@ -38,10 +41,20 @@ public:
     /// Where to connect for `host`: its override, or the host itself on port 43.
     Endpoint endpointFor(std::string_view host) const;
 
-    bool empty() const { return m_overrides.empty(); }
+    bool empty() const { return m_overrides.empty() && m_rdapBases.empty(); }
+
+    /// Adds one "suffix=URL" entry for RDAP (an http or https URL; a "/" is added when missing).
+    bool addRdap(std::string_view entry);
+
+    /// Adds every ";"-separated RDAP entry; false when any is malformed.
+    bool addRdapList(std::string_view list);
+
+    /// The RDAP base for a domain: its suffix's override, or the registry's own; empty for none.
+    std::string rdapBaseFor(std::string_view domain) const;
 
 private:
     std::map<std::string, Endpoint, std::less<>> m_overrides;
+    std::map<std::string, std::string, std::less<>> m_rdapBases; // by suffix, without its dot
 };
 
 } // namespace zonedesk::lookup

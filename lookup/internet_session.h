@@ -19,6 +19,14 @@ struct InternetSession
     /// Pauses before asking a throttling server again, one per retry; after the last, Error.
     std::vector<std::chrono::milliseconds> throttleRetryPauses{
         std::chrono::seconds(2), std::chrono::seconds(4), std::chrono::seconds(8), std::chrono::seconds(16)};
+    /// Pacing of a server that throttled: the pause before each of its queries starts here at the
+    /// first throttle, doubles at each further one up to the maximum, and shrinks by a quarter
+    /// after `paceEaseAfter` answers in a row (gone below the start).
+    std::chrono::milliseconds paceStart{2000};
+    std::chrono::milliseconds paceMax{60000};
+    int paceEaseAfter = 8;
+    /// Ask over RDAP first wherever the registry has it (the `transport=rdap` setting).
+    bool preferRdap = false;
 
     /// A session with limits an exchange can use; a worker whose session does not open queries nothing.
     bool open() const

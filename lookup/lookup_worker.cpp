@@ -10,9 +10,11 @@
 #include "core/post_target.h"
 #include "core/whois_query_name.h"
 #include "core/window_messages.h"
+#include "lookup/rdap_exchange.h"
 #include "lookup/stoppable_sleep.h"
 #include "lookup/whois_exchange.h"
 #include "parse/parse_reply.h"
+#include "parse/rdap_reading.h"
 #include "parse/service_refusals.h"
 
 namespace zonedesk::lookup {
@@ -46,6 +48,7 @@ bool LookupWorker::run(const WorkerParams& params)
     m_server = std::string(core::fieldText(params.server));
     m_whoisServer = params.whoisServer;
     m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
+    m_rdapBases = params.endpoints;
     m_throttledUntil = params.throttledUntil;
     if (!openInternet(params.options)) {
         params.view->post(core::WM_WORKER_DONE, -1);
@@ -62,50 +65,149 @@ void LookupWorker::lookupAll()
     for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
         const auto index = static_cast<std::size_t>(i);
         if (core::fieldText((*m_table)[index].server) == m_server)
-            queryWhois(index);
+            lookUp(index);
     }
 }
 
-bool LookupWorker::queryWhois(std::size_t index)
+namespace {
+
+/// Whether a transport's outcome is worth keeping rather than asking the other transport: an
+/// answer, or an error of the reply itself. A failed or cut-off exchange, an empty reply, a
+/// refusal and a throttle after the retries are no answer.
+bool usable(const parse::Reading& reading)
+{
+    if (reading.status() != core::LookupStatus::Error)
+        return true;
+    switch (reading.reason()) {
+    case core::ErrorReason::HostNotFound:
+    case core::ErrorReason::ConnectFailed:
+    case core::ErrorReason::SendFailed:
+    case core::ErrorReason::EmptyReply:
+    case core::ErrorReason::TimedOut:
+    case core::ErrorReason::Reset:
+    case core::ErrorReason::Throttled:
+    case core::ErrorReason::ServiceGone: return false;
+    default: return true;
+    }
+}
+
+} // namespace
+
+void LookupWorker::lookUp(std::size_t index)
 {
     core::DomainRecord& record = (*m_table)[index];
+    if (!m_whoisServer) {
+        // No registry's rules would read the answer: settled without a query, as it was.
+        record.errorReason = 0;
+        core::publishDone(record);
+        return;
+    }
     const auto query = core::whoisQueryName(core::fieldText(record.domain));
     if (!query || !m_internet) {
         parse::settleAsError(record, query ? core::ErrorReason::ConnectFailed : core::ErrorReason::BadName);
-        return false;
+        return;
     }
+    const std::string rdapBase =
+        m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(*query) : std::string(core::rdapBaseFor(*query));
+    const core::Transport transport = core::transportOf(*m_whoisServer);
+    const bool whoisAllowed = transport != core::Transport::Rdap || rdapBase.empty();
+    const bool rdapAllowed = transport != core::Transport::Whois && !rdapBase.empty();
+    const bool rdapFirst = rdapAllowed && (transport == core::Transport::Rdap || m_internet->preferRdap);
+
+    // When neither transport answers, the first one's failure is the one to report.
+    std::optional<parse::Reading> kept;
+    for (const bool overRdap : {rdapFirst, !rdapFirst}) {
+        if (overRdap ? !rdapAllowed : !whoisAllowed)
+            continue;
+        auto reading = overRdap ? askRdap(rdapBase, *query) : askWhois(*query);
+        if (!reading)
+            return; // stopped: the record stays as it was
+        if (usable(*reading) || !kept)
+            kept = std::move(reading);
+        if (usable(*kept))
+            break;
+    }
+    if (kept)
+        kept->storeInto(record);
+}
+
+std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query)
+{
+    Pace& pace = m_paces[0];
+    std::chrono::milliseconds wait{0};
     for (std::size_t retry = 0;; ++retry) {
-        const ExchangeResult result = exchangeWhois(m_endpoint, *query, *m_internet, m_stop);
+        if (!waitForRetry(std::max(wait, pace.pause)))
+            return std::nullopt;
+        const ExchangeResult result = exchangeWhois(m_endpoint, query, *m_internet, m_stop);
         if (result.outcome == ExchangeOutcome::Stopped)
-            return false;
-        if (result.outcome == ExchangeOutcome::Failed) {
-            parse::settleAsError(record, result.reason);
-            return false;
-        }
+            return std::nullopt;
         // Part of a reply may look like a whole one (a record without its dates, a phrase cut
         // short): only a reply the server finished is read.
-        if (result.reason != core::ErrorReason::None) {
-            parse::settleAsError(record, result.reason);
-            return true;
-        }
+        if (result.outcome == ExchangeOutcome::Failed || result.reason != core::ErrorReason::None)
+            return parse::Reading(core::LookupStatus::Error, result.reason);
         const parse::Refusal refusal = parse::serviceRefusal(result.reply);
-        if (refusal == parse::Refusal::Throttled && retry < m_internet->throttleRetryPauses.size()) {
-            // Still one connection at a time: the worker itself waits before asking again.
-            if (!waitForRetry(m_internet->throttleRetryPauses[retry]))
-                return false;
-            continue;
+        if (refusal == parse::Refusal::Throttled) {
+            pace.throttled(*m_internet);
+            if (retry < m_internet->throttleRetryPauses.size()) {
+                wait = m_internet->throttleRetryPauses[retry];
+                continue;
+            }
+        } else {
+            pace.answered(*m_internet);
         }
-        // A refusal after the last retry reads as Error.
-        if (m_whoisServer)
-            parse::parseReply(result.reply, *m_whoisServer, record, refusal);
-        else
-            parse::parseReply(result.reply, record);
-        return true;
+        return parse::readReply(result.reply, *m_whoisServer, refusal); // a refusal after the retries: Error
     }
+}
+
+std::optional<parse::Reading> LookupWorker::askRdap(const std::string& base, const std::string& query)
+{
+    Pace& pace = m_paces[1];
+    const std::string url = base + "domain/" + query;
+    std::chrono::milliseconds wait{0};
+    for (std::size_t retry = 0;; ++retry) {
+        if (!waitForRetry(std::max(wait, pace.pause)))
+            return std::nullopt;
+        const RdapResult result = exchangeRdap(url, *m_internet, m_stop);
+        if (result.outcome == ExchangeOutcome::Stopped)
+            return std::nullopt;
+        parse::Reading reading = result.reason != core::ErrorReason::None
+                                     ? parse::Reading(core::LookupStatus::Error, result.reason)
+                                     : parse::readRdap(result.httpStatus, result.body, query);
+        reading.setSource(core::ResultSource::Rdap);
+        if (result.reason == core::ErrorReason::None && parse::isRdapThrottle(result.httpStatus)) {
+            pace.throttled(*m_internet);
+            if (retry < m_internet->throttleRetryPauses.size()) {
+                wait = std::max<std::chrono::milliseconds>(m_internet->throttleRetryPauses[retry],
+                                                           result.retryAfter);
+                continue;
+            }
+        } else {
+            pace.answered(*m_internet);
+        }
+        return reading;
+    }
+}
+
+void LookupWorker::Pace::throttled(const InternetSession& session)
+{
+    pause = pause.count() == 0 ? session.paceStart : std::min(pause * 2, session.paceMax);
+    answersInARow = 0;
+}
+
+void LookupWorker::Pace::answered(const InternetSession& session)
+{
+    if (pause.count() == 0 || ++answersInARow < session.paceEaseAfter)
+        return;
+    answersInARow = 0;
+    pause = pause * 3 / 4;
+    if (pause < session.paceStart)
+        pause = std::chrono::milliseconds(0);
 }
 
 bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
 {
+    if (pause.count() <= 0)
+        return !m_stop.stop_requested();
     const auto until = std::chrono::steady_clock::now() + pause;
     if (m_throttledUntil != nullptr)
         m_throttledUntil->store(until.time_since_epoch().count(), std::memory_order_release);

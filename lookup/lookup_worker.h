@@ -13,6 +13,7 @@
 #include "core/whois_servers.h"
 #include "lookup/endpoints.h"
 #include "lookup/internet_session.h"
+#include "parse/reading.h"
 
 namespace zonedesk::core {
 class DomainTable;
@@ -53,16 +54,33 @@ public:
     /// Each record of the worker's server among the first `count`, in table order, until a stop.
     void lookupAll();
 
-    /// One exchange for record `index` and its parse; false when nothing could be received. Settles
-    /// the record in every case but a stop: an exchange that failed or ended before the server
-    /// closed gives Error with its reason. A throttling server is asked again after each of the
-    /// session's pauses. A stopped exchange or wait leaves the record untouched.
-    bool queryWhois(std::size_t index);
+    /// Looks record `index` up over its registry's transports (port 43, RDAP, or one then the
+    /// other when the first gives no usable answer) and stores what stands. Settles the record in
+    /// every case but a stop, which leaves it untouched.
+    void lookUp(std::size_t index);
 
     bool openInternet(const InternetSession& options);
     void closeInternet();
 
 private:
+    /// The pause before each query of a transport that throttled (see InternetSession).
+    struct Pace
+    {
+        std::chrono::milliseconds pause{0};
+        int answersInARow = 0;
+
+        void throttled(const InternetSession& session);
+        void answered(const InternetSession& session);
+    };
+
+    /// One name over port 43: exchanges until an answer, asking a throttling server again after
+    /// each of the session's pauses; an exchange that failed or ended before the server closed is
+    /// Error with its reason. nullopt when stopped.
+    std::optional<parse::Reading> askWhois(const std::string& query);
+
+    /// One name over RDAP, with the same retries for 429 and server errors (Retry-After honoured).
+    std::optional<parse::Reading> askRdap(const std::string& base, const std::string& query);
+
     /// Sleeps `pause` unless a stop comes first, showing when the worker asks again; false when stopped.
     bool waitForRetry(std::chrono::milliseconds pause);
 
@@ -72,6 +90,8 @@ private:
     std::string m_server;
     std::optional<core::WhoisServer> m_whoisServer;
     Endpoint m_endpoint;
+    const EndpointOverrides* m_rdapBases = nullptr; // RDAP bases by suffix, overrides included
+    Pace m_paces[2];                                // port 43, RDAP
     std::optional<InternetSession> m_internet;
     std::atomic<std::int64_t>* m_throttledUntil = nullptr;
 };

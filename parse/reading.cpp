@@ -60,7 +60,9 @@ void Reading::storeInto(core::DomainRecord& record) const
         case Field::Registrar: core::copyField(record.registrar, text); break;
         }
     }
-    record.errorReason = static_cast<std::uint8_t>(m_reason);
+    record.errorReason =
+        static_cast<std::uint8_t>(static_cast<std::uint8_t>(m_reason) |
+                                  (m_source == core::ResultSource::Rdap ? core::ResultSourceBit : 0));
     core::publishDone(record);
 }
 

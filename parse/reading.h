@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/domain_table.h"
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
 #include "parse/branch.h"
@@ -50,6 +51,10 @@ public:
         m_reason = reason;
     }
 
+    core::ResultSource source() const { return m_source; }
+
+    void setSource(core::ResultSource source) { m_source = source; }
+
     /// Records `raw`, cleaned, as the field's value; a field set twice keeps its first place in the
     /// order of writes and its last value.
     void set(Field field, std::string_view raw);
@@ -73,6 +78,7 @@ private:
 
     core::LookupStatus m_status = core::LookupStatus::Error;
     core::ErrorReason m_reason = core::ErrorReason::None;
+    core::ResultSource m_source = core::ResultSource::Whois;
     std::array<std::string, FieldCount> m_values{};
     std::array<Field, FieldCount> m_order{};
     std::size_t m_written = 0;

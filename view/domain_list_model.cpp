@@ -98,14 +98,17 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
 
 QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
 {
-    // "ERR!" alone says nothing; its tool tip says why.
+    // "ERR!" alone says nothing: its tool tip says why; every answer says where it came from.
     if (column != StatusColumn || record.shown == 0 ||
-        record.status != static_cast<std::int32_t>(core::LookupStatus::Error))
+        record.status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
         return {};
-    const std::string_view reason = core::errorReasonTextZh(record.errorReason);
-    if (reason.empty())
-        return {};
-    return QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size()));
+    QString tip = core::resultSource(record) == core::ResultSource::Rdap ? QStringLiteral("查询方式：RDAP")
+                                                                         : QStringLiteral("查询方式：WHOIS");
+    const std::string_view reason = core::errorReasonTextZh(core::errorReasonOf(record));
+    if (record.status == static_cast<std::int32_t>(core::LookupStatus::Error) && !reason.empty())
+        tip.prepend(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())) +
+                    QLatin1Char('\n'));
+    return tip;
 }
 
 void DomainListModel::fillRows()

@@ -45,7 +45,7 @@ public:
     int refreshFinishedRows();
 
 private:
-    /// The reason of a shown Error record, on its status cell; nothing elsewhere.
+    /// On a shown record's status cell: the transport its answer came over, and an Error's reason.
     static QVariant toolTip(const core::DomainRecord& record, int column);
 
     core::DomainTable& m_table;

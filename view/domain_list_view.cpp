@@ -82,7 +82,9 @@ bool CMakeHtmlView::event(QEvent* event)
 
 void CMakeHtmlView::startRun()
 {
-    m_run.setSession(m_session);
+    lookup::InternetSession session = m_session;
+    session.preferRdap = m_state.settings.preferRdap;
+    m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
     switch (m_run.startLookups()) {
     case lookup::LookupRun::StartResult::NoDomains:

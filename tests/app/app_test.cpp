@@ -81,6 +81,7 @@ private:
     {
         for (const char* host : {"whois.verisign-grs.com", "whois.publicinterestregistry.org"})
             QVERIFY(state().endpoints.add(std::string(host) + "=" + server.address()));
+        QVERIFY(state().endpoints.addRdapList(test::rdapNowhere())); // never a registry's own service
     }
 
     void importLines(std::string_view lines)
@@ -176,7 +177,7 @@ private Q_SLOTS:
         QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！"));
         QCOMPARE(cell(0, 2), QStringLiteral("ERR!"));
         QCOMPARE(frame().view().model()->index(0, 2).data(Qt::ToolTipRole).toString(),
-                 QStringLiteral("无法识别的回复"));
+                 QStringLiteral("无法识别的回复\n查询方式：WHOIS"));
     }
 
     void aRunFillsTheRowsAndEnablesStartAgain()

@@ -173,7 +173,8 @@ std::string routeAll(const LoopbackWhoisServer& server)
     std::string list;
     for (const char* host : {"whois.verisign-grs.com", "whois.publicinterestregistry.org", "whois.cnnic.cn"})
         list += std::string(host) + "=" + server.address() + ";";
-    return "ZONEDESK_WHOIS_ENDPOINTS='" + list + "' ";
+    // RDAP goes nowhere: a registry's own service is never reached from a test.
+    return "ZONEDESK_WHOIS_ENDPOINTS='" + list + "' ZONEDESK_RDAP_ENDPOINTS='" + rdapNowhere() + "' ";
 }
 
 TEST(CliLookup, WritesCsvAndJsonLinesFromTheServersReplies)

@@ -104,6 +104,16 @@ TEST(SettingsFile, SaveWritesBothKeysAndKeepsTheRest)
     EXPECT_EQ(back.redDisplay, 0);
 }
 
+TEST(SettingsFile, TransportIsReadAndLeftAsTheUserWroteIt)
+{
+    test::TempDir dir;
+    const auto path = dir.write("config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nTransport = RDAP\r\n");
+    EXPECT_TRUE(loadSettings(path).preferRdap);
+    ASSERT_TRUE(saveSettings(path, {30, 1, true}));
+    EXPECT_EQ(test::readFile(path), "[user]\r\nchkgq=1\r\ngqts=30\r\nTransport = RDAP\r\n");
+    EXPECT_FALSE(loadSettings(dir.write("config.ini", "[user]\r\ntransport=whois\r\n")).preferRdap);
+}
+
 TEST(SettingsFile, FolderWhereNothingCanBeCreatedStillReadsDefaults)
 {
     test::TempDir dir;

@@ -23,7 +23,9 @@ using namespace zonedesk::core;
 
 using namespace std::chrono_literals;
 using test::Behaviour;
+using test::httpResponse;
 using test::LoopbackWhoisServer;
+using test::rdapRequest;
 
 class LookupRunTest : public ::testing::Test
 {
@@ -36,6 +38,9 @@ protected:
         session.connectBackoff = 10ms;
         session.readTimeout = 2s;
         session.exchangeLimit = 10s;
+        session.paceStart = 10ms;
+        session.paceMax = 80ms;
+        ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
     }
 
     void add(std::string_view domain)
@@ -50,12 +55,16 @@ protected:
         ASSERT_TRUE(endpoints.add(std::string(hostName(server)) + "=" + to.address()));
     }
 
-    /// Tests never reach a registry: every server of the table must be routed to loopback.
+    /// Tests never reach a registry: every server of the table must be routed to loopback, over
+    /// port 43 and over RDAP.
     bool everyServerIsRouted() const
     {
         for (const DomainRecord& record : table->inUse()) {
             const std::string_view host = fieldText(record.server);
             if (!host.empty() && endpoints.endpointFor(host).address != "127.0.0.1")
+                return false;
+            const std::string rdap = endpoints.rdapBaseFor(fieldText(record.domain));
+            if (!rdap.empty() && !rdap.starts_with("http://127.0.0.1:"))
                 return false;
         }
         return true;
@@ -258,15 +267,135 @@ TEST_F(LookupRunTest, ThrottledQueriesAreAskedAgainAfterGrowingPauses)
 
 TEST_F(LookupRunTest, RetiredServiceIsNotAskedAgain)
 {
-    LoopbackWhoisServer info;
-    info.setDefault(Behaviour::answer("TLD is not supported.\n"));
-    route(WhoisServer::Afilias, info);
-    add("gone.info");
+    LoopbackWhoisServer tv;
+    tv.setDefault(Behaviour::answer("TLD is not supported.\n"));
+    route(WhoisServer::VerisignTv, tv);
+    add("gone.tv"); // its RDAP service is out of reach too: the port-43 reason is the one kept
     LookupRun run(*table, queue);
     runToEnd(run);
     EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Error));
     EXPECT_EQ((*table)[0].errorReason, static_cast<std::uint8_t>(ErrorReason::ServiceGone));
-    EXPECT_EQ(info.connectionCount(), 1);
+    EXPECT_EQ(tv.connectionCount(), 1);
+}
+
+// An RDAP domain object as the registries publish it since the 2024 registration-data policy.
+constexpr std::string_view RdapRecord = R"({"objectClassName":"domain","ldhName":"EXAMPLE.INFO",
+  "events":[{"eventAction":"registration","eventDate":"2001-07-31T23:57:50Z"},
+            {"eventAction":"expiration","eventDate":"2030-07-31T23:57:50Z"},
+            {"eventAction":"last changed","eventDate":"2025-03-05T22:39:19Z"}],
+  "entities":[{"objectClassName":"entity","roles":["registrar"],
+               "vcardArray":["vcard",[["version",{},"text","4.0"],["fn",{},"text","Example Registrar, Inc."]]]},
+              {"objectClassName":"entity","roles":["registrant"],
+               "remarks":[{"title":"REDACTED FOR PRIVACY","type":"object redacted due to authorization"}],
+               "vcardArray":["vcard",[["version",{},"text","4.0"],["org",{},"text","Example Holdings"],
+                                      ["contact-uri",{},"uri","https://registrar.example/contact"]]]}],
+  "redacted":[{"name":{"description":"Registrant Email"},"method":"removal"}]})";
+
+TEST_F(LookupRunTest, RdapOnlyRegistryIsNeverAskedOnPort43)
+{
+    LoopbackWhoisServer whois;
+    route(WhoisServer::Afilias, whois);
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    rdap.on(rdapRequest("example.info"), Behaviour::answer(httpResponse(200, RdapRecord)));
+    rdap.on(rdapRequest("free.info"), Behaviour::answer(httpResponse(404, "")));
+    ASSERT_TRUE(endpoints.addRdap("info=" + rdap.httpBase()));
+    add("example.info");
+    add("free.info");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    const DomainRecord& record = (*table)[0];
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
+    EXPECT_EQ(resultSource(record), ResultSource::Rdap);
+    EXPECT_EQ(fieldText(record.expiryDate), "2030-07-31T23:57:50Z");
+    EXPECT_EQ(fieldText(record.registrationDate), "2001-07-31T23:57:50Z");
+    EXPECT_EQ(fieldText(record.updatedDate), "2025-03-05T22:39:19Z");
+    EXPECT_EQ(fieldText(record.registrar), "Example Registrar, Inc.");
+    EXPECT_EQ(fieldText(record.owner), "Example Holdings");
+    EXPECT_EQ(fieldText(record.email), "https://registrar.example/contact"); // a form, not an address
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(whois.connectionCount(), 0);
+    EXPECT_EQ(rdap.connectionCount(), 2);
+}
+
+TEST_F(LookupRunTest, PortFortyThreeThatGivesNoAnswerFallsBackToRdap)
+{
+    const auto throttled = Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n");
+    LoopbackWhoisServer org;
+    org.setDefault(throttled);
+    route(WhoisServer::Pir, org);
+    LoopbackWhoisServer cn;
+    cn.setDefault(Behaviour::closeAtOnce());
+    route(WhoisServer::Cnnic, cn);
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    std::string orgRecord(RdapRecord);
+    orgRecord.replace(orgRecord.find("EXAMPLE.INFO"), 12, "example.org");
+    rdap.on(rdapRequest("example.org"), Behaviour::answer(httpResponse(200, orgRecord)));
+    ASSERT_TRUE(endpoints.addRdap("org=" + rdap.httpBase()));
+    session.throttleRetryPauses = {10ms, 20ms};
+    add("example.org");
+    add("example.cn"); // no RDAP service: its port-43 failure stands
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
+    EXPECT_EQ(resultSource((*table)[0]), ResultSource::Rdap);
+    EXPECT_EQ(org.connectionCount(), 3); // the first try and both retries
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ(errorReasonOf((*table)[1]), static_cast<std::uint8_t>(ErrorReason::EmptyReply));
+}
+
+TEST_F(LookupRunTest, PreferringRdapAsksItFirstAndRetriesItsThrottles)
+{
+    LoopbackWhoisServer com;
+    route(WhoisServer::Verisign, com);
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    std::string comRecord(RdapRecord);
+    comRecord.replace(comRecord.find("EXAMPLE.INFO"), 12, "example.com");
+    rdap.onSequence(rdapRequest("example.com"),
+                    {Behaviour::answer(httpResponse(429, "", "Retry-After: 0\r\n")),
+                     Behaviour::answer(httpResponse(200, comRecord))});
+    rdap.on(rdapRequest("wrong.com"), Behaviour::answer(httpResponse(200, comRecord))); // another name
+    rdap.on(rdapRequest("broken.com"), Behaviour::answer(httpResponse(200, "{\"objectClassName\":")));
+    ASSERT_TRUE(endpoints.addRdap("com=" + rdap.httpBase()));
+    session.preferRdap = true;
+    session.throttleRetryPauses = {10ms};
+    add("example.com");
+    add("wrong.com");
+    add("broken.com");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
+    for (std::size_t i : {1U, 2U}) {
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
+        EXPECT_EQ(errorReasonOf((*table)[i]), static_cast<std::uint8_t>(ErrorReason::Unrecognised)) << i;
+    }
+    EXPECT_EQ(com.connectionCount(), 0); // an unreadable RDAP answer is an answer: no port 43
+}
+
+TEST_F(LookupRunTest, PacedServerSettlesEveryNameOneConnectionAtATime)
+{
+    // Every fifth query is refused: the worker slows down instead of giving names up.
+    LoopbackWhoisServer org;
+    const auto record = Behaviour::answer("Domain Name: X.ORG\nCreation Date: 2001-01-01\n"
+                                          "Registry Expiry Date: 2030-01-01\nRegistrar: R\n");
+    const auto refused = Behaviour::answer("WHOIS LIMIT EXCEEDED\n");
+    route(WhoisServer::Pir, org);
+    session.throttleRetryPauses = {10ms, 20ms};
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = "n" + std::to_string(i) + ".org";
+        if (i % 5 == 4)
+            org.onSequence(name, {refused, record});
+        else
+            org.on(name, record);
+        add(name);
+    }
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    for (std::size_t i = 0; i < 12; ++i)
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Success)) << i;
+    EXPECT_EQ(org.maxConcurrentConnections(), 1);
 }
 
 // What a hostile or broken server can send: none of it may read as a result, and each Error says why.

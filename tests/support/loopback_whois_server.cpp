@@ -114,6 +114,32 @@ int LoopbackWhoisServer::maxConcurrentConnections() const
     return m_maxOpen;
 }
 
+std::string LoopbackWhoisServer::httpBase() const
+{
+    return "http://" + address() + "/";
+}
+
+std::string rdapRequest(std::string_view name)
+{
+    return "GET /domain/" + std::string(name) + " HTTP/1.1";
+}
+
+std::string httpResponse(int status, std::string_view body, std::string_view headers)
+{
+    return "HTTP/1.1 " + std::to_string(status) + " X\r\n" + std::string(headers) +
+           "Content-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+           std::string(body);
+}
+
+std::string rdapNowhere()
+{
+    const std::string base = "http://127.0.0.1:" + std::to_string(LoopbackWhoisServer::refusedPort()) + "/";
+    std::string list;
+    for (const char* suffix : {"com", "net", "org", "info", "biz", "tv", "cc"})
+        list += std::string(suffix) + "=" + base + ";";
+    return list;
+}
+
 std::uint16_t LoopbackWhoisServer::refusedPort()
 {
     // Bound but never listening: the kernel refuses connections, and no other test can take it
@@ -194,7 +220,7 @@ void LoopbackWhoisServer::serve(int fd, std::size_t slot)
 {
     std::string request;
     const auto giveUp = std::chrono::steady_clock::now() + 5s;
-    while (request.find("\r\n") == std::string::npos && !m_stopping &&
+    while (request.find(m_requestEnd) == std::string::npos && !m_stopping &&
            std::chrono::steady_clock::now() < giveUp) {
         pollfd entry{fd, POLLIN, 0};
         if (::poll(&entry, 1, static_cast<int>(PollSlice.count())) <= 0)

@@ -10,6 +10,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -82,6 +83,13 @@ public:
     /// A port on 127.0.0.1 where nothing listens: connecting there is refused.
     static std::uint16_t refusedPort();
 
+    /// Serves HTTP instead: a request is read to its blank line, and its key (for `on`) is its
+    /// request line, e.g. "GET /domain/example.org HTTP/1.1" (see rdapRequest).
+    void speakHttp() { m_requestEnd = "\r\n\r\n"; }
+
+    /// "http://127.0.0.1:PORT/", an RDAP base on this server.
+    std::string httpBase() const;
+
 private:
     struct Connection
     {
@@ -96,6 +104,7 @@ private:
     int m_listenFd = -1;
     std::uint16_t m_port = 0;
     std::atomic<bool> m_stopping{false};
+    std::string m_requestEnd = "\r\n"; // set before the first connection
     std::thread m_acceptThread;
     std::list<Connection> m_connections; // accept thread only, until the destructor
 
@@ -108,5 +117,17 @@ private:
     int m_maxOpen = 0;
     int m_total = 0;
 };
+
+/// The request line with which an RDAP client asks for `name` at a base from httpBase().
+std::string rdapRequest(std::string_view name);
+
+/// An HTTP/1.1 response that closes the connection: status line, headers, then `body`.
+std::string httpResponse(int status,
+                         std::string_view body,
+                         std::string_view headers = "Content-Type: application/rdap+json\r\n");
+
+/// RDAP bases for every suffix that has one, all at a port where nothing listens: tests never
+/// reach a registry's RDAP service. "suffix=URL;..." as ZONEDESK_RDAP_ENDPOINTS takes it.
+std::string rdapNowhere();
 
 } // namespace zonedesk::test

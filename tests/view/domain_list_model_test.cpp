@@ -60,8 +60,10 @@ private Q_SLOTS:
         QVERIFY(!model.data(model.index(1, 2), Qt::ToolTipRole).isValid()); // not shown yet
         model.refreshFinishedRows();
         QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("ERR!"));
-        QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(), QStringLiteral("等待回复超时"));
-        QVERIFY(!model.data(model.index(0, 2), Qt::ToolTipRole).isValid()); // a result needs no reason
+        QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(),
+                 QStringLiteral("等待回复超时\n查询方式：WHOIS"));
+        QCOMPARE(model.data(model.index(0, 2), Qt::ToolTipRole).toString(),
+                 QStringLiteral("查询方式：WHOIS"));
         QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
     }
 

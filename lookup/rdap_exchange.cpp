@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: MIT
+// The RDAP exchange on libcurl's multi interface, so that the worker waits in slices of at most
+// 100 ms and can look at its stop request, as the WHOIS exchange does.
+#include "lookup/rdap_exchange.h"
+
+#include <algorithm>
+#include <memory>
+#include <mutex>
+
+#include <curl/curl.h>
+
+namespace zonedesk::lookup {
+
+namespace {
+
+constexpr int StopSliceMs = 100;
+
+struct EasyDeleter
+{
+    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+
+struct MultiDeleter
+{
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+struct HeaderListDeleter
+{
+    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+/// The body as it arrives, up to the cap; a body over the cap ends the transfer.
+struct Body
+{
+    std::string text;
+    std::size_t cap = 0;
+    bool overCap = false;
+};
+
+extern "C" std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target)
+{
+    auto* body = static_cast<Body*>(target);
+    const std::size_t bytes = size * count;
+    if (body->text.size() + bytes > body->cap) {
+        body->overCap = true;
+        return 0; // makes libcurl end the transfer with CURLE_WRITE_ERROR
+    }
+    body->text.append(data, bytes);
+    return bytes;
+}
+
+void initialiseCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+core::ErrorReason reasonFor(CURLcode code, bool overCap)
+{
+    if (overCap)
+        return core::ErrorReason::TooLarge;
+    switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY: return core::ErrorReason::HostNotFound;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION: return core::ErrorReason::ConnectFailed;
+    case CURLE_OPERATION_TIMEDOUT: return core::ErrorReason::TimedOut;
+    case CURLE_SEND_ERROR: return core::ErrorReason::SendFailed;
+    default: return core::ErrorReason::Reset;
+    }
+}
+
+} // namespace
+
+RdapResult exchangeRdap(const std::string& url, const InternetSession& session, const std::stop_token& stop)
+{
+    initialiseCurlOnce();
+    RdapResult result;
+    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    const std::unique_ptr<curl_slist, HeaderListDeleter> headers(
+        curl_slist_append(nullptr, "Accept: application/rdap+json"));
+    if (!easy || !multi || !headers) {
+        result.reason = core::ErrorReason::ConnectFailed;
+        return result;
+    }
+    Body body{{}, session.replySizeCap, false};
+    CURL* handle = easy.get();
+    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 3L);
+    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(handle, CURLOPT_USERAGENT, "zonedesk");
+    const long connectMs = session.connectTimeout.count(); // libcurl takes these as long
+    const long totalMs = session.exchangeLimit.count();
+    const long idleSeconds = std::max(1L, long{session.readTimeout.count()} / 1000);
+    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, totalMs);
+    // Idle limit: less than a byte a second for the read time-out ends the transfer.
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
+    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
+    curl_multi_add_handle(multi.get(), handle);
+
+    int running = 1;
+    CURLcode code = CURLE_OK;
+    while (running != 0) {
+        if (stop.stop_requested()) {
+            curl_multi_remove_handle(multi.get(), handle);
+            result.outcome = ExchangeOutcome::Stopped;
+            return result;
+        }
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK)
+            break;
+        if (running != 0)
+            curl_multi_poll(multi.get(), nullptr, 0, StopSliceMs, nullptr);
+    }
+    int queued = 0;
+    while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE)
+            code = message->data.result;
+    }
+    curl_multi_remove_handle(multi.get(), handle);
+
+    if (code != CURLE_OK || body.overCap) {
+        const bool connected = code != CURLE_COULDNT_CONNECT && code != CURLE_COULDNT_RESOLVE_HOST &&
+                               code != CURLE_COULDNT_RESOLVE_PROXY;
+        result.outcome = connected ? ExchangeOutcome::Received : ExchangeOutcome::Failed;
+        result.reason = reasonFor(code, body.overCap);
+        return result;
+    }
+    result.outcome = ExchangeOutcome::Received;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    curl_off_t retryAfter = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0)
+        result.retryAfter = std::chrono::seconds(retryAfter);
+    result.body = std::move(body.text);
+    return result;
+}
+
+} // namespace zonedesk::lookup

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: MIT
+// An RDAP domain object, as the registries publish it:
+//    {"objectClassName":"domain","ldhName":"EXAMPLE.ORG",
+//     "events":[{"eventAction":"registration","eventDate":"1995-08-31T04:00:00Z"}, ...],
+//     "entities":[{"roles":["registrar"],"vcardArray":["vcard",[["fn",{},"text","R Inc."]]]},
+//                 {"roles":["registrant"],"vcardArray":["vcard",[["org",{},"text","Example"],
+//                  ["email",{},"text","a@example.org"]]],"remarks":[{"title":"REDACTED FOR PRIVACY"}]}],
+//     "redacted":[{"name":{"description":"Registrant Email"}, ...}]}
+#include "parse/rdap_reading.h"
+
+#include <string>
+
+#include "core/text.h"
+#include "parse/utf8_to_ansi.h"
+
+#include <nlohmann/json.hpp>
+
+namespace zonedesk::parse {
+
+namespace {
+
+using nlohmann::json;
+
+constexpr long HttpOk = 200;
+constexpr long HttpNotFound = 404;
+constexpr long HttpTooManyRequests = 429;
+
+struct EventField
+{
+    std::string_view action;
+    Field field;
+};
+
+constexpr EventField EventFields[] = {
+    {"registration", Field::RegistrationDate},
+    {"expiration",   Field::ExpiryDate      },
+    {"last changed", Field::UpdatedDate     },
+};
+
+/// `object[key]` as text, or empty when it is missing or not a string.
+std::string textOf(const json& object, std::string_view key)
+{
+    if (!object.is_object())
+        return {};
+    const auto found = object.find(key);
+    return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+/// The value of a vCard property ("fn", "org", "email", "contact-uri"): its fourth member, or the
+/// first text of it when the value is structured.
+std::string vcardValue(const json& entity, std::string_view property)
+{
+    const auto vcard = entity.find("vcardArray");
+    if (vcard == entity.end() || !vcard->is_array() || vcard->size() < 2 || !(*vcard)[1].is_array())
+        return {};
+    for (const json& entry : (*vcard)[1]) {
+        if (!entry.is_array() || entry.size() < 4 || !entry[0].is_string() ||
+            entry[0].get<std::string>() != property)
+            continue;
+        const json& value = entry[3];
+        if (value.is_string())
+            return value.get<std::string>();
+        if (value.is_array() && !value.empty() && value[0].is_string())
+            return value[0].get<std::string>();
+    }
+    return {};
+}
+
+bool hasRole(const json& entity, std::string_view role)
+{
+    const auto roles = entity.find("roles");
+    if (roles == entity.end() || !roles->is_array())
+        return false;
+    for (const json& each : *roles) {
+        if (each.is_string() && each.get<std::string>() == role)
+            return true;
+    }
+    return false;
+}
+
+/// The first entity with `role`, among the domain's entities and the entities nested in them.
+const json* entityWithRole(const json& object, std::string_view role, int depth = 0)
+{
+    const auto entities = object.find("entities");
+    if (entities == object.end() || !entities->is_array())
+        return nullptr;
+    for (const json& entity : *entities) {
+        if (entity.is_object() && hasRole(entity, role))
+            return &entity;
+    }
+    if (depth == 0) {
+        for (const json& entity : *entities) {
+            if (!entity.is_object())
+                continue;
+            if (const json* nested = entityWithRole(entity, role, depth + 1))
+                return nested;
+        }
+    }
+    return nullptr;
+}
+
+/// What the registry says in place of a withheld registrant value: the title of the entity's
+/// first remark ("REDACTED FOR PRIVACY"), else "N/A".
+std::string withheld(const json& entity)
+{
+    const auto remarks = entity.find("remarks");
+    if (remarks != entity.end() && remarks->is_array() && !remarks->empty()) {
+        const std::string title = textOf((*remarks)[0], "title");
+        if (!core::trim(title).empty())
+            return title;
+    }
+    return std::string(NotApplicable);
+}
+
+void setUtf8(Reading& reading, Field field, std::string value)
+{
+    utf8ToAnsi(value);
+    reading.set(field, value);
+}
+
+Reading readDomain(const json& domain, std::string_view queriedName)
+{
+    if (textOf(domain, "objectClassName") != "domain" ||
+        core::asciiLower(textOf(domain, "ldhName")) != core::asciiLower(queriedName))
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+
+    Reading reading(core::LookupStatus::Success);
+    const auto events = domain.find("events");
+    for (const EventField& wanted : EventFields) {
+        std::string date;
+        if (events != domain.end() && events->is_array()) {
+            for (const json& event : *events) {
+                if (textOf(event, "eventAction") == wanted.action) {
+                    date = textOf(event, "eventDate");
+                    break;
+                }
+            }
+        }
+        setUtf8(reading, wanted.field, date.empty() ? std::string(NotApplicable) : date);
+    }
+
+    const json* registrant = entityWithRole(domain, "registrant");
+    if (registrant == nullptr) {
+        reading.set(Field::Owner, NotApplicable);
+        reading.set(Field::Email, NotApplicable);
+    } else {
+        std::string owner = vcardValue(*registrant, "org");
+        if (core::trim(owner).empty())
+            owner = vcardValue(*registrant, "fn");
+        std::string email = vcardValue(*registrant, "email");
+        if (core::trim(email).empty())
+            email = vcardValue(*registrant, "contact-uri"); // a contact form instead of an address
+        setUtf8(reading, Field::Owner, core::trim(owner).empty() ? withheld(*registrant) : owner);
+        setUtf8(reading, Field::Email, core::trim(email).empty() ? withheld(*registrant) : email);
+    }
+    const json* registrar = entityWithRole(domain, "registrar");
+    const std::string registrarName = registrar != nullptr ? vcardValue(*registrar, "fn") : std::string();
+    setUtf8(reading, Field::Registrar, registrarName.empty() ? std::string(NotApplicable) : registrarName);
+    return reading;
+}
+
+} // namespace
+
+bool isRdapThrottle(long httpStatus)
+{
+    return httpStatus == HttpTooManyRequests || (httpStatus >= 500 && httpStatus <= 599);
+}
+
+Reading readRdap(long httpStatus, std::string_view body, std::string_view queriedName)
+{
+    if (httpStatus == HttpNotFound)
+        return Reading(core::LookupStatus::NotRegistered);
+    if (isRdapThrottle(httpStatus))
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Throttled);
+    if (httpStatus != HttpOk)
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    const json domain = json::parse(body, nullptr, false);
+    if (domain.is_discarded() || !domain.is_object())
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    return readDomain(domain, queriedName);
+}
+
+} // namespace zonedesk::parse
