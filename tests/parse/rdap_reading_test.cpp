@@ -1,0 +1,64 @@
+// SPDX-License-Identifier: MIT
+// Reading RDAP answers (RFC 9083) into the record's facts.
+#include "parse/rdap_reading.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace zonedesk::parse {
+namespace {
+
+using core::ErrorReason;
+using core::LookupStatus;
+
+std::string domainObject(std::string_view entities)
+{
+    return R"({"objectClassName":"domain","ldhName":"xn--fiq228c.cn","entities":[)" + std::string(entities) +
+           R"(],"events":[{"eventAction":"expiration","eventDate":"2030-01-01T00:00:00Z"}]})";
+}
+
+TEST(RdapReading, VerdictsFollowTheHttpStatusAndTheObject)
+{
+    EXPECT_EQ(readRdap(404, "", "x.org").status(), LookupStatus::NotRegistered);
+    EXPECT_EQ(readRdap(429, "", "x.org").reason(), ErrorReason::Throttled);
+    EXPECT_EQ(readRdap(503, "", "x.org").reason(), ErrorReason::Throttled);
+    EXPECT_EQ(readRdap(403, "", "x.org").reason(), ErrorReason::Unrecognised);
+    EXPECT_EQ(readRdap(200, "{\"objectClassName\":", "x.org").reason(), ErrorReason::Unrecognised);
+    EXPECT_EQ(readRdap(200, "[1,2]", "x.org").reason(), ErrorReason::Unrecognised);
+    const std::string object = domainObject("");
+    EXPECT_EQ(readRdap(200, object, "XN--FIQ228C.CN").status(), LookupStatus::Success); // case ignored
+    EXPECT_EQ(readRdap(200, object, "other.cn").reason(), ErrorReason::Unrecognised);   // another name
+}
+
+TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)
+{
+    const Reading none = readRdap(200, domainObject(""), "xn--fiq228c.cn");
+    EXPECT_EQ(none.value(Field::Owner), "N/A"); // no registrant entity at all
+    EXPECT_EQ(none.value(Field::Email), "N/A");
+    EXPECT_EQ(none.value(Field::Registrar), "N/A");
+    EXPECT_EQ(none.value(Field::RegistrationDate), "N/A");
+    EXPECT_EQ(none.value(Field::ExpiryDate), "2030-01-01T00:00:00Z");
+
+    const Reading redacted =
+        readRdap(200,
+                 domainObject(R"({"roles":["registrant"],"remarks":[{"title":"REDACTED FOR PRIVACY"}],
+                          "vcardArray":["vcard",[["version",{},"text","4.0"]]]},
+                        {"roles":["technical"],"entities":[{"roles":["registrar"],
+                          "vcardArray":["vcard",[["fn",{},"text","\u4e2d\u6587 Registrar"]]]}]})"),
+                 "xn--fiq228c.cn");
+    EXPECT_EQ(redacted.value(Field::Owner), "REDACTED FOR PRIVACY");
+    EXPECT_EQ(redacted.value(Field::Email), "REDACTED FOR PRIVACY");
+    EXPECT_EQ(redacted.value(Field::Registrar), "\xD6\xD0\xCE\xC4 Registrar"); // UTF-8 stored as GBK
+
+    const Reading named =
+        readRdap(200,
+                 domainObject(R"({"roles":["registrant"],"vcardArray":["vcard",[["fn",{},"text","Jane Doe"],
+                          ["org",{},"text",""],["email",{},"text","jane@example.org"]]]})"),
+                 "xn--fiq228c.cn");
+    EXPECT_EQ(named.value(Field::Owner), "Jane Doe"); // an empty organisation falls back to the name
+    EXPECT_EQ(named.value(Field::Email), "jane@example.org");
+}
+
+} // namespace
+} // namespace zonedesk::parse
