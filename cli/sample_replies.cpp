@@ -48,4 +48,42 @@ std::string sampleReply(std::string_view query)
     return {};
 }
 
+std::string sampleRdapResponse(std::string_view requestLine)
+{
+    constexpr std::string_view Prefix = "GET /domain/";
+    std::string name;
+    if (requestLine.starts_with(Prefix)) {
+        const std::string_view rest = requestLine.substr(Prefix.size());
+        name = rest.substr(0, rest.find(' '));
+    }
+    // Names are LDH text here (A-labels): nothing in them needs JSON escaping.
+    const bool wellFormed = !name.empty() && name.find_first_of("\"\\") == std::string::npos;
+    std::string status = "200 OK";
+    std::string body;
+    if (!wellFormed) {
+        status = "400 Bad Request";
+    } else if (name.starts_with("free-")) {
+        status = "404 Not Found";
+    } else {
+        const bool withheld = name.starts_with("private-");
+        const std::string registrant =
+            withheld
+                ? R"({"objectClassName":"entity","roles":["registrant"],)"
+                  R"("remarks":[{"title":"REDACTED FOR PRIVACY"}],"vcardArray":["vcard",[["version",{},"text","4.0"]]]})"
+                : R"({"objectClassName":"entity","roles":["registrant"],"vcardArray":["vcard",[)"
+                  R"(["version",{},"text","4.0"],["org",{},"text","Example Holdings Ltd."],)"
+                  R"(["email",{},"text","hostmaster@example.net"]]]})";
+        body = R"({"objectClassName":"domain","ldhName":")" + name +
+               R"(","events":[{"eventAction":"registration","eventDate":"2011-08-30T16:41:12Z"},)"
+               R"({"eventAction":"expiration","eventDate":"2027-08-30T16:41:12Z"},)"
+               R"({"eventAction":"last changed","eventDate":"2026-01-19T10:22:05Z"}],"entities":[)"
+               R"({"objectClassName":"entity","roles":["registrar"],"vcardArray":["vcard",[)"
+               R"(["version",{},"text","4.0"],["fn",{},"text","Example Registrar, Inc."]]]},)" +
+               registrant + "]}";
+    }
+    return "HTTP/1.1 " + status +
+           "\r\nContent-Type: application/rdap+json\r\nContent-Length: " + std::to_string(body.size()) +
+           "\r\nConnection: close\r\n\r\n" + body;
+}
+
 } // namespace zonedesk::cli

@@ -23,4 +23,9 @@ extern const std::size_t SampleFileCount;
 /// whose suffix has no registry.
 std::string sampleReply(std::string_view query);
 
+/// The HTTP response the demo responder gives to an RDAP request line ("GET /domain/NAME ..."):
+/// 404 for a name that starts with "free-", a domain object otherwise, whose registrant is
+/// withheld ("REDACTED FOR PRIVACY") for a name that starts with "private-".
+std::string sampleRdapResponse(std::string_view requestLine);
+
 } // namespace zonedesk::cli

@@ -28,12 +28,16 @@ extern "C" void onStopSignal(int)
     stopServing = 1;
 }
 
-/// Reads one request line (up to CR LF) within two seconds; empty when none came.
+/// Reads one request within two seconds: a WHOIS query to its CR LF, an HTTP request to its blank
+/// line (so that closing the connection doesn't reset it). Gives the first line; empty when none came.
 std::string readRequest(int fd)
 {
     std::string request;
-    for (int slices = 0; slices < 20 && request.find("\r\n") == std::string::npos && request.size() < 512;
-         ++slices) {
+    const auto complete = [&request] {
+        const std::string_view end = request.starts_with("GET ") ? "\r\n\r\n" : "\r\n";
+        return request.find(end) != std::string::npos;
+    };
+    for (int slices = 0; slices < 20 && !complete() && request.size() < 4096; ++slices) {
         pollfd entry{fd, POLLIN, 0};
         if (::poll(&entry, 1, 100) <= 0)
             continue;
@@ -69,8 +73,10 @@ public:
         return "usage: zonedesk-cli serve-samples [--port N]\n"
                "  Answers WHOIS queries on 127.0.0.1 (port N, or a free one) with sample replies\n"
                "  in each registry's current layout; a name starting with \"free-\" gets the\n"
-               "  registry's not-found reply. Prints the ZONEDESK_WHOIS_ENDPOINTS value that\n"
-               "  routes all ten registries to it, then serves until interrupted.\n";
+               "  registry's not-found reply. It answers RDAP over HTTP on the same port too\n"
+               "  (\"private-\" names have their registrant withheld). Prints the\n"
+               "  ZONEDESK_WHOIS_ENDPOINTS and ZONEDESK_RDAP_ENDPOINTS values that route all ten\n"
+               "  registries to it, then serves until interrupted.\n";
     }
 
     int run(std::span<const std::string_view> args) override
@@ -105,7 +111,11 @@ public:
         std::string endpoints;
         for (std::size_t i = 0; i < core::WhoisServerCount; ++i)
             endpoints += std::string(core::hostName(static_cast<core::WhoisServer>(i))) + "=" + where + ";";
-        std::cout << "ZONEDESK_WHOIS_ENDPOINTS=" << endpoints << std::endl;
+        std::string rdapEndpoints;
+        for (const char* suffix : {"com", "net", "org", "info", "biz", "tv", "cc"})
+            rdapEndpoints += std::string(suffix) + "=http://" + where + "/;";
+        std::cout << "ZONEDESK_WHOIS_ENDPOINTS=" << endpoints << "\n"
+                  << "ZONEDESK_RDAP_ENDPOINTS=" << rdapEndpoints << std::endl;
 
         stopServing = 0;
         std::signal(SIGINT, onStopSignal);
@@ -115,8 +125,11 @@ public:
             if (::poll(&entry, 1, 200) <= 0)
                 continue;
             const core::UniqueFd client(::accept4(listener.get(), nullptr, nullptr, SOCK_CLOEXEC));
-            if (client)
-                answer(client.get(), sampleReply(readRequest(client.get())));
+            if (!client)
+                continue;
+            const std::string request = readRequest(client.get());
+            answer(client.get(),
+                   request.starts_with("GET ") ? sampleRdapResponse(request) : sampleReply(request));
         }
         return ExitOk;
     }

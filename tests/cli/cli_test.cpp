@@ -276,6 +276,34 @@ TEST(CliLookup, ErrorsSayWhyAndAFinishedRunIsNeverLost)
     EXPECT_NE(lines.find("\"error\":\"empty-reply\""), std::string::npos) << lines;
 }
 
+TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
+{
+    TempDir dir;
+    const auto list =
+        dir.write("list.txt", "riverstone.info\nfree-x.info\nprivate-y.info\nexample.org\nexample.cn\n");
+    const auto endpoints = dir.path() / "endpoints";
+    const auto jsonl = dir.path() / "out.jsonl";
+    const std::string cli = ZONEDESK_CLI_PATH;
+    const CliRun run = runShell(cli + " serve-samples > " + quoted(endpoints) + " & server=$!; " +
+                                "for i in $(seq 100); do grep -q RDAP " + quoted(endpoints) +
+                                " 2>/dev/null && break; sleep 0.05; done; env $(cat " + quoted(endpoints) +
+                                ") " + cli + " lookup --prefer-rdap -q " + quoted(list) + " --jsonl " +
+                                quoted(jsonl) + "; status=$?; kill $server; exit $status");
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string lines = readFile(jsonl);
+    const auto line = [&lines](std::string_view domain) {
+        const std::size_t at = lines.find("\"domain\":\"" + std::string(domain) + "\"");
+        return at == std::string::npos ? std::string() : lines.substr(at, lines.find('\n', at) - at);
+    };
+    EXPECT_NE(line("riverstone.info").find("\"result\":\"registered\",\"error\":\"\",\"source\":\"rdap\""),
+              std::string::npos)
+        << lines;
+    EXPECT_NE(line("free-x.info").find("\"result\":\"available\""), std::string::npos) << lines;
+    EXPECT_NE(line("private-y.info").find("\"owner\":\"REDACTED FOR PRIVACY\""), std::string::npos) << lines;
+    EXPECT_NE(line("example.org").find("\"source\":\"rdap\""), std::string::npos) << lines; // preferred
+    EXPECT_NE(line("example.cn").find("\"source\":\"whois\""), std::string::npos) << lines; // no RDAP there
+}
+
 TEST(Cli, ExitCodesTellUsageFromFileErrors)
 {
     TempDir dir;
