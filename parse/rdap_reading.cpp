@@ -105,7 +105,7 @@ std::string withheld(const json& entity)
 {
     const auto remarks = entity.find("remarks");
     if (remarks != entity.end() && remarks->is_array() && !remarks->empty()) {
-        const std::string title = textOf((*remarks)[0], "title");
+        std::string title = textOf((*remarks)[0], "title");
         if (!core::trim(title).empty())
             return title;
     }
