@@ -34,6 +34,7 @@ int main(int argc, char** argv)
         const auto host = zonedesk::core::serverRuleFor(std::string("x") + suffix).server;
         state.endpoints.add(std::string(zonedesk::core::hostName(*host)) + "=" + server->address());
     }
+    state.endpoints.addRdapList(zonedesk::test::rdapNowhere()); // never a registry's own service
     for (int i = 0; i < zonedesk::core::TableCapacity; ++i)
         zonedesk::core::copyField((*table)[static_cast<std::size_t>(i)].domain,
                                   "n" + std::to_string(i) + Suffixes[i % 5]);

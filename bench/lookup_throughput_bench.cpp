@@ -89,6 +89,8 @@ int main()
         const auto host = zonedesk::core::hostName(static_cast<WhoisServer>(i));
         endpoints.add(std::string(host) + "=127.0.0.1:" + std::to_string(port));
     }
+    // .info is asked over RDAP only: it goes to a port where nothing listens, never to the registry.
+    endpoints.addRdapList(zonedesk::test::rdapNowhere());
 
     auto table = zonedesk::core::DomainTable::allocate();
     for (int i = 0; i < Domains; ++i)
