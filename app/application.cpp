@@ -49,7 +49,8 @@ bool CMakeHtmlApp::InitInstance()
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{*m_table, core::loadSettings(m_configPath), {}, {}, {}});
     if (!m_state->endpoints.addFromEnvironment())
-        qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS is malformed; its well-formed entries are used");
+        qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
+                 "their well-formed entries are used");
 
     m_mainFrame = std::make_unique<CMainFrame>(*m_state);
     m_mainFrame->showMaximized();
