@@ -1,0 +1,219 @@
+// SPDX-License-Identifier: MIT
+// The notations, as the registries write them:
+//    2027-05-14T04:00:00Z  2027-05-14 09:31:07  2027-05-14T04:00:00.0Z   (ISO 8601; most)
+//    2027/11/30  2008/11/20 (JST)                                         (.jp)
+//    2028.09.14                                                           (dotted, year first)
+//    14-sep-2028  31-Jul-2010 23:57:50 UTC                                (thin registries, .org, .edu)
+//    12-06-2027                                                           (.hk: day first)
+//    Connected (2015/03/31)                                               (.jp state line)
+//    Wed, 21 Oct 2009 10:33:33 UTC                                        (thin registries' database time)
+//    Fri Mar 26 23:59:59 GMT 2010                                         (.biz, 2010)
+#include "core/calendar_date.h"
+
+#include <array>
+#include <cstdio>
+#include <ctime>
+
+#include "core/text.h"
+
+namespace zonedesk::core {
+
+namespace {
+
+constexpr std::array<std::string_view, 12> MonthNames = {
+    "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isLeap(int year)
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int daysInMonth(int year, int month)
+{
+    constexpr std::array<int, 12> Days = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && isLeap(year) ? 29 : Days[static_cast<std::size_t>(month - 1)];
+}
+
+std::optional<CalendarDate> valid(int year, int month, int day)
+{
+    if (year < 1900 || year > 9999 || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month))
+        return std::nullopt;
+    return CalendarDate{year, month, day};
+}
+
+/// The run of 1 to `most` digits at `pos` as a number; `pos` moves past it. nullopt without one.
+std::optional<int> number(std::string_view text, std::size_t& pos, std::size_t least, std::size_t most)
+{
+    std::size_t length = 0;
+    int value = 0;
+    while (pos + length < text.size() && isDigit(text[pos + length]) && length < most) {
+        value = value * 10 + (text[pos + length] - '0');
+        ++length;
+    }
+    if (length < least || (pos + length < text.size() && isDigit(text[pos + length])))
+        return std::nullopt;
+    pos += length;
+    return value;
+}
+
+std::optional<int> monthName(std::string_view text, std::size_t& pos)
+{
+    if (pos + 3 > text.size())
+        return std::nullopt;
+    const std::string name = asciiLower(text.substr(pos, 3));
+    for (std::size_t i = 0; i < MonthNames.size(); ++i) {
+        if (name == MonthNames[i] && (pos + 3 == text.size() || !isLetter(text[pos + 3]))) {
+            pos += 3;
+            return static_cast<int>(i) + 1;
+        }
+    }
+    return std::nullopt;
+}
+
+bool separator(std::string_view text, std::size_t& pos, char& which)
+{
+    if (pos >= text.size() || (text[pos] != '-' && text[pos] != '/' && text[pos] != '.'))
+        return false;
+    which = text[pos++];
+    return true;
+}
+
+/// A date that starts exactly at `start`, in any notation the registries use.
+std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, bool dayFirstDigits)
+{
+    std::size_t pos = start;
+    char first = 0;
+    char second = 0;
+    // Year first: 2028-09-14, 2028/09/14, 2028.09.14 (the same separator twice).
+    if (const auto year = number(text, pos, 4, 4); year && separator(text, pos, first)) {
+        const auto month = number(text, pos, 1, 2);
+        if (month && separator(text, pos, second) && second == first) {
+            if (const auto day = number(text, pos, 1, 2))
+                return valid(*year, *month, *day);
+        }
+        return std::nullopt;
+    }
+    pos = start;
+    const auto day = number(text, pos, 1, 2);
+    if (!day)
+        return std::nullopt;
+    // Day, month name, year with blanks: 21 Oct 2009.
+    if (pos < text.size() && text[pos] == ' ') {
+        std::size_t named = pos + 1;
+        const auto month = monthName(text, named);
+        if (month && named < text.size() && text[named] == ' ') {
+            ++named;
+            if (const auto year = number(text, named, 4, 4))
+                return valid(*year, *month, *day);
+        }
+        return std::nullopt;
+    }
+    if (!separator(text, pos, first) || first != '-')
+        return std::nullopt;
+    // Day, month name, year: 14-sep-2028.
+    std::size_t named = pos;
+    if (const auto month = monthName(text, named)) {
+        if (separator(text, named, second) && second == '-') {
+            if (const auto year = number(text, named, 4, 4))
+                return valid(*year, *month, *day);
+        }
+        return std::nullopt;
+    }
+    // Day, month, year in digits: only where the registry is known to write it so.
+    if (!dayFirstDigits)
+        return std::nullopt;
+    const auto month = number(text, pos, 1, 2);
+    if (month && separator(text, pos, second) && second == '-') {
+        if (const auto year = number(text, pos, 4, 4))
+            return valid(*year, *month, *day);
+    }
+    return std::nullopt;
+}
+
+/// The C library's notation at `start`: "Mar 26 23:59:59 GMT 2010" (the weekday before it is
+/// not needed).
+std::optional<CalendarDate> ctimeDateAt(std::string_view text, std::size_t start)
+{
+    std::size_t pos = start;
+    const auto month = monthName(text, pos);
+    if (!month)
+        return std::nullopt;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    const auto day = number(text, pos, 1, 2);
+    if (!day || pos >= text.size() || text[pos] != ' ')
+        return std::nullopt;
+    // The time and the zone, up to the year at the end of the next few words.
+    const std::string_view rest = text.substr(pos, 24);
+    for (std::size_t i = 1; i + 4 <= rest.size(); ++i) {
+        if (rest[i - 1] == ' ' && isDigit(rest[i])) {
+            std::size_t at = pos + i;
+            const std::size_t before = at;
+            if (const auto year = number(text, at, 4, 4))
+                return valid(*year, *month, *day);
+            at = before;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string CalendarDate::iso() const
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+std::int64_t CalendarDate::dayNumber() const
+{
+    // Howard Hinnant's days_from_civil.
+    const std::int64_t y = month <= 2 ? year - 1 : year;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yearOfEra = y - era * 400;
+    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
+
+std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server)
+{
+    const bool dayFirstDigits = server == WhoisServer::Hkirc;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        // A date starts a token: never inside a longer number or word.
+        if (i > 0 && (isDigit(text[i - 1]) || isLetter(text[i - 1])))
+            continue;
+        const auto date = isDigit(text[i])    ? dateAt(text, i, dayFirstDigits)
+                          : isLetter(text[i]) ? ctimeDateAt(text, i)
+                                              : std::nullopt;
+        if (date)
+            return date;
+    }
+    return std::nullopt;
+}
+
+CalendarDate today()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
+}
+
+std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to)
+{
+    return to.dayNumber() - from.dayNumber();
+}
+
+} // namespace zonedesk::core

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: MIT
+// Calendar dates read from the notations the registries write their dates in.
+#pragma once
+
+#include <compare>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/whois_servers.h"
+
+namespace zonedesk::core {
+
+struct CalendarDate
+{
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+
+    auto operator<=>(const CalendarDate&) const = default;
+
+    /// "YYYY-MM-DD".
+    std::string iso() const;
+
+    /// Days since 1970-01-01 (negative before it).
+    std::int64_t dayNumber() const;
+};
+
+/// The first date in `text` as a registry stored it: ISO 8601 with or without time, fraction and
+/// zone ("2028-09-14T04:00:00Z"), "2028/09/14", "2028.09.14", "14-sep-2028" in any letter case,
+/// and, for .hk's registry (the one notation that can't be told from the text alone), day-first
+/// "14-09-2028"; a date in parentheses or after blanks and line breaks is found too. nullopt for
+/// text without one, and for impossible dates ("2028-13-40", "31-Feb-2028"): never a guess.
+std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server = std::nullopt);
+
+/// Today in the local time zone.
+CalendarDate today();
+
+/// Days from `from` to `to` (negative when `to` lies before `from`).
+std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to);
+
+} // namespace zonedesk::core

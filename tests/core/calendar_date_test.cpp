@@ -1,0 +1,110 @@
+// SPDX-License-Identifier: MIT
+// Reading calendar dates from the registries' notations.
+#include "core/calendar_date.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/parse/parsed_record.h"
+#include "tests/support/shared_corpus.h"
+
+namespace zonedesk::test {
+namespace {
+
+using core::readDate;
+using core::WhoisServer;
+
+TEST(ReadDate, EveryNotationTheRegistriesWrite)
+{
+    struct Case
+    {
+        const char* text;
+        std::optional<WhoisServer> server;
+        const char* iso; // nullptr: no date
+    };
+
+    const Case cases[] = {
+        {"2028-09-14T04:00:00Z",                       {},                       "2028-09-14"},
+        {"2028-09-14T04:00:00.0Z",                     {},                       "2028-09-14"},
+        {"2028-09-14T04:00:00+08:00",                  {},                       "2028-09-14"},
+        {"2028-09-14",                                 {},                       "2028-09-14"},
+        {"2027-05-14 09:31:07",                        WhoisServer::Cnnic,       "2027-05-14"},
+        {"14-sep-2028",                                {},                       "2028-09-14"},
+        {"14-Sep-2028 04:00:00 UTC",                   {},                       "2028-09-14"},
+        {"31-JUL-2010",                                {},                       "2010-07-31"},
+        {"2028/09/14",                                 WhoisServer::Jprs,        "2028-09-14"},
+        {"2008/11/20 (JST)",                           WhoisServer::Jprs,        "2008-11-20"},
+        {"2028.09.14",                                 {},                       "2028-09-14"},
+        {"14-09-2028",                                 WhoisServer::Hkirc,       "2028-09-14"},
+        {"14-09-2028",                                 WhoisServer::Pir,         nullptr     }, // day or month first?
+        {"Connected (2015/03/31)",                     WhoisServer::Jprs,        "2015-03-31"},
+        {"             07-Mar-2028 Record expires on", {},                       "2028-03-07"},
+        {"2012-03-17 12:48 Trailing 2013-01-01",       {},                       "2012-03-17"}, // the first date
+        {"2028-13-40",                                 {},                       nullptr     },
+        {"31-Feb-2028",                                {},                       nullptr     },
+        {"29-Feb-2028",                                {},                       "2028-02-29"},
+        {"29-Feb-2027",                                {},                       nullptr     },
+        {"2028-09/14",                                 {},                       nullptr     }, // mixed separators
+        {"N/A",                                        {},                       nullptr     },
+        {"null",                                       {},                       nullptr     },
+        {"",                                           {},                       nullptr     },
+        {"Wed, 21 Oct 2009 10:33:33 UTC",              {},                       "2009-10-21"},
+        {"Fri Mar 26 23:59:59 GMT 2010",               WhoisServer::BizRegistry, "2010-03-26"},
+        {"Mar 26 2010",                                {},                       "2010-03-26"}, // the month named: no doubt
+        {"X2028-09-14",                                {},                       nullptr     }, // inside a word
+    };
+    for (const Case& c : cases) {
+        const auto date = readDate(c.text, c.server);
+        if (c.iso == nullptr)
+            EXPECT_FALSE(date) << c.text << " gave " << date->iso();
+        else
+            EXPECT_EQ(date ? date->iso() : "none", c.iso) << c.text;
+    }
+}
+
+TEST(ReadDate, DaysBetweenCountsCalendarDays)
+{
+    EXPECT_EQ(core::daysBetween({2028, 2, 28}, {2028, 3, 1}), 2);
+    EXPECT_EQ(core::daysBetween({2027, 12, 31}, {2027, 12, 31}), 0);
+    EXPECT_EQ(core::daysBetween({2028, 1, 1}, {2027, 12, 31}), -1);
+    EXPECT_EQ((core::CalendarDate{1970, 1, 1}.dayNumber()), 0);
+}
+
+// Every date the shared corpus's manifest gives, read from what the parser stored.
+TEST(ReadDate, EveryDateOfTheSharedReplies)
+{
+    const auto replies = corpusReplies();
+    if (replies.empty())
+        GTEST_SKIP() << "shared WHOIS replies not found";
+    int checked = 0;
+    for (const CorpusReply& reply : replies) {
+        if (reply.kind != "registered")
+            continue;
+        const std::string host = hostForSuffix(reply.suffix);
+        const auto server = core::serverForHost(host);
+        const Parsed parsed = parseAs(host, corpusBytes(reply));
+        const std::pair<const std::string*, const std::string*> dates[] = {
+            {&reply.expiry,  &parsed.expiryDate      },
+            {&reply.created, &parsed.registrationDate},
+            {&reply.updated, &parsed.updatedDate     },
+        };
+        for (const auto& [expected, stored] : dates) {
+            if (expected->empty())
+                continue;
+            // The old thin-registry rules store the time of the registry's database update there,
+            // not the record's: a date, but another one.
+            if (expected == &reply.updated && reply.era == "legacy" &&
+                (reply.suffix == "com" || reply.suffix == "net" || reply.suffix == "cc" ||
+                 reply.suffix == "tv")) {
+                EXPECT_TRUE(readDate(*stored, server)) << reply.file << ": \"" << *stored << "\"";
+                continue;
+            }
+            const auto date = readDate(*stored, server);
+            EXPECT_EQ(date ? date->iso() : "none", *expected) << reply.file << ": \"" << *stored << "\"";
+            ++checked;
+        }
+    }
+    EXPECT_GT(checked, 50);
+}
+
+} // namespace
+} // namespace zonedesk::test
