@@ -2,7 +2,9 @@
 // One zonedesk-cli subcommand.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,7 +18,12 @@ enum ExitCode : int
     ExitOk = 0,
     ExitUsage = 1,
     ExitFile = 2,
+    ExitNearExpiry = 3,   // at least one name expires within the days asked for (or has expired)
+    ExitLookupFailed = 4, // at least one lookup ended in ERR!, and no name is near expiry
 };
+
+/// A --warn-days value: a whole number of days, 0 or more.
+std::optional<std::int32_t> parseDays(std::string_view text);
 
 class Command
 {
@@ -47,5 +54,6 @@ std::unique_ptr<Command> makeExportCommand();
 std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
 std::unique_ptr<Command> makeServeSamplesCommand();
+std::unique_ptr<Command> makeReportCommand();
 
 } // namespace zonedesk::cli

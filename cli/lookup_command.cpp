@@ -13,11 +13,13 @@
 #include <optional>
 #include <sstream>
 #include <system_error>
+#include <vector>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include "cli/command.h"
+#include "cli/expiry_report.h"
 #include "cli/import_report.h"
 #include "cli/text_output.h"
 #include "core/domain_table.h"
@@ -129,8 +131,21 @@ std::string progressLine(const core::DomainTable& table,
     return line.str();
 }
 
-/// "finished: 12 domains, 9 成功, 2 ERR! (1 timed out, 1 throttled), 1 not looked up".
-void printSummary(const core::DomainTable& table, bool stopped)
+bool anyFailed(const core::DomainTable& table)
+{
+    for (const core::DomainRecord& record : table.inUse()) {
+        if (core::settledStatus(record) == static_cast<std::int32_t>(core::LookupStatus::Error))
+            return true;
+    }
+    return false;
+}
+
+/// "finished: 12 domains, 9 成功, 2 ERR! (1 timed out, 1 throttled), 1 not looked up; 3 expire
+/// within 30 days".
+void printSummary(const core::DomainTable& table,
+                  bool stopped,
+                  std::optional<std::int32_t> warnDays,
+                  std::size_t near)
 {
     std::map<std::int32_t, int> perStatus;
     std::map<std::uint8_t, int> perReason;
@@ -161,6 +176,9 @@ void printSummary(const core::DomainTable& table, bool stopped)
     }
     if (unfinished > 0)
         std::cerr << ", " << unfinished << " not looked up";
+    if (warnDays)
+        std::cerr << "; " << near << " expire" << (near == 1 ? "s" : "") << " within " << *warnDays
+                  << " days";
     std::cerr << "\n";
 }
 
@@ -232,7 +250,7 @@ public:
     {
         return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl] [--encoding gbk|utf-8]\n"
                "                            [--prefer-rdap] [--endpoint HOST=ADDR[:PORT]]...\n"
-               "                            [--rdap-endpoint SUFFIX=URL]... [--quiet]\n"
+               "                            [--rdap-endpoint SUFFIX=URL]... [--warn-days N] [--quiet]\n"
                "  Imports FILE, looks every name up at its registry's WHOIS server and writes\n"
                "  the results: -o as CSV (GBK, the export's format), --jsonl as one JSON object\n"
                "  per record (UTF-8); with neither, one tab-separated line per record on\n"
@@ -242,8 +260,11 @@ public:
                "  asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
                "  over RDAP when port 43 gives no answer (--prefer-rdap: RDAP first). Ctrl+C stops the run "
                "and\n"
-               "  writes what is finished. Exit 0 when the run completed, 2 on a file error,\n"
-               "  130 when interrupted.\n";
+               "  writes what is finished. --warn-days N then lists the names expiring within N days\n"
+               "  (name<TAB>YYYY-MM-DD<TAB>days left, soonest first) after the results.\n"
+               "  Exit 0: every name settled and none near expiry; 3: a name near expiry (or\n"
+               "  expired); 4: a lookup failed (ERR!) and none near expiry; 1 usage, 2 file error,\n"
+               "  130 interrupted.\n";
     }
 
     int run(std::span<const std::string_view> args) override
@@ -252,6 +273,7 @@ public:
         std::string csvPath;
         std::string jsonlPath;
         bool quiet = false;
+        std::optional<std::int32_t> warnDays;
         auto encoding = listfile::ListEncoding::Auto;
         lookup::InternetSession session;
         lookup::EndpointOverrides endpoints;
@@ -265,6 +287,10 @@ public:
                 return help();
             if (arg == "--quiet" || arg == "-q") {
                 quiet = true;
+            } else if (arg == "--warn-days") {
+                warnDays = hasValue ? parseDays(args[++i]) : std::nullopt;
+                if (!warnDays)
+                    return usageError("--warn-days needs a number of days");
             } else if (arg == "--prefer-rdap") {
                 session.preferRdap = true;
             } else if (arg == "--rdap-endpoint") {
@@ -306,11 +332,23 @@ public:
             return ExitFile;
         const bool stopped = lookUp(*table, session, endpoints, quiet);
         const int written = writeResults(*table, csvPath, jsonlPath);
+        std::vector<NearName> near;
+        if (warnDays)
+            near = nearExpiryNames(*table, *warnDays, core::today());
         if (!quiet)
-            printSummary(*table, stopped);
+            printSummary(*table, stopped, warnDays, near.size());
+        if (warnDays) {
+            // After the results; on standard error when the results themselves went to standard output.
+            const bool resultsOnStdout = csvPath.empty() && jsonlPath.empty();
+            printNearExpiry(resultsOnStdout ? std::cerr : std::cout, near);
+        }
         if (written != ExitOk)
             return written;
-        return stopped ? ExitInterrupted : ExitOk;
+        if (stopped)
+            return ExitInterrupted;
+        if (!near.empty())
+            return ExitNearExpiry;
+        return anyFailed(*table) ? ExitLookupFailed : ExitOk;
     }
 
 private:

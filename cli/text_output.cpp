@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/calendar_date.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/error_reason.h"
@@ -99,6 +100,18 @@ std::string_view source(const core::DomainRecord& record)
     return core::resultSource(record) == core::ResultSource::Rdap ? "rdap" : "whois";
 }
 
+/// The record's three dates as JSON: ISO text, or null where there is no readable date.
+std::string isoDates(const core::DomainRecord& record)
+{
+    const auto iso = [&record](core::DateField field) {
+        const auto date = core::recordDate(record, field);
+        return date ? jsonString(date->iso()) : std::string("null");
+    };
+    return ",\"expiry\":" + iso(core::DateField::Expiry) +
+           ",\"created\":" + iso(core::DateField::Registration) +
+           ",\"updated\":" + iso(core::DateField::Updated);
+}
+
 } // namespace
 
 void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format)
@@ -108,7 +121,7 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
         out << "{\"status\":" << record.status;
         for (const auto& [name, value] : fields)
             out << "," << jsonString(name) << ":" << jsonString(value);
-        out << ",\"error\":" << jsonString(errorKey(record)) << "}\n";
+        out << ",\"error\":" << jsonString(errorKey(record)) << isoDates(record) << "}\n";
         return;
     }
     out << "status\t" << record.status << "\n";
@@ -129,7 +142,8 @@ std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
         ",\"error\":" + jsonString(errorKey(record)) + ",\"source\":" + jsonString(source(record));
     for (const auto& [name, value] : resultFields(record))
         line += "," + jsonString(name) + ":" + jsonString(value);
-    return line + "}\n";
+    const auto left = core::daysLeft(record, core::today());
+    return line + isoDates(record) + ",\"daysLeft\":" + (left ? std::to_string(*left) : "null") + "}\n";
 }
 
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)

@@ -14,6 +14,9 @@
 #include <cstdio>
 #include <ctime>
 
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
 #include "core/text.h"
 
 namespace zonedesk::core {
@@ -214,6 +217,33 @@ CalendarDate today()
 std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to)
 {
     return to.dayNumber() - from.dayNumber();
+}
+
+std::optional<CalendarDate> recordDate(const DomainRecord& record, DateField field)
+{
+    if (settledStatus(record) != static_cast<std::int32_t>(LookupStatus::Success))
+        return std::nullopt;
+    const auto server = serverForHost(fieldText(record.server));
+    switch (field) {
+    case DateField::Expiry: return readDate(fieldText(record.expiryDate), server);
+    case DateField::Registration: return readDate(fieldText(record.registrationDate), server);
+    case DateField::Updated: return readDate(fieldText(record.updatedDate), server);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> daysLeft(const DomainRecord& record, const CalendarDate& today)
+{
+    const auto expiry = recordDate(record, DateField::Expiry);
+    if (!expiry)
+        return std::nullopt;
+    return daysBetween(today, *expiry);
+}
+
+bool nearExpiry(const DomainRecord& record, std::int32_t days, const CalendarDate& today)
+{
+    const auto left = daysLeft(record, today);
+    return left && *left <= days;
 }
 
 } // namespace zonedesk::core

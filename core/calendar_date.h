@@ -40,4 +40,24 @@ CalendarDate today();
 /// Days from `from` to `to` (negative when `to` lies before `from`).
 std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to);
 
+struct DomainRecord;
+
+enum class DateField : std::uint8_t
+{
+    Expiry,
+    Registration,
+    Updated,
+};
+
+/// A finished record's date as a calendar date (read with its server's notation); nullopt for a
+/// record not done or not registered, or a text without a readable date. Any thread.
+std::optional<CalendarDate> recordDate(const DomainRecord& record, DateField field);
+
+/// Days from `today` to the record's expiry (negative once expired); nullopt without one.
+std::optional<std::int64_t> daysLeft(const DomainRecord& record, const CalendarDate& today);
+
+/// Whether the record expires within `days` days of `today`, the boundary day and expired
+/// names included.
+bool nearExpiry(const DomainRecord& record, std::int32_t days, const CalendarDate& today);
+
 } // namespace zonedesk::core

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Runs the built zonedesk-cli as a user would and checks its output and exit codes.
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/calendar_date.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -155,7 +157,8 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
     EXPECT_EQ(json.out,
               "{\"status\":1,\"statusText\":\"\xE6\x88\x90\xE5\x8A\x9F\",\"expiryDate\":\"2030-01-01\","
               "\"registrationDate\":\"\",\"updatedDate\":\"N/A\",\"owner\":\"\xE5\xBC\xA0\xE4\xB8\x89\","
-              "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\",\"error\":\"\"}\n");
+              "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\",\"error\":\"\","
+              "\"expiry\":\"2030-01-01\",\"created\":null,\"updated\":null}\n");
 }
 
 TEST(CliParse, UnknownHostPrintsTheUntouchedRecord)
@@ -302,6 +305,82 @@ TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
     EXPECT_NE(line("private-y.info").find("\"owner\":\"REDACTED FOR PRIVACY\""), std::string::npos) << lines;
     EXPECT_NE(line("example.org").find("\"source\":\"rdap\""), std::string::npos) << lines; // preferred
     EXPECT_NE(line("example.cn").find("\"source\":\"whois\""), std::string::npos) << lines; // no RDAP there
+}
+
+/// Today plus `days`, as YYYY-MM-DD: replies computed from the day the test runs never go stale.
+std::string isoInDays(int days)
+{
+    const core::CalendarDate now = core::today();
+    const std::chrono::sys_days day = std::chrono::sys_days(std::chrono::year_month_day(
+                                          std::chrono::year(now.year),
+                                          std::chrono::month(static_cast<unsigned>(now.month)),
+                                          std::chrono::day(static_cast<unsigned>(now.day)))) +
+                                      std::chrono::days(days);
+    const std::chrono::year_month_day ymd(day);
+    char text[16];
+    std::snprintf(text,
+                  sizeof(text),
+                  "%04d-%02u-%02u",
+                  static_cast<int>(ymd.year()),
+                  static_cast<unsigned>(ymd.month()),
+                  static_cast<unsigned>(ymd.day()));
+    return text;
+}
+
+std::string orgRecord(const std::string& name, int expiresInDays)
+{
+    return "Domain Name: " + name +
+           "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + isoInDays(expiresInDays) +
+           "T04:00:00Z\r\nRegistrar: R\r\n";
+}
+
+TEST(CliLookup, WarnDaysListsNamesNearExpiryAndTheExitCodeTellsCron)
+{
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("soon.org", Behaviour::answer(orgRecord("SOON.ORG", 10)));
+    server.on("edge.org", Behaviour::answer(orgRecord("EDGE.ORG", 30))); // the boundary day counts
+    server.on("later.org", Behaviour::answer(orgRecord("LATER.ORG", 400)));
+    server.on("expired.org", Behaviour::answer(orgRecord("EXPIRED.ORG", -3)));
+    server.on("broken.com", Behaviour::answer("hello world\r\n"));
+    const auto jsonl = dir.path() / "out.jsonl";
+    const auto err = dir.path() / "err.txt";
+
+    const auto all = dir.write("all.txt", "later.org\nsoon.org\nexpired.org\nedge.org\nbroken.com\n");
+    const CliRun near =
+        runCli("lookup --warn-days 30 " + quoted(all) + " --jsonl " + quoted(jsonl), err, routeAll(server));
+    EXPECT_EQ(near.exitCode, 3); // near expiry wins over the failed lookup
+    EXPECT_EQ(near.out,
+              "expired.org\t" + isoInDays(-3) + "\t-3\nsoon.org\t" + isoInDays(10) + "\t10\nedge.org\t" +
+                  isoInDays(30) + "\t30\n");
+    EXPECT_NE(readFile(err).find("1 ERR! (1 unrecognised reply); 3 expire within 30 days"), std::string::npos)
+        << readFile(err);
+    const std::string lines = readFile(jsonl);
+    EXPECT_NE(lines.find("\"expiry\":\"" + isoInDays(10) +
+                         "\",\"created\":\"2001-01-01\",\"updated\":null,"
+                         "\"daysLeft\":10}"),
+              std::string::npos)
+        << lines;
+
+    // The same list from the saved JSONL, without asking anyone.
+    const CliRun report = runCli("report " + quoted(jsonl) + " --warn-days 30");
+    EXPECT_EQ(report.exitCode, 3);
+    EXPECT_EQ(report.out, near.out);
+    EXPECT_EQ(runCli("report " + quoted(jsonl) + " --warn-days 1").out,
+              "expired.org\t" + isoInDays(-3) + "\t-3\n");
+
+    const auto failing = dir.write("failing.txt", "later.org\nbroken.com\n");
+    EXPECT_EQ(runCli("lookup -q --warn-days 30 " + quoted(failing) + " -o " + quoted(dir.path() / "o.csv"),
+                     err,
+                     routeAll(server))
+                  .exitCode,
+              4);
+    const auto fine = dir.write("fine.txt", "later.org\n");
+    EXPECT_EQ(runCli("lookup -q --warn-days 30 " + quoted(fine) + " -o " + quoted(dir.path() / "o.csv"),
+                     err,
+                     routeAll(server))
+                  .exitCode,
+              0);
 }
 
 TEST(Cli, ExitCodesTellUsageFromFileErrors)

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: MIT
+#include "cli/expiry_report.h"
+
+#include <algorithm>
+
+#include "core/domain_table.h"
+#include "core/encodings.h"
+#include "core/field_copy.h"
+
+namespace zonedesk::cli {
+
+std::vector<NearName>
+nearExpiryNames(const core::DomainTable& table, std::int32_t days, const core::CalendarDate& today)
+{
+    std::vector<NearName> names;
+    for (const core::DomainRecord& record : table.inUse()) {
+        const auto expiry = core::recordDate(record, core::DateField::Expiry);
+        if (!expiry || core::daysBetween(today, *expiry) > days)
+            continue;
+        names.push_back(
+            {core::gbkToUtf8(core::fieldText(record.domain)), *expiry, core::daysBetween(today, *expiry)});
+    }
+    return names;
+}
+
+void printNearExpiry(std::ostream& out, std::vector<NearName> names)
+{
+    std::sort(names.begin(), names.end(), [](const NearName& a, const NearName& b) {
+        return a.daysLeft != b.daysLeft ? a.daysLeft < b.daysLeft : a.domain < b.domain;
+    });
+    for (const NearName& name : names)
+        out << name.domain << '\t' << name.expiry.iso() << '\t' << name.daysLeft << '\n';
+}
+
+} // namespace zonedesk::cli
