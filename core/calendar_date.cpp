@@ -161,10 +161,8 @@ std::optional<CalendarDate> ctimeDateAt(std::string_view text, std::size_t start
     for (std::size_t i = 1; i + 4 <= rest.size(); ++i) {
         if (rest[i - 1] == ' ' && isDigit(rest[i])) {
             std::size_t at = pos + i;
-            const std::size_t before = at;
             if (const auto year = number(text, at, 4, 4))
                 return valid(*year, *month, *day);
-            at = before;
         }
     }
     return std::nullopt;
@@ -175,7 +173,7 @@ std::optional<CalendarDate> ctimeDateAt(std::string_view text, std::size_t start
 std::string CalendarDate::iso() const
 {
     char text[16];
-    std::snprintf(text, sizeof(text), "%04d-%02d-%02d", year, month, day);
+    static_cast<void>(std::snprintf(text, sizeof(text), "%04d-%02d-%02d", year, month, day));
     return text;
 }
 
