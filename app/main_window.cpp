@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "app/main_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "app/about_dialog.h"
 #include "core/window_messages.h"
@@ -51,6 +53,9 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     m_wndPanelBar = new CPanelBar(state, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_wndPanelBar);
     connect(&m_wndPanelBar->panel(), &CControlPanelDlg::aboutRequested, this, &CMainFrame::showAbout);
+    connect(
+        &m_wndPanelBar->panel(), &CControlPanelDlg::redDisplayChanged, m_view, &CMakeHtmlView::setRedDisplay);
+    createFilterBar();
     connect(m_view, &CMakeHtmlView::throttleNotice, this, [this](const QString& notice) {
         if (!notice.isEmpty()) {
             setPane(0, notice);
@@ -62,6 +67,26 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
         }
     });
     createMenus();
+}
+
+void CMainFrame::createFilterBar()
+{
+    auto* bar = addToolBar(QStringLiteral("筛选"));
+    bar->setObjectName(QStringLiteral("filterBar"));
+    bar->setMovable(false);
+    m_filter = new QLineEdit(bar);
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->setPlaceholderText(QStringLiteral("筛选：域名、所有人、注册商或 Email（Ctrl+F）"));
+    m_filter->setClearButtonEnabled(true);
+    bar->addWidget(m_filter);
+    connect(m_filter, &QLineEdit::textChanged, m_view, &CMakeHtmlView::setFilterText);
+    auto* find = new QAction(this);
+    find->setShortcut(QKeySequence::Find);
+    connect(find, &QAction::triggered, this, [this] {
+        m_filter->setFocus(Qt::ShortcutFocusReason);
+        m_filter->selectAll();
+    });
+    addAction(find);
 }
 
 void CMainFrame::createMenus()
@@ -152,7 +177,14 @@ bool CMainFrame::event(QEvent* event)
         postMessage(m_view, core::WM_START_LOOKUPS);
         break;
     case core::WM_LOOKUP_FINISHED:
-        setPane(0, QStringLiteral("操作结束！"));
+        if (m_state.settings.redDisplay != 0) {
+            setPane(0,
+                    QStringLiteral("操作结束！ %1 个域名将在 %2 天内到期")
+                        .arg(m_view->nearExpiryCount())
+                        .arg(m_state.settings.expiryWarnDays));
+        } else {
+            setPane(0, QStringLiteral("操作结束！"));
+        }
         postMessage(m_state.panelWindow, core::WM_ENABLE_START);
         break;
     case core::WM_TABLE_LOADED:

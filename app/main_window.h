@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QMainWindow>
 
 #include "panel/panel_bar.h"
@@ -41,12 +42,15 @@ protected:
 
 private:
     void createMenus();
+    /// The filter field above the list; Ctrl+F focuses it.
+    void createFilterBar();
     void createStatusBar();
     void setPane(int pane, const QString& text);
 
     AppState& m_state;
     CMakeHtmlDoc m_document;
     CMakeHtmlView* m_view;
+    QLineEdit* m_filter = nullptr;
     CPanelBar* m_wndPanelBar;
     QLabel* m_panes[3] = {};
     QAction* m_sidebarAction = nullptr;

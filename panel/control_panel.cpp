@@ -98,6 +98,7 @@ void CControlPanelDlg::OnRedDisplayClicked()
 {
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
     m_days->setEnabled(m_redDisplay->isChecked());
+    Q_EMIT redDisplayChanged(m_redDisplay->isChecked());
 }
 
 void CControlPanelDlg::ReadSettings()

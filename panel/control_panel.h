@@ -59,6 +59,9 @@ public:
 Q_SIGNALS:
     void aboutRequested();
 
+    /// The red display box was ticked or unticked.
+    void redDisplayChanged(bool on);
+
 protected:
     bool event(QEvent* event) override;
 

@@ -1,8 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "view/domain_list_model.h"
 
+#include <limits>
 #include <vector>
 
+#include <QColor>
+#include <QRegularExpression>
+
+#include "core/calendar_date.h"
 #include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
@@ -73,7 +78,12 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return {};
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole)
-        return toolTip(record, index.column());
+        return record.shown != 0 && dateField(index.column()) ? dateToolTip(record, index.column())
+                                                              : toolTip(record, index.column());
+    if (role == Qt::ForegroundRole)
+        return record.shown != 0 && isNear(record) ? QVariant(QColor(Qt::red)) : QVariant();
+    if (role == SortRole)
+        return sortKey(record, index);
     if (role != Qt::DisplayRole)
         return {};
     switch (index.column()) {
@@ -86,12 +96,12 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return QString();
     switch (index.column()) {
     case StatusColumn: return fromGbk(core::statusText(record.status));
-    case ExpiryColumn: return fromGbk(core::fieldText(record.expiryDate));
-    case RegistrationColumn: return fromGbk(core::fieldText(record.registrationDate));
+    case ExpiryColumn:
+    case RegistrationColumn:
+    case UpdatedColumn: return dateText(record, index.column());
     case OwnerColumn: return fromGbk(core::fieldText(record.owner));
     case EmailColumn: return fromGbk(core::fieldText(record.email));
     case RegistrarColumn: return fromGbk(core::fieldText(record.registrar));
-    case UpdatedColumn: return fromGbk(core::fieldText(record.updatedDate));
     default: return {};
     }
 }
@@ -109,6 +119,96 @@ QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
         tip.prepend(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())) +
                     QLatin1Char('\n'));
     return tip;
+}
+
+std::optional<core::DateField> DomainListModel::dateField(int column)
+{
+    switch (column) {
+    case ExpiryColumn: return core::DateField::Expiry;
+    case RegistrationColumn: return core::DateField::Registration;
+    case UpdatedColumn: return core::DateField::Updated;
+    default: return std::nullopt;
+    }
+}
+
+std::string_view DomainListModel::storedDate(const core::DomainRecord& record, int column)
+{
+    switch (column) {
+    case ExpiryColumn: return core::fieldText(record.expiryDate);
+    case RegistrationColumn: return core::fieldText(record.registrationDate);
+    default: return core::fieldText(record.updatedDate);
+    }
+}
+
+QString DomainListModel::dateText(const core::DomainRecord& record, int column)
+{
+    const std::string_view stored = storedDate(record, column);
+    const auto date = core::recordDate(record, *dateField(column));
+    if (!date)
+        return fromGbk(stored); // no readable date: the registry's text as it stands
+    QString text = QString::fromStdString(date->iso());
+    // The update column keeps the time of day where the registry gives one.
+    if (column == UpdatedColumn) {
+        static const QRegularExpression Time(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2})?"));
+        const auto match = Time.match(fromGbk(stored));
+        if (match.hasMatch())
+            text += QLatin1Char(' ') + match.captured();
+    }
+    return text;
+}
+
+QVariant DomainListModel::dateToolTip(const core::DomainRecord& record, int column) const
+{
+    QString tip = fromGbk(storedDate(record, column)); // the registry's own text
+    if (column == ExpiryColumn) {
+        if (const auto left = core::daysLeft(record, core::today())) {
+            tip += QLatin1Char('\n') + (*left >= 0 ? QStringLiteral("还有 %1 天到期").arg(*left)
+                                                   : QStringLiteral("已过期 %1 天").arg(-*left));
+        }
+    }
+    return tip;
+}
+
+bool DomainListModel::isNear(const core::DomainRecord& record) const
+{
+    return m_redDisplay && core::nearExpiry(record, m_warnDays, core::today());
+}
+
+QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModelIndex& index) const
+{
+    if (record.shown == 0 && index.column() > DomainColumn)
+        return QVariant::fromValue(std::numeric_limits<qint64>::max()); // nothing to show: last
+    if (const auto field = dateField(index.column())) {
+        const auto date = core::recordDate(record, *field);
+        return QVariant::fromValue(date ? qint64{date->dayNumber()} : std::numeric_limits<qint64>::max());
+    }
+    if (index.column() == StatusColumn) {
+        // By meaning: registered, available, failed, without a server.
+        constexpr qint64 Rank[] = {3, 0, 1, 2};
+        const auto status = static_cast<std::size_t>(record.status);
+        return QVariant::fromValue(status < std::size(Rank) ? Rank[status] : qint64{4});
+    }
+    return data(index, Qt::DisplayRole);
+}
+
+void DomainListModel::setNearExpiry(bool redDisplay, int warnDays)
+{
+    if (redDisplay == m_redDisplay && warnDays == m_warnDays)
+        return;
+    m_redDisplay = redDisplay;
+    m_warnDays = warnDays;
+    if (m_rows > 0)
+        Q_EMIT dataChanged(index(0, 0), index(m_rows - 1, ColumnCount - 1), {Qt::ForegroundRole});
+}
+
+int DomainListModel::nearExpiryCount() const
+{
+    int near = 0;
+    for (int i = 0; i < m_rows; ++i) {
+        const core::DomainRecord& record = m_table[static_cast<std::size_t>(i)];
+        near += record.shown != 0 && isNear(record) ? 1 : 0;
+    }
+    return near;
 }
 
 void DomainListModel::fillRows()

@@ -2,8 +2,12 @@
 // The list's model: reads the domain table in place; a row shows results once its record is shown.
 #pragma once
 
+#include <optional>
+#include <string_view>
+
 #include <QAbstractTableModel>
 
+#include "core/calendar_date.h"
 #include "core/domain_table.h"
 
 namespace zonedesk {
@@ -44,9 +48,36 @@ public:
     /// Signals row by row while few changed, one range when more than half of the rows did.
     int refreshFinishedRows();
 
+    /// Rows near expiry (finished, expiring within `warnDays` days from today, expired included)
+    /// are drawn in red while `redDisplay` is on.
+    void setNearExpiry(bool redDisplay, int warnDays);
+
+    /// Shown rows drawn red now.
+    int nearExpiryCount() const;
+
+    /// What the list sorts by: dates as calendar days (unreadable ones last), the status by its
+    /// meaning, everything else as shown.
+    static constexpr int SortRole = Qt::UserRole + 1;
+
 private:
     /// On a shown record's status cell: the transport its answer came over, and an Error's reason.
     static QVariant toolTip(const core::DomainRecord& record, int column);
+
+    static std::optional<core::DateField> dateField(int column);
+    static std::string_view storedDate(const core::DomainRecord& record, int column);
+
+    /// A date column's calendar date (YYYY-MM-DD, the update's time of day kept), or the stored
+    /// text when it holds no readable date.
+    static QString dateText(const core::DomainRecord& record, int column);
+
+    /// The registry's own text, and on the expiry the days left or gone.
+    QVariant dateToolTip(const core::DomainRecord& record, int column) const;
+
+    bool isNear(const core::DomainRecord& record) const;
+    QVariant sortKey(const core::DomainRecord& record, const QModelIndex& index) const;
+
+    bool m_redDisplay = false;
+    int m_warnDays = 0;
 
     core::DomainTable& m_table;
     int m_rows = 0;

@@ -15,10 +15,15 @@ CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
     , m_postTarget(this)
     , m_run(state.table, m_postTarget)
 {
-    setModel(&m_model);
+    m_filter.setSourceModel(&m_model);
+    setModel(&m_filter);
     setShowGrid(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSortingEnabled(false);
+    // A click on a header sorts by it, a second click reverses; until then the table's order.
+    horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
+    m_warnDaysInEffect = state.settings.expiryWarnDays;
+    m_model.setNearExpiry(state.settings.redDisplay != 0, m_warnDaysInEffect);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setWordWrap(false);
     verticalHeader()->setVisible(false);
@@ -44,6 +49,11 @@ void CMakeHtmlView::stopLookups()
     m_run.requestStop();
     m_run.join();
     m_refreshTimer.stop();
+}
+
+void CMakeHtmlView::setRedDisplay(bool on)
+{
+    m_model.setNearExpiry(on, m_warnDaysInEffect);
 }
 
 void CMakeHtmlView::fillRows()
@@ -82,6 +92,9 @@ bool CMakeHtmlView::event(QEvent* event)
 
 void CMakeHtmlView::startRun()
 {
+    // The day count takes effect at Start, as the panel's other settings do.
+    m_warnDaysInEffect = m_state.settings.expiryWarnDays;
+    m_model.setNearExpiry(m_state.settings.redDisplay != 0, m_warnDaysInEffect);
     lookup::InternetSession session = m_session;
     session.preferRdap = m_state.settings.preferRdap;
     m_run.setSession(session);

@@ -8,6 +8,7 @@
 #include "lookup/lookup_run.h"
 #include "ui/app_state.h"
 #include "ui/window_message.h"
+#include "view/domain_filter_model.h"
 #include "view/domain_list_model.h"
 
 namespace zonedesk {
@@ -23,6 +24,16 @@ public:
     ~CMakeHtmlView() override;
 
     DomainListModel& listModel() { return m_model; }
+
+    /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text`.
+    void setFilterText(const QString& text) { m_filter.setFilterText(text); }
+
+    /// Turns the red display of rows near expiry on or off at once, with the day count that took
+    /// effect at the last Start (or at start-up).
+    void setRedDisplay(bool on);
+
+    /// Rows drawn red now.
+    int nearExpiryCount() const { return m_model.nearExpiryCount(); }
 
     void fillRows();
 
@@ -50,6 +61,8 @@ private:
 
     AppState& m_state;
     DomainListModel m_model;
+    DomainFilterModel m_filter;
+    int m_warnDaysInEffect = 0;
     QtPostTarget m_postTarget;
     lookup::LookupRun m_run;
     lookup::InternetSession m_session;

@@ -4,6 +4,8 @@
 #include <chrono>
 
 #include <QApplication>
+#include <QColor>
+#include <QHeaderView>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
@@ -11,6 +13,7 @@
 #include <QWebEngineView>
 
 #include "app/application.h"
+#include "core/calendar_date.h"
 #include "core/field_copy.h"
 #include "core/window_messages.h"
 #include "panel/web_pane.h"
@@ -28,6 +31,29 @@ using test::LoopbackWhoisServer;
 constexpr const char* VerisignRecord = "for detailed information\n   Registrar: R\n   Whois Server: w\n"
                                        "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n"
                                        ">>> Last update of whois database: x <<<\nNOTICE: n";
+
+// The end of a run with the default settings: red display on, 30 days.
+const QString Finished = QStringLiteral("操作结束！ 0 个域名将在 30 天内到期");
+
+/// A .com record in today's layout that expires `days` days from today.
+std::string comRecordExpiringIn(int days)
+{
+    const core::CalendarDate now = core::today();
+    const auto day = std::chrono::sys_days(
+                         std::chrono::year_month_day(std::chrono::year(now.year),
+                                                     std::chrono::month(static_cast<unsigned>(now.month)),
+                                                     std::chrono::day(static_cast<unsigned>(now.day)))) +
+                     std::chrono::days(days);
+    const std::chrono::year_month_day ymd(day);
+    return "Domain Name: X.COM\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " +
+           std::to_string(static_cast<int>(ymd.year())) + "-" +
+           QStringLiteral("%1")
+               .arg(static_cast<unsigned>(ymd.month()), 2, 10, QLatin1Char('0'))
+               .toStdString() +
+           "-" +
+           QStringLiteral("%1").arg(static_cast<unsigned>(ymd.day()), 2, 10, QLatin1Char('0')).toStdString() +
+           "T04:00:00Z\r\nRegistrar: R\r\n";
+}
 
 /// Closes the next message box that opens (polling), recording its text.
 class MessageBoxCloser final : public QObject
@@ -174,7 +200,7 @@ private Q_SLOTS:
         // A reply that is no record shows ERR! and says why when the pointer rests on it.
         QVERIFY(state().endpoints.add("whois.jprs.jp=" + server.address()));
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！"));
+        QTRY_COMPARE(frame().paneText(0), Finished);
         QCOMPARE(cell(0, 2), QStringLiteral("ERR!"));
         QCOMPARE(frame().view().model()->index(0, 2).data(Qt::ToolTipRole).toString(),
                  QStringLiteral("无法识别的回复\n查询方式：WHOIS"));
@@ -193,12 +219,19 @@ private Q_SLOTS:
         QVERIFY(!panel().startButton()->isEnabled());
         QVERIFY(!panel().importButton()->isEnabled());
         QTRY_COMPARE(frame().paneText(0), QStringLiteral("正在查询域名信息..."));
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！"));
+        QTRY_COMPARE(frame().paneText(0), Finished);
         QTRY_VERIFY(panel().startButton()->isEnabled());
         QVERIFY(panel().importButton()->isEnabled());
         QCOMPARE(frame().paneText(1), QStringLiteral("进度：4 / 4"));
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
-        QCOMPARE(cell(0, 3), QStringLiteral("01-jan-2030"));
+        QCOMPARE(cell(0, 3), QStringLiteral("2030-01-01")); // the registry's text in the tool tip
+        QVERIFY(frame()
+                    .view()
+                    .model()
+                    ->index(0, 3)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .startsWith(QStringLiteral("01-jan-2030\n还有 ")));
         QCOMPARE(cell(0, 7), QStringLiteral("R"));
         QCOMPARE(cell(2, 2), QStringLiteral("域名未注册"));
         QCOMPARE(cell(3, 2), QStringLiteral("无whois服务器"));
@@ -221,6 +254,68 @@ private Q_SLOTS:
             "\"\",\"name.sg\",\"\xCE\xDEwhois\xB7\xFE\xCE\xF1\xC6\xF7\",\"\",\"\",\"\",\"\",\"\"\r\n"));
     }
 
+    void nearExpiryRowsAreRedAndTheListSortsAndFilters()
+    {
+        LoopbackWhoisServer server;
+        server.on("soon.com", Behaviour::answer(comRecordExpiringIn(10)));
+        server.on("later.com", Behaviour::answer(comRecordExpiringIn(400)));
+        server.on("gone.com", Behaviour::answer(comRecordExpiringIn(-2)));
+        server.on("odd.com", Behaviour::answer("Domain Name: ODD.COM\r\nRegistry Expiry Date: soon\r\n"));
+        start();
+        route(server);
+        importLines("later.com\nodd.com\nsoon.com\ngone.com\n");
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！ 2 个域名将在 30 天内到期"));
+        QAbstractItemModel* model = frame().view().model();
+        const auto red = [model](int row) {
+            return model->index(row, 1).data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red);
+        };
+        QVERIFY(!red(0));
+        QVERIFY(red(2)); // 10 days left
+        QVERIFY(red(3)); // expired two days ago
+        QCOMPARE(model->index(3, 3).data(Qt::ToolTipRole).toString().section(QLatin1Char('\n'), 1),
+                 QStringLiteral("已过期 2 天"));
+
+        // The box takes effect at once; a new day count only at the next Start.
+        QTest::mouseClick(panel().redDisplayBox(), Qt::LeftButton);
+        QVERIFY(!red(2));
+        QTest::mouseClick(panel().redDisplayBox(), Qt::LeftButton);
+        QVERIFY(red(2));
+        panel().daysEdit()->setText(QStringLiteral("5"));
+        QVERIFY(red(2));
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！ 1 个域名将在 5 天内到期"));
+        QVERIFY(!red(2));
+        QVERIFY(red(3));
+
+        // Sorting by the expiry column: calendar order, the unreadable date last; again: reversed.
+        QHeaderView* header = frame().view().horizontalHeader();
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(cell(0, 1), QStringLiteral("gone.com"));
+        QCOMPARE(cell(1, 1), QStringLiteral("soon.com"));
+        QCOMPARE(cell(2, 1), QStringLiteral("later.com"));
+        QCOMPARE(cell(3, 1), QStringLiteral("odd.com"));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
+        QCOMPARE(cell(3, 1), QStringLiteral("gone.com"));
+
+        // Ctrl+F, then typing, keeps the matching rows; the export keeps the table's order.
+        frame().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&frame()));
+        QTest::keyClick(&frame(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(QApplication::focusWidget() != nullptr &&
+                    QApplication::focusWidget()->objectName() == QStringLiteral("filter"));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SOON"));
+        QCOMPARE(model->rowCount(), 1);
+        QCOMPARE(cell(0, 1), QStringLiteral("soon.com"));
+        MessageBoxCloser closer;
+        const auto csv = m_dir->path() / "out.csv";
+        panel().chooseExportFile = [csv] { return QString::fromStdString(csv.string()); };
+        panel().OnExport();
+        QVERIFY(test::readFile(csv).starts_with("\"whois.verisign-grs.com\",\"later.com\""));
+    }
+
     void runEndsWhileAModalDialogIsOpen()
     {
         LoopbackWhoisServer server;
@@ -233,7 +328,7 @@ private Q_SLOTS:
         bool finishedInsideTheBox = false;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
-            if (frame().paneText(0) == QStringLiteral("操作结束！") && panel().startButton()->isEnabled()) {
+            if (frame().paneText(0) == Finished && panel().startButton()->isEnabled()) {
                 finishedInsideTheBox = QApplication::activeModalWidget() != nullptr;
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                     box->accept();

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: MIT
+// The list as the user orders and narrows it: a proxy over the table's model that never changes
+// the table, so the export keeps the table's order.
+#pragma once
+
+#include <QSortFilterProxyModel>
+
+namespace zonedesk {
+
+class DomainFilterModel final : public QSortFilterProxyModel
+{
+    Q_OBJECT
+
+public:
+    explicit DomainFilterModel(QObject* parent = nullptr);
+
+    /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text` (letter case
+    /// ignored); empty keeps every row.
+    void setFilterText(const QString& text);
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+
+private:
+    QString m_text;
+};
+
+} // namespace zonedesk
