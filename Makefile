@@ -38,7 +38,7 @@ demo: build
 	endpoints=$$(mktemp); \
 	$(BUILD_DIR)/zonedesk-cli serve-samples > $$endpoints & server=$$!; \
 	trap "kill $$server 2>/dev/null; rm -f $$endpoints" EXIT; \
-	for i in $$(seq 50); do [ -s $$endpoints ] && break; sleep 0.1; done; \
+	for i in $$(seq 50); do grep -q RDAP $$endpoints 2>/dev/null && break; sleep 0.1; done; \
 	echo "Sample responder running; import examples/domains.txt and press 开始查询."; \
 	env $$(cat $$endpoints) $(ROOT_ENV) $(BUILD_DIR)/zonedesk
 

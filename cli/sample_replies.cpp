@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "core/calendar_date.h"
 #include "core/text.h"
 #include "core/whois_servers.h"
 
@@ -43,6 +44,11 @@ std::string sampleReply(std::string_view query)
         replaceAll(reply, "{DOMAIN}", upper);
         replaceAll(reply, "{domain}", domain);
         replaceAll(reply, "{ID}", std::to_string(std::hash<std::string>{}(domain) % 100000000));
+        // "soon-" names expire ten days after the day the demo runs, so the list has a red row.
+        if (domain.starts_with("soon-")) {
+            const core::CalendarDate soon = core::CalendarDate::fromDayNumber(core::today().dayNumber() + 10);
+            replaceAll(reply, "2027-05-14", soon.iso());
+        }
         return reply;
     }
     return {};

@@ -188,6 +188,21 @@ std::int64_t CalendarDate::dayNumber() const
     return era * 146097 + dayOfEra - 719468;
 }
 
+CalendarDate CalendarDate::fromDayNumber(std::int64_t days)
+{
+    // Howard Hinnant's civil_from_days.
+    days += 719468;
+    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+    const std::int64_t dayOfEra = days - era * 146097;
+    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const auto day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
+    const auto month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const auto year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+    return {year, month, day};
+}
+
 std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server)
 {
     const bool dayFirstDigits = server == WhoisServer::Hkirc;

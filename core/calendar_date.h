@@ -25,6 +25,9 @@ struct CalendarDate
 
     /// Days since 1970-01-01 (negative before it).
     std::int64_t dayNumber() const;
+
+    /// The date of a day number.
+    static CalendarDate fromDayNumber(std::int64_t days);
 };
 
 /// The first date in `text` as a registry stored it: ISO 8601 with or without time, fraction and
