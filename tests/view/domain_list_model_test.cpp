@@ -10,6 +10,7 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "view/domain_filter_model.h"
 
 namespace zonedesk {
 
@@ -65,6 +66,28 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, 2), Qt::ToolTipRole).toString(),
                  QStringLiteral("查询方式：WHOIS"));
         QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
+    }
+
+    void filterFollowsRowsAsARunFinishesThem()
+    {
+        fill(4);
+        DomainListModel model(*m_table);
+        DomainFilterModel filter;
+        filter.setSourceModel(&model);
+        model.fillRows();
+        filter.setFilterText(QStringLiteral("holdings"));
+        QCOMPARE(filter.rowCount(), 0);
+        auto& record = (*m_table)[2];
+        record.status = static_cast<std::int32_t>(core::LookupStatus::Success);
+        core::copyField(record.owner, "Example Holdings Ltd.");
+        core::publishDone(record);
+        model.refreshFinishedRows(); // the next tick shows the owner, and the row passes
+        QCOMPARE(filter.rowCount(), 1);
+        QCOMPARE(filter.index(0, DomainListModel::DomainColumn).data().toString(), QStringLiteral("d2.com"));
+        filter.setFilterText(QStringLiteral("D3"));
+        QCOMPARE(filter.rowCount(), 1); // the domain matches whatever the letter case
+        filter.setFilterText({});
+        QCOMPARE(filter.rowCount(), 4);
     }
 
     void passesTheModelTester()
