@@ -67,7 +67,10 @@ TEST(ReadDate, DaysBetweenCountsCalendarDays)
     EXPECT_EQ(core::daysBetween({2027, 12, 31}, {2027, 12, 31}), 0);
     EXPECT_EQ(core::daysBetween({2028, 1, 1}, {2027, 12, 31}), -1);
     EXPECT_EQ((core::CalendarDate{1970, 1, 1}.dayNumber()), 0);
-    for (const core::CalendarDate date : {core::CalendarDate{2028, 2, 29}, core::CalendarDate{1999, 12, 31}})
+    for (const core::CalendarDate date : {
+             core::CalendarDate{2028, 2,  29},
+             core::CalendarDate{1999, 12, 31}
+    })
         EXPECT_EQ(core::CalendarDate::fromDayNumber(date.dayNumber()), date);
 }
 
