@@ -38,20 +38,8 @@ const QString Finished = QStringLiteral("操作结束！ 0 个域名将在 30 �
 /// A .com record in today's layout that expires `days` days from today.
 std::string comRecordExpiringIn(int days)
 {
-    const core::CalendarDate now = core::today();
-    const auto day = std::chrono::sys_days(
-                         std::chrono::year_month_day(std::chrono::year(now.year),
-                                                     std::chrono::month(static_cast<unsigned>(now.month)),
-                                                     std::chrono::day(static_cast<unsigned>(now.day)))) +
-                     std::chrono::days(days);
-    const std::chrono::year_month_day ymd(day);
     return "Domain Name: X.COM\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " +
-           std::to_string(static_cast<int>(ymd.year())) + "-" +
-           QStringLiteral("%1")
-               .arg(static_cast<unsigned>(ymd.month()), 2, 10, QLatin1Char('0'))
-               .toStdString() +
-           "-" +
-           QStringLiteral("%1").arg(static_cast<unsigned>(ymd.day()), 2, 10, QLatin1Char('0')).toStdString() +
+           core::CalendarDate::fromDayNumber(core::today().dayNumber() + days).iso() +
            "T04:00:00Z\r\nRegistrar: R\r\n";
 }
 

@@ -310,21 +310,7 @@ TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
 /// Today plus `days`, as YYYY-MM-DD: replies computed from the day the test runs never go stale.
 std::string isoInDays(int days)
 {
-    const core::CalendarDate now = core::today();
-    const std::chrono::sys_days day = std::chrono::sys_days(std::chrono::year_month_day(
-                                          std::chrono::year(now.year),
-                                          std::chrono::month(static_cast<unsigned>(now.month)),
-                                          std::chrono::day(static_cast<unsigned>(now.day)))) +
-                                      std::chrono::days(days);
-    const std::chrono::year_month_day ymd(day);
-    char text[16];
-    std::snprintf(text,
-                  sizeof(text),
-                  "%04d-%02u-%02u",
-                  static_cast<int>(ymd.year()),
-                  static_cast<unsigned>(ymd.month()),
-                  static_cast<unsigned>(ymd.day()));
-    return text;
+    return core::CalendarDate::fromDayNumber(core::today().dayNumber() + days).iso();
 }
 
 std::string orgRecord(const std::string& name, int expiresInDays)
