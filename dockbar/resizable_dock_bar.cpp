@@ -133,6 +133,18 @@ CResizableDockBar::CResizableDockBar(const QString& title, QMainWindow* frame)
         updateDockState();
         QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
     });
+    frame->installEventFilter(this);
+}
+
+bool CResizableDockBar::eventFilter(QObject* watched, QEvent* event)
+{
+    // The frame lays a docked bar out anew at each of its resizes and squeezes it while the frame
+    // is small, as before a window manager maximises it; the bar's size is its state size, so it
+    // is given back once the frame has room again.
+    if (watched == m_frame && event->type() == QEvent::Resize && isVisible() && !isFloating() &&
+        !m_model.tracking)
+        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+    return QDockWidget::eventFilter(watched, event);
 }
 
 void CResizableDockBar::setChild(QWidget* child)
