@@ -71,7 +71,9 @@ void CWebPaneCtrl::registerAppScheme()
 {
     QWebEngineUrlScheme scheme(AppScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
-    scheme.setFlags(QWebEngineUrlScheme::LocalScheme);
+    // Not a local scheme: Chromium refuses a page of another scheme (the start page is qrc:)
+    // any navigation to a local one before the page is asked, so the link would do nothing.
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme);
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 

@@ -24,6 +24,9 @@ namespace zonedesk {
 
 namespace {
 
+using test::Behaviour;
+using test::LoopbackWhoisServer;
+
 /// Runs `act` on the next modal widget of type T that opens (polling), once.
 template <typename T> class ModalWatcher final : public QObject
 {
@@ -89,6 +92,33 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized() && frame().width() >= available().width() - 16, 10000);
     }
 
+    /// Clicks the start page's link to `href` with the mouse, where the page draws it.
+    void clickLink(const QString& href)
+    {
+        CWebPaneCtrl* pane = panel().webPane();
+        QVariant box;
+        const QString script = QStringLiteral("(function(){var a=document.querySelector('a[href=\"%1\"]');"
+                                              "if(!a)return null;a.scrollIntoView();var r=a.getClientRects()[0];"
+                                              "return [r.left+r.width/2,r.top+r.height/2];})()")
+                                   .arg(href);
+        // The page may still be loading: ask until the link is there.
+        const bool found = QTest::qWaitFor(
+            [&] {
+                bool answered = false;
+                pane->page()->runJavaScript(script, [&](const QVariant& result) {
+                    box = result;
+                    answered = true;
+                });
+                return QTest::qWaitFor([&] { return answered; }, 5000) && box.toList().size() == 2;
+            },
+            20000);
+        QVERIFY2(found, qPrintable(href));
+        const QPoint at(qRound(box.toList()[0].toDouble()), qRound(box.toList()[1].toDouble()));
+        QWidget* target = pane->focusProxy() != nullptr ? pane->focusProxy() : pane;
+        QTest::mouseMove(target, at);
+        QTest::mouseClick(target, Qt::LeftButton, {}, at);
+    }
+
 private Q_SLOTS:
 
     void initTestCase()
@@ -121,6 +151,44 @@ private Q_SLOTS:
             }
             stop();
         }
+    }
+
+    void startPageLinksRunTheirCommands()
+    {
+        start();
+        QCOMPARE(panel().webPane()->url(), CWebPaneCtrl::startPage());
+        const auto list = m_dir->write("list.txt", "a.com\nb.org\n");
+        int importAsked = 0;
+        panel().chooseImportFile = [&] {
+            ++importAsked;
+            return QString::fromStdString(list.string());
+        };
+        clickLink(QStringLiteral("app:import"));
+        QTRY_COMPARE(importAsked, 1);
+        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+
+        int exportAsked = 0;
+        panel().chooseExportFile = [&] {
+            ++exportAsked;
+            return QString(); // cancelled
+        };
+        clickLink(QStringLiteral("app:export"));
+        QTRY_COMPARE(exportAsked, 1);
+
+        ModalWatcher<QDialog> about([](QDialog* dialog) { dialog->accept(); });
+        clickLink(QStringLiteral("app:about"));
+        QTRY_VERIFY(about.seen);
+
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer("No match for \"A.COM\".\n"));
+        for (const char* host : {"whois.verisign-grs.com", "whois.publicinterestregistry.org"})
+            QVERIFY(m_app->state()->endpoints.add(std::string(host) + "=" + server.address()));
+        QVERIFY(m_app->state()->endpoints.addRdapList(test::rdapNowhere()));
+        clickLink(QStringLiteral("app:start"));
+        QTRY_VERIFY(!panel().startButton()->isEnabled() || server.connectionCount() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().startButton()->isEnabled(), 20000);
+        QVERIFY(server.connectionCount() >= 1);
+        QCOMPARE(panel().webPane()->url(), CWebPaneCtrl::startPage()); // the page stays
     }
 };
 
