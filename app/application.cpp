@@ -3,6 +3,7 @@
 
 #include <QMessageBox>
 
+#include "core/desktop_settings.h"
 #include "core/settings_file.h"
 #include "panel/web_pane.h"
 
@@ -47,26 +48,31 @@ bool CMakeHtmlApp::InitInstance()
     m_configPath = m_programDir / "config.ini";
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
-    m_state = std::make_unique<AppState>(AppState{*m_table, core::loadSettings(m_configPath), {}, {}, {}});
+    m_state = std::make_unique<AppState>(AppState{
+        *m_table, core::loadSettings(m_configPath), {}, {}, {}, core::loadDesktopSettings(m_configPath)});
     if (!m_state->endpoints.addFromEnvironment())
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
                  "their well-formed entries are used");
 
     m_mainFrame = std::make_unique<CMainFrame>(*m_state);
-    m_mainFrame->showMaximized();
+    m_mainFrame->showAtStart();
     return true;
 }
 
 int CMakeHtmlApp::ExitInstance(int code)
 {
-    if (m_mainFrame)
+    if (m_mainFrame) {
         m_mainFrame->view().stopLookups();
+        m_mainFrame->rememberPlacement(m_state->desktop);
+    }
     m_mainFrame.reset();
     if (m_table) {
         const core::UserSettings settings = m_state->settings;
+        const core::DesktopSettings desktop = m_state->desktop;
         m_state.reset();
         m_table.reset();
         core::saveSettings(m_configPath, settings);
+        core::saveDesktopSettings(m_configPath, desktop);
     }
     return code;
 }

@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QProxyStyle>
+#include <QScreen>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/about_dialog.h"
@@ -93,6 +96,8 @@ void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     QAction* exit = file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
+    exit->setShortcut(QKeySequence::Quit);
+    exit->setShortcutContext(Qt::ApplicationShortcut);
     exit->setStatusTip(QStringLiteral("退出应用程序"));
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("查看(&V)"));
@@ -189,6 +194,7 @@ bool CMainFrame::event(QEvent* event)
         break;
     case core::WM_TABLE_LOADED:
         setPane(0, QStringLiteral("导入域名到列表..."));
+        setPane(1, QString()); // a new list has no progress yet
         setPane(2, QStringLiteral("域名数量：%1").arg(count));
         postMessage(m_view, core::WM_FILL_ROWS);
         break;
@@ -198,6 +204,70 @@ bool CMainFrame::event(QEvent* event)
     default: break;
     }
     return true;
+}
+
+QRect CMainFrame::defaultNormalGeometry(const QRect& available)
+{
+    const QSize size(available.width() * 2 / 3, available.height() * 2 / 3);
+    return {available.topLeft() +
+                QPoint((available.width() - size.width()) / 2, (available.height() - size.height()) / 2),
+            size};
+}
+
+void CMainFrame::showAtStart()
+{
+    const core::WindowGeometry& saved = m_state.desktop.normal;
+    QRect normal(saved.x, saved.y, saved.width, saved.height);
+    QScreen* screen = saved.valid() ? QGuiApplication::screenAt(normal.center()) : nullptr;
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    // A remembered geometry is used only while a good part of it is on a screen and it is not
+    // too small to work in (a screen may have gone, or the file been edited).
+    const QRect visible = normal.intersected(available);
+    const QSize minimum = defaultNormalGeometry(available).size() / 2;
+    if (!saved.valid() || visible.width() < 200 || visible.height() < 150 ||
+        normal.width() < minimum.width() || normal.height() < minimum.height())
+        normal = defaultNormalGeometry(available);
+    normal.setSize(normal.size().boundedTo(available.size()));
+    setGeometry(normal);
+    m_normalGeometry = normal;
+    if (m_state.desktop.maximized)
+        showMaximized();
+    else
+        show();
+}
+
+void CMainFrame::rememberPlacement(core::DesktopSettings& desktop) const
+{
+    const QRect normal = m_normalGeometry.isValid() ? m_normalGeometry : geometry();
+    desktop.normal = {normal.x(), normal.y(), normal.width(), normal.height()};
+    desktop.maximized = isMaximized();
+}
+
+void CMainFrame::noteGeometry()
+{
+    if (m_noteQueued)
+        return;
+    m_noteQueued = true;
+    QTimer::singleShot(0, this, [this] {
+        m_noteQueued = false;
+        if (isVisible() &&
+            (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) == 0)
+            m_normalGeometry = geometry();
+    });
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    noteGeometry();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    noteGeometry();
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)

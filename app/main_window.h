@@ -36,9 +36,21 @@ public:
 
     void showAbout();
 
+    /// Gives the frame its normal geometry (the remembered one when it still fits a screen, else
+    /// two thirds of the screen, centred) and shows it, maximised unless it was last left normal.
+    void showAtStart();
+
+    /// The normal geometry and maximised state, for the next run.
+    void rememberPlacement(core::DesktopSettings& desktop) const;
+
+    /// Two thirds of `available` in each direction, centred in it.
+    static QRect defaultNormalGeometry(const QRect& available);
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void createMenus();
@@ -46,6 +58,9 @@ private:
     void createFilterBar();
     void createStatusBar();
     void setPane(int pane, const QString& text);
+    /// Notes the geometry as the normal one once the event loop has seen any state change that
+    /// came with it (a window manager's maximise arrives as a resize and a state change).
+    void noteGeometry();
 
     AppState& m_state;
     CMakeHtmlDoc m_document;
@@ -56,6 +71,8 @@ private:
     QAction* m_sidebarAction = nullptr;
     QAction* m_statusBarAction = nullptr;
     bool m_showingThrottle = false; // pane 0 shows a throttled server's countdown
+    QRect m_normalGeometry;
+    bool m_noteQueued = false;
 };
 
 } // namespace zonedesk

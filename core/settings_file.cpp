@@ -132,7 +132,8 @@ bool ensureConfigFile(const std::filesystem::path& path)
     return !out.fail();
 }
 
-std::string profileValue(std::string_view text, std::string_view section, std::string_view key)
+std::string
+profileValue(std::string_view text, std::string_view section, std::string_view key, std::size_t maxLength)
 {
     bool inSection = false;
     for (const std::string_view line : core::splitLines(text)) {
@@ -147,7 +148,7 @@ std::string profileValue(std::string_view text, std::string_view section, std::s
         if (value.size() >= 2 && ((value.front() == '"' && value.back() == '"') ||
                                   (value.front() == '\'' && value.back() == '\'')))
             value = value.substr(1, value.size() - 2);
-        return std::string(value.substr(0, MaxSettingLength));
+        return std::string(value.substr(0, maxLength));
     }
     return {};
 }
@@ -192,6 +193,16 @@ std::string withProfileValue(std::string_view text,
     for (const std::string& line : lines)
         out.append(line).append("\r\n");
     return out;
+}
+
+std::string readProfileFile(const std::filesystem::path& path)
+{
+    return readWholeFile(path);
+}
+
+bool replaceProfileFile(const std::filesystem::path& path, std::string_view text)
+{
+    return replaceFile(path, text);
 }
 
 std::string readSetting(const std::filesystem::path& path, std::string_view section, std::string_view key)

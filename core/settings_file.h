@@ -25,9 +25,12 @@ bool fileExists(const std::filesystem::path& path);
 bool ensureConfigFile(const std::filesystem::path& path);
 
 /// The value of `key` in `section` of the profile text (names compared without regard to ASCII
-/// case, surrounding blanks and one pair of enclosing quotes removed, cut to MaxSettingLength bytes).
+/// case, surrounding blanks and one pair of enclosing quotes removed, cut to `maxLength` bytes).
 /// Empty when the section or key is missing.
-std::string profileValue(std::string_view text, std::string_view section, std::string_view key);
+std::string profileValue(std::string_view text,
+                         std::string_view section,
+                         std::string_view key,
+                         std::size_t maxLength = MaxSettingLength);
 
 /// The profile text with `key` of `section` set to `value`: every other section, key and comment is
 /// kept, a missing key or section is added, and every line ends in CR LF.
@@ -35,6 +38,12 @@ std::string withProfileValue(std::string_view text,
                              std::string_view section,
                              std::string_view key,
                              std::string_view value);
+
+/// The whole file at `path`; empty when it can't be read.
+std::string readProfileFile(const std::filesystem::path& path);
+
+/// Replaces the file at `path` with `text` (written beside it, then renamed). False on failure.
+bool replaceProfileFile(const std::filesystem::path& path, std::string_view text);
 
 /// profileValue() on the file at `path`; empty when the file can't be read.
 std::string readSetting(const std::filesystem::path& path, std::string_view section, std::string_view key);

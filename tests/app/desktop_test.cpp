@@ -97,10 +97,11 @@ private:
     {
         CWebPaneCtrl* pane = panel().webPane();
         QVariant box;
-        const QString script = QStringLiteral("(function(){var a=document.querySelector('a[href=\"%1\"]');"
-                                              "if(!a)return null;a.scrollIntoView();var r=a.getClientRects()[0];"
-                                              "return [r.left+r.width/2,r.top+r.height/2];})()")
-                                   .arg(href);
+        const QString script =
+            QStringLiteral("(function(){var a=document.querySelector('a[href=\"%1\"]');"
+                           "if(!a)return null;a.scrollIntoView();var r=a.getClientRects()[0];"
+                           "return [r.left+r.width/2,r.top+r.height/2];})()")
+                .arg(href);
         // The page may still be loading: ask until the link is there.
         const bool found = QTest::qWaitFor(
             [&] {
@@ -151,6 +152,83 @@ private Q_SLOTS:
             }
             stop();
         }
+    }
+
+    void normalGeometryIsSaneAndRememberedAcrossRuns()
+    {
+        start();
+        waitMaximised();
+        frame().showNormal();
+        QTRY_VERIFY_WITH_TIMEOUT(!frame().isMaximized() && frame().width() < available().width() - 100,
+                                 10000);
+        // Two thirds of the screen, centred: the list, the buttons and the panes all usable.
+        const QRect expected = CMainFrame::defaultNormalGeometry(available());
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
+        QVERIFY(qAbs(frame().height() - expected.height()) <= 2);
+        QVERIFY(qAbs(frame().geometry().center().x() - expected.center().x()) <= 40);
+        QVERIFY(panel().exportButton()->isVisible());
+
+        const QRect chosen(120, 90, 1000, 700);
+        frame().setGeometry(chosen);
+        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 5000);
+        QTest::qWait(100);
+        const QRect left = frame().geometry();
+        stop();
+        const std::string config = test::readFile(m_dir->path() / "config.ini");
+        QVERIFY2(config.starts_with("[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\n"), config.c_str());
+        QVERIFY(config.find("maximized=0") != std::string::npos);
+
+        start();
+        QVERIFY(!frame().isMaximized());
+        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 5000);
+        QVERIFY((frame().geometry().topLeft() - left.topLeft()).manhattanLength() <= 40);
+
+        // Maximised when left maximised; restoring gives the remembered normal geometry back.
+        frame().showMaximized();
+        waitMaximised();
+        stop();
+        start();
+        waitMaximised();
+        frame().showNormal();
+        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 10000);
+    }
+
+    void aGeometryOffEveryScreenFallsBackToTheDefault()
+    {
+        m_dir = std::make_unique<test::TempDir>();
+        m_dir->write("config.ini",
+                     "[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\nx=9000\r\ny=9000\r\n"
+                     "width=800\r\nheight=600\r\nmaximized=0\r\n");
+        start();
+        const QRect expected = CMainFrame::defaultNormalGeometry(available());
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
+        QVERIFY(available().intersects(frame().geometry()));
+    }
+
+    void ctrlQQuitsAndAnImportResetsTheProgress()
+    {
+        start();
+        waitMaximised();
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer("No match for \"A.COM\".\n"));
+        QVERIFY(m_app->state()->endpoints.add("whois.verisign-grs.com=" + server.address()));
+        QVERIFY(m_app->state()->endpoints.addRdapList(test::rdapNowhere()));
+        const auto first = m_dir->write("one.txt", "a.com\nb.com\n");
+        panel().chooseImportFile = [first] { return QString::fromStdString(first.string()); };
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(panel().startButton()->isEnabled(), 20000);
+        QCOMPARE(frame().paneText(1), QStringLiteral("进度：2 / 2"));
+
+        const auto second = m_dir->write("two.txt", "c.com\nd.com\ne.com\n");
+        panel().chooseImportFile = [second] { return QString::fromStdString(second.string()); };
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().paneText(2), QStringLiteral("域名数量：3"));
+        QCOMPARE(frame().paneText(1), QString());
+
+        QTest::keyClick(&frame(), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!frame().isVisible());
     }
 
     void startPageLinksRunTheirCommands()
