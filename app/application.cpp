@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "app/application.h"
 
+#include <QApplication>
+#include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include "core/desktop_settings.h"
 #include "core/settings_file.h"
 #include "panel/web_pane.h"
+#include "ui/message_box.h"
 
 // The resources live in a static library: nothing would pull their registration in otherwise.
 static void initResources()
@@ -14,6 +18,31 @@ static void initResources()
 }
 
 namespace zonedesk {
+
+namespace {
+
+/// Qt's own texts (file dialogs, standard buttons, its message boxes) in Chinese like the rest of
+/// the program, whatever the locale. Installed once per application object.
+void installQtTranslations()
+{
+    constexpr const char* Name = "zonedesk-qt-translations";
+    if (qApp == nullptr || qApp->findChild<QTranslator*>(QLatin1String(Name), Qt::FindDirectChildrenOnly))
+        return;
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* file : {"qtbase_zh_CN", "qtwebengine_zh_CN"}) {
+        auto* translator = new QTranslator(qApp);
+        if (translator->load(QLatin1String(file), folder)) {
+            translator->setObjectName(QLatin1String(Name));
+            QCoreApplication::installTranslator(translator);
+        } else {
+            qWarning(
+                "zonedesk: Qt's Chinese translation %s is not installed in %s", file, qPrintable(folder));
+            delete translator;
+        }
+    }
+}
+
+} // namespace
 
 std::filesystem::path executableFolder()
 {
@@ -33,13 +62,14 @@ CMakeHtmlApp::~CMakeHtmlApp()
 bool CMakeHtmlApp::InitInstance()
 {
     initResources();
+    installQtTranslations();
     CWebPaneCtrl::installAppSchemeHandler();
     if (m_programDir.empty())
         m_programDir = executableFolder();
     m_table = core::DomainTable::allocate();
     if (!m_table) {
         QMessageBox::critical(nullptr,
-                              QString(),
+                              emptyCaption(),
                               QStringLiteral("内存不足：无法为 %1 个域名分配 %2 字节的表格，程序无法启动。")
                                   .arg(core::TableCapacity)
                                   .arg(sizeof(core::DomainRecord) * core::TableCapacity));

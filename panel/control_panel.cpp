@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "panel/control_panel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontMetrics>
 
 #include "core/domain_table.h"
@@ -21,6 +23,19 @@ namespace {
 std::filesystem::path localPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+/// Where a file dialog opens: the folder it last used while that folder still exists, else home.
+QString startFolder(const std::string& remembered)
+{
+    const QString folder = QFile::decodeName(QByteArray::fromStdString(remembered));
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
+}
+
+void rememberFolder(std::string& remembered, const QString& chosenFile)
+{
+    if (!chosenFile.isEmpty())
+        remembered = QFile::encodeName(QFileInfo(chosenFile).absolutePath()).toStdString();
 }
 
 QString errorText(int error)
@@ -134,8 +149,12 @@ QString CControlPanelDlg::askImportFile()
 {
     if (chooseImportFile)
         return chooseImportFile();
-    return QFileDialog::getOpenFileName(
-        this, QString(), QString(), QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    const QString path = QFileDialog::getOpenFileName(this,
+                                                      QString(),
+                                                      startFolder(m_state.desktop.importFolder),
+                                                      QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    rememberFolder(m_state.desktop.importFolder, path);
+    return path;
 }
 
 QString CControlPanelDlg::askExportFile()
@@ -144,12 +163,15 @@ QString CControlPanelDlg::askExportFile()
         return chooseExportFile();
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDirectory(startFolder(m_state.desktop.exportFolder));
     dialog.setNameFilters({QStringLiteral("Excel文件 (*.csv)"), QStringLiteral("所有文件 (*)")});
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.selectFile(QStringLiteral("export.csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    rememberFolder(m_state.desktop.exportFolder, path);
+    return path;
 }
 
 void CControlPanelDlg::OnImport()

@@ -3,11 +3,14 @@
 // the side panel's width on every start, the shipped start page's links clicked with the mouse,
 // the window's normal geometry and its memory across runs, Qt's dialogs in Chinese, the file
 // dialogs' folders, the quit shortcut and the status panes after an import.
+#include <filesystem>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -229,6 +232,103 @@ private Q_SLOTS:
 
         QTest::keyClick(&frame(), Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!frame().isVisible());
+    }
+
+    void fileDialogsSpeakChineseAndRememberTheirFolders()
+    {
+        m_dir = std::make_unique<test::TempDir>();
+        const auto home = m_dir->path() / "home";
+        const auto lists = home / "lists";
+        std::filesystem::create_directories(lists);
+        qputenv("HOME", QByteArray::fromStdString(home.string()));
+        const auto list = m_dir->write("home/lists/names.txt", "a.com\n");
+        start();
+        waitMaximised();
+
+        // First time: the home folder; the dialog's own texts are Chinese; a missing name typed
+        // in gets Qt's own box, in Chinese too, and the dialog stays open.
+        QString firstFolder;
+        QString cancelText;
+        QString missingBoxText;
+        QString missingBoxButton;
+        ModalWatcher<QFileDialog> first([&](QFileDialog* dialog) {
+            firstFolder = dialog->directory().absolutePath();
+            if (auto* buttons = dialog->findChild<QDialogButtonBox*>())
+                cancelText = buttons->button(QDialogButtonBox::Cancel)->text();
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTimer::singleShot(0, dialog, [&, dialog, name] {
+                ModalWatcher<QMessageBox> missing([&](QMessageBox* box) {
+                    missingBoxText = box->text();
+                    missingBoxButton = box->buttons().value(0)->text();
+                    box->accept();
+                });
+                // Set, not typed: typing opens the completer's popup, which takes the keys.
+                name->setText(QString::fromStdString((lists / "absent.txt").string()));
+                QTest::keyClick(name, Qt::Key_Return);
+                (void)QTest::qWaitFor(
+                    [&] { return missing.seen && QApplication::activeModalWidget() == dialog; }, 5000);
+                name->setText(QString::fromStdString(list.string()));
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+        });
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_COMPARE(frame().view().model()->rowCount(), 1);
+        QCOMPARE(firstFolder, QString::fromStdString(home.string()));
+        QCOMPARE(cancelText, QStringLiteral("取消"));
+        QVERIFY2(!missingBoxText.isEmpty() && !missingBoxText.contains(QLatin1String("not found")),
+                 qPrintable(missingBoxText));
+        QCOMPARE(missingBoxButton, QStringLiteral("确定"));
+
+        // The export dialog has a folder of its own, still home the first time.
+        QString exportFolder;
+        ModalWatcher<QFileDialog> save([&](QFileDialog* dialog) {
+            exportFolder = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QTest::mouseClick(panel().exportButton(), Qt::LeftButton);
+        QTRY_VERIFY(save.seen);
+        QCOMPARE(exportFolder, QString::fromStdString(home.string()));
+        stop();
+
+        // The next run's import dialog opens where the list was taken from.
+        start();
+        QString nextFolder;
+        ModalWatcher<QFileDialog> next([&](QFileDialog* dialog) {
+            nextFolder = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_VERIFY(next.seen);
+        QCOMPARE(nextFolder, QString::fromStdString(lists.string()));
+    }
+
+    void aFileThatCannotBeReadIsInvalidInAnUntitledBox()
+    {
+        start();
+        const auto gone = m_dir->path() / "gone.txt";
+        panel().chooseImportFile = [gone] { return QString::fromStdString(gone.string()); };
+        QString text;
+        QString title;
+        QString xTitle;
+        ModalWatcher<QMessageBox> box([&](QMessageBox* shown) {
+            text = shown->text();
+            title = shown->windowTitle();
+            QProcess xprop;
+            xprop.start(QStringLiteral("xprop"),
+                        {QStringLiteral("-id"),
+                         QString::number(shown->winId()),
+                         QStringLiteral("WM_NAME"),
+                         QStringLiteral("_NET_WM_NAME")});
+            xprop.waitForFinished(5000);
+            xTitle = QString::fromUtf8(xprop.readAllStandardOutput());
+            shown->accept();
+        });
+        QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        QTRY_VERIFY(box.seen);
+        QCOMPARE(text, QStringLiteral("文件无效！"));
+        // What the window manager is given: a blank, not the program's name.
+        QVERIFY(title.trimmed().isEmpty());
+        QVERIFY2(xTitle.contains(QLatin1String("_NET_WM_NAME(UTF8_STRING) = \" \"")), qPrintable(xTitle));
     }
 
     void startPageLinksRunTheirCommands()
