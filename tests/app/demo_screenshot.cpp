@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // Makes the README's screenshot: imports a list, runs it to the end and grabs the screen. Run by
-// scripts/demo-screenshot under Xvfb against zonedesk-cli serve-samples.
+// scripts/demo-screenshot under Xvfb and openbox against zonedesk-cli serve-samples.
 #include <cstdio>
 
 #include <QApplication>
-#include <QDir>
+#include <QTemporaryDir>
 #include <QScreen>
 #include <QTest>
 
@@ -23,14 +23,15 @@ int main(int argc, char** argv)
     const QString list = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
 
+    const QTemporaryDir folder; // a first start: no remembered geometry
     zonedesk::CMakeHtmlApp app;
-    app.setProgramDir(QDir::tempPath().toStdString());
+    app.setProgramDir(folder.path().toStdString());
     if (!app.InitInstance())
         return 1;
     auto& frame = *app.mainFrame();
     auto& panel = frame.panel();
-    // Xvfb has no window manager to maximise the window: give it the screen.
-    frame.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    // The window manager maximises the frame as it would on a desktop.
+    const bool maximised = QTest::qWaitFor([&] { return frame.isMaximized(); }, 10000);
     QTest::qWait(1500); // the web pane's first paint
     panel.chooseImportFile = [list] { return list; };
     panel.OnImport();
@@ -42,5 +43,5 @@ int main(int argc, char** argv)
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
     const bool saved = shot.save(out, "PNG");
     app.ExitInstance();
-    return imported && finished && saved ? 0 : 1;
+    return maximised && imported && finished && saved ? 0 : 1;
 }
