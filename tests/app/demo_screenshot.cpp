@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/application.h"
