@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// One zonedesk-cli subcommand.
+// One zonedesk-cli subcommand: its options declared as data on a CLI11 subcommand, then run.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "listfile/list_reader.h"
 
 namespace zonedesk::cli {
 
@@ -22,9 +25,6 @@ enum ExitCode : int
     ExitLookupFailed = 4, // at least one lookup ended in ERR!, and no name is near expiry
 };
 
-/// A --warn-days value: a whole number of days, 0 or more.
-std::optional<std::int32_t> parseDays(std::string_view text);
-
 class Command
 {
 public:
@@ -32,18 +32,14 @@ public:
 
     virtual std::string_view name() const = 0;
 
-    /// Usage text, ending in a newline.
-    virtual std::string usage() const = 0;
+    /// What the command does, in one line (the top-level help lists it).
+    virtual std::string_view summary() const = 0;
 
-    /// Runs with the arguments after the subcommand's name; returns the process exit code.
-    virtual int run(std::span<const std::string_view> args) = 0;
+    /// Declares the options and arguments on the command's own subcommand.
+    virtual void declare(CLI::App& app) = 0;
 
-protected:
-    /// Prints the usage to stderr and returns ExitUsage.
-    int usageError(std::string_view message) const;
-
-    /// Prints the usage to stdout and returns ExitOk.
-    int help() const;
+    /// Runs once the command line is parsed and checked; returns the process exit code.
+    virtual int run() = 0;
 };
 
 /// Every subcommand, in the order the help lists them.
@@ -55,5 +51,11 @@ std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
 std::unique_ptr<Command> makeServeSamplesCommand();
 std::unique_ptr<Command> makeReportCommand();
+
+/// --encoding gbk|utf-8 (letter case ignored, "utf8" too), stored in `encoding`.
+void addEncodingOption(CLI::App& app, listfile::ListEncoding& encoding);
+
+/// --warn-days N: a whole number of days, 0 or more.
+CLI::Option* addWarnDaysOption(CLI::App& app, std::optional<std::int32_t>& days);
 
 } // namespace zonedesk::cli

@@ -16,55 +16,42 @@ class ExportCommand final : public Command
 public:
     std::string_view name() const override { return "export"; }
 
-    std::string usage() const override
+    std::string_view summary() const override { return "Write a domain list (or names) as the CSV export, unlooked-up"; }
+
+    void declare(CLI::App& app) override
     {
-        return "usage: zonedesk-cli export [--encoding gbk|utf-8] FILE -o OUT.csv\n"
-               "  Imports a domain list and writes it as CSV (GBK, CR LF, no header):\n"
-               "  server, domain, status, expiry, registration, owner, e-mail, registrar.\n";
+        addInputs(app, m_inputs);
+        addEncodingOption(app, m_encoding);
+        app.add_option("-o,--output", m_out, "The CSV file to write")->type_name("OUT.csv")->required();
+        app.add_flag("-q,--quiet", m_quiet, "Say only what went wrong");
+        app.footer("The CSV is GBK with CR LF line ends and no header: server, domain, status, expiry,\n"
+                   "registration, owner, e-mail, registrar.");
     }
 
-    int run(std::span<const std::string_view> args) override
+    int run() override
     {
-        std::string_view file;
-        std::string_view out;
-        auto encoding = listfile::ListEncoding::Auto;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string_view arg = args[i];
-            if (arg == "--help" || arg == "-h")
-                return help();
-            if (arg == "--encoding") {
-                const auto chosen = i + 1 < args.size() ? parseEncoding(args[++i]) : std::nullopt;
-                if (!chosen)
-                    return usageError("--encoding needs gbk or utf-8");
-                encoding = *chosen;
-            } else if (arg == "-o" || arg == "--output") {
-                if (i + 1 >= args.size())
-                    return usageError("-o needs a file name");
-                out = args[++i];
-            } else if (arg.starts_with('-') && arg != "-") {
-                return usageError("unknown option " + std::string(arg));
-            } else if (!file.empty()) {
-                return usageError("more than one FILE");
-            } else {
-                file = arg;
-            }
-        }
-        if (file.empty() || out.empty())
-            return usageError(file.empty() ? "FILE is missing" : "-o OUT.csv is missing");
-
-        const auto table = importForCommand(std::filesystem::path(file), encoding);
+        int exitCode = ExitOk;
+        const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
-            return ExitFile;
-        const listfile::ExportReport report = listfile::exportCsv(*table, std::filesystem::path(out));
+            return exitCode;
+        const std::filesystem::path out(m_out);
+        const listfile::ExportReport report = listfile::exportCsv(*table, out);
         if (!report.ok) {
-            std::cerr << "zonedesk-cli: cannot write " << std::filesystem::path(out) << ": "
+            std::cerr << "zonedesk-cli: cannot write " << out << ": "
                       << std::error_code(report.error, std::generic_category()).message() << " ("
                       << report.written << " lines written)\n";
             return ExitFile;
         }
-        std::cerr << "exported " << report.written << " records to " << std::filesystem::path(out) << "\n";
+        if (!m_quiet)
+            std::cerr << "exported " << report.written << " records to " << out << "\n";
         return ExitOk;
     }
+
+private:
+    Inputs m_inputs;
+    listfile::ListEncoding m_encoding = listfile::ListEncoding::Auto;
+    std::string m_out;
+    bool m_quiet = false;
 };
 
 } // namespace

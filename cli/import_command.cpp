@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// zonedesk-cli import FILE: the table an import makes, one record per line.
+// zonedesk-cli import NAME|FILE...: the table an import makes, one record per line.
 #include <iostream>
 
 #include "cli/command.h"
@@ -16,42 +16,25 @@ class ImportCommand final : public Command
 public:
     std::string_view name() const override { return "import"; }
 
-    std::string usage() const override
+    std::string_view summary() const override
     {
-        return "usage: zonedesk-cli import [--encoding gbk|utf-8] FILE\n"
-               "  Imports a domain list (one name per line; FILE - reads standard input) and\n"
-               "  prints index<TAB>server<TAB>domain for every record, in UTF-8. The list is\n"
-               "  read as UTF-8 or UTF-16 after a byte-order mark, as UTF-8 when its bytes are\n"
-               "  UTF-8 text, otherwise as GBK; --encoding forces GBK or UTF-8.\n";
+        return "Read a domain list (or names) and print each record's server and name";
     }
 
-    int run(std::span<const std::string_view> args) override
+    void declare(CLI::App& app) override
     {
-        std::string_view file;
-        auto encoding = listfile::ListEncoding::Auto;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string_view arg = args[i];
-            if (arg == "--help" || arg == "-h")
-                return help();
-            if (arg == "--encoding") {
-                const auto chosen = i + 1 < args.size() ? parseEncoding(args[++i]) : std::nullopt;
-                if (!chosen)
-                    return usageError("--encoding needs gbk or utf-8");
-                encoding = *chosen;
-                continue;
-            }
-            if (arg.starts_with('-') && arg != "-")
-                return usageError("unknown option " + std::string(arg));
-            if (!file.empty())
-                return usageError("more than one FILE");
-            file = arg;
-        }
-        if (file.empty())
-            return usageError("FILE is missing");
+        addInputs(app, m_inputs);
+        addEncodingOption(app, m_encoding);
+        app.add_flag("-q,--quiet", m_quiet, "Say only what was left out");
+        app.footer("Prints index<TAB>server<TAB>domain for every record, in UTF-8.");
+    }
 
-        const auto table = importForCommand(std::filesystem::path(file), encoding);
+    int run() override
+    {
+        int exitCode = ExitOk;
+        const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
-            return ExitFile;
+            return exitCode;
         const auto records = table->inUse();
         for (std::size_t i = 0; i < records.size(); ++i) {
             std::cout << i << '\t' << core::fieldText(records[i].server) << '\t'
@@ -59,6 +42,11 @@ public:
         }
         return ExitOk;
     }
+
+private:
+    Inputs m_inputs;
+    listfile::ListEncoding m_encoding = listfile::ListEncoding::Auto;
+    bool m_quiet = false;
 };
 
 } // namespace

@@ -5,9 +5,12 @@
 #include <iostream>
 #include <system_error>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
+#include "cli/command.h"
 #include "core/text.h"
+#include "core/unique_fd.h"
 #include "listfile/domain_import.h"
 
 namespace zonedesk::cli {
@@ -69,8 +72,8 @@ std::optional<listfile::ListEncoding> parseEncoding(std::string_view value)
     return std::nullopt;
 }
 
-std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
-                                                    listfile::ListEncoding encoding)
+std::unique_ptr<core::DomainTable>
+importForCommand(const std::filesystem::path& path, listfile::ListEncoding encoding, bool quiet)
 {
     auto table = core::DomainTable::allocate();
     if (!table) {
@@ -93,7 +96,79 @@ std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path&
     case listfile::ImportOutcome::Imported:
     case listfile::ImportOutcome::ReadError: break;
     }
-    printReport(report);
+    if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 || report.end != listfile::ListReader::End::EndOfFile)
+        printReport(report);
+    return table;
+}
+
+void addInputs(CLI::App& app, Inputs& inputs)
+{
+    app.add_option("-f,--file", inputs.file, "Read the names from FILE, one per line (- for standard input)")
+        ->type_name("FILE");
+    app.add_option("NAME|FILE",
+                   inputs.arguments,
+                   "Domain names to look up; an argument that names an existing file (or -) is read as a "
+                   "list instead")
+        ->type_name("");
+}
+
+std::unique_ptr<core::DomainTable>
+importInputs(const Inputs& inputs, listfile::ListEncoding encoding, bool quiet, int& exitCode)
+{
+    exitCode = ExitUsage;
+    std::string file = inputs.file;
+    std::vector<std::string> names;
+    for (const std::string& argument : inputs.arguments) {
+        std::error_code error;
+        if (argument == "-" || std::filesystem::exists(argument, error)) {
+            if (!file.empty()) {
+                std::cerr << "zonedesk-cli: one list file at a time (" << file << " and " << argument << ")\n";
+                return nullptr;
+            }
+            file = argument;
+        } else {
+            names.push_back(argument);
+        }
+    }
+    if (!file.empty() && !names.empty()) {
+        std::cerr << "zonedesk-cli: give a list file or names, not both (" << names.front()
+                  << " is not an existing file)\n";
+        return nullptr;
+    }
+    if (file.empty() && names.empty()) {
+        std::cerr << "zonedesk-cli: no names: give names, a list file or -f FILE (- for standard input)\n";
+        return nullptr;
+    }
+    exitCode = ExitFile;
+    if (!file.empty())
+        return importForCommand(file, encoding, quiet);
+
+    // The names become the lines of an in-memory list, so that they are cleaned, checked and
+    // counted exactly as a file's lines are. A blank argument would end that list early.
+    std::string lines;
+    for (const std::string& name : names) {
+        if (core::trim(name).empty() || name.find_first_of("\r\n") != std::string::npos) {
+            std::cerr << "zonedesk-cli: \"" << name << "\" is not a domain name\n";
+            exitCode = ExitUsage;
+            return nullptr;
+        }
+        lines += name + "\n";
+    }
+    const core::UniqueFd memory(::memfd_create("zonedesk-names", MFD_CLOEXEC));
+    if (!memory || ::write(memory.get(), lines.data(), lines.size()) != static_cast<ssize_t>(lines.size()) ||
+        ::lseek(memory.get(), 0, SEEK_SET) != 0) {
+        std::cerr << "zonedesk-cli: cannot hold the names: " << errorText(errno) << "\n";
+        return nullptr;
+    }
+    auto table = core::DomainTable::allocate();
+    if (!table) {
+        std::cerr << "zonedesk-cli: not enough memory for the domain table\n";
+        return nullptr;
+    }
+    const listfile::ImportReport report = listfile::importDomainsFrom(
+        *table, memory.get(), encoding == listfile::ListEncoding::Auto ? listfile::ListEncoding::Utf8 : encoding);
+    if (report.skippedTotal() > 0 || !quiet)
+        printReport(report);
     return table;
 }
 

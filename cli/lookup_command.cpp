@@ -1,28 +1,29 @@
 // SPDX-License-Identifier: MIT
-// zonedesk-cli lookup FILE: import, look every name up, write the results.
+// zonedesk-cli lookup NAME|FILE...: import, look every name up, write the results.
 #include <cerrno>
+#include <cmath>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <fstream>
-#include <iomanip>
 #include <iostream>
 #include <map>
 #include <optional>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "cli/command.h"
 #include "cli/expiry_report.h"
 #include "cli/import_report.h"
+#include "cli/progress_line.h"
 #include "cli/text_output.h"
 #include "core/domain_table.h"
+#include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
@@ -81,54 +82,43 @@ private:
     {};
 };
 
-/// "whois.verisign-grs.com" -> "verisign-grs.com": enough to tell the servers apart on one line.
-std::string_view shortHost(std::string_view host)
+volatile std::sig_atomic_t resized = 1; // read the terminal's width at the first line
+
+extern "C" void onResize(int)
 {
-    return host.starts_with("whois.") ? host.substr(6) : host;
+    resized = 1;
 }
 
-/// The wall-clock time of a steady-clock instant, as HH:MM:SS.
-std::string clockTime(std::chrono::steady_clock::time_point when)
+/// The terminal's width on standard error, read again after each SIGWINCH.
+int terminalColumns()
 {
-    const auto wall =
-        std::chrono::system_clock::now() + std::chrono::duration_cast<std::chrono::system_clock::duration>(
-                                               when - std::chrono::steady_clock::now());
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(wall);
-    std::tm local{};
-    ::localtime_r(&seconds, &local);
-    char text[16];
-    std::strftime(text, sizeof(text), "%H:%M:%S", &local);
-    return text;
+    static int columns = 80;
+    if (resized != 0) {
+        resized = 0;
+        winsize size{};
+        if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+            columns = size.ws_col;
+    }
+    return columns;
 }
 
-/// done/total, rate, per-server progress and throttled servers, for a terminal's status line.
-std::string progressLine(const core::DomainTable& table,
-                         std::chrono::steady_clock::duration elapsed,
-                         const std::vector<lookup::LookupRun::ThrottleNotice>& throttled)
+ProgressFacts progressFacts(const core::DomainTable& table,
+                            std::chrono::steady_clock::duration elapsed,
+                            const std::vector<lookup::LookupRun::ThrottleNotice>& throttled)
 {
-    std::map<std::string_view, std::pair<int, int>> perServer; // host -> done, total
-    int done = 0;
-    for (const core::DomainRecord& record : table.inUse()) {
-        const bool finished = core::isDone(record);
-        done += finished ? 1 : 0;
-        const std::string_view host = core::fieldText(record.server);
-        if (host.empty())
-            continue;
-        auto& [serverDone, serverTotal] = perServer[host];
-        serverDone += finished ? 1 : 0;
-        ++serverTotal;
+    ProgressFacts facts;
+    for (const core::DomainRecord& record : table.inUse())
+        facts.done += core::isDone(record) ? 1U : 0U;
+    facts.total = static_cast<std::size_t>(table.count());
+    facts.seconds = std::chrono::duration<double>(elapsed).count();
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& notice : throttled) {
+        std::string_view host = notice.server;
+        if (host.starts_with("whois."))
+            host.remove_prefix(6);
+        facts.waiting.push_back({std::string(host), std::chrono::duration<double>(notice.retryAt - now).count()});
     }
-    const double seconds = std::chrono::duration<double>(elapsed).count();
-    std::ostringstream line;
-    line << done << "/" << table.count() << "  " << std::fixed << std::setprecision(1)
-         << (seconds > 0 ? done / seconds : 0.0) << "/s";
-    for (const auto& [host, counts] : perServer) {
-        if (counts.first < counts.second)
-            line << "  " << shortHost(host) << " " << counts.first << "/" << counts.second;
-    }
-    for (const auto& notice : throttled)
-        line << "  " << notice.server << " throttled until " << clockTime(notice.retryAt);
-    return line.str();
+    return facts;
 }
 
 bool anyFailed(const core::DomainTable& table)
@@ -241,107 +231,127 @@ bool writeOrRescue(const core::DomainTable& table,
     return false;
 }
 
+enum class Format
+{
+    Tsv,
+    Csv,
+    Jsonl,
+};
+
+/// The header rows --header adds: the TSV's field names, the CSV's column titles (GBK).
+constexpr const char* TsvHeader =
+    "index\tserver\tdomain\tstatusText\texpiryDate\tregistrationDate\tupdatedDate\towner\temail\tregistrar\n";
+constexpr const char* CsvHeaderUtf8 =
+    "\"whois服务器\",\"域名\",\"当前状态\",\"过期日期\",\"注册日期\",\"所有人\",\"联系Email\",\"注册商\"\r\n";
+
 class LookupCommand final : public Command
 {
 public:
     std::string_view name() const override { return "lookup"; }
 
-    std::string usage() const override
+    std::string_view summary() const override
     {
-        return "usage: zonedesk-cli lookup FILE [-o OUT.csv] [--jsonl OUT.jsonl] [--encoding gbk|utf-8]\n"
-               "                            [--prefer-rdap] [--endpoint HOST=ADDR[:PORT]]...\n"
-               "                            [--rdap-endpoint SUFFIX=URL]... [--warn-days N] [--quiet]\n"
-               "  Imports FILE, looks every name up at its registry's WHOIS server and writes\n"
-               "  the results: -o as CSV (GBK, the export's format), --jsonl as one JSON object\n"
-               "  per record (UTF-8); with neither, one tab-separated line per record on\n"
-               "  standard output. --endpoint (and ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\")\n"
-               "  sends a registry host's queries to another address; --rdap-endpoint (and\n"
-               "  ZONEDESK_RDAP_ENDPOINTS=\"SUFFIX=URL;...\") a suffix's RDAP queries. .info is\n"
-               "  asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
-               "  over RDAP when port 43 gives no answer (--prefer-rdap: RDAP first). Ctrl+C stops the run "
-               "and\n"
-               "  writes what is finished. --warn-days N then lists the names expiring within N days\n"
-               "  (name<TAB>YYYY-MM-DD<TAB>days left, soonest first) after the results.\n"
-               "  Exit 0: every name settled and none near expiry; 3: a name near expiry (or\n"
-               "  expired); 4: a lookup failed (ERR!) and none near expiry; 1 usage, 2 file error,\n"
-               "  130 interrupted.\n";
+        return "Look names up at their registries and print or write the results";
     }
 
-    int run(std::span<const std::string_view> args) override
+    void declare(CLI::App& app) override
     {
-        std::string file;
-        std::string csvPath;
-        std::string jsonlPath;
-        bool quiet = false;
-        std::optional<std::int32_t> warnDays;
-        auto encoding = listfile::ListEncoding::Auto;
-        lookup::InternetSession session;
+        addInputs(app, m_inputs);
+        app.add_option("-o,--output", m_csvPath, "Write the results as CSV (GBK, the export's format); - for "
+                                                 "standard output")
+            ->type_name("OUT.csv");
+        app.add_option("-j,--jsonl", m_jsonlPath, "Write one JSON object per record (UTF-8); - for standard output")
+            ->type_name("OUT.jsonl");
+        app.add_option_function<std::string>(
+               "--format",
+               [this](const std::string& value) {
+                   m_format = value == "csv" ? Format::Csv : value == "jsonl" ? Format::Jsonl : Format::Tsv;
+                   m_formatGiven = true;
+               },
+               "Standard output's format (default tsv when nothing else goes there)")
+            ->type_name("tsv|csv|jsonl")
+            ->check(CLI::IsMember({"tsv", "csv", "jsonl"}));
+        app.add_flag("--header", m_header, "Begin TSV or CSV on standard output with a header row");
+        addEncodingOption(app, m_encoding);
+        app.add_flag("--prefer-rdap", m_session.preferRdap, "Ask over RDAP first wherever a registry has it");
+        app.add_option("--endpoint", m_endpointArgs, "Send a registry host's WHOIS queries to another address")
+            ->type_name("HOST=ADDR[:PORT]")
+            ->allow_extra_args(false);
+        app.add_option("--rdap-endpoint", m_rdapEndpointArgs, "Send a suffix's RDAP queries to another base URL")
+            ->type_name("SUFFIX=URL")
+            ->allow_extra_args(false);
+        addWarnDaysOption(app, m_warnDays);
+        app.add_option("--connect-timeout", m_connectSeconds, "Give up a connection after SECONDS (default 3)")
+            ->type_name("SECONDS")
+            ->check(CLI::Range(0.1, 600.0));
+        app.add_option("--timeout", m_exchangeSeconds, "Give up a whole exchange after SECONDS (default 60)")
+            ->type_name("SECONDS")
+            ->check(CLI::Range(1.0, 3600.0));
+        app.add_flag("-q,--quiet", m_quiet, "No progress line and no summary; only errors");
+        app.footer(
+            "An argument that names an existing file (or -) is a list file, one name per line; any other\n"
+            "argument is a domain name (IDN in UTF-8 too). With no -o, -j or --format the results go to\n"
+            "standard output as index, server, domain, status and the six fields, tab-separated.\n"
+            ".info is asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
+            "over RDAP when port 43 gives no answer. Ctrl+C stops the run and writes what is finished.\n"
+            "--warn-days N lists the names expiring within N days after the results.\n"
+            "Environment: ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\", ZONEDESK_RDAP_ENDPOINTS=\n"
+            "\"SUFFIX=URL;...\" route registries as --endpoint and --rdap-endpoint do.\n"
+            "Exit 0: every name settled, none near expiry; 3: a name near expiry (or expired);\n"
+            "4: a lookup failed (ERR!) and none near expiry; 1 usage, 2 file error, 130 interrupted.");
+    }
+
+    int run() override
+    {
         lookup::EndpointOverrides endpoints;
         if (!endpoints.addFromEnvironment())
-            return usageError(std::string(lookup::EndpointsVariable) + " or " +
-                              lookup::RdapEndpointsVariable + " is malformed");
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string_view arg = args[i];
-            const bool hasValue = i + 1 < args.size();
-            if (arg == "--help" || arg == "-h")
-                return help();
-            if (arg == "--quiet" || arg == "-q") {
-                quiet = true;
-            } else if (arg == "--warn-days") {
-                warnDays = hasValue ? parseDays(args[++i]) : std::nullopt;
-                if (!warnDays)
-                    return usageError("--warn-days needs a number of days");
-            } else if (arg == "--prefer-rdap") {
-                session.preferRdap = true;
-            } else if (arg == "--rdap-endpoint") {
-                if (!hasValue || !endpoints.addRdap(args[++i]))
-                    return usageError("--rdap-endpoint needs SUFFIX=URL (http or https)");
-            } else if (arg == "-o" || arg == "--output" || arg == "--jsonl" || arg == "--endpoint" ||
-                       arg == "--encoding") {
-                if (!hasValue)
-                    return usageError(std::string(arg) + " needs a value");
-                const std::string_view value = args[++i];
-                if (arg == "--encoding") {
-                    const auto chosen = parseEncoding(value);
-                    if (!chosen)
-                        return usageError("--encoding needs gbk or utf-8");
-                    encoding = *chosen;
-                } else if (arg == "--jsonl")
-                    jsonlPath = value;
-                else if (arg == "--endpoint" && !endpoints.add(value))
-                    return usageError("malformed --endpoint " + std::string(value));
-                else if (arg != "--endpoint")
-                    csvPath = value;
-            } else if (arg.starts_with('-') && arg != "-") {
-                return usageError("unknown option " + std::string(arg));
-            } else if (!file.empty()) {
-                return usageError("more than one FILE");
-            } else {
-                file = arg;
-            }
+            return usageError(std::string(lookup::EndpointsVariable) + " or " + lookup::RdapEndpointsVariable +
+                              " is malformed");
+        for (const std::string& value : m_endpointArgs) {
+            if (!endpoints.add(value))
+                return usageError("malformed --endpoint " + value + " (HOST=ADDR[:PORT])");
         }
-        if (file.empty())
-            return usageError("FILE is missing");
+        for (const std::string& value : m_rdapEndpointArgs) {
+            if (!endpoints.addRdap(value))
+                return usageError("malformed --rdap-endpoint " + value + " (SUFFIX=URL, http or https)");
+        }
+        if (m_connectSeconds)
+            m_session.connectTimeout = std::chrono::milliseconds(std::lround(*m_connectSeconds * 1000));
+        if (m_exchangeSeconds)
+            m_session.exchangeLimit = std::chrono::milliseconds(std::lround(*m_exchangeSeconds * 1000));
+        if (m_csvPath == "-" && m_jsonlPath == "-")
+            return usageError("-o - and -j - would both write to standard output");
+        std::optional<Format> toStdout;
+        if (m_formatGiven)
+            toStdout = m_format;
+        else if (m_csvPath == "-")
+            toStdout = Format::Csv;
+        else if (m_jsonlPath == "-")
+            toStdout = Format::Jsonl;
+        else if (m_csvPath.empty() && m_jsonlPath.empty())
+            toStdout = Format::Tsv;
+        const std::string csvPath = m_csvPath == "-" ? std::string() : m_csvPath;
+        const std::string jsonlPath = m_jsonlPath == "-" ? std::string() : m_jsonlPath;
         for (const std::string& path : {csvPath, jsonlPath}) {
             if (!path.empty() && !checkWritable(path))
                 return ExitFile;
         }
 
-        const auto table = importForCommand(file, encoding);
+        int exitCode = ExitOk;
+        const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
-            return ExitFile;
-        const bool stopped = lookUp(*table, session, endpoints, quiet);
+            return exitCode;
+        const bool stopped = lookUp(*table, m_session, endpoints, m_quiet);
         const int written = writeResults(*table, csvPath, jsonlPath);
+        if (toStdout)
+            printResults(*table, *toStdout, m_header);
         std::vector<NearName> near;
-        if (warnDays)
-            near = nearExpiryNames(*table, *warnDays, core::today());
-        if (!quiet)
-            printSummary(*table, stopped, warnDays, near.size());
-        if (warnDays) {
-            // After the results; on standard error when the results themselves went to standard output.
-            const bool resultsOnStdout = csvPath.empty() && jsonlPath.empty();
-            printNearExpiry(resultsOnStdout ? std::cerr : std::cout, near);
-        }
+        if (m_warnDays)
+            near = nearExpiryNames(*table, *m_warnDays, core::today());
+        if (!m_quiet)
+            printSummary(*table, stopped, m_warnDays, near.size());
+        if (m_warnDays) // after the results; on standard error when they went to standard output
+            printNearExpiry(toStdout ? std::cerr : std::cout, near);
         if (written != ExitOk)
             return written;
         if (stopped)
@@ -370,6 +380,14 @@ private:
             return false;
 
         const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+        struct sigaction resize
+        {};
+        resize.sa_handler = onResize;
+        sigemptyset(&resize.sa_mask);
+        struct sigaction oldResize
+        {};
+        if (showProgress)
+            ::sigaction(SIGWINCH, &resize, &oldResize);
         const auto start = std::chrono::steady_clock::now();
         const bool finished = run.waitForEnd(
             queue,
@@ -378,12 +396,16 @@ private:
             [&] {
                 if (showProgress)
                     std::cerr << "\r\033[K"
-                              << progressLine(
-                                     table, std::chrono::steady_clock::now() - start, run.throttledServers())
+                              << progressLine(progressFacts(table,
+                                                            std::chrono::steady_clock::now() - start,
+                                                            run.throttledServers()),
+                                              terminalColumns())
                               << std::flush;
             });
-        if (showProgress)
-            std::cerr << "\r\033[K";
+        if (showProgress) {
+            std::cerr << "\r\033[K" << std::flush;
+            ::sigaction(SIGWINCH, &oldResize, nullptr);
+        }
         return !finished;
     }
 
@@ -410,13 +432,46 @@ private:
             });
             result = written ? result : ExitFile;
         }
-        if (csvPath.empty() && jsonlPath.empty()) {
-            const auto records = table.inUse();
-            for (std::size_t i = 0; i < records.size(); ++i)
-                std::cout << recordTsvLine(records[i], i);
-        }
         return result;
     }
+
+    static void printResults(const core::DomainTable& table, Format format, bool header)
+    {
+        const auto records = table.inUse();
+        if (header && format == Format::Tsv)
+            std::cout << TsvHeader;
+        if (header && format == Format::Csv)
+            std::cout << core::utf8ToGbk(CsvHeaderUtf8);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            switch (format) {
+            case Format::Tsv: std::cout << recordTsvLine(records[i], i); break;
+            case Format::Csv: std::cout << listfile::csvLine(records[i]); break;
+            case Format::Jsonl: std::cout << recordJsonLine(records[i], i); break;
+            }
+        }
+        std::cout.flush();
+    }
+
+    int usageError(const std::string& message) const
+    {
+        std::cerr << "zonedesk-cli lookup: " << message << "\nTry 'zonedesk-cli lookup --help' for more information.\n";
+        return ExitUsage;
+    }
+
+    Inputs m_inputs;
+    std::string m_csvPath;
+    std::string m_jsonlPath;
+    Format m_format = Format::Tsv;
+    bool m_formatGiven = false;
+    bool m_header = false;
+    bool m_quiet = false;
+    listfile::ListEncoding m_encoding = listfile::ListEncoding::Auto;
+    lookup::InternetSession m_session;
+    std::vector<std::string> m_endpointArgs;
+    std::vector<std::string> m_rdapEndpointArgs;
+    std::optional<std::int32_t> m_warnDays;
+    std::optional<double> m_connectSeconds;
+    std::optional<double> m_exchangeSeconds;
 };
 
 } // namespace

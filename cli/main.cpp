@@ -1,20 +1,36 @@
 // SPDX-License-Identifier: MIT
-// zonedesk-cli: dispatches to one subcommand.
+// zonedesk-cli: parses the command line with CLI11 and runs one subcommand.
 #include <iostream>
-#include <span>
-#include <string_view>
-#include <vector>
+#include <map>
+#include <string>
+
+#include <curl/curl.h>
+#include <gnu/libc-version.h>
+#include <idn2.h>
+#include <nlohmann/json.hpp>
 
 #include "cli/command.h"
 
 namespace {
 
-void printUsage(std::ostream& out, const std::vector<std::unique_ptr<zonedesk::cli::Command>>& commands)
+constexpr const char* Version = "1.0713";
+
+std::string versionText()
 {
-    out << "usage: zonedesk-cli COMMAND [ARGS]\n\ncommands:\n";
-    for (const auto& command : commands)
-        out << "  " << command->name() << "\n";
-    out << "\nzonedesk-cli COMMAND --help describes one command.\n";
+    const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
+    const char* idn2 = idn2_check_version(nullptr);
+    return std::string("zonedesk-cli ") + Version + "\n" + "core (Qt-free) " + Version + "\n" +
+           "libidn2 " + (idn2 != nullptr ? idn2 : "?") + "\n" + "iconv (GNU libc) " + gnu_get_libc_version() +
+           "\n" + "libcurl " + (curl != nullptr ? curl->version : "?") + "\n" + "nlohmann-json " +
+           std::to_string(NLOHMANN_JSON_VERSION_MAJOR) + "." + std::to_string(NLOHMANN_JSON_VERSION_MINOR) + "." +
+           std::to_string(NLOHMANN_JSON_VERSION_PATCH) + "\n" + "CLI11 " + CLI11_VERSION;
+}
+
+/// The subcommand the command line chose, or null.
+const CLI::App* chosen(const CLI::App& app)
+{
+    const auto subcommands = app.get_subcommands();
+    return subcommands.empty() ? nullptr : subcommands.front();
 }
 
 } // namespace
@@ -22,21 +38,61 @@ void printUsage(std::ostream& out, const std::vector<std::unique_ptr<zonedesk::c
 int main(int argc, char** argv)
 {
     using namespace zonedesk::cli;
-    const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto commands = allCommands();
-    if (args.empty()) {
-        printUsage(std::cerr, commands);
+    CLI::App app("Looks domain names up at their registries (WHOIS and RDAP) and reports their status, "
+                 "dates, owner and registrar.",
+                 "zonedesk-cli");
+    app.set_version_flag("--version", versionText(), "Print the version and the libraries' versions");
+    app.require_subcommand(0, 1);
+    app.footer("zonedesk-cli COMMAND --help (or zonedesk-cli help COMMAND) describes one command.\n"
+               "Exit codes: 0 ok, 1 usage error, 2 file error, 3 a name near expiry, 4 a lookup\n"
+               "failed, 130 interrupted.");
+    std::map<const CLI::App*, Command*> byApp;
+    for (const auto& command : commands) {
+        CLI::App* sub = app.add_subcommand(std::string(command->name()), std::string(command->summary()));
+        command->declare(*sub);
+        byApp[sub] = command.get();
+    }
+    std::string helpTopic;
+    CLI::App* help = app.add_subcommand("help", "Describe a command: zonedesk-cli help COMMAND");
+    help->add_option("COMMAND", helpTopic, "The command to describe");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion&) {
+        std::cout << versionText() << "\n";
+        return ExitOk;
+    } catch (const CLI::ParseError& e) {
+        const CLI::App* sub = chosen(app);
+        const std::string where = sub != nullptr ? "zonedesk-cli " + sub->get_name() : "zonedesk-cli";
+        std::cerr << where << ": " << e.what() << "\n"
+                  << "Try '" << where << " --help' for more information.\n";
         return ExitUsage;
     }
-    if (args.front() == "--help" || args.front() == "-h" || args.front() == "help") {
-        printUsage(std::cout, commands);
-        return ExitOk;
+
+    const CLI::App* sub = chosen(app);
+    if (sub == nullptr) {
+        std::cerr << app.help();
+        return ExitUsage;
     }
-    for (const auto& command : commands) {
-        if (command->name() == args.front())
-            return command->run(std::span(args).subspan(1));
+    if (sub == help) {
+        if (helpTopic.empty()) {
+            std::cout << app.help();
+            return ExitOk;
+        }
+        for (const auto& [commandApp, command] : byApp) {
+            if (commandApp->get_name() == helpTopic) {
+                std::cout << commandApp->help();
+                return ExitOk;
+            }
+        }
+        std::cerr << "zonedesk-cli help: no command " << helpTopic << "\n"
+                  << "Try 'zonedesk-cli --help' for the list.\n";
+        return ExitUsage;
     }
-    std::cerr << "zonedesk-cli: unknown command " << args.front() << "\n";
-    printUsage(std::cerr, commands);
-    return ExitUsage;
+    return byApp.at(sub)->run();
 }

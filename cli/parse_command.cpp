@@ -38,43 +38,25 @@ class ParseCommand final : public Command
 public:
     std::string_view name() const override { return "parse"; }
 
-    std::string usage() const override
+    std::string_view summary() const override
     {
-        return "usage: zonedesk-cli parse --server HOST [--json] [FILE]\n"
-               "  Parses a WHOIS reply (FILE, or standard input) as a reply from HOST and prints\n"
-               "  status, statusText, expiryDate, registrationDate, updatedDate, owner, email and\n"
-               "  registrar as name<TAB>value lines in UTF-8 (\\n, \\r, \\t and \\\\ escaped), or\n"
-               "  one JSON object with --json.\n";
+        return "Read a saved WHOIS reply with a registry's rules and print what it says";
     }
 
-    int run(std::span<const std::string_view> args) override
+    void declare(CLI::App& app) override
     {
-        std::string_view host;
-        bool haveHost = false;
-        bool json = false;
-        std::string file;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            const std::string_view arg = args[i];
-            if (arg == "--help" || arg == "-h")
-                return help();
-            if (arg == "--json") {
-                json = true;
-            } else if (arg == "--server") {
-                if (i + 1 >= args.size())
-                    return usageError("--server needs a host name");
-                host = args[++i];
-                haveHost = true;
-            } else if (arg.starts_with('-') && arg != "-") {
-                return usageError("unknown option " + std::string(arg));
-            } else if (!file.empty()) {
-                return usageError("more than one FILE");
-            } else {
-                file = arg;
-            }
-        }
-        if (!haveHost)
-            return usageError("--server HOST is missing");
+        app.add_option("--server", m_host, "The WHOIS server the reply came from")->type_name("HOST")->required();
+        app.add_flag("--json", m_json, "One JSON object instead of name<TAB>value lines");
+        app.add_option("FILE", m_file, "The reply (default, or -: standard input)");
+        app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email\n"
+                   "and registrar in UTF-8 (\\n, \\r, \\t and \\\\ escaped).");
+    }
 
+    int run() override
+    {
+        const std::string file = m_file == "-" ? std::string() : m_file;
+        const std::string_view host = m_host;
+        const bool json = m_json;
         std::string reply;
         if (!readAll(file, reply)) {
             std::cerr << "zonedesk-cli: cannot read " << (file.empty() ? "standard input" : file) << "\n";
@@ -86,6 +68,11 @@ public:
         printRecordResult(std::cout, record, json ? OutputFormat::Json : OutputFormat::Lines);
         return ExitOk;
     }
+
+private:
+    std::string m_host;
+    std::string m_file;
+    bool m_json = false;
 };
 
 } // namespace

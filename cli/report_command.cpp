@@ -18,37 +18,26 @@ class ReportCommand final : public Command
 public:
     std::string_view name() const override { return "report"; }
 
-    std::string usage() const override
+    std::string_view summary() const override
     {
-        return "usage: zonedesk-cli report FILE.jsonl --warn-days N\n"
-               "  Reads the JSONL of an earlier `zonedesk-cli lookup --jsonl` (- for standard input)\n"
-               "  and prints the names whose expiry lies within N days from today (expired ones\n"
-               "  included) as name<TAB>YYYY-MM-DD<TAB>days left, soonest first. Asks no registry.\n"
-               "  Exit 0 when none is near expiry, 3 when one is, 2 when FILE can't be read.\n";
+        return "List the names of an earlier run's JSONL that expire within N days";
     }
 
-    int run(std::span<const std::string_view> args) override
+    void declare(CLI::App& app) override
     {
-        std::string file;
-        std::optional<std::int32_t> days;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--help" || args[i] == "-h")
-                return help();
-            if (args[i] == "--warn-days") {
-                days = i + 1 < args.size() ? parseDays(args[++i]) : std::nullopt;
-                if (!days)
-                    return usageError("--warn-days needs a number of days");
-            } else if (args[i].starts_with('-') && args[i] != "-") {
-                return usageError("unknown option " + std::string(args[i]));
-            } else if (!file.empty()) {
-                return usageError("more than one FILE");
-            } else {
-                file = args[i];
-            }
-        }
-        if (file.empty() || !days)
-            return usageError(file.empty() ? "FILE is missing" : "--warn-days N is missing");
+        app.add_option("FILE", m_file, "The JSONL of zonedesk-cli lookup --jsonl (- for standard input)")
+            ->type_name("FILE.jsonl")
+            ->required();
+        addWarnDaysOption(app, m_days)->required();
+        app.footer("Prints name<TAB>YYYY-MM-DD<TAB>days left, soonest first (expired names included).\n"
+                   "Asks no registry. Exit 0 when none is near expiry, 3 when one is, 2 when FILE can't\n"
+                   "be read.");
+    }
 
+    int run() override
+    {
+        const std::string& file = m_file;
+        const std::optional<std::int32_t>& days = m_days;
         std::ifstream opened;
         if (file != "-")
             opened.open(file, std::ios::binary);
@@ -85,18 +74,13 @@ public:
         printNearExpiry(std::cout, std::move(names));
         return near ? ExitNearExpiry : ExitOk;
     }
+
+private:
+    std::string m_file;
+    std::optional<std::int32_t> m_days;
 };
 
 } // namespace
-
-std::optional<std::int32_t> parseDays(std::string_view text)
-{
-    std::int32_t days = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), days);
-    if (error != std::errc() || end != text.data() + text.size() || days < 0)
-        return std::nullopt;
-    return days;
-}
 
 std::unique_ptr<Command> makeReportCommand()
 {

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -68,31 +69,26 @@ class ServeSamplesCommand final : public Command
 public:
     std::string_view name() const override { return "serve-samples"; }
 
-    std::string usage() const override
+    std::string_view summary() const override
     {
-        return "usage: zonedesk-cli serve-samples [--port N]\n"
-               "  Answers WHOIS queries on 127.0.0.1 (port N, or a free one) with sample replies\n"
-               "  in each registry's current layout; a name starting with \"free-\" gets the\n"
-               "  registry's not-found reply. It answers RDAP over HTTP on the same port too\n"
-               "  (\"private-\" names have their registrant withheld). Prints the\n"
-               "  ZONEDESK_WHOIS_ENDPOINTS and ZONEDESK_RDAP_ENDPOINTS values that route all ten\n"
-               "  registries to it, then serves until interrupted.\n";
+        return "Answer WHOIS and RDAP on 127.0.0.1 with sample replies, for demos and tests";
     }
 
-    int run(std::span<const std::string_view> args) override
+    void declare(CLI::App& app) override
     {
-        unsigned port = 0;
-        for (std::size_t i = 0; i < args.size(); ++i) {
-            if (args[i] == "--help" || args[i] == "-h")
-                return help();
-            if (args[i] != "--port" || i + 1 >= args.size())
-                return usageError("unknown option " + std::string(args[i]));
-            const std::string_view value = args[++i];
-            const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), port);
-            if (error != std::errc() || end != value.data() + value.size() || port > 65535)
-                return usageError("--port needs a number from 0 to 65535");
-        }
+        app.add_option("--port", m_port, "Listen on port N (default: a free one)")->type_name("N")->check(CLI::Range(0, 65535));
+        app.footer("A name starting with \"free-\" gets the registry's not-found reply; \"private-\" names\n"
+                   "have their registrant withheld over RDAP. Prints the ZONEDESK_WHOIS_ENDPOINTS and\n"
+                   "ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that route every registry to it,\n"
+                   "then serves until interrupted. In a shell:\n"
+                   "  zonedesk-cli serve-samples > /tmp/samples.env &\n"
+                   "  sleep 1; set -a; . /tmp/samples.env; set +a\n"
+                   "  zonedesk-cli lookup example.com free-example.org");
+    }
 
+    int run() override
+    {
+        const unsigned port = m_port;
         const core::UniqueFd listener(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
         const int yes = 1;
         ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
@@ -104,7 +100,10 @@ public:
         if (!listener || ::bind(listener.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             ::listen(listener.get(), 64) != 0 ||
             ::getsockname(listener.get(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            std::cerr << "zonedesk-cli: cannot listen on 127.0.0.1:" << port << "\n";
+            std::cerr << "zonedesk-cli: cannot listen on 127.0.0.1:" << port << ": "
+                      << std::error_code(errno, std::generic_category()).message()
+                      << (port != 0 ? " (another program may hold the port; --port 0 picks a free one)" : "")
+                      << "\n";
             return ExitFile;
         }
         const std::string where = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
@@ -114,8 +113,9 @@ public:
         std::string rdapEndpoints;
         for (const char* suffix : {"com", "net", "org", "info", "biz", "tv", "cc"})
             rdapEndpoints += std::string(suffix) + "=http://" + where + "/;";
-        std::cout << "ZONEDESK_WHOIS_ENDPOINTS=" << endpoints << "\n"
-                  << "ZONEDESK_RDAP_ENDPOINTS=" << rdapEndpoints << std::endl;
+        // Quoted for a shell: the values hold semicolons. No value holds a quote.
+        std::cout << "ZONEDESK_WHOIS_ENDPOINTS='" << endpoints << "'\n"
+                  << "ZONEDESK_RDAP_ENDPOINTS='" << rdapEndpoints << "'" << std::endl;
 
         stopServing = 0;
         std::signal(SIGINT, onStopSignal);
@@ -133,6 +133,9 @@ public:
         }
         return ExitOk;
     }
+
+private:
+    unsigned m_port = 0;
 };
 
 } // namespace
