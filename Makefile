@@ -40,7 +40,7 @@ demo: build
 	trap "kill $$server 2>/dev/null; rm -f $$endpoints" EXIT; \
 	for i in $$(seq 50); do grep -q RDAP $$endpoints 2>/dev/null && break; sleep 0.1; done; \
 	echo "Sample responder running; import examples/domains.txt and press 开始查询."; \
-	env $$(cat $$endpoints) $(ROOT_ENV) $(BUILD_DIR)/zonedesk
+	set -a; . $$endpoints; set +a; env $(ROOT_ENV) $(BUILD_DIR)/zonedesk
 
 screenshot: build
 	BUILD_DIR=$(BUILD_DIR) scripts/demo-screenshot

@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "listfile/list_reader.h"
+
+#include <CLI/CLI.hpp>
 
 namespace zonedesk::cli {
 

@@ -16,7 +16,10 @@ class ExportCommand final : public Command
 public:
     std::string_view name() const override { return "export"; }
 
-    std::string_view summary() const override { return "Write a domain list (or names) as the CSV export, unlooked-up"; }
+    std::string_view summary() const override
+    {
+        return "Write a domain list (or names) as the CSV export, unlooked-up";
+    }
 
     void declare(CLI::App& app) override
     {

@@ -96,7 +96,8 @@ importForCommand(const std::filesystem::path& path, listfile::ListEncoding encod
     case listfile::ImportOutcome::Imported:
     case listfile::ImportOutcome::ReadError: break;
     }
-    if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 || report.end != listfile::ListReader::End::EndOfFile)
+    if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 ||
+        report.end != listfile::ListReader::End::EndOfFile)
         printReport(report);
     return table;
 }
@@ -107,8 +108,8 @@ void addInputs(CLI::App& app, Inputs& inputs)
         ->type_name("FILE");
     app.add_option("NAME|FILE",
                    inputs.arguments,
-                   "Domain names to look up; an argument that names an existing file (or -) is read as a "
-                   "list instead")
+                   "Domain names; an argument that names an existing file, holds a slash or is - is read "
+                   "as a list instead")
         ->type_name("");
 }
 
@@ -120,9 +121,12 @@ importInputs(const Inputs& inputs, listfile::ListEncoding encoding, bool quiet, 
     std::vector<std::string> names;
     for (const std::string& argument : inputs.arguments) {
         std::error_code error;
-        if (argument == "-" || std::filesystem::exists(argument, error)) {
+        // A name never holds a slash: such an argument is a path, even to a missing file.
+        if (argument == "-" || argument.find('/') != std::string::npos ||
+            std::filesystem::exists(argument, error)) {
             if (!file.empty()) {
-                std::cerr << "zonedesk-cli: one list file at a time (" << file << " and " << argument << ")\n";
+                std::cerr << "zonedesk-cli: one list file at a time (" << file << " and " << argument
+                          << ")\n";
                 return nullptr;
             }
             file = argument;
@@ -166,7 +170,9 @@ importInputs(const Inputs& inputs, listfile::ListEncoding encoding, bool quiet, 
         return nullptr;
     }
     const listfile::ImportReport report = listfile::importDomainsFrom(
-        *table, memory.get(), encoding == listfile::ListEncoding::Auto ? listfile::ListEncoding::Utf8 : encoding);
+        *table,
+        memory.get(),
+        encoding == listfile::ListEncoding::Auto ? listfile::ListEncoding::Utf8 : encoding);
     if (report.skippedTotal() > 0 || !quiet)
         printReport(report);
     return table;

@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include <CLI/CLI.hpp>
-
 #include "core/domain_table.h"
 #include "listfile/list_reader.h"
+
+#include <CLI/CLI.hpp>
 
 namespace zonedesk::cli {
 
@@ -22,9 +22,10 @@ std::optional<listfile::ListEncoding> parseEncoding(std::string_view value);
 /// Allocates a table and imports `path` ("-": standard input) into it, printing the summary (or
 /// the error) on stderr; `quiet` prints the summary only when something was left out. nullptr
 /// when the table can't be had or the file is refused; the caller exits with ExitFile.
-std::unique_ptr<core::DomainTable> importForCommand(const std::filesystem::path& path,
-                                                    listfile::ListEncoding encoding = listfile::ListEncoding::Auto,
-                                                    bool quiet = false);
+std::unique_ptr<core::DomainTable>
+importForCommand(const std::filesystem::path& path,
+                 listfile::ListEncoding encoding = listfile::ListEncoding::Auto,
+                 bool quiet = false);
 
 /// What a command reads names from: a list file (-f FILE, or an argument naming an existing file
 /// or -) or the names given as arguments.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli lookup NAME|FILE...: import, look every name up, write the results.
 #include <cerrno>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -116,7 +116,8 @@ ProgressFacts progressFacts(const core::DomainTable& table,
         std::string_view host = notice.server;
         if (host.starts_with("whois."))
             host.remove_prefix(6);
-        facts.waiting.push_back({std::string(host), std::chrono::duration<double>(notice.retryAt - now).count()});
+        facts.waiting.push_back(
+            {std::string(host), std::chrono::duration<double>(notice.retryAt - now).count()});
     }
     return facts;
 }
@@ -257,10 +258,13 @@ public:
     void declare(CLI::App& app) override
     {
         addInputs(app, m_inputs);
-        app.add_option("-o,--output", m_csvPath, "Write the results as CSV (GBK, the export's format); - for "
-                                                 "standard output")
+        app.add_option("-o,--output",
+                       m_csvPath,
+                       "Write the results as CSV (GBK, the export's format); - for "
+                       "standard output")
             ->type_name("OUT.csv");
-        app.add_option("-j,--jsonl", m_jsonlPath, "Write one JSON object per record (UTF-8); - for standard output")
+        app.add_option(
+               "-j,--jsonl", m_jsonlPath, "Write one JSON object per record (UTF-8); - for standard output")
             ->type_name("OUT.jsonl");
         app.add_option_function<std::string>(
                "--format",
@@ -274,14 +278,17 @@ public:
         app.add_flag("--header", m_header, "Begin TSV or CSV on standard output with a header row");
         addEncodingOption(app, m_encoding);
         app.add_flag("--prefer-rdap", m_session.preferRdap, "Ask over RDAP first wherever a registry has it");
-        app.add_option("--endpoint", m_endpointArgs, "Send a registry host's WHOIS queries to another address")
+        app.add_option(
+               "--endpoint", m_endpointArgs, "Send a registry host's WHOIS queries to another address")
             ->type_name("HOST=ADDR[:PORT]")
             ->allow_extra_args(false);
-        app.add_option("--rdap-endpoint", m_rdapEndpointArgs, "Send a suffix's RDAP queries to another base URL")
+        app.add_option(
+               "--rdap-endpoint", m_rdapEndpointArgs, "Send a suffix's RDAP queries to another base URL")
             ->type_name("SUFFIX=URL")
             ->allow_extra_args(false);
         addWarnDaysOption(app, m_warnDays);
-        app.add_option("--connect-timeout", m_connectSeconds, "Give up a connection after SECONDS (default 3)")
+        app.add_option(
+               "--connect-timeout", m_connectSeconds, "Give up a connection after SECONDS (default 3)")
             ->type_name("SECONDS")
             ->check(CLI::Range(0.1, 600.0));
         app.add_option("--timeout", m_exchangeSeconds, "Give up a whole exchange after SECONDS (default 60)")
@@ -289,8 +296,9 @@ public:
             ->check(CLI::Range(1.0, 3600.0));
         app.add_flag("-q,--quiet", m_quiet, "No progress line and no summary; only errors");
         app.footer(
-            "An argument that names an existing file (or -) is a list file, one name per line; any other\n"
-            "argument is a domain name (IDN in UTF-8 too). With no -o, -j or --format the results go to\n"
+            "An argument that names an existing file, holds a slash or is - is a list file, one name per\n"
+            "line; any other argument is a domain name (IDN in UTF-8 too). With no -o, -j or --format the "
+            "results go to\n"
             "standard output as index, server, domain, status and the six fields, tab-separated.\n"
             ".info is asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
             "over RDAP when port 43 gives no answer. Ctrl+C stops the run and writes what is finished.\n"
@@ -305,8 +313,8 @@ public:
     {
         lookup::EndpointOverrides endpoints;
         if (!endpoints.addFromEnvironment())
-            return usageError(std::string(lookup::EndpointsVariable) + " or " + lookup::RdapEndpointsVariable +
-                              " is malformed");
+            return usageError(std::string(lookup::EndpointsVariable) + " or " +
+                              lookup::RdapEndpointsVariable + " is malformed");
         for (const std::string& value : m_endpointArgs) {
             if (!endpoints.add(value))
                 return usageError("malformed --endpoint " + value + " (HOST=ADDR[:PORT])");
@@ -380,12 +388,16 @@ private:
             return false;
 
         const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+
         struct sigaction resize
         {};
+
         resize.sa_handler = onResize;
         sigemptyset(&resize.sa_mask);
+
         struct sigaction oldResize
         {};
+
         if (showProgress)
             ::sigaction(SIGWINCH, &resize, &oldResize);
         const auto start = std::chrono::steady_clock::now();
@@ -454,7 +466,8 @@ private:
 
     int usageError(const std::string& message) const
     {
-        std::cerr << "zonedesk-cli lookup: " << message << "\nTry 'zonedesk-cli lookup --help' for more information.\n";
+        std::cerr << "zonedesk-cli lookup: " << message
+                  << "\nTry 'zonedesk-cli lookup --help' for more information.\n";
         return ExitUsage;
     }
 

@@ -45,7 +45,9 @@ public:
 
     void declare(CLI::App& app) override
     {
-        app.add_option("--server", m_host, "The WHOIS server the reply came from")->type_name("HOST")->required();
+        app.add_option("--server", m_host, "The WHOIS server the reply came from")
+            ->type_name("HOST")
+            ->required();
         app.add_flag("--json", m_json, "One JSON object instead of name<TAB>value lines");
         app.add_option("FILE", m_file, "The reply (default, or -: standard input)");
         app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email\n"

@@ -25,7 +25,8 @@ std::string progressLine(const ProgressFacts& facts, int columns)
     const double rate = facts.seconds > 0 ? static_cast<double>(facts.done) / facts.seconds : 0.0;
     const std::size_t percent = facts.total > 0 ? facts.done * 100 / facts.total : 100;
     char head[96];
-    const int length = std::snprintf(head, sizeof(head), "%zu/%zu (%zu%%)  %.1f/s", facts.done, facts.total, percent, rate);
+    const int length =
+        std::snprintf(head, sizeof(head), "%zu/%zu (%zu%%)  %.1f/s", facts.done, facts.total, percent, rate);
     std::string line(head, static_cast<std::size_t>(std::max(length, 0)));
     line += "  ETA ";
     line += rate > 0 && facts.done < facts.total

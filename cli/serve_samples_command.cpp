@@ -76,7 +76,9 @@ public:
 
     void declare(CLI::App& app) override
     {
-        app.add_option("--port", m_port, "Listen on port N (default: a free one)")->type_name("N")->check(CLI::Range(0, 65535));
+        app.add_option("--port", m_port, "Listen on port N (default: a free one)")
+            ->type_name("N")
+            ->check(CLI::Range(0, 65535));
         app.footer("A name starting with \"free-\" gets the registry's not-found reply; \"private-\" names\n"
                    "have their registrant withheld over RDAP. Prints the ZONEDESK_WHOIS_ENDPOINTS and\n"
                    "ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that route every registry to it,\n"

@@ -289,9 +289,9 @@ TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
     const std::string cli = ZONEDESK_CLI_PATH;
     const CliRun run = runShell(cli + " serve-samples > " + quoted(endpoints) + " & server=$!; " +
                                 "for i in $(seq 100); do grep -q RDAP " + quoted(endpoints) +
-                                " 2>/dev/null && break; sleep 0.05; done; env $(cat " + quoted(endpoints) +
-                                ") " + cli + " lookup --prefer-rdap -q " + quoted(list) + " --jsonl " +
-                                quoted(jsonl) + "; status=$?; kill $server; exit $status");
+                                " 2>/dev/null && break; sleep 0.05; done; set -a; . " + quoted(endpoints) +
+                                "; set +a; " + cli + " lookup --prefer-rdap -q " + quoted(list) +
+                                " --jsonl " + quoted(jsonl) + "; status=$?; kill $server; exit $status");
     EXPECT_EQ(run.exitCode, 0);
     const std::string lines = readFile(jsonl);
     const auto line = [&lines](std::string_view domain) {
