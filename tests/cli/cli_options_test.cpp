@@ -149,8 +149,14 @@ TEST(CliOptions, AnUnwritableOutputStopsTheRunBeforeAnyQuery)
     EXPECT_EQ(server.connectionCount(), 0);
 }
 
-TEST(CliOptions, ServeSamplesPrintsShellAssignments)
+TEST(CliOptions, ServeSamplesPrintsShellAssignmentsOrSaysWhyItCannotListen)
 {
+    const LoopbackWhoisServer holder; // holds a port
+    const std::string port = holder.address().substr(holder.address().rfind(':') + 1);
+    const Outcome busy = shell(Cli + " serve-samples --port " + port + " 2>&1");
+    EXPECT_EQ(busy.exitCode, 2);
+    EXPECT_NE(busy.out.find("Address already in use"), std::string::npos) << busy.out;
+
     const Outcome run = shell("timeout 2 " + Cli + " serve-samples | head -2");
     EXPECT_TRUE(run.out.starts_with("ZONEDESK_WHOIS_ENDPOINTS='whois.")) << run.out;
     EXPECT_NE(run.out.find("'\nZONEDESK_RDAP_ENDPOINTS='com=http://127.0.0.1:"), std::string::npos)
