@@ -1,25 +1,18 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli as a Unix tool: options in GNU forms, names on the command line, - for standard
 // input and output, header rows, and usage errors before any query.
-#include <array>
-#include <cstdio>
 #include <string>
-
-#include <sys/wait.h>
 
 #include <gtest/gtest.h>
 
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::test {
 namespace {
 
-struct Outcome
-{
-    int exitCode = -1;
-    std::string out;
-};
+using Outcome = ShellRun;
 
 /// Runs `command` through the shell with every registry routed to `server` (RDAP nowhere).
 Outcome shell(const std::string& command, const LoopbackWhoisServer* server = nullptr)
@@ -36,17 +29,7 @@ Outcome shell(const std::string& command, const LoopbackWhoisServer* server = nu
     } else {
         environment += "ZONEDESK_WHOIS_ENDPOINTS='whois.verisign-grs.com=127.0.0.1:9' ";
     }
-    Outcome run;
-    FILE* pipe = ::popen((environment + "; exec 2>/dev/null; " + command).c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return runShell(environment + "; exec 2>/dev/null; " + command);
 }
 
 const std::string Cli = ZONEDESK_CLI_PATH;

@@ -13,32 +13,13 @@
 
 #include "core/calendar_date.h"
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::test {
 namespace {
 
-struct CliRun
-{
-    int exitCode = -1;
-    std::string out;
-};
-
-/// Runs a shell command line and collects its standard output and exit code.
-CliRun runShell(const std::string& command)
-{
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using CliRun = ShellRun;
 
 /// Runs the CLI with `args` (already shell-quoted); stderr goes to `errFile`, `environment` is a
 /// prefix of VAR=value words.
