@@ -54,6 +54,10 @@ LookupRun::StartResult LookupRun::startLookups()
     m_runningWorkers = 0;
     if (m_table.count() == 0)
         return StartResult::NoDomains;
+    if (m_rawReplies != nullptr) {
+        m_rawReplies->clear();
+        m_rawReplies->resize(static_cast<std::size_t>(m_table.count()));
+    }
 
     for (std::string target = nextServerToStart(m_table); !target.empty();
          target = nextServerToStart(m_table)) {
@@ -68,6 +72,7 @@ LookupRun::StartResult LookupRun::startLookups()
         auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
         slot->server = target;
         params->throttledUntil = &slot->throttledUntil;
+        params->rawReplies = m_rawReplies;
         try {
             m_threads.emplace_back(lookupThreadMain, std::move(params));
         } catch (const std::system_error&) {

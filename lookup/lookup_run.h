@@ -55,6 +55,10 @@ public:
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_endpoints = endpoints; }
 
+    /// Keeps each record's reply in `replies` (resized to the table's count at the start of the
+    /// run; it must outlive the run and not be touched until a record's `done` is seen).
+    void keepRawReplies(std::vector<std::string>* replies) { m_rawReplies = replies; }
+
     enum class StartResult
     {
         NoDomains,         // the table is empty: say so; the run is over
@@ -99,6 +103,7 @@ private:
     core::PostTarget& m_view;
     InternetSession m_session;
     EndpointOverrides m_endpoints;
+    std::vector<std::string>* m_rawReplies = nullptr;
     std::int32_t m_runningWorkers = 0;
 
     struct WorkerSlot

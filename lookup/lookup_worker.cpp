@@ -50,6 +50,7 @@ bool LookupWorker::run(const WorkerParams& params)
     m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
     m_rdapBases = params.endpoints;
     m_throttledUntil = params.throttledUntil;
+    m_rawReplies = params.rawReplies;
     if (!openInternet(params.options)) {
         params.view->post(core::WM_WORKER_DONE, -1);
         return false;
@@ -116,22 +117,29 @@ void LookupWorker::lookUp(std::size_t index)
 
     // When neither transport answers, the first one's failure is the one to report.
     std::optional<parse::Reading> kept;
+    std::string keptRaw;
     for (const bool overRdap : {rdapFirst, !rdapFirst}) {
         if (overRdap ? !rdapAllowed : !whoisAllowed)
             continue;
-        auto reading = overRdap ? askRdap(rdapBase, *query) : askWhois(*query);
+        std::string raw;
+        auto reading = overRdap ? askRdap(rdapBase, *query, raw) : askWhois(*query, raw);
         if (!reading)
             return; // stopped: the record stays as it was
-        if (usable(*reading) || !kept)
+        if (usable(*reading) || !kept) {
             kept = std::move(reading);
+            keptRaw = std::move(raw);
+        }
         if (usable(*kept))
             break;
     }
-    if (kept)
-        kept->storeInto(record);
+    if (!kept)
+        return;
+    if (m_rawReplies != nullptr && index < m_rawReplies->size())
+        (*m_rawReplies)[index] = std::move(keptRaw); // before `done`, which storeInto publishes
+    kept->storeInto(record);
 }
 
-std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query)
+std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query, std::string& raw)
 {
     Pace& pace = m_paces[0];
     std::chrono::milliseconds wait{0};
@@ -145,6 +153,7 @@ std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query)
         // short): only a reply the server finished is read.
         if (result.outcome == ExchangeOutcome::Failed || result.reason != core::ErrorReason::None)
             return parse::Reading(core::LookupStatus::Error, result.reason);
+        raw = result.reply;
         const parse::Refusal refusal = parse::serviceRefusal(result.reply);
         if (refusal == parse::Refusal::Throttled) {
             pace.throttled(*m_internet);
@@ -159,7 +168,8 @@ std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query)
     }
 }
 
-std::optional<parse::Reading> LookupWorker::askRdap(const std::string& base, const std::string& query)
+std::optional<parse::Reading>
+LookupWorker::askRdap(const std::string& base, const std::string& query, std::string& raw)
 {
     Pace& pace = m_paces[1];
     const std::string url = base + "domain/" + query;
@@ -174,6 +184,7 @@ std::optional<parse::Reading> LookupWorker::askRdap(const std::string& base, con
                                      ? parse::Reading(core::LookupStatus::Error, result.reason)
                                      : parse::readRdap(result.httpStatus, result.body, query);
         reading.setSource(core::ResultSource::Rdap);
+        raw = result.body;
         if (result.reason == core::ErrorReason::None && parse::isRdapThrottle(result.httpStatus)) {
             pace.throttled(*m_internet);
             if (retry < m_internet->throttleRetryPauses.size()) {

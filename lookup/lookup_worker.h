@@ -9,6 +9,7 @@
 #include <optional>
 #include <stop_token>
 #include <string>
+#include <vector>
 
 #include "core/whois_servers.h"
 #include "lookup/endpoints.h"
@@ -37,6 +38,9 @@ struct WorkerParams
     /// While the worker waits for a throttling server: when it asks again (steady clock, ns);
     /// 0 otherwise. Written by the worker (release), read by the UI thread (acquire).
     std::atomic<std::int64_t>* throttledUntil = nullptr;
+    /// When set (sized to `count`), each record's reply is kept at its index, written before the
+    /// record's `done`, so a reader that has seen `done` may read it.
+    std::vector<std::string>* rawReplies = nullptr;
 };
 
 class LookupWorker
@@ -76,10 +80,11 @@ private:
     /// One name over port 43: exchanges until an answer, asking a throttling server again after
     /// each of the session's pauses; an exchange that failed or ended before the server closed is
     /// Error with its reason. nullopt when stopped.
-    std::optional<parse::Reading> askWhois(const std::string& query);
+    std::optional<parse::Reading> askWhois(const std::string& query, std::string& raw);
 
     /// One name over RDAP, with the same retries for 429 and server errors (Retry-After honoured).
-    std::optional<parse::Reading> askRdap(const std::string& base, const std::string& query);
+    std::optional<parse::Reading>
+    askRdap(const std::string& base, const std::string& query, std::string& raw);
 
     /// Sleeps `pause` unless a stop comes first, showing when the worker asks again; false when stopped.
     bool waitForRetry(std::chrono::milliseconds pause);
@@ -94,6 +99,7 @@ private:
     Pace m_paces[2];                                // port 43, RDAP
     std::optional<InternetSession> m_internet;
     std::atomic<std::int64_t>* m_throttledUntil = nullptr;
+    std::vector<std::string>* m_rawReplies = nullptr;
 };
 
 /// A worker thread's function: runs a LookupWorker on `params`, which it owns.

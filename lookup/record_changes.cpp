@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#include "lookup/record_changes.h"
+
+#include "core/calendar_date.h"
+#include "core/lookup_status.h"
+
+namespace zonedesk::lookup {
+
+namespace {
+
+struct KindText
+{
+    ChangeKind kind;
+    std::string_view key;
+    std::string_view english;
+    std::string_view chinese;
+};
+
+constexpr KindText Kinds[] = {
+    {ChangeKind::Dropped,          "dropped",           "dropped (now available)", "已释放！"   },
+    {ChangeKind::Registered,       "registered",        "registered",              "已被注册"   },
+    {ChangeKind::Renewed,          "renewed",           "renewed",                 "续费"         },
+    {ChangeKind::ExpiryMovedBack,  "expiry-moved-back", "expiry moved back",       "到期日提前"},
+    {ChangeKind::RegistrarChanged, "registrar-changed", "registrar changed",       "注册商变更"},
+    {ChangeKind::OwnerChanged,     "owner-changed",     "owner changed",           "所有人变更"},
+};
+
+const KindText& textsOf(ChangeKind kind)
+{
+    for (const KindText& texts : Kinds) {
+        if (texts.kind == kind)
+            return texts;
+    }
+    return Kinds[0];
+}
+
+constexpr auto Registered = static_cast<std::int32_t>(core::LookupStatus::Success);
+constexpr auto Available = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
+
+} // namespace
+
+std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntry& after)
+{
+    std::vector<Change> changes;
+    const bool wasKnown = before.status == Registered || before.status == Available;
+    const bool isKnown = after.status == Registered || after.status == Available;
+    if (!wasKnown || !isKnown)
+        return changes;
+    if (before.status != after.status) {
+        changes.push_back(after.status == Available ? Change{ChangeKind::Dropped, before.expiry, {}}
+                                                    : Change{ChangeKind::Registered, {}, after.registration});
+        return changes;
+    }
+    if (after.status != Registered)
+        return changes;
+    const auto was = core::readDate(before.expiry);
+    const auto is = core::readDate(after.expiry);
+    if (was && is && was->dayNumber() != is->dayNumber())
+        changes.push_back(
+            {is->dayNumber() > was->dayNumber() ? ChangeKind::Renewed : ChangeKind::ExpiryMovedBack,
+             was->iso(),
+             is->iso()});
+    // A value the registry withheld or left out on one side is no change.
+    if (!before.registrar.empty() && !after.registrar.empty() && before.registrar != after.registrar)
+        changes.push_back({ChangeKind::RegistrarChanged, before.registrar, after.registrar});
+    if (!before.owner.empty() && !after.owner.empty() && before.owner != after.owner)
+        changes.push_back({ChangeKind::OwnerChanged, before.owner, after.owner});
+    return changes;
+}
+
+std::string_view changeKey(ChangeKind kind)
+{
+    return textsOf(kind).key;
+}
+
+std::string changeText(const Change& change)
+{
+    std::string text(textsOf(change.kind).english);
+    if (!change.from.empty() || !change.to.empty())
+        text += ": " + (change.from.empty() ? std::string("-") : change.from) + " -> " +
+                (change.to.empty() ? std::string("-") : change.to);
+    return text;
+}
+
+std::string changeTextZh(const Change& change)
+{
+    std::string text(textsOf(change.kind).chinese);
+    if (change.kind == ChangeKind::Dropped || change.kind == ChangeKind::Registered)
+        return text;
+    return text + "：" + change.from + " → " + change.to;
+}
+
+} // namespace zonedesk::lookup

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// What changed between two lookups of a name: a drop (registered, then available), a new
+// registration, a renewal or an expiry moved back, another registrar, another owner. A lookup
+// that ended in Error tells nothing, so no change is made of it.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "lookup/history_store.h"
+
+namespace zonedesk::lookup {
+
+enum class ChangeKind
+{
+    Dropped,
+    Registered,
+    Renewed,
+    ExpiryMovedBack,
+    RegistrarChanged,
+    OwnerChanged,
+};
+
+struct Change
+{
+    ChangeKind kind;
+    std::string from; // UTF-8; dates as YYYY-MM-DD
+    std::string to;
+
+    bool operator==(const Change&) const = default;
+};
+
+std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntry& after);
+
+/// A stable English key: "dropped", "registered", "renewed", "expiry-moved-back",
+/// "registrar-changed", "owner-changed".
+std::string_view changeKey(ChangeKind kind);
+
+/// "renewed: 2026-05-14 -> 2027-05-14", for terminals.
+std::string changeText(const Change& change);
+
+/// "续费：2026-05-14 → 2027-05-14", "注册商变更：A → B", "已释放！", for the list (UTF-8).
+std::string changeTextZh(const Change& change);
+
+} // namespace zonedesk::lookup

@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: MIT
+// The history database: schema and migration, refusals of files it can't use, a run's batches,
+// a name's history, prune, and what counts as a change.
+#include "lookup/history_store.h"
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "lookup/history_recorder.h"
+#include "lookup/record_changes.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::lookup {
+namespace {
+
+constexpr std::int32_t Registered = 1;
+constexpr std::int32_t Available = 2;
+constexpr std::int32_t Failed = 3;
+
+HistoryEntry entry(std::string name, std::int32_t status, std::string expiry = {}, std::string registrar = {})
+{
+    HistoryEntry e;
+    e.name = std::move(name);
+    e.server = "whois.verisign-grs.com";
+    e.source = "whois";
+    e.status = status;
+    e.expiry = std::move(expiry);
+    e.registrar = std::move(registrar);
+    e.owner = "N/A";
+    return e;
+}
+
+int pragmaInt(const std::string& path, const char* pragma)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(path.c_str(), &db);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, pragma, -1, &statement, nullptr);
+    const int value = sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int(statement, 0) : -1;
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+}
+
+TEST(HistoryStore, CreatesTheSchemaInWalModeAndRefusesFilesItCannotUse)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "deep" / "folder" / "history.sqlite3").string();
+    std::string error;
+    ASSERT_TRUE(HistoryStore::open(path, error)) << error;
+    EXPECT_EQ(pragmaInt(path, "PRAGMA user_version"), HistoryStore::SchemaVersion);
+    EXPECT_EQ(pragmaInt(path, "SELECT count(*) FROM sqlite_master WHERE name IN ('runs', 'lookups')"), 2);
+    ASSERT_TRUE(HistoryStore::open(path, error)) << error; // opening again migrates nothing
+
+    const auto garbage = dir.write("garbage.sqlite3", std::string(4096, 'x'));
+    EXPECT_FALSE(HistoryStore::open(garbage.string(), error));
+    EXPECT_NE(error.find("not a database"), std::string::npos) << error;
+
+    const std::string newer = (dir.path() / "newer.sqlite3").string();
+    ASSERT_EQ(pragmaInt(newer, "PRAGMA user_version = 99"), -1);
+    EXPECT_FALSE(HistoryStore::open(newer, error));
+    EXPECT_NE(error.find("schema version 99"), std::string::npos) << error;
+
+    const auto file = dir.write("a-file", "x");
+    EXPECT_FALSE(HistoryStore::open((file / "history.sqlite3").string(), error));
+    EXPECT_FALSE(error.empty());
+}
+
+TEST(HistoryStore, BatchesHistoryRunsAndPrune)
+{
+    test::TempDir dir;
+    std::string error;
+    auto store = HistoryStore::open((dir.path() / "h.sqlite3").string(), error);
+    ASSERT_TRUE(store) << error;
+    const auto first = store->beginRun(1'000'000, "cli", error);
+    ASSERT_TRUE(first);
+    std::vector<HistoryEntry> batch = {entry("a.com", Registered, "2026-05-14"), entry("b.com", Available)};
+    for (auto& e : batch) {
+        e.runId = *first;
+        e.time = 1'000'000;
+    }
+    batch[0].raw = std::string("Domain Name: A.COM\r\n\0binary", 28);
+    ASSERT_TRUE(store->add(batch, error)) << error;
+    EXPECT_GT(batch[1].id, batch[0].id);
+    ASSERT_TRUE(store->endRun(*first, 1'000'100, {2, 1, 1, 0}, error));
+
+    const auto second = store->beginRun(1'000'000 + 40 * 86400, "desktop", error);
+    std::vector<HistoryEntry> later = {entry("a.com", Registered, "2027-05-14")};
+    later[0].runId = *second;
+    later[0].time = 1'000'000 + 40 * 86400;
+    ASSERT_TRUE(store->add(later, error));
+
+    const auto history = store->history("a.com", true);
+    ASSERT_EQ(history.size(), 2U);
+    EXPECT_EQ(history[0].expiry, "2027-05-14"); // newest first
+    EXPECT_EQ(history[1].raw, batch[0].raw);    // bytes as received
+    EXPECT_EQ(store->latest("a.com")->expiry, "2027-05-14");
+    EXPECT_FALSE(store->latest("c.com"));
+    EXPECT_EQ(store->lastRun().size(), 1U);
+
+    const auto runs = store->runs();
+    ASSERT_EQ(runs.size(), 2U);
+    EXPECT_EQ(runs[0].program, "desktop");
+    EXPECT_FALSE(runs[0].ended);
+    EXPECT_EQ(runs[1].total, 2);
+    EXPECT_EQ(runs[1].registered, 1);
+
+    const auto pairs = store->pairsSince(1'000'001);
+    ASSERT_EQ(pairs.size(), 1U);
+    EXPECT_EQ(pairs[0].first.expiry, "2026-05-14");
+    EXPECT_EQ(pairs[0].second.expiry, "2027-05-14");
+
+    // 30 days kept: a.com's old lookup goes, b.com's only (its latest) stays.
+    EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
+    EXPECT_EQ(store->history("a.com", false).size(), 1U);
+    EXPECT_EQ(store->history("b.com", false).size(), 1U);
+}
+
+TEST(RecordChanges, RenewalRegistrarDropAndErrorsThatAreNoChange)
+{
+    const auto changes = [](const HistoryEntry& before, const HistoryEntry& after) {
+        return changesBetween(before, after);
+    };
+    EXPECT_EQ(
+        changes(entry("a.com", Registered, "2026-05-14T04:00:00Z", "R1"),
+                entry("a.com", Registered, "2027-05-14T04:00:00Z", "R2")),
+        (std::vector<Change>{
+            {ChangeKind::Renewed,          "2026-05-14", "2027-05-14"},
+            {ChangeKind::RegistrarChanged, "R1",         "R2"        }
+    }));
+    EXPECT_EQ(
+        changes(entry("a.com", Registered, "2027-05-14"), entry("a.com", Registered, "2026-01-01"))[0].kind,
+        ChangeKind::ExpiryMovedBack);
+    const auto dropped = changes(entry("a.com", Registered, "2026-05-14"), entry("a.com", Available));
+    ASSERT_EQ(dropped.size(), 1U);
+    EXPECT_EQ(changeTextZh(dropped[0]), "已释放！");
+    EXPECT_EQ(changeKey(dropped[0].kind), "dropped");
+    EXPECT_EQ(changes(entry("a.com", Available), entry("a.com", Registered))[0].kind, ChangeKind::Registered);
+    EXPECT_TRUE(changes(entry("a.com", Registered, "2026-05-14"), entry("a.com", Failed)).empty());
+    EXPECT_TRUE(changes(entry("a.com", Failed), entry("a.com", Available)).empty());
+    EXPECT_TRUE(
+        changes(entry("a.com", Registered, "2026-05-14", "R"), entry("a.com", Registered, "2026-05-14", ""))
+            .empty()); // a withheld registrar is no change
+    EXPECT_EQ(changeTextZh({ChangeKind::Renewed, "2026-05-14", "2027-05-14"}),
+              "续费：2026-05-14 → 2027-05-14");
+}
+
+TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
+{
+    test::TempDir dir;
+    std::string error;
+    auto store = HistoryStore::open((dir.path() / "h.sqlite3").string(), error);
+    ASSERT_TRUE(store);
+    std::vector<HistoryEntry> earlier = {entry("a.com", Registered, "2026-05-14", "Old Registrar")};
+    earlier[0].runId = *store->beginRun(1, "cli", error);
+    ASSERT_TRUE(store->add(earlier, error));
+
+    auto table = core::DomainTable::allocate();
+    table->setCount(3);
+    for (const char* name : {"a.com", "b.com", "c.com"}) {
+        auto& record = (*table)[static_cast<std::size_t>(name[0] - 'a')];
+        core::copyField(record.domain, name);
+        core::copyField(record.server, "whois.verisign-grs.com");
+    }
+    std::vector<std::string> raw(3);
+    raw[0] = "the reply of a.com";
+    HistoryRecorder recorder(*store, *table, &raw, "cli");
+    ASSERT_TRUE(recorder.active()) << recorder.error();
+
+    auto& a = (*table)[0];
+    a.status = Available;
+    core::publishDone(a);
+    recorder.tick();
+    recorder.tick(); // stored once
+    EXPECT_EQ(recorder.storedCount(), 1U);
+    ASSERT_EQ(recorder.changesOf(0).size(), 1U);
+    EXPECT_EQ(recorder.changesOf(0)[0].kind, ChangeKind::Dropped);
+    EXPECT_EQ(recorder.changedRecords(), std::vector<std::size_t>{0});
+
+    auto& b = (*table)[1];
+    b.status = Registered;
+    core::copyField(b.expiryDate, "2030-01-01");
+    core::publishDone(b);
+    recorder.finish(); // c.com never finished: not stored
+    EXPECT_EQ(recorder.storedCount(), 2U);
+    EXPECT_EQ(store->history("a.com", true)[0].raw, "the reply of a.com");
+    EXPECT_TRUE(store->history("c.com", false).empty());
+    ASSERT_TRUE(store->runs()[0].ended);
+    EXPECT_EQ(store->runs()[0].total, 2);
+}
+
+} // namespace
+} // namespace zonedesk::lookup
