@@ -14,6 +14,9 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(makeExportCommand());
     commands.push_back(makeParseCommand());
     commands.push_back(makeReportCommand());
+    commands.push_back(makeHistoryCommand());
+    commands.push_back(makeRunsCommand());
+    commands.push_back(makePruneCommand());
     commands.push_back(makeServeSamplesCommand());
     return commands;
 }

@@ -51,6 +51,9 @@ std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
 std::unique_ptr<Command> makeServeSamplesCommand();
 std::unique_ptr<Command> makeReportCommand();
+std::unique_ptr<Command> makeHistoryCommand();
+std::unique_ptr<Command> makeRunsCommand();
+std::unique_ptr<Command> makePruneCommand();
 
 /// --encoding gbk|utf-8 (letter case ignored, "utf8" too), stored in `encoding`.
 void addEncodingOption(CLI::App& app, listfile::ListEncoding& encoding);

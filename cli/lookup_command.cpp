@@ -30,6 +30,8 @@
 #include "core/window_messages.h"
 #include "listfile/csv_export.h"
 #include "lookup/endpoints.h"
+#include "lookup/history_recorder.h"
+#include "lookup/history_store.h"
 #include "lookup/lookup_run.h"
 #include "lookup/message_queue.h"
 
@@ -173,12 +175,20 @@ void printSummary(const core::DomainTable& table,
     std::cerr << "\n";
 }
 
-bool writeJsonl(const core::DomainTable& table, const std::string& path)
+/// Record `index`'s changes when history is on; null otherwise.
+const std::vector<lookup::Change>* changesOf(const lookup::HistoryRecorder* recorder, std::size_t index)
+{
+    return recorder != nullptr && recorder->active() ? &recorder->changesOf(index) : nullptr;
+}
+
+bool writeJsonl(const core::DomainTable& table,
+                const std::string& path,
+                const lookup::HistoryRecorder* recorder)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const auto records = table.inUse();
     for (std::size_t i = 0; i < records.size() && out; ++i)
-        out << recordJsonLine(records[i], i);
+        out << recordJsonLine(records[i], i, changesOf(recorder, i));
     out.close();
     return !out.fail();
 }
@@ -295,6 +305,13 @@ public:
             ->type_name("SECONDS")
             ->check(CLI::Range(1.0, 3600.0));
         app.add_flag("-q,--quiet", m_quiet, "No progress line and no summary; only errors");
+        app.add_option(
+               "--db", m_dbPath, "The history database (default $XDG_DATA_HOME/zonedesk/history.sqlite3)")
+            ->type_name("PATH");
+        app.add_flag("--no-history", m_noHistory, "Keep no history of this run");
+        app.add_flag("--changes",
+                     m_showChanges,
+                     "After the results, list the names that changed since their previous lookup");
         app.footer(
             "An argument that names an existing file, holds a slash or is - is a list file, one name per\n"
             "line; any other argument is a domain name (IDN in UTF-8 too). With no -o, -j or --format the "
@@ -303,6 +320,9 @@ public:
             ".info is asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
             "over RDAP when port 43 gives no answer. Ctrl+C stops the run and writes what is finished.\n"
             "--warn-days N lists the names expiring within N days after the results.\n"
+            "Every finished lookup, with the registry's reply, is kept in the history database\n"
+            "(zonedesk-cli history NAME, runs, prune); --changes lists what changed since each name's\n"
+            "previous lookup, and JSONL records carry it as \"changes\".\n"
             "Environment: ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\", ZONEDESK_RDAP_ENDPOINTS=\n"
             "\"SUFFIX=URL;...\" route registries as --endpoint and --rdap-endpoint do.\n"
             "Exit 0: every name settled, none near expiry; 3: a name near expiry (or expired);\n"
@@ -349,10 +369,30 @@ public:
         const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
             return exitCode;
-        const bool stopped = lookUp(*table, m_session, endpoints, m_quiet);
-        const int written = writeResults(*table, csvPath, jsonlPath);
+        // The history is a help, never a condition: a database that can't be used is said once
+        // and the run goes on without it.
+        std::unique_ptr<lookup::HistoryStore> store;
+        if (!m_noHistory) {
+            std::string why;
+            store =
+                lookup::HistoryStore::open(m_dbPath.empty() ? lookup::defaultHistoryPath() : m_dbPath, why);
+            if (!store)
+                std::cerr << "zonedesk-cli: history is off for this run: " << why << "\n";
+        }
+        std::vector<std::string> rawReplies;
+        std::optional<lookup::HistoryRecorder> recorder;
+        if (store)
+            recorder.emplace(*store, *table, &rawReplies, "cli");
+        const bool stopped =
+            lookUp(*table, m_session, endpoints, m_quiet, recorder ? &*recorder : nullptr, &rawReplies);
+        if (recorder && !recorder->active())
+            std::cerr << "zonedesk-cli: history is off for this run: " << recorder->error() << "\n";
+        const lookup::HistoryRecorder* history = recorder ? &*recorder : nullptr;
+        const int written = writeResults(*table, csvPath, jsonlPath, history);
         if (toStdout)
-            printResults(*table, *toStdout, m_header);
+            printResults(*table, *toStdout, m_header, history);
+        if (m_showChanges)
+            printChanges(toStdout ? std::cerr : std::cout, *table, history);
         std::vector<NearName> near;
         if (m_warnDays)
             near = nearExpiryNames(*table, *m_warnDays, core::today());
@@ -374,13 +414,30 @@ private:
     static bool lookUp(core::DomainTable& table,
                        const lookup::InternetSession& session,
                        const lookup::EndpointOverrides& endpoints,
-                       bool quiet)
+                       bool quiet,
+                       lookup::HistoryRecorder* recorder,
+                       std::vector<std::string>* rawReplies)
     {
         const InterruptGuard guard;
         lookup::MessageQueue queue;
         lookup::LookupRun run(table, queue);
         run.setSession(session);
         run.setEndpoints(endpoints);
+        if (recorder != nullptr)
+            run.keepRawReplies(rawReplies);
+
+        // Whatever happens to the run, what finished is written and the run closed.
+        struct Finish
+        {
+            lookup::HistoryRecorder* recorder;
+
+            ~Finish()
+            {
+                if (recorder != nullptr)
+                    recorder->finish();
+            }
+        } finish{recorder};
+
         const auto started = run.startLookups();
         if (started == lookup::LookupRun::StartResult::CannotStartThread)
             std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
@@ -406,6 +463,8 @@ private:
             250ms,
             [] { return interrupted != 0; },
             [&] {
+                if (recorder != nullptr)
+                    recorder->tick(); // one transaction per tick
                 if (showProgress)
                     std::cerr << "\r\033[K"
                               << progressLine(progressFacts(table,
@@ -421,8 +480,10 @@ private:
         return !finished;
     }
 
-    static int
-    writeResults(const core::DomainTable& table, const std::string& csvPath, const std::string& jsonlPath)
+    static int writeResults(const core::DomainTable& table,
+                            const std::string& csvPath,
+                            const std::string& jsonlPath,
+                            const lookup::HistoryRecorder* history)
     {
         int result = ExitOk;
         if (!csvPath.empty()) {
@@ -437,7 +498,7 @@ private:
         }
         if (!jsonlPath.empty()) {
             const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
-                const bool ok = writeJsonl(table, path);
+                const bool ok = writeJsonl(table, path, history);
                 if (!ok)
                     std::cerr << "zonedesk-cli: cannot write " << path << "\n";
                 return ok;
@@ -447,7 +508,10 @@ private:
         return result;
     }
 
-    static void printResults(const core::DomainTable& table, Format format, bool header)
+    static void printResults(const core::DomainTable& table,
+                             Format format,
+                             bool header,
+                             const lookup::HistoryRecorder* history)
     {
         const auto records = table.inUse();
         if (header && format == Format::Tsv)
@@ -458,10 +522,28 @@ private:
             switch (format) {
             case Format::Tsv: std::cout << recordTsvLine(records[i], i); break;
             case Format::Csv: std::cout << listfile::csvLine(records[i]); break;
-            case Format::Jsonl: std::cout << recordJsonLine(records[i], i); break;
+            case Format::Jsonl: std::cout << recordJsonLine(records[i], i, changesOf(history, i)); break;
             }
         }
         std::cout.flush();
+    }
+
+    /// name<TAB>change; change... for every name that changed since its previous lookup.
+    static void
+    printChanges(std::ostream& out, const core::DomainTable& table, const lookup::HistoryRecorder* history)
+    {
+        if (history == nullptr)
+            return;
+        const auto records = table.inUse();
+        for (const std::size_t i : history->changedRecords()) {
+            out << core::gbkToUtf8(core::fieldText(records[i].domain));
+            const char* separator = "\t";
+            for (const lookup::Change& change : history->changesOf(i)) {
+                out << separator << lookup::changeText(change);
+                separator = "; ";
+            }
+            out << "\n";
+        }
     }
 
     int usageError(const std::string& message) const
@@ -485,6 +567,9 @@ private:
     std::optional<std::int32_t> m_warnDays;
     std::optional<double> m_connectSeconds;
     std::optional<double> m_exchangeSeconds;
+    std::string m_dbPath;
+    bool m_noHistory = false;
+    bool m_showChanges = false;
 };
 
 } // namespace

@@ -130,7 +130,20 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
     out << "error\t" << errorKey(record) << "\n";
 }
 
-std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
+std::string changesJson(const std::vector<lookup::Change>& changes)
+{
+    std::string json = "[";
+    for (const lookup::Change& change : changes) {
+        json += (json.size() > 1 ? "," : "");
+        json += "{\"kind\":" + jsonString(lookup::changeKey(change.kind)) +
+                ",\"from\":" + jsonString(change.from) + ",\"to\":" + jsonString(change.to) + "}";
+    }
+    return json + "]";
+}
+
+std::string recordJsonLine(const core::DomainRecord& record,
+                           std::size_t index,
+                           const std::vector<lookup::Change>* changes)
 {
     const auto status = core::settledStatus(record);
     std::string line =
@@ -143,7 +156,10 @@ std::string recordJsonLine(const core::DomainRecord& record, std::size_t index)
     for (const auto& [name, value] : resultFields(record))
         line += "," + jsonString(name) + ":" + jsonString(value);
     const auto left = core::daysLeft(record, core::today());
-    return line + isoDates(record) + ",\"daysLeft\":" + (left ? std::to_string(*left) : "null") + "}\n";
+    line += isoDates(record) + ",\"daysLeft\":" + (left ? std::to_string(*left) : "null");
+    if (changes != nullptr)
+        line += ",\"changes\":" + changesJson(*changes);
+    return line + "}\n";
 }
 
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)

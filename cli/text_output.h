@@ -6,6 +6,9 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "lookup/record_changes.h"
 
 namespace zonedesk::core {
 struct DomainRecord;
@@ -29,8 +32,14 @@ std::string escapedLine(std::string_view text);
 void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format);
 
 /// Every field of record `index` as one JSON object on one line (UTF-8). Results only once `done`
-/// is seen, as in the CSV export.
-std::string recordJsonLine(const core::DomainRecord& record, std::size_t index);
+/// is seen, as in the CSV export. With `changes` (history on), a "changes" array of
+/// {"kind","from","to"} objects ends it.
+std::string recordJsonLine(const core::DomainRecord& record,
+                           std::size_t index,
+                           const std::vector<lookup::Change>* changes = nullptr);
+
+/// The "changes" value: [{"kind":"renewed","from":"2026-05-14","to":"2027-05-14"}, ...].
+std::string changesJson(const std::vector<lookup::Change>& changes);
 
 /// index, server, domain, statusText and the six results, tab-separated (UTF-8, escaped).
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index);

@@ -7,18 +7,22 @@ _zonedesk_cli_options()
 {
     case $1 in
     lookup) echo "-f --file -o --output -j --jsonl --format --header --encoding --prefer-rdap --endpoint
-                  --rdap-endpoint --warn-days --connect-timeout --timeout -q --quiet -h --help" ;;
+                  --rdap-endpoint --warn-days --connect-timeout --timeout -q --quiet --db --no-history
+                  --changes -h --help" ;;
     import) echo "-f --file --encoding -q --quiet -h --help" ;;
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
     parse) echo "--server --json -h --help" ;;
     report) echo "--warn-days -h --help" ;;
     serve-samples) echo "--port -h --help" ;;
+    history) echo "--raw --since --changes -j --jsonl --db -h --help" ;;
+    runs) echo "--limit -j --jsonl --db -h --help" ;;
+    prune) echo "--keep-days -j --jsonl --db -h --help" ;;
     esac
 }
 
 _zonedesk_cli()
 {
-    local commands="lookup import export parse report serve-samples help"
+    local commands="lookup import export parse report serve-samples history runs prune help"
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
@@ -27,8 +31,12 @@ _zonedesk_cli()
         return
     fi
     local command=${COMP_WORDS[1]}
+    if [ "$command" = lookup ] && { [ "$prev" = -j ] || [ "$prev" = --jsonl ]; }; then
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+    fi
     case $prev in
-    -o | --output | -j | --jsonl | -f | --file)
+    -o | --output | -f | --file | --db)
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
@@ -40,7 +48,8 @@ _zonedesk_cli()
         mapfile -t COMPREPLY < <(compgen -W "tsv csv jsonl" -- "$cur")
         return
         ;;
-    --warn-days | --connect-timeout | --timeout | --port | --server | --endpoint | --rdap-endpoint)
+    --warn-days | --connect-timeout | --timeout | --port | --server | --endpoint | --rdap-endpoint | \
+        --since | --limit | --keep-days)
         return
         ;;
     esac

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "core/calendar_date.h"
+#include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
@@ -20,6 +21,12 @@ namespace zonedesk::test {
 namespace {
 
 using CliRun = ShellRun;
+
+// No run of these tests adds to the user's own history.
+const bool dataHomeIsolated = [] {
+    isolateDataHome();
+    return true;
+}();
 
 /// Runs the CLI with `args` (already shell-quoted); stderr goes to `errFile`, `environment` is a
 /// prefix of VAR=value words.
@@ -325,7 +332,7 @@ TEST(CliLookup, WarnDaysListsNamesNearExpiryAndTheExitCodeTellsCron)
     const std::string lines = readFile(jsonl);
     EXPECT_NE(lines.find("\"expiry\":\"" + isoInDays(10) +
                          "\",\"created\":\"2001-01-01\",\"updated\":null,"
-                         "\"daysLeft\":10}"),
+                         "\"daysLeft\":10,\"changes\":[]}"),
               std::string::npos)
         << lines;
 

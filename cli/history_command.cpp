@@ -1,0 +1,264 @@
+// SPDX-License-Identifier: MIT
+// zonedesk-cli history, runs and prune: reading and tidying the history database.
+#include <ctime>
+#include <iostream>
+
+#include "cli/command.h"
+#include "cli/text_output.h"
+#include "core/calendar_date.h"
+#include "lookup/history_store.h"
+#include "lookup/record_changes.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+/// "2026-12-08T04:20:00Z".
+std::string isoTime(std::int64_t seconds)
+{
+    const std::time_t time{seconds};
+    std::tm utc{};
+    ::gmtime_r(&time, &utc);
+    char text[32];
+    const std::size_t length = std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return std::string(text, length);
+}
+
+std::string_view resultKey(std::int32_t status)
+{
+    switch (status) {
+    case 1: return "registered";
+    case 2: return "available";
+    case 3: return "error";
+    default: return "no-server";
+    }
+}
+
+/// The database named by --db (or the default), opened; null after saying why.
+std::unique_ptr<lookup::HistoryStore> openStore(const std::string& path)
+{
+    std::string why;
+    auto store = lookup::HistoryStore::open(path.empty() ? lookup::defaultHistoryPath() : path, why);
+    if (!store)
+        std::cerr << "zonedesk-cli: " << why << "\n";
+    return store;
+}
+
+void addDbOption(CLI::App& app, std::string& path)
+{
+    app.add_option("--db", path, "The history database (default $XDG_DATA_HOME/zonedesk/history.sqlite3)")
+        ->type_name("PATH");
+}
+
+class HistoryCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "history"; }
+
+    std::string_view summary() const override
+    {
+        return "Show a name's earlier lookups, or every change since a date";
+    }
+
+    void declare(CLI::App& app) override
+    {
+        app.add_option("NAME", m_name, "The domain name (as listed, UTF-8)");
+        app.add_flag("--raw", m_raw, "With each lookup, the reply as the registry sent it");
+        app.add_option("--since", m_since, "With --changes: from this day on (default: all)")
+            ->type_name("YYYY-MM-DD");
+        app.add_flag(
+            "--changes", m_changes, "Every change (renewal, drop, new registrar or owner) across names");
+        app.add_flag("-j,--jsonl", m_jsonl, "One JSON object per line");
+        addDbOption(app, m_db);
+        app.footer("A name's lookups come newest first: time (UTC), result, source, server, expiry,\n"
+                   "registrar, owner and the error's reason. A lookup that ended in ERR! is never a change.");
+    }
+
+    int run() override
+    {
+        if (m_name.empty() && !m_changes) {
+            std::cerr << "zonedesk-cli history: give a NAME or --changes\n"
+                      << "Try 'zonedesk-cli history --help' for more information.\n";
+            return ExitUsage;
+        }
+        std::int64_t since = 0;
+        if (!m_since.empty()) {
+            const auto day = core::readDate(m_since);
+            if (!day) {
+                std::cerr << "zonedesk-cli history: --since needs a date as YYYY-MM-DD, not " << m_since
+                          << "\n";
+                return ExitUsage;
+            }
+            since = day->dayNumber() * 86400;
+        }
+        const auto store = openStore(m_db);
+        if (!store)
+            return ExitFile;
+        return m_changes ? printChanges(*store, since) : printHistory(*store);
+    }
+
+private:
+    int printHistory(lookup::HistoryStore& store) const
+    {
+        for (const lookup::HistoryEntry& entry : store.history(m_name, m_raw)) {
+            if (m_jsonl) {
+                std::cout << "{\"time\":" << jsonString(isoTime(entry.time)) << ",\"run\":" << entry.runId
+                          << ",\"domain\":" << jsonString(entry.name)
+                          << ",\"server\":" << jsonString(entry.server)
+                          << ",\"source\":" << jsonString(entry.source) << ",\"status\":" << entry.status
+                          << ",\"result\":" << jsonString(resultKey(entry.status))
+                          << ",\"expiryDate\":" << jsonString(entry.expiry)
+                          << ",\"registrationDate\":" << jsonString(entry.registration)
+                          << ",\"updatedDate\":" << jsonString(entry.updated)
+                          << ",\"owner\":" << jsonString(entry.owner)
+                          << ",\"email\":" << jsonString(entry.email)
+                          << ",\"registrar\":" << jsonString(entry.registrar)
+                          << ",\"error\":" << jsonString(entry.error);
+                if (m_raw)
+                    std::cout << ",\"raw\":" << jsonString(entry.raw);
+                std::cout << "}\n";
+                continue;
+            }
+            std::cout << isoTime(entry.time) << '\t' << resultKey(entry.status) << '\t' << entry.source
+                      << '\t' << entry.server << '\t' << escapedLine(entry.expiry) << '\t'
+                      << escapedLine(entry.registrar) << '\t' << escapedLine(entry.owner) << '\t'
+                      << entry.error << '\n';
+            if (m_raw)
+                std::cout << entry.raw << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
+        }
+        return ExitOk;
+    }
+
+    int printChanges(lookup::HistoryStore& store, std::int64_t since) const
+    {
+        for (const auto& [before, after] : store.pairsSince(since)) {
+            for (const lookup::Change& change : lookup::changesBetween(before, after)) {
+                if (m_jsonl)
+                    std::cout << "{\"time\":" << jsonString(isoTime(after.time))
+                              << ",\"domain\":" << jsonString(after.name)
+                              << ",\"kind\":" << jsonString(lookup::changeKey(change.kind))
+                              << ",\"from\":" << jsonString(change.from)
+                              << ",\"to\":" << jsonString(change.to) << "}\n";
+                else
+                    std::cout << isoTime(after.time) << '\t' << after.name << '\t'
+                              << lookup::changeText(change) << '\n';
+            }
+        }
+        return ExitOk;
+    }
+
+    std::string m_name;
+    std::string m_since;
+    std::string m_db;
+    bool m_raw = false;
+    bool m_changes = false;
+    bool m_jsonl = false;
+};
+
+class RunsCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "runs"; }
+
+    std::string_view summary() const override { return "List the recent runs with their counts"; }
+
+    void declare(CLI::App& app) override
+    {
+        app.add_option("--limit", m_limit, "How many runs (default 20)")
+            ->type_name("N")
+            ->check(CLI::Range(1, 100000));
+        app.add_flag("-j,--jsonl", m_jsonl, "One JSON object per line");
+        addDbOption(app, m_db);
+        app.footer("Newest first: id, start and end (UTC; \"-\" for a run that never ended), program,\n"
+                   "names looked up, registered, available, errors.");
+    }
+
+    int run() override
+    {
+        const auto store = openStore(m_db);
+        if (!store)
+            return ExitFile;
+        for (const lookup::RunEntry& run : store->runs(m_limit)) {
+            const std::string ended = run.ended ? isoTime(*run.ended) : std::string();
+            if (m_jsonl)
+                std::cout << "{\"id\":" << run.id << ",\"started\":" << jsonString(isoTime(run.started))
+                          << ",\"ended\":" << (run.ended ? jsonString(ended) : "null")
+                          << ",\"program\":" << jsonString(run.program) << ",\"total\":" << run.total
+                          << ",\"registered\":" << run.registered << ",\"available\":" << run.available
+                          << ",\"errors\":" << run.errors << "}\n";
+            else
+                std::cout << run.id << '\t' << isoTime(run.started) << '\t' << (run.ended ? ended : "-")
+                          << '\t' << run.program << '\t' << run.total << '\t' << run.registered << '\t'
+                          << run.available << '\t' << run.errors << '\n';
+        }
+        return ExitOk;
+    }
+
+private:
+    int m_limit = 20;
+    bool m_jsonl = false;
+    std::string m_db;
+};
+
+class PruneCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "prune"; }
+
+    std::string_view summary() const override
+    {
+        return "Delete lookups older than N days from the history, keeping each name's latest";
+    }
+
+    void declare(CLI::App& app) override
+    {
+        app.add_option("--keep-days", m_days, "Keep the last N days")
+            ->type_name("N")
+            ->required()
+            ->check(CLI::Range(0, 1'000'000));
+        app.add_flag("-j,--jsonl", m_jsonl, "Say how many as one JSON object");
+        addDbOption(app, m_db);
+    }
+
+    int run() override
+    {
+        const auto store = openStore(m_db);
+        if (!store)
+            return ExitFile;
+        std::string why;
+        const auto deleted = store->prune(m_days, std::int64_t{std::time(nullptr)}, why);
+        if (!deleted) {
+            std::cerr << "zonedesk-cli: cannot prune: " << why << "\n";
+            return ExitFile;
+        }
+        if (m_jsonl)
+            std::cout << "{\"deleted\":" << *deleted << "}\n";
+        else
+            std::cout << "deleted " << *deleted << " lookup" << (*deleted == 1 ? "" : "s") << "\n";
+        return ExitOk;
+    }
+
+private:
+    int m_days = 0;
+    bool m_jsonl = false;
+    std::string m_db;
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeHistoryCommand()
+{
+    return std::make_unique<HistoryCommand>();
+}
+
+std::unique_ptr<Command> makeRunsCommand()
+{
+    return std::make_unique<RunsCommand>();
+}
+
+std::unique_ptr<Command> makePruneCommand()
+{
+    return std::make_unique<PruneCommand>();
+}
+
+} // namespace zonedesk::cli

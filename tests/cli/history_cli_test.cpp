@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: MIT
+// The history database through zonedesk-cli: changes between runs, the history, runs and prune
+// commands, databases it can't use, and a run killed mid-way.
+#include <chrono>
+#include <csignal>
+#include <string>
+#include <thread>
+
+#include <spawn.h>
+#include <sqlite3.h>
+#include <sys/wait.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/loopback_whois_server.h"
+#include "tests/support/shell_run.h"
+#include "tests/support/temp_dir.h"
+
+extern char** environ;
+
+namespace zonedesk::test {
+namespace {
+
+const std::string Cli = ZONEDESK_CLI_PATH;
+
+std::string comRecord(const std::string& expiry, const std::string& registrar)
+{
+    return "Domain Name: X.COM\r\nRegistrar: " + registrar +
+           "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + expiry + "T04:00:00Z\r\n";
+}
+
+/// Runs `args` with the .com and .org registries routed to `server`; standard error joins
+/// standard output when `withErrors`.
+ShellRun cli(const LoopbackWhoisServer& server, const std::string& args, bool withErrors = false)
+{
+    const std::string route = "whois.verisign-grs.com=" + server.address() +
+                              ";whois.publicinterestregistry.org=" + server.address() + ";";
+    return runShell("ZONEDESK_WHOIS_ENDPOINTS='" + route + "' ZONEDESK_RDAP_ENDPOINTS='" + rdapNowhere() +
+                    "' " + Cli + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null"));
+}
+
+std::int64_t scalar(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    std::int64_t value = -1;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value = sqlite3_column_int64(statement, 0);
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
+TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
+{
+    TempDir dir;
+    const std::string db = (dir.path() / "h.sqlite3").string();
+    LoopbackWhoisServer server;
+    server.on("a.com", Behaviour::answer(comRecord("2026-05-14", "Old Registrar")));
+    server.on("b.com", Behaviour::answer(comRecord("2027-01-01", "R")));
+    server.on("c.com", Behaviour::answer(""));
+    ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com b.com c.com").exitCode, 4); // c.com: ERR!
+
+    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "New Registrar")));
+    server.on("b.com", Behaviour::answer("No match for \"B.COM\".\r\n"));
+    server.on("c.com", Behaviour::answer("No match for \"C.COM\".\r\n"));
+    const ShellRun second = cli(server,
+                                "lookup -q --changes --db " + db + " -j " +
+                                    (dir.path() / "r.jsonl").string() + " a.com b.com c.com");
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(second.out,
+              "a.com\trenewed: 2026-05-14 -> 2027-05-14; registrar changed: Old Registrar -> New Registrar\n"
+              "b.com\tdropped (now available): 2027-01-01T04:00:00Z -> -\n"); // from ERR!: no change
+    const std::string jsonl = readFile(dir.path() / "r.jsonl");
+    EXPECT_NE(jsonl.find("\"changes\":[{\"kind\":\"dropped\""), std::string::npos) << jsonl;
+    EXPECT_NE(jsonl.find("\"domain\":\"c.com\""), std::string::npos);
+
+    const ShellRun history = cli(server, "history --db " + db + " a.com");
+    EXPECT_EQ(std::count(history.out.begin(), history.out.end(), '\n'), 2) << history.out;
+    EXPECT_NE(
+        history.out.find("\tregistered\twhois\twhois.verisign-grs.com\t2027-05-14T04:00:00Z\tNew Registrar"),
+        std::string::npos)
+        << history.out;
+    EXPECT_LT(history.out.find("New Registrar"), history.out.find("Old Registrar")); // newest first
+    EXPECT_NE(cli(server, "history --raw --db " + db + " a.com").out.find("Registrar: Old Registrar\r\n"),
+              std::string::npos);
+    EXPECT_NE(cli(server, "history -j --db " + db + " c.com").out.find("\"error\":\"empty-reply\""),
+              std::string::npos);
+
+    const ShellRun changes = cli(server, "history --changes --since 2000-01-01 --db " + db);
+    EXPECT_NE(changes.out.find("\ta.com\trenewed"), std::string::npos) << changes.out;
+    EXPECT_NE(changes.out.find("\tb.com\tdropped"), std::string::npos) << changes.out;
+    EXPECT_EQ(changes.out.find("c.com"), std::string::npos);
+
+    const ShellRun runs = cli(server, "runs -j --db " + db);
+    EXPECT_NE(runs.out.find("\"total\":3,\"registered\":1,\"available\":2,\"errors\":0"), std::string::npos)
+        << runs.out;
+    EXPECT_NE(runs.out.find("\"total\":3,\"registered\":2,\"available\":0,\"errors\":1"), std::string::npos);
+
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // "older than now" is to the second
+    EXPECT_EQ(cli(server, "prune --keep-days 0 --db " + db).out,
+              "deleted 3 lookups\n"); // each name's latest stays
+    EXPECT_EQ(scalar(db, "SELECT count(*) FROM lookups"), 3);
+    EXPECT_EQ(cli(server, "history --since yesterday --changes --db " + db).exitCode, 1);
+}
+
+TEST(CliHistory, ADatabaseItCannotUseTurnsHistoryOffButNotTheRun)
+{
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R")));
+    const auto garbage = dir.write("garbage.sqlite3", std::string(8192, 'g'));
+    const std::string newer = (dir.path() / "newer.sqlite3").string();
+    {
+        sqlite3* db = nullptr;
+        sqlite3_open(newer.c_str(), &db);
+        sqlite3_exec(db, "PRAGMA user_version = 7", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
+    const std::string locked = (dir.path() / "locked.sqlite3").string();
+    ASSERT_EQ(cli(server, "lookup -q --db " + locked + " a.com").exitCode, 0);
+    sqlite3* holder = nullptr; // a second instance in the middle of a write
+    sqlite3_open(locked.c_str(), &holder);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    struct Case
+    {
+        std::string db;
+        std::string said;
+    };
+
+    const Case cases[] = {
+        {garbage.string(),                   "not a database"        },
+        {newer,                              "schema version 7"      },
+        {(garbage / "sub.sqlite3").string(), "cannot make the folder"},
+        {locked,                             "locked"                },
+    };
+    for (const Case& c : cases) {
+        const ShellRun run = cli(server, "lookup --db '" + c.db + "' a.com", true);
+        EXPECT_EQ(run.exitCode, 0) << c.db;
+        EXPECT_NE(run.out.find("history is off for this run"), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find(c.said), std::string::npos) << run.out;
+        EXPECT_NE(run.out.find("0\twhois.verisign-grs.com\ta.com\t成功\t2027-05-14"), std::string::npos)
+            << run.out;
+    }
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_EQ(scalar(locked, "SELECT count(*) FROM lookups"), 1);
+    EXPECT_EQ(readFile(garbage), std::string(8192, 'g')); // never overwritten
+}
+
+TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
+{
+    TempDir dir;
+    const std::string db = (dir.path() / "h.sqlite3").string();
+    std::string names;
+    for (int i = 0; i < 400; ++i)
+        names += "n" + std::to_string(i) + ".com\n";
+    const auto list = dir.write("list.txt", names);
+    LoopbackWhoisServer server;
+    server.setDefault(Behaviour::answer(comRecord("2030-01-01", "R"), std::chrono::milliseconds(20)));
+
+    const std::string route = "ZONEDESK_WHOIS_ENDPOINTS=whois.verisign-grs.com=" + server.address();
+    const std::string rdap = "ZONEDESK_RDAP_ENDPOINTS=" + rdapNowhere();
+    std::vector<std::string> envText = {route, rdap};
+    for (char** e = environ; *e != nullptr; ++e)
+        envText.emplace_back(*e);
+    std::vector<char*> env;
+    for (auto& text : envText)
+        env.push_back(text.data());
+    env.push_back(nullptr);
+    std::vector<std::string> argText = {
+        Cli, "lookup", "-q", "--db", db, "-o", (dir.path() / "out.csv").string(), list.string()};
+    std::vector<char*> argv;
+    for (auto& text : argText)
+        argv.push_back(text.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    ASSERT_EQ(::posix_spawn(&child, Cli.c_str(), nullptr, nullptr, argv.data(), env.data()), 0);
+
+    // Let a few batches commit, then kill it without warning.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (scalar(db, "SELECT count(*) FROM lookups") < 30 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::int64_t seen = scalar(db, "SELECT count(*) FROM lookups");
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_GE(seen, 30);
+
+    sqlite3* check = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &check), SQLITE_OK); // recovers the write-ahead log
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(check, "PRAGMA integrity_check", -1, &statement, nullptr);
+    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
+    EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)), "ok");
+    sqlite3_finalize(statement);
+    sqlite3_close(check);
+
+    // Every committed lookup is there, whole, once, in list order (one server asks one at a time).
+    const std::int64_t stored = scalar(db, "SELECT count(*) FROM lookups");
+    EXPECT_GE(stored, seen);
+    EXPECT_LT(stored, 400);
+    EXPECT_EQ(scalar(db, "SELECT count(DISTINCT name) FROM lookups"), stored);
+    EXPECT_EQ(
+        scalar(db, "SELECT count(*) FROM lookups WHERE status = 1 AND expiry <> '' AND raw IS NOT NULL"),
+        stored);
+    EXPECT_EQ(scalar(db,
+                     "SELECT count(*) FROM lookups WHERE CAST(substr(name, 2) AS INTEGER) >= " +
+                         std::to_string(stored)),
+              0);
+    EXPECT_EQ(scalar(db, "SELECT count(*) FROM runs WHERE ended IS NULL"), 1); // the run never ended
+    EXPECT_EQ(scalar(db, "PRAGMA foreign_key_check"), -1);                     // no row at all
+}
+
+} // namespace
+} // namespace zonedesk::test
