@@ -79,13 +79,15 @@ bool CMakeHtmlApp::InitInstance()
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{
-        *m_table, core::loadSettings(m_configPath), {}, {}, {}, core::loadDesktopSettings(m_configPath)});
+        *m_table, core::loadSettings(m_configPath), {}, {}, {}, core::loadDesktopSettings(m_configPath), {}});
     if (!m_state->endpoints.addFromEnvironment())
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
                  "their well-formed entries are used");
 
     m_mainFrame = std::make_unique<CMainFrame>(*m_state);
     m_mainFrame->showAtStart();
+    if (m_state->settings.restoreLast)
+        m_mainFrame->openLastResults(true);
     return true;
 }
 

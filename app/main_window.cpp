@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -14,7 +15,10 @@
 
 #include "app/about_dialog.h"
 #include "core/window_messages.h"
+#include "lookup/history_recorder.h"
+#include "ui/message_box.h"
 #include "ui/window_message.h"
+#include "view/history_dialog.h"
 
 namespace zonedesk {
 
@@ -95,6 +99,13 @@ void CMainFrame::createFilterBar()
 void CMainFrame::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QAction* last = file->addAction(QStringLiteral("打开上次结果(&R)"), this, [this] { openLastResults(); });
+    last->setObjectName(QStringLiteral("openLastResults"));
+    last->setStatusTip(QStringLiteral("从查询历史中打开上次查询的结果"));
+    QAction* history = file->addAction(QStringLiteral("查询历史(&H)..."), this, &CMainFrame::showHistory);
+    history->setObjectName(QStringLiteral("showHistory"));
+    history->setStatusTip(QStringLiteral("显示所选域名的历次查询和注册局的回复"));
+    file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setShortcutContext(Qt::ApplicationShortcut);
@@ -168,6 +179,51 @@ void CMainFrame::showAbout()
 {
     CAboutDlg about(this);
     about.exec();
+}
+
+void CMainFrame::openLastResults(bool quiet)
+{
+    if (m_view->runInProgress()) {
+        tell(this, QStringLiteral("查询正在进行，无法打开上次结果。"));
+        return;
+    }
+    lookup::HistoryStore* store = historyStore(m_state);
+    if (store == nullptr) {
+        if (!quiet)
+            tell(this,
+                 QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+        return;
+    }
+    const std::vector<lookup::HistoryEntry> entries = store->lastRun();
+    if (entries.empty()) {
+        if (!quiet)
+            tell(this, QStringLiteral("还没有查询记录。"));
+        return;
+    }
+    const std::int32_t count = lookup::restoreEntries(m_state.table, entries);
+    m_view->showTable();
+    setPane(0,
+            QStringLiteral("已打开上次结果（%1）")
+                .arg(QDateTime::fromSecsSinceEpoch(entries.back().time)
+                         .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    setPane(1, QStringLiteral("进度：%1 / %1").arg(count));
+    setPane(2, QStringLiteral("域名数量：%1").arg(count));
+}
+
+void CMainFrame::showHistory()
+{
+    const std::string domain = m_view->selectedDomain();
+    if (domain.empty()) {
+        tell(this, QStringLiteral("请先在列表中选择一个域名。"));
+        return;
+    }
+    lookup::HistoryStore* store = historyStore(m_state);
+    if (store == nullptr) {
+        tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+        return;
+    }
+    CHistoryDlg dialog(*store, domain, this);
+    dialog.exec();
 }
 
 bool CMainFrame::event(QEvent* event)

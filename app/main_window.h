@@ -36,6 +36,13 @@ public:
 
     void showAbout();
 
+    /// 文件 > 打开上次结果: the last run's names, servers and results from the history, rows done.
+    /// `quiet` (at start-up) says nothing when there is nothing to open.
+    void openLastResults(bool quiet = false);
+
+    /// 文件 > 查询历史…: the selected name's lookups over time with their replies.
+    void showHistory();
+
     /// Gives the frame its normal geometry (the remembered one when it still fits a screen, else
     /// two thirds of the screen, centred) and shows it, maximised unless it was last left normal.
     void showAtStart();

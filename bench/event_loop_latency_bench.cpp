@@ -27,7 +27,7 @@ int main(int argc, char** argv)
 
     std::vector<std::unique_ptr<zonedesk::test::LoopbackWhoisServer>> servers;
     auto table = zonedesk::core::DomainTable::allocate();
-    zonedesk::AppState state{*table, {}, {}, {}, {}, {}};
+    zonedesk::AppState state{*table, {}, {}, {}, {}, {}, {}};
     for (const char* suffix : Suffixes) {
         auto& server = servers.emplace_back(std::make_unique<zonedesk::test::LoopbackWhoisServer>());
         server->setDefault(zonedesk::test::Behaviour::answer("Registrar: R\nNOT FOUND\n"));

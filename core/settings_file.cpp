@@ -26,6 +26,8 @@ constexpr std::string_view UserSection = "user";
 constexpr std::string_view RedDisplayKey = "chkgq";
 constexpr std::string_view ExpiryWarnDaysKey = "gqts";
 constexpr std::string_view TransportKey = "transport";
+constexpr std::string_view HistoryDbKey = "historyDb";
+constexpr std::string_view RestoreLastKey = "restoreLast";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -248,6 +250,8 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
     settings.expiryWarnDays = expiryWarnDaysFromText(profileValue(text, UserSection, ExpiryWarnDaysKey));
     settings.preferRdap =
         core::asciiLower(core::trim(profileValue(text, UserSection, TransportKey))) == "rdap";
+    settings.historyDb = profileValue(text, UserSection, HistoryDbKey, 4096);
+    settings.restoreLast = core::trim(profileValue(text, UserSection, RestoreLastKey)) == "1";
     return settings;
 }
 

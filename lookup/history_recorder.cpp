@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "lookup/history_recorder.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "core/encodings.h"
@@ -39,6 +40,37 @@ HistoryEntry historyEntryOf(const core::DomainRecord& record)
     if (entry.status == static_cast<std::int32_t>(core::LookupStatus::Error))
         entry.error = std::string(core::errorReasonKey(core::errorReasonOf(record)));
     return entry;
+}
+
+std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries)
+{
+    table.clear();
+    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(entries.size(), core::TableCapacity));
+    table.setCount(count);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        const HistoryEntry& entry = entries[i];
+        core::DomainRecord& record = table[i];
+        core::copyField(record.domain, core::utf8ToGbk(entry.name));
+        core::copyField(record.server, entry.server);
+        core::copyField(record.expiryDate, core::utf8ToGbk(entry.expiry));
+        core::copyField(record.registrationDate, core::utf8ToGbk(entry.registration));
+        core::copyField(record.updatedDate, core::utf8ToGbk(entry.updated));
+        core::copyField(record.owner, core::utf8ToGbk(entry.owner));
+        core::copyField(record.email, core::utf8ToGbk(entry.email));
+        core::copyField(record.registrar, core::utf8ToGbk(entry.registrar));
+        record.status = entry.status;
+        std::uint8_t reason = 0;
+        for (std::uint8_t r = 1; !entry.error.empty() && r < 64; ++r) {
+            if (core::errorReasonKey(r) == entry.error) {
+                reason = r;
+                break;
+            }
+        }
+        record.errorReason =
+            static_cast<std::uint8_t>(reason | (entry.source == "rdap" ? core::ResultSourceBit : 0));
+        core::publishDone(record);
+    }
+    return count;
 }
 
 HistoryRecorder::HistoryRecorder(HistoryStore& store,

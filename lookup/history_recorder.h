@@ -62,4 +62,9 @@ private:
 /// A finished record as a history entry (UTF-8, without the raw reply).
 HistoryEntry historyEntryOf(const core::DomainRecord& record);
 
+/// Fills the table from stored lookups (the last run's results), each record done, as the run
+/// left it. A name or value GBK can't hold is kept as near as the conversion allows. Returns how
+/// many records the table holds (at most its capacity). UI thread, no run in progress.
+std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries);
+
 } // namespace zonedesk::lookup

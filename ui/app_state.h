@@ -3,6 +3,9 @@
 // and the desktop program's own memory.
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include <QPointer>
 #include <QWidget>
 
@@ -10,8 +13,19 @@
 #include "core/domain_table.h"
 #include "core/user_settings.h"
 #include "lookup/endpoints.h"
+#include "lookup/history_store.h"
 
 namespace zonedesk {
+
+/// The history database, opened on first use; a database that can't be used leaves it off for
+/// the session, with the reason said once.
+struct HistoryAccess
+{
+    std::unique_ptr<lookup::HistoryStore> store;
+    std::string error;
+    bool tried = false;
+    bool errorTold = false;
+};
 
 struct AppState
 {
@@ -21,6 +35,20 @@ struct AppState
     QPointer<QWidget> panelWindow; // set by the control panel when it initialises
     QPointer<QWidget> mainWindow;
     core::DesktopSettings desktop; // the window's geometry and the dialogs' folders, kept across runs
+    HistoryAccess history;
 };
+
+/// The history database ([user] historyDb, or the default path), opened on the first call. Null
+/// when it can't be used; state.history.error says why.
+inline lookup::HistoryStore* historyStore(AppState& state)
+{
+    if (!state.history.tried) {
+        state.history.tried = true;
+        const std::string& path = state.settings.historyDb;
+        state.history.store = lookup::HistoryStore::open(path.empty() ? lookup::defaultHistoryPath() : path,
+                                                         state.history.error);
+    }
+    return state.history.store.get();
+}
 
 } // namespace zonedesk

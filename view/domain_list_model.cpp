@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QColor>
+#include <QFont>
 #include <QRegularExpression>
 
 #include "core/calendar_date.h"
@@ -79,7 +80,12 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole)
         return record.shown != 0 && dateField(index.column()) ? dateToolTip(record, index.column())
-                                                              : toolTip(record, index.column());
+                                                              : toolTip(index.row(), record, index.column());
+    if (role == Qt::FontRole && record.shown != 0 && dropped(index.row())) {
+        QFont bold;
+        bold.setBold(true);
+        return bold;
+    }
     if (role == Qt::ForegroundRole)
         return record.shown != 0 && isNear(record) ? QVariant(QColor(Qt::red)) : QVariant();
     if (role == SortRole)
@@ -106,7 +112,32 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
+void DomainListModel::setChanges(int row, const std::vector<lookup::Change>& changes)
+{
+    if (row < 0 || row >= m_rows)
+        return;
+    const auto at = static_cast<std::size_t>(row);
+    if (m_changes.size() < static_cast<std::size_t>(m_rows))
+        m_changes.resize(static_cast<std::size_t>(m_rows));
+    if (m_changes[at] == changes)
+        return;
+    m_changes[at] = changes;
+    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1), {Qt::ToolTipRole, Qt::FontRole});
+}
+
+bool DomainListModel::dropped(int row) const
+{
+    const auto at = static_cast<std::size_t>(row);
+    if (at >= m_changes.size())
+        return false;
+    for (const lookup::Change& change : m_changes[at]) {
+        if (change.kind == lookup::ChangeKind::Dropped)
+            return true;
+    }
+    return false;
+}
+
+QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int column) const
 {
     // "ERR!" alone says nothing: its tool tip says why; every answer says where it came from.
     if (column != StatusColumn || record.shown == 0 ||
@@ -118,6 +149,12 @@ QVariant DomainListModel::toolTip(const core::DomainRecord& record, int column)
     if (record.status == static_cast<std::int32_t>(core::LookupStatus::Error) && !reason.empty())
         tip.prepend(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())) +
                     QLatin1Char('\n'));
+    const auto at = static_cast<std::size_t>(row);
+    if (at < m_changes.size() && !m_changes[at].empty()) {
+        tip += QStringLiteral("\n变化：");
+        for (const lookup::Change& change : m_changes[at])
+            tip += QLatin1Char('\n') + QString::fromStdString(lookup::changeTextZh(change));
+    }
     return tip;
 }
 
@@ -216,6 +253,7 @@ void DomainListModel::fillRows()
     // A reset is right here: every row is replaced by the new table.
     beginResetModel();
     m_rows = m_table.count();
+    m_changes.clear();
     endResetModel();
 }
 

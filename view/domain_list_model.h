@@ -4,11 +4,13 @@
 
 #include <optional>
 #include <string_view>
+#include <vector>
 
 #include <QAbstractTableModel>
 
 #include "core/calendar_date.h"
 #include "core/domain_table.h"
+#include "lookup/record_changes.h"
 
 namespace zonedesk {
 
@@ -59,9 +61,16 @@ public:
     /// meaning, everything else as shown.
     static constexpr int SortRole = Qt::UserRole + 1;
 
+    /// What changed for `row` since the name's previous lookup: said in the status cell's tool
+    /// tip, and a drop draws the row bold.
+    void setChanges(int row, const std::vector<lookup::Change>& changes);
+
 private:
-    /// On a shown record's status cell: the transport its answer came over, and an Error's reason.
-    static QVariant toolTip(const core::DomainRecord& record, int column);
+    /// On a shown record's status cell: the transport its answer came over, an Error's reason and
+    /// the changes since the previous lookup.
+    QVariant toolTip(int row, const core::DomainRecord& record, int column) const;
+
+    bool dropped(int row) const;
 
     static std::optional<core::DateField> dateField(int column);
     static std::string_view storedDate(const core::DomainRecord& record, int column);
@@ -76,6 +85,7 @@ private:
     bool isNear(const core::DomainRecord& record) const;
     QVariant sortKey(const core::DomainRecord& record, const QModelIndex& index) const;
 
+    std::vector<std::vector<lookup::Change>> m_changes; // per row; empty until a run's history says
     bool m_redDisplay = false;
     int m_warnDays = 0;
 

@@ -3,6 +3,8 @@
 
 #include <QHeaderView>
 
+#include "core/encodings.h"
+#include "core/field_copy.h"
 #include "core/window_messages.h"
 #include "ui/message_box.h"
 
@@ -49,6 +51,46 @@ void CMakeHtmlView::stopLookups()
     m_run.requestStop();
     m_run.join();
     m_refreshTimer.stop();
+    recordHistory(true); // what finished before the stop is kept
+}
+
+void CMakeHtmlView::recordHistory(bool final)
+{
+    if (!m_recorder)
+        return;
+    if (final)
+        m_recorder->finish();
+    else
+        m_recorder->tick();
+    for (const std::size_t row : m_recorder->changedRecords())
+        m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
+    if (!m_recorder->active() && !m_state.history.errorTold) {
+        m_state.history.errorTold = true;
+        const QString why = QString::fromStdString(m_recorder->error());
+        m_recorder.reset();
+        tell(this, QStringLiteral("历史记录写入失败，本次查询不再记录：%1").arg(why));
+        return;
+    }
+    if (final || !m_recorder->active())
+        m_recorder.reset();
+}
+
+std::string CMakeHtmlView::selectedDomain() const
+{
+    const QModelIndex current =
+        selectionModel() != nullptr ? selectionModel()->currentIndex() : QModelIndex();
+    if (!current.isValid())
+        return {};
+    const QModelIndex source = m_filter.mapToSource(current);
+    if (!source.isValid() || source.row() >= m_state.table.count())
+        return {};
+    return core::gbkToUtf8(core::fieldText(m_state.table[static_cast<std::size_t>(source.row())].domain));
+}
+
+void CMakeHtmlView::showTable()
+{
+    m_model.fillRows();
+    m_model.refreshFinishedRows();
 }
 
 void CMakeHtmlView::setRedDisplay(bool on)
@@ -64,6 +106,7 @@ void CMakeHtmlView::fillRows()
 void CMakeHtmlView::refreshFinishedRows()
 {
     const int done = m_model.refreshFinishedRows();
+    recordHistory(false);
     postMessage(m_state.mainWindow, core::WM_LOOKUP_PROGRESS, done);
 
     QString notice;
@@ -99,6 +142,20 @@ void CMakeHtmlView::startRun()
     session.preferRdap = m_state.settings.preferRdap;
     m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
+    // The history is a help, never a condition: without it the run goes on, said once.
+    m_recorder.reset();
+    m_run.keepRawReplies(nullptr);
+    if (m_state.table.count() > 0) {
+        if (lookup::HistoryStore* store = historyStore(m_state)) {
+            m_run.keepRawReplies(&m_rawReplies);
+            m_recorder.emplace(*store, m_state.table, &m_rawReplies, "desktop");
+        } else if (!m_state.history.errorTold) {
+            m_state.history.errorTold = true;
+            tell(this,
+                 QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录：%1")
+                     .arg(QString::fromStdString(m_state.history.error)));
+        }
+    }
     switch (m_run.startLookups()) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(this, QStringLiteral("请至少指定一个域名。"));
@@ -106,6 +163,7 @@ void CMakeHtmlView::startRun()
         break;
     case lookup::LookupRun::StartResult::CannotStartThread:
         tell(this, QStringLiteral("Cannot Start New Thread"));
+        recordHistory(true);
         postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
         break;
     case lookup::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
@@ -123,6 +181,7 @@ void CMakeHtmlView::finishRun()
 {
     m_refreshTimer.stop();
     refreshFinishedRows();
+    recordHistory(true);
     postMessage(m_state.mainWindow, core::WM_LOOKUP_FINISHED);
 }
 

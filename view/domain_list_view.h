@@ -2,9 +2,14 @@
 // The main window's list of domains: nine columns, one row per record; starts and tracks runs.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <QTableView>
 #include <QTimer>
 
+#include "lookup/history_recorder.h"
 #include "lookup/lookup_run.h"
 #include "ui/app_state.h"
 #include "ui/window_message.h"
@@ -47,6 +52,12 @@ public:
 
     void setInternetSession(const lookup::InternetSession& session) { m_session = session; }
 
+    /// The domain (UTF-8) of the row the user selected; empty when none is.
+    std::string selectedDomain() const;
+
+    /// Shows the table as it is now, every done record's results in its row (an opened result).
+    void showTable();
+
 Q_SIGNALS:
     /// "<host> 限流，N 秒后重试" while a worker waits out a throttle; empty once none does.
     void throttleNotice(const QString& text);
@@ -58,6 +69,8 @@ private:
     void startRun();
     void workerDone();
     void finishRun();
+    /// Writes the finished records into the history and shows their changes.
+    void recordHistory(bool final);
 
     AppState& m_state;
     DomainListModel m_model;
@@ -67,6 +80,8 @@ private:
     lookup::LookupRun m_run;
     lookup::InternetSession m_session;
     QTimer m_refreshTimer;
+    std::vector<std::string> m_rawReplies;             // the run's replies, for the history
+    std::optional<lookup::HistoryRecorder> m_recorder; // while a run with history is in progress
 };
 
 } // namespace zonedesk

@@ -3,8 +3,10 @@
 // the web pane's app: links and closing mid-run. Needs an X server (scripts/run-gui-test).
 #include <chrono>
 
+#include <QAction>
 #include <QApplication>
 #include <QColor>
+#include <QFont>
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -17,9 +19,11 @@
 #include "core/field_copy.h"
 #include "core/window_messages.h"
 #include "panel/web_pane.h"
+#include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 #include "ui/window_message.h"
+#include "view/history_dialog.h"
 
 namespace zonedesk {
 
@@ -356,6 +360,76 @@ private Q_SLOTS:
         QCOMPARE(pane->url(), before);
     }
 
+    void historyShowsChangesOpensTheLastResultsAndTheDialog()
+    {
+        const auto record = [](const char* expiry, const char* registrar) {
+            return std::string("Domain Name: X.COM\r\nRegistrar: ") + registrar +
+                   "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + expiry +
+                   "T04:00:00Z\r\n";
+        };
+        LoopbackWhoisServer server;
+        server.on("renewed.com", Behaviour::answer(record("2027-05-14", "Old Registrar")));
+        server.on("dropped.com", Behaviour::answer(record("2028-01-01", "R")));
+        start();
+        route(server);
+        importLines("renewed.com\ndropped.com\n");
+        const auto runToTheEnd = [this] {
+            panel().startButton()->click();
+            QTRY_VERIFY(!panel().startButton()->isEnabled() || frame().paneText(0) == Finished);
+            QTRY_COMPARE(frame().paneText(0), Finished);
+            QTRY_VERIFY(panel().startButton()->isEnabled());
+        };
+        runToTheEnd();
+        server.on("renewed.com", Behaviour::answer(record("2028-05-14", "New Registrar")));
+        server.on("dropped.com", Behaviour::answer("No match for \"DROPPED.COM\".\r\n"));
+        importLines("renewed.com\ndropped.com\n"); // a finished list is looked up again after an import
+        runToTheEnd();
+
+        const auto model = frame().view().model();
+        const QString renewedTip = model->index(0, 2).data(Qt::ToolTipRole).toString();
+        QVERIFY2(renewedTip.contains(QStringLiteral("续费：2027-05-14 → 2028-05-14")),
+                 qPrintable(renewedTip));
+        QVERIFY(renewedTip.contains(QStringLiteral("注册商变更：Old Registrar → New Registrar")));
+        QVERIFY(model->index(1, 2).data(Qt::ToolTipRole).toString().contains(QStringLiteral("已释放！")));
+        QVERIFY(model->index(1, 1).data(Qt::FontRole).value<QFont>().bold());
+        QVERIFY(!model->index(0, 1).data(Qt::FontRole).value<QFont>().bold());
+
+        // 查询历史…: both lookups of the selected name, newest first, with the registry's reply.
+        frame().view().selectRow(0);
+        int lookups = 0;
+        QString reply;
+        QTimer watcher;
+        connect(&watcher, &QTimer::timeout, this, [&] {
+            if (auto* dialog = qobject_cast<CHistoryDlg*>(QApplication::activeModalWidget())) {
+                lookups = dialog->lookups()->rowCount();
+                reply = dialog->reply()->toPlainText();
+                dialog->accept();
+            }
+        });
+        watcher.start(20);
+        frame().findChild<QAction*>(QStringLiteral("showHistory"))->trigger();
+        watcher.stop();
+        QCOMPARE(lookups, 2);
+        QVERIFY2(reply.contains(QStringLiteral("Registrar: New Registrar")), qPrintable(reply));
+
+        // Closing loses nothing: the next start opens the last results from the menu, or at once
+        // with restoreLast=1.
+        m_app->ExitInstance();
+        start();
+        QCOMPARE(model->rowCount(), 0);
+        frame().findChild<QAction*>(QStringLiteral("openLastResults"))->trigger();
+        QCOMPARE(frame().view().model()->rowCount(), 2);
+        QCOMPARE(cell(0, 1), QStringLiteral("renewed.com"));
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(cell(0, 3), QStringLiteral("2028-05-14"));
+        QCOMPARE(cell(1, 2), QStringLiteral("域名未注册"));
+        QCOMPARE(frame().paneText(2), QStringLiteral("域名数量：2"));
+        m_app->ExitInstance();
+        start("[user]\r\nchkgq=1\r\ngqts=30\r\nrestoreLast=1\r\n");
+        QCOMPARE(frame().view().model()->rowCount(), 2);
+        QCOMPARE(cell(0, 7), QStringLiteral("New Registrar"));
+    }
+
     void throttledServerShowsItsCountdownInTheStatusBar()
     {
         LoopbackWhoisServer server;
@@ -399,6 +473,7 @@ int main(int argc, char** argv)
     zonedesk::CWebPaneCtrl::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    zonedesk::test::isolateDataHome();
     zonedesk::AppTest test;
     return QTest::qExec(&test, argc, argv);
 }

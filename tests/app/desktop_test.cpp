@@ -20,6 +20,7 @@
 
 #include "app/application.h"
 #include "panel/web_pane.h"
+#include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -377,6 +378,7 @@ int main(int argc, char** argv)
     zonedesk::CWebPaneCtrl::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    zonedesk::test::isolateDataHome();
     zonedesk::DesktopTest test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -97,7 +97,7 @@ TEST(SettingsFile, SaveWritesBothKeysAndKeepsTheRest)
     test::TempDir dir;
     const auto path =
         dir.write("config.ini", "[user]\r\n; note\r\nchkgq=yes\r\ngqts=abc\r\n[window]\r\nmax=1\r\n");
-    ASSERT_TRUE(saveSettings(path, {-3, 0}));
+    ASSERT_TRUE(saveSettings(path, {-3, 0, false, {}, false}));
     EXPECT_EQ(test::readFile(path), "[user]\r\n; note\r\nchkgq=0\r\ngqts=-3\r\n[window]\r\nmax=1\r\n");
     const core::UserSettings back = loadSettings(path);
     EXPECT_EQ(back.expiryWarnDays, -3);
@@ -109,9 +109,18 @@ TEST(SettingsFile, TransportIsReadAndLeftAsTheUserWroteIt)
     test::TempDir dir;
     const auto path = dir.write("config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nTransport = RDAP\r\n");
     EXPECT_TRUE(loadSettings(path).preferRdap);
-    ASSERT_TRUE(saveSettings(path, {30, 1, true}));
+    ASSERT_TRUE(saveSettings(path, {30, 1, true, {}, false}));
     EXPECT_EQ(test::readFile(path), "[user]\r\nchkgq=1\r\ngqts=30\r\nTransport = RDAP\r\n");
     EXPECT_FALSE(loadSettings(dir.write("config.ini", "[user]\r\ntransport=whois\r\n")).preferRdap);
+    // The history's keys are read the same way, and never written.
+    const auto history = dir.write(
+        "config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=/data/h.sqlite3\r\nrestoreLast=1\r\n");
+    const core::UserSettings read = loadSettings(history);
+    EXPECT_EQ(read.historyDb, "/data/h.sqlite3");
+    EXPECT_TRUE(read.restoreLast);
+    ASSERT_TRUE(saveSettings(history, read));
+    EXPECT_EQ(test::readFile(history),
+              "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=/data/h.sqlite3\r\nrestoreLast=1\r\n");
 }
 
 TEST(SettingsFile, FolderWhereNothingCanBeCreatedStillReadsDefaults)

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+#include "view/history_dialog.h"
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "core/encodings.h"
+#include "lookup/record_changes.h"
+
+namespace zonedesk {
+
+namespace {
+
+QString resultText(std::int32_t status)
+{
+    switch (status) {
+    case 1: return QStringLiteral("成功");
+    case 2: return QStringLiteral("域名未注册");
+    case 3: return QStringLiteral("ERR!");
+    default: return QStringLiteral("无whois服务器");
+    }
+}
+
+/// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
+QString replyText(const std::string& raw)
+{
+    if (raw.empty())
+        return QStringLiteral("（没有保存回复）");
+    return QString::fromStdString(core::isUtf8(raw) ? raw : core::gbkToUtf8(raw));
+}
+
+} // namespace
+
+CHistoryDlg::CHistoryDlg(lookup::HistoryStore& store, const std::string& domain, QWidget* parent)
+    : QDialog(parent)
+    , m_entries(store.history(domain, true))
+    , m_lookups(new QTableWidget(this))
+    , m_reply(new QPlainTextEdit(this))
+{
+    setWindowTitle(QStringLiteral("查询历史 - %1").arg(QString::fromStdString(domain)));
+    const QStringList titles = {QStringLiteral("查询时间"),
+                                QStringLiteral("当前状态"),
+                                QStringLiteral("查询方式"),
+                                QStringLiteral("过期日期"),
+                                QStringLiteral("注册商"),
+                                QStringLiteral("所有人"),
+                                QStringLiteral("变化")};
+    m_lookups->setColumnCount(static_cast<int>(titles.size()));
+    m_lookups->setHorizontalHeaderLabels(titles);
+    m_lookups->setRowCount(static_cast<int>(m_entries.size()));
+    m_lookups->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_lookups->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_lookups->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_lookups->verticalHeader()->setVisible(false);
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        const lookup::HistoryEntry& entry = m_entries[i];
+        QString changes;
+        if (i + 1 < m_entries.size()) { // newest first: the one after is the lookup before
+            for (const lookup::Change& change : lookup::changesBetween(m_entries[i + 1], entry))
+                changes += (changes.isEmpty() ? QString() : QStringLiteral("；")) +
+                           QString::fromStdString(lookup::changeTextZh(change));
+        }
+        const QString status = entry.error.empty()
+                                   ? resultText(entry.status)
+                                   : resultText(entry.status) +
+                                         QStringLiteral("（%1）").arg(QString::fromStdString(entry.error));
+        const QStringList cells = {
+            QDateTime::fromSecsSinceEpoch(entry.time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+            status,
+            entry.source == "rdap" ? QStringLiteral("RDAP")
+            : entry.source.empty() ? QString()
+                                   : QStringLiteral("WHOIS"),
+            QString::fromStdString(entry.expiry),
+            QString::fromStdString(entry.registrar),
+            QString::fromStdString(entry.owner),
+            changes,
+        };
+        for (int column = 0; column < cells.size(); ++column)
+            m_lookups->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
+    }
+    m_lookups->resizeColumnsToContents();
+    m_reply->setReadOnly(true);
+    m_reply->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_reply->setFont(QFont(QStringLiteral("monospace")));
+
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->addWidget(m_lookups);
+    splitter->addWidget(m_reply);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* layout = new QVBoxLayout(this);
+    if (m_entries.empty())
+        layout->addWidget(new QLabel(QStringLiteral("这个域名还没有查询记录。"), this));
+    layout->addWidget(splitter);
+    layout->addWidget(buttons);
+    resize(900, 600);
+
+    connect(m_lookups, &QTableWidget::currentCellChanged, this, [this](int row) { showReply(row); });
+    if (!m_entries.empty())
+        m_lookups->selectRow(0);
+}
+
+void CHistoryDlg::showReply(int row)
+{
+    if (row < 0 || static_cast<std::size_t>(row) >= m_entries.size())
+        return;
+    m_reply->setPlainText(replyText(m_entries[static_cast<std::size_t>(row)].raw));
+}
+
+} // namespace zonedesk
