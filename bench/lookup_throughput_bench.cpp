@@ -6,10 +6,10 @@
 // history database recording it (a batch per 250 ms tick, into a fresh file) and the difference.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <optional>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,7 +89,7 @@ struct Measured
 Measured measure(zonedesk::core::DomainTable& table,
                  const std::vector<zonedesk::core::DomainRecord>& imported,
                  const zonedesk::lookup::EndpointOverrides& endpoints,
-                 zonedesk::lookup::HistoryStore* store)
+                 const std::string* history)
 {
     std::copy(imported.begin(), imported.end(), table.inUse().begin());
     Measured measured;
@@ -102,19 +102,23 @@ Measured measure(zonedesk::core::DomainTable& table,
         zonedesk::lookup::LookupRun run(table, queue);
         run.setEndpoints(endpoints);
         std::optional<zonedesk::lookup::HistoryRecorder> recorder;
-        if (store != nullptr) {
+        if (history != nullptr) {
             run.keepRawReplies(&raw);
-            recorder.emplace(*store, table, &raw, "bench");
+            recorder.emplace(*history, table, &raw, "bench");
         }
         if (run.startLookups() != zonedesk::lookup::LookupRun::StartResult::Running)
             return measured;
         run.waitForEnd(
-            queue, 250ms, [] { return false; }, [&] {
+            queue,
+            250ms,
+            [] { return false; },
+            [&] {
                 if (recorder)
                     recorder->tick();
             });
         if (recorder) {
             recorder->finish();
+            recorder->wait();
             measured.stored = recorder->storedCount();
         }
     }
@@ -169,13 +173,8 @@ int main(int argc, char** argv)
     const Measured plain = measure(*table, imported, endpoints, nullptr);
     const long rssGrowth = maxRssKiB() - rssBefore;
     const zonedesk::test::TempDir folder;
-    std::string error;
-    auto store = zonedesk::lookup::HistoryStore::open((folder.path() / "history.sqlite3").string(), error);
-    if (!store) {
-        std::fprintf(stderr, "history: %s\n", error.c_str());
-        return 1;
-    }
-    const Measured recorded = measure(*table, imported, endpoints, store.get());
+    const std::string history = (folder.path() / "history.sqlite3").string();
+    const Measured recorded = measure(*table, imported, endpoints, &history);
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
 

@@ -371,18 +371,16 @@ public:
             return exitCode;
         // The history is a help, never a condition: a database that can't be used is said once
         // and the run goes on without it.
-        std::unique_ptr<lookup::HistoryStore> store;
-        if (!m_noHistory) {
-            std::string why;
-            store =
-                lookup::HistoryStore::open(m_dbPath.empty() ? lookup::defaultHistoryPath() : m_dbPath, why);
-            if (!store)
-                std::cerr << "zonedesk-cli: history is off for this run: " << why << "\n";
-        }
         std::vector<std::string> rawReplies;
         std::optional<lookup::HistoryRecorder> recorder;
-        if (store)
-            recorder.emplace(*store, *table, &rawReplies, "cli");
+        if (!m_noHistory) {
+            recorder.emplace(
+                m_dbPath.empty() ? lookup::defaultHistoryPath() : m_dbPath, *table, &rawReplies, "cli");
+            if (!recorder->active()) {
+                std::cerr << "zonedesk-cli: history is off for this run: " << recorder->error() << "\n";
+                recorder.reset();
+            }
+        }
         const bool stopped =
             lookUp(*table, m_session, endpoints, m_quiet, recorder ? &*recorder : nullptr, &rawReplies);
         if (recorder && !recorder->active())
@@ -433,8 +431,10 @@ private:
 
             ~Finish()
             {
-                if (recorder != nullptr)
+                if (recorder != nullptr) {
                     recorder->finish();
+                    recorder->wait(); // the changes are printed next
+                }
             }
         } finish{recorder};
 

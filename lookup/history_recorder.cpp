@@ -73,39 +73,114 @@ std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryE
     return count;
 }
 
-HistoryRecorder::HistoryRecorder(HistoryStore& store,
+HistoryRecorder::HistoryRecorder(const std::string& path,
                                  const core::DomainTable& table,
-                                 const std::vector<std::string>* rawReplies,
+                                 std::vector<std::string>* rawReplies,
                                  std::string_view program)
-    : m_store(store)
-    , m_table(table)
+    : m_table(table)
     , m_raw(rawReplies)
     , m_seen(static_cast<std::size_t>(table.count()), false)
     , m_changes(static_cast<std::size_t>(table.count()))
 {
     std::string why;
-    if (const auto id = m_store.beginRun(now(), program, why)) {
-        m_runId = *id;
-        m_active = true;
-    } else {
+    m_store = HistoryStore::open(path, why);
+    const auto id = m_store ? m_store->beginRun(now(), program, why) : std::nullopt;
+    if (!id) {
         fail(why);
+        m_settled = true;
+        return;
     }
+    m_runId = *id;
+    m_active = true;
+    m_writer = std::thread([this] { writerLoop(); });
+}
+
+HistoryRecorder::~HistoryRecorder()
+{
+    if (!m_writer.joinable())
+        return;
+    if (!m_finished)
+        finish();
+    m_writer.join();
 }
 
 void HistoryRecorder::fail(std::string why)
 {
     m_active = false;
-    m_error = std::move(why);
+    if (m_error.empty())
+        m_error = std::move(why);
+}
+
+void HistoryRecorder::writerLoop()
+{
+    bool failed = false;
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return !m_jobs.empty(); });
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        Written written;
+        written.ended = job.end;
+        if (!failed && !job.records.empty()) {
+            std::vector<HistoryEntry> entries;
+            entries.reserve(job.records.size());
+            written.changes.resize(job.records.size());
+            for (std::size_t i = 0; i < job.records.size(); ++i) {
+                HistoryEntry entry = historyEntryOf(job.records[i]);
+                entry.runId = m_runId;
+                entry.time = job.time;
+                entry.raw = std::move(job.raw[i]);
+                if (const auto previous = m_store->latest(entry.name))
+                    written.changes[i] = changesBetween(*previous, entry);
+                entries.push_back(std::move(entry));
+            }
+            if (m_store->add(entries, written.error))
+                written.indexes = std::move(job.indexes);
+            else
+                failed = true;
+        }
+        if (!failed && job.end && !m_store->endRun(m_runId, now(), job.counts, written.error))
+            failed = true;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_written.push_back(std::move(written));
+        }
+        if (job.end)
+            return;
+    }
+}
+
+void HistoryRecorder::takeWritten()
+{
+    std::deque<Written> written;
+    {
+        const std::lock_guard lock(m_mutex);
+        written.swap(m_written);
+    }
+    for (Written& batch : written) {
+        for (std::size_t i = 0; i < batch.indexes.size(); ++i)
+            m_changes[batch.indexes[i]] = std::move(batch.changes[i]);
+        m_stored += batch.indexes.size();
+        if (!batch.error.empty())
+            fail(batch.error);
+        if (batch.ended)
+            m_settled = true;
+    }
 }
 
 void HistoryRecorder::tick()
 {
-    if (!m_active)
+    if (m_finished || !m_writer.joinable())
         return;
-    std::vector<HistoryEntry> batch;
-    std::vector<std::size_t> indexes;
+    takeWritten();
+    if (!m_active)
+        return; // the writer stopped writing; finish() still ends it
+    Job job;
+    job.time = now();
     const auto records = m_table.inUse();
-    const std::int64_t time = now();
     for (std::size_t i = 0; i < records.size() && i < m_seen.size(); ++i) {
         if (m_seen[i] || !core::isDone(records[i]))
             continue;
@@ -113,39 +188,55 @@ void HistoryRecorder::tick()
         // A name without a server was never asked: nothing to remember.
         if (records[i].status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
             continue;
-        HistoryEntry entry = historyEntryOf(records[i]);
-        entry.runId = m_runId;
-        entry.time = time;
-        if (m_raw != nullptr && i < m_raw->size())
-            entry.raw = (*m_raw)[i];
-        if (const auto previous = m_store.latest(entry.name))
-            m_changes[i] = changesBetween(*previous, entry);
-        switch (static_cast<core::LookupStatus>(entry.status)) {
+        job.records.push_back(records[i]);
+        job.raw.push_back(m_raw != nullptr && i < m_raw->size() ? std::move((*m_raw)[i]) : std::string());
+        switch (static_cast<core::LookupStatus>(records[i].status)) {
         case core::LookupStatus::Success: ++m_counts.registered; break;
         case core::LookupStatus::NotRegistered: ++m_counts.available; break;
         case core::LookupStatus::Error: ++m_counts.errors; break;
         case core::LookupStatus::NoServer: break;
         }
         ++m_counts.total;
-        batch.push_back(std::move(entry));
-        indexes.push_back(i);
+        job.indexes.push_back(i);
     }
-    std::string why;
-    if (!m_store.add(batch, why)) {
-        for (const std::size_t i : indexes)
-            m_changes[i].clear();
-        fail(why);
+    if (job.records.empty())
         return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
     }
-    m_stored += batch.size();
+    m_wake.notify_one();
 }
 
 void HistoryRecorder::finish()
 {
+    if (m_finished || !m_writer.joinable())
+        return;
     tick();
-    std::string why;
-    if (m_active && !m_store.endRun(m_runId, now(), m_counts, why))
-        fail(why);
+    m_finished = true;
+    Job end;
+    end.end = true;
+    end.counts = m_counts;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(end));
+    }
+    m_wake.notify_one();
+}
+
+bool HistoryRecorder::settled()
+{
+    if (!m_settled && m_finished)
+        takeWritten();
+    return m_settled;
+}
+
+void HistoryRecorder::wait()
+{
+    if (m_writer.joinable() && m_finished) {
+        m_writer.join();
+        takeWritten();
+    }
 }
 
 const std::vector<Change>& HistoryRecorder::changesOf(std::size_t index) const

@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
-// Writes a run's finished lookups into the history store, a batch per tick in one transaction,
-// and works out what changed since each name's previous lookup. Whoever drives the run (the
-// CLI's wait loop, the list's refresh tick) calls tick(); workers never touch the database.
+// Writes a run's finished lookups into the history database and works out what changed since
+// each name's previous lookup. The thread that drives the run (the CLI's wait loop, the list's
+// refresh tick) hands the newly finished records over at each tick; one writer thread with a
+// connection of its own stores each hand-over in one transaction, so that the database never
+// holds up the run or the window. Workers never touch the database.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "core/domain_table.h"
@@ -18,45 +25,90 @@ namespace zonedesk::lookup {
 class HistoryRecorder
 {
 public:
-    /// Starts a run in `store`. `rawReplies` (indexed like the table; may be null) holds each
-    /// record's reply, written before its `done`.
-    HistoryRecorder(HistoryStore& store,
+    /// Opens a connection of its own to the database at `path` and starts a run in it.
+    /// `rawReplies` (indexed like the table; may be null) holds each record's reply, written
+    /// before its `done`; a reply is moved out once its record is handed over.
+    HistoryRecorder(const std::string& path,
                     const core::DomainTable& table,
-                    const std::vector<std::string>* rawReplies,
+                    std::vector<std::string>* rawReplies,
                     std::string_view program);
 
-    /// False once a write failed: history is off for the rest of the run; error() says why.
+    /// Finishes the run if finish() was not called and waits for the writer.
+    ~HistoryRecorder();
+    HistoryRecorder(const HistoryRecorder&) = delete;
+    HistoryRecorder& operator=(const HistoryRecorder&) = delete;
+
+    /// False once opening or a write failed: history is off for the rest of the run; error()
+    /// says why. As of the last tick(), finish() or settled().
     bool active() const { return m_active; }
 
     const std::string& error() const { return m_error; }
 
-    /// Stores every record that finished since the last call. The thread that drives the run.
+    /// Hands every record that finished since the last call to the writer, and takes what it has
+    /// written since. The driving thread only, as every other member.
     void tick();
 
-    /// Stores the rest and closes the run with its counts.
+    /// Hands the rest over and closes the run; the writer ends on its own.
     void finish();
 
-    /// What changed for record `index` since the name's previous lookup.
+    /// After finish(): true once the writer has stored everything (its changes are taken).
+    bool settled();
+
+    /// After finish(): waits until settled.
+    void wait();
+
+    /// What changed for record `index` since the name's previous lookup (known once written).
     const std::vector<Change>& changesOf(std::size_t index) const;
 
     /// Every record with a change, in table order.
     std::vector<std::size_t> changedRecords() const;
 
+    /// Records the writer has stored.
     std::size_t storedCount() const { return m_stored; }
 
 private:
+    struct Job
+    {
+        // Copies of the finished records: the writer makes entries of them (the conversions
+        // are its work, not the window's), and a later import can't change them under it.
+        std::vector<core::DomainRecord> records;
+        std::vector<std::string> raw;
+        std::vector<std::size_t> indexes;
+        std::int64_t time = 0;
+        bool end = false;
+        RunCounts counts;
+    };
+
+    struct Written
+    {
+        std::vector<std::size_t> indexes;
+        std::vector<std::vector<Change>> changes;
+        std::string error; // empty: stored
+        bool ended = false;
+    };
+
+    void writerLoop();
+    void takeWritten();
     void fail(std::string why);
 
-    HistoryStore& m_store;
     const core::DomainTable& m_table;
-    const std::vector<std::string>* m_raw;
+    std::vector<std::string>* m_raw;
+    std::unique_ptr<HistoryStore> m_store; // the writer's once it runs
     std::int64_t m_runId = 0;
     bool m_active = false;
+    bool m_finished = false;
+    bool m_settled = false;
     std::string m_error;
     std::vector<bool> m_seen;
     std::vector<std::vector<Change>> m_changes;
     RunCounts m_counts;
     std::size_t m_stored = 0;
+
+    std::mutex m_mutex; // guards the two queues between the driving thread and the writer
+    std::condition_variable m_wake;
+    std::deque<Job> m_jobs;
+    std::deque<Written> m_written;
+    std::thread m_writer;
 };
 
 /// A finished record as a history entry (UTF-8, without the raw reply).

@@ -38,15 +38,19 @@ struct AppState
     HistoryAccess history;
 };
 
-/// The history database ([user] historyDb, or the default path), opened on the first call. Null
-/// when it can't be used; state.history.error says why.
+/// Where the history database is: [user] historyDb, or the default path.
+inline std::string historyPath(const AppState& state)
+{
+    return state.settings.historyDb.empty() ? lookup::defaultHistoryPath() : state.settings.historyDb;
+}
+
+/// The history database, opened on the first call (the window's own connection). Null when it
+/// can't be used; state.history.error says why.
 inline lookup::HistoryStore* historyStore(AppState& state)
 {
     if (!state.history.tried) {
         state.history.tried = true;
-        const std::string& path = state.settings.historyDb;
-        state.history.store = lookup::HistoryStore::open(path.empty() ? lookup::defaultHistoryPath() : path,
-                                                         state.history.error);
+        state.history.store = lookup::HistoryStore::open(historyPath(state), state.history.error);
     }
     return state.history.store.get();
 }

@@ -38,6 +38,8 @@ CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
         setColumnWidth(column, DomainListModel::columnWidth(column));
     m_refreshTimer.setInterval(RefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &CMakeHtmlView::refreshFinishedRows);
+    m_historyTimer.setInterval(100);
+    connect(&m_historyTimer, &QTimer::timeout, this, &CMakeHtmlView::showHistoryResults);
 }
 
 CMakeHtmlView::~CMakeHtmlView()
@@ -51,7 +53,12 @@ void CMakeHtmlView::stopLookups()
     m_run.requestStop();
     m_run.join();
     m_refreshTimer.stop();
-    recordHistory(true); // what finished before the stop is kept
+    // What finished before the stop is kept: the writer is waited for (program exit).
+    if (m_recorder) {
+        m_recorder->finish();
+        m_recorder->wait();
+        m_recorder.reset();
+    }
 }
 
 void CMakeHtmlView::recordHistory(bool final)
@@ -62,17 +69,29 @@ void CMakeHtmlView::recordHistory(bool final)
         m_recorder->finish();
     else
         m_recorder->tick();
+    showHistoryResults();
+    // The writer may still be storing the end of the run: it is looked at until it is done.
+    if (final && m_recorder)
+        m_historyTimer.start();
+}
+
+void CMakeHtmlView::showHistoryResults()
+{
+    if (!m_recorder)
+        return;
+    const bool settled = m_recorder->settled();
     for (const std::size_t row : m_recorder->changedRecords())
         m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
     if (!m_recorder->active() && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        const QString why = QString::fromStdString(m_recorder->error());
-        m_recorder.reset();
-        tell(this, QStringLiteral("历史记录写入失败，本次查询不再记录：%1").arg(why));
-        return;
+        tell(this,
+             QStringLiteral("历史记录写入失败，本次查询不再记录：%1")
+                 .arg(QString::fromStdString(m_recorder->error())));
     }
-    if (final || !m_recorder->active())
+    if (settled) {
+        m_historyTimer.stop();
         m_recorder.reset();
+    }
 }
 
 std::string CMakeHtmlView::selectedDomain() const
@@ -143,13 +162,23 @@ void CMakeHtmlView::startRun()
     m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
     // The history is a help, never a condition: without it the run goes on, said once.
+    if (m_recorder) { // the last run's writer is still storing its end
+        m_recorder->wait();
+        showHistoryResults();
+    }
     m_recorder.reset();
     m_run.keepRawReplies(nullptr);
     if (m_state.table.count() > 0) {
-        if (lookup::HistoryStore* store = historyStore(m_state)) {
+        if (historyStore(m_state) != nullptr) {
             m_run.keepRawReplies(&m_rawReplies);
-            m_recorder.emplace(*store, m_state.table, &m_rawReplies, "desktop");
-        } else if (!m_state.history.errorTold) {
+            m_recorder.emplace(historyPath(m_state), m_state.table, &m_rawReplies, "desktop");
+            if (!m_recorder->active()) {
+                m_state.history.error = m_recorder->error();
+                m_recorder.reset();
+                m_run.keepRawReplies(nullptr);
+            }
+        }
+        if (!m_recorder && !m_state.history.errorTold) {
             m_state.history.errorTold = true;
             tell(this,
                  QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录：%1")

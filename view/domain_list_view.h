@@ -71,6 +71,8 @@ private:
     void finishRun();
     /// Writes the finished records into the history and shows their changes.
     void recordHistory(bool final);
+    /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
+    void showHistoryResults();
 
     AppState& m_state;
     DomainListModel m_model;
@@ -80,7 +82,8 @@ private:
     lookup::LookupRun m_run;
     lookup::InternetSession m_session;
     QTimer m_refreshTimer;
-    std::vector<std::string> m_rawReplies;             // the run's replies, for the history
+    QTimer m_historyTimer;                 // after a run, until the history's writer has stored its end
+    std::vector<std::string> m_rawReplies; // the run's replies, for the history
     std::optional<lookup::HistoryRecorder> m_recorder; // while a run with history is in progress
 };
 

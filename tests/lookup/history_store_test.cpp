@@ -152,7 +152,8 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
 {
     test::TempDir dir;
     std::string error;
-    auto store = HistoryStore::open((dir.path() / "h.sqlite3").string(), error);
+    const std::string path = (dir.path() / "h.sqlite3").string();
+    auto store = HistoryStore::open(path, error);
     ASSERT_TRUE(store);
     std::vector<HistoryEntry> earlier = {entry("a.com", Registered, "2026-05-14", "Old Registrar")};
     earlier[0].runId = *store->beginRun(1, "cli", error);
@@ -167,29 +168,46 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
     }
     std::vector<std::string> raw(3);
     raw[0] = "the reply of a.com";
-    HistoryRecorder recorder(*store, *table, &raw, "cli");
+    HistoryRecorder recorder(path, *table, &raw, "cli");
     ASSERT_TRUE(recorder.active()) << recorder.error();
 
     auto& a = (*table)[0];
     a.status = Available;
     core::publishDone(a);
     recorder.tick();
-    recorder.tick(); // stored once
-    EXPECT_EQ(recorder.storedCount(), 1U);
-    ASSERT_EQ(recorder.changesOf(0).size(), 1U);
-    EXPECT_EQ(recorder.changesOf(0)[0].kind, ChangeKind::Dropped);
-    EXPECT_EQ(recorder.changedRecords(), std::vector<std::size_t>{0});
+    recorder.tick(); // handed over once
 
     auto& b = (*table)[1];
     b.status = Registered;
     core::copyField(b.expiryDate, "2030-01-01");
     core::publishDone(b);
     recorder.finish(); // c.com never finished: not stored
+    recorder.wait();
+    EXPECT_TRUE(recorder.settled());
     EXPECT_EQ(recorder.storedCount(), 2U);
+    ASSERT_EQ(recorder.changesOf(0).size(), 1U);
+    EXPECT_EQ(recorder.changesOf(0)[0].kind, ChangeKind::Dropped);
+    EXPECT_EQ(recorder.changedRecords(), std::vector<std::size_t>{0});
     EXPECT_EQ(store->history("a.com", true)[0].raw, "the reply of a.com");
     EXPECT_TRUE(store->history("c.com", false).empty());
     ASSERT_TRUE(store->runs()[0].ended);
     EXPECT_EQ(store->runs()[0].total, 2);
+
+    // What a run stored comes back as the table it left.
+    auto restored = core::DomainTable::allocate();
+    ASSERT_EQ(restoreEntries(*restored, store->lastRun()), 2);
+    EXPECT_EQ(core::fieldText((*restored)[0].domain), "a.com");
+    EXPECT_TRUE(core::isDone((*restored)[1]));
+    EXPECT_EQ((*restored)[1].status, Registered);
+    EXPECT_EQ(core::fieldText((*restored)[1].expiryDate), "2030-01-01");
+
+    // A database that can't be used: the recorder is off and says why, and nothing waits.
+    const auto garbage = dir.write("garbage", std::string(4096, 'z'));
+    HistoryRecorder off(garbage.string(), *table, nullptr, "cli");
+    EXPECT_FALSE(off.active());
+    EXPECT_NE(off.error().find("not a database"), std::string::npos) << off.error();
+    off.finish();
+    EXPECT_TRUE(off.settled());
 }
 
 } // namespace
