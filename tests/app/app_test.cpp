@@ -432,6 +432,32 @@ private Q_SLOTS:
         QCOMPARE(cell(0, 7), QStringLiteral("New Registrar"));
     }
 
+    void aHistoryItCannotUseIsSaidOnceAndTheRunGoesOn()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer(VerisignRecord));
+        m_dir = std::make_unique<test::TempDir>();
+        const auto garbage = m_dir->write("not-a-database", std::string(4096, 'x'));
+        m_app = std::make_unique<CMakeHtmlApp>();
+        m_dir->write("config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=" + garbage.string() + "\r\n");
+        m_app->setProgramDir(m_dir->path());
+        QVERIFY(m_app->InitInstance());
+        route(server);
+        importLines("a.com\n");
+        MessageBoxCloser closer;
+        panel().startButton()->click();
+        QTRY_COMPARE(frame().paneText(0), Finished);
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(closer.texts.size(), 1);
+        QVERIFY2(closer.texts.front().contains(QStringLiteral("not a database")), qPrintable(closer.texts.front()));
+        importLines("a.com\n");
+        panel().startButton()->click();
+        QTRY_COMPARE(frame().paneText(0), Finished);
+        QTest::qWait(100);
+        QCOMPARE(closer.texts.size(), 1); // said once
+        QCOMPARE(test::readFile(garbage), std::string(4096, 'x'));
+    }
+
     void throttledServerShowsItsCountdownInTheStatusBar()
     {
         LoopbackWhoisServer server;

@@ -7,14 +7,16 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include "app/application.h"
 #include "panel/web_pane.h"
+#include "view/history_dialog.h"
 
 int main(int argc, char** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: demo_screenshot DOMAINS.txt OUT.png\n");
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: demo_screenshot DOMAINS.txt OUT.png [HISTORY.png]\n");
         return 1;
     }
     zonedesk::CWebPaneCtrl::registerAppScheme();
@@ -41,7 +43,26 @@ int main(int argc, char** argv)
     frame.view().selectRow(2);
     QTest::qWait(800);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
-    const bool saved = shot.save(out, "PNG");
+    bool saved = shot.save(out, "PNG");
+    if (argc == 4) {
+        // A second run of the list, then 查询历史… on the selected name: both lookups and a reply.
+        panel.OnImport();
+        (void)QTest::qWaitFor([&] { return frame.view().model()->rowCount() > 0; }, 10000);
+        panel.OnStart();
+        const bool again = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
+        QTest::qWait(500); // the history's writer
+        frame.view().selectRow(2);
+        const QString historyOut = QString::fromLocal8Bit(argv[3]);
+        QTimer::singleShot(1000, [&] {
+            if (auto* dialog = qobject_cast<zonedesk::CHistoryDlg*>(QApplication::activeModalWidget())) {
+                saved = dialog->grab().save(historyOut, "PNG") && saved && again;
+                dialog->accept();
+            } else {
+                saved = false;
+            }
+        });
+        frame.showHistory();
+    }
     app.ExitInstance();
     return maximised && imported && finished && saved ? 0 : 1;
 }
