@@ -67,12 +67,12 @@ std::optional<int> userVersion(core::SqliteDb& db, std::string& error)
 
 std::string defaultHistoryPath()
 {
-    const char* data = std::getenv("XDG_DATA_HOME");
+    const char* data = std::getenv("XDG_DATA_HOME"); // NOLINT(concurrency-mt-unsafe): read before any thread
     std::filesystem::path folder;
     if (data != nullptr && *data == '/') {
         folder = data;
     } else {
-        const char* home = std::getenv("HOME");
+        const char* home = std::getenv("HOME"); // NOLINT(concurrency-mt-unsafe)
         folder = std::filesystem::path(home != nullptr && *home != '\0' ? home : "/tmp") / ".local" / "share";
     }
     return (folder / "zonedesk" / "history.sqlite3").string();
@@ -114,7 +114,8 @@ std::unique_ptr<HistoryStore> HistoryStore::open(const std::string& path, std::s
         core::SqliteTransaction transaction(*db, why);
         if (!transaction.began() || !db->exec(Migrations[from], why) ||
             !db->exec("PRAGMA user_version = " + std::to_string(from + 1), why) || !transaction.commit(why)) {
-            error = path + ": cannot bring the schema to version " + std::to_string(from + 1) + ": " + why;
+            error = path;
+            error += ": cannot bring the schema to version " + std::to_string(from + 1) + ": " + why;
             return nullptr;
         }
     }

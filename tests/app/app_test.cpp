@@ -449,7 +449,8 @@ private Q_SLOTS:
         QTRY_COMPARE(frame().paneText(0), Finished);
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
         QCOMPARE(closer.texts.size(), 1);
-        QVERIFY2(closer.texts.front().contains(QStringLiteral("not a database")), qPrintable(closer.texts.front()));
+        QVERIFY2(closer.texts.front().contains(QStringLiteral("not a database")),
+                 qPrintable(closer.texts.front()));
         importLines("a.com\n");
         panel().startButton()->click();
         QTRY_COMPARE(frame().paneText(0), Finished);
