@@ -108,6 +108,7 @@ std::string CMakeHtmlView::selectedDomain() const
 
 void CMakeHtmlView::showTable()
 {
+    letHistoryGo();
     m_model.fillRows();
     m_model.refreshFinishedRows();
 }
@@ -119,7 +120,19 @@ void CMakeHtmlView::setRedDisplay(bool on)
 
 void CMakeHtmlView::fillRows()
 {
+    letHistoryGo();
     m_model.fillRows();
+}
+
+void CMakeHtmlView::letHistoryGo()
+{
+    // A finished run's writer may still be storing its end; its changes belong to the old rows.
+    if (m_recorder && !runInProgress()) {
+        m_recorder->finish();
+        m_recorder->wait();
+        m_recorder.reset();
+        m_historyTimer.stop();
+    }
 }
 
 void CMakeHtmlView::refreshFinishedRows()

@@ -73,6 +73,8 @@ private:
     void recordHistory(bool final);
     /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
     void showHistoryResults();
+    /// Before the rows are replaced: waits for a finished run's history writer and drops it.
+    void letHistoryGo();
 
     AppState& m_state;
     DomainListModel m_model;

@@ -447,6 +447,7 @@ private Q_SLOTS:
         MessageBoxCloser closer;
         panel().startButton()->click();
         QTRY_COMPARE(frame().paneText(0), Finished);
+        QTRY_VERIFY(panel().importButton()->isEnabled());
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
         QCOMPARE(closer.texts.size(), 1);
         QVERIFY2(closer.texts.front().contains(QStringLiteral("not a database")),
