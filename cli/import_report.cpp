@@ -96,7 +96,7 @@ importForCommand(const std::filesystem::path& path, listfile::ListEncoding encod
     case listfile::ImportOutcome::Imported:
     case listfile::ImportOutcome::ReadError: break;
     }
-    if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 ||
+    if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 || report.linesAfterStop > 0 ||
         report.end != listfile::ListReader::End::EndOfFile)
         printReport(report);
     return table;
