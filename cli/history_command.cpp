@@ -6,6 +6,7 @@
 #include "cli/command.h"
 #include "cli/text_output.h"
 #include "core/calendar_date.h"
+#include "core/lookup_status.h"
 #include "lookup/history_store.h"
 #include "lookup/record_changes.h"
 
@@ -22,16 +23,6 @@ std::string isoTime(std::int64_t seconds)
     char text[32];
     const std::size_t length = std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &utc);
     return std::string(text, length);
-}
-
-std::string_view resultKey(std::int32_t status)
-{
-    switch (status) {
-    case 1: return "registered";
-    case 2: return "available";
-    case 3: return "error";
-    default: return "no-server";
-    }
 }
 
 /// The database named by --db (or the default), opened; null after saying why.
@@ -106,7 +97,7 @@ private:
                           << ",\"domain\":" << jsonString(entry.name)
                           << ",\"server\":" << jsonString(entry.server)
                           << ",\"source\":" << jsonString(entry.source) << ",\"status\":" << entry.status
-                          << ",\"result\":" << jsonString(resultKey(entry.status))
+                          << ",\"result\":" << jsonString(core::statusKey(entry.status))
                           << ",\"expiryDate\":" << jsonString(entry.expiry)
                           << ",\"registrationDate\":" << jsonString(entry.registration)
                           << ",\"updatedDate\":" << jsonString(entry.updated)
@@ -119,7 +110,7 @@ private:
                 std::cout << "}\n";
                 continue;
             }
-            std::cout << isoTime(entry.time) << '\t' << resultKey(entry.status) << '\t' << entry.source
+            std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t' << entry.source
                       << '\t' << entry.server << '\t' << escapedLine(entry.expiry) << '\t'
                       << escapedLine(entry.registrar) << '\t' << escapedLine(entry.owner) << '\t'
                       << entry.error << '\n';

@@ -60,9 +60,12 @@ std::string_view recordExportStatusText(const DomainRecord& record)
 std::string_view recordStatusKey(const DomainRecord& record)
 {
     const auto status = settledStatus(record);
-    if (!status)
-        return "not-looked-up";
-    switch (static_cast<LookupStatus>(*status)) {
+    return status ? statusKey(*status) : "not-looked-up";
+}
+
+std::string_view statusKey(std::int32_t status)
+{
+    switch (static_cast<LookupStatus>(status)) {
     case LookupStatus::NoServer: return "no-server";
     case LookupStatus::Success: return "registered";
     case LookupStatus::NotRegistered: return "available";

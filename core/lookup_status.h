@@ -41,4 +41,7 @@ std::string_view recordExportStatusText(const DomainRecord& record);
 /// for a status outside 0..3.
 std::string_view recordStatusKey(const DomainRecord& record);
 
+/// The key of a settled status: "registered", "available", "error", "no-server"; empty outside 0..3.
+std::string_view statusKey(std::int32_t status);
+
 } // namespace zonedesk::core

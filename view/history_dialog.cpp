@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "core/encodings.h"
+#include "core/lookup_status.h"
 #include "lookup/record_changes.h"
 
 namespace zonedesk {
@@ -17,12 +18,7 @@ namespace {
 
 QString resultText(std::int32_t status)
 {
-    switch (status) {
-    case 1: return QStringLiteral("成功");
-    case 2: return QStringLiteral("域名未注册");
-    case 3: return QStringLiteral("ERR!");
-    default: return QStringLiteral("无whois服务器");
-    }
+    return QString::fromStdString(core::gbkToUtf8(core::statusText(status)));
 }
 
 /// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
