@@ -190,8 +190,7 @@ void CMainFrame::openLastResults(bool quiet)
     lookup::HistoryStore* store = historyStore(m_state);
     if (store == nullptr) {
         if (!quiet)
-            tell(this,
-                 QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+            tellHistoryUnavailable();
         return;
     }
     const std::vector<lookup::HistoryEntry> entries = store->lastRun();
@@ -210,6 +209,11 @@ void CMainFrame::openLastResults(bool quiet)
     setPane(2, QStringLiteral("域名数量：%1").arg(count));
 }
 
+void CMainFrame::tellHistoryUnavailable()
+{
+    tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+}
+
 void CMainFrame::showHistory()
 {
     const std::string domain = m_view->selectedDomain();
@@ -219,7 +223,7 @@ void CMainFrame::showHistory()
     }
     lookup::HistoryStore* store = historyStore(m_state);
     if (store == nullptr) {
-        tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+        tellHistoryUnavailable();
         return;
     }
     CHistoryDlg dialog(*store, domain, this);

@@ -65,6 +65,8 @@ private:
     void createFilterBar();
     void createStatusBar();
     void setPane(int pane, const QString& text);
+    /// Says why the history database can't be used.
+    void tellHistoryUnavailable();
     /// Notes the geometry as the normal one once the event loop has seen any state change that
     /// came with it (a window manager's maximise arrives as a resize and a state change).
     void noteGeometry();

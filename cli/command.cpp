@@ -36,6 +36,12 @@ void addEncodingOption(CLI::App& app, listfile::ListEncoding& encoding)
         ->type_name("gbk|utf-8");
 }
 
+void addDbOption(CLI::App& app, std::string& path)
+{
+    app.add_option("--db", path, "The history database (default $XDG_DATA_HOME/zonedesk/history.sqlite3)")
+        ->type_name("PATH");
+}
+
 CLI::Option* addWarnDaysOption(CLI::App& app, std::optional<std::int32_t>& days)
 {
     return app

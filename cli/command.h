@@ -58,6 +58,9 @@ std::unique_ptr<Command> makePruneCommand();
 /// --encoding gbk|utf-8 (letter case ignored, "utf8" too), stored in `encoding`.
 void addEncodingOption(CLI::App& app, listfile::ListEncoding& encoding);
 
+/// --db PATH: the history database instead of the default one.
+void addDbOption(CLI::App& app, std::string& path);
+
 /// --warn-days N: a whole number of days, 0 or more.
 CLI::Option* addWarnDaysOption(CLI::App& app, std::optional<std::int32_t>& days);
 

@@ -35,12 +35,6 @@ std::unique_ptr<lookup::HistoryStore> openStore(const std::string& path)
     return store;
 }
 
-void addDbOption(CLI::App& app, std::string& path)
-{
-    app.add_option("--db", path, "The history database (default $XDG_DATA_HOME/zonedesk/history.sqlite3)")
-        ->type_name("PATH");
-}
-
 class HistoryCommand final : public Command
 {
 public:

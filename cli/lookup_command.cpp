@@ -305,9 +305,7 @@ public:
             ->type_name("SECONDS")
             ->check(CLI::Range(1.0, 3600.0));
         app.add_flag("-q,--quiet", m_quiet, "No progress line and no summary; only errors");
-        app.add_option(
-               "--db", m_dbPath, "The history database (default $XDG_DATA_HOME/zonedesk/history.sqlite3)")
-            ->type_name("PATH");
+        addDbOption(app, m_dbPath);
         app.add_flag("--no-history", m_noHistory, "Keep no history of this run");
         app.add_flag("--changes",
                      m_showChanges,

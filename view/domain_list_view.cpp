@@ -53,12 +53,7 @@ void CMakeHtmlView::stopLookups()
     m_run.requestStop();
     m_run.join();
     m_refreshTimer.stop();
-    // What finished before the stop is kept: the writer is waited for (program exit).
-    if (m_recorder) {
-        m_recorder->finish();
-        m_recorder->wait();
-        m_recorder.reset();
-    }
+    letHistoryGo(false); // what finished before the stop is kept; the window is going
 }
 
 void CMakeHtmlView::recordHistory(bool final)
@@ -124,14 +119,19 @@ void CMakeHtmlView::fillRows()
     m_model.fillRows();
 }
 
-void CMakeHtmlView::letHistoryGo()
+void CMakeHtmlView::letHistoryGo(bool showChanges)
 {
-    // A finished run's writer may still be storing its end; its changes belong to the old rows.
-    if (m_recorder && !runInProgress()) {
-        m_recorder->finish();
-        m_recorder->wait();
-        m_recorder.reset();
+    // A run's writer may still be storing its end: it is waited for, and its changes shown on the
+    // rows they belong to, before those rows are replaced or a new run begins.
+    if (!m_recorder)
+        return;
+    m_recorder->finish();
+    m_recorder->wait();
+    if (showChanges) {
+        showHistoryResults();
+    } else {
         m_historyTimer.stop();
+        m_recorder.reset();
     }
 }
 
@@ -175,11 +175,7 @@ void CMakeHtmlView::startRun()
     m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
     // The history is a help, never a condition: without it the run goes on, said once.
-    if (m_recorder) { // the last run's writer is still storing its end
-        m_recorder->wait();
-        showHistoryResults();
-    }
-    m_recorder.reset();
+    letHistoryGo();
     m_run.keepRawReplies(nullptr);
     if (m_state.table.count() > 0) {
         if (historyStore(m_state) != nullptr) {

@@ -73,8 +73,9 @@ private:
     void recordHistory(bool final);
     /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
     void showHistoryResults();
-    /// Before the rows are replaced: waits for a finished run's history writer and drops it.
-    void letHistoryGo();
+    /// Before the rows are replaced or a run begins or the program ends: waits for the last run's
+    /// history writer, shows its changes and drops it.
+    void letHistoryGo(bool showChanges = true);
 
     AppState& m_state;
     DomainListModel m_model;
