@@ -15,7 +15,7 @@
 
 #include "app/about_dialog.h"
 #include "core/window_messages.h"
-#include "lookup/history_recorder.h"
+#include "history/history_recorder.h"
 #include "ui/message_box.h"
 #include "ui/window_message.h"
 #include "view/history_dialog.h"
@@ -187,19 +187,19 @@ void CMainFrame::openLastResults(bool quiet)
         tell(this, QStringLiteral("查询正在进行，无法打开上次结果。"));
         return;
     }
-    lookup::HistoryStore* store = historyStore(m_state);
+    history::HistoryStore* store = historyStore(m_state);
     if (store == nullptr) {
         if (!quiet)
             tellHistoryUnavailable();
         return;
     }
-    const std::vector<lookup::HistoryEntry> entries = store->lastRun();
+    const std::vector<history::HistoryEntry> entries = store->lastRun();
     if (entries.empty()) {
         if (!quiet)
             tell(this, QStringLiteral("还没有查询记录。"));
         return;
     }
-    const std::int32_t count = lookup::restoreEntries(m_state.table, entries);
+    const std::int32_t count = history::restoreEntries(m_state.table, entries);
     m_view->showTable();
     setPane(0,
             QStringLiteral("已打开上次结果（%1）")
@@ -221,7 +221,7 @@ void CMainFrame::showHistory()
         tell(this, QStringLiteral("请先在列表中选择一个域名。"));
         return;
     }
-    lookup::HistoryStore* store = historyStore(m_state);
+    history::HistoryStore* store = historyStore(m_state);
     if (store == nullptr) {
         tellHistoryUnavailable();
         return;

@@ -22,9 +22,9 @@
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
-#include "lookup/history_recorder.h"
-#include "lookup/history_store.h"
-#include "lookup/lookup_run.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
+#include "lookup/recorded_run.h"
 #include "lookup/message_queue.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
@@ -97,29 +97,19 @@ Measured measure(zonedesk::core::DomainTable& table,
     const double cpuBefore = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     zonedesk::lookup::MessageQueue queue;
-    std::vector<std::string> raw;
     {
-        zonedesk::lookup::LookupRun run(table, queue);
+        zonedesk::lookup::RecordedRun run(table, queue);
         run.setEndpoints(endpoints);
-        std::optional<zonedesk::lookup::HistoryRecorder> recorder;
-        if (history != nullptr) {
-            run.keepRawReplies(&raw);
-            recorder.emplace(*history, table, &raw, "bench");
-        }
-        if (run.startLookups() != zonedesk::lookup::LookupRun::StartResult::Running)
+        std::unique_ptr<zonedesk::history::HistoryRecorder> recorder;
+        if (history != nullptr)
+            recorder = std::make_unique<zonedesk::history::HistoryRecorder>(*history, table, "bench");
+        zonedesk::history::HistoryRecorder* recorded = recorder.get();
+        if (run.start(std::move(recorder)) != zonedesk::lookup::LookupRun::StartResult::Running)
             return measured;
-        run.waitForEnd(
-            queue,
-            250ms,
-            [] { return false; },
-            [&] {
-                if (recorder)
-                    recorder->tick();
-            });
-        if (recorder) {
-            recorder->finish();
-            recorder->wait();
-            measured.stored = recorder->storedCount();
+        run.waitForEnd(queue, 250ms, [] { return false; });
+        if (recorded != nullptr) {
+            recorded->wait();
+            measured.stored = recorded->storedCount();
         }
     }
     measured.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

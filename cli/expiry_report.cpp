@@ -6,6 +6,7 @@
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/result_fields.h"
 
 namespace zonedesk::cli {
 
@@ -14,7 +15,7 @@ nearExpiryNames(const core::DomainTable& table, std::int32_t days, const core::C
 {
     std::vector<NearName> names;
     for (const core::DomainRecord& record : table.inUse()) {
-        const auto expiry = core::recordDate(record, core::DateField::Expiry);
+        const auto expiry = core::recordDate(record, core::Field::ExpiryDate);
         if (!expiry || core::daysBetween(today, *expiry) > days)
             continue;
         names.push_back(

@@ -7,8 +7,9 @@
 #include "cli/text_output.h"
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
-#include "lookup/history_store.h"
-#include "lookup/record_changes.h"
+#include "core/result_fields.h"
+#include "history/history_store.h"
+#include "history/record_changes.h"
 
 namespace zonedesk::cli {
 
@@ -25,11 +26,18 @@ std::string isoTime(std::int64_t seconds)
     return std::string(text, length);
 }
 
+/// Says why the history could not be read; the exit code for it.
+int cannotRead(const std::string& why)
+{
+    std::cerr << "zonedesk-cli: cannot read the history: " << why << "\n";
+    return ExitFile;
+}
+
 /// The database named by --db (or the default), opened; null after saying why.
-std::unique_ptr<lookup::HistoryStore> openStore(const std::string& path)
+std::unique_ptr<history::HistoryStore> openStore(const std::string& path)
 {
     std::string why;
-    auto store = lookup::HistoryStore::open(path.empty() ? lookup::defaultHistoryPath() : path, why);
+    auto store = history::HistoryStore::open(path.empty() ? history::defaultHistoryPath() : path, why);
     if (!store)
         std::cerr << "zonedesk-cli: " << why << "\n";
     return store;
@@ -83,50 +91,61 @@ public:
     }
 
 private:
-    int printHistory(lookup::HistoryStore& store) const
+    int printHistory(history::HistoryStore& store) const
     {
-        for (const lookup::HistoryEntry& entry : store.history(m_name, m_raw)) {
+        std::string why;
+        const auto entries = store.history(m_name, m_raw, why);
+        if (!entries)
+            return cannotRead(why);
+        for (const history::HistoryEntry& entry : *entries) {
             if (m_jsonl) {
-                std::cout << "{\"time\":" << jsonString(isoTime(entry.time)) << ",\"run\":" << entry.runId
-                          << ",\"domain\":" << jsonString(entry.name)
-                          << ",\"server\":" << jsonString(entry.server)
-                          << ",\"source\":" << jsonString(entry.source) << ",\"status\":" << entry.status
-                          << ",\"result\":" << jsonString(core::statusKey(entry.status))
-                          << ",\"expiryDate\":" << jsonString(entry.expiry)
-                          << ",\"registrationDate\":" << jsonString(entry.registration)
-                          << ",\"updatedDate\":" << jsonString(entry.updated)
-                          << ",\"owner\":" << jsonString(entry.owner)
-                          << ",\"email\":" << jsonString(entry.email)
-                          << ",\"registrar\":" << jsonString(entry.registrar)
-                          << ",\"error\":" << jsonString(entry.error);
+                JsonObject object{
+                    {"time",   isoTime(entry.time)          },
+                    {"run",    entry.runId                  },
+                    {"domain", entry.name                   },
+                    {"server", entry.server                 },
+                    {"source", entry.source                 },
+                    {"status", entry.status                 },
+                    {"result", core::statusKey(entry.status)},
+                };
+                for (const core::ResultField& field : core::ResultFields)
+                    object[std::string(field.key)] = entry.values[field.field];
+                object["error"] = entry.error;
                 if (m_raw)
-                    std::cout << ",\"raw\":" << jsonString(entry.raw);
-                std::cout << "}\n";
+                    object["raw"] = entry.raw;
+                std::cout << jsonLine(object);
                 continue;
             }
+            using core::Field;
             std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t' << entry.source
-                      << '\t' << entry.server << '\t' << escapedLine(entry.expiry) << '\t'
-                      << escapedLine(entry.registrar) << '\t' << escapedLine(entry.owner) << '\t'
-                      << entry.error << '\n';
+                      << '\t' << entry.server << '\t' << escapedLine(entry.values[Field::ExpiryDate]) << '\t'
+                      << escapedLine(entry.values[Field::Registrar]) << '\t'
+                      << escapedLine(entry.values[Field::Owner]) << '\t' << entry.error << '\n';
             if (m_raw)
                 std::cout << entry.raw << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
         }
         return ExitOk;
     }
 
-    int printChanges(lookup::HistoryStore& store, std::int64_t since) const
+    int printChanges(history::HistoryStore& store, std::int64_t since) const
     {
-        for (const auto& [before, after] : store.pairsSince(since)) {
-            for (const lookup::Change& change : lookup::changesBetween(before, after)) {
+        std::string why;
+        const auto pairs = store.pairsSince(since, why);
+        if (!pairs)
+            return cannotRead(why);
+        for (const auto& [before, after] : *pairs) {
+            for (const history::Change& change : history::changesBetween(before, after)) {
                 if (m_jsonl)
-                    std::cout << "{\"time\":" << jsonString(isoTime(after.time))
-                              << ",\"domain\":" << jsonString(after.name)
-                              << ",\"kind\":" << jsonString(lookup::changeKey(change.kind))
-                              << ",\"from\":" << jsonString(change.from)
-                              << ",\"to\":" << jsonString(change.to) << "}\n";
+                    std::cout << jsonLine({
+                        {"time",   isoTime(after.time)                },
+                        {"domain", after.name                         },
+                        {"kind",   history::changeKey(change.kind)},
+                        {"from",   change.from                        },
+                        {"to",     change.to                          },
+                    });
                 else
                     std::cout << isoTime(after.time) << '\t' << after.name << '\t'
-                              << lookup::changeText(change) << '\n';
+                              << history::changeText(change) << '\n';
             }
         }
         return ExitOk;
@@ -163,14 +182,23 @@ public:
         const auto store = openStore(m_db);
         if (!store)
             return ExitFile;
-        for (const lookup::RunEntry& run : store->runs(m_limit)) {
+        std::string why;
+        const auto runs = store->runs(why, m_limit);
+        if (!runs)
+            return cannotRead(why);
+        for (const history::RunEntry& run : *runs) {
             const std::string ended = run.ended ? isoTime(*run.ended) : std::string();
             if (m_jsonl)
-                std::cout << "{\"id\":" << run.id << ",\"started\":" << jsonString(isoTime(run.started))
-                          << ",\"ended\":" << (run.ended ? jsonString(ended) : "null")
-                          << ",\"program\":" << jsonString(run.program) << ",\"total\":" << run.total
-                          << ",\"registered\":" << run.registered << ",\"available\":" << run.available
-                          << ",\"errors\":" << run.errors << "}\n";
+                std::cout << jsonLine({
+                    {"id",         run.id                                        },
+                    {"started",    isoTime(run.started)                          },
+                    {"ended",      run.ended ? JsonObject(ended) : JsonObject(nullptr)},
+                    {"program",    run.program                                   },
+                    {"total",      run.total                                     },
+                    {"registered", run.registered                                },
+                    {"available",  run.available                                 },
+                    {"errors",     run.errors                                    },
+                });
             else
                 std::cout << run.id << '\t' << isoTime(run.started) << '\t' << (run.ended ? ended : "-")
                           << '\t' << run.program << '\t' << run.total << '\t' << run.registered << '\t'

@@ -1,39 +1,25 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli lookup NAME|FILE...: import, look every name up, write the results.
-#include <cerrno>
 #include <chrono>
 #include <cmath>
-#include <csignal>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <iostream>
-#include <map>
+#include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
-#include <fcntl.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "cli/command.h"
 #include "cli/expiry_report.h"
 #include "cli/import_report.h"
+#include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
-#include "cli/text_output.h"
+#include "cli/result_writers.h"
 #include "core/domain_table.h"
-#include "core/encodings.h"
-#include "core/error_reason.h"
-#include "core/field_copy.h"
-#include "core/lookup_status.h"
-#include "core/window_messages.h"
-#include "listfile/csv_export.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
 #include "lookup/endpoints.h"
-#include "lookup/history_recorder.h"
-#include "lookup/history_store.h"
-#include "lookup/lookup_run.h"
-#include "lookup/message_queue.h"
+#include "lookup/recorded_run.h"
 
 namespace zonedesk::cli {
 
@@ -42,67 +28,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr int ExitInterrupted = 130;
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void onInterrupt(int)
-{
-    interrupted = 1;
-}
-
-/// Installs the Ctrl+C handler for the life of a run and puts the old one back afterwards.
-class InterruptGuard
-{
-public:
-    InterruptGuard()
-    {
-        interrupted = 0;
-
-        struct sigaction action
-        {};
-
-        action.sa_handler = onInterrupt;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(SIGINT, &action, &m_oldInt);
-        ::sigaction(SIGTERM, &action, &m_oldTerm);
-    }
-
-    ~InterruptGuard()
-    {
-        ::sigaction(SIGINT, &m_oldInt, nullptr);
-        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
-    }
-
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
-
-private:
-    struct sigaction m_oldInt
-    {};
-
-    struct sigaction m_oldTerm
-    {};
-};
-
-volatile std::sig_atomic_t resized = 1; // read the terminal's width at the first line
-
-extern "C" void onResize(int)
-{
-    resized = 1;
-}
-
-/// The terminal's width on standard error, read again after each SIGWINCH.
-int terminalColumns()
-{
-    static int columns = 80;
-    if (resized != 0) {
-        resized = 0;
-        winsize size{};
-        if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
-            columns = size.ws_col;
-    }
-    return columns;
-}
 
 ProgressFacts progressFacts(const core::DomainTable& table,
                             std::chrono::steady_clock::duration elapsed,
@@ -123,137 +48,6 @@ ProgressFacts progressFacts(const core::DomainTable& table,
     }
     return facts;
 }
-
-bool anyFailed(const core::DomainTable& table)
-{
-    for (const core::DomainRecord& record : table.inUse()) {
-        if (core::settledStatus(record) == static_cast<std::int32_t>(core::LookupStatus::Error))
-            return true;
-    }
-    return false;
-}
-
-/// "finished: 12 domains, 9 成功, 2 ERR! (1 timed out, 1 throttled), 1 not looked up; 3 expire
-/// within 30 days".
-void printSummary(const core::DomainTable& table,
-                  bool stopped,
-                  std::optional<std::int32_t> warnDays,
-                  std::size_t near)
-{
-    std::map<std::int32_t, int> perStatus;
-    std::map<std::uint8_t, int> perReason;
-    int unfinished = 0;
-    for (const core::DomainRecord& record : table.inUse()) {
-        const auto status = core::settledStatus(record);
-        if (!status) {
-            ++unfinished;
-            continue;
-        }
-        ++perStatus[*status];
-        if (*status == static_cast<std::int32_t>(core::LookupStatus::Error))
-            ++perReason[core::errorReasonOf(record)];
-    }
-    std::cerr << (stopped ? "stopped" : "finished") << ": " << table.count() << " domains";
-    for (const auto& [status, count] : perStatus) {
-        const std::string_view text = core::statusText(status);
-        std::cerr << ", " << count << " " << (text.empty() ? "?" : core::gbkToUtf8(text));
-        if (status != static_cast<std::int32_t>(core::LookupStatus::Error))
-            continue;
-        const char* separator = " (";
-        for (const auto& [reason, reasonCount] : perReason) {
-            const std::string_view reasonText = core::errorReasonText(reason);
-            std::cerr << separator << reasonCount << " " << (reasonText.empty() ? "no reason" : reasonText);
-            separator = ", ";
-        }
-        std::cerr << ")";
-    }
-    if (unfinished > 0)
-        std::cerr << ", " << unfinished << " not looked up";
-    if (warnDays)
-        std::cerr << "; " << near << " expire" << (near == 1 ? "s" : "") << " within " << *warnDays
-                  << " days";
-    std::cerr << "\n";
-}
-
-/// Record `index`'s changes when history is on; null otherwise.
-const std::vector<lookup::Change>* changesOf(const lookup::HistoryRecorder* recorder, std::size_t index)
-{
-    return recorder != nullptr && recorder->active() ? &recorder->changesOf(index) : nullptr;
-}
-
-bool writeJsonl(const core::DomainTable& table,
-                const std::string& path,
-                const lookup::HistoryRecorder* recorder)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    const auto records = table.inUse();
-    for (std::size_t i = 0; i < records.size() && out; ++i)
-        out << recordJsonLine(records[i], i, changesOf(recorder, i));
-    out.close();
-    return !out.fail();
-}
-
-/// Whether `path` can be written, found out before a run rather than after it: the file is created
-/// if it is missing (the run's results replace it) and left as it is otherwise.
-bool checkWritable(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        std::cerr << "zonedesk-cli: cannot write " << path << ": "
-                  << std::error_code(errno, std::generic_category()).message() << "\n";
-        return false;
-    }
-    ::close(fd);
-    return true;
-}
-
-/// A new file in the temporary folder for results that could not go where they were asked to.
-std::optional<std::string> fallbackPath(std::string_view extension)
-{
-    const char* folder = std::getenv("TMPDIR");
-    std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
-                       "/zonedesk-results-XXXXXX" + std::string(extension);
-    const int fd = ::mkstemps(path.data(), static_cast<int>(extension.size()));
-    if (fd < 0)
-        return std::nullopt;
-    ::close(fd);
-    return path;
-}
-
-/// Writes the results with `write` to `path`; when that fails, to a file in the temporary folder,
-/// and when that fails too, as TSV on standard output: a finished run is never lost. False when
-/// `path` could not be written.
-template <typename Write>
-bool writeOrRescue(const core::DomainTable& table,
-                   const std::string& path,
-                   std::string_view extension,
-                   Write write)
-{
-    if (write(path))
-        return true;
-    if (const auto rescue = fallbackPath(extension); rescue && write(*rescue)) {
-        std::cerr << "zonedesk-cli: the results are in " << *rescue << " instead\n";
-        return false;
-    }
-    std::cerr << "zonedesk-cli: the results follow on standard output\n";
-    const auto records = table.inUse();
-    for (std::size_t i = 0; i < records.size(); ++i)
-        std::cout << recordTsvLine(records[i], i);
-    return false;
-}
-
-enum class Format
-{
-    Tsv,
-    Csv,
-    Jsonl,
-};
-
-/// The header rows --header adds: the TSV's field names, the CSV's column titles (GBK).
-constexpr const char* TsvHeader =
-    "index\tserver\tdomain\tstatusText\texpiryDate\tregistrationDate\tupdatedDate\towner\temail\tregistrar\n";
-constexpr const char* CsvHeaderUtf8 =
-    "\"whois服务器\",\"域名\",\"当前状态\",\"过期日期\",\"注册日期\",\"所有人\",\"联系Email\",\"注册商\"\r\n";
 
 class LookupCommand final : public Command
 {
@@ -367,28 +161,32 @@ public:
         const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
             return exitCode;
+        lookup::MessageQueue queue;
+        lookup::RecordedRun run(*table, queue);
+        run.setSession(m_session);
+        run.setEndpoints(endpoints);
         // The history is a help, never a condition: a database that can't be used is said once
         // and the run goes on without it.
-        std::vector<std::string> rawReplies;
-        std::optional<lookup::HistoryRecorder> recorder;
+        std::unique_ptr<history::HistoryRecorder> recorder;
         if (!m_noHistory) {
-            recorder.emplace(
-                m_dbPath.empty() ? lookup::defaultHistoryPath() : m_dbPath, *table, &rawReplies, "cli");
+            recorder = std::make_unique<history::HistoryRecorder>(
+                m_dbPath.empty() ? history::defaultHistoryPath() : m_dbPath, *table, "cli");
             if (!recorder->active()) {
                 std::cerr << "zonedesk-cli: history is off for this run: " << recorder->error() << "\n";
                 recorder.reset();
             }
         }
-        const bool stopped =
-            lookUp(*table, m_session, endpoints, m_quiet, recorder ? &*recorder : nullptr, &rawReplies);
-        if (recorder && !recorder->active())
-            std::cerr << "zonedesk-cli: history is off for this run: " << recorder->error() << "\n";
-        const lookup::HistoryRecorder* history = recorder ? &*recorder : nullptr;
-        const int written = writeResults(*table, csvPath, jsonlPath, history);
+        history::HistoryRecorder* recorded = recorder.get();
+        const bool stopped = lookUp(run, queue, *table, std::move(recorder), m_quiet);
+        if (recorded != nullptr && !recorded->active()) {
+            std::cerr << "zonedesk-cli: history is off for this run: " << recorded->error() << "\n";
+            recorded = nullptr;
+        }
+        const int written = writeResults(*table, csvPath, jsonlPath, recorded);
         if (toStdout)
-            printResults(*table, *toStdout, m_header, history);
+            printResults(*table, *toStdout, m_header, recorded);
         if (m_showChanges)
-            printChanges(toStdout ? std::cerr : std::cout, *table, history);
+            printChanges(toStdout ? std::cerr : std::cout, *table, recorded);
         std::vector<NearName> near;
         if (m_warnDays)
             near = nearExpiryNames(*table, *m_warnDays, core::today());
@@ -406,142 +204,40 @@ public:
     }
 
 private:
-    /// Runs the lookups to their end or to Ctrl+C; true when interrupted.
-    static bool lookUp(core::DomainTable& table,
-                       const lookup::InternetSession& session,
-                       const lookup::EndpointOverrides& endpoints,
-                       bool quiet,
-                       lookup::HistoryRecorder* recorder,
-                       std::vector<std::string>* rawReplies)
+    /// Runs the lookups to their end or to Ctrl+C; true when interrupted. The recorder has
+    /// written everything when it returns (the changes are printed next).
+    static bool lookUp(lookup::RecordedRun& run,
+                       lookup::MessageQueue& queue,
+                       const core::DomainTable& table,
+                       std::unique_ptr<history::HistoryRecorder> recorder,
+                       bool quiet)
     {
         const InterruptGuard guard;
-        lookup::MessageQueue queue;
-        lookup::LookupRun run(table, queue);
-        run.setSession(session);
-        run.setEndpoints(endpoints);
-        if (recorder != nullptr)
-            run.keepRawReplies(rawReplies);
-
-        // Whatever happens to the run, what finished is written and the run closed.
-        struct Finish
-        {
-            lookup::HistoryRecorder* recorder;
-
-            ~Finish()
-            {
-                if (recorder != nullptr) {
-                    recorder->finish();
-                    recorder->wait(); // the changes are printed next
-                }
-            }
-        } finish{recorder};
-
-        const auto started = run.startLookups();
+        const auto started = run.start(std::move(recorder));
         if (started == lookup::LookupRun::StartResult::CannotStartThread)
             std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
-        if (started != lookup::LookupRun::StartResult::Running)
-            return false;
-
-        const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
-
-        struct sigaction resize
-        {};
-
-        resize.sa_handler = onResize;
-        sigemptyset(&resize.sa_mask);
-
-        struct sigaction oldResize
-        {};
-
-        if (showProgress)
-            ::sigaction(SIGWINCH, &resize, &oldResize);
-        const auto start = std::chrono::steady_clock::now();
-        const bool finished = run.waitForEnd(
-            queue,
-            250ms,
-            [] { return interrupted != 0; },
-            [&] {
-                if (recorder != nullptr)
-                    recorder->tick(); // one transaction per tick
+        bool finished = true;
+        if (started == lookup::LookupRun::StartResult::Running) {
+            const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+            std::optional<ResizeWatch> resizes;
+            if (showProgress)
+                resizes.emplace();
+            const auto start = std::chrono::steady_clock::now();
+            finished = run.waitForEnd(queue, 250ms, &InterruptGuard::interrupted, [&] {
                 if (showProgress)
                     std::cerr << "\r\033[K"
                               << progressLine(progressFacts(table,
                                                             std::chrono::steady_clock::now() - start,
                                                             run.throttledServers()),
-                                              terminalColumns())
+                                              ResizeWatch::columns())
                               << std::flush;
             });
-        if (showProgress) {
-            std::cerr << "\r\033[K" << std::flush;
-            ::sigaction(SIGWINCH, &oldResize, nullptr);
+            if (showProgress)
+                std::cerr << "\r\033[K" << std::flush;
         }
+        if (run.recorder() != nullptr)
+            run.recorder()->wait();
         return !finished;
-    }
-
-    static int writeResults(const core::DomainTable& table,
-                            const std::string& csvPath,
-                            const std::string& jsonlPath,
-                            const lookup::HistoryRecorder* history)
-    {
-        int result = ExitOk;
-        if (!csvPath.empty()) {
-            const bool written = writeOrRescue(table, csvPath, ".csv", [&](const std::string& path) {
-                const auto report = listfile::exportCsv(table, path);
-                if (!report.ok)
-                    std::cerr << "zonedesk-cli: cannot write " << path << ": "
-                              << std::error_code(report.error, std::generic_category()).message() << "\n";
-                return report.ok;
-            });
-            result = written ? result : ExitFile;
-        }
-        if (!jsonlPath.empty()) {
-            const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
-                const bool ok = writeJsonl(table, path, history);
-                if (!ok)
-                    std::cerr << "zonedesk-cli: cannot write " << path << "\n";
-                return ok;
-            });
-            result = written ? result : ExitFile;
-        }
-        return result;
-    }
-
-    static void printResults(const core::DomainTable& table,
-                             Format format,
-                             bool header,
-                             const lookup::HistoryRecorder* history)
-    {
-        const auto records = table.inUse();
-        if (header && format == Format::Tsv)
-            std::cout << TsvHeader;
-        if (header && format == Format::Csv)
-            std::cout << core::utf8ToGbk(CsvHeaderUtf8);
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            switch (format) {
-            case Format::Tsv: std::cout << recordTsvLine(records[i], i); break;
-            case Format::Csv: std::cout << listfile::csvLine(records[i]); break;
-            case Format::Jsonl: std::cout << recordJsonLine(records[i], i, changesOf(history, i)); break;
-            }
-        }
-        std::cout.flush();
-    }
-
-    /// name<TAB>change; change... for every name that changed since its previous lookup.
-    static void
-    printChanges(std::ostream& out, const core::DomainTable& table, const lookup::HistoryRecorder* history)
-    {
-        if (history == nullptr)
-            return;
-        const auto records = table.inUse();
-        for (const std::size_t i : history->changedRecords()) {
-            out << core::gbkToUtf8(core::fieldText(records[i].domain));
-            const char* separator = "\t";
-            for (const lookup::Change& change : history->changesOf(i)) {
-                out << separator << lookup::changeText(change);
-                separator = "; ";
-            }
-            out << "\n";
-        }
     }
 
     int usageError(const std::string& message) const

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
         }
         for (const auto& [commandApp, command] : byApp) {
             if (commandApp->get_name() == helpTopic) {
-                std::cout << commandApp->help();
+                std::cout << commandApp->help(app.get_name());
                 return ExitOk;
             }
         }

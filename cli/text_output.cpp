@@ -11,33 +11,13 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 
 namespace zonedesk::cli {
 
-std::string jsonString(std::string_view text)
+std::string jsonLine(const JsonObject& object)
 {
-    constexpr char Hex[] = "0123456789abcdef";
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (byte < 0x20) {
-                out += "\\u00";
-                out.push_back(Hex[byte >> 4]);
-                out.push_back(Hex[byte & 0xF]);
-            } else {
-                out.push_back(c);
-            }
-        }
-    }
-    out.push_back('"');
-    return out;
+    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 std::string escapedLine(std::string_view text)
@@ -63,22 +43,16 @@ struct NamedValue
     std::string value; // UTF-8
 };
 
-/// statusText and the six results of a record in UTF-8; empty results while it is not done.
+/// statusText and the result fields of a record in UTF-8; empty results while it is not done.
 std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 {
-    using core::fieldText;
-    using core::gbkToUtf8;
     const bool done = core::isDone(record);
-    const auto result = [done](std::string_view gbk) { return done ? gbkToUtf8(gbk) : std::string(); };
-    return {
-        {"statusText",       gbkToUtf8(core::recordStatusText(record)) },
-        {"expiryDate",       result(fieldText(record.expiryDate))      },
-        {"registrationDate", result(fieldText(record.registrationDate))},
-        {"updatedDate",      result(fieldText(record.updatedDate))     },
-        {"owner",            result(fieldText(record.owner))           },
-        {"email",            result(fieldText(record.email))           },
-        {"registrar",        result(fieldText(record.registrar))       },
+    std::vector<NamedValue> values{
+        {"statusText", core::gbkToUtf8(core::recordStatusText(record))}
     };
+    for (const core::ResultField& field : core::ResultFields)
+        values.push_back({field.key, done ? core::gbkToUtf8(field.record.text(record)) : std::string()});
+    return values;
 }
 
 /// The reason of a settled Error record ("connect-failed"); empty otherwise.
@@ -100,16 +74,15 @@ std::string_view source(const core::DomainRecord& record)
     return core::resultSource(record) == core::ResultSource::Rdap ? "rdap" : "whois";
 }
 
-/// The record's three dates as JSON: ISO text, or null where there is no readable date.
-std::string isoDates(const core::DomainRecord& record)
+/// The record's dates in their calendar form: ISO text, or null where there is no readable date.
+void addIsoDates(JsonObject& object, const core::DomainRecord& record)
 {
-    const auto iso = [&record](core::DateField field) {
-        const auto date = core::recordDate(record, field);
-        return date ? jsonString(date->iso()) : std::string("null");
-    };
-    return ",\"expiry\":" + iso(core::DateField::Expiry) +
-           ",\"created\":" + iso(core::DateField::Registration) +
-           ",\"updated\":" + iso(core::DateField::Updated);
+    for (const core::ResultField& field : core::ResultFields) {
+        if (!field.isDate())
+            continue;
+        const auto date = core::recordDate(record, field.field);
+        object[field.isoKey] = date ? JsonObject(date->iso()) : JsonObject(nullptr);
+    }
 }
 
 } // namespace
@@ -118,10 +91,12 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
 {
     const auto fields = resultFields(record);
     if (format == OutputFormat::Json) {
-        out << "{\"status\":" << record.status;
+        JsonObject object{{"status", record.status}};
         for (const auto& [name, value] : fields)
-            out << "," << jsonString(name) << ":" << jsonString(value);
-        out << ",\"error\":" << jsonString(errorKey(record)) << isoDates(record) << "}\n";
+            object[name] = value;
+        object["error"] = errorKey(record);
+        addIsoDates(object, record);
+        out << jsonLine(object);
         return;
     }
     out << "status\t" << record.status << "\n";
@@ -130,36 +105,49 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
     out << "error\t" << errorKey(record) << "\n";
 }
 
-std::string changesJson(const std::vector<lookup::Change>& changes)
+JsonObject changesJson(const std::vector<history::Change>& changes)
 {
-    std::string json = "[";
-    for (const lookup::Change& change : changes) {
-        json += (json.size() > 1 ? "," : "");
-        json += "{\"kind\":" + jsonString(lookup::changeKey(change.kind)) +
-                ",\"from\":" + jsonString(change.from) + ",\"to\":" + jsonString(change.to) + "}";
-    }
-    return json + "]";
+    JsonObject list = JsonObject::array();
+    for (const history::Change& change : changes)
+        list.push_back({
+            {"kind", history::changeKey(change.kind)},
+            {"from", change.from                    },
+            {"to",   change.to                      }
+        });
+    return list;
 }
 
 std::string recordJsonLine(const core::DomainRecord& record,
                            std::size_t index,
-                           const std::vector<lookup::Change>* changes)
+                           const std::vector<history::Change>* changes)
 {
     const auto status = core::settledStatus(record);
-    std::string line =
-        "{\"index\":" + std::to_string(index) + ",\"server\":" + jsonString(core::fieldText(record.server)) +
-        ",\"domain\":" + jsonString(core::gbkToUtf8(core::fieldText(record.domain))) +
-        ",\"done\":" + (core::isDone(record) ? "true" : "false") +
-        ",\"status\":" + (status ? std::to_string(*status) : "null") +
-        ",\"result\":" + jsonString(core::recordStatusKey(record)) +
-        ",\"error\":" + jsonString(errorKey(record)) + ",\"source\":" + jsonString(source(record));
+    JsonObject object{
+        {"index",  index                                               },
+        {"server", core::fieldText(record.server)                      },
+        {"domain", core::gbkToUtf8(core::fieldText(record.domain))     },
+        {"done",   core::isDone(record)                                },
+        {"status", status ? JsonObject(*status) : JsonObject(nullptr)  },
+        {"result", core::recordStatusKey(record)                       },
+        {"error",  errorKey(record)                                    },
+        {"source", source(record)                                      },
+    };
     for (const auto& [name, value] : resultFields(record))
-        line += "," + jsonString(name) + ":" + jsonString(value);
+        object[name] = value;
+    addIsoDates(object, record);
     const auto left = core::daysLeft(record, core::today());
-    line += isoDates(record) + ",\"daysLeft\":" + (left ? std::to_string(*left) : "null");
+    object["daysLeft"] = left ? JsonObject(*left) : JsonObject(nullptr);
     if (changes != nullptr)
-        line += ",\"changes\":" + changesJson(*changes);
-    return line + "}\n";
+        object["changes"] = changesJson(*changes);
+    return jsonLine(object);
+}
+
+std::string tsvHeader()
+{
+    std::string header = "index\tserver\tdomain\tstatusText";
+    for (const core::ResultField& field : core::ResultFields)
+        header += "\t" + std::string(field.key);
+    return header + "\n";
 }
 
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)

@@ -8,7 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/record_changes.h"
+#include <nlohmann/json.hpp>
+
+#include "history/record_changes.h"
 
 namespace zonedesk::core {
 struct DomainRecord;
@@ -22,8 +24,12 @@ enum class OutputFormat
     Json,  // one object on one line
 };
 
-/// `text` as a JSON string literal, quotes included.
-std::string jsonString(std::string_view text);
+/// One JSON object, its keys in the order they were added.
+using JsonObject = nlohmann::ordered_json;
+
+/// `object` on one line and a line break. Bytes that are not UTF-8 (a reply in another encoding)
+/// become U+FFFD, so that the line is always valid JSON.
+std::string jsonLine(const JsonObject& object);
 
 /// `text` with backslash, tab, CR and LF written as \\, \t, \r and \n.
 std::string escapedLine(std::string_view text);
@@ -36,12 +42,15 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
 /// {"kind","from","to"} objects ends it.
 std::string recordJsonLine(const core::DomainRecord& record,
                            std::size_t index,
-                           const std::vector<lookup::Change>* changes = nullptr);
+                           const std::vector<history::Change>* changes = nullptr);
 
 /// The "changes" value: [{"kind":"renewed","from":"2026-05-14","to":"2027-05-14"}, ...].
-std::string changesJson(const std::vector<lookup::Change>& changes);
+JsonObject changesJson(const std::vector<history::Change>& changes);
 
-/// index, server, domain, statusText and the six results, tab-separated (UTF-8, escaped).
+/// The names of recordTsvLine's columns, tab-separated.
+std::string tsvHeader();
+
+/// index, server, domain, statusText and the result fields, tab-separated (UTF-8, escaped).
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index);
 
 } // namespace zonedesk::cli

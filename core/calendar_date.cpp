@@ -16,6 +16,7 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
+#include "core/result_fields.h"
 #include "core/lookup_status.h"
 #include "core/text.h"
 
@@ -232,22 +233,16 @@ std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to)
     return to.dayNumber() - from.dayNumber();
 }
 
-std::optional<CalendarDate> recordDate(const DomainRecord& record, DateField field)
+std::optional<CalendarDate> recordDate(const DomainRecord& record, Field field)
 {
     if (settledStatus(record) != static_cast<std::int32_t>(LookupStatus::Success))
         return std::nullopt;
-    const auto server = serverForHost(fieldText(record.server));
-    switch (field) {
-    case DateField::Expiry: return readDate(fieldText(record.expiryDate), server);
-    case DateField::Registration: return readDate(fieldText(record.registrationDate), server);
-    case DateField::Updated: return readDate(fieldText(record.updatedDate), server);
-    }
-    return std::nullopt;
+    return readDate(fieldValue(record, field), serverForHost(fieldText(record.server)));
 }
 
 std::optional<std::int64_t> daysLeft(const DomainRecord& record, const CalendarDate& today)
 {
-    const auto expiry = recordDate(record, DateField::Expiry);
+    const auto expiry = recordDate(record, Field::ExpiryDate);
     if (!expiry)
         return std::nullopt;
     return daysBetween(today, *expiry);

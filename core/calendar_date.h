@@ -44,17 +44,11 @@ CalendarDate today();
 std::int64_t daysBetween(const CalendarDate& from, const CalendarDate& to);
 
 struct DomainRecord;
-
-enum class DateField : std::uint8_t
-{
-    Expiry,
-    Registration,
-    Updated,
-};
+enum class Field : std::uint8_t;
 
 /// A finished record's date as a calendar date (read with its server's notation); nullopt for a
 /// record not done or not registered, or a text without a readable date. Any thread.
-std::optional<CalendarDate> recordDate(const DomainRecord& record, DateField field);
+std::optional<CalendarDate> recordDate(const DomainRecord& record, Field field);
 
 /// Days from `today` to the record's expiry (negative once expired); nullopt without one.
 std::optional<std::int64_t> daysLeft(const DomainRecord& record, const CalendarDate& today);

@@ -11,8 +11,10 @@
 #include <unistd.h>
 
 #include "core/domain_table.h"
+#include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/unique_fd.h"
 
 namespace zonedesk::listfile {
@@ -54,13 +56,24 @@ std::string csvLine(const core::DomainRecord& record)
     appendField(line, core::fieldText(record.server), Origin::Ours);
     appendField(line, core::fieldText(record.domain), Origin::Ours);
     appendField(line, core::recordExportStatusText(record), Origin::Ours);
-    appendField(line, settled ? core::fieldText(record.expiryDate) : "", Origin::Reply);
-    appendField(line, settled ? core::fieldText(record.registrationDate) : "", Origin::Reply);
-    appendField(line, settled ? core::fieldText(record.owner) : "", Origin::Reply);
-    appendField(line, settled ? core::fieldText(record.email) : "", Origin::Reply);
-    appendField(line, settled ? core::fieldText(record.registrar) : "", Origin::Reply);
+    for (const core::ResultField& field : core::ResultFields) {
+        if (field.exported)
+            appendField(line, settled ? field.record.text(record) : "", Origin::Reply);
+    }
     line.append("\r\n");
     return line;
+}
+
+std::string csvHeader()
+{
+    std::string line;
+    for (const std::string_view title : core::LeadingColumnTitles)
+        appendField(line, core::utf8ToGbk(title), Origin::Ours);
+    for (const core::ResultField& field : core::ResultFields) {
+        if (field.exported)
+            appendField(line, core::utf8ToGbk(field.title), Origin::Ours);
+    }
+    return line + "\r\n";
 }
 
 ExportReport exportCsv(const core::DomainTable& table, const std::filesystem::path& path)

@@ -26,6 +26,9 @@ struct ExportReport
 /// thread.
 std::string csvLine(const core::DomainRecord& record);
 
+/// The column titles as a header line (GBK, CR LF), for a CSV that asks for one; the export has none.
+std::string csvHeader();
+
 /// Writes records 0..count-1 to `path`, replacing the file. UI thread.
 ExportReport exportCsv(const core::DomainTable& table, const std::filesystem::path& path);
 

@@ -7,19 +7,12 @@
 #include <span>
 #include <string_view>
 
+#include "core/result_fields.h"
 #include "core/whois_servers.h"
 
 namespace zonedesk::parse {
 
-enum class Field : std::uint8_t
-{
-    RegistrationDate,
-    ExpiryDate,
-    UpdatedDate,
-    Owner,
-    Email,
-    Registrar,
-};
+using core::Field;
 
 /// What happens to a value after its cut.
 enum class Then : std::uint8_t

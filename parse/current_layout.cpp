@@ -79,7 +79,7 @@ std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::strin
         }
     }
 
-    std::array<std::string_view, FieldCount> values{};
+    std::array<std::string_view, core::FieldCount> values{};
     for (const LineRule& rule : layout.rules) {
         std::string_view& value = values[static_cast<std::size_t>(rule.field)];
         if (!value.empty())

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "core/domain_table.h"
-#include "core/field_copy.h"
+#include "core/result_fields.h"
 #include "core/text.h"
 
 namespace zonedesk::parse {
@@ -22,10 +22,8 @@ std::string cleanValue(std::string_view value)
 
 void Reading::set(Field field, std::string_view raw)
 {
-    const auto written = m_order.begin() + static_cast<std::ptrdiff_t>(m_written);
-    if (std::find(m_order.begin(), written, field) == written)
-        m_order[m_written++] = field;
-    m_values[index(field)] = cleanValue(raw);
+    m_held |= fieldBit(field);
+    m_values[field] = cleanValue(raw);
 }
 
 bool Reading::hasValue(Field field) const
@@ -36,9 +34,9 @@ bool Reading::hasValue(Field field) const
 
 bool Reading::hasAnyValue() const
 {
-    return std::any_of(m_order.begin(),
-                       m_order.begin() + static_cast<std::ptrdiff_t>(m_written),
-                       [this](Field f) { return hasValue(f); });
+    return std::any_of(std::begin(core::ResultFields), std::end(core::ResultFields), [this](const auto& row) {
+        return hasValue(row.field);
+    });
 }
 
 bool Reading::hasAnyDate() const
@@ -49,16 +47,9 @@ bool Reading::hasAnyDate() const
 void Reading::storeInto(core::DomainRecord& record) const
 {
     record.status = static_cast<std::int32_t>(m_status);
-    for (std::size_t i = 0; i < m_written; ++i) {
-        const std::string& text = m_values[index(m_order[i])];
-        switch (m_order[i]) {
-        case Field::RegistrationDate: core::copyField(record.registrationDate, text); break;
-        case Field::ExpiryDate: core::copyField(record.expiryDate, text); break;
-        case Field::UpdatedDate: core::copyField(record.updatedDate, text); break;
-        case Field::Owner: core::copyField(record.owner, text); break;
-        case Field::Email: core::copyField(record.email, text); break;
-        case Field::Registrar: core::copyField(record.registrar, text); break;
-        }
+    for (const core::ResultField& row : core::ResultFields) {
+        if ((m_held & fieldBit(row.field)) != 0)
+            row.record.store(record, m_values[row.field]);
     }
     record.errorReason =
         static_cast<std::uint8_t>(static_cast<std::uint8_t>(m_reason) |

@@ -21,8 +21,6 @@ struct DomainRecord;
 
 namespace zonedesk::parse {
 
-inline constexpr std::size_t FieldCount = 6;
-
 /// The value of a field the registry's reply does not carry.
 inline constexpr std::string_view NotApplicable = "N/A";
 
@@ -55,11 +53,10 @@ public:
 
     void setSource(core::ResultSource source) { m_source = source; }
 
-    /// Records `raw`, cleaned, as the field's value; a field set twice keeps its first place in the
-    /// order of writes and its last value.
+    /// Records `raw`, cleaned, as the field's value; a field set twice keeps its last value.
     void set(Field field, std::string_view raw);
 
-    std::string_view value(Field field) const { return m_values[index(field)]; }
+    std::string_view value(Field field) const { return m_values[field]; }
 
     /// The field has a value from the reply: not empty and not "N/A".
     bool hasValue(Field field) const;
@@ -68,20 +65,18 @@ public:
 
     bool hasAnyDate() const;
 
-    /// Copies the verdict and the values into `record` (through copyField, in the order the reader
-    /// found them; a field the reading does not hold keeps what it had) and publishes `done` last.
+    /// Copies the verdict and the values into `record` (through copyField; a field the reading does
+    /// not hold keeps what it had) and publishes `done` last.
     /// Worker thread that owns the record.
     void storeInto(core::DomainRecord& record) const;
 
 private:
-    static std::size_t index(Field field) { return static_cast<std::size_t>(field); }
-
     core::LookupStatus m_status = core::LookupStatus::Error;
     core::ErrorReason m_reason = core::ErrorReason::None;
     core::ResultSource m_source = core::ResultSource::Whois;
-    std::array<std::string, FieldCount> m_values{};
-    std::array<Field, FieldCount> m_order{};
-    std::size_t m_written = 0;
+    core::FieldTexts m_values;
+    FieldSet m_held = 0; // the fields set
+
 };
 
 } // namespace zonedesk::parse

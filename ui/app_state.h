@@ -13,7 +13,7 @@
 #include "core/domain_table.h"
 #include "core/user_settings.h"
 #include "lookup/endpoints.h"
-#include "lookup/history_store.h"
+#include "history/history_store.h"
 
 namespace zonedesk {
 
@@ -21,7 +21,7 @@ namespace zonedesk {
 /// the session, with the reason said once.
 struct HistoryAccess
 {
-    std::unique_ptr<lookup::HistoryStore> store;
+    std::unique_ptr<history::HistoryStore> store;
     std::string error;
     bool tried = false;
     bool errorTold = false;
@@ -41,16 +41,16 @@ struct AppState
 /// Where the history database is: [user] historyDb, or the default path.
 inline std::string historyPath(const AppState& state)
 {
-    return state.settings.historyDb.empty() ? lookup::defaultHistoryPath() : state.settings.historyDb;
+    return state.settings.historyDb.empty() ? history::defaultHistoryPath() : state.settings.historyDb;
 }
 
 /// The history database, opened on the first call (the window's own connection). Null when it
 /// can't be used; state.history.error says why.
-inline lookup::HistoryStore* historyStore(AppState& state)
+inline history::HistoryStore* historyStore(AppState& state)
 {
     if (!state.history.tried) {
         state.history.tried = true;
-        state.history.store = lookup::HistoryStore::open(historyPath(state), state.history.error);
+        state.history.store = history::HistoryStore::open(historyPath(state), state.history.error);
     }
     return state.history.store.get();
 }

@@ -112,7 +112,7 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     }
 }
 
-void DomainListModel::setChanges(int row, const std::vector<lookup::Change>& changes)
+void DomainListModel::setChanges(int row, const std::vector<history::Change>& changes)
 {
     if (row < 0 || row >= m_rows)
         return;
@@ -130,8 +130,8 @@ bool DomainListModel::dropped(int row) const
     const auto at = static_cast<std::size_t>(row);
     if (at >= m_changes.size())
         return false;
-    for (const lookup::Change& change : m_changes[at]) {
-        if (change.kind == lookup::ChangeKind::Dropped)
+    for (const history::Change& change : m_changes[at]) {
+        if (change.kind == history::ChangeKind::Dropped)
             return true;
     }
     return false;
@@ -152,8 +152,8 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
     const auto at = static_cast<std::size_t>(row);
     if (at < m_changes.size() && !m_changes[at].empty()) {
         tip += QStringLiteral("\n变化：");
-        for (const lookup::Change& change : m_changes[at])
-            tip += QLatin1Char('\n') + QString::fromStdString(lookup::changeTextZh(change));
+        for (const history::Change& change : m_changes[at])
+            tip += QLatin1Char('\n') + QString::fromStdString(history::changeTextZh(change));
     }
     return tip;
 }

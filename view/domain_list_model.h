@@ -10,7 +10,7 @@
 
 #include "core/calendar_date.h"
 #include "core/domain_table.h"
-#include "lookup/record_changes.h"
+#include "history/record_changes.h"
 
 namespace zonedesk {
 
@@ -63,7 +63,7 @@ public:
 
     /// What changed for `row` since the name's previous lookup: said in the status cell's tool
     /// tip, and a drop draws the row bold.
-    void setChanges(int row, const std::vector<lookup::Change>& changes);
+    void setChanges(int row, const std::vector<history::Change>& changes);
 
 private:
     /// On a shown record's status cell: the transport its answer came over, an Error's reason and
@@ -85,7 +85,7 @@ private:
     bool isNear(const core::DomainRecord& record) const;
     QVariant sortKey(const core::DomainRecord& record, const QModelIndex& index) const;
 
-    std::vector<std::vector<lookup::Change>> m_changes; // per row; empty until a run's history says
+    std::vector<std::vector<history::Change>> m_changes; // per row; empty until a run's history says
     bool m_redDisplay = false;
     int m_warnDays = 0;
 

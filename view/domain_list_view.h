@@ -9,7 +9,7 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "lookup/history_recorder.h"
+#include "history/history_recorder.h"
 #include "lookup/lookup_run.h"
 #include "ui/app_state.h"
 #include "ui/window_message.h"
@@ -87,7 +87,7 @@ private:
     QTimer m_refreshTimer;
     QTimer m_historyTimer;                 // after a run, until the history's writer has stored its end
     std::vector<std::string> m_rawReplies; // the run's replies, for the history
-    std::optional<lookup::HistoryRecorder> m_recorder; // while a run with history is in progress
+    std::optional<history::HistoryRecorder> m_recorder; // while a run with history is in progress
 };
 
 } // namespace zonedesk

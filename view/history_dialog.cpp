@@ -10,7 +10,7 @@
 
 #include "core/encodings.h"
 #include "core/lookup_status.h"
-#include "lookup/record_changes.h"
+#include "history/record_changes.h"
 
 namespace zonedesk {
 
@@ -31,7 +31,7 @@ QString replyText(const std::string& raw)
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(lookup::HistoryStore& store, const std::string& domain, QWidget* parent)
+CHistoryDlg::CHistoryDlg(history::HistoryStore& store, const std::string& domain, QWidget* parent)
     : QDialog(parent)
     , m_entries(store.history(domain, true))
     , m_lookups(new QTableWidget(this))
@@ -53,12 +53,12 @@ CHistoryDlg::CHistoryDlg(lookup::HistoryStore& store, const std::string& domain,
     m_lookups->setSelectionMode(QAbstractItemView::SingleSelection);
     m_lookups->verticalHeader()->setVisible(false);
     for (std::size_t i = 0; i < m_entries.size(); ++i) {
-        const lookup::HistoryEntry& entry = m_entries[i];
+        const history::HistoryEntry& entry = m_entries[i];
         QString changes;
         if (i + 1 < m_entries.size()) { // newest first: the one after is the lookup before
-            for (const lookup::Change& change : lookup::changesBetween(m_entries[i + 1], entry))
+            for (const history::Change& change : history::changesBetween(m_entries[i + 1], entry))
                 changes += (changes.isEmpty() ? QString() : QStringLiteral("；")) +
-                           QString::fromStdString(lookup::changeTextZh(change));
+                           QString::fromStdString(history::changeTextZh(change));
         }
         const QString status = entry.error.empty()
                                    ? resultText(entry.status)

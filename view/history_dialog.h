@@ -10,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
-#include "lookup/history_store.h"
+#include "history/history_store.h"
 
 namespace zonedesk {
 
@@ -19,7 +19,7 @@ class CHistoryDlg final : public QDialog
     Q_OBJECT
 
 public:
-    CHistoryDlg(lookup::HistoryStore& store, const std::string& domain, QWidget* parent = nullptr);
+    CHistoryDlg(history::HistoryStore& store, const std::string& domain, QWidget* parent = nullptr);
 
     QTableWidget* lookups() const { return m_lookups; }
 
@@ -28,7 +28,7 @@ public:
 private:
     void showReply(int row);
 
-    std::vector<lookup::HistoryEntry> m_entries;
+    std::vector<history::HistoryEntry> m_entries;
     QTableWidget* m_lookups;
     QPlainTextEdit* m_reply;
 };

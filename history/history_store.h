@@ -4,15 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/result_fields.h"
 #include "core/sqlite_db.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
 /// One finished lookup, as shown (UTF-8).
 struct HistoryEntry
@@ -24,13 +26,8 @@ struct HistoryEntry
     std::string server;
     std::string source; // "whois", "rdap" or empty when nothing was asked
     std::int32_t status = 0;
-    std::string expiry;
-    std::string registration;
-    std::string updated;
-    std::string owner;
-    std::string email;
-    std::string registrar;
-    std::string error; // the reason key of an Error
+    core::FieldTexts values; // the result fields
+    std::string error;       // the reason key of an Error
     std::string raw;   // the reply as received; filled only when asked for
 };
 
@@ -74,21 +71,26 @@ public:
     /// Stores the entries in one transaction (all or none); fills in their ids.
     bool add(std::vector<HistoryEntry>& entries, std::string& error);
 
-    /// The name's most recent lookup (without the raw reply).
-    std::optional<HistoryEntry> latest(std::string_view name);
+    // Reads return their errors as the writes do: a read that failed (a locked or damaged file)
+    // is never taken for an empty history.
+
+    /// The name's most recent lookup (without the raw reply) in `entry`, none when it has none.
+    bool latest(std::string_view name, std::optional<HistoryEntry>& entry, std::string& error);
 
     /// The name's lookups, newest first.
-    std::vector<HistoryEntry> history(std::string_view name, bool withRaw, int limit = 1000);
+    std::optional<std::vector<HistoryEntry>>
+    history(std::string_view name, bool withRaw, std::string& error, int limit = 1000);
 
     /// The most recent runs, newest first.
-    std::vector<RunEntry> runs(int limit = 20);
+    std::optional<std::vector<RunEntry>> runs(std::string& error, int limit = 20);
 
     /// Every lookup since `time` with the name's lookup before it: (before, after) pairs, oldest
     /// first.
-    std::vector<std::pair<HistoryEntry, HistoryEntry>> pairsSince(std::int64_t time);
+    std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>> pairsSince(std::int64_t time,
+                                                                                 std::string& error);
 
     /// The lookups of the most recent run that stored any, in the order they were stored.
-    std::vector<HistoryEntry> lastRun();
+    std::optional<std::vector<HistoryEntry>> lastRun(std::string& error);
 
     /// Deletes lookups older than `keepDays` days, keeping each name's latest; returns how many.
     std::optional<std::int64_t> prune(int keepDays, std::int64_t now, std::string& error);
@@ -101,10 +103,13 @@ private:
     /// The entry whose columns start at `firstColumn` of the current row.
     static HistoryEntry entryAt(const core::SqliteStatement& statement, int firstColumn);
 
-    /// Every row of `statement` as an entry.
-    static std::vector<HistoryEntry> readEntries(core::SqliteStatement& statement);
+    using Binder = std::function<void(core::SqliteStatement&)>;
+
+    /// Every row of `sql` (its parameters bound by `bind`) as an entry.
+    std::optional<std::vector<HistoryEntry>>
+    readEntries(const std::string& sql, const Binder& bind, std::string& error);
 
     core::SqliteDb m_db;
 };
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

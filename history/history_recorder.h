@@ -17,45 +17,38 @@
 #include <vector>
 
 #include "core/domain_table.h"
-#include "lookup/history_store.h"
-#include "lookup/record_changes.h"
+#include "core/run_recorder.h"
+#include "history/history_store.h"
+#include "history/record_changes.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
-class HistoryRecorder
+class HistoryRecorder final : public core::RunRecorder
 {
 public:
     /// Opens a connection of its own to the database at `path` and starts a run in it.
-    /// `rawReplies` (indexed like the table; may be null) holds each record's reply, written
-    /// before its `done`; a reply is moved out once its record is handed over.
-    HistoryRecorder(const std::string& path,
-                    const core::DomainTable& table,
-                    std::vector<std::string>* rawReplies,
-                    std::string_view program);
+    HistoryRecorder(const std::string& path, const core::DomainTable& table, std::string_view program);
 
     /// Finishes the run if finish() was not called and waits for the writer.
-    ~HistoryRecorder();
+    ~HistoryRecorder() override;
     HistoryRecorder(const HistoryRecorder&) = delete;
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
-    /// False once opening or a write failed: history is off for the rest of the run; error()
-    /// says why. As of the last tick(), finish() or settled().
-    bool active() const { return m_active; }
+    bool active() const override { return m_active; }
 
-    const std::string& error() const { return m_error; }
+    const std::string& error() const override { return m_error; }
 
     /// Hands every record that finished since the last call to the writer, and takes what it has
     /// written since. The driving thread only, as every other member.
-    void tick();
+    void tick(std::vector<std::string>& replies) override;
 
-    /// Hands the rest over and closes the run; the writer ends on its own.
-    void finish();
+    /// Hands the rest over and closes the run.
+    void finish(std::vector<std::string>& replies) override;
 
     /// After finish(): true once the writer has stored everything (its changes are taken).
-    bool settled();
+    bool settled() override;
 
-    /// After finish(): waits until settled.
-    void wait();
+    void wait() override;
 
     /// What changed for record `index` since the name's previous lookup (known once written).
     const std::vector<Change>& changesOf(std::size_t index) const;
@@ -92,7 +85,6 @@ private:
     void fail(std::string why);
 
     const core::DomainTable& m_table;
-    std::vector<std::string>* m_raw;
     std::unique_ptr<HistoryStore> m_store; // the writer's once it runs
     std::int64_t m_runId = 0;
     bool m_active = false;
@@ -119,4 +111,4 @@ HistoryEntry historyEntryOf(const core::DomainRecord& record);
 /// many records the table holds (at most its capacity). UI thread, no run in progress.
 std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries);
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

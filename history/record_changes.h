@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "lookup/history_store.h"
+#include "history/history_store.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
 enum class ChangeKind
 {
@@ -43,4 +43,4 @@ std::string changeText(const Change& change);
 /// "续费：2026-05-14 → 2027-05-14", "注册商变更：A → B", "已释放！", for the list (UTF-8).
 std::string changeTextZh(const Change& change);
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
-#include "lookup/record_changes.h"
+#include "history/record_changes.h"
 
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
 namespace {
 
@@ -34,6 +35,14 @@ const KindText& textsOf(ChangeKind kind)
     return Kinds[0];
 }
 
+using core::Field;
+
+/// Stands for the shared rule of withheld values until it lands: empty is withheld.
+bool isWithheld(std::string_view value)
+{
+    return value.empty();
+}
+
 constexpr auto Registered = static_cast<std::int32_t>(core::LookupStatus::Success);
 constexpr auto Available = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
 
@@ -47,24 +56,28 @@ std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntr
     if (!wasKnown || !isKnown)
         return changes;
     if (before.status != after.status) {
-        changes.push_back(after.status == Available ? Change{ChangeKind::Dropped, before.expiry, {}}
-                                                    : Change{ChangeKind::Registered, {}, after.registration});
+        changes.push_back(after.status == Available
+                              ? Change{ChangeKind::Dropped, before.values[Field::ExpiryDate], {}}
+                              : Change{ChangeKind::Registered, {}, after.values[Field::RegistrationDate]});
         return changes;
     }
     if (after.status != Registered)
         return changes;
-    const auto was = core::readDate(before.expiry);
-    const auto is = core::readDate(after.expiry);
+    const auto was = core::readDate(before.values[Field::ExpiryDate]);
+    const auto is = core::readDate(after.values[Field::ExpiryDate]);
     if (was && is && was->dayNumber() != is->dayNumber())
         changes.push_back(
             {is->dayNumber() > was->dayNumber() ? ChangeKind::Renewed : ChangeKind::ExpiryMovedBack,
              was->iso(),
              is->iso()});
     // A value the registry withheld or left out on one side is no change.
-    if (!before.registrar.empty() && !after.registrar.empty() && before.registrar != after.registrar)
-        changes.push_back({ChangeKind::RegistrarChanged, before.registrar, after.registrar});
-    if (!before.owner.empty() && !after.owner.empty() && before.owner != after.owner)
-        changes.push_back({ChangeKind::OwnerChanged, before.owner, after.owner});
+    for (const auto& [field, kind] : {std::pair{Field::Registrar, ChangeKind::RegistrarChanged},
+                                      std::pair{Field::Owner, ChangeKind::OwnerChanged}}) {
+        const std::string& from = before.values[field];
+        const std::string& to = after.values[field];
+        if (!isWithheld(from) && !isWithheld(to) && from != to)
+            changes.push_back({kind, from, to});
+    }
     return changes;
 }
 
@@ -90,4 +103,4 @@ std::string changeTextZh(const Change& change)
     return text + "：" + change.from + " → " + change.to;
 }
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "lookup/history_recorder.h"
+#include "history/history_recorder.h"
 
 #include <algorithm>
 #include <ctime>
@@ -7,9 +7,10 @@
 #include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
+#include "core/result_fields.h"
 #include "core/lookup_status.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
 namespace {
 
@@ -31,12 +32,8 @@ HistoryEntry historyEntryOf(const core::DomainRecord& record)
     const bool asked = entry.status != static_cast<std::int32_t>(core::LookupStatus::Error) ||
                        core::errorReasonOf(record) != static_cast<std::uint8_t>(core::ErrorReason::BadName);
     entry.source = !asked ? "" : core::resultSource(record) == core::ResultSource::Rdap ? "rdap" : "whois";
-    entry.expiry = gbkToUtf8(fieldText(record.expiryDate));
-    entry.registration = gbkToUtf8(fieldText(record.registrationDate));
-    entry.updated = gbkToUtf8(fieldText(record.updatedDate));
-    entry.owner = gbkToUtf8(fieldText(record.owner));
-    entry.email = gbkToUtf8(fieldText(record.email));
-    entry.registrar = gbkToUtf8(fieldText(record.registrar));
+    for (const core::ResultField& field : core::ResultFields)
+        entry.values[field.field] = gbkToUtf8(field.record.text(record));
     if (entry.status == static_cast<std::int32_t>(core::LookupStatus::Error))
         entry.error = std::string(core::errorReasonKey(core::errorReasonOf(record)));
     return entry;
@@ -52,12 +49,8 @@ std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryE
         core::DomainRecord& record = table[i];
         core::copyField(record.domain, core::utf8ToGbk(entry.name));
         core::copyField(record.server, entry.server);
-        core::copyField(record.expiryDate, core::utf8ToGbk(entry.expiry));
-        core::copyField(record.registrationDate, core::utf8ToGbk(entry.registration));
-        core::copyField(record.updatedDate, core::utf8ToGbk(entry.updated));
-        core::copyField(record.owner, core::utf8ToGbk(entry.owner));
-        core::copyField(record.email, core::utf8ToGbk(entry.email));
-        core::copyField(record.registrar, core::utf8ToGbk(entry.registrar));
+        for (const core::ResultField& field : core::ResultFields)
+            field.record.store(record, core::utf8ToGbk(entry.values[field.field]));
         record.status = entry.status;
         std::uint8_t reason = 0;
         for (std::uint8_t r = 1; !entry.error.empty() && r < 64; ++r) {
@@ -73,12 +66,8 @@ std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryE
     return count;
 }
 
-HistoryRecorder::HistoryRecorder(const std::string& path,
-                                 const core::DomainTable& table,
-                                 std::vector<std::string>* rawReplies,
-                                 std::string_view program)
+HistoryRecorder::HistoryRecorder(const std::string& path, const core::DomainTable& table, std::string_view program)
     : m_table(table)
-    , m_raw(rawReplies)
     , m_seen(static_cast<std::size_t>(table.count()), false)
     , m_changes(static_cast<std::size_t>(table.count()))
 {
@@ -99,8 +88,10 @@ HistoryRecorder::~HistoryRecorder()
 {
     if (!m_writer.joinable())
         return;
-    if (!m_finished)
-        finish();
+    if (!m_finished) {
+        std::vector<std::string> none;
+        finish(none);
+    }
     m_writer.join();
 }
 
@@ -133,7 +124,10 @@ void HistoryRecorder::writerLoop()
                 entry.runId = m_runId;
                 entry.time = job.time;
                 entry.raw = std::move(job.raw[i]);
-                if (const auto previous = m_store->latest(entry.name))
+                // A previous lookup that can't be read gives no change rather than "first lookup".
+                std::optional<HistoryEntry> previous;
+                std::string unread;
+                if (m_store->latest(entry.name, previous, unread) && previous)
                     written.changes[i] = changesBetween(*previous, entry);
                 entries.push_back(std::move(entry));
             }
@@ -171,7 +165,7 @@ void HistoryRecorder::takeWritten()
     }
 }
 
-void HistoryRecorder::tick()
+void HistoryRecorder::tick(std::vector<std::string>& replies)
 {
     if (m_finished || !m_writer.joinable())
         return;
@@ -189,7 +183,7 @@ void HistoryRecorder::tick()
         if (records[i].status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
             continue;
         job.records.push_back(records[i]);
-        job.raw.push_back(m_raw != nullptr && i < m_raw->size() ? std::move((*m_raw)[i]) : std::string());
+        job.raw.push_back(i < replies.size() ? std::move(replies[i]) : std::string());
         switch (static_cast<core::LookupStatus>(records[i].status)) {
         case core::LookupStatus::Success: ++m_counts.registered; break;
         case core::LookupStatus::NotRegistered: ++m_counts.available; break;
@@ -208,11 +202,11 @@ void HistoryRecorder::tick()
     m_wake.notify_one();
 }
 
-void HistoryRecorder::finish()
+void HistoryRecorder::finish(std::vector<std::string>& replies)
 {
     if (m_finished || !m_writer.joinable())
         return;
-    tick();
+    tick(replies);
     m_finished = true;
     Job end;
     end.end = true;
@@ -255,4 +249,4 @@ std::vector<std::size_t> HistoryRecorder::changedRecords() const
     return changed;
 }
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "lookup/history_store.h"
+#include "history/history_store.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <span>
 #include <filesystem>
 #include <system_error>
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 
 namespace {
 
@@ -47,10 +49,70 @@ CREATE INDEX lookups_by_time ON lookups(time);
 constexpr int MigrationCount = static_cast<int>(std::size(Migrations));
 static_assert(MigrationCount == HistoryStore::SchemaVersion);
 
-constexpr const char* EntryColumns =
-    "l.id, l.run_id, l.time, l.name, l.server, l.source, l.status, l.expiry, "
-    "l.registration, l.updated, l.owner, l.email, l.registrar, l.error";
-constexpr int EntryColumnCount = 14;
+/// A lookup's columns before its result fields, and after them (the raw reply follows all).
+constexpr std::string_view LeadingColumns[] = {"id", "run_id", "time", "name", "server", "source", "status"};
+constexpr std::string_view TrailingColumn = "error";
+constexpr int FirstFieldColumn = static_cast<int>(std::size(LeadingColumns));
+constexpr int ErrorColumn = FirstFieldColumn + static_cast<int>(core::FieldCount);
+constexpr int EntryColumnCount = ErrorColumn + 1;
+
+/// "l.id, l.run_id, …, l.<field>, …, l.error": an entry's columns read from the table named `alias`.
+std::string entryColumns(std::string_view alias)
+{
+    std::string list;
+    const auto add = [&](std::string_view column) {
+        list += (list.empty() ? "" : ", ") + std::string(alias) + "." + std::string(column);
+    };
+    for (const std::string_view column : LeadingColumns)
+        add(column);
+    for (const core::ResultField& field : core::ResultFields)
+        add(field.column);
+    add(TrailingColumn);
+    return list;
+}
+
+/// The INSERT of one lookup: every column but the id, the raw reply last.
+std::string insertStatement()
+{
+    std::string columns;
+    std::string marks;
+    const auto add = [&](std::string_view column) {
+        columns += (columns.empty() ? "" : ", ") + std::string(column);
+        marks += marks.empty() ? "?" : ", ?";
+    };
+    for (const std::string_view column : std::span(LeadingColumns).subspan(1))
+        add(column);
+    for (const core::ResultField& field : core::ResultFields)
+        add(field.column);
+    add(TrailingColumn);
+    add("raw");
+    return "INSERT INTO lookups(" + columns + ") VALUES(" + marks + ")";
+}
+
+/// Gives the lookups table a column for every result field it lacks (a field added since the file
+/// was made), so that a new field needs no migration of its own.
+bool addMissingFieldColumns(core::SqliteDb& db, std::string& error)
+{
+    auto statement = db.prepare("SELECT name FROM pragma_table_info('lookups')", error);
+    if (!statement)
+        return false;
+    std::vector<std::string> present;
+    core::SqliteStatement::Step step;
+    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
+        present.push_back(statement->text(0));
+    if (step == core::SqliteStatement::Step::Error) {
+        error = db.message();
+        return false;
+    }
+    for (const core::ResultField& field : core::ResultFields) {
+        if (std::find(present.begin(), present.end(), field.column) != present.end())
+            continue;
+        if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(field.column) + " TEXT NOT NULL DEFAULT ''",
+                     error))
+            return false;
+    }
+    return true;
+}
 
 std::optional<int> userVersion(core::SqliteDb& db, std::string& error)
 {
@@ -119,6 +181,10 @@ std::unique_ptr<HistoryStore> HistoryStore::open(const std::string& path, std::s
             return nullptr;
         }
     }
+    if (!addMissingFieldColumns(*db, why)) {
+        error = path + ": cannot add the new result fields: " + why;
+        return nullptr;
+    }
     return std::unique_ptr<HistoryStore>(new HistoryStore(std::move(*db)));
 }
 
@@ -163,10 +229,7 @@ bool HistoryStore::add(std::vector<HistoryEntry>& entries, std::string& error)
     core::SqliteTransaction transaction(m_db, error);
     if (!transaction.began())
         return false;
-    auto statement = m_db.prepare("INSERT INTO lookups(run_id, time, name, server, source, status, expiry, "
-                                  "registration, updated, owner, email, registrar, error, raw) "
-                                  "VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                                  error);
+    auto statement = m_db.prepare(insertStatement(), error);
     if (!statement)
         return false;
     for (HistoryEntry& entry : entries) {
@@ -175,18 +238,15 @@ bool HistoryStore::add(std::vector<HistoryEntry>& entries, std::string& error)
             .bind(3, entry.name)
             .bind(4, entry.server)
             .bind(5, entry.source)
-            .bind(6, std::int64_t{entry.status})
-            .bind(7, entry.expiry)
-            .bind(8, entry.registration)
-            .bind(9, entry.updated)
-            .bind(10, entry.owner)
-            .bind(11, entry.email)
-            .bind(12, entry.registrar)
-            .bind(13, entry.error);
+            .bind(6, std::int64_t{entry.status});
+        int column = FirstFieldColumn; // the id is not bound: the binds are one to the left
+        for (const core::ResultField& field : core::ResultFields)
+            statement->bind(column++, entry.values[field.field]);
+        statement->bind(column++, entry.error);
         if (entry.raw.empty())
-            statement->bindNull(14);
+            statement->bindNull(column);
         else
-            statement->bindBlob(14, entry.raw);
+            statement->bindBlob(column, entry.raw);
         if (statement->step() != core::SqliteStatement::Step::Done) {
             error = m_db.message();
             return false;
@@ -207,63 +267,70 @@ HistoryEntry HistoryStore::entryAt(const core::SqliteStatement& statement, int c
     entry.server = statement.text(c + 4);
     entry.source = statement.text(c + 5);
     entry.status = static_cast<std::int32_t>(statement.integer(c + 6));
-    entry.expiry = statement.text(c + 7);
-    entry.registration = statement.text(c + 8);
-    entry.updated = statement.text(c + 9);
-    entry.owner = statement.text(c + 10);
-    entry.email = statement.text(c + 11);
-    entry.registrar = statement.text(c + 12);
-    entry.error = statement.text(c + 13);
+    int column = c + FirstFieldColumn;
+    for (const core::ResultField& field : core::ResultFields)
+        entry.values[field.field] = statement.text(column++);
+    entry.error = statement.text(c + ErrorColumn);
     entry.raw = statement.text(c + EntryColumnCount);
     return entry;
 }
 
-std::vector<HistoryEntry> HistoryStore::readEntries(core::SqliteStatement& statement)
+std::optional<std::vector<HistoryEntry>> HistoryStore::readEntries(const std::string& sql,
+                                                                   const Binder& bind,
+                                                                   std::string& error)
 {
+    auto statement = m_db.prepare(sql, error);
+    if (!statement)
+        return std::nullopt;
+    if (bind)
+        bind(*statement);
     std::vector<HistoryEntry> entries;
-    while (statement.step() == core::SqliteStatement::Step::Row)
-        entries.push_back(entryAt(statement, 0));
+    core::SqliteStatement::Step step;
+    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
+        entries.push_back(entryAt(*statement, 0));
+    if (step == core::SqliteStatement::Step::Error) {
+        error = m_db.message();
+        return std::nullopt;
+    }
     return entries;
 }
 
-std::optional<HistoryEntry> HistoryStore::latest(std::string_view name)
+bool HistoryStore::latest(std::string_view name, std::optional<HistoryEntry>& entry, std::string& error)
 {
-    std::string error;
-    auto statement = m_db.prepare(std::string("SELECT ") + EntryColumns +
-                                      ", NULL FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
-                                  error);
-    if (!statement)
-        return std::nullopt;
-    statement->bind(1, name);
-    auto entries = readEntries(*statement);
-    if (entries.empty())
-        return std::nullopt;
-    return std::move(entries.front());
+    auto entries = readEntries("SELECT " + entryColumns("l") +
+                                   ", NULL FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
+                               [name](core::SqliteStatement& statement) { statement.bind(1, name); },
+                               error);
+    if (!entries)
+        return false;
+    entry.reset();
+    if (!entries->empty())
+        entry = std::move(entries->front());
+    return true;
 }
 
-std::vector<HistoryEntry> HistoryStore::history(std::string_view name, bool withRaw, int limit)
+std::optional<std::vector<HistoryEntry>>
+HistoryStore::history(std::string_view name, bool withRaw, std::string& error, int limit)
 {
-    std::string error;
-    auto statement = m_db.prepare(std::string("SELECT ") + EntryColumns + (withRaw ? ", l.raw" : ", NULL") +
-                                      " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT ?",
-                                  error);
-    if (!statement)
-        return {};
-    statement->bind(1, name).bind(2, std::int64_t{limit});
-    return readEntries(*statement);
+    return readEntries("SELECT " + entryColumns("l") + (withRaw ? ", l.raw" : ", NULL") +
+                           " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT ?",
+                       [name, limit](core::SqliteStatement& statement) {
+                           statement.bind(1, name).bind(2, std::int64_t{limit});
+                       },
+                       error);
 }
 
-std::vector<RunEntry> HistoryStore::runs(int limit)
+std::optional<std::vector<RunEntry>> HistoryStore::runs(std::string& error, int limit)
 {
-    std::string error;
     auto statement = m_db.prepare("SELECT id, started, ended, total, registered, available, errors, program "
                                   "FROM runs ORDER BY id DESC LIMIT ?",
                                   error);
-    std::vector<RunEntry> runs;
     if (!statement)
-        return runs;
+        return std::nullopt;
     statement->bind(1, std::int64_t{limit});
-    while (statement->step() == core::SqliteStatement::Step::Row) {
+    std::vector<RunEntry> runs;
+    core::SqliteStatement::Step step;
+    while ((step = statement->step()) == core::SqliteStatement::Step::Row) {
         RunEntry run;
         run.id = statement->integer(0);
         run.started = statement->integer(1);
@@ -276,38 +343,42 @@ std::vector<RunEntry> HistoryStore::runs(int limit)
         run.program = statement->text(7);
         runs.push_back(std::move(run));
     }
+    if (step == core::SqliteStatement::Step::Error) {
+        error = m_db.message();
+        return std::nullopt;
+    }
     return runs;
 }
 
-std::vector<std::pair<HistoryEntry, HistoryEntry>> HistoryStore::pairsSince(std::int64_t time)
+std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>>
+HistoryStore::pairsSince(std::int64_t time, std::string& error)
 {
     // Each row: the name's lookup before (p), then the lookup since `time` (l).
-    std::string before(EntryColumns);
-    for (std::size_t at = before.find("l."); at != std::string::npos; at = before.find("l.", at + 2))
-        before.replace(at, 2, "p.");
-    const std::string sql = "SELECT " + before + ", NULL, " + EntryColumns +
+    const std::string sql = "SELECT " + entryColumns("p") + ", NULL, " + entryColumns("l") +
                             ", NULL FROM lookups l JOIN lookups p ON p.id = (SELECT MAX(q.id) FROM lookups q "
                             "WHERE q.name = l.name AND q.id < l.id) WHERE l.time >= ? ORDER BY l.id";
-    std::string error;
     auto statement = m_db.prepare(sql, error);
-    std::vector<std::pair<HistoryEntry, HistoryEntry>> pairs;
     if (!statement)
-        return pairs;
+        return std::nullopt;
     statement->bind(1, time);
-    while (statement->step() == core::SqliteStatement::Step::Row)
+    std::vector<std::pair<HistoryEntry, HistoryEntry>> pairs;
+    core::SqliteStatement::Step step;
+    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
         pairs.emplace_back(entryAt(*statement, 0), entryAt(*statement, EntryColumnCount + 1));
+    if (step == core::SqliteStatement::Step::Error) {
+        error = m_db.message();
+        return std::nullopt;
+    }
     return pairs;
 }
 
-std::vector<HistoryEntry> HistoryStore::lastRun()
+std::optional<std::vector<HistoryEntry>> HistoryStore::lastRun(std::string& error)
 {
-    std::string error;
-    auto statement =
-        m_db.prepare(std::string("SELECT ") + EntryColumns +
-                         ", NULL FROM lookups l WHERE l.run_id = (SELECT MAX(run_id) FROM lookups) "
-                         "ORDER BY l.id",
-                     error);
-    return statement ? readEntries(*statement) : std::vector<HistoryEntry>{};
+    return readEntries("SELECT " + entryColumns("l") +
+                           ", NULL FROM lookups l WHERE l.run_id = (SELECT MAX(run_id) FROM lookups) "
+                           "ORDER BY l.id",
+                       {},
+                       error);
 }
 
 std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, std::string& error)
@@ -325,4 +396,4 @@ std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, 
     return m_db.changes();
 }
 
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

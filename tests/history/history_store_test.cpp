@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The history database: schema and migration, refusals of files it can't use, a run's batches,
 // a name's history, prune, and what counts as a change.
-#include "lookup/history_store.h"
+#include "history/history_store.h"
 
 #include <sqlite3.h>
 
@@ -9,11 +9,11 @@
 
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
-#include "lookup/history_recorder.h"
-#include "lookup/record_changes.h"
+#include "history/history_recorder.h"
+#include "history/record_changes.h"
 #include "tests/support/temp_dir.h"
 
-namespace zonedesk::lookup {
+namespace zonedesk::history {
 namespace {
 
 constexpr std::int32_t Registered = 1;
@@ -211,4 +211,4 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
 }
 
 } // namespace
-} // namespace zonedesk::lookup
+} // namespace zonedesk::history

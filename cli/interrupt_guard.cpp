@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: MIT
+#include "cli/interrupt_guard.h"
+
+#include <csignal>
+
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+namespace zonedesk::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interruptedFlag = 0;
+volatile std::sig_atomic_t resizedFlag = 1; // measure the terminal at the first line
+
+extern "C" void onInterrupt(int)
+{
+    interruptedFlag = 1;
+}
+
+extern "C" void onResize(int)
+{
+    resizedFlag = 1;
+}
+
+struct sigaction handlerAction(void (*handler)(int))
+{
+    struct sigaction action
+    {};
+
+    action.sa_handler = handler;
+    sigemptyset(&action.sa_mask);
+    return action;
+}
+
+struct sigaction oldInterrupt
+{};
+
+struct sigaction oldTerminate
+{};
+
+struct sigaction oldResize
+{};
+
+} // namespace
+
+InterruptGuard::InterruptGuard()
+{
+    interruptedFlag = 0;
+    const struct sigaction action = handlerAction(onInterrupt);
+    ::sigaction(SIGINT, &action, &oldInterrupt);
+    ::sigaction(SIGTERM, &action, &oldTerminate);
+}
+
+InterruptGuard::~InterruptGuard()
+{
+    ::sigaction(SIGINT, &oldInterrupt, nullptr);
+    ::sigaction(SIGTERM, &oldTerminate, nullptr);
+}
+
+bool InterruptGuard::interrupted()
+{
+    return interruptedFlag != 0;
+}
+
+ResizeWatch::ResizeWatch()
+{
+    const struct sigaction action = handlerAction(onResize);
+    ::sigaction(SIGWINCH, &action, &oldResize);
+}
+
+ResizeWatch::~ResizeWatch()
+{
+    ::sigaction(SIGWINCH, &oldResize, nullptr);
+}
+
+int ResizeWatch::columns()
+{
+    static int columns = 80;
+    if (resizedFlag != 0) {
+        resizedFlag = 0;
+        winsize size{};
+        if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+            columns = size.ws_col;
+    }
+    return columns;
+}
+
+} // namespace zonedesk::cli

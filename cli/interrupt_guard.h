@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: MIT
+// The signals a lookup run listens to: Ctrl+C and SIGTERM stop it (what finished is written), and
+// SIGWINCH makes the progress line measure the terminal again.
+#pragma once
+
+namespace zonedesk::cli {
+
+/// Installs the Ctrl+C and SIGTERM handlers for its life and puts the old ones back afterwards.
+class InterruptGuard
+{
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+    /// True once Ctrl+C or SIGTERM came since the guard was made.
+    static bool interrupted();
+};
+
+/// Watches the terminal's size for its life (SIGWINCH), the old handler put back afterwards.
+class ResizeWatch
+{
+public:
+    ResizeWatch();
+    ~ResizeWatch();
+    ResizeWatch(const ResizeWatch&) = delete;
+    ResizeWatch& operator=(const ResizeWatch&) = delete;
+
+    /// The width of the terminal on standard error, measured again after each resize.
+    static int columns();
+};
+
+} // namespace zonedesk::cli

@@ -1,0 +1,213 @@
+// SPDX-License-Identifier: MIT
+#include "cli/result_writers.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "cli/command.h"
+#include "cli/text_output.h"
+#include "core/domain_table.h"
+#include "core/encodings.h"
+#include "core/error_reason.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "history/history_recorder.h"
+#include "listfile/csv_export.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+/// Record `index`'s changes when history is on; null otherwise.
+const std::vector<history::Change>* changesOf(const history::HistoryRecorder* recorder, std::size_t index)
+{
+    return recorder != nullptr && recorder->active() ? &recorder->changesOf(index) : nullptr;
+}
+
+bool writeJsonl(const core::DomainTable& table,
+                const std::string& path,
+                const history::HistoryRecorder* recorder)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    const auto records = table.inUse();
+    for (std::size_t i = 0; i < records.size() && out; ++i)
+        out << recordJsonLine(records[i], i, changesOf(recorder, i));
+    out.close();
+    return !out.fail();
+}
+
+/// A new file in the temporary folder for results that could not go where they were asked to.
+std::optional<std::string> fallbackPath(std::string_view extension)
+{
+    const char* folder = std::getenv("TMPDIR");
+    std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
+                       "/zonedesk-results-XXXXXX" + std::string(extension);
+    const int fd = ::mkstemps(path.data(), static_cast<int>(extension.size()));
+    if (fd < 0)
+        return std::nullopt;
+    ::close(fd);
+    return path;
+}
+
+/// Writes the results with `write` to `path`; when that fails, to a file in the temporary folder,
+/// and when that fails too, as TSV on standard output: a finished run is never lost. False when
+/// `path` could not be written.
+template <typename Write>
+bool writeOrRescue(const core::DomainTable& table,
+                   const std::string& path,
+                   std::string_view extension,
+                   Write write)
+{
+    if (write(path))
+        return true;
+    if (const auto rescue = fallbackPath(extension); rescue && write(*rescue)) {
+        std::cerr << "zonedesk-cli: the results are in " << *rescue << " instead\n";
+        return false;
+    }
+    std::cerr << "zonedesk-cli: the results follow on standard output\n";
+    const auto records = table.inUse();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        std::cout << recordTsvLine(records[i], i);
+    return false;
+}
+
+} // namespace
+
+bool checkWritable(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        std::cerr << "zonedesk-cli: cannot write " << path << ": "
+                  << std::error_code(errno, std::generic_category()).message() << "\n";
+        return false;
+    }
+    ::close(fd);
+    return true;
+}
+
+int writeResults(const core::DomainTable& table,
+                        const std::string& csvPath,
+                        const std::string& jsonlPath,
+                        const history::HistoryRecorder* recorder)
+{
+    int result = ExitOk;
+    if (!csvPath.empty()) {
+        const bool written = writeOrRescue(table, csvPath, ".csv", [&](const std::string& path) {
+            const auto report = listfile::exportCsv(table, path);
+            if (!report.ok)
+                std::cerr << "zonedesk-cli: cannot write " << path << ": "
+                          << std::error_code(report.error, std::generic_category()).message() << "\n";
+            return report.ok;
+        });
+        result = written ? result : ExitFile;
+    }
+    if (!jsonlPath.empty()) {
+        const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
+            const bool ok = writeJsonl(table, path, recorder);
+            if (!ok)
+                std::cerr << "zonedesk-cli: cannot write " << path << "\n";
+            return ok;
+        });
+        result = written ? result : ExitFile;
+    }
+    return result;
+}
+
+void printResults(const core::DomainTable& table,
+                         Format format,
+                         bool header,
+                         const history::HistoryRecorder* recorder)
+{
+    const auto records = table.inUse();
+    if (header && format == Format::Tsv)
+        std::cout << tsvHeader();
+    if (header && format == Format::Csv)
+        std::cout << listfile::csvHeader();
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        switch (format) {
+        case Format::Tsv: std::cout << recordTsvLine(records[i], i); break;
+        case Format::Csv: std::cout << listfile::csvLine(records[i]); break;
+        case Format::Jsonl: std::cout << recordJsonLine(records[i], i, changesOf(recorder, i)); break;
+        }
+    }
+    std::cout.flush();
+}
+
+/// name<TAB>change; change... for every name that changed since its previous lookup.
+void
+printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryRecorder* recorder)
+{
+    if (recorder == nullptr)
+        return;
+    const auto records = table.inUse();
+    for (const std::size_t i : recorder->changedRecords()) {
+        out << core::gbkToUtf8(core::fieldText(records[i].domain));
+        const char* separator = "\t";
+        for (const history::Change& change : recorder->changesOf(i)) {
+            out << separator << history::changeText(change);
+            separator = "; ";
+        }
+        out << "\n";
+    }
+}
+
+bool anyFailed(const core::DomainTable& table)
+{
+    for (const core::DomainRecord& record : table.inUse()) {
+        if (core::settledStatus(record) == static_cast<std::int32_t>(core::LookupStatus::Error))
+            return true;
+    }
+    return false;
+}
+
+/// "finished: 12 domains, 9 成功, 2 ERR! (1 timed out, 1 throttled), 1 not looked up; 3 expire
+/// within 30 days".
+void printSummary(const core::DomainTable& table,
+                  bool stopped,
+                  std::optional<std::int32_t> warnDays,
+                  std::size_t near)
+{
+    std::map<std::int32_t, int> perStatus;
+    std::map<std::uint8_t, int> perReason;
+    int unfinished = 0;
+    for (const core::DomainRecord& record : table.inUse()) {
+        const auto status = core::settledStatus(record);
+        if (!status) {
+            ++unfinished;
+            continue;
+        }
+        ++perStatus[*status];
+        if (*status == static_cast<std::int32_t>(core::LookupStatus::Error))
+            ++perReason[core::errorReasonOf(record)];
+    }
+    std::cerr << (stopped ? "stopped" : "finished") << ": " << table.count() << " domains";
+    for (const auto& [status, count] : perStatus) {
+        const std::string_view text = core::statusText(status);
+        std::cerr << ", " << count << " " << (text.empty() ? "?" : core::gbkToUtf8(text));
+        if (status != static_cast<std::int32_t>(core::LookupStatus::Error))
+            continue;
+        const char* separator = " (";
+        for (const auto& [reason, reasonCount] : perReason) {
+            const std::string_view reasonText = core::errorReasonText(reason);
+            std::cerr << separator << reasonCount << " " << (reasonText.empty() ? "no reason" : reasonText);
+            separator = ", ";
+        }
+        std::cerr << ")";
+    }
+    if (unfinished > 0)
+        std::cerr << ", " << unfinished << " not looked up";
+    if (warnDays)
+        std::cerr << "; " << near << " expire" << (near == 1 ? "s" : "") << " within " << *warnDays
+                  << " days";
+    std::cerr << "\n";
+}
+
+} // namespace zonedesk::cli

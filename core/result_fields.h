@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: MIT
+// The six values a lookup finds, in one table: where each lives in a record, and what it is called
+// in JSON and TSV, in the history database, in the list and in the CSV export. Every place that
+// handles the fields one by one walks this table; a new field is a new row (and its reader).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+
+namespace zonedesk::core {
+
+/// A result field. The values number readings' slots and bit sets; the table gives the order in
+/// which the fields are shown and written.
+enum class Field : std::uint8_t
+{
+    RegistrationDate,
+    ExpiryDate,
+    UpdatedDate,
+    Owner,
+    Email,
+    Registrar,
+};
+
+inline constexpr std::size_t FieldCount = 6;
+
+/// How one field of a record is read and written (through copyField, so never past its width).
+struct RecordMember
+{
+    std::string_view (*text)(const DomainRecord& record);
+    std::size_t (*store)(DomainRecord& record, std::string_view text);
+};
+
+template <auto Member> std::string_view memberText(const DomainRecord& record)
+{
+    return fieldText(record.*Member);
+}
+
+template <auto Member> std::size_t storeMember(DomainRecord& record, std::string_view text)
+{
+    return copyField(record.*Member, text);
+}
+
+template <auto Member> inline constexpr RecordMember member{&memberText<Member>, &storeMember<Member>};
+
+struct ResultField
+{
+    Field field;
+    RecordMember record;
+    std::string_view key;    // JSON keys, TSV header and parse output: "expiryDate"
+    std::string_view column; // the history database's column: "expiry"
+    std::string_view isoKey; // a date's calendar form in JSON: "expiry"; empty for a text field
+    std::string_view title;  // the list's and the CSV header's column title (UTF-8)
+    int listColumn;          // the list's column (the update date comes last there)
+    bool exported;           // a column of the CSV export (the update date is not)
+
+    bool isDate() const { return !isoKey.empty(); }
+};
+
+/// The titles of the list's and the CSV export's first three columns: server, domain and status.
+inline constexpr std::string_view LeadingColumnTitles[] = {"whois服务器", "域名", "当前状态"};
+
+// Rows in the order of the JSON, TSV and history columns.
+inline constexpr ResultField ResultFields[] = {
+    // clang-format off
+    {Field::ExpiryDate,       member<&DomainRecord::expiryDate>,       "expiryDate",       "expiry",       "expiry",  "过期日期",      3, true },
+    {Field::RegistrationDate, member<&DomainRecord::registrationDate>, "registrationDate", "registration", "created", "注册日期",      4, true },
+    {Field::UpdatedDate,      member<&DomainRecord::updatedDate>,      "updatedDate",      "updated",      "updated", "whois更新日期", 8, false},
+    {Field::Owner,            member<&DomainRecord::owner>,            "owner",            "owner",        "",        "所有人",        5, true },
+    {Field::Email,            member<&DomainRecord::email>,            "email",            "email",        "",        "联系Email",     6, true },
+    {Field::Registrar,        member<&DomainRecord::registrar>,        "registrar",        "registrar",    "",        "注册商",        7, true },
+    // clang-format on
+};
+
+static_assert(std::size(ResultFields) == FieldCount);
+
+/// The row of `field`.
+constexpr const ResultField& resultField(Field field)
+{
+    for (const ResultField& row : ResultFields) {
+        if (row.field == field)
+            return row;
+    }
+    return ResultFields[0];
+}
+
+/// The row shown in the list's `column`; none for the server, domain and status columns.
+constexpr const ResultField* fieldAtListColumn(int column)
+{
+    for (const ResultField& row : ResultFields) {
+        if (row.listColumn == column)
+            return &row;
+    }
+    return nullptr;
+}
+
+/// The text of a record's field (GBK, as stored).
+inline std::string_view fieldValue(const DomainRecord& record, Field field)
+{
+    return resultField(field).record.text(record);
+}
+
+/// One text per field, indexed by Field.
+class FieldTexts
+{
+public:
+    std::string& operator[](Field field) { return m_texts[static_cast<std::size_t>(field)]; }
+
+    const std::string& operator[](Field field) const { return m_texts[static_cast<std::size_t>(field)]; }
+
+    bool operator==(const FieldTexts&) const = default;
+
+private:
+    std::array<std::string, FieldCount> m_texts{};
+};
+
+} // namespace zonedesk::core

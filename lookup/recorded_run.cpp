@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: MIT
+#include "lookup/recorded_run.h"
+
+#include "core/domain_table.h"
+#include "core/window_messages.h"
+
+namespace zonedesk::lookup {
+
+RecordedRun::RecordedRun(core::DomainTable& table, core::PostTarget& target)
+    : m_run(table, target)
+{}
+
+RecordedRun::~RecordedRun()
+{
+    stop();
+    letRecorderGo();
+}
+
+LookupRun::StartResult RecordedRun::start(std::unique_ptr<core::RunRecorder> recorder)
+{
+    letRecorderGo();
+    m_recorder = std::move(recorder);
+    m_run.keepRawReplies(m_recorder ? &m_replies : nullptr);
+    const auto started = m_run.startLookups();
+    if (started != LookupRun::StartResult::Running)
+        finishRecording();
+    return started;
+}
+
+bool RecordedRun::workerDone()
+{
+    if (!m_run.workerDone())
+        return false;
+    m_run.join();
+    finishRecording();
+    return true;
+}
+
+void RecordedRun::tick()
+{
+    if (m_recorder)
+        m_recorder->tick(m_replies);
+}
+
+void RecordedRun::stop()
+{
+    m_run.requestStop();
+    m_run.join();
+    finishRecording();
+}
+
+void RecordedRun::finishRecording()
+{
+    if (m_recorder)
+        m_recorder->finish(m_replies);
+}
+
+void RecordedRun::letRecorderGo()
+{
+    if (!m_recorder)
+        return;
+    m_recorder->finish(m_replies);
+    m_recorder->wait();
+    m_recorder.reset();
+    m_replies.clear();
+}
+
+bool RecordedRun::waitForEnd(MessageQueue& queue,
+                             std::chrono::milliseconds tickInterval,
+                             const std::function<bool()>& interrupted,
+                             const std::function<void()>& tick)
+{
+    for (;;) {
+        if (interrupted && interrupted()) {
+            stop();
+            return false;
+        }
+        const auto message = queue.take(tickInterval);
+        if (message && message->message == core::WM_WORKER_DONE && workerDone())
+            return true;
+        this->tick();
+        if (tick)
+            tick();
+    }
+}
+
+} // namespace zonedesk::lookup
