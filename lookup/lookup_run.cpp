@@ -65,7 +65,7 @@ LookupRun::StartResult LookupRun::startLookups()
         params->view = &m_view;
         params->table = &m_table;
         params->count = m_table.count();
-        core::copyField(params->server, target);
+        params->server = target;
         params->whoisServer = core::serverForHost(target);
         params->options = m_session;
         params->endpoints = &m_endpoints;
