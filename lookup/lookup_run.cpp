@@ -2,8 +2,10 @@
 // Starting, counting and stopping the workers of a run.
 #include "lookup/lookup_run.h"
 
+#include <cstddef>
 #include <memory>
 #include <system_error>
+#include <utility>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
@@ -35,9 +37,15 @@ std::string nextServerToStart(core::DomainTable& table)
     return target;
 }
 
-LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& view)
+std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params)
+{
+    return std::jthread(lookupThreadMain, std::move(params));
+}
+
+LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& view, WorkerThreadStarter startThread)
     : m_table(table)
     , m_view(view)
+    , m_startThread(std::move(startThread))
 {}
 
 LookupRun::~LookupRun()
@@ -51,12 +59,16 @@ LookupRun::StartResult LookupRun::startLookups()
     // The workers of an earlier run have all reported their end; collect their threads.
     join();
     m_slots.clear();
-    m_runningWorkers = 0;
     if (m_table.count() == 0)
         return StartResult::NoDomains;
     if (m_rawReplies != nullptr) {
         m_rawReplies->clear();
         m_rawReplies->resize(static_cast<std::size_t>(m_table.count()));
+    }
+    std::vector<std::size_t> unclaimed; // what a start that cannot finish gives back
+    for (std::size_t i = 0; i < static_cast<std::size_t>(m_table.count()); ++i) {
+        if (m_table[i].claimed == 0)
+            unclaimed.push_back(i);
     }
 
     for (std::string target = nextServerToStart(m_table); !target.empty();
@@ -65,7 +77,7 @@ LookupRun::StartResult LookupRun::startLookups()
         params->view = &m_view;
         params->table = &m_table;
         params->count = m_table.count();
-        core::copyField(params->server, target);
+        params->server = target;
         params->whoisServer = core::serverForHost(target);
         params->options = m_session;
         params->endpoints = &m_endpoints;
@@ -74,13 +86,30 @@ LookupRun::StartResult LookupRun::startLookups()
         params->throttledUntil = &slot->throttledUntil;
         params->rawReplies = m_rawReplies;
         try {
-            m_threads.emplace_back(lookupThreadMain, std::move(params));
+            m_threads.push_back(m_startThread(std::move(params)));
         } catch (const std::system_error&) {
+            abandonStart(unclaimed);
             return StartResult::CannotStartThread;
         }
         ++m_runningWorkers;
     }
     return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+}
+
+void LookupRun::abandonStart(const std::vector<std::size_t>& unclaimedAtStart)
+{
+    // The caller reports the run over at once and may then clear the table: no worker may be left
+    // writing into it.
+    requestStop();
+    join();
+    m_slots.clear();
+    // What the workers finished stands; the rest is as it was before the start, so that a later
+    // start looks it up.
+    for (const std::size_t i : unclaimedAtStart) {
+        core::DomainRecord& record = m_table[i];
+        if (!core::isDone(record))
+            record.claimed = 0;
+    }
 }
 
 std::vector<LookupRun::ThrottleNotice> LookupRun::throttledServers() const
@@ -134,6 +163,10 @@ bool LookupRun::waitForEnd(MessageQueue& queue,
 
 bool LookupRun::workerDone()
 {
+    if (m_strayReports > 0) {
+        --m_strayReports;
+        return false;
+    }
     if (m_runningWorkers <= 0)
         return false;
     return --m_runningWorkers == 0;
@@ -152,6 +185,8 @@ void LookupRun::join()
             thread.join();
     }
     m_threads.clear();
+    m_strayReports += m_runningWorkers;
+    m_runningWorkers = 0;
 }
 
 } // namespace zonedesk::lookup

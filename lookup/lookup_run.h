@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 
 #include "lookup/endpoints.h"
 #include "lookup/internet_session.h"
+#include "lookup/lookup_worker.h"
 #include "lookup/message_queue.h"
 
 namespace zonedesk::core {
@@ -40,11 +42,21 @@ struct FinishedRecords
 /// its results may be read) and counts the finished records of the whole table. UI thread.
 FinishedRecords collectFinished(core::DomainTable& table, std::int32_t rows);
 
+/// Starts a worker's thread (lookupThreadMain on `params`); throws std::system_error when no
+/// thread can be started.
+using WorkerThreadStarter = std::function<std::jthread(std::unique_ptr<WorkerParams> params)>;
+
+/// The starter every run uses unless told otherwise: a new std::jthread.
+std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params);
+
 class LookupRun
 {
 public:
     /// `view` receives core::WM_WORKER_DONE from every worker; it and the table must outlive the run.
-    LookupRun(core::DomainTable& table, core::PostTarget& view);
+    /// `startThread` starts each worker's thread (UI thread).
+    LookupRun(core::DomainTable& table,
+              core::PostTarget& view,
+              WorkerThreadStarter startThread = startWorkerThread);
 
     /// Stops and joins every worker.
     ~LookupRun();
@@ -62,7 +74,8 @@ public:
     enum class StartResult
     {
         NoDomains,         // the table is empty: say so; the run is over
-        CannotStartThread, // say "Cannot Start New Thread"; the run is reported over at once
+        CannotStartThread, // say "Cannot Start New Thread"; the run is over: its workers have
+                           // ended, and its records not finished are unclaimed again
         Running,           // workers are running: wait for their core::WM_WORKER_DONE
         NothingToQuery,    // no record needed a lookup: the run is over
     };
@@ -70,7 +83,8 @@ public:
     /// Handles the start of a run (WM_START_LOOKUPS). UI thread, not while a run is in progress.
     StartResult startLookups();
 
-    /// Handles one core::WM_WORKER_DONE; true when it was the run's last worker. UI thread.
+    /// Handles one core::WM_WORKER_DONE; true when it was the run's last worker. The reports of
+    /// workers joined before they were handled belong to no run and count for none. UI thread.
     bool workerDone();
 
     std::int32_t runningWorkers() const { return m_runningWorkers; }
@@ -87,7 +101,8 @@ public:
     /// Asks every worker to stop; each leaves its unfinished records as they are. Any thread.
     void requestStop();
 
-    /// Waits for every worker thread to end. UI thread.
+    /// Waits for every worker thread to end; the run then has no running workers, and the reports
+    /// its workers posted but were not handled yet are left out of any later count. UI thread.
     void join();
 
     /// For a run whose view is `queue` (the CLI, tests): handles its messages until the last
@@ -99,12 +114,21 @@ public:
                     const std::function<void()>& tick = {});
 
 private:
+    /// After a thread could not start: stops and joins the workers already started, and unclaims
+    /// the records among `unclaimedAtStart` that none of them finished.
+    void abandonStart(const std::vector<std::size_t>& unclaimedAtStart);
+
     core::DomainTable& m_table;
     core::PostTarget& m_view;
     InternetSession m_session;
     EndpointOverrides m_endpoints;
     std::vector<std::string>* m_rawReplies = nullptr;
+    WorkerThreadStarter m_startThread;
     std::int32_t m_runningWorkers = 0;
+    /// core::WM_WORKER_DONE reports still queued for the view from workers already joined: each
+    /// worker posts exactly one before its thread ends, and the queue hands them over before any
+    /// report of a later run.
+    std::int32_t m_strayReports = 0;
 
     struct WorkerSlot
     {

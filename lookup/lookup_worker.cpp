@@ -2,7 +2,10 @@
 // The worker loop: one connection at a time, records of one server in table order.
 #include "lookup/lookup_worker.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <cstddef>
 #include <memory>
 
 #include "core/domain_table.h"
@@ -10,69 +13,81 @@
 #include "core/post_target.h"
 #include "core/whois_query_name.h"
 #include "core/window_messages.h"
+#include "lookup/exchange_result.h"
 #include "lookup/rdap_exchange.h"
 #include "lookup/stoppable_sleep.h"
 #include "lookup/whois_exchange.h"
 #include "parse/parse_reply.h"
 #include "parse/rdap_reading.h"
+#include "parse/reading.h"
 #include "parse/service_refusals.h"
 
 namespace zonedesk::lookup {
 
-LookupWorker::LookupWorker(std::stop_token stop)
-    : m_stop(std::move(stop))
-{}
-
-LookupWorker::~LookupWorker()
-{
-    closeInternet();
-}
-
-bool LookupWorker::openInternet(const InternetSession& options)
-{
-    if (!options.open())
-        return false;
-    m_internet = options;
-    return true;
-}
-
-void LookupWorker::closeInternet()
-{
-    m_internet.reset();
-}
-
-bool LookupWorker::run(const WorkerParams& params)
-{
-    m_table = params.table;
-    m_count = params.count;
-    m_server = std::string(core::fieldText(params.server));
-    m_whoisServer = params.whoisServer;
-    m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
-    m_rdapBases = params.endpoints;
-    m_throttledUntil = params.throttledUntil;
-    m_rawReplies = params.rawReplies;
-    if (!openInternet(params.options)) {
-        params.view->post(core::WM_WORKER_DONE, -1);
-        return false;
-    }
-    lookupAll();
-    closeInternet();
-    params.view->post(core::WM_WORKER_DONE, 0);
-    return true;
-}
-
-void LookupWorker::lookupAll()
-{
-    for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
-        const auto index = static_cast<std::size_t>(i);
-        if (core::fieldText((*m_table)[index].server) == m_server)
-            lookUp(index);
-    }
-}
-
 namespace {
 
-/// Whether a transport's outcome is worth keeping rather than asking the other transport: an
+using std::chrono::milliseconds;
+
+/// The two ways a name is asked; each has its own pace.
+enum class Protocol : std::uint8_t
+{
+    Whois, // port 43
+    Rdap,
+};
+
+constexpr std::size_t ProtocolCount = 2;
+
+constexpr std::size_t indexOf(Protocol protocol)
+{
+    return static_cast<std::size_t>(protocol);
+}
+
+/// One name as a worker asks it: what the exchange and the reader of either protocol need.
+struct Query
+{
+    std::string name;    // the A-label form, as sent
+    std::string rdapUrl; // {base}domain/{name}; empty when the registry has no RDAP service
+    const Endpoint& whoisEndpoint;
+    core::WhoisServer server; // whose rules read a port-43 reply
+};
+
+/// How one protocol asks and how its whole replies are read. Either reader gives Error/Throttled
+/// exactly for a server's request to slow down (a port-43 refusal; RDAP 429 or a server error),
+/// which is what the worker retries.
+struct ProtocolRules
+{
+    ExchangeResult (*ask)(const Query& query, const InternetSession& session, const std::stop_token& stop);
+    parse::Reading (*read)(const ExchangeResult& whole, const Query& query);
+    core::ResultSource source;
+};
+
+ExchangeResult askOverWhois(const Query& query, const InternetSession& session, const std::stop_token& stop)
+{
+    return exchangeWhois(query.whoisEndpoint, query.name, session, stop);
+}
+
+parse::Reading readWhoisReply(const ExchangeResult& whole, const Query& query)
+{
+    return parse::readReply(whole.reply, query.server, parse::serviceRefusal(whole.reply));
+}
+
+ExchangeResult askOverRdap(const Query& query, const InternetSession& session, const std::stop_token& stop)
+{
+    return exchangeRdap(query.rdapUrl, session, stop);
+}
+
+parse::Reading readRdapAnswer(const ExchangeResult& whole, const Query& query)
+{
+    return parse::readRdap(whole.httpStatus, whole.reply, query.name);
+}
+
+// Indexed by Protocol.
+constexpr ProtocolRules Rules[ProtocolCount] = {
+    {askOverWhois, readWhoisReply, core::ResultSource::Whois},
+    {askOverRdap,  readRdapAnswer, core::ResultSource::Rdap },
+};
+
+/// Whether a protocol's outcome is worth keeping rather than asking over the other one: an
 /// answer, or an error of the reply itself. A failed or cut-off exchange, an empty reply, a
 /// refusal and a throttle after the retries are no answer.
 bool usable(const parse::Reading& reading)
@@ -92,7 +107,84 @@ bool usable(const parse::Reading& reading)
     }
 }
 
-} // namespace
+class LookupWorker
+{
+public:
+    explicit LookupWorker(std::stop_token stop)
+        : m_stop(std::move(stop))
+    {}
+
+    /// Looks up every record of the worker's server, then reports the worker's end. Worker thread.
+    void run(const WorkerParams& params);
+
+private:
+    /// The pause before each query of a protocol whose server throttled (see InternetSession).
+    struct Pace
+    {
+        milliseconds pause{0};
+        int answersInARow = 0;
+
+        void throttled(const InternetSession& session);
+        void answered(const InternetSession& session);
+    };
+
+    /// Each record of the worker's server among the first `count`, in table order, until a stop.
+    void lookupAll();
+
+    /// Looks record `index` up over its registry's protocols (port 43, RDAP, or one then the
+    /// other when the first gives no usable answer) and stores what stands. Settles the record in
+    /// every case but a stop, which leaves it untouched.
+    void lookUp(std::size_t index);
+
+    /// One name over one protocol: exchanges until an answer, asking a throttling server again
+    /// after each of the session's pauses (at least its Retry-After); after the last, the throttle
+    /// is the answer. An exchange that failed or ended before the reply was whole is Error with its
+    /// reason. `raw` gets the last whole reply. nullopt when stopped.
+    std::optional<parse::Reading> ask(Protocol protocol, const Query& query, std::string& raw);
+
+    /// Sleeps `pause` unless a stop comes first, showing when the worker asks again; false when stopped.
+    bool waitForRetry(milliseconds pause);
+
+    std::stop_token m_stop;
+    core::DomainTable* m_table = nullptr;
+    std::int32_t m_count = 0;
+    std::string m_server;
+    std::optional<core::WhoisServer> m_whoisServer;
+    Endpoint m_endpoint;
+    const EndpointOverrides* m_rdapBases = nullptr; // RDAP bases by suffix, overrides included
+    InternetSession m_session;
+    std::array<Pace, ProtocolCount> m_paces;
+    std::atomic<std::int64_t>* m_throttledUntil = nullptr;
+    std::vector<std::string>* m_rawReplies = nullptr;
+};
+
+void LookupWorker::run(const WorkerParams& params)
+{
+    if (!params.options.open()) {
+        params.view->post(core::WM_WORKER_DONE, -1);
+        return;
+    }
+    m_table = params.table;
+    m_count = params.count;
+    m_server = params.server;
+    m_whoisServer = params.whoisServer;
+    m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
+    m_rdapBases = params.endpoints;
+    m_session = params.options;
+    m_throttledUntil = params.throttledUntil;
+    m_rawReplies = params.rawReplies;
+    lookupAll();
+    params.view->post(core::WM_WORKER_DONE, 0);
+}
+
+void LookupWorker::lookupAll()
+{
+    for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        if (core::fieldText((*m_table)[index].server) == m_server)
+            lookUp(index);
+    }
+}
 
 void LookupWorker::lookUp(std::size_t index)
 {
@@ -103,26 +195,32 @@ void LookupWorker::lookUp(std::size_t index)
         core::publishDone(record);
         return;
     }
-    const auto query = core::whoisQueryName(core::fieldText(record.domain));
-    if (!query || !m_internet) {
-        parse::settleAsError(record, query ? core::ErrorReason::ConnectFailed : core::ErrorReason::BadName);
+    const auto name = core::whoisQueryName(core::fieldText(record.domain));
+    if (!name) {
+        parse::settleAsError(record, core::ErrorReason::BadName);
         return;
     }
     const std::string rdapBase =
-        m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(*query) : std::string(core::rdapBaseFor(*query));
+        m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(*name) : std::string(core::rdapBaseFor(*name));
+    const Query query{
+        *name, rdapBase.empty() ? std::string() : rdapBase + "domain/" + *name, m_endpoint, *m_whoisServer};
     const core::Transport transport = core::transportOf(*m_whoisServer);
-    const bool whoisAllowed = transport != core::Transport::Rdap || rdapBase.empty();
-    const bool rdapAllowed = transport != core::Transport::Whois && !rdapBase.empty();
-    const bool rdapFirst = rdapAllowed && (transport == core::Transport::Rdap || m_internet->preferRdap);
+    std::array<bool, ProtocolCount> allowed{};
+    allowed[indexOf(Protocol::Whois)] = transport != core::Transport::Rdap || rdapBase.empty();
+    allowed[indexOf(Protocol::Rdap)] = transport != core::Transport::Whois && !rdapBase.empty();
+    const bool rdapFirst =
+        allowed[indexOf(Protocol::Rdap)] && (transport == core::Transport::Rdap || m_session.preferRdap);
+    const Protocol first = rdapFirst ? Protocol::Rdap : Protocol::Whois;
+    const Protocol second = rdapFirst ? Protocol::Whois : Protocol::Rdap;
 
-    // When neither transport answers, the first one's failure is the one to report.
+    // When neither protocol answers, the first one's failure is the one to report.
     std::optional<parse::Reading> kept;
     std::string keptRaw;
-    for (const bool overRdap : {rdapFirst, !rdapFirst}) {
-        if (overRdap ? !rdapAllowed : !whoisAllowed)
+    for (const Protocol protocol : {first, second}) {
+        if (!allowed[indexOf(protocol)])
             continue;
         std::string raw;
-        auto reading = overRdap ? askRdap(rdapBase, *query, raw) : askWhois(*query, raw);
+        auto reading = ask(protocol, query, raw);
         if (!reading)
             return; // stopped: the record stays as it was
         if (usable(*reading) || !kept) {
@@ -139,61 +237,36 @@ void LookupWorker::lookUp(std::size_t index)
     kept->storeInto(record);
 }
 
-std::optional<parse::Reading> LookupWorker::askWhois(const std::string& query, std::string& raw)
+std::optional<parse::Reading> LookupWorker::ask(Protocol protocol, const Query& query, std::string& raw)
 {
-    Pace& pace = m_paces[0];
-    std::chrono::milliseconds wait{0};
+    const ProtocolRules& rules = Rules[indexOf(protocol)];
+    Pace& pace = m_paces[indexOf(protocol)];
+    milliseconds wait{0};
     for (std::size_t retry = 0;; ++retry) {
         if (!waitForRetry(std::max(wait, pace.pause)))
             return std::nullopt;
-        const ExchangeResult result = exchangeWhois(m_endpoint, query, *m_internet, m_stop);
+        const ExchangeResult result = rules.ask(query, m_session, m_stop);
         if (result.outcome == ExchangeOutcome::Stopped)
             return std::nullopt;
         // Part of a reply may look like a whole one (a record without its dates, a phrase cut
-        // short): only a reply the server finished is read.
-        if (result.outcome == ExchangeOutcome::Failed || result.reason != core::ErrorReason::None)
-            return parse::Reading(core::LookupStatus::Error, result.reason);
-        raw = result.reply;
-        const parse::Refusal refusal = parse::serviceRefusal(result.reply);
-        if (refusal == parse::Refusal::Throttled) {
-            pace.throttled(*m_internet);
-            if (retry < m_internet->throttleRetryPauses.size()) {
-                wait = m_internet->throttleRetryPauses[retry];
-                continue;
-            }
-        } else {
-            pace.answered(*m_internet);
+        // short): only a whole reply is read. Without one the server neither answered nor
+        // throttled, so the pace stays as it is.
+        if (result.outcome == ExchangeOutcome::Failed || result.reason != core::ErrorReason::None) {
+            parse::Reading failed(core::LookupStatus::Error, result.reason);
+            failed.setSource(rules.source);
+            return failed;
         }
-        return parse::readReply(result.reply, *m_whoisServer, refusal); // a refusal after the retries: Error
-    }
-}
-
-std::optional<parse::Reading>
-LookupWorker::askRdap(const std::string& base, const std::string& query, std::string& raw)
-{
-    Pace& pace = m_paces[1];
-    const std::string url = base + "domain/" + query;
-    std::chrono::milliseconds wait{0};
-    for (std::size_t retry = 0;; ++retry) {
-        if (!waitForRetry(std::max(wait, pace.pause)))
-            return std::nullopt;
-        const RdapResult result = exchangeRdap(url, *m_internet, m_stop);
-        if (result.outcome == ExchangeOutcome::Stopped)
-            return std::nullopt;
-        parse::Reading reading = result.reason != core::ErrorReason::None
-                                     ? parse::Reading(core::LookupStatus::Error, result.reason)
-                                     : parse::readRdap(result.httpStatus, result.body, query);
-        reading.setSource(core::ResultSource::Rdap);
-        raw = result.body;
-        if (result.reason == core::ErrorReason::None && parse::isRdapThrottle(result.httpStatus)) {
-            pace.throttled(*m_internet);
-            if (retry < m_internet->throttleRetryPauses.size()) {
-                wait = std::max<std::chrono::milliseconds>(m_internet->throttleRetryPauses[retry],
-                                                           result.retryAfter);
+        raw = result.reply;
+        parse::Reading reading = rules.read(result, query);
+        reading.setSource(rules.source);
+        if (reading.reason() == core::ErrorReason::Throttled) {
+            pace.throttled(m_session);
+            if (retry < m_session.throttleRetryPauses.size()) {
+                wait = std::max<milliseconds>(m_session.throttleRetryPauses[retry], result.retryAfter);
                 continue;
             }
         } else {
-            pace.answered(*m_internet);
+            pace.answered(m_session);
         }
         return reading;
     }
@@ -212,10 +285,10 @@ void LookupWorker::Pace::answered(const InternetSession& session)
     answersInARow = 0;
     pause = pause * 3 / 4;
     if (pause < session.paceStart)
-        pause = std::chrono::milliseconds(0);
+        pause = milliseconds(0);
 }
 
-bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
+bool LookupWorker::waitForRetry(milliseconds pause)
 {
     if (pause.count() <= 0)
         return !m_stop.stop_requested();
@@ -227,6 +300,8 @@ bool LookupWorker::waitForRetry(std::chrono::milliseconds pause)
         m_throttledUntil->store(0, std::memory_order_release);
     return waited;
 }
+
+} // namespace
 
 void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params)
 {

@@ -74,10 +74,11 @@ core::ErrorReason reasonFor(CURLcode code, bool overCap)
 
 } // namespace
 
-RdapResult exchangeRdap(const std::string& url, const InternetSession& session, const std::stop_token& stop)
+ExchangeResult
+exchangeRdap(const std::string& url, const InternetSession& session, const std::stop_token& stop)
 {
     initialiseCurlOnce();
-    RdapResult result;
+    ExchangeResult result;
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
     const std::unique_ptr<curl_slist, HeaderListDeleter> headers(
@@ -140,7 +141,7 @@ RdapResult exchangeRdap(const std::string& url, const InternetSession& session, 
     curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0)
         result.retryAfter = std::chrono::seconds(retryAfter);
-    result.body = std::move(body.text);
+    result.reply = std::move(body.text);
     return result;
 }
 

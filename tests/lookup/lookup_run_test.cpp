@@ -3,7 +3,10 @@
 #include "lookup/lookup_run.h"
 
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <string>
+#include <system_error>
 
 #include <gtest/gtest.h>
 
@@ -13,6 +16,7 @@
 #include "core/lookup_status.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
+#include "lookup/lookup_worker.h"
 #include "lookup/message_queue.h"
 #include "tests/support/loopback_whois_server.h"
 
@@ -478,6 +482,106 @@ TEST_F(LookupRunTest, StopEndsAThrottleWaitAtOnce)
     run.join();
     EXPECT_LT(std::chrono::steady_clock::now() - asked, 2s);
     EXPECT_FALSE(isDone((*table)[0]));
+}
+
+/// A run over three servers whose workers would wait on silent servers for a minute, and whose
+/// third worker thread cannot start, as when the system has no thread left to give.
+class CannotStartThreadTest : public LookupRunTest
+{
+protected:
+    void SetUp() override
+    {
+        LookupRunTest::SetUp();
+        for (LoopbackWhoisServer* server : {&silentCom, &silentOrg, &silentCn})
+            server->setDefault(Behaviour::silent());
+        route(WhoisServer::Verisign, silentCom);
+        route(WhoisServer::Pir, silentOrg);
+        route(WhoisServer::Cnnic, silentCn);
+        session.readTimeout = 60s;
+        session.exchangeLimit = 60s;
+        add("a.com"); // its worker starts first
+        add("b.org"); // second
+        add("c.cn");  // its worker's thread cannot start
+        add("d.sg");  // no server: settled by the scan
+        assignWhoisServers(*table);
+        ASSERT_TRUE(everyServerIsRouted());
+        run.emplace(*table, queue, [this](std::unique_ptr<WorkerParams> params) {
+            if (++starts == 3)
+                throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+            return startWorkerThread(std::move(params));
+        });
+        run->setSession(session);
+        run->setEndpoints(endpoints);
+    }
+
+    int starts = 0;
+    LoopbackWhoisServer silentCom;
+    LoopbackWhoisServer silentOrg;
+    LoopbackWhoisServer silentCn;
+    std::optional<LookupRun> run; // ends before the servers it asks
+};
+
+TEST_F(CannotStartThreadTest, NoWorkerOutlivesTheFailedStart)
+{
+    ASSERT_EQ(run->startLookups(), LookupRun::StartResult::CannotStartThread);
+    EXPECT_EQ(starts, 3);
+    EXPECT_EQ(run->runningWorkers(), 0);
+    // A worker's report is its last act: both started workers have already ended, so none can
+    // write into the table any more (the caller may clear it at once).
+    for (int i = 0; i < 2; ++i) {
+        const auto report = queue.take(0ms);
+        ASSERT_TRUE(report) << "worker " << i << " is still running";
+        EXPECT_EQ(report->message, WM_WORKER_DONE);
+        EXPECT_FALSE(run->workerDone()); // the run is already over
+    }
+    EXPECT_FALSE(queue.take(0ms));
+    EXPECT_EQ(run->runningWorkers(), 0);
+
+    // Unfinished records are free for a later start; the record settled by the scan stays settled.
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_FALSE(isDone((*table)[i])) << i;
+        EXPECT_EQ((*table)[i].claimed, 0) << i;
+    }
+    EXPECT_TRUE(isDone((*table)[3]));
+    EXPECT_EQ((*table)[3].claimed, 1);
+    EXPECT_EQ(status(3), static_cast<std::int32_t>(LookupStatus::NoServer));
+}
+
+TEST_F(CannotStartThreadTest, TheNextRunLooksEverythingUpAndIgnoresTheFailedStartsReports)
+{
+    ASSERT_EQ(run->startLookups(), LookupRun::StartResult::CannotStartThread);
+
+    LoopbackWhoisServer com;
+    LoopbackWhoisServer org;
+    LoopbackWhoisServer cn;
+    for (LoopbackWhoisServer* server : {&com, &org, &cn})
+        server->setDefault(Behaviour::answer("NOT FOUND\n"));
+    endpoints = EndpointOverrides();
+    ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
+    route(WhoisServer::Verisign, com);
+    route(WhoisServer::Pir, org);
+    route(WhoisServer::Cnnic, cn);
+    ASSERT_TRUE(everyServerIsRouted());
+    session.readTimeout = 2s;
+    session.exchangeLimit = 10s;
+    run->setSession(session);
+    run->setEndpoints(endpoints);
+    ASSERT_EQ(run->startLookups(), LookupRun::StartResult::Running);
+    EXPECT_EQ(run->runningWorkers(), 3);
+
+    // The reports of the failed start's two workers were queued before this run's workers existed.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(queue.take(10s));
+        EXPECT_FALSE(run->workerDone());
+    }
+    EXPECT_EQ(run->runningWorkers(), 3);
+
+    const auto giveUp = std::chrono::steady_clock::now() + 60s;
+    ASSERT_TRUE(run->waitForEnd(queue, 100ms, [&] { return std::chrono::steady_clock::now() > giveUp; }));
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_TRUE(isDone((*table)[i])) << i;
+    for (const LoopbackWhoisServer* server : {&com, &org, &cn})
+        EXPECT_EQ(server->connectionCount(), 1);
 }
 
 TEST(EndpointOverrides, ParsesHostsAddressesAndPorts)

@@ -35,15 +35,15 @@ TEST(RdapExchange, GetsTheDomainAndReportsStatusBodyAndRetryAfter)
     server.on(rdapRequest("example.org"),
               Behaviour::answer(httpResponse(200, R"({"ldhName":"example.org"})")));
     server.on(rdapRequest("busy.org"), Behaviour::answer(httpResponse(429, "", "Retry-After: 7\r\n")));
-    const RdapResult found = exchangeRdap(server.httpBase() + "domain/example.org", quickSession(), {});
+    const ExchangeResult found = exchangeRdap(server.httpBase() + "domain/example.org", quickSession(), {});
     EXPECT_EQ(found.outcome, ExchangeOutcome::Received);
     EXPECT_EQ(found.reason, core::ErrorReason::None);
     EXPECT_EQ(found.httpStatus, 200);
-    EXPECT_EQ(found.body, R"({"ldhName":"example.org"})");
+    EXPECT_EQ(found.reply, R"({"ldhName":"example.org"})");
     ASSERT_EQ(server.requests().size(), 1U);
     EXPECT_NE(server.requests()[0].find("Accept: application/rdap+json\r\n"), std::string::npos);
 
-    const RdapResult busy = exchangeRdap(server.httpBase() + "domain/busy.org", quickSession(), {});
+    const ExchangeResult busy = exchangeRdap(server.httpBase() + "domain/busy.org", quickSession(), {});
     EXPECT_EQ(busy.httpStatus, 429);
     EXPECT_EQ(busy.retryAfter, 7s);
 }
@@ -62,7 +62,7 @@ TEST(RdapExchange, OverTheCapSilentOrRefusedIsNoAnswer)
               core::ErrorReason::TimedOut);
     const std::string nowhere =
         "http://127.0.0.1:" + std::to_string(LoopbackWhoisServer::refusedPort()) + "/";
-    const RdapResult refused = exchangeRdap(nowhere + "domain/x.org", quickSession(), {});
+    const ExchangeResult refused = exchangeRdap(nowhere + "domain/x.org", quickSession(), {});
     EXPECT_EQ(refused.outcome, ExchangeOutcome::Failed);
     EXPECT_EQ(refused.reason, core::ErrorReason::ConnectFailed);
 }
