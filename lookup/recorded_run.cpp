@@ -2,7 +2,6 @@
 #include "lookup/recorded_run.h"
 
 #include "core/domain_table.h"
-#include "core/window_messages.h"
 
 namespace zonedesk::lookup {
 
@@ -70,18 +69,14 @@ bool RecordedRun::waitForEnd(MessageQueue& queue,
                              const std::function<bool()>& interrupted,
                              const std::function<void()>& tick)
 {
-    for (;;) {
-        if (interrupted && interrupted()) {
-            stop();
-            return false;
-        }
-        const auto message = queue.take(tickInterval);
-        if (message && message->message == core::WM_WORKER_DONE && workerDone())
-            return true;
+    const bool ended = m_run.waitForEnd(queue, tickInterval, interrupted, [&] {
         this->tick();
         if (tick)
             tick();
-    }
+    });
+    m_run.join();
+    finishRecording();
+    return ended;
 }
 
 } // namespace zonedesk::lookup

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/shell_run.h"
@@ -52,6 +53,14 @@ std::int64_t scalar(const std::string& path, const std::string& sql)
     }
     sqlite3_close(db);
     return value;
+}
+
+void execute(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
 }
 
 TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
@@ -100,7 +109,8 @@ TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
         << runs.out;
     EXPECT_NE(runs.out.find("\"total\":3,\"registered\":2,\"available\":0,\"errors\":1"), std::string::npos);
 
-    std::this_thread::sleep_for(std::chrono::milliseconds(1100)); // "older than now" is to the second
+    // "Older than now" is to the second: the lookups are made a minute older instead of waiting.
+    execute(db, "UPDATE lookups SET time = time - 60");
     EXPECT_EQ(cli(server, "prune --keep-days 0 --db " + db).out,
               "deleted 3 lookups\n"); // each name's latest stays
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM lookups"), 3);
@@ -150,6 +160,43 @@ TEST(CliHistory, ADatabaseItCannotUseTurnsHistoryOffButNotTheRun)
     sqlite3_close(holder);
     EXPECT_EQ(scalar(locked, "SELECT count(*) FROM lookups"), 1);
     EXPECT_EQ(readFile(garbage), std::string(8192, 'g')); // never overwritten
+}
+
+TEST(CliHistory, AHistoryItCannotReadIsSaidAndNeverPrintedAsEmpty)
+{
+    TempDir dir;
+    const std::string db = (dir.path() / "h.sqlite3").string();
+    LoopbackWhoisServer server;
+    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R")));
+    ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
+    ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
+    // Damaged: every page after the first (which holds the schema) overwritten.
+    std::string bytes = readFile(db);
+    ASSERT_GT(bytes.size(), 4096U);
+    std::fill(bytes.begin() + 4096, bytes.end(), 'x');
+    dir.write("h.sqlite3", bytes);
+
+    for (const char* command : {"history a.com", "history -j --raw a.com", "history --changes", "runs"}) {
+        const ShellRun run = cli(server, std::string(command) + " --db " + db, true);
+        EXPECT_EQ(run.exitCode, 2) << command;
+        EXPECT_EQ(run.out.find("zonedesk-cli: cannot read the history: "), 0U) << command << ": " << run.out;
+    }
+}
+
+TEST(CliHistory, RawRepliesInAnyEncodingStayValidJson)
+{
+    TempDir dir;
+    const std::string db = (dir.path() / "h.sqlite3").string();
+    LoopbackWhoisServer server;
+    // GBK bytes, a lone continuation byte and control characters, as a registry may send them.
+    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R") + "Registrant: \xD6\xD0\xCE\xC4 \x80\x01\x1f\"\\\r\n"));
+    ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
+    const ShellRun run = cli(server, "history -j --raw --db " + db + " a.com");
+    ASSERT_EQ(run.exitCode, 0);
+    const auto parsed = nlohmann::json::parse(run.out, nullptr, false);
+    ASSERT_FALSE(parsed.is_discarded()) << run.out;
+    EXPECT_NE(parsed["raw"].get<std::string>().find("Registrar: R\r\n"), std::string::npos);
+    EXPECT_NE(parsed["raw"].get<std::string>().find("\x01\x1f\"\\"), std::string::npos);
 }
 
 TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)

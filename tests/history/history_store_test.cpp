@@ -3,12 +3,15 @@
 // a name's history, prune, and what counts as a change.
 #include "history/history_store.h"
 
+#include <functional>
+
 #include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "history/history_recorder.h"
 #include "history/record_changes.h"
 #include "tests/support/temp_dir.h"
@@ -27,10 +30,48 @@ HistoryEntry entry(std::string name, std::int32_t status, std::string expiry = {
     e.server = "whois.verisign-grs.com";
     e.source = "whois";
     e.status = status;
-    e.expiry = std::move(expiry);
-    e.registrar = std::move(registrar);
-    e.owner = "N/A";
+    e.values[core::Field::ExpiryDate] = std::move(expiry);
+    e.values[core::Field::Registrar] = std::move(registrar);
+    e.values[core::Field::Owner] = "N/A";
     return e;
+}
+
+const std::string& expiryOf(const HistoryEntry& entry)
+{
+    return entry.values[core::Field::ExpiryDate];
+}
+
+// The reads, for tests where they must succeed.
+std::vector<HistoryEntry> historyOf(HistoryStore& store, std::string_view name, bool withRaw)
+{
+    std::string error;
+    auto entries = store.history(name, withRaw, error);
+    EXPECT_TRUE(entries) << error;
+    return entries ? std::move(*entries) : std::vector<HistoryEntry>{};
+}
+
+std::optional<HistoryEntry> latestOf(HistoryStore& store, std::string_view name)
+{
+    std::string error;
+    std::optional<HistoryEntry> entry;
+    EXPECT_TRUE(store.latest(name, entry, error)) << error;
+    return entry;
+}
+
+std::vector<HistoryEntry> lastRunOf(HistoryStore& store)
+{
+    std::string error;
+    auto entries = store.lastRun(error);
+    EXPECT_TRUE(entries) << error;
+    return entries ? std::move(*entries) : std::vector<HistoryEntry>{};
+}
+
+std::vector<RunEntry> runsOf(HistoryStore& store)
+{
+    std::string error;
+    auto runs = store.runs(error);
+    EXPECT_TRUE(runs) << error;
+    return runs ? std::move(*runs) : std::vector<RunEntry>{};
 }
 
 int pragmaInt(const std::string& path, const char* pragma)
@@ -93,30 +134,67 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
     later[0].time = 1'000'000 + 40 * 86400;
     ASSERT_TRUE(store->add(later, error));
 
-    const auto history = store->history("a.com", true);
+    const auto history = historyOf(*store, "a.com", true);
     ASSERT_EQ(history.size(), 2U);
-    EXPECT_EQ(history[0].expiry, "2027-05-14"); // newest first
-    EXPECT_EQ(history[1].raw, batch[0].raw);    // bytes as received
-    EXPECT_EQ(store->latest("a.com")->expiry, "2027-05-14");
-    EXPECT_FALSE(store->latest("c.com"));
-    EXPECT_EQ(store->lastRun().size(), 1U);
+    EXPECT_EQ(expiryOf(history[0]), "2027-05-14"); // newest first
+    EXPECT_EQ(history[1].raw, batch[0].raw);       // bytes as received
+    EXPECT_EQ(expiryOf(*latestOf(*store, "a.com")), "2027-05-14");
+    EXPECT_FALSE(latestOf(*store, "c.com"));
+    EXPECT_EQ(lastRunOf(*store).size(), 1U);
 
-    const auto runs = store->runs();
+    const auto runs = runsOf(*store);
     ASSERT_EQ(runs.size(), 2U);
     EXPECT_EQ(runs[0].program, "desktop");
     EXPECT_FALSE(runs[0].ended);
     EXPECT_EQ(runs[1].total, 2);
     EXPECT_EQ(runs[1].registered, 1);
 
-    const auto pairs = store->pairsSince(1'000'001);
-    ASSERT_EQ(pairs.size(), 1U);
-    EXPECT_EQ(pairs[0].first.expiry, "2026-05-14");
-    EXPECT_EQ(pairs[0].second.expiry, "2027-05-14");
+    const auto pairs = store->pairsSince(1'000'001, error);
+    ASSERT_TRUE(pairs) << error;
+    ASSERT_EQ(pairs->size(), 1U);
+    EXPECT_EQ(expiryOf((*pairs)[0].first), "2026-05-14");
+    EXPECT_EQ(expiryOf((*pairs)[0].second), "2027-05-14");
 
     // 30 days kept: a.com's old lookup goes, b.com's only (its latest) stays.
     EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
-    EXPECT_EQ(store->history("a.com", false).size(), 1U);
-    EXPECT_EQ(store->history("b.com", false).size(), 1U);
+    EXPECT_EQ(historyOf(*store, "a.com", false).size(), 1U);
+    EXPECT_EQ(historyOf(*store, "b.com", false).size(), 1U);
+}
+
+TEST(HistoryStore, AReadThatFailsSaysSoInsteadOfAnsweringEmpty)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "h.sqlite3").string();
+    std::string error;
+    {
+        auto store = HistoryStore::open(path, error);
+        ASSERT_TRUE(store) << error;
+        std::vector<HistoryEntry> batch = {entry("a.com", Registered, "2026-05-14")};
+        batch[0].runId = *store->beginRun(1, "cli", error);
+        ASSERT_TRUE(store->add(batch, error)) << error;
+    }
+    // Damaged: every page after the first (which holds the schema) overwritten.
+    std::string bytes = test::readFile(path);
+    ASSERT_GT(bytes.size(), 4096U);
+    std::fill(bytes.begin() + 4096, bytes.end(), 'x');
+    dir.write("h.sqlite3", bytes);
+
+    auto store = HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    std::optional<HistoryEntry> found;
+    error.clear();
+    EXPECT_FALSE(store->latest("a.com", found, error));
+    EXPECT_FALSE(error.empty());
+    for (const auto& read : std::initializer_list<std::function<bool(std::string&)>>{
+             [&](std::string& why) { return store->history("a.com", true, why).has_value(); },
+             [&](std::string& why) { return store->runs(why).has_value(); },
+             [&](std::string& why) { return store->pairsSince(0, why).has_value(); },
+             [&](std::string& why) { return store->lastRun(why).has_value(); },
+         }) {
+        error.clear();
+        EXPECT_FALSE(read(error));
+        EXPECT_NE(error.find("malformed"), std::string::npos) << error;
+    }
 }
 
 TEST(RecordChanges, RenewalRegistrarDropAndErrorsThatAreNoChange)
@@ -168,34 +246,34 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
     }
     std::vector<std::string> raw(3);
     raw[0] = "the reply of a.com";
-    HistoryRecorder recorder(path, *table, &raw, "cli");
+    HistoryRecorder recorder(path, *table, "cli");
     ASSERT_TRUE(recorder.active()) << recorder.error();
 
     auto& a = (*table)[0];
     a.status = Available;
     core::publishDone(a);
-    recorder.tick();
-    recorder.tick(); // handed over once
+    recorder.tick(raw);
+    recorder.tick(raw); // handed over once
 
     auto& b = (*table)[1];
     b.status = Registered;
     core::copyField(b.expiryDate, "2030-01-01");
     core::publishDone(b);
-    recorder.finish(); // c.com never finished: not stored
+    recorder.finish(raw); // c.com never finished: not stored
     recorder.wait();
     EXPECT_TRUE(recorder.settled());
     EXPECT_EQ(recorder.storedCount(), 2U);
     ASSERT_EQ(recorder.changesOf(0).size(), 1U);
     EXPECT_EQ(recorder.changesOf(0)[0].kind, ChangeKind::Dropped);
     EXPECT_EQ(recorder.changedRecords(), std::vector<std::size_t>{0});
-    EXPECT_EQ(store->history("a.com", true)[0].raw, "the reply of a.com");
-    EXPECT_TRUE(store->history("c.com", false).empty());
-    ASSERT_TRUE(store->runs()[0].ended);
-    EXPECT_EQ(store->runs()[0].total, 2);
+    EXPECT_EQ(historyOf(*store, "a.com", true)[0].raw, "the reply of a.com");
+    EXPECT_TRUE(historyOf(*store, "c.com", false).empty());
+    ASSERT_TRUE(runsOf(*store)[0].ended);
+    EXPECT_EQ(runsOf(*store)[0].total, 2);
 
     // What a run stored comes back as the table it left.
     auto restored = core::DomainTable::allocate();
-    ASSERT_EQ(restoreEntries(*restored, store->lastRun()), 2);
+    ASSERT_EQ(restoreEntries(*restored, lastRunOf(*store)), 2);
     EXPECT_EQ(core::fieldText((*restored)[0].domain), "a.com");
     EXPECT_TRUE(core::isDone((*restored)[1]));
     EXPECT_EQ((*restored)[1].status, Registered);
@@ -203,10 +281,10 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
 
     // A database that can't be used: the recorder is off and says why, and nothing waits.
     const auto garbage = dir.write("garbage", std::string(4096, 'z'));
-    HistoryRecorder off(garbage.string(), *table, nullptr, "cli");
+    HistoryRecorder off(garbage.string(), *table, "cli");
     EXPECT_FALSE(off.active());
     EXPECT_NE(off.error().find("not a database"), std::string::npos) << off.error();
-    off.finish();
+    off.finish(raw);
     EXPECT_TRUE(off.settled());
 }
 
