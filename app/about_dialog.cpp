@@ -9,7 +9,7 @@
 
 namespace zonedesk {
 
-CAboutDlg::CAboutDlg(QWidget* parent)
+AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(QStringLiteral("关于"));

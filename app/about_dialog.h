@@ -9,12 +9,12 @@ namespace zonedesk {
 inline constexpr const char* ProgramName = "zonedesk";
 inline constexpr const char* ProgramVersion = "1.0713";
 
-class CAboutDlg final : public QDialog
+class AboutDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CAboutDlg(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 };
 
 } // namespace zonedesk

@@ -51,19 +51,19 @@ std::filesystem::path executableFolder()
     return error ? std::filesystem::current_path() : exe.parent_path();
 }
 
-CMakeHtmlApp::CMakeHtmlApp() = default;
+Application::Application() = default;
 
-CMakeHtmlApp::~CMakeHtmlApp()
+Application::~Application()
 {
     if (m_table)
-        ExitInstance();
+        shutDown();
 }
 
-bool CMakeHtmlApp::InitInstance()
+bool Application::initialize()
 {
     initResources();
     installQtTranslations();
-    CWebPaneCtrl::installAppSchemeHandler();
+    WebPane::installAppSchemeHandler();
     if (m_programDir.empty())
         m_programDir = executableFolder();
     m_table = core::DomainTable::allocate();
@@ -84,14 +84,14 @@ bool CMakeHtmlApp::InitInstance()
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
                  "their well-formed entries are used");
 
-    m_mainFrame = std::make_unique<CMainFrame>(*m_state);
+    m_mainFrame = std::make_unique<MainWindow>(*m_state);
     m_mainFrame->showAtStart();
     if (m_state->settings.restoreLast)
         m_mainFrame->openLastResults(true);
     return true;
 }
 
-int CMakeHtmlApp::ExitInstance(int code)
+int Application::shutDown(int code)
 {
     if (m_mainFrame) {
         m_mainFrame->view().stopLookups();

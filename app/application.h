@@ -10,20 +10,20 @@
 
 namespace zonedesk {
 
-class CMakeHtmlApp
+class Application
 {
 public:
-    CMakeHtmlApp();
-    ~CMakeHtmlApp();
-    CMakeHtmlApp(const CMakeHtmlApp&) = delete;
-    CMakeHtmlApp& operator=(const CMakeHtmlApp&) = delete;
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
 
     /// Folder of the executable, table, config.ini, settings, main window shown maximised. False
     /// (after telling the user) when the table's memory cannot be had.
-    bool InitInstance();
+    bool initialize();
 
     /// Stops the workers, frees the table and writes the settings back. Returns the exit code.
-    int ExitInstance(int code = 0);
+    int shutDown(int code = 0);
 
     /// Uses `folder` instead of the executable's (tests start the program in a folder of their own).
     void setProgramDir(std::filesystem::path folder) { m_programDir = std::move(folder); }
@@ -34,14 +34,14 @@ public:
 
     AppState* state() { return m_state.get(); }
 
-    CMainFrame* mainFrame() { return m_mainFrame.get(); }
+    MainWindow* mainWindow() { return m_mainFrame.get(); }
 
 private:
     std::filesystem::path m_programDir;
     std::filesystem::path m_configPath;
     std::unique_ptr<core::DomainTable> m_table;
     std::unique_ptr<AppState> m_state;
-    std::unique_ptr<CMainFrame> m_mainFrame;
+    std::unique_ptr<MainWindow> m_mainFrame;
 };
 
 /// The folder that holds the running executable (from /proc/self/exe), ending without a slash.

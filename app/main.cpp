@@ -7,11 +7,11 @@
 
 int main(int argc, char** argv)
 {
-    zonedesk::CWebPaneCtrl::registerAppScheme(); // before the application object exists
+    zonedesk::WebPane::registerAppScheme(); // before the application object exists
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zonedesk"));
-    zonedesk::CMakeHtmlApp app;
-    if (!app.InitInstance())
-        return app.ExitInstance(1);
-    return app.ExitInstance(QApplication::exec());
+    zonedesk::Application app;
+    if (!app.initialize())
+        return app.shutDown(1);
+    return app.shutDown(QApplication::exec());
 }

@@ -37,11 +37,11 @@ public:
 
 } // namespace
 
-CMainFrame::CMainFrame(AppState& state, QWidget* parent)
+MainWindow::MainWindow(AppState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
-    , m_view(new CMakeHtmlView(state, this))
-    , m_wndPanelBar(nullptr)
+    , m_view(new DomainListView(state, this))
+    , m_panelBar(nullptr)
 {
     m_state.mainWindow = this;
     // The caption never carries a document name.
@@ -57,13 +57,13 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     style->setParent(this);
     setStyle(style);
     setDockNestingEnabled(true);
-    m_wndPanelBar = new CPanelBar(state, this);
-    addDockWidget(Qt::LeftDockWidgetArea, m_wndPanelBar);
-    connect(&m_wndPanelBar->panel(), &CControlPanelDlg::aboutRequested, this, &CMainFrame::showAbout);
+    m_panelBar = new PanelBar(state, this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_panelBar);
+    connect(&m_panelBar->panel(), &ControlPanel::aboutRequested, this, &MainWindow::showAbout);
     connect(
-        &m_wndPanelBar->panel(), &CControlPanelDlg::redDisplayChanged, m_view, &CMakeHtmlView::setRedDisplay);
+        &m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
     createFilterBar();
-    connect(m_view, &CMakeHtmlView::throttleNotice, this, [this](const QString& notice) {
+    connect(m_view, &DomainListView::throttleNotice, this, [this](const QString& notice) {
         if (!notice.isEmpty()) {
             setPane(0, notice);
             m_showingThrottle = true;
@@ -76,7 +76,7 @@ CMainFrame::CMainFrame(AppState& state, QWidget* parent)
     createMenus();
 }
 
-void CMainFrame::createFilterBar()
+void MainWindow::createFilterBar()
 {
     auto* bar = addToolBar(QStringLiteral("筛选"));
     bar->setObjectName(QStringLiteral("filterBar"));
@@ -86,7 +86,7 @@ void CMainFrame::createFilterBar()
     m_filter->setPlaceholderText(QStringLiteral("筛选：域名、所有人、注册商或 Email（Ctrl+F）"));
     m_filter->setClearButtonEnabled(true);
     bar->addWidget(m_filter);
-    connect(m_filter, &QLineEdit::textChanged, m_view, &CMakeHtmlView::setFilterText);
+    connect(m_filter, &QLineEdit::textChanged, m_view, &DomainListView::setFilterText);
     auto* find = new QAction(this);
     find->setShortcut(QKeySequence::Find);
     connect(find, &QAction::triggered, this, [this] {
@@ -96,13 +96,13 @@ void CMainFrame::createFilterBar()
     addAction(find);
 }
 
-void CMainFrame::createMenus()
+void MainWindow::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
     QAction* last = file->addAction(QStringLiteral("打开上次结果(&R)"), this, [this] { openLastResults(); });
     last->setObjectName(QStringLiteral("openLastResults"));
     last->setStatusTip(QStringLiteral("从查询历史中打开上次查询的结果"));
-    QAction* history = file->addAction(QStringLiteral("查询历史(&H)..."), this, &CMainFrame::showHistory);
+    QAction* history = file->addAction(QStringLiteral("查询历史(&H)..."), this, &MainWindow::showHistory);
     history->setObjectName(QStringLiteral("showHistory"));
     history->setStatusTip(QStringLiteral("显示所选域名的历次查询和注册局的回复"));
     file->addSeparator();
@@ -124,32 +124,31 @@ void CMainFrame::createMenus()
     m_sidebarAction->setCheckable(true);
     m_sidebarAction->setChecked(true);
     connect(m_sidebarAction, &QAction::triggered, this, [this] {
-        m_wndPanelBar->setVisible(m_wndPanelBar->isHidden());
+        m_panelBar->setVisible(m_panelBar->isHidden());
     });
     connect(viewMenu, &QMenu::aboutToShow, this, [this] {
-        m_sidebarAction->setChecked(!m_wndPanelBar->isHidden());
+        m_sidebarAction->setChecked(!m_panelBar->isHidden());
     });
-    connect(m_wndPanelBar, &QDockWidget::visibilityChanged, this, [this] {
-        m_sidebarAction->setChecked(!m_wndPanelBar->isHidden());
+    connect(m_panelBar, &QDockWidget::visibilityChanged, this, [this] {
+        m_sidebarAction->setChecked(!m_panelBar->isHidden());
     });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &CMainFrame::showAbout);
+    QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &MainWindow::showAbout);
     about->setStatusTip(QStringLiteral("显示程序信息，版本号和版权"));
 
-    // New, open and save act on the empty document: nothing visible changes.
-    const auto addDocumentCommand = [this](const QKeySequence& keys, bool (CMakeHtmlDoc::*command)()) {
+    // Open and save mean the list: Import and Export, as their buttons (disabled during a run).
+    const auto addButtonShortcut = [this](QKeySequence::StandardKey keys, QPushButton* button) {
         auto* action = new QAction(this);
         action->setShortcut(keys);
-        connect(action, &QAction::triggered, this, [this, command] { (m_document.*command)(); });
+        connect(action, &QAction::triggered, button, &QPushButton::click);
         addAction(action);
     };
-    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_N), &CMakeHtmlDoc::onNewDocument);
-    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_O), &CMakeHtmlDoc::onOpenDocument);
-    addDocumentCommand(QKeySequence(Qt::CTRL | Qt::Key_S), &CMakeHtmlDoc::onSaveDocument);
+    addButtonShortcut(QKeySequence::Open, panel().importButton());
+    addButtonShortcut(QKeySequence::Save, panel().exportButton());
 }
 
-void CMainFrame::createStatusBar()
+void MainWindow::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     m_panes[0] = new QLabel(QStringLiteral("就绪"), bar);
@@ -164,24 +163,24 @@ void CMainFrame::createStatusBar()
     }
 }
 
-void CMainFrame::setPane(int pane, const QString& text)
+void MainWindow::setPane(int pane, const QString& text)
 {
     m_panes[pane]->setText(text);
     m_panes[pane]->repaint();
 }
 
-QString CMainFrame::paneText(int pane) const
+QString MainWindow::paneText(int pane) const
 {
     return m_panes[pane]->text();
 }
 
-void CMainFrame::showAbout()
+void MainWindow::showAbout()
 {
-    CAboutDlg about(this);
+    AboutDialog about(this);
     about.exec();
 }
 
-void CMainFrame::openLastResults(bool quiet)
+void MainWindow::openLastResults(bool quiet)
 {
     if (m_view->runInProgress()) {
         tell(this, QStringLiteral("查询正在进行，无法打开上次结果。"));
@@ -209,12 +208,12 @@ void CMainFrame::openLastResults(bool quiet)
     setPane(2, QStringLiteral("域名数量：%1").arg(count));
 }
 
-void CMainFrame::tellHistoryUnavailable()
+void MainWindow::tellHistoryUnavailable()
 {
     tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
 }
 
-void CMainFrame::showHistory()
+void MainWindow::showHistory()
 {
     const std::string domain = m_view->selectedDomain();
     if (domain.empty()) {
@@ -226,11 +225,11 @@ void CMainFrame::showHistory()
         tellHistoryUnavailable();
         return;
     }
-    CHistoryDlg dialog(*store, domain, this);
+    HistoryDialog dialog(*store, domain, this);
     dialog.exec();
 }
 
-bool CMainFrame::event(QEvent* event)
+bool MainWindow::event(QEvent* event)
 {
     if (event->type() != WindowMessage::type())
         return QMainWindow::event(event);
@@ -266,7 +265,7 @@ bool CMainFrame::event(QEvent* event)
     return true;
 }
 
-QRect CMainFrame::defaultNormalGeometry(const QRect& available)
+QRect MainWindow::defaultNormalGeometry(const QRect& available)
 {
     const QSize size(available.width() * 2 / 3, available.height() * 2 / 3);
     return {available.topLeft() +
@@ -274,7 +273,7 @@ QRect CMainFrame::defaultNormalGeometry(const QRect& available)
             size};
 }
 
-void CMainFrame::showAtStart()
+void MainWindow::showAtStart()
 {
     const core::WindowGeometry& saved = m_state.desktop.normal;
     QRect normal(saved.x, saved.y, saved.width, saved.height);
@@ -298,14 +297,14 @@ void CMainFrame::showAtStart()
         show();
 }
 
-void CMainFrame::rememberPlacement(core::DesktopSettings& desktop) const
+void MainWindow::rememberPlacement(core::DesktopSettings& desktop) const
 {
     const QRect normal = m_normalGeometry.isValid() ? m_normalGeometry : geometry();
     desktop.normal = {normal.x(), normal.y(), normal.width(), normal.height()};
     desktop.maximized = isMaximized();
 }
 
-void CMainFrame::noteGeometry()
+void MainWindow::noteGeometry()
 {
     if (m_noteQueued)
         return;
@@ -318,19 +317,19 @@ void CMainFrame::noteGeometry()
     });
 }
 
-void CMainFrame::moveEvent(QMoveEvent* event)
+void MainWindow::moveEvent(QMoveEvent* event)
 {
     QMainWindow::moveEvent(event);
     noteGeometry();
 }
 
-void CMainFrame::resizeEvent(QResizeEvent* event)
+void MainWindow::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
     noteGeometry();
 }
 
-void CMainFrame::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Workers stop within a fraction of a second; the table and this window outlive them.
     m_view->stopLookups();

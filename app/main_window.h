@@ -9,23 +9,22 @@
 
 #include "panel/panel_bar.h"
 #include "ui/app_state.h"
-#include "view/document.h"
 #include "view/domain_list_view.h"
 
 namespace zonedesk {
 
-class CMainFrame final : public QMainWindow
+class MainWindow final : public QMainWindow
 {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(AppState& state, QWidget* parent = nullptr);
+    explicit MainWindow(AppState& state, QWidget* parent = nullptr);
 
-    CMakeHtmlView& view() { return *m_view; }
+    DomainListView& view() { return *m_view; }
 
-    CPanelBar& panelBar() { return *m_wndPanelBar; }
+    PanelBar& panelBar() { return *m_panelBar; }
 
-    CControlPanelDlg& panel() { return m_wndPanelBar->panel(); }
+    ControlPanel& panel() { return m_panelBar->panel(); }
 
     /// The texts of the three status panes.
     QString paneText(int pane) const;
@@ -72,10 +71,9 @@ private:
     void noteGeometry();
 
     AppState& m_state;
-    CMakeHtmlDoc m_document;
-    CMakeHtmlView* m_view;
+    DomainListView* m_view;
     QLineEdit* m_filter = nullptr;
-    CPanelBar* m_wndPanelBar;
+    PanelBar* m_panelBar;
     QLabel* m_panes[3] = {};
     QAction* m_sidebarAction = nullptr;
     QAction* m_statusBarAction = nullptr;

@@ -55,7 +55,7 @@ int main(int argc, char** argv)
 
     QWidget frame; // receives the view's progress and end-of-run messages
     state.mainWindow = &frame;
-    zonedesk::CMakeHtmlView view(state);
+    zonedesk::DomainListView view(state);
     view.resize(1200, 800);
     view.show();
     view.fillRows();

@@ -30,7 +30,7 @@ void BM_FillRows(benchmark::State& state)
 {
     auto table = fullTable();
     zonedesk::AppState app{*table, {}, {}, {}, {}, {}, {}};
-    zonedesk::CMakeHtmlView view(app);
+    zonedesk::DomainListView view(app);
     view.resize(1200, 800);
     view.show();
     for (auto _ : state) {
@@ -45,7 +45,7 @@ void BM_RefreshTickNothingNew(benchmark::State& state)
     for (int i = 0; i < zonedesk::core::TableCapacity; i += 2) // half of the rows finished and shown
         zonedesk::core::publishDone((*table)[static_cast<std::size_t>(i)]);
     zonedesk::AppState app{*table, {}, {}, {}, {}, {}, {}};
-    zonedesk::CMakeHtmlView view(app);
+    zonedesk::DomainListView view(app);
     view.fillRows();
     view.refreshFinishedRows();
     for (auto _ : state)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Plain geometry for the dock bar model: sizes, points and rectangles in pixels, and the
-// platform's hit-test codes and dock bar IDs. No toolkit.
+// Plain geometry for the dock bar model: sizes, points and rectangles in pixels, where a point lies
+// on a bar and where a bar is. No toolkit.
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 
 namespace zonedesk::dockbar {
 
@@ -39,24 +40,28 @@ struct Rect
     friend bool operator==(const Rect&, const Rect&) = default;
 };
 
-// Hit-test codes.
-inline constexpr int HTCLIENT = 1;
-inline constexpr int HTLEFT = 10;
-inline constexpr int HTRIGHT = 11;
-inline constexpr int HTTOP = 12;
-inline constexpr int HTTOPLEFT = 13;
-inline constexpr int HTTOPRIGHT = 14;
-inline constexpr int HTBOTTOM = 15;
-inline constexpr int HTBOTTOMLEFT = 16;
-inline constexpr int HTBOTTOMRIGHT = 17;
-inline constexpr int HTCLOSE = 20;
+/// Where a point of a bar lies: inside it, or on one of its sizing edges.
+enum class BarHit : std::uint8_t
+{
+    Client,
+    Left,
+    Right,
+    Top,
+    Bottom,
+};
 
-// Dock bar IDs: where a bar is.
-inline constexpr int DockBarTop = 59419;
-inline constexpr int DockBarLeft = 59420;
-inline constexpr int DockBarRight = 59421;
-inline constexpr int DockBarBottom = 59422;
-inline constexpr int DockBarFloat = 59423;
+/// The sizing edges, in the order they are tried.
+inline constexpr BarHit SizingEdges[] = {BarHit::Left, BarHit::Top, BarHit::Right, BarHit::Bottom};
+
+/// Where a bar is: docked along one side of the window, or floating.
+enum class DockSide : std::uint8_t
+{
+    Top,
+    Left,
+    Right,
+    Bottom,
+    Floating,
+};
 
 // Edge style flags.
 inline constexpr unsigned EdgeLeft = 0x01;

@@ -26,19 +26,19 @@ void drawRaised(QPainter& painter, const QRect& rect, const QPalette& palette, b
 
 } // namespace
 
-CGripperDockBar::CGripperDockBar(const QString& title, QMainWindow* frame)
-    : CResizableDockBar(title, frame)
+GripperBar::GripperBar(const QString& title, QMainWindow* frame)
+    : ResizableDockBar(title, frame)
     , m_gripper(new GripperTitleBar(this))
 {
     setTitleBarWidget(m_gripper);
 }
 
-GripperTitleBar* CGripperDockBar::gripper() const
+GripperTitleBar* GripperBar::gripper() const
 {
     return titleBarWidget() == m_gripper ? m_gripper : nullptr;
 }
 
-void CGripperDockBar::dockStateChanged()
+void GripperBar::dockStateChanged()
 {
     // Docked top or bottom, Qt lays the title bar along the left side.
     setFeatures(model().isHorzDocked() ? features() | QDockWidget::DockWidgetVerticalTitleBar
@@ -62,7 +62,7 @@ void CGripperDockBar::dockStateChanged()
     wait->start(50);
 }
 
-void CGripperDockBar::useGripper(bool docked)
+void GripperBar::useGripper(bool docked)
 {
     if (docked == (gripper() != nullptr))
         return;
@@ -71,7 +71,7 @@ void CGripperDockBar::useGripper(bool docked)
         m_gripper->show();
 }
 
-GripperTitleBar::GripperTitleBar(CGripperDockBar* bar)
+GripperTitleBar::GripperTitleBar(GripperBar* bar)
     : QWidget(bar)
     , m_bar(bar)
 {
@@ -85,7 +85,7 @@ bool GripperTitleBar::vertical() const
 
 QSize GripperTitleBar::sizeHint() const
 {
-    const int thickness = CGripperDockBar::GripperSize + 3;
+    const int thickness = GripperBar::GripperSize + 3;
     return vertical() ? QSize(thickness, ButtonSize + 4) : QSize(ButtonSize + 4, thickness);
 }
 

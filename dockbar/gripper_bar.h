@@ -9,14 +9,14 @@ namespace zonedesk {
 
 class GripperTitleBar;
 
-class CGripperDockBar : public CResizableDockBar
+class GripperBar : public ResizableDockBar
 {
     Q_OBJECT
 
 public:
     static constexpr int GripperSize = 12;
 
-    CGripperDockBar(const QString& title, QMainWindow* frame);
+    GripperBar(const QString& title, QMainWindow* frame);
 
     /// True exactly when the bar is docked.
     bool hasGripper() const { return !model().isFloating(); }
@@ -46,7 +46,7 @@ class GripperTitleBar final : public QWidget
     Q_OBJECT
 
 public:
-    explicit GripperTitleBar(CGripperDockBar* bar);
+    explicit GripperTitleBar(GripperBar* bar);
 
     QSize sizeHint() const override;
 
@@ -69,7 +69,7 @@ private:
     bool vertical() const;
     void setLooks(bool over, bool down);
 
-    CGripperDockBar* m_bar;
+    GripperBar* m_bar;
     CaptionButton m_button;
 };
 

@@ -7,14 +7,14 @@ namespace zonedesk::dockbar {
 
 namespace {
 
-bool isLeftOrRight(int hitCode)
+bool isLeftOrRight(BarHit hitCode)
 {
-    return hitCode == HTLEFT || hitCode == HTRIGHT;
+    return hitCode == BarHit::Left || hitCode == BarHit::Right;
 }
 
-bool isLeftOrTop(int hitCode)
+bool isLeftOrTop(BarHit hitCode)
 {
-    return hitCode == HTLEFT || hitCode == HTTOP;
+    return hitCode == BarHit::Left || hitCode == BarHit::Top;
 }
 
 } // namespace
@@ -41,11 +41,11 @@ Rect ResizableBarModel::layoutClient(Rect window)
     Rect client = window.deflated(3, 5, 3, 3);
     if (!isFloating())
         client = client.deflated(2, 0, 2, 2);
-    switch (dockBarId) {
-    case DockBarTop: edgeStyle |= EdgeBottom; break;
-    case DockBarLeft: edgeStyle |= EdgeRight; break;
-    case DockBarRight: edgeStyle |= EdgeLeft; break;
-    case DockBarBottom: edgeStyle |= EdgeTop; break;
+    switch (dockSide) {
+    case DockSide::Top: edgeStyle |= EdgeBottom; break;
+    case DockSide::Left: edgeStyle |= EdgeRight; break;
+    case DockSide::Right: edgeStyle |= EdgeLeft; break;
+    case DockSide::Bottom: edgeStyle |= EdgeTop; break;
     default: break;
     }
     if ((edgeStyle & ShowEdges) != 0) {
@@ -57,16 +57,16 @@ Rect ResizableBarModel::layoutClient(Rect window)
     return client;
 }
 
-bool ResizableBarModel::edgeRect(Rect window, int hitCode, Rect& out) const
+bool ResizableBarModel::edgeRect(Rect window, BarHit hitCode, Rect& out) const
 {
     Rect r = (edgeStyle & ShowEdges) != 0 ? window.deflated(1, 1, 1, 1) : window;
     const int shorten = edgeWidth;
     switch (hitCode) {
-    case HTLEFT:
-    case HTRIGHT: {
-        if ((edgeStyle & (hitCode == HTLEFT ? EdgeLeft : EdgeRight)) == 0)
+    case BarHit::Left:
+    case BarHit::Right: {
+        if ((edgeStyle & (hitCode == BarHit::Left ? EdgeLeft : EdgeRight)) == 0)
             return false;
-        if (hitCode == HTLEFT)
+        if (hitCode == BarHit::Left)
             r.right = r.left + edgeWidth;
         else
             r.left = r.right - edgeWidth;
@@ -74,11 +74,11 @@ bool ResizableBarModel::edgeRect(Rect window, int hitCode, Rect& out) const
             r = r.deflated(0, shorten, 0, shorten);
         break;
     }
-    case HTTOP:
-    case HTBOTTOM: {
-        if ((edgeStyle & (hitCode == HTTOP ? EdgeTop : EdgeBottom)) == 0)
+    case BarHit::Top:
+    case BarHit::Bottom: {
+        if ((edgeStyle & (hitCode == BarHit::Top ? EdgeTop : EdgeBottom)) == 0)
             return false;
-        if (hitCode == HTTOP)
+        if (hitCode == BarHit::Top)
             r.bottom = r.top + edgeWidth;
         else
             r.top = r.bottom - edgeWidth;
@@ -92,16 +92,16 @@ bool ResizableBarModel::edgeRect(Rect window, int hitCode, Rect& out) const
     return true;
 }
 
-int ResizableBarModel::hitTest(Rect window, Point point) const
+BarHit ResizableBarModel::hitTest(Rect window, Point point) const
 {
     if (isFloating())
-        return HTCLIENT;
-    for (const int code : {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM}) {
+        return BarHit::Client;
+    for (const BarHit code : SizingEdges) {
         Rect edge;
         if (edgeRect(window, code, edge) && edge.contains(point))
             return code;
     }
-    return HTCLIENT;
+    return BarHit::Client;
 }
 
 int ResizableBarModel::ownIndex(const std::vector<ResizableBarModel*>& row) const
@@ -114,7 +114,7 @@ int ResizableBarModel::ownIndex(const std::vector<ResizableBarModel*>& row) cons
 }
 
 void ResizableBarModel::beginTracking(
-    int hitCode, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent)
+    BarHit hitCode, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent)
 {
     trackedEdge = hitCode;
     tracking = true;
@@ -191,14 +191,6 @@ bool ResizableBarModel::trackTo(Point point, const std::vector<ResizableBarModel
         remaining -= given;
     }
     return true;
-}
-
-int dockBarIdFor(bool floating, int side)
-{
-    if (floating)
-        return DockBarFloat;
-    constexpr int Ids[] = {DockBarTop, DockBarLeft, DockBarRight, DockBarBottom};
-    return Ids[std::clamp(side, 0, 3)];
 }
 
 } // namespace zonedesk::dockbar

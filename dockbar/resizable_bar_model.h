@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The resizable dock bar's own geometry and state, without a toolkit: its sizes per side, its
-// sizing edges, the edge drag and its share of a dock row. CResizableDockBar drives Qt with it.
+// sizing edges, the edge drag and its share of a dock row. ResizableDockBar drives Qt with it.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@ class ResizableBarModel
 {
 public:
     unsigned edgeStyle = 0;
-    int trackedEdge = 0;
+    BarHit trackedEdge = BarHit::Client;
     Size horzSize{350, 350};
     Size vertSize{350, 350};
     Size floatSize{350, 350};
@@ -31,12 +31,12 @@ public:
     bool keepSize = false;
     bool parentSizing = false;
     bool dragShowsContent = false;
-    int dockBarId = 0;
+    DockSide dockSide = DockSide::Floating;
     int edgeWidth = 5;
 
-    bool isHorzDocked() const { return dockBarId == DockBarTop || dockBarId == DockBarBottom; }
+    bool isHorzDocked() const { return dockSide == DockSide::Top || dockSide == DockSide::Bottom; }
 
-    bool isVertDocked() const { return dockBarId == DockBarLeft || dockBarId == DockBarRight; }
+    bool isVertDocked() const { return dockSide == DockSide::Left || dockSide == DockSide::Right; }
 
     bool isFloating() const { return !isHorzDocked() && !isVertDocked(); }
 
@@ -66,15 +66,15 @@ public:
 
     /// The strip of `window` where the edge `hitCode` can be grabbed; false when the bar has no
     /// such edge. Codes other than the four edges give the whole (inner) rectangle.
-    bool edgeRect(Rect window, int hitCode, Rect& out) const;
+    bool edgeRect(Rect window, BarHit hitCode, Rect& out) const;
 
-    /// HTLEFT/HTTOP/HTRIGHT/HTBOTTOM for a point on an edge of a docked bar, else HTCLIENT.
-    int hitTest(Rect window, Point point) const;
+    /// BarHit::Left/BarHit::Top/BarHit::Right/BarHit::Bottom for a point on an edge of a docked bar, else BarHit::Client.
+    BarHit hitTest(Rect window, Point point) const;
 
     /// Starts dragging edge `hitCode` grabbed at `point` (screen). `row` are the row's sizing bars
     /// with this bar among them; `mainPaneExtent` is the size of the frame's main pane across the
     /// row (height for a horizontal dock, width for a vertical one).
-    void beginTracking(int hitCode,
+    void beginTracking(BarHit hitCode,
                        Point point,
                        Rect window,
                        const std::vector<ResizableBarModel*>& row,
@@ -92,7 +92,5 @@ private:
     int ownIndex(const std::vector<ResizableBarModel*>& row) const;
 };
 
-/// The dock bar ID for a side (0 top, 1 left, 2 right, 3 bottom) or floating.
-int dockBarIdFor(bool floating, int side);
 
 } // namespace zonedesk::dockbar

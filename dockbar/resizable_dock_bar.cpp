@@ -15,10 +15,10 @@ using namespace dockbar;
 
 /// The bar's inner frame: room for the sizing edges around the child, their raised look, and the
 /// mouse handling of an edge drag.
-class CResizableDockBar::EdgeFrame final : public QWidget
+class ResizableDockBar::EdgeFrame final : public QWidget
 {
 public:
-    explicit EdgeFrame(CResizableDockBar* bar)
+    explicit EdgeFrame(ResizableDockBar* bar)
         : QWidget(bar)
         , m_bar(bar)
     {
@@ -51,7 +51,7 @@ protected:
         if ((m_bar->m_model.edgeStyle & ShowEdges) == 0)
             return;
         QPainter painter(this);
-        for (const int code : {HTLEFT, HTTOP, HTRIGHT, HTBOTTOM}) {
+        for (const BarHit code : SizingEdges) {
             const QRect edge = m_bar->edgeRect(code);
             if (edge.isEmpty())
                 continue;
@@ -72,8 +72,8 @@ protected:
                 m_bar->endTracking(); // a right click ends the drag where it is
             return;
         }
-        const int code = hitCode(event->position().toPoint());
-        if (event->button() == Qt::LeftButton && code != HTCLIENT &&
+        const BarHit code = hitCode(event->position().toPoint());
+        if (event->button() == Qt::LeftButton && code != BarHit::Client &&
             m_bar->beginTracking(code, event->globalPosition().toPoint())) {
             grabMouse();
             return;
@@ -87,9 +87,9 @@ protected:
             m_bar->trackTo(event->globalPosition().toPoint());
             return;
         }
-        const int code = hitCode(event->position().toPoint());
-        setCursor(code == HTLEFT || code == HTRIGHT   ? Qt::SizeHorCursor
-                  : code == HTTOP || code == HTBOTTOM ? Qt::SizeVerCursor
+        const BarHit code = hitCode(event->position().toPoint());
+        setCursor(code == BarHit::Left || code == BarHit::Right   ? Qt::SizeHorCursor
+                  : code == BarHit::Top || code == BarHit::Bottom ? Qt::SizeVerCursor
                                                       : Qt::ArrowCursor);
     }
 
@@ -108,16 +108,16 @@ protected:
     }
 
 private:
-    int hitCode(QPoint local) const
+    BarHit hitCode(QPoint local) const
     {
         return m_bar->m_model.hitTest({0, 0, width(), height()}, {local.x(), local.y()});
     }
 
-    CResizableDockBar* m_bar;
+    ResizableDockBar* m_bar;
     QMargins m_margins;
 };
 
-CResizableDockBar::CResizableDockBar(const QString& title, QMainWindow* frame)
+ResizableDockBar::ResizableDockBar(const QString& title, QMainWindow* frame)
     : QDockWidget(title, frame)
     , m_frame(frame)
     , m_edgeFrame(new EdgeFrame(this))
@@ -127,27 +127,27 @@ CResizableDockBar::CResizableDockBar(const QString& title, QMainWindow* frame)
     QDockWidget::setWidget(m_edgeFrame);
     connect(this, &QDockWidget::dockLocationChanged, this, [this] {
         updateDockState();
-        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+        QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
     });
     connect(this, &QDockWidget::topLevelChanged, this, [this] {
         updateDockState();
-        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+        QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
     });
     frame->installEventFilter(this);
 }
 
-bool CResizableDockBar::eventFilter(QObject* watched, QEvent* event)
+bool ResizableDockBar::eventFilter(QObject* watched, QEvent* event)
 {
     // The frame lays a docked bar out anew at each of its resizes and squeezes it while the frame
     // is small, as before a window manager maximises it; the bar's size is its state size, so it
     // is given back once the frame has room again.
     if (watched == m_frame && event->type() == QEvent::Resize && isVisible() && !isFloating() &&
         !m_model.tracking)
-        QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+        QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
     return QDockWidget::eventFilter(watched, event);
 }
 
-void CResizableDockBar::setChild(QWidget* child)
+void ResizableDockBar::setChild(QWidget* child)
 {
     m_child = child;
     child->setParent(m_edgeFrame);
@@ -155,34 +155,34 @@ void CResizableDockBar::setChild(QWidget* child)
     updateDockState();
 }
 
-QList<CResizableDockBar*> CResizableDockBar::rowBars() const
+QList<ResizableDockBar*> ResizableDockBar::rowBars() const
 {
-    QList<CResizableDockBar*> bars;
+    QList<ResizableDockBar*> bars;
     if (isFloating())
-        return {const_cast<CResizableDockBar*>(this)};
-    const Qt::DockWidgetArea area = m_frame->dockWidgetArea(const_cast<CResizableDockBar*>(this));
-    for (auto* bar : m_frame->findChildren<CResizableDockBar*>()) {
+        return {const_cast<ResizableDockBar*>(this)};
+    const Qt::DockWidgetArea area = m_frame->dockWidgetArea(const_cast<ResizableDockBar*>(this));
+    for (auto* bar : m_frame->findChildren<ResizableDockBar*>()) {
         if (bar == this || (bar->isVisible() && !bar->isFloating() && m_frame->dockWidgetArea(bar) == area))
             bars.append(bar);
     }
     const bool horizontal = m_model.isHorzDocked();
-    std::sort(bars.begin(), bars.end(), [horizontal](const CResizableDockBar* a, const CResizableDockBar* b) {
+    std::sort(bars.begin(), bars.end(), [horizontal](const ResizableDockBar* a, const ResizableDockBar* b) {
         return horizontal ? a->x() < b->x() : a->y() < b->y();
     });
     return bars;
 }
 
-void CResizableDockBar::updateDockState()
+void ResizableDockBar::updateDockState()
 {
-    int side = 1;
+    DockSide side = DockSide::Left;
     switch (m_frame->dockWidgetArea(this)) {
-    case Qt::TopDockWidgetArea: side = 0; break;
-    case Qt::RightDockWidgetArea: side = 2; break;
-    case Qt::BottomDockWidgetArea: side = 3; break;
-    default: side = 1; break;
+    case Qt::TopDockWidgetArea: side = DockSide::Top; break;
+    case Qt::RightDockWidgetArea: side = DockSide::Right; break;
+    case Qt::BottomDockWidgetArea: side = DockSide::Bottom; break;
+    default: break;
     }
-    m_model.dockBarId = dockBarIdFor(isFloating(), side);
-    const QList<CResizableDockBar*> row = rowBars();
+    m_model.dockSide = isFloating() ? DockSide::Floating : side;
+    const QList<ResizableDockBar*> row = rowBars();
     const auto position = static_cast<std::size_t>(std::max<qsizetype>(0, row.indexOf(this)));
     m_model.computeEdges(position, static_cast<std::size_t>(row.size()));
     m_model.layoutClient({0, 0, width(), height()});
@@ -197,7 +197,7 @@ void CResizableDockBar::updateDockState()
     dockStateChanged();
 }
 
-void CResizableDockBar::applyStateSize()
+void ResizableDockBar::applyStateSize()
 {
     if (m_model.isFloating()) {
         resize(m_model.floatSize.cx, m_model.floatSize.cy);
@@ -208,7 +208,7 @@ void CResizableDockBar::applyStateSize()
     }
 }
 
-void CResizableDockBar::resizeEvent(QResizeEvent* event)
+void ResizableDockBar::resizeEvent(QResizeEvent* event)
 {
     QDockWidget::resizeEvent(event);
     // A floating bar is sized by its frame; that size is its own for the next time it floats.
@@ -218,14 +218,14 @@ void CResizableDockBar::resizeEvent(QResizeEvent* event)
     m_model.layoutClient({0, 0, width(), height()});
 }
 
-void CResizableDockBar::showEvent(QShowEvent* event)
+void ResizableDockBar::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
     // Once the frame has laid the bar out, give it its state size for where it is.
-    QTimer::singleShot(0, this, &CResizableDockBar::applyStateSize);
+    QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
 }
 
-void CResizableDockBar::syncFromGeometry()
+void ResizableDockBar::syncFromGeometry()
 {
     if (m_model.isVertDocked())
         m_model.vertSize = {width(), height()};
@@ -233,18 +233,18 @@ void CResizableDockBar::syncFromGeometry()
         m_model.horzSize = {width(), height()};
 }
 
-void CResizableDockBar::closeEvent(QCloseEvent* event)
+void ResizableDockBar::closeEvent(QCloseEvent* event)
 {
     event->ignore();
 }
 
-dockbar::Rect CResizableDockBar::windowRect() const
+dockbar::Rect ResizableDockBar::windowRect() const
 {
     const QPoint origin = m_edgeFrame->mapToGlobal(QPoint(0, 0));
     return {origin.x(), origin.y(), origin.x() + m_edgeFrame->width(), origin.y() + m_edgeFrame->height()};
 }
 
-QRect CResizableDockBar::edgeRect(int hitCode) const
+QRect ResizableDockBar::edgeRect(BarHit hitCode) const
 {
     dockbar::Rect edge;
     if (!m_model.edgeRect({0, 0, m_edgeFrame->width(), m_edgeFrame->height()}, hitCode, edge))
@@ -252,12 +252,12 @@ QRect CResizableDockBar::edgeRect(int hitCode) const
     return QRect(QPoint(edge.left, edge.top), QPoint(edge.right - 1, edge.bottom - 1));
 }
 
-bool CResizableDockBar::beginTracking(int hitCode, QPoint global)
+bool ResizableDockBar::beginTracking(BarHit hitCode, QPoint global)
 {
-    if (m_model.tracking || m_model.isFloating() || hitCode < HTLEFT || hitCode > HTBOTTOMRIGHT)
+    if (m_model.tracking || m_model.isFloating() || hitCode == BarHit::Client)
         return false;
     std::vector<ResizableBarModel*> row;
-    for (CResizableDockBar* bar : rowBars()) {
+    for (ResizableDockBar* bar : rowBars()) {
         bar->syncFromGeometry(); // Qt may have changed the sizes since (a smaller frame, say)
         row.push_back(&bar->m_model);
     }
@@ -268,18 +268,18 @@ bool CResizableDockBar::beginTracking(int hitCode, QPoint global)
     return true;
 }
 
-void CResizableDockBar::trackTo(QPoint global)
+void ResizableDockBar::trackTo(QPoint global)
 {
     if (!m_model.tracking)
         return;
     std::vector<ResizableBarModel*> row;
-    for (CResizableDockBar* bar : rowBars())
+    for (ResizableDockBar* bar : rowBars())
         row.push_back(&bar->m_model);
     if (m_model.trackTo({global.x(), global.y()}, row))
         drawTracker();
 }
 
-void CResizableDockBar::endTracking()
+void ResizableDockBar::endTracking()
 {
     if (!m_model.tracking)
         return;
@@ -291,7 +291,7 @@ void CResizableDockBar::endTracking()
     QList<int> sizes;
     const bool sideTracking = m_model.isSideTracking();
     const bool horizontal = m_model.isHorzDocked();
-    for (CResizableDockBar* bar : rowBars()) {
+    for (ResizableDockBar* bar : rowBars()) {
         docks.append(bar);
         sizes.append(sideTracking ? bar->m_model.length(horizontal) : bar->m_model.thickness(horizontal));
     }
@@ -299,14 +299,14 @@ void CResizableDockBar::endTracking()
     m_frame->resizeDocks(docks, sizes, orientation);
 }
 
-void CResizableDockBar::drawTracker()
+void ResizableDockBar::drawTracker()
 {
     // The position shows as a line over the frame; the bars change when the drag ends.
     if (m_tracker == nullptr)
         m_tracker = new QRubberBand(QRubberBand::Line, m_frame);
     QRect edge = edgeRect(m_model.trackedEdge);
     edge.moveTopLeft(m_edgeFrame->mapTo(m_frame, edge.topLeft()));
-    const bool vertical = m_model.trackedEdge == HTLEFT || m_model.trackedEdge == HTRIGHT;
+    const bool vertical = m_model.trackedEdge == BarHit::Left || m_model.trackedEdge == BarHit::Right;
     const QPoint origin = m_frame->mapToGlobal(QPoint(0, 0));
     if (vertical)
         edge.moveLeft(m_model.trackPos - m_model.trackOffset - origin.x() - EdgeWidth / 2);

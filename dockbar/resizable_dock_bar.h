@@ -13,12 +13,12 @@ class QMainWindow;
 
 namespace zonedesk {
 
-class CResizableDockBar : public QDockWidget
+class ResizableDockBar : public QDockWidget
 {
     Q_OBJECT
 
 public:
-    CResizableDockBar(const QString& title, QMainWindow* frame);
+    ResizableDockBar(const QString& title, QMainWindow* frame);
 
     dockbar::ResizableBarModel& model() { return m_model; }
 
@@ -28,15 +28,15 @@ public:
     void setChild(QWidget* child);
 
     /// The visible bars of this family in the same dock area, in order along the row.
-    QList<CResizableDockBar*> rowBars() const;
+    QList<ResizableDockBar*> rowBars() const;
 
     /// Edge drags, in global coordinates; the frame widget calls them, tests may too.
-    bool beginTracking(int hitCode, QPoint global);
+    bool beginTracking(BarHit hitCode, QPoint global);
     void trackTo(QPoint global);
     void endTracking();
 
     /// The rectangle (in the inner frame's coordinates) of a sizing edge; empty when it has none.
-    QRect edgeRect(int hitCode) const;
+    QRect edgeRect(BarHit hitCode) const;
 
     static constexpr int EdgeWidth = 5;
 

@@ -45,7 +45,7 @@ QString errorText(int error)
 
 } // namespace
 
-CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
+ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     : QWidget(parent)
     , m_state(state)
 {
@@ -86,37 +86,37 @@ CControlPanelDlg::CControlPanelDlg(AppState& state, QWidget* parent)
     // The bar keeps the panel filling it at any size; what does not fit is cut off.
     resize(fromDialogUnits(0, 0, TemplateWidth, TemplateHeight).size());
 
-    connect(m_start, &QPushButton::clicked, this, &CControlPanelDlg::OnStart);
-    connect(m_export, &QPushButton::clicked, this, &CControlPanelDlg::OnExport);
-    connect(m_import, &QPushButton::clicked, this, &CControlPanelDlg::OnImport);
-    connect(m_redDisplay, &QCheckBox::clicked, this, &CControlPanelDlg::OnRedDisplayClicked);
+    connect(m_start, &QPushButton::clicked, this, &ControlPanel::startLookups);
+    connect(m_export, &QPushButton::clicked, this, &ControlPanel::exportList);
+    connect(m_import, &QPushButton::clicked, this, &ControlPanel::importList);
+    connect(m_redDisplay, &QCheckBox::clicked, this, &ControlPanel::toggleRedDisplay);
 }
 
-QRect CControlPanelDlg::fromDialogUnits(int x, int y, int width, int height) const
+QRect ControlPanel::fromDialogUnits(int x, int y, int width, int height) const
 {
     return {x * m_baseX / 4, y * m_baseY / 8, width * m_baseX / 4, height * m_baseY / 8};
 }
 
-void CControlPanelDlg::OnInitDialog()
+void ControlPanel::initialize()
 {
     m_days->setText(QString::number(m_state.settings.expiryWarnDays));
     m_redDisplay->setChecked(m_state.settings.redDisplay != 0);
-    OnRedDisplayClicked();
-    m_webPane = new CWebPaneCtrl(this);
-    m_webPane->onAppLink = [this](const QString& rest) { OnAppLink(rest); };
+    toggleRedDisplay();
+    m_webPane = new WebPane(this);
+    m_webPane->onAppLink = [this](const QString& rest) { followAppLink(rest); };
     m_webPane->replaceStatic(m_placeholder);
     m_placeholder = nullptr;
     m_state.panelWindow = this;
 }
 
-void CControlPanelDlg::OnRedDisplayClicked()
+void ControlPanel::toggleRedDisplay()
 {
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
     m_days->setEnabled(m_redDisplay->isChecked());
     Q_EMIT redDisplayChanged(m_redDisplay->isChecked());
 }
 
-void CControlPanelDlg::ReadSettings()
+void ControlPanel::readSettings()
 {
     const QByteArray text = m_days->text().toUtf8();
     m_state.settings.expiryWarnDays = core::expiryWarnDaysFromText(
@@ -124,16 +124,16 @@ void CControlPanelDlg::ReadSettings()
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
 }
 
-void CControlPanelDlg::OnStart()
+void ControlPanel::startLookups()
 {
-    ReadSettings();
+    readSettings();
     postMessage(m_state.mainWindow, core::WM_LOOKUP_REQUEST);
     m_start->setEnabled(false);
     // The table must not change under running workers.
     m_import->setEnabled(false);
 }
 
-bool CControlPanelDlg::event(QEvent* event)
+bool ControlPanel::event(QEvent* event)
 {
     if (event->type() == WindowMessage::type()) {
         if (static_cast<WindowMessage*>(event)->message() == core::WM_ENABLE_START) {
@@ -145,7 +145,7 @@ bool CControlPanelDlg::event(QEvent* event)
     return QWidget::event(event);
 }
 
-QString CControlPanelDlg::askImportFile()
+QString ControlPanel::askImportFile()
 {
     if (chooseImportFile)
         return chooseImportFile();
@@ -157,7 +157,7 @@ QString CControlPanelDlg::askImportFile()
     return path;
 }
 
-QString CControlPanelDlg::askExportFile()
+QString ControlPanel::askExportFile()
 {
     if (chooseExportFile)
         return chooseExportFile();
@@ -174,7 +174,7 @@ QString CControlPanelDlg::askExportFile()
     return path;
 }
 
-void CControlPanelDlg::OnImport()
+void ControlPanel::importList()
 {
     if (!m_import->isEnabled())
         return;
@@ -196,7 +196,7 @@ void CControlPanelDlg::OnImport()
         tell(this, notes);
 }
 
-QString CControlPanelDlg::importNotes(const listfile::ImportReport& report)
+QString ControlPanel::importNotes(const listfile::ImportReport& report)
 {
     using listfile::ListReader;
     QStringList notes;
@@ -237,7 +237,7 @@ QString CControlPanelDlg::importNotes(const listfile::ImportReport& report)
     return notes.join(QLatin1Char('\n'));
 }
 
-void CControlPanelDlg::OnExport()
+void ControlPanel::exportList()
 {
     if (!m_export->isEnabled())
         return;
@@ -253,15 +253,15 @@ void CControlPanelDlg::OnExport()
     m_export->setEnabled(true);
 }
 
-void CControlPanelDlg::OnAppLink(const QString& rest)
+void ControlPanel::followAppLink(const QString& rest)
 {
     const QString command = rest.trimmed().toLower();
     if (command == QLatin1String("import"))
-        OnImport();
+        importList();
     else if (command == QLatin1String("start") && m_start->isEnabled())
-        OnStart();
+        startLookups();
     else if (command == QLatin1String("export"))
-        OnExport();
+        exportList();
     else if (command == QLatin1String("about"))
         Q_EMIT aboutRequested();
 }

@@ -17,7 +17,7 @@
 
 namespace zonedesk {
 
-class CControlPanelDlg final : public QWidget
+class ControlPanel final : public QWidget
 {
     Q_OBJECT
 
@@ -26,19 +26,19 @@ public:
     static constexpr int TemplateWidth = 225;
     static constexpr int TemplateHeight = 361;
 
-    explicit CControlPanelDlg(AppState& state, QWidget* parent = nullptr);
+    explicit ControlPanel(AppState& state, QWidget* parent = nullptr);
 
     /// Shows the settings, creates the web pane and records the panel as `panelWindow`.
-    void OnInitDialog();
+    void initialize();
 
-    void OnStart();
-    void OnImport();
-    void OnExport();
-    void OnRedDisplayClicked();
-    void OnAppLink(const QString& rest);
+    void startLookups();
+    void importList();
+    void exportList();
+    void toggleRedDisplay();
+    void followAppLink(const QString& rest);
 
     /// The days text through the C library's decimal conversion, and the check box's state.
-    void ReadSettings();
+    void readSettings();
 
     /// File choosers; tests replace them (an empty path means "cancelled").
     std::function<QString()> chooseImportFile;
@@ -54,7 +54,7 @@ public:
 
     QPushButton* exportButton() const { return m_export; }
 
-    CWebPaneCtrl* webPane() const { return m_webPane; }
+    WebPane* webPane() const { return m_webPane; }
 
 Q_SIGNALS:
     void aboutRequested();
@@ -83,7 +83,7 @@ private:
     QPushButton* m_start = nullptr;
     QPushButton* m_export = nullptr;
     QLabel* m_placeholder = nullptr;
-    CWebPaneCtrl* m_webPane = nullptr;
+    WebPane* m_webPane = nullptr;
 };
 
 } // namespace zonedesk

@@ -3,14 +3,14 @@
 
 namespace zonedesk {
 
-CPanelBar::CPanelBar(AppState& state, QMainWindow* frame)
-    : CGripperDockBar(QStringLiteral("侧边栏"), frame)
-    , m_dlgPanel(new CControlPanelDlg(state))
+PanelBar::PanelBar(AppState& state, QMainWindow* frame)
+    : GripperBar(QStringLiteral("侧边栏"), frame)
+    , m_panel(new ControlPanel(state))
 {
-    setObjectName(QStringLiteral("CPanelBar"));
+    setObjectName(QStringLiteral("PanelBar"));
     model().edgeStyle = (model().edgeStyle & ~dockbar::EdgeAll) | dockbar::ShowEdges | dockbar::SizeChild;
-    setChild(m_dlgPanel);
-    m_dlgPanel->OnInitDialog();
+    setChild(m_panel);
+    m_panel->initialize();
 }
 
 } // namespace zonedesk

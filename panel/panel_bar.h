@@ -7,17 +7,17 @@
 
 namespace zonedesk {
 
-class CPanelBar final : public CGripperDockBar
+class PanelBar final : public GripperBar
 {
     Q_OBJECT
 
 public:
-    CPanelBar(AppState& state, QMainWindow* frame);
+    PanelBar(AppState& state, QMainWindow* frame);
 
-    CControlPanelDlg& panel() { return *m_dlgPanel; }
+    ControlPanel& panel() { return *m_panel; }
 
 private:
-    CControlPanelDlg* m_dlgPanel;
+    ControlPanel* m_panel;
 };
 
 } // namespace zonedesk

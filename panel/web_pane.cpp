@@ -39,7 +39,7 @@ bool WebPanePage::acceptNavigationRequest(const QUrl& url, NavigationType type, 
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
 
-CWebPaneCtrl::CWebPaneCtrl(QWidget* parent)
+WebPane::WebPane(QWidget* parent)
     : QWebEngineView(parent)
     , m_page(new WebPanePage(this))
 {
@@ -51,7 +51,7 @@ CWebPaneCtrl::CWebPaneCtrl(QWidget* parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-void CWebPaneCtrl::replaceStatic(QWidget* placeholder)
+void WebPane::replaceStatic(QWidget* placeholder)
 {
     if (placeholder != nullptr) {
         move(placeholder->pos());
@@ -62,12 +62,12 @@ void CWebPaneCtrl::replaceStatic(QWidget* placeholder)
     show();
 }
 
-QUrl CWebPaneCtrl::startPage()
+QUrl WebPane::startPage()
 {
     return QUrl(QStringLiteral("qrc:/zonedesk/start.html"));
 }
 
-void CWebPaneCtrl::registerAppScheme()
+void WebPane::registerAppScheme()
 {
     QWebEngineUrlScheme scheme(AppScheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
@@ -77,7 +77,7 @@ void CWebPaneCtrl::registerAppScheme()
     QWebEngineUrlScheme::registerScheme(scheme);
 }
 
-void CWebPaneCtrl::installAppSchemeHandler()
+void WebPane::installAppSchemeHandler()
 {
     auto* profile = QWebEngineProfile::defaultProfile();
     if (profile->urlSchemeHandler(AppScheme) == nullptr)

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The panel's small browser: shows the built-in start page; "app:" links (any letter case) are not
-// followed but handed to OnAppLink.
+// followed but handed to followAppLink.
 #pragma once
 
 #include <functional>
@@ -25,7 +25,7 @@ protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override;
 };
 
-class CWebPaneCtrl final : public QWebEngineView
+class WebPane final : public QWebEngineView
 {
     Q_OBJECT
 
@@ -33,7 +33,7 @@ public:
     static constexpr int WebPaneWidth = 340;
     static constexpr int WebPaneHeight = 288;
 
-    explicit CWebPaneCtrl(QWidget* parent = nullptr);
+    explicit WebPane(QWidget* parent = nullptr);
 
     /// Takes the place (position) of `placeholder`, which it deletes, and loads the start page.
     void replaceStatic(QWidget* placeholder);

@@ -10,7 +10,7 @@
 
 namespace zonedesk {
 
-CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
+DomainListView::DomainListView(AppState& state, QWidget* parent)
     : QTableView(parent)
     , m_state(state)
     , m_model(state.table)
@@ -37,18 +37,18 @@ CMakeHtmlView::CMakeHtmlView(AppState& state, QWidget* parent)
     for (int column = 0; column < DomainListModel::ColumnCount; ++column)
         setColumnWidth(column, DomainListModel::columnWidth(column));
     m_refreshTimer.setInterval(RefreshIntervalMs);
-    connect(&m_refreshTimer, &QTimer::timeout, this, &CMakeHtmlView::refreshFinishedRows);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &DomainListView::refreshFinishedRows);
     m_historyTimer.setInterval(100);
-    connect(&m_historyTimer, &QTimer::timeout, this, &CMakeHtmlView::showHistoryResults);
+    connect(&m_historyTimer, &QTimer::timeout, this, &DomainListView::showHistoryResults);
 }
 
-CMakeHtmlView::~CMakeHtmlView()
+DomainListView::~DomainListView()
 {
     // Workers post to this object: they must all be gone before it is.
     stopLookups();
 }
 
-void CMakeHtmlView::stopLookups()
+void DomainListView::stopLookups()
 {
     m_run.requestStop();
     m_run.join();
@@ -56,7 +56,7 @@ void CMakeHtmlView::stopLookups()
     letHistoryGo(false); // what finished before the stop is kept; the window is going
 }
 
-void CMakeHtmlView::recordHistory(bool final)
+void DomainListView::recordHistory(bool final)
 {
     if (!m_recorder)
         return;
@@ -70,7 +70,7 @@ void CMakeHtmlView::recordHistory(bool final)
         m_historyTimer.start();
 }
 
-void CMakeHtmlView::showHistoryResults()
+void DomainListView::showHistoryResults()
 {
     if (!m_recorder)
         return;
@@ -89,7 +89,7 @@ void CMakeHtmlView::showHistoryResults()
     }
 }
 
-std::string CMakeHtmlView::selectedDomain() const
+std::string DomainListView::selectedDomain() const
 {
     const QModelIndex current =
         selectionModel() != nullptr ? selectionModel()->currentIndex() : QModelIndex();
@@ -101,25 +101,25 @@ std::string CMakeHtmlView::selectedDomain() const
     return core::gbkToUtf8(core::fieldText(m_state.table[static_cast<std::size_t>(source.row())].domain));
 }
 
-void CMakeHtmlView::showTable()
+void DomainListView::showTable()
 {
     letHistoryGo();
     m_model.fillRows();
     m_model.refreshFinishedRows();
 }
 
-void CMakeHtmlView::setRedDisplay(bool on)
+void DomainListView::setRedDisplay(bool on)
 {
     m_model.setNearExpiry(on, m_warnDaysInEffect);
 }
 
-void CMakeHtmlView::fillRows()
+void DomainListView::fillRows()
 {
     letHistoryGo();
     m_model.fillRows();
 }
 
-void CMakeHtmlView::letHistoryGo(bool showChanges)
+void DomainListView::letHistoryGo(bool showChanges)
 {
     // A run's writer may still be storing its end: it is waited for, and its changes shown on the
     // rows they belong to, before those rows are replaced or a new run begins.
@@ -135,7 +135,7 @@ void CMakeHtmlView::letHistoryGo(bool showChanges)
     }
 }
 
-void CMakeHtmlView::refreshFinishedRows()
+void DomainListView::refreshFinishedRows()
 {
     const int done = m_model.refreshFinishedRows();
     recordHistory(false);
@@ -152,7 +152,7 @@ void CMakeHtmlView::refreshFinishedRows()
     Q_EMIT throttleNotice(notice);
 }
 
-bool CMakeHtmlView::event(QEvent* event)
+bool DomainListView::event(QEvent* event)
 {
     if (event->type() != WindowMessage::type())
         return QTableView::event(event);
@@ -165,7 +165,7 @@ bool CMakeHtmlView::event(QEvent* event)
     return true;
 }
 
-void CMakeHtmlView::startRun()
+void DomainListView::startRun()
 {
     // The day count takes effect at Start, as the panel's other settings do.
     m_warnDaysInEffect = m_state.settings.expiryWarnDays;
@@ -209,13 +209,13 @@ void CMakeHtmlView::startRun()
     }
 }
 
-void CMakeHtmlView::workerDone()
+void DomainListView::workerDone()
 {
     if (m_run.workerDone())
         finishRun();
 }
 
-void CMakeHtmlView::finishRun()
+void DomainListView::finishRun()
 {
     m_refreshTimer.stop();
     refreshFinishedRows();

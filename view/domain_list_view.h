@@ -18,15 +18,15 @@
 
 namespace zonedesk {
 
-class CMakeHtmlView final : public QTableView
+class DomainListView final : public QTableView
 {
     Q_OBJECT
 
 public:
     static constexpr int RefreshIntervalMs = 500;
 
-    CMakeHtmlView(AppState& state, QWidget* parent = nullptr);
-    ~CMakeHtmlView() override;
+    DomainListView(AppState& state, QWidget* parent = nullptr);
+    ~DomainListView() override;
 
     DomainListModel& listModel() { return m_model; }
 

@@ -31,7 +31,7 @@ QString replyText(const std::string& raw)
 
 } // namespace
 
-CHistoryDlg::CHistoryDlg(history::HistoryStore& store, const std::string& domain, QWidget* parent)
+HistoryDialog::HistoryDialog(history::HistoryStore& store, const std::string& domain, QWidget* parent)
     : QDialog(parent)
     , m_entries(store.history(domain, true))
     , m_lookups(new QTableWidget(this))
@@ -100,7 +100,7 @@ CHistoryDlg::CHistoryDlg(history::HistoryStore& store, const std::string& domain
         m_lookups->selectRow(0);
 }
 
-void CHistoryDlg::showReply(int row)
+void HistoryDialog::showReply(int row)
 {
     if (row < 0 || static_cast<std::size_t>(row) >= m_entries.size())
         return;

@@ -14,12 +14,12 @@
 
 namespace zonedesk {
 
-class CHistoryDlg final : public QDialog
+class HistoryDialog final : public QDialog
 {
     Q_OBJECT
 
 public:
-    CHistoryDlg(history::HistoryStore& store, const std::string& domain, QWidget* parent = nullptr);
+    HistoryDialog(history::HistoryStore& store, const std::string& domain, QWidget* parent = nullptr);
 
     QTableWidget* lookups() const { return m_lookups; }
 

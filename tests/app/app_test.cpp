@@ -77,11 +77,11 @@ class AppTest final : public QObject
 
 private:
     std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<CMakeHtmlApp> m_app;
+    std::unique_ptr<Application> m_app;
 
-    CMainFrame& frame() { return *m_app->mainFrame(); }
+    MainWindow& frame() { return *m_app->mainWindow(); }
 
-    CControlPanelDlg& panel() { return frame().panel(); }
+    ControlPanel& panel() { return frame().panel(); }
 
     AppState& state() { return *m_app->state(); }
 
@@ -90,9 +90,9 @@ private:
         m_dir = std::make_unique<test::TempDir>();
         if (!config.empty())
             m_dir->write("config.ini", config);
-        m_app = std::make_unique<CMakeHtmlApp>();
+        m_app = std::make_unique<Application>();
         m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->InitInstance());
+        QVERIFY(m_app->initialize());
     }
 
     void route(const LoopbackWhoisServer& server)
@@ -106,7 +106,7 @@ private:
     {
         const auto file = m_dir->write("list.txt", lines);
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
-        panel().OnImport();
+        panel().importList();
         QTRY_COMPARE(frame().paneText(0), QStringLiteral("导入域名到列表..."));
         QTRY_COMPARE(frame().view().model()->rowCount(), state().table.count());
     }
@@ -156,11 +156,11 @@ private Q_SLOTS:
         start();
         MessageBoxCloser closer; // the empty table's message
         panel().daysEdit()->setText(QStringLiteral("12abc"));
-        panel().OnStart();
+        panel().startLookups();
         QCOMPARE(state().settings.expiryWarnDays, 12);
         QTRY_VERIFY(panel().startButton()->isEnabled());
         QCOMPARE(closer.texts, QStringList{QStringLiteral("请至少指定一个域名。")});
-        m_app->ExitInstance();
+        m_app->shutDown();
         QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=12\r\n"));
     }
 
@@ -243,7 +243,7 @@ private Q_SLOTS:
         MessageBoxCloser closer;
         const auto csv = m_dir->path() / "out.csv";
         panel().chooseExportFile = [csv] { return QString::fromStdString(csv.string()); };
-        panel().OnExport();
+        panel().exportList();
         QCOMPARE(closer.texts, QStringList{QStringLiteral("共导出了 4 条有效记录！")});
         const std::string bytes = test::readFile(csv);
         QVERIFY(bytes.starts_with(
@@ -310,7 +310,7 @@ private Q_SLOTS:
         MessageBoxCloser closer;
         const auto csv = m_dir->path() / "out.csv";
         panel().chooseExportFile = [csv] { return QString::fromStdString(csv.string()); };
-        panel().OnExport();
+        panel().exportList();
         QVERIFY(test::readFile(csv).starts_with("\"whois.verisign-grs.com\",\"later.com\""));
     }
 
@@ -342,7 +342,7 @@ private Q_SLOTS:
     void appLinksInCapitalsReachOnAppLink()
     {
         start();
-        CWebPaneCtrl* pane = panel().webPane();
+        WebPane* pane = panel().webPane();
         QVERIFY(pane != nullptr);
         QStringList links;
         pane->onAppLink = [&links](const QString& rest) { links << rest; };
@@ -402,7 +402,7 @@ private Q_SLOTS:
         QString reply;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
-            if (auto* dialog = qobject_cast<CHistoryDlg*>(QApplication::activeModalWidget())) {
+            if (auto* dialog = qobject_cast<HistoryDialog*>(QApplication::activeModalWidget())) {
                 lookups = dialog->lookups()->rowCount();
                 reply = dialog->reply()->toPlainText();
                 dialog->accept();
@@ -416,7 +416,7 @@ private Q_SLOTS:
 
         // Closing loses nothing: the next start opens the last results from the menu, or at once
         // with restoreLast=1.
-        m_app->ExitInstance();
+        m_app->shutDown();
         start();
         QCOMPARE(frame().view().model()->rowCount(), 0);
         frame().findChild<QAction*>(QStringLiteral("openLastResults"))->trigger();
@@ -426,7 +426,7 @@ private Q_SLOTS:
         QCOMPARE(cell(0, 3), QStringLiteral("2028-05-14"));
         QCOMPARE(cell(1, 2), QStringLiteral("域名未注册"));
         QCOMPARE(frame().paneText(2), QStringLiteral("域名数量：2"));
-        m_app->ExitInstance();
+        m_app->shutDown();
         start("[user]\r\nchkgq=1\r\ngqts=30\r\nrestoreLast=1\r\n");
         QCOMPARE(frame().view().model()->rowCount(), 2);
         QCOMPARE(cell(0, 7), QStringLiteral("New Registrar"));
@@ -438,10 +438,10 @@ private Q_SLOTS:
         server.setDefault(Behaviour::answer(VerisignRecord));
         m_dir = std::make_unique<test::TempDir>();
         const auto garbage = m_dir->write("not-a-database", std::string(4096, 'x'));
-        m_app = std::make_unique<CMakeHtmlApp>();
+        m_app = std::make_unique<Application>();
         m_dir->write("config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=" + garbage.string() + "\r\n");
         m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->InitInstance());
+        QVERIFY(m_app->initialize());
         route(server);
         importLines("a.com\n");
         MessageBoxCloser closer;
@@ -475,7 +475,7 @@ private Q_SLOTS:
             frame().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
         QVERIFY(frame().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
         frame().close(); // a stop ends the wait at once
-        m_app->ExitInstance();
+        m_app->shutDown();
     }
 
     void closingMidRunEndsQuicklyAndWritesSettings()
@@ -490,7 +490,7 @@ private Q_SLOTS:
         QTRY_COMPARE(server.connectionCount(), 1);
         const auto asked = std::chrono::steady_clock::now();
         frame().close();
-        m_app->ExitInstance();
+        m_app->shutDown();
         QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(2));
         QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=45\r\n"));
     }
@@ -500,7 +500,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::CWebPaneCtrl::registerAppScheme();
+    zonedesk::WebPane::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     zonedesk::test::isolateDataHome();

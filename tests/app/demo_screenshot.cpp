@@ -19,26 +19,26 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: demo_screenshot DOMAINS.txt OUT.png [HISTORY.png]\n");
         return 1;
     }
-    zonedesk::CWebPaneCtrl::registerAppScheme();
+    zonedesk::WebPane::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication qtApp(argc, argv);
     const QString list = QString::fromLocal8Bit(argv[1]);
     const QString out = QString::fromLocal8Bit(argv[2]);
 
     const QTemporaryDir folder; // a first start: no remembered geometry
-    zonedesk::CMakeHtmlApp app;
+    zonedesk::Application app;
     app.setProgramDir(folder.path().toStdString());
-    if (!app.InitInstance())
+    if (!app.initialize())
         return 1;
-    auto& frame = *app.mainFrame();
+    auto& frame = *app.mainWindow();
     auto& panel = frame.panel();
     // The window manager maximises the frame as it would on a desktop.
     const bool maximised = QTest::qWaitFor([&] { return frame.isMaximized(); }, 10000);
     QTest::qWait(1500); // the web pane's first paint
     panel.chooseImportFile = [list] { return list; };
-    panel.OnImport();
+    panel.importList();
     const bool imported = QTest::qWaitFor([&] { return frame.view().model()->rowCount() > 0; }, 10000);
-    panel.OnStart();
+    panel.startLookups();
     const bool finished = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
     frame.view().selectRow(2);
     QTest::qWait(800);
@@ -46,15 +46,15 @@ int main(int argc, char** argv)
     bool saved = shot.save(out, "PNG");
     if (argc == 4) {
         // A second run of the list, then 查询历史… on the selected name: both lookups and a reply.
-        panel.OnImport();
+        panel.importList();
         (void)QTest::qWaitFor([&] { return frame.view().model()->rowCount() > 0; }, 10000);
-        panel.OnStart();
+        panel.startLookups();
         const bool again = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
         QTest::qWait(500); // the history's writer
         frame.view().selectRow(2);
         const QString historyOut = QString::fromLocal8Bit(argv[3]);
         QTimer::singleShot(1000, [&] {
-            if (auto* dialog = qobject_cast<zonedesk::CHistoryDlg*>(QApplication::activeModalWidget())) {
+            if (auto* dialog = qobject_cast<zonedesk::HistoryDialog*>(QApplication::activeModalWidget())) {
                 saved = dialog->grab().save(historyOut, "PNG") && saved && again;
                 dialog->accept();
             } else {
@@ -63,6 +63,6 @@ int main(int argc, char** argv)
         });
         frame.showHistory();
     }
-    app.ExitInstance();
+    app.shutDown();
     return maximised && imported && finished && saved ? 0 : 1;
 }

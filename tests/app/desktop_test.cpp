@@ -62,20 +62,20 @@ class DesktopTest final : public QObject
 
 private:
     std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<CMakeHtmlApp> m_app;
+    std::unique_ptr<Application> m_app;
 
-    CMainFrame& frame() { return *m_app->mainFrame(); }
+    MainWindow& frame() { return *m_app->mainWindow(); }
 
-    CControlPanelDlg& panel() { return frame().panel(); }
+    ControlPanel& panel() { return frame().panel(); }
 
     /// Starts the program in the test's folder, keeping config.ini from an earlier start.
     void start()
     {
         if (!m_dir)
             m_dir = std::make_unique<test::TempDir>();
-        m_app = std::make_unique<CMakeHtmlApp>();
+        m_app = std::make_unique<Application>();
         m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->InitInstance());
+        QVERIFY(m_app->initialize());
         QVERIFY(QTest::qWaitForWindowExposed(&frame()));
     }
 
@@ -84,7 +84,7 @@ private:
         if (!m_app)
             return;
         frame().close();
-        m_app->ExitInstance();
+        m_app->shutDown();
         m_app.reset();
     }
 
@@ -99,7 +99,7 @@ private:
     /// Clicks the start page's link to `href` with the mouse, where the page draws it.
     void clickLink(const QString& href)
     {
-        CWebPaneCtrl* pane = panel().webPane();
+        WebPane* pane = panel().webPane();
         QVariant box;
         const QString script =
             QStringLiteral("(function(){var a=document.querySelector('a[href=\"%1\"]');"
@@ -166,7 +166,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!frame().isMaximized() && frame().width() < available().width() - 100,
                                  10000);
         // Two thirds of the screen, centred: the list, the buttons and the panes all usable.
-        const QRect expected = CMainFrame::defaultNormalGeometry(available());
+        const QRect expected = MainWindow::defaultNormalGeometry(available());
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
         QVERIFY(qAbs(frame().height() - expected.height()) <= 2);
         QVERIFY(qAbs(frame().geometry().center().x() - expected.center().x()) <= 40);
@@ -204,7 +204,7 @@ private Q_SLOTS:
                      "[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\nx=9000\r\ny=9000\r\n"
                      "width=800\r\nheight=600\r\nmaximized=0\r\n");
         start();
-        const QRect expected = CMainFrame::defaultNormalGeometry(available());
+        const QRect expected = MainWindow::defaultNormalGeometry(available());
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
         QVERIFY(available().intersects(frame().geometry()));
     }
@@ -335,7 +335,7 @@ private Q_SLOTS:
     void startPageLinksRunTheirCommands()
     {
         start();
-        QCOMPARE(panel().webPane()->url(), CWebPaneCtrl::startPage());
+        QCOMPARE(panel().webPane()->url(), WebPane::startPage());
         const auto list = m_dir->write("list.txt", "a.com\nb.org\n");
         int importAsked = 0;
         panel().chooseImportFile = [&] {
@@ -367,7 +367,7 @@ private Q_SLOTS:
         QTRY_VERIFY(!panel().startButton()->isEnabled() || server.connectionCount() > 0);
         QTRY_VERIFY_WITH_TIMEOUT(panel().startButton()->isEnabled(), 20000);
         QVERIFY(server.connectionCount() >= 1);
-        QCOMPARE(panel().webPane()->url(), CWebPaneCtrl::startPage()); // the page stays
+        QCOMPARE(panel().webPane()->url(), WebPane::startPage()); // the page stays
     }
 };
 
@@ -375,7 +375,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::CWebPaneCtrl::registerAppScheme();
+    zonedesk::WebPane::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     zonedesk::test::isolateDataHome();

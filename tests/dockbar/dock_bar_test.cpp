@@ -19,20 +19,20 @@ class DockBarTest final : public QObject
 
 private:
     std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<CMakeHtmlApp> m_app;
+    std::unique_ptr<Application> m_app;
 
-    CMainFrame& frame() { return *m_app->mainFrame(); }
+    MainWindow& frame() { return *m_app->mainWindow(); }
 
-    CPanelBar& bar() { return frame().panelBar(); }
+    PanelBar& bar() { return frame().panelBar(); }
 
     /// The middle of the bar's sizing edge `code`, in global coordinates.
-    QPoint edgeCentre(int code)
+    QPoint edgeCentre(BarHit code)
     {
         QWidget* inner = bar().widget();
         return inner->mapToGlobal(bar().edgeRect(code).center());
     }
 
-    void dragEdge(int code, QPoint by)
+    void dragEdge(BarHit code, QPoint by)
     {
         const QPoint from = edgeCentre(code);
         QVERIFY(bar().beginTracking(code, from));
@@ -48,7 +48,7 @@ private:
         QCOMPARE(panel.top(), 0);
         QCOMPARE(panel.left(), 0);
         QCOMPARE(panel.bottom(), inner->height() - 1);
-        QCOMPARE(panel.right(), inner->width() - 1 - (CResizableDockBar::EdgeWidth + 1)); // the right edge
+        QCOMPARE(panel.right(), inner->width() - 1 - (ResizableDockBar::EdgeWidth + 1)); // the right edge
     }
 
 private Q_SLOTS:
@@ -56,9 +56,9 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<test::TempDir>();
-        m_app = std::make_unique<CMakeHtmlApp>();
+        m_app = std::make_unique<Application>();
         m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->InitInstance());
+        QVERIFY(m_app->initialize());
         frame().setGeometry(QGuiApplication::primaryScreen()->availableGeometry()); // no window manager
         QVERIFY(QTest::qWaitForWindowExposed(&frame()));
     }
@@ -73,7 +73,7 @@ private Q_SLOTS:
     {
         QCOMPARE(frame().dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
         QTRY_COMPARE(bar().width(), 350);
-        QCOMPARE(bar().model().dockBarId, dockbar::DockBarLeft);
+        QCOMPARE(bar().model().dockSide, dockbar::DockSide::Left);
         QVERIFY(bar().gripper() != nullptr);
         QCOMPARE(bar().model().edgeStyle & dockbar::EdgeAll, dockbar::EdgeRight);
         checkPanelFillsBar();
@@ -82,14 +82,14 @@ private Q_SLOTS:
     void rightEdgeResizesWithinItsLimits()
     {
         QTRY_COMPARE(bar().width(), 350);
-        dragEdge(dockbar::HTRIGHT, QPoint(-100, 0));
+        dragEdge(dockbar::BarHit::Right, QPoint(-100, 0));
         QTRY_COMPARE(bar().width(), 250);
         checkPanelFillsBar();
 
-        dragEdge(dockbar::HTRIGHT, QPoint(-1000, 0));
+        dragEdge(dockbar::BarHit::Right, QPoint(-1000, 0));
         QTRY_COMPARE(bar().width(), bar().model().minVertSize.cx);
 
-        dragEdge(dockbar::HTRIGHT, QPoint(5000, 0)); // never removes the list
+        dragEdge(dockbar::BarHit::Right, QPoint(5000, 0)); // never removes the list
         QTRY_VERIFY(bar().width() > 1000);
         QVERIFY(frame().centralWidget()->isVisible());
         QVERIFY(frame().centralWidget()->width() > 0);
@@ -99,7 +99,7 @@ private Q_SLOTS:
     {
         QTRY_COMPARE(bar().width(), 350);
         QWidget* inner = bar().widget();
-        const QPoint edge = bar().edgeRect(dockbar::HTRIGHT).center();
+        const QPoint edge = bar().edgeRect(dockbar::BarHit::Right).center();
         QTest::mousePress(inner, Qt::LeftButton, {}, edge);
         QMouseEvent move(QEvent::MouseMove,
                          QPointF(edge + QPoint(-50, 0)),
@@ -119,7 +119,7 @@ private Q_SLOTS:
     void dockedAtTheTopIsNeverShorterThan350()
     {
         frame().addDockWidget(Qt::TopDockWidgetArea, &bar());
-        QTRY_COMPARE(bar().model().dockBarId, dockbar::DockBarTop);
+        QTRY_COMPARE(bar().model().dockSide, dockbar::DockSide::Top);
         QCOMPARE(bar().minimumWidth(), 350);
         QTRY_VERIFY(bar().width() >= 350);
         QTRY_VERIFY(
@@ -130,7 +130,7 @@ private Q_SLOTS:
     void floatingShowsNoGripperOrCloseButton()
     {
         bar().setFloating(true);
-        QTRY_COMPARE(bar().model().dockBarId, dockbar::DockBarFloat);
+        QTRY_COMPARE(bar().model().dockSide, dockbar::DockSide::Floating);
         QTRY_VERIFY(bar().gripper() == nullptr);
         QCOMPARE(bar().model().edgeStyle & dockbar::EdgeAll, 0U);
         bar().setFloating(false);
@@ -169,7 +169,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::CWebPaneCtrl::registerAppScheme();
+    zonedesk::WebPane::registerAppScheme();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     zonedesk::DockBarTest test;

@@ -7,10 +7,10 @@
 namespace zonedesk::dockbar {
 namespace {
 
-ResizableBarModel docked(int dockBarId)
+ResizableBarModel docked(DockSide dockSide)
 {
     ResizableBarModel bar;
-    bar.dockBarId = dockBarId;
+    bar.dockSide = dockSide;
     bar.edgeStyle = ShowEdges | SizeChild;
     return bar;
 }
@@ -19,31 +19,31 @@ TEST(ResizableBarModel, LoneBarHasOnlyTheEdgeFacingTheClientArea)
 {
     struct Case
     {
-        int dockBarId;
+        DockSide dockSide;
         unsigned edge;
     };
 
     for (const Case c : {
-             Case{DockBarLeft,   EdgeRight },
-             Case{DockBarRight,  EdgeLeft  },
-             Case{DockBarTop,    EdgeBottom},
-             Case{DockBarBottom, EdgeTop   }
+             Case{DockSide::Left,   EdgeRight },
+             Case{DockSide::Right,  EdgeLeft  },
+             Case{DockSide::Top,    EdgeBottom},
+             Case{DockSide::Bottom, EdgeTop   }
     }) {
-        ResizableBarModel bar = docked(c.dockBarId);
+        ResizableBarModel bar = docked(c.dockSide);
         bar.computeEdges(0, 1);
         bar.layoutClient({0, 0, 300, 600});
-        EXPECT_EQ(bar.edgeStyle & EdgeAll, c.edge) << c.dockBarId;
+        EXPECT_EQ(bar.edgeStyle & EdgeAll, c.edge) << static_cast<int>(c.dockSide);
     }
 }
 
 TEST(ResizableBarModel, MiddleBarOfThreeHasTwoMoreEdges)
 {
-    ResizableBarModel bar = docked(DockBarLeft);
+    ResizableBarModel bar = docked(DockSide::Left);
     bar.computeEdges(1, 3);
     bar.layoutClient({0, 0, 300, 600});
     EXPECT_EQ(bar.edgeStyle & EdgeAll, EdgeTop | EdgeBottom | EdgeRight);
 
-    ResizableBarModel top = docked(DockBarTop);
+    ResizableBarModel top = docked(DockSide::Top);
     top.computeEdges(2, 3); // the last of a horizontal row: only towards its left neighbour
     top.layoutClient({0, 0, 600, 100});
     EXPECT_EQ(top.edgeStyle & EdgeAll, EdgeLeft | EdgeBottom);
@@ -51,17 +51,17 @@ TEST(ResizableBarModel, MiddleBarOfThreeHasTwoMoreEdges)
 
 TEST(ResizableBarModel, FloatingBarHasNoEdgesAndNoEdgeHits)
 {
-    ResizableBarModel bar = docked(DockBarFloat);
+    ResizableBarModel bar = docked(DockSide::Floating);
     bar.computeEdges(0, 1);
     const Rect client = bar.layoutClient({0, 0, 200, 300});
     EXPECT_EQ(bar.edgeStyle & EdgeAll, 0U);
     EXPECT_EQ(client, (Rect{3, 5, 197, 297}));
-    EXPECT_EQ(bar.hitTest({0, 0, 200, 300}, {198, 150}), HTCLIENT);
+    EXPECT_EQ(bar.hitTest({0, 0, 200, 300}, {198, 150}), BarHit::Client);
 }
 
 TEST(ResizableBarModel, ClientLeavesRoomForTheInsetsAndEdges)
 {
-    ResizableBarModel bar = docked(DockBarLeft);
+    ResizableBarModel bar = docked(DockSide::Left);
     bar.computeEdges(0, 1);
     // 3+2 left, 5 top, 3+2+5 right (the edge), 3+2 bottom.
     EXPECT_EQ(bar.layoutClient({0, 0, 300, 600}), (Rect{5, 5, 290, 595}));
@@ -69,28 +69,28 @@ TEST(ResizableBarModel, ClientLeavesRoomForTheInsetsAndEdges)
 
 TEST(ResizableBarModel, HitTestFindsTheEdgeStripShortenedAtItsEnds)
 {
-    ResizableBarModel bar = docked(DockBarLeft);
+    ResizableBarModel bar = docked(DockSide::Left);
     bar.computeEdges(0, 1);
     const Rect window{0, 0, 300, 600};
     bar.layoutClient(window);
     Rect edge;
-    ASSERT_TRUE(bar.edgeRect(window, HTRIGHT, edge));
+    ASSERT_TRUE(bar.edgeRect(window, BarHit::Right, edge));
     EXPECT_EQ(edge, (Rect{294, 6, 299, 594})); // inside the 1-pixel border, 5 wide, shortened by 5
-    EXPECT_EQ(bar.hitTest(window, {296, 300}), HTRIGHT);
-    EXPECT_EQ(bar.hitTest(window, {296, 2}), HTCLIENT); // the shortened end
-    EXPECT_EQ(bar.hitTest(window, {150, 300}), HTCLIENT);
-    EXPECT_FALSE(bar.edgeRect(window, HTLEFT, edge));
+    EXPECT_EQ(bar.hitTest(window, {296, 300}), BarHit::Right);
+    EXPECT_EQ(bar.hitTest(window, {296, 2}), BarHit::Client); // the shortened end
+    EXPECT_EQ(bar.hitTest(window, {150, 300}), BarHit::Client);
+    EXPECT_FALSE(bar.edgeRect(window, BarHit::Left, edge));
 }
 
 TEST(ResizableBarModel, OuterEdgeStopsAtTheMinimumAndShortOfTheMainPane)
 {
-    ResizableBarModel bar = docked(DockBarLeft);
+    ResizableBarModel bar = docked(DockSide::Left);
     bar.vertSize = {350, 600};
     bar.computeEdges(0, 1);
     const Rect window{0, 0, 350, 600};
     bar.layoutClient(window);
     const std::vector<ResizableBarModel*> row{&bar};
-    bar.beginTracking(HTRIGHT, {346, 300}, window, row, 800);
+    bar.beginTracking(BarHit::Right, {346, 300}, window, row, 800);
     EXPECT_EQ(bar.trackMin, 346 - (350 - 33));
     EXPECT_EQ(bar.trackMax, 346 + 798);
 
@@ -105,15 +105,15 @@ TEST(ResizableBarModel, OuterEdgeStopsAtTheMinimumAndShortOfTheMainPane)
 
 TEST(ResizableBarModel, SideEdgeMovesLengthBetweenBarsAndKeepsTheTotal)
 {
-    ResizableBarModel upper = docked(DockBarLeft);
-    ResizableBarModel lower = docked(DockBarLeft);
+    ResizableBarModel upper = docked(DockSide::Left);
+    ResizableBarModel lower = docked(DockSide::Left);
     upper.vertSize = {300, 400};
     lower.vertSize = {300, 300};
     const std::vector<ResizableBarModel*> row{&upper, &lower};
     upper.computeEdges(0, 2);
     const Rect window{0, 0, 300, 400};
     upper.layoutClient(window);
-    upper.beginTracking(HTBOTTOM, {150, 396}, window, row, 800);
+    upper.beginTracking(BarHit::Bottom, {150, 396}, window, row, 800);
     EXPECT_EQ(upper.trackMin, 396 - (400 - 32));
     EXPECT_EQ(upper.trackMax, 396 + (300 - 32));
 
