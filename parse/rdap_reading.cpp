@@ -11,7 +11,7 @@
 #include <string>
 
 #include "core/text.h"
-#include "parse/utf8_to_ansi.h"
+#include "parse/utf8_to_gbk.h"
 
 #include <nlohmann/json.hpp>
 
@@ -114,7 +114,7 @@ std::string withheld(const json& entity)
 
 void setUtf8(Reading& reading, Field field, std::string value)
 {
-    utf8ToAnsi(value);
+    utf8ToGbkInPlace(value);
     reading.set(field, value);
 }
 
