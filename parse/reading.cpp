@@ -2,12 +2,42 @@
 #include "parse/reading.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/text.h"
+#include "core/withheld_value.h"
 
 namespace zonedesk::parse {
+
+namespace {
+
+/// The bytes of text each field holds, in Field order.
+constexpr std::size_t FieldWidths[] = {
+    sizeof(core::DomainRecord::registrationDate) - 1,
+    sizeof(core::DomainRecord::expiryDate) - 1,
+    sizeof(core::DomainRecord::updatedDate) - 1,
+    sizeof(core::DomainRecord::owner) - 1,
+    sizeof(core::DomainRecord::email) - 1,
+    sizeof(core::DomainRecord::registrar) - 1,
+};
+static_assert(std::size(FieldWidths) == FieldCount &&
+              static_cast<std::size_t>(Field::Registrar) == FieldCount - 1);
+
+/// A withheld value as the field keeps it: a sentence that only says where to ask, or short words
+/// too long for the field, would show as half a sentence, so they become "N/A"; the registry's
+/// short words that fit stay as it wrote them.
+std::string keptForm(Field field, std::string value)
+{
+    const core::WithheldForm form = core::withheldForm(value);
+    const bool fits = core::gbkFitLength(value, FieldWidths[static_cast<std::size_t>(field)]) == value.size();
+    if (form == core::WithheldForm::Sentence || (form == core::WithheldForm::ShortForm && !fits))
+        return std::string(NotApplicable);
+    return value;
+}
+
+} // namespace
 
 std::string cleanValue(std::string_view value)
 {
@@ -25,7 +55,7 @@ void Reading::set(Field field, std::string_view raw)
     const auto written = m_order.begin() + static_cast<std::ptrdiff_t>(m_written);
     if (std::find(m_order.begin(), written, field) == written)
         m_order[m_written++] = field;
-    m_values[index(field)] = cleanValue(raw);
+    m_values[index(field)] = keptForm(field, cleanValue(raw));
 }
 
 bool Reading::hasValue(Field field) const

@@ -56,7 +56,8 @@ public:
     void setSource(core::ResultSource source) { m_source = source; }
 
     /// Records `raw`, cleaned, as the field's value; a field set twice keeps its first place in the
-    /// order of writes and its last value.
+    /// order of writes and its last value. A withheld value (core::withheldForm) that is a sentence,
+    /// or does not fit the field's width whole, is recorded as "N/A", never cut.
     void set(Field field, std::string_view raw);
 
     std::string_view value(Field field) const { return m_values[index(field)]; }
