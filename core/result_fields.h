@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
@@ -35,6 +36,7 @@ struct RecordMember
 {
     std::string_view (*text)(const DomainRecord& record);
     std::size_t (*store)(DomainRecord& record, std::string_view text);
+    std::size_t capacity; // bytes of text it holds, its terminator not counted
 };
 
 template <auto Member> std::string_view memberText(const DomainRecord& record)
@@ -47,7 +49,10 @@ template <auto Member> std::size_t storeMember(DomainRecord& record, std::string
     return copyField(record.*Member, text);
 }
 
-template <auto Member> inline constexpr RecordMember member{&memberText<Member>, &storeMember<Member>};
+template <auto Member>
+inline constexpr RecordMember member{&memberText<Member>,
+                                    &storeMember<Member>,
+                                    sizeof(std::declval<DomainRecord&>().*Member) - 1};
 
 struct ResultField
 {

@@ -4,6 +4,7 @@
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/withheld_value.h"
 
 namespace zonedesk::history {
 
@@ -37,12 +38,6 @@ const KindText& textsOf(ChangeKind kind)
 
 using core::Field;
 
-/// Stands for the shared rule of withheld values until it lands: empty is withheld.
-bool isWithheld(std::string_view value)
-{
-    return value.empty();
-}
-
 constexpr auto Registered = static_cast<std::int32_t>(core::LookupStatus::Success);
 constexpr auto Available = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
 
@@ -75,7 +70,7 @@ std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntr
                                       std::pair{Field::Owner, ChangeKind::OwnerChanged}}) {
         const std::string& from = before.values[field];
         const std::string& to = after.values[field];
-        if (!isWithheld(from) && !isWithheld(to) && from != to)
+        if (!core::isWithheld(from) && !core::isWithheld(to) && from != to)
             changes.push_back({kind, from, to});
     }
     return changes;

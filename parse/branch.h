@@ -18,7 +18,7 @@ using core::Field;
 enum class Then : std::uint8_t
 {
     Keep,
-    Utf8ToAnsi,       // the registry sends the value in UTF-8
+    Utf8ToGbk,        // the registry sends the value in UTF-8
     Iso2022JpToGbk,   // the value is ISO-2022-JP text
     RestAfterBracket, // second cut: everything after the first "]" of the value, untouched
 };
@@ -92,7 +92,7 @@ struct Branch
     SectionCut sectionCut = SectionCut::None;
     std::string_view sectionStart = {};
     std::string_view sectionEnd = {}; // empty: to the end of the reply
-    bool sectionToAnsi = false;       // the section passes through utf8ToAnsi before the field rules
+    bool sectionToGbk = false;        // the section passes through utf8ToGbkInPlace before the field rules
     std::span<const CutRule> rules;
     FieldSet notApplicable = 0;
     const CurrentLayout* current = nullptr; // today's layout, read when the rules above find nothing

@@ -17,11 +17,11 @@ using core::WhoisServer;
 //    Expiration Date: 2012-03-17 12:48
 // The expiry date runs to the end of the reply, line break and any further lines included.
 constexpr CutRule CnnicRules[] = {
-    {Field::RegistrationDate, "Registration Date: ",   "Expiration Date",      Then::Keep      },
-    {Field::ExpiryDate,       "Expiration Date:",      "",                     Then::Keep      },
-    {Field::Registrar,        "Sponsoring Registrar:", "Name Server",          Then::Utf8ToAnsi},
-    {Field::Owner,            "Registrant Name:",      "Administrative Email", Then::Utf8ToAnsi},
-    {Field::Email,            "Administrative Email:", "Sponsoring Registrar", Then::Keep      },
+    {Field::RegistrationDate, "Registration Date: ",   "Expiration Date",      Then::Keep     },
+    {Field::ExpiryDate,       "Expiration Date:",      "",                     Then::Keep     },
+    {Field::Registrar,        "Sponsoring Registrar:", "Name Server",          Then::Utf8ToGbk},
+    {Field::Owner,            "Registrant Name:",      "Administrative Email", Then::Utf8ToGbk},
+    {Field::Email,            "Administrative Email:", "Sponsoring Registrar", Then::Keep     },
 };
 
 // ISO-2022-JP labels in brackets; the dates are found by 7-bit byte strings inside the Japanese
@@ -163,7 +163,7 @@ constexpr Branch JprsBranch{
     .notRegistered = "No match!!",
     .sectionCut = SectionCut::AfterVerdict,
     .sectionStart = "[Domain Name]",
-    .sectionToAnsi = true,
+    .sectionToGbk = true,
     .rules = JprsRules,
     .notApplicable = fields(Field::Registrar),
     .current = &JprsCurrent,

@@ -10,7 +10,7 @@
 #include "core/lookup_status.h"
 #include "core/text.h"
 #include "parse/branch.h"
-#include "parse/utf8_to_ansi.h"
+#include "parse/utf8_to_gbk.h"
 
 namespace zonedesk::parse {
 
@@ -106,7 +106,7 @@ std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::strin
             continue;
         }
         std::string value(values[i]);
-        utf8ToAnsi(value);
+        utf8ToGbkInPlace(value);
         reading.set(field, value);
     }
     return reading;

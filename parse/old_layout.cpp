@@ -8,7 +8,7 @@
 #include "core/encodings.h"
 #include "parse/branch.h"
 #include "parse/cut_field.h"
-#include "parse/utf8_to_ansi.h"
+#include "parse/utf8_to_gbk.h"
 
 namespace zonedesk::parse {
 
@@ -26,7 +26,7 @@ std::string applyRule(std::string_view text, const CutRule& rule)
     std::string value = cutField(text, rule.startLabel, rule.endLabel);
     switch (rule.then) {
     case Then::Keep: break;
-    case Then::Utf8ToAnsi: utf8ToAnsi(value); break;
+    case Then::Utf8ToGbk: utf8ToGbkInPlace(value); break;
     case Then::Iso2022JpToGbk:
         // Only text that switches into JIS needs it; a value already in GBK would be lost.
         if (value.find('\x1B') != std::string::npos)
@@ -45,8 +45,8 @@ Reading readOldLayout(const Branch& branch, std::string_view reply)
     std::string_view text = reply;
     const auto cutSection = [&] {
         section = cutField(reply, branch.sectionStart, branch.sectionEnd);
-        if (branch.sectionToAnsi)
-            utf8ToAnsi(section);
+        if (branch.sectionToGbk)
+            utf8ToGbkInPlace(section);
         text = section;
     };
 

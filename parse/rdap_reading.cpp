@@ -8,10 +8,11 @@
 //     "redacted":[{"name":{"description":"Registrant Email"}, ...}]}
 #include "parse/rdap_reading.h"
 
+#include <initializer_list>
 #include <string>
 
 #include "core/text.h"
-#include "parse/utf8_to_ansi.h"
+#include "parse/utf8_to_gbk.h"
 
 #include <nlohmann/json.hpp>
 
@@ -66,16 +67,28 @@ std::string vcardValue(const json& entity, std::string_view property)
     return {};
 }
 
+/// Whether the entity lists `role` (lower case) among its roles; registries write "Registrant" too.
 bool hasRole(const json& entity, std::string_view role)
 {
     const auto roles = entity.find("roles");
     if (roles == entity.end() || !roles->is_array())
         return false;
     for (const json& each : *roles) {
-        if (each.is_string() && each.get<std::string>() == role)
+        if (each.is_string() && core::asciiLower(each.get<std::string>()) == role)
             return true;
     }
     return false;
+}
+
+/// The first of the entity's vCard `properties` whose value is not blank; empty when none is.
+std::string firstVcardValue(const json& entity, std::initializer_list<std::string_view> properties)
+{
+    for (const std::string_view property : properties) {
+        std::string value = vcardValue(entity, property);
+        if (!core::trim(value).empty())
+            return value;
+    }
+    return {};
 }
 
 /// The first entity with `role`, among the domain's entities and the entities nested in them.
@@ -114,7 +127,7 @@ std::string withheld(const json& entity)
 
 void setUtf8(Reading& reading, Field field, std::string value)
 {
-    utf8ToAnsi(value);
+    utf8ToGbkInPlace(value);
     reading.set(field, value);
 }
 
@@ -144,17 +157,16 @@ Reading readDomain(const json& domain, std::string_view queriedName)
         reading.set(Field::Owner, NotApplicable);
         reading.set(Field::Email, NotApplicable);
     } else {
-        std::string owner = vcardValue(*registrant, "org");
-        if (core::trim(owner).empty())
-            owner = vcardValue(*registrant, "fn");
-        std::string email = vcardValue(*registrant, "email");
-        if (core::trim(email).empty())
-            email = vcardValue(*registrant, "contact-uri"); // a contact form instead of an address
-        setUtf8(reading, Field::Owner, core::trim(owner).empty() ? withheld(*registrant) : owner);
-        setUtf8(reading, Field::Email, core::trim(email).empty() ? withheld(*registrant) : email);
+        const std::string owner = firstVcardValue(*registrant, {"org", "fn"});
+        // A contact form instead of an address.
+        const std::string email = firstVcardValue(*registrant, {"email", "contact-uri"});
+        setUtf8(reading, Field::Owner, owner.empty() ? withheld(*registrant) : owner);
+        setUtf8(reading, Field::Email, email.empty() ? withheld(*registrant) : email);
     }
+    // Some registrars publish only their organisation (MarkMonitor has no "fn").
     const json* registrar = entityWithRole(domain, "registrar");
-    const std::string registrarName = registrar != nullptr ? vcardValue(*registrar, "fn") : std::string();
+    const std::string registrarName =
+        registrar != nullptr ? firstVcardValue(*registrar, {"fn", "org"}) : std::string();
     setUtf8(reading, Field::Registrar, registrarName.empty() ? std::string(NotApplicable) : registrarName);
     return reading;
 }

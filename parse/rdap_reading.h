@@ -13,9 +13,10 @@ bool isRdapThrottle(long httpStatus);
 
 /// 404: NotRegistered. 200 with a domain object whose ldhName is `queriedName` (letter case
 /// ignored): Success with the registration, expiration and last-changed event dates, the
-/// registrar entity's name, and the registrant's organisation (else name) and e-mail; where the
-/// registry withholds them, its own words, or "N/A" when there is no registrant. Anything else,
-/// malformed JSON among it: Error. Values are converted from UTF-8 to GBK. Pure; any thread.
+/// registrar entity's name (else organisation), and the registrant's organisation (else name) and
+/// e-mail; where the registry withholds them, its own words, or "N/A" when there is no registrant.
+/// Entity roles are matched without letter case. Anything else, malformed JSON among it: Error.
+/// Values are converted from UTF-8 to GBK. Pure; any thread.
 Reading readRdap(long httpStatus, std::string_view body, std::string_view queriedName);
 
 } // namespace zonedesk::parse

@@ -6,8 +6,25 @@
 #include "core/domain_table.h"
 #include "core/result_fields.h"
 #include "core/text.h"
+#include "core/withheld_value.h"
 
 namespace zonedesk::parse {
+
+namespace {
+
+/// A withheld value as the field keeps it: a sentence that only says where to ask, or short words
+/// too long for the field, would show as half a sentence, so they become "N/A"; the registry's
+/// short words that fit stay as it wrote them.
+std::string keptForm(Field field, std::string value)
+{
+    const core::WithheldForm form = core::withheldForm(value);
+    const bool fits = core::gbkFitLength(value, core::resultField(field).record.capacity) == value.size();
+    if (form == core::WithheldForm::Sentence || (form == core::WithheldForm::ShortForm && !fits))
+        return std::string(NotApplicable);
+    return value;
+}
+
+} // namespace
 
 std::string cleanValue(std::string_view value)
 {
@@ -23,7 +40,7 @@ std::string cleanValue(std::string_view value)
 void Reading::set(Field field, std::string_view raw)
 {
     m_held |= fieldBit(field);
-    m_values[field] = cleanValue(raw);
+    m_values[field] = keptForm(field, cleanValue(raw));
 }
 
 bool Reading::hasValue(Field field) const

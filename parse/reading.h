@@ -53,7 +53,9 @@ public:
 
     void setSource(core::ResultSource source) { m_source = source; }
 
-    /// Records `raw`, cleaned, as the field's value; a field set twice keeps its last value.
+    /// Records `raw`, cleaned, as the field's value; a field set twice keeps its last value. A
+    /// withheld value (core::withheldForm) that is a sentence, or does not fit the field's width
+    /// whole, is recorded as "N/A", never cut.
     void set(Field field, std::string_view raw);
 
     std::string_view value(Field field) const { return m_values[field]; }

@@ -60,5 +60,32 @@ TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)
     EXPECT_EQ(named.value(Field::Email), "jane@example.org");
 }
 
+TEST(RdapReading, RegistrarNameFallsBackToItsOrganisation)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {R"(["org",{},"text","MarkMonitor Inc."])",                                   "MarkMonitor Inc." },
+        {R"(["fn",{},"text"," "],["org",{},"text","MarkMonitor Inc."])",              "MarkMonitor Inc." },
+        {R"(["org",{},"text","Example Group"],["fn",{},"text","Example Registrar"])", "Example Registrar"},
+        {R"(["version",{},"text","4.0"])",                                            "N/A"              },
+    };
+    for (const auto& [vcard, expected] : cases) {
+        const std::string entity =
+            R"({"roles":["registrar"],"vcardArray":["vcard",[)" + std::string(vcard) + "]]}";
+        EXPECT_EQ(readRdap(200, domainObject(entity), "xn--fiq228c.cn").value(Field::Registrar), expected)
+            << vcard;
+    }
+}
+
+TEST(RdapReading, RolesAreMatchedWithoutLetterCase)
+{
+    const Reading reading = readRdap(
+        200,
+        domainObject(R"({"roles":["Registrant"],"vcardArray":["vcard",[["org",{},"text","Example Ltd"]]]},
+                        {"roles":["ADMINISTRATIVE","REGISTRAR"],"vcardArray":["vcard",[["fn",{},"text","R Inc."]]]})"),
+        "xn--fiq228c.cn");
+    EXPECT_EQ(reading.value(Field::Owner), "Example Ltd");
+    EXPECT_EQ(reading.value(Field::Registrar), "R Inc.");
+}
+
 } // namespace
 } // namespace zonedesk::parse

@@ -2,9 +2,12 @@
 // Real replies of the ten registries, both eras, from the shared corpus beside the repository.
 #include <map>
 #include <string>
+#include <string_view>
 
 #include <gtest/gtest.h>
 
+#include "core/text.h"
+#include "core/withheld_value.h"
 #include "tests/parse/parsed_record.h"
 #include "tests/support/shared_corpus.h"
 
@@ -63,6 +66,51 @@ TEST(ReplyCorpus, VerdictsAndDatesOfBothEras)
                     tally.verdicts,
                     tally.rightExpiries,
                     tally.expiries);
+    }
+}
+
+/// Every withheld value of the record is "N/A" or stands whole in the reply: somewhere it is
+/// followed by nothing but blanks to the end of its line.
+void expectNoCutWithholding(const Parsed& parsed, std::string_view reply, const std::string& file)
+{
+    for (const std::string& text : {parsed.expiryDate,
+                                    parsed.registrationDate,
+                                    parsed.updatedDate,
+                                    parsed.owner,
+                                    parsed.email,
+                                    parsed.registrar}) {
+        bool whole = text == parse::NotApplicable || text == Untouched || !core::isWithheld(text);
+        for (std::size_t at = reply.find(text); !whole && at != std::string_view::npos;
+             at = reply.find(text, at + 1)) {
+            const std::string_view rest = reply.substr(at + text.size());
+            whole = core::trim(rest.substr(0, rest.find('\n'))).empty();
+        }
+        EXPECT_TRUE(whole) << file << ": \"" << text << "\" is cut";
+    }
+}
+
+// The generic set is read as .org replies too: its gTLDs' ICANN lines are the ones the .org reader
+// reads today, and they carry the registries' withholding sentences.
+TEST(ReplyCorpus, WithholdingSentencesAreNeverCutToTheFieldWidth)
+{
+    if (!corpusFolder() && !genericCorpusFolder())
+        GTEST_SKIP() << "shared reply corpora not found";
+    for (const CorpusReply& reply : corpusReplies()) {
+        const std::string bytes = corpusBytes(reply);
+        expectNoCutWithholding(parseAs(hostForSuffix(reply.suffix), bytes), bytes, reply.file);
+    }
+    int sentences = 0;
+    for (const GenericReply& reply : genericReplies()) {
+        const std::string bytes = genericBytes(reply);
+        const Parsed parsed = parseAs(PirHost, bytes);
+        expectNoCutWithholding(parsed, bytes, reply.file);
+        if (bytes.find("\nRegistrant Email: Please query the R") != std::string::npos) {
+            ++sentences;
+            EXPECT_EQ(parsed.email, parse::NotApplicable) << reply.file;
+        }
+    }
+    if (genericCorpusFolder()) {
+        EXPECT_GE(sentences, 40); // the set holds that many: the search found its lines
     }
 }
 

@@ -89,14 +89,21 @@ TEST(TodaysLayout, ThickOwnerSkipsRedactedNames)
     EXPECT_EQ(parsed.status, LookupStatus::Success);
     EXPECT_EQ(parsed.expiryDate, "2027-08-30T16:41:12Z");
     EXPECT_EQ(parsed.owner, "Example Holdings Ltd.");
-    // As it stands, cut to the field's 50 bytes.
-    EXPECT_EQ(parsed.email,
-              std::string("Please query the RDDS service of the Registrar of Record").substr(0, 50));
+    EXPECT_EQ(parsed.email, "N/A"); // a sentence in place of the address, never shown cut
     EXPECT_EQ(parsed.registrar, "Example Registrar, Inc.");
 
     std::string bothRedacted = reply;
     bothRedacted.replace(bothRedacted.find("Example Holdings Ltd."), 21, "REDACTED FOR PRIVACY");
     EXPECT_EQ(parseAs(PirHost, bothRedacted).owner, "REDACTED FOR PRIVACY");
+
+    // A registry's short words stay as written where they fit the field, and are "N/A" where not.
+    std::string shortWords = reply;
+    shortWords.replace(shortWords.find("Please"), std::string::npos, "Redacted | EU Data Subject\n");
+    EXPECT_EQ(parseAs(PirHost, shortWords).email, "Redacted | EU Data Subject");
+    shortWords.replace(shortWords.find("Redacted |"),
+                       std::string::npos,
+                       "Not Disclosed - Visit www.internet.ee for webbased WHOIS\n");
+    EXPECT_EQ(parseAs(PirHost, shortWords).email, "N/A");
 }
 
 TEST(TodaysLayout, JpSecondLevelNameTakesTheExpiryFromItsState)

@@ -24,36 +24,71 @@ std::vector<std::string> splitTabs(const std::string& line)
     return cells;
 }
 
-} // namespace
-
-std::optional<std::filesystem::path> corpusFolder()
+/// A shared corpus folder beside the source tree, or the one `variable` names; nullopt when it has
+/// no manifest.
+std::optional<std::filesystem::path> sharedFolder(const char* name, const char* variable)
 {
-    std::filesystem::path folder =
-        std::filesystem::path(ZONEDESK_SOURCE_DIR) / ".." / "shared" / "whois-replies";
-    if (const char* env = std::getenv("ZONEDESK_WHOIS_REPLIES"))
+    std::filesystem::path folder = std::filesystem::path(ZONEDESK_SOURCE_DIR) / ".." / "shared" / name;
+    if (const char* env = std::getenv(variable))
         folder = env;
     if (!std::filesystem::exists(folder / "manifest.tsv"))
         return std::nullopt;
     return folder;
 }
 
-std::vector<CorpusReply> corpusReplies()
+/// The manifest's rows below its header, each with at least `columns` cells.
+std::vector<std::vector<std::string>> manifestRows(const std::optional<std::filesystem::path>& folder,
+                                                   std::size_t columns)
 {
-    std::vector<CorpusReply> replies;
-    const auto folder = corpusFolder();
+    std::vector<std::vector<std::string>> rows;
     if (!folder)
-        return replies;
+        return rows;
     std::ifstream in(*folder / "manifest.tsv");
     std::string line;
     std::getline(in, line); // header
     while (std::getline(in, line)) {
         auto cells = splitTabs(line);
-        if (cells.size() < 9)
-            cells.resize(9);
+        if (cells.size() < columns)
+            cells.resize(columns);
+        rows.push_back(std::move(cells));
+    }
+    return rows;
+}
+
+} // namespace
+
+std::optional<std::filesystem::path> corpusFolder()
+{
+    return sharedFolder("whois-replies", "ZONEDESK_WHOIS_REPLIES");
+}
+
+std::vector<CorpusReply> corpusReplies()
+{
+    std::vector<CorpusReply> replies;
+    for (auto& cells : manifestRows(corpusFolder(), 9)) {
         replies.push_back(
             {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[8]});
     }
     return replies;
+}
+
+std::optional<std::filesystem::path> genericCorpusFolder()
+{
+    return sharedFolder("generic-replies", "ZONEDESK_GENERIC_REPLIES");
+}
+
+std::vector<GenericReply> genericReplies()
+{
+    std::vector<GenericReply> replies;
+    for (auto& cells : manifestRows(genericCorpusFolder(), 4))
+        replies.push_back({cells[0], cells[1], cells[2], cells[3]});
+    return replies;
+}
+
+std::string genericBytes(const GenericReply& reply)
+{
+    const auto folder = genericCorpusFolder();
+    return folder ? readFile(*folder / reply.file) : std::string();
 }
 
 std::string corpusBytes(const CorpusReply& reply)

@@ -22,6 +22,15 @@ struct CorpusReply
     std::string registrar;
 };
 
+/// One reply of the generic set (registries other than the ten with their own rules).
+struct GenericReply
+{
+    std::string file; // relative to the generic corpus folder
+    std::string host; // the zone's WHOIS host; empty when none is known
+    std::string tld;
+    std::string verdict; // "registered", "available" or "throttled"
+};
+
 /// The corpus folder: $ZONEDESK_WHOIS_REPLIES, else ../shared/whois-replies beside the source tree;
 /// nullopt when it is not there (tests then skip).
 std::optional<std::filesystem::path> corpusFolder();
@@ -31,6 +40,16 @@ std::vector<CorpusReply> corpusReplies();
 
 /// The bytes of one reply of the corpus.
 std::string corpusBytes(const CorpusReply& reply);
+
+/// The generic corpus folder: $ZONEDESK_GENERIC_REPLIES, else ../shared/generic-replies beside the
+/// source tree; nullopt when it is not there (tests then skip).
+std::optional<std::filesystem::path> genericCorpusFolder();
+
+/// The rows of the generic corpus's manifest.tsv; empty when that corpus is absent.
+std::vector<GenericReply> genericReplies();
+
+/// The bytes of one reply of the generic corpus.
+std::string genericBytes(const GenericReply& reply);
 
 /// The WHOIS host that answers for a corpus suffix ("com", "cn", ...).
 std::string hostForSuffix(const std::string& suffix);

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
-#include "parse/utf8_to_ansi.h"
+#include "parse/utf8_to_gbk.h"
 
 #include <gtest/gtest.h>
 
 namespace zonedesk::parse {
 namespace {
 
-TEST(Utf8ToAnsi, ConvertsToGbkAndKeepsAscii)
+TEST(Utf8ToGbkInPlace, ConvertsToGbkAndKeepsAscii)
 {
     struct Case
     {
@@ -24,7 +24,7 @@ TEST(Utf8ToAnsi, ConvertsToGbkAndKeepsAscii)
     };
     for (const Case& c : cases) {
         std::string value = c.in;
-        utf8ToAnsi(value);
+        utf8ToGbkInPlace(value);
         EXPECT_EQ(value, c.expected);
     }
 }

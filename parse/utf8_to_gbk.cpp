@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// utf8ToAnsi on top of the core's encodings.
-#include "parse/utf8_to_ansi.h"
+// utf8ToGbkInPlace on top of the core's encodings.
+#include "parse/utf8_to_gbk.h"
 
 #include <algorithm>
 
@@ -8,7 +8,7 @@
 
 namespace zonedesk::parse {
 
-void utf8ToAnsi(std::string& value)
+void utf8ToGbkInPlace(std::string& value)
 {
     // Pure ASCII is the common case for WHOIS values and needs no converter.
     if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
