@@ -79,25 +79,25 @@ bool Application::initialize()
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{
-        *m_table, core::loadSettings(m_configPath), {}, {}, {}, core::loadDesktopSettings(m_configPath), {}});
+        *m_table, core::loadSettings(m_configPath), {}, core::loadDesktopSettings(m_configPath), {}});
     if (!m_state->endpoints.addFromEnvironment())
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
                  "their well-formed entries are used");
 
-    m_mainFrame = std::make_unique<MainWindow>(*m_state);
-    m_mainFrame->showAtStart();
+    m_mainWindow = std::make_unique<MainWindow>(*m_state);
+    m_mainWindow->showAtStart();
     if (m_state->settings.restoreLast)
-        m_mainFrame->openLastResults(true);
+        m_mainWindow->openLastResults(true);
     return true;
 }
 
 int Application::shutDown(int code)
 {
-    if (m_mainFrame) {
-        m_mainFrame->view().stopLookups();
-        m_mainFrame->rememberPlacement(m_state->desktop);
+    if (m_mainWindow) {
+        m_mainWindow->run().stop();
+        m_mainWindow->rememberPlacement(m_state->desktop);
     }
-    m_mainFrame.reset();
+    m_mainWindow.reset();
     if (m_table) {
         const core::UserSettings settings = m_state->settings;
         const core::DesktopSettings desktop = m_state->desktop;

@@ -34,14 +34,14 @@ public:
 
     AppState* state() { return m_state.get(); }
 
-    MainWindow* mainWindow() { return m_mainFrame.get(); }
+    MainWindow* mainWindow() { return m_mainWindow.get(); }
 
 private:
     std::filesystem::path m_programDir;
     std::filesystem::path m_configPath;
     std::unique_ptr<core::DomainTable> m_table;
     std::unique_ptr<AppState> m_state;
-    std::unique_ptr<MainWindow> m_mainFrame;
+    std::unique_ptr<MainWindow> m_mainWindow;
 };
 
 /// The folder that holds the running executable (from /proc/self/exe), ending without a slash.

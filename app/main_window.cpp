@@ -14,10 +14,8 @@
 #include <QToolBar>
 
 #include "app/about_dialog.h"
-#include "core/window_messages.h"
 #include "history/history_recorder.h"
 #include "ui/message_box.h"
-#include "ui/window_message.h"
 #include "view/history_dialog.h"
 
 namespace zonedesk {
@@ -41,9 +39,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     : QMainWindow(parent)
     , m_state(state)
     , m_view(new DomainListView(state, this))
+    , m_run(new RunController(state, m_view->listModel(), this))
     , m_panelBar(nullptr)
 {
-    m_state.mainWindow = this;
     // The caption never carries a document name.
     setWindowTitle(
         QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
@@ -60,16 +58,30 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     m_panelBar = new PanelBar(state, this);
     addDockWidget(Qt::LeftDockWidgetArea, m_panelBar);
     connect(&m_panelBar->panel(), &ControlPanel::aboutRequested, this, &MainWindow::showAbout);
-    connect(
-        &m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
+    connect(&m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
     createFilterBar();
-    connect(m_view, &DomainListView::throttleNotice, this, [this](const QString& notice) {
+    // Queued, as the panel's requests always were: the click's handler ends before the run starts.
+    connect(&m_panelBar->panel(),
+            &ControlPanel::lookupsRequested,
+            this,
+            &MainWindow::startLookups,
+            Qt::QueuedConnection);
+    connect(&m_panelBar->panel(),
+            &ControlPanel::listImported,
+            this,
+            &MainWindow::listImported,
+            Qt::QueuedConnection);
+    connect(m_run, &RunController::finished, this, &MainWindow::lookupsFinished, Qt::QueuedConnection);
+    connect(m_run, &RunController::progress, this, [this](int done) {
+        setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(m_state.table.count()));
+    });
+    connect(m_run, &RunController::throttleNotice, this, [this](const QString& notice) {
         if (!notice.isEmpty()) {
             setPane(0, notice);
             m_showingThrottle = true;
         } else if (m_showingThrottle) {
             m_showingThrottle = false;
-            if (m_view->runInProgress())
+            if (m_run->inProgress())
                 setPane(0, QStringLiteral("正在查询域名信息..."));
         }
     });
@@ -182,7 +194,7 @@ void MainWindow::showAbout()
 
 void MainWindow::openLastResults(bool quiet)
 {
-    if (m_view->runInProgress()) {
+    if (m_run->inProgress()) {
         tell(this, QStringLiteral("查询正在进行，无法打开上次结果。"));
         return;
     }
@@ -192,12 +204,19 @@ void MainWindow::openLastResults(bool quiet)
             tellHistoryUnavailable();
         return;
     }
-    const std::vector<history::HistoryEntry> entries = store->lastRun();
+    std::string why;
+    const auto stored = store->lastRun(why);
+    if (!stored) {
+        tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+        return;
+    }
+    const std::vector<history::HistoryEntry>& entries = *stored;
     if (entries.empty()) {
         if (!quiet)
             tell(this, QStringLiteral("还没有查询记录。"));
         return;
     }
+    m_run->letHistoryGo();
     const std::int32_t count = history::restoreEntries(m_state.table, entries);
     m_view->showTable();
     setPane(0,
@@ -225,44 +244,42 @@ void MainWindow::showHistory()
         tellHistoryUnavailable();
         return;
     }
-    HistoryDialog dialog(*store, domain, this);
+    std::string why;
+    auto entries = store->history(domain, true, why);
+    if (!entries) {
+        tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+        return;
+    }
+    HistoryDialog dialog(std::move(*entries), domain, this);
     dialog.exec();
 }
 
-bool MainWindow::event(QEvent* event)
+void MainWindow::startLookups()
 {
-    if (event->type() != WindowMessage::type())
-        return QMainWindow::event(event);
-    const auto* message = static_cast<WindowMessage*>(event);
-    const int count = m_state.table.count();
-    switch (message->message()) {
-    case core::WM_LOOKUP_REQUEST:
-        setPane(0, QStringLiteral("正在查询域名信息..."));
-        postMessage(m_view, core::WM_START_LOOKUPS);
-        break;
-    case core::WM_LOOKUP_FINISHED:
-        if (m_state.settings.redDisplay != 0) {
-            setPane(0,
-                    QStringLiteral("操作结束！ %1 个域名将在 %2 天内到期")
-                        .arg(m_view->nearExpiryCount())
-                        .arg(m_state.settings.expiryWarnDays));
-        } else {
-            setPane(0, QStringLiteral("操作结束！"));
-        }
-        postMessage(m_state.panelWindow, core::WM_ENABLE_START);
-        break;
-    case core::WM_TABLE_LOADED:
-        setPane(0, QStringLiteral("导入域名到列表..."));
-        setPane(1, QString()); // a new list has no progress yet
-        setPane(2, QStringLiteral("域名数量：%1").arg(count));
-        postMessage(m_view, core::WM_FILL_ROWS);
-        break;
-    case core::WM_LOOKUP_PROGRESS:
-        setPane(1, QStringLiteral("进度：%1 / %2").arg(message->lParam()).arg(count));
-        break;
-    default: break;
+    setPane(0, QStringLiteral("正在查询域名信息..."));
+    m_run->start();
+}
+
+void MainWindow::lookupsFinished()
+{
+    if (m_state.settings.redDisplay != 0) {
+        setPane(0,
+                QStringLiteral("操作结束！ %1 个域名将在 %2 天内到期")
+                    .arg(m_view->nearExpiryCount())
+                    .arg(m_state.settings.expiryWarnDays));
+    } else {
+        setPane(0, QStringLiteral("操作结束！"));
     }
-    return true;
+    panel().enableStart();
+}
+
+void MainWindow::listImported()
+{
+    setPane(0, QStringLiteral("导入域名到列表..."));
+    setPane(1, QString()); // a new list has no progress yet
+    setPane(2, QStringLiteral("域名数量：%1").arg(m_state.table.count()));
+    m_run->letHistoryGo();
+    m_view->fillRows();
 }
 
 QRect MainWindow::defaultNormalGeometry(const QRect& available)
@@ -332,7 +349,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     // Workers stop within a fraction of a second; the table and this window outlive them.
-    m_view->stopLookups();
+    m_run->stop();
     QMainWindow::closeEvent(event);
 }
 

@@ -10,6 +10,7 @@
 #include "panel/panel_bar.h"
 #include "ui/app_state.h"
 #include "view/domain_list_view.h"
+#include "view/run_controller.h"
 
 namespace zonedesk {
 
@@ -21,6 +22,8 @@ public:
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
 
     DomainListView& view() { return *m_view; }
+
+    RunController& run() { return *m_run; }
 
     PanelBar& panelBar() { return *m_panelBar; }
 
@@ -53,7 +56,6 @@ public:
     static QRect defaultNormalGeometry(const QRect& available);
 
 protected:
-    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -64,6 +66,12 @@ private:
     void createFilterBar();
     void createStatusBar();
     void setPane(int pane, const QString& text);
+    /// The panel's Start: says so and starts the run.
+    void startLookups();
+    /// The run's end: how many names expire soon, and Start and Import enabled again.
+    void lookupsFinished();
+    /// A new list was imported: its rows, counted.
+    void listImported();
     /// Says why the history database can't be used.
     void tellHistoryUnavailable();
     /// Notes the geometry as the normal one once the event loop has seen any state change that
@@ -72,6 +80,7 @@ private:
 
     AppState& m_state;
     DomainListView* m_view;
+    RunController* m_run;
     QLineEdit* m_filter = nullptr;
     PanelBar* m_panelBar;
     QLabel* m_panes[3] = {};

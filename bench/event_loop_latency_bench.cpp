@@ -16,12 +16,11 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
-#include "core/window_messages.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 #include "ui/app_state.h"
-#include "ui/window_message.h"
 #include "view/domain_list_view.h"
+#include "view/run_controller.h"
 
 int main(int argc, char** argv)
 {
@@ -31,7 +30,7 @@ int main(int argc, char** argv)
 
     std::vector<std::unique_ptr<zonedesk::test::LoopbackWhoisServer>> servers;
     auto table = zonedesk::core::DomainTable::allocate();
-    zonedesk::AppState state{*table, {}, {}, {}, {}, {}, {}};
+    zonedesk::AppState state{*table, {}, {}, {}, {}};
     const bool history = argc > 1 && std::string_view(argv[1]) == "--history";
     const zonedesk::test::TempDir folder;
     if (history) {
@@ -53,9 +52,8 @@ int main(int argc, char** argv)
     table->setCount(zonedesk::core::TableCapacity);
     zonedesk::core::assignWhoisServers(*table);
 
-    QWidget frame; // receives the view's progress and end-of-run messages
-    state.mainWindow = &frame;
     zonedesk::DomainListView view(state);
+    zonedesk::RunController run(state, view.listModel());
     view.resize(1200, 800);
     view.show();
     view.fillRows();
@@ -72,7 +70,7 @@ int main(int argc, char** argv)
     });
     QTimer finished;
     QObject::connect(&finished, &QTimer::timeout, [&] {
-        if (!view.runInProgress())
+        if (!run.inProgress())
             qtApp.quit();
     });
     // The first paint (fonts, layout) happens before the run; the run starts once it is over.
@@ -80,7 +78,7 @@ int main(int argc, char** argv)
         clock.start();
         probe.start(10);
         finished.start(100);
-        zonedesk::postMessage(&view, zonedesk::core::WM_START_LOOKUPS);
+        run.start();
     });
     QApplication::exec();
     std::printf("lookups                %d in %.2f s\n",
@@ -89,7 +87,10 @@ int main(int argc, char** argv)
     std::printf("worst timer slip       %lld ms (target: never above 50 ms)%s\n",
                 worst,
                 history ? ", history recorded" : ", history off");
+    std::string why;
     if (history && state.history.store)
-        std::printf("runs stored            %zu\n", state.history.store->runs().size());
+        std::printf(
+            "runs stored            %zu\n",
+            state.history.store->runs(why).value_or(std::vector<zonedesk::history::RunEntry>{}).size());
     return worst <= 50 ? 0 : 1;
 }

@@ -24,8 +24,8 @@
 #include "core/window_messages.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
-#include "lookup/recorded_run.h"
 #include "lookup/message_queue.h"
+#include "lookup/recorded_run.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 

@@ -137,11 +137,11 @@ private:
             for (const history::Change& change : history::changesBetween(before, after)) {
                 if (m_jsonl)
                     std::cout << jsonLine({
-                        {"time",   isoTime(after.time)                },
-                        {"domain", after.name                         },
+                        {"time",   isoTime(after.time)            },
+                        {"domain", after.name                     },
                         {"kind",   history::changeKey(change.kind)},
-                        {"from",   change.from                        },
-                        {"to",     change.to                          },
+                        {"from",   change.from                    },
+                        {"to",     change.to                      },
                     });
                 else
                     std::cout << isoTime(after.time) << '\t' << after.name << '\t'
@@ -190,14 +190,14 @@ public:
             const std::string ended = run.ended ? isoTime(*run.ended) : std::string();
             if (m_jsonl)
                 std::cout << jsonLine({
-                    {"id",         run.id                                        },
-                    {"started",    isoTime(run.started)                          },
+                    {"id",         run.id                                             },
+                    {"started",    isoTime(run.started)                               },
                     {"ended",      run.ended ? JsonObject(ended) : JsonObject(nullptr)},
-                    {"program",    run.program                                   },
-                    {"total",      run.total                                     },
-                    {"registered", run.registered                                },
-                    {"available",  run.available                                 },
-                    {"errors",     run.errors                                    },
+                    {"program",    run.program                                        },
+                    {"total",      run.total                                          },
+                    {"registered", run.registered                                     },
+                    {"available",  run.available                                      },
+                    {"errors",     run.errors                                         },
                 });
             else
                 std::cout << run.id << '\t' << isoTime(run.started) << '\t' << (run.ended ? ended : "-")

@@ -94,9 +94,9 @@ bool checkWritable(const std::string& path)
 }
 
 int writeResults(const core::DomainTable& table,
-                        const std::string& csvPath,
-                        const std::string& jsonlPath,
-                        const history::HistoryRecorder* recorder)
+                 const std::string& csvPath,
+                 const std::string& jsonlPath,
+                 const history::HistoryRecorder* recorder)
 {
     int result = ExitOk;
     if (!csvPath.empty()) {
@@ -122,9 +122,9 @@ int writeResults(const core::DomainTable& table,
 }
 
 void printResults(const core::DomainTable& table,
-                         Format format,
-                         bool header,
-                         const history::HistoryRecorder* recorder)
+                  Format format,
+                  bool header,
+                  const history::HistoryRecorder* recorder)
 {
     const auto records = table.inUse();
     if (header && format == Format::Tsv)
@@ -142,8 +142,7 @@ void printResults(const core::DomainTable& table,
 }
 
 /// name<TAB>change; change... for every name that changed since its previous lookup.
-void
-printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryRecorder* recorder)
+void printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryRecorder* recorder)
 {
     if (recorder == nullptr)
         return;

@@ -46,7 +46,9 @@ void printResults(const core::DomainTable& table,
                   const history::HistoryRecorder* recorder);
 
 /// name<TAB>change; change... for every name that changed since its previous lookup.
-void printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryRecorder* recorder);
+void printChanges(std::ostream& out,
+                  const core::DomainTable& table,
+                  const history::HistoryRecorder* recorder);
 
 /// True when a settled record ended in Error.
 bool anyFailed(const core::DomainTable& table);

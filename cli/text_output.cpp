@@ -91,7 +91,9 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
 {
     const auto fields = resultFields(record);
     if (format == OutputFormat::Json) {
-        JsonObject object{{"status", record.status}};
+        JsonObject object{
+            {"status", record.status}
+        };
         for (const auto& [name, value] : fields)
             object[name] = value;
         object["error"] = errorKey(record);
@@ -123,14 +125,14 @@ std::string recordJsonLine(const core::DomainRecord& record,
 {
     const auto status = core::settledStatus(record);
     JsonObject object{
-        {"index",  index                                               },
-        {"server", core::fieldText(record.server)                      },
-        {"domain", core::gbkToUtf8(core::fieldText(record.domain))     },
-        {"done",   core::isDone(record)                                },
-        {"status", status ? JsonObject(*status) : JsonObject(nullptr)  },
-        {"result", core::recordStatusKey(record)                       },
-        {"error",  errorKey(record)                                    },
-        {"source", source(record)                                      },
+        {"index",  index                                             },
+        {"server", core::fieldText(record.server)                    },
+        {"domain", core::gbkToUtf8(core::fieldText(record.domain))   },
+        {"done",   core::isDone(record)                              },
+        {"status", status ? JsonObject(*status) : JsonObject(nullptr)},
+        {"result", core::recordStatusKey(record)                     },
+        {"error",  errorKey(record)                                  },
+        {"source", source(record)                                    },
     };
     for (const auto& [name, value] : resultFields(record))
         object[name] = value;

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "history/record_changes.h"
+
+#include <nlohmann/json.hpp>
 
 namespace zonedesk::core {
 struct DomainRecord;

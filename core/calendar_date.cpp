@@ -16,8 +16,8 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
-#include "core/result_fields.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/text.h"
 
 namespace zonedesk::core {

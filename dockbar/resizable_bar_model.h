@@ -68,7 +68,7 @@ public:
     /// such edge. Codes other than the four edges give the whole (inner) rectangle.
     bool edgeRect(Rect window, BarHit hitCode, Rect& out) const;
 
-    /// BarHit::Left/BarHit::Top/BarHit::Right/BarHit::Bottom for a point on an edge of a docked bar, else BarHit::Client.
+    /// The sizing edge a point of a docked bar lies on, else BarHit::Client.
     BarHit hitTest(Rect window, Point point) const;
 
     /// Starts dragging edge `hitCode` grabbed at `point` (screen). `row` are the row's sizing bars
@@ -91,6 +91,5 @@ private:
 
     int ownIndex(const std::vector<ResizableBarModel*>& row) const;
 };
-
 
 } // namespace zonedesk::dockbar

@@ -90,7 +90,7 @@ protected:
         const BarHit code = hitCode(event->position().toPoint());
         setCursor(code == BarHit::Left || code == BarHit::Right   ? Qt::SizeHorCursor
                   : code == BarHit::Top || code == BarHit::Bottom ? Qt::SizeVerCursor
-                                                      : Qt::ArrowCursor);
+                                                                  : Qt::ArrowCursor);
     }
 
     void mouseReleaseEvent(QMouseEvent* event) override

@@ -31,12 +31,12 @@ public:
     QList<ResizableDockBar*> rowBars() const;
 
     /// Edge drags, in global coordinates; the frame widget calls them, tests may too.
-    bool beginTracking(BarHit hitCode, QPoint global);
+    bool beginTracking(dockbar::BarHit hitCode, QPoint global);
     void trackTo(QPoint global);
     void endTracking();
 
     /// The rectangle (in the inner frame's coordinates) of a sizing edge; empty when it has none.
-    QRect edgeRect(BarHit hitCode) const;
+    QRect edgeRect(dockbar::BarHit hitCode) const;
 
     static constexpr int EdgeWidth = 5;
 

@@ -7,8 +7,8 @@
 #include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
-#include "core/result_fields.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 
 namespace zonedesk::history {
 
@@ -66,7 +66,9 @@ std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryE
     return count;
 }
 
-HistoryRecorder::HistoryRecorder(const std::string& path, const core::DomainTable& table, std::string_view program)
+HistoryRecorder::HistoryRecorder(const std::string& path,
+                                 const core::DomainTable& table,
+                                 std::string_view program)
     : m_table(table)
     , m_seen(static_cast<std::size_t>(table.count()), false)
     , m_changes(static_cast<std::size_t>(table.count()))

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <span>
 #include <filesystem>
+#include <span>
 #include <system_error>
 
 namespace zonedesk::history {
@@ -107,7 +107,8 @@ bool addMissingFieldColumns(core::SqliteDb& db, std::string& error)
     for (const core::ResultField& field : core::ResultFields) {
         if (std::find(present.begin(), present.end(), field.column) != present.end())
             continue;
-        if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(field.column) + " TEXT NOT NULL DEFAULT ''",
+        if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(field.column) +
+                         " TEXT NOT NULL DEFAULT ''",
                      error))
             return false;
     }
@@ -275,9 +276,8 @@ HistoryEntry HistoryStore::entryAt(const core::SqliteStatement& statement, int c
     return entry;
 }
 
-std::optional<std::vector<HistoryEntry>> HistoryStore::readEntries(const std::string& sql,
-                                                                   const Binder& bind,
-                                                                   std::string& error)
+std::optional<std::vector<HistoryEntry>>
+HistoryStore::readEntries(const std::string& sql, const Binder& bind, std::string& error)
 {
     auto statement = m_db.prepare(sql, error);
     if (!statement)
@@ -297,10 +297,10 @@ std::optional<std::vector<HistoryEntry>> HistoryStore::readEntries(const std::st
 
 bool HistoryStore::latest(std::string_view name, std::optional<HistoryEntry>& entry, std::string& error)
 {
-    auto entries = readEntries("SELECT " + entryColumns("l") +
-                                   ", NULL FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
-                               [name](core::SqliteStatement& statement) { statement.bind(1, name); },
-                               error);
+    auto entries = readEntries(
+        "SELECT " + entryColumns("l") + ", NULL FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
+        [name](core::SqliteStatement& statement) { statement.bind(1, name); },
+        error);
     if (!entries)
         return false;
     entry.reset();
@@ -312,12 +312,13 @@ bool HistoryStore::latest(std::string_view name, std::optional<HistoryEntry>& en
 std::optional<std::vector<HistoryEntry>>
 HistoryStore::history(std::string_view name, bool withRaw, std::string& error, int limit)
 {
-    return readEntries("SELECT " + entryColumns("l") + (withRaw ? ", l.raw" : ", NULL") +
-                           " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT ?",
-                       [name, limit](core::SqliteStatement& statement) {
-                           statement.bind(1, name).bind(2, std::int64_t{limit});
-                       },
-                       error);
+    return readEntries(
+        "SELECT " + entryColumns("l") + (withRaw ? ", l.raw" : ", NULL") +
+            " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT ?",
+        [name, limit](core::SqliteStatement& statement) {
+            statement.bind(1, name).bind(2, std::int64_t{limit});
+        },
+        error);
 }
 
 std::optional<std::vector<RunEntry>> HistoryStore::runs(std::string& error, int limit)
@@ -350,8 +351,8 @@ std::optional<std::vector<RunEntry>> HistoryStore::runs(std::string& error, int 
     return runs;
 }
 
-std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>>
-HistoryStore::pairsSince(std::int64_t time, std::string& error)
+std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>> HistoryStore::pairsSince(std::int64_t time,
+                                                                                           std::string& error)
 {
     // Each row: the name's lookup before (p), then the lookup since `time` (l).
     const std::string sql = "SELECT " + entryColumns("p") + ", NULL, " + entryColumns("l") +

@@ -28,7 +28,7 @@ struct HistoryEntry
     std::int32_t status = 0;
     core::FieldTexts values; // the result fields
     std::string error;       // the reason key of an Error
-    std::string raw;   // the reply as received; filled only when asked for
+    std::string raw;         // the reply as received; filled only when asked for
 };
 
 struct RunEntry

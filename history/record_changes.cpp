@@ -66,8 +66,10 @@ std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntr
              was->iso(),
              is->iso()});
     // A value the registry withheld or left out on one side is no change.
-    for (const auto& [field, kind] : {std::pair{Field::Registrar, ChangeKind::RegistrarChanged},
-                                      std::pair{Field::Owner, ChangeKind::OwnerChanged}}) {
+    for (const auto& [field, kind] : {
+             std::pair{Field::Registrar, ChangeKind::RegistrarChanged},
+             std::pair{Field::Owner,     ChangeKind::OwnerChanged    }
+    }) {
         const std::string& from = before.values[field];
         const std::string& to = after.values[field];
         if (!core::isWithheld(from) && !core::isWithheld(to) && from != to)

@@ -54,12 +54,17 @@ void RecordedRun::finishRecording()
         m_recorder->finish(m_replies);
 }
 
-void RecordedRun::letRecorderGo()
+void RecordedRun::waitForRecorder()
 {
     if (!m_recorder)
         return;
     m_recorder->finish(m_replies);
     m_recorder->wait();
+}
+
+void RecordedRun::letRecorderGo()
+{
+    waitForRecorder();
     m_recorder.reset();
     m_replies.clear();
 }

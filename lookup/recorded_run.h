@@ -56,7 +56,10 @@ public:
     /// The current (or last) run's recorder; null when it has none or it was let go.
     core::RunRecorder* recorder() const { return m_recorder.get(); }
 
-    /// After the run: waits until the recorder has written everything, then drops it.
+    /// After the run: waits until the recorder has written everything (its results can be read).
+    void waitForRecorder();
+
+    /// waitForRecorder(), then drops the recorder.
     void letRecorderGo();
 
     /// For a run whose target is `queue` (the CLI, tests, benches): handles its messages until the

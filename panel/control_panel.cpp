@@ -9,12 +9,10 @@
 
 #include "core/domain_table.h"
 #include "core/settings_file.h"
-#include "core/window_messages.h"
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
 #include "ui/dialog_font.h"
 #include "ui/message_box.h"
-#include "ui/window_message.h"
 
 namespace zonedesk {
 
@@ -106,7 +104,6 @@ void ControlPanel::initialize()
     m_webPane->onAppLink = [this](const QString& rest) { followAppLink(rest); };
     m_webPane->replaceStatic(m_placeholder);
     m_placeholder = nullptr;
-    m_state.panelWindow = this;
 }
 
 void ControlPanel::toggleRedDisplay()
@@ -127,22 +124,16 @@ void ControlPanel::readSettings()
 void ControlPanel::startLookups()
 {
     readSettings();
-    postMessage(m_state.mainWindow, core::WM_LOOKUP_REQUEST);
+    Q_EMIT lookupsRequested();
     m_start->setEnabled(false);
     // The table must not change under running workers.
     m_import->setEnabled(false);
 }
 
-bool ControlPanel::event(QEvent* event)
+void ControlPanel::enableStart()
 {
-    if (event->type() == WindowMessage::type()) {
-        if (static_cast<WindowMessage*>(event)->message() == core::WM_ENABLE_START) {
-            m_start->setEnabled(true);
-            m_import->setEnabled(true);
-        }
-        return true;
-    }
-    return QWidget::event(event);
+    m_start->setEnabled(true);
+    m_import->setEnabled(true);
 }
 
 QString ControlPanel::askImportFile()
@@ -190,7 +181,7 @@ void ControlPanel::importList()
         tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
         return;
     }
-    postMessage(m_state.mainWindow, core::WM_TABLE_LOADED);
+    Q_EMIT listImported();
     const QString notes = importNotes(report);
     if (!notes.isEmpty())
         tell(this, notes);

@@ -28,7 +28,7 @@ public:
 
     explicit ControlPanel(AppState& state, QWidget* parent = nullptr);
 
-    /// Shows the settings, creates the web pane and records the panel as `panelWindow`.
+    /// Shows the settings and creates the web pane.
     void initialize();
 
     void startLookups();
@@ -56,14 +56,20 @@ public:
 
     WebPane* webPane() const { return m_webPane; }
 
+    /// Start and Import enabled again (the run is over).
+    void enableStart();
+
 Q_SIGNALS:
+    /// Start was clicked: the settings are read.
+    void lookupsRequested();
+
+    /// A list was imported into the table.
+    void listImported();
+
     void aboutRequested();
 
     /// The red display box was ticked or unticked.
     void redDisplayChanged(bool on);
-
-protected:
-    bool event(QEvent* event) override;
 
 private:
     QRect fromDialogUnits(int x, int y, int width, int height) const;

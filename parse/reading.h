@@ -78,7 +78,6 @@ private:
     core::ResultSource m_source = core::ResultSource::Whois;
     core::FieldTexts m_values;
     FieldSet m_held = 0; // the fields set
-
 };
 
 } // namespace zonedesk::parse

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "view/domain_filter_model.h"
 
+#include "core/result_fields.h"
 #include "view/domain_list_model.h"
 
 namespace zonedesk {
@@ -23,10 +24,11 @@ bool DomainFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
 {
     if (m_text.isEmpty())
         return true;
-    for (const int column : {DomainListModel::DomainColumn,
-                             DomainListModel::OwnerColumn,
-                             DomainListModel::RegistrarColumn,
-                             DomainListModel::EmailColumn}) {
+    using core::Field;
+    for (const int column : {int{DomainListModel::DomainColumn},
+                             core::resultField(Field::Owner).listColumn,
+                             core::resultField(Field::Registrar).listColumn,
+                             core::resultField(Field::Email).listColumn}) {
         const QString text = sourceModel()->index(sourceRow, column, sourceParent).data().toString();
         if (text.contains(m_text, Qt::CaseInsensitive))
             return true;

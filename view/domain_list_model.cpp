@@ -13,29 +13,24 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
-#include "lookup/lookup_run.h"
+#include "core/result_fields.h"
+#include "core/withheld_value.h"
+#include "lookup/recorded_run.h"
 
 namespace zonedesk {
 
 namespace {
 
-struct ColumnHeader
-{
-    const char* title; // UTF-8
-    int width;
-};
+/// Pixel widths of the list's columns; the domain's is narrower.
+constexpr int ColumnWidth = 150;
+constexpr int DomainColumnWidth = 120;
 
-constexpr ColumnHeader Columns[DomainListModel::ColumnCount] = {
-    {"whois服务器",    150},
-    {"域名",            120},
-    {"当前状态",      150},
-    {"过期日期",      150},
-    {"注册日期",      150},
-    {"所有人",         150},
-    {"联系Email",       150},
-    {"注册商",         150},
-    {"whois更新日期", 150},
-};
+/// The date field shown in `column`; none for the other columns.
+const core::ResultField* dateAt(int column)
+{
+    const core::ResultField* field = core::fieldAtListColumn(column);
+    return field != nullptr && field->isDate() ? field : nullptr;
+}
 
 /// Record text (GBK) for the screen.
 QString fromGbk(std::string_view gbk)
@@ -63,14 +58,17 @@ int DomainListModel::columnCount(const QModelIndex& parent) const
 
 int DomainListModel::columnWidth(int column)
 {
-    return Columns[column].width;
+    return column == DomainColumn ? DomainColumnWidth : ColumnWidth;
 }
 
 QVariant DomainListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
         return {};
-    return QString::fromUtf8(Columns[section].title);
+    const core::ResultField* field = core::fieldAtListColumn(section);
+    const std::string_view title =
+        field != nullptr ? field->title : core::LeadingColumnTitles[static_cast<std::size_t>(section)];
+    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
 }
 
 QVariant DomainListModel::data(const QModelIndex& index, int role) const
@@ -79,15 +77,16 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return {};
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole)
-        return record.shown != 0 && dateField(index.column()) ? dateToolTip(record, index.column())
-                                                              : toolTip(index.row(), record, index.column());
+        return record.shown != 0 && dateAt(index.column()) != nullptr
+                   ? dateToolTip(record, *dateAt(index.column()))
+                   : toolTip(index.row(), record, index.column());
     if (role == Qt::FontRole && record.shown != 0 && dropped(index.row())) {
         QFont bold;
         bold.setBold(true);
         return bold;
     }
     if (role == Qt::ForegroundRole)
-        return record.shown != 0 && isNear(record) ? QVariant(QColor(Qt::red)) : QVariant();
+        return foreground(record, index.column());
     if (role == SortRole)
         return sortKey(record, index);
     if (role != Qt::DisplayRole)
@@ -100,16 +99,25 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     // Results only once written into the row; `shown` is set after `done` was seen (acquire).
     if (record.shown == 0)
         return QString();
-    switch (index.column()) {
-    case StatusColumn: return fromGbk(core::statusText(record.status));
-    case ExpiryColumn:
-    case RegistrationColumn:
-    case UpdatedColumn: return dateText(record, index.column());
-    case OwnerColumn: return fromGbk(core::fieldText(record.owner));
-    case EmailColumn: return fromGbk(core::fieldText(record.email));
-    case RegistrarColumn: return fromGbk(core::fieldText(record.registrar));
-    default: return {};
-    }
+    if (index.column() == StatusColumn)
+        return fromGbk(core::statusText(record.status));
+    const core::ResultField* field = core::fieldAtListColumn(index.column());
+    if (field == nullptr)
+        return {};
+    return field->isDate() ? dateText(record, *field) : fromGbk(field->record.text(record));
+}
+
+QVariant DomainListModel::foreground(const core::DomainRecord& record, int column) const
+{
+    if (record.shown == 0)
+        return {};
+    if (isNear(record))
+        return QColor(Qt::red);
+    // A value the registry withheld is no data: it is drawn dimmed, as the history counts it no change.
+    const core::ResultField* field = core::fieldAtListColumn(column);
+    if (field != nullptr && !field->isDate() && core::isWithheld(field->record.text(record)))
+        return QColor(Qt::gray);
+    return {};
 }
 
 void DomainListModel::setChanges(int row, const std::vector<history::Change>& changes)
@@ -158,34 +166,15 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
     return tip;
 }
 
-std::optional<core::DateField> DomainListModel::dateField(int column)
+QString DomainListModel::dateText(const core::DomainRecord& record, const core::ResultField& field)
 {
-    switch (column) {
-    case ExpiryColumn: return core::DateField::Expiry;
-    case RegistrationColumn: return core::DateField::Registration;
-    case UpdatedColumn: return core::DateField::Updated;
-    default: return std::nullopt;
-    }
-}
-
-std::string_view DomainListModel::storedDate(const core::DomainRecord& record, int column)
-{
-    switch (column) {
-    case ExpiryColumn: return core::fieldText(record.expiryDate);
-    case RegistrationColumn: return core::fieldText(record.registrationDate);
-    default: return core::fieldText(record.updatedDate);
-    }
-}
-
-QString DomainListModel::dateText(const core::DomainRecord& record, int column)
-{
-    const std::string_view stored = storedDate(record, column);
-    const auto date = core::recordDate(record, *dateField(column));
+    const std::string_view stored = field.record.text(record);
+    const auto date = core::recordDate(record, field.field);
     if (!date)
         return fromGbk(stored); // no readable date: the registry's text as it stands
     QString text = QString::fromStdString(date->iso());
     // The update column keeps the time of day where the registry gives one.
-    if (column == UpdatedColumn) {
+    if (field.field == core::Field::UpdatedDate) {
         static const QRegularExpression Time(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2})?"));
         const auto match = Time.match(fromGbk(stored));
         if (match.hasMatch())
@@ -194,10 +183,10 @@ QString DomainListModel::dateText(const core::DomainRecord& record, int column)
     return text;
 }
 
-QVariant DomainListModel::dateToolTip(const core::DomainRecord& record, int column) const
+QVariant DomainListModel::dateToolTip(const core::DomainRecord& record, const core::ResultField& field) const
 {
-    QString tip = fromGbk(storedDate(record, column)); // the registry's own text
-    if (column == ExpiryColumn) {
+    QString tip = fromGbk(field.record.text(record)); // the registry's own text
+    if (field.field == core::Field::ExpiryDate) {
         if (const auto left = core::daysLeft(record, core::today())) {
             tip += QLatin1Char('\n') + (*left >= 0 ? QStringLiteral("还有 %1 天到期").arg(*left)
                                                    : QStringLiteral("已过期 %1 天").arg(-*left));
@@ -215,8 +204,8 @@ QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModel
 {
     if (record.shown == 0 && index.column() > DomainColumn)
         return QVariant::fromValue(std::numeric_limits<qint64>::max()); // nothing to show: last
-    if (const auto field = dateField(index.column())) {
-        const auto date = core::recordDate(record, *field);
+    if (const core::ResultField* field = dateAt(index.column())) {
+        const auto date = core::recordDate(record, field->field);
         return QVariant::fromValue(date ? qint64{date->dayNumber()} : std::numeric_limits<qint64>::max());
     }
     if (index.column() == StatusColumn) {

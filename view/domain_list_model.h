@@ -10,6 +10,7 @@
 
 #include "core/calendar_date.h"
 #include "core/domain_table.h"
+#include "core/result_fields.h"
 #include "history/record_changes.h"
 
 namespace zonedesk {
@@ -24,13 +25,8 @@ public:
         ServerColumn,
         DomainColumn,
         StatusColumn,
-        ExpiryColumn,
-        RegistrationColumn,
-        OwnerColumn,
-        EmailColumn,
-        RegistrarColumn,
-        UpdatedColumn,
-        ColumnCount,
+        // then a column per result field, where core::ResultFields puts it
+        ColumnCount = StatusColumn + 1 + static_cast<int>(core::FieldCount),
     };
 
     explicit DomainListModel(core::DomainTable& table, QObject* parent = nullptr);
@@ -54,6 +50,9 @@ public:
     /// are drawn in red while `redDisplay` is on.
     void setNearExpiry(bool redDisplay, int warnDays);
 
+    /// The day count of the red display in effect.
+    int warnDays() const { return m_warnDays; }
+
     /// Shown rows drawn red now.
     int nearExpiryCount() const;
 
@@ -72,15 +71,15 @@ private:
 
     bool dropped(int row) const;
 
-    static std::optional<core::DateField> dateField(int column);
-    static std::string_view storedDate(const core::DomainRecord& record, int column);
-
-    /// A date column's calendar date (YYYY-MM-DD, the update's time of day kept), or the stored
-    /// text when it holds no readable date.
-    static QString dateText(const core::DomainRecord& record, int column);
+    /// A date's calendar form (YYYY-MM-DD, the update's time of day kept), or the stored text
+    /// when it holds no readable date.
+    static QString dateText(const core::DomainRecord& record, const core::ResultField& field);
 
     /// The registry's own text, and on the expiry the days left or gone.
-    QVariant dateToolTip(const core::DomainRecord& record, int column) const;
+    QVariant dateToolTip(const core::DomainRecord& record, const core::ResultField& field) const;
+
+    /// Red for a row near expiry; grey for a value the registry withheld.
+    QVariant foreground(const core::DomainRecord& record, int column) const;
 
     bool isNear(const core::DomainRecord& record) const;
     QVariant sortKey(const core::DomainRecord& record, const QModelIndex& index) const;

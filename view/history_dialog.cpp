@@ -10,6 +10,7 @@
 
 #include "core/encodings.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "history/record_changes.h"
 
 namespace zonedesk {
@@ -22,6 +23,11 @@ QString resultText(std::int32_t status)
 }
 
 /// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
+QString utf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
 QString replyText(const std::string& raw)
 {
     if (raw.empty())
@@ -31,20 +37,21 @@ QString replyText(const std::string& raw)
 
 } // namespace
 
-HistoryDialog::HistoryDialog(history::HistoryStore& store, const std::string& domain, QWidget* parent)
+HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
+                             const std::string& domain,
+                             QWidget* parent)
     : QDialog(parent)
-    , m_entries(store.history(domain, true))
+    , m_entries(std::move(entries))
     , m_lookups(new QTableWidget(this))
     , m_reply(new QPlainTextEdit(this))
 {
     setWindowTitle(QStringLiteral("查询历史 - %1").arg(QString::fromStdString(domain)));
-    const QStringList titles = {QStringLiteral("查询时间"),
-                                QStringLiteral("当前状态"),
-                                QStringLiteral("查询方式"),
-                                QStringLiteral("过期日期"),
-                                QStringLiteral("注册商"),
-                                QStringLiteral("所有人"),
-                                QStringLiteral("变化")};
+    using core::Field;
+    constexpr Field Shown[] = {Field::ExpiryDate, Field::Registrar, Field::Owner};
+    QStringList titles = {QStringLiteral("查询时间"), QStringLiteral("当前状态"), QStringLiteral("查询方式")};
+    for (const Field field : Shown)
+        titles << utf8(core::resultField(field).title);
+    titles << QStringLiteral("变化");
     m_lookups->setColumnCount(static_cast<int>(titles.size()));
     m_lookups->setHorizontalHeaderLabels(titles);
     m_lookups->setRowCount(static_cast<int>(m_entries.size()));
@@ -64,17 +71,16 @@ HistoryDialog::HistoryDialog(history::HistoryStore& store, const std::string& do
                                    ? resultText(entry.status)
                                    : resultText(entry.status) +
                                          QStringLiteral("（%1）").arg(QString::fromStdString(entry.error));
-        const QStringList cells = {
+        QStringList cells = {
             QDateTime::fromSecsSinceEpoch(entry.time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             status,
             entry.source == "rdap" ? QStringLiteral("RDAP")
             : entry.source.empty() ? QString()
                                    : QStringLiteral("WHOIS"),
-            QString::fromStdString(entry.expiry),
-            QString::fromStdString(entry.registrar),
-            QString::fromStdString(entry.owner),
-            changes,
         };
+        for (const Field field : Shown)
+            cells << QString::fromStdString(entry.values[field]);
+        cells << changes;
         for (int column = 0; column < cells.size(); ++column)
             m_lookups->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
     }

@@ -19,7 +19,10 @@ class HistoryDialog final : public QDialog
     Q_OBJECT
 
 public:
-    HistoryDialog(history::HistoryStore& store, const std::string& domain, QWidget* parent = nullptr);
+    /// `entries`: the name's lookups, newest first.
+    HistoryDialog(std::vector<history::HistoryEntry> entries,
+                  const std::string& domain,
+                  QWidget* parent = nullptr);
 
     QTableWidget* lookups() const { return m_lookups; }
 

@@ -468,7 +468,7 @@ private Q_SLOTS:
         route(server);
         lookup::InternetSession session;
         session.throttleRetryPauses = {std::chrono::seconds(16)};
-        frame().view().setInternetSession(session);
+        frame().run().setInternetSession(session);
         importLines("busy.org\n");
         panel().startButton()->click();
         QTRY_VERIFY(

@@ -11,11 +11,12 @@
 #include <sys/wait.h>
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
+
+#include <nlohmann/json.hpp>
 
 extern char** environ;
 
@@ -189,7 +190,9 @@ TEST(CliHistory, RawRepliesInAnyEncodingStayValidJson)
     const std::string db = (dir.path() / "h.sqlite3").string();
     LoopbackWhoisServer server;
     // GBK bytes, a lone continuation byte and control characters, as a registry may send them.
-    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R") + "Registrant: \xD6\xD0\xCE\xC4 \x80\x01\x1f\"\\\r\n"));
+    server.on("a.com",
+              Behaviour::answer(comRecord("2027-05-14", "R") +
+                                "Registrant: \xD6\xD0\xCE\xC4 \x80\x01\x1f\"\\\r\n"));
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
     const ShellRun run = cli(server, "history -j --raw --db " + db + " a.com");
     ASSERT_EQ(run.exitCode, 0);

@@ -26,13 +26,13 @@ private:
     PanelBar& bar() { return frame().panelBar(); }
 
     /// The middle of the bar's sizing edge `code`, in global coordinates.
-    QPoint edgeCentre(BarHit code)
+    QPoint edgeCentre(dockbar::BarHit code)
     {
         QWidget* inner = bar().widget();
         return inner->mapToGlobal(bar().edgeRect(code).center());
     }
 
-    void dragEdge(BarHit code, QPoint by)
+    void dragEdge(dockbar::BarHit code, QPoint by)
     {
         const QPoint from = edgeCentre(code);
         QVERIFY(bar().beginTracking(code, from));

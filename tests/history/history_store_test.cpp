@@ -226,6 +226,38 @@ TEST(RecordChanges, RenewalRegistrarDropAndErrorsThatAreNoChange)
               "续费：2026-05-14 → 2027-05-14");
 }
 
+TEST(RecordChanges, AWithheldValueOnEitherSideIsNoChange)
+{
+    // What registries put in place of a registrar or owner they withhold, as the readers keep it
+    // (the last one as an earlier version cut it to the field's width).
+    const std::string withheld[] = {
+        "N/A",
+        "REDACTED FOR PRIVACY",
+        "Redacted for Privacy Purposes",
+        "Data Protected",
+        "Please query the RDDS service of the Registrar of Record identified in this output for "
+        "information on how to contact the Registrant, Admin, or Tech contact of the queried domain name.",
+        "Please query the RDDS service of the Registrar of ",
+    };
+    for (const core::Field field : {core::Field::Registrar, core::Field::Owner}) {
+        for (const std::string& value : withheld) {
+            HistoryEntry named = entry("a.com", Registered, "2026-05-14");
+            named.values[field] = "Example Holdings Ltd";
+            HistoryEntry hidden = named;
+            hidden.values[field] = value;
+            EXPECT_TRUE(changesBetween(named, hidden).empty()) << value;
+            EXPECT_TRUE(changesBetween(hidden, named).empty()) << value;
+        }
+    }
+    // A name that only looks withheld is a real owner.
+    HistoryEntry before = entry("a.com", Registered, "2026-05-14");
+    before.values[core::Field::Owner] = "Example Holdings Ltd";
+    HistoryEntry after = before;
+    after.values[core::Field::Owner] = "Redactedly Ltd";
+    ASSERT_EQ(changesBetween(before, after).size(), 1U);
+    EXPECT_EQ(changesBetween(before, after)[0].kind, ChangeKind::OwnerChanged);
+}
+
 TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
 {
     test::TempDir dir;

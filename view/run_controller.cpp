@@ -1,0 +1,151 @@
+// SPDX-License-Identifier: MIT
+#include "view/run_controller.h"
+
+#include <chrono>
+
+#include "core/window_messages.h"
+#include "history/history_recorder.h"
+#include "ui/message_box.h"
+
+namespace zonedesk {
+
+RunController::RunController(AppState& state, DomainListModel& model, QObject* parent)
+    : QObject(parent)
+    , m_state(state)
+    , m_model(model)
+    , m_postTarget(this)
+    , m_run(state.table, m_postTarget)
+{
+    m_refreshTimer.setInterval(RefreshIntervalMs);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &RunController::refresh);
+    m_historyTimer.setInterval(100);
+    connect(&m_historyTimer, &QTimer::timeout, this, &RunController::showHistoryResults);
+}
+
+RunController::~RunController()
+{
+    stop();
+}
+
+void RunController::stop()
+{
+    m_run.stop();
+    m_refreshTimer.stop();
+    m_historyTimer.stop();
+    m_recorder = nullptr;
+    m_run.letRecorderGo(); // what finished before the stop is kept; the window is going
+}
+
+std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
+{
+    // The history is a help, never a condition: without it the run goes on, said once.
+    std::unique_ptr<history::HistoryRecorder> recorder;
+    if (historyStore(m_state) != nullptr) {
+        recorder = std::make_unique<history::HistoryRecorder>(historyPath(m_state), m_state.table, "desktop");
+        if (!recorder->active()) {
+            m_state.history.error = recorder->error();
+            recorder.reset();
+        }
+    }
+    if (!recorder && !m_state.history.errorTold) {
+        m_state.history.errorTold = true;
+        tell(qobject_cast<QWidget*>(parent()),
+             QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录：%1")
+                 .arg(QString::fromStdString(m_state.history.error)));
+    }
+    return recorder;
+}
+
+void RunController::start()
+{
+    // The day count takes effect at Start, as the panel's other settings do.
+    m_model.setNearExpiry(m_state.settings.redDisplay != 0, m_state.settings.expiryWarnDays);
+    lookup::InternetSession session = m_session;
+    session.preferRdap = m_state.settings.preferRdap;
+    m_run.setSession(session);
+    m_run.setEndpoints(m_state.endpoints);
+    letHistoryGo();
+    auto recorder = m_state.table.count() > 0 ? makeRecorder() : nullptr;
+    m_recorder = recorder.get();
+    switch (m_run.start(std::move(recorder))) {
+    case lookup::LookupRun::StartResult::NoDomains:
+        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("请至少指定一个域名。"));
+        Q_EMIT finished();
+        break;
+    case lookup::LookupRun::StartResult::CannotStartThread:
+        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("Cannot Start New Thread"));
+        finish();
+        break;
+    case lookup::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
+    case lookup::LookupRun::StartResult::NothingToQuery: finish(); break;
+    }
+}
+
+void RunController::refresh()
+{
+    const int done = m_model.refreshFinishedRows();
+    m_run.tick();
+    showHistoryResults();
+    Q_EMIT progress(done);
+
+    QString notice;
+    for (const auto& throttled : m_run.throttledServers()) {
+        const auto left =
+            std::chrono::ceil<std::chrono::seconds>(throttled.retryAt - std::chrono::steady_clock::now());
+        notice = QStringLiteral("%1 限流，%2 秒后重试")
+                     .arg(QString::fromStdString(throttled.server))
+                     .arg(std::max<qint64>(0, left.count()));
+    }
+    Q_EMIT throttleNotice(notice);
+}
+
+void RunController::finish()
+{
+    m_refreshTimer.stop();
+    refresh();
+    // The writer may still be storing the end of the run: it is looked at until it is done.
+    if (m_recorder != nullptr)
+        m_historyTimer.start();
+    Q_EMIT finished();
+}
+
+void RunController::showHistoryResults()
+{
+    if (m_recorder == nullptr)
+        return;
+    const bool settled = m_recorder->settled();
+    for (const std::size_t row : m_recorder->changedRecords())
+        m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
+    if (!m_recorder->active() && !m_state.history.errorTold) {
+        m_state.history.errorTold = true;
+        tell(qobject_cast<QWidget*>(parent()),
+             QStringLiteral("历史记录写入失败，本次查询不再记录：%1")
+                 .arg(QString::fromStdString(m_recorder->error())));
+    }
+    if (settled) {
+        m_historyTimer.stop();
+        m_recorder = nullptr;
+        m_run.letRecorderGo();
+    }
+}
+
+void RunController::letHistoryGo()
+{
+    // A run's writer may still be storing its end: it is waited for, and its changes shown on the
+    // rows they belong to, before those rows are replaced or a new run begins.
+    if (m_recorder == nullptr)
+        return;
+    m_run.waitForRecorder();
+    showHistoryResults();
+}
+
+bool RunController::event(QEvent* event)
+{
+    if (event->type() != WindowMessage::type())
+        return QObject::event(event);
+    if (static_cast<WindowMessage*>(event)->message() == core::WM_WORKER_DONE && m_run.workerDone())
+        finish();
+    return true;
+}
+
+} // namespace zonedesk
