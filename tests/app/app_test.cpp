@@ -21,6 +21,7 @@
 #include "panel/web_pane.h"
 #include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "ui/window_message.h"
 #include "view/history_dialog.h"
@@ -31,6 +32,7 @@ namespace {
 
 using test::Behaviour;
 using test::LoopbackWhoisServer;
+using test::MessageBoxCloser;
 
 constexpr const char* VerisignRecord = "for detailed information\n   Registrar: R\n   Whois Server: w\n"
                                        "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n"
@@ -47,52 +49,20 @@ std::string comRecordExpiringIn(int days)
            "T04:00:00Z\r\nRegistrar: R\r\n";
 }
 
-/// Closes the next message box that opens (polling), recording its text.
-class MessageBoxCloser final : public QObject
-{
-public:
-    explicit MessageBoxCloser(QObject* parent = nullptr)
-        : QObject(parent)
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                texts << box->text();
-                box->accept();
-            }
-        });
-        m_timer.start(20);
-    }
-
-    QStringList texts;
-
-private:
-    QTimer m_timer;
-};
-
 } // namespace
 
-class AppTest final : public QObject
+class AppTest final
+    : public QObject
+    , private test::ProgramFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<Application> m_app;
-
-    MainWindow& frame() { return *m_app->mainWindow(); }
-
-    ControlPanel& panel() { return frame().panel(); }
-
-    AppState& state() { return *m_app->state(); }
-
+    /// Starts the program in a new folder.
     void start(std::string_view config = {})
     {
-        m_dir = std::make_unique<test::TempDir>();
-        if (!config.empty())
-            m_dir->write("config.ini", config);
-        m_app = std::make_unique<Application>();
-        m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->initialize());
+        m_dir.reset();
+        QVERIFY(startProgram(config));
     }
 
     void route(const LoopbackWhoisServer& server)
@@ -122,11 +92,7 @@ private:
 
 private Q_SLOTS:
 
-    void cleanup()
-    {
-        m_app.reset();
-        m_dir.reset();
-    }
+    void cleanup() { dropProgram(); }
 
     void firstStartCreatesTheDefaultSettings()
     {
@@ -438,10 +404,7 @@ private Q_SLOTS:
         server.setDefault(Behaviour::answer(VerisignRecord));
         m_dir = std::make_unique<test::TempDir>();
         const auto garbage = m_dir->write("not-a-database", std::string(4096, 'x'));
-        m_app = std::make_unique<Application>();
-        m_dir->write("config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=" + garbage.string() + "\r\n");
-        m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->initialize());
+        QVERIFY(startProgram("[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=" + garbage.string() + "\r\n"));
         route(server);
         importLines("a.com\n");
         MessageBoxCloser closer;

@@ -22,6 +22,7 @@
 #include "panel/web_pane.h"
 #include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk {
@@ -30,63 +31,25 @@ namespace {
 
 using test::Behaviour;
 using test::LoopbackWhoisServer;
-
-/// Runs `act` on the next modal widget of type T that opens (polling), once.
-template <typename T> class ModalWatcher final : public QObject
-{
-public:
-    explicit ModalWatcher(std::function<void(T*)> act)
-        : m_act(std::move(act))
-    {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
-            if (auto* widget = qobject_cast<T*>(QApplication::activeModalWidget()); widget && !seen) {
-                seen = true;
-                m_act(widget);
-            }
-        });
-        m_timer.start(20);
-    }
-
-    bool seen = false;
-
-private:
-    std::function<void(T*)> m_act;
-    QTimer m_timer;
-};
+using test::ModalWatcher;
 
 } // namespace
 
-class DesktopTest final : public QObject
+class DesktopTest final
+    : public QObject
+    , private test::ProgramFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<Application> m_app;
-
-    MainWindow& frame() { return *m_app->mainWindow(); }
-
-    ControlPanel& panel() { return frame().panel(); }
-
     /// Starts the program in the test's folder, keeping config.ini from an earlier start.
     void start()
     {
-        if (!m_dir)
-            m_dir = std::make_unique<test::TempDir>();
-        m_app = std::make_unique<Application>();
-        m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->initialize());
+        QVERIFY(startProgram());
         QVERIFY(QTest::qWaitForWindowExposed(&frame()));
     }
 
-    void stop()
-    {
-        if (!m_app)
-            return;
-        frame().close();
-        m_app->shutDown();
-        m_app.reset();
-    }
+    void stop() { stopProgram(); }
 
     static QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 

@@ -9,20 +9,17 @@
 #include "app/application.h"
 #include "dockbar/gripper_bar.h"
 #include "panel/web_pane.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/program_fixture.h"
 
 namespace zonedesk {
 
-class DockBarTest final : public QObject
+class DockBarTest final
+    : public QObject
+    , private test::ProgramFixture
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<test::TempDir> m_dir;
-    std::unique_ptr<Application> m_app;
-
-    MainWindow& frame() { return *m_app->mainWindow(); }
-
     PanelBar& bar() { return frame().panelBar(); }
 
     /// The middle of the bar's sizing edge `code`, in global coordinates.
@@ -55,19 +52,12 @@ private Q_SLOTS:
 
     void init()
     {
-        m_dir = std::make_unique<test::TempDir>();
-        m_app = std::make_unique<Application>();
-        m_app->setProgramDir(m_dir->path());
-        QVERIFY(m_app->initialize());
+        QVERIFY(startProgram());
         frame().setGeometry(QGuiApplication::primaryScreen()->availableGeometry()); // no window manager
         QVERIFY(QTest::qWaitForWindowExposed(&frame()));
     }
 
-    void cleanup()
-    {
-        m_app.reset();
-        m_dir.reset();
-    }
+    void cleanup() { dropProgram(); }
 
     void startsDockedLeftAtItsStateWidthWithGripper()
     {

@@ -1,0 +1,107 @@
+// SPDX-License-Identifier: MIT
+// What the desktop program's GUI tests share: the program started in a folder of the test's own,
+// reached through its main window, and watchers that answer the modal boxes and dialogs it opens.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string_view>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include "app/application.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::test {
+
+class ProgramFixture
+{
+protected:
+    MainWindow& frame() { return *m_app->mainWindow(); }
+
+    ControlPanel& panel() { return frame().panel(); }
+
+    AppState& state() { return *m_app->state(); }
+
+    /// Starts the program in the test's folder (made at the first start; an earlier start's
+    /// config.ini stays), with `config` as its config.ini when given. False when it did not start.
+    bool startProgram(std::string_view config = {})
+    {
+        if (!m_dir)
+            m_dir = std::make_unique<TempDir>();
+        if (!config.empty())
+            m_dir->write("config.ini", config);
+        m_app = std::make_unique<Application>();
+        m_app->setProgramDir(m_dir->path());
+        return m_app->initialize();
+    }
+
+    /// Closes the window and ends the program as the user's Quit does; its folder stays.
+    void stopProgram()
+    {
+        if (!m_app)
+            return;
+        frame().close();
+        m_app->shutDown();
+        m_app.reset();
+    }
+
+    /// Ends the program and removes its folder.
+    void dropProgram()
+    {
+        m_app.reset();
+        m_dir.reset();
+    }
+
+    std::unique_ptr<TempDir> m_dir;
+    std::unique_ptr<Application> m_app;
+};
+
+/// Runs `act` on the next modal widget of type T that opens (polling), once.
+template <typename T> class ModalWatcher final : public QObject
+{
+public:
+    explicit ModalWatcher(std::function<void(T*)> act)
+        : m_act(std::move(act))
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto* widget = qobject_cast<T*>(QApplication::activeModalWidget()); widget && !seen) {
+                seen = true;
+                m_act(widget);
+            }
+        });
+        m_timer.start(20);
+    }
+
+    bool seen = false;
+
+private:
+    std::function<void(T*)> m_act;
+    QTimer m_timer;
+};
+
+/// Closes every message box that opens (polling), recording its text.
+class MessageBoxCloser final : public QObject
+{
+public:
+    explicit MessageBoxCloser(QObject* parent = nullptr)
+        : QObject(parent)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                box->accept();
+            }
+        });
+        m_timer.start(20);
+    }
+
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace zonedesk::test
