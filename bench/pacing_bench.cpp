@@ -21,8 +21,8 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/whois_servers.h"
-#include "lookup/lookup_run.h"
 #include "lookup/message_queue.h"
+#include "lookup/recorded_run.h"
 #include "tests/support/loopback_whois_server.h"
 
 namespace {
@@ -145,10 +145,10 @@ int main(int argc, char** argv)
     zonedesk::core::assignWhoisServers(*table);
 
     zonedesk::lookup::MessageQueue queue;
-    zonedesk::lookup::LookupRun run(*table, queue);
+    zonedesk::lookup::RecordedRun run(*table, queue);
     run.setEndpoints(endpoints);
     const auto start = Clock::now();
-    run.startLookups();
+    run.start();
     run.waitForEnd(queue, 500ms, {});
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
 

@@ -1,0 +1,150 @@
+// SPDX-License-Identifier: MIT
+// A run with its history: every run's replies reach the history, the second run sees what changed,
+// and a stopped run keeps what finished and closes its run in the database.
+#include "lookup/recorded_run.h"
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/whois_servers.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
+#include "tests/support/loopback_whois_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::lookup {
+namespace {
+
+using namespace std::chrono_literals;
+using test::Behaviour;
+using test::LoopbackWhoisServer;
+
+std::string comRecord(const std::string& expiry)
+{
+    return "Domain Name: X.COM\r\nRegistrar: R\r\nCreation Date: 2001-01-01T00:00:00Z\r\n"
+           "Registry Expiry Date: " +
+           expiry + "T04:00:00Z\r\n";
+}
+
+class RecordedRunTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        table = core::DomainTable::allocate();
+        ASSERT_NE(table, nullptr);
+        ASSERT_TRUE(endpoints.add("whois.verisign-grs.com=" + com.address()));
+        ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
+        session.readTimeout = 5s;
+        session.exchangeLimit = 10s;
+        path = (dir.path() / "history.sqlite3").string();
+    }
+
+    /// The table holds `names` afresh, as an import leaves it.
+    void importNames(std::initializer_list<const char*> names)
+    {
+        table->clear();
+        for (const char* name : names) {
+            core::copyField((*table)[static_cast<std::size_t>(table->count())].domain, name);
+            table->setCount(table->count() + 1);
+        }
+        core::assignWhoisServers(*table);
+    }
+
+    /// Starts `run` recorded into the history; the recorder, still owned by the run.
+    history::HistoryRecorder* start(RecordedRun& run)
+    {
+        run.setSession(session);
+        run.setEndpoints(endpoints);
+        auto recorder = std::make_unique<history::HistoryRecorder>(path, *table, "test");
+        history::HistoryRecorder* recorded = recorder.get();
+        EXPECT_TRUE(recorded->active()) << recorded->error();
+        EXPECT_EQ(run.start(std::move(recorder)), LookupRun::StartResult::Running);
+        return recorded;
+    }
+
+    std::vector<history::HistoryEntry> historyOf(std::string_view name)
+    {
+        std::string error;
+        auto store = history::HistoryStore::open(path, error);
+        EXPECT_TRUE(store) << error;
+        auto entries = store ? store->history(name, true, error) : std::nullopt;
+        EXPECT_TRUE(entries) << error;
+        return entries ? std::move(*entries) : std::vector<history::HistoryEntry>{};
+    }
+
+    test::TempDir dir;
+    std::string path;
+    LoopbackWhoisServer com;
+    EndpointOverrides endpoints;
+    InternetSession session;
+    std::unique_ptr<core::DomainTable> table;
+    MessageQueue queue;
+};
+
+TEST_F(RecordedRunTest, EveryRunKeepsItsRepliesAndTheSecondSeesWhatChanged)
+{
+    RecordedRun run(*table, queue);
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    com.on("b.com", Behaviour::answer("No match for \"B.COM\".\r\n"));
+    importNames({"a.com", "b.com"});
+    history::HistoryRecorder* first = start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    run.waitForRecorder();
+    EXPECT_EQ(first->storedCount(), 2U);
+    EXPECT_TRUE(first->changedRecords().empty());
+
+    // The same run object again, on a new import of the same names.
+    com.on("a.com", Behaviour::answer(comRecord("2027-05-14")));
+    importNames({"a.com", "b.com"});
+    history::HistoryRecorder* second = start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    run.waitForRecorder();
+    EXPECT_EQ(second->storedCount(), 2U);
+    ASSERT_EQ(second->changesOf(0).size(), 1U);
+    EXPECT_EQ(second->changesOf(0)[0].kind, history::ChangeKind::Renewed);
+    EXPECT_TRUE(second->changesOf(1).empty());
+
+    const auto lookups = historyOf("a.com");
+    ASSERT_EQ(lookups.size(), 2U);
+    EXPECT_EQ(lookups[0].raw, comRecord("2027-05-14")); // newest first, each with its own reply
+    EXPECT_EQ(lookups[1].raw, comRecord("2026-05-14"));
+    ASSERT_EQ(historyOf("b.com").size(), 2U);
+    EXPECT_FALSE(historyOf("b.com")[0].raw.empty());
+}
+
+TEST_F(RecordedRunTest, AStoppedRunKeepsWhatFinishedAndClosesItsRun)
+{
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    com.on("b.com", Behaviour::silent());
+    importNames({"a.com", "b.com"});
+    {
+        RecordedRun run(*table, queue);
+        history::HistoryRecorder* recorded = start(run);
+        const auto giveUp = std::chrono::steady_clock::now() + 30s;
+        EXPECT_FALSE(run.waitForEnd(queue, 20ms, [&] {
+            return core::isDone((*table)[0]) || std::chrono::steady_clock::now() > giveUp;
+        }));
+        EXPECT_FALSE(core::isDone((*table)[1])); // left as it was
+        run.waitForRecorder();
+        EXPECT_EQ(recorded->storedCount(), 1U);
+    }
+    EXPECT_EQ(historyOf("a.com").size(), 1U);
+    EXPECT_TRUE(historyOf("b.com").empty());
+    std::string error;
+    auto store = history::HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    const auto runs = store->runs(error);
+    ASSERT_TRUE(runs) << error;
+    ASSERT_EQ(runs->size(), 1U);
+    EXPECT_TRUE((*runs)[0].ended); // closed, not left as a crash would leave it
+    EXPECT_EQ((*runs)[0].total, 1);
+}
+
+} // namespace
+} // namespace zonedesk::lookup
