@@ -65,8 +65,10 @@ std::optional<KeyLine> keyLine(std::string_view line)
     return KeyLine{core::trim(trimmed.substr(0, equals)), core::trim(trimmed.substr(equals + 1))};
 }
 
+} // namespace
+
 /// The file's bytes; empty when it can't be read (a missing config.ini reads as an empty one).
-std::string readWholeFile(const std::filesystem::path& path)
+std::string readProfileFile(const std::filesystem::path& path)
 {
     std::string text;
     const core::UniqueFile file(std::fopen(path.c_str(), "rbe"));
@@ -80,7 +82,7 @@ std::string readWholeFile(const std::filesystem::path& path)
 }
 
 /// Writes `bytes` to a new file beside `path` and renames it over `path`.
-bool replaceFile(const std::filesystem::path& path, std::string_view bytes)
+bool replaceProfileFile(const std::filesystem::path& path, std::string_view bytes)
 {
     std::string temp = path.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -107,8 +109,6 @@ bool replaceFile(const std::filesystem::path& path, std::string_view bytes)
         ::unlink(temp.c_str());
     return ok;
 }
-
-} // namespace
 
 bool fileExists(const std::filesystem::path& path)
 {
@@ -197,29 +197,6 @@ std::string withProfileValue(std::string_view text,
     return out;
 }
 
-std::string readProfileFile(const std::filesystem::path& path)
-{
-    return readWholeFile(path);
-}
-
-bool replaceProfileFile(const std::filesystem::path& path, std::string_view text)
-{
-    return replaceFile(path, text);
-}
-
-std::string readSetting(const std::filesystem::path& path, std::string_view section, std::string_view key)
-{
-    return profileValue(readWholeFile(path), section, key);
-}
-
-bool writeSetting(const std::filesystem::path& path,
-                  std::string_view section,
-                  std::string_view key,
-                  std::string_view value)
-{
-    return replaceFile(path, withProfileValue(readWholeFile(path), section, key, value));
-}
-
 std::int32_t redDisplayFromText(std::string_view text)
 {
     return text == "0" ? 0 : 1;
@@ -244,7 +221,7 @@ std::int32_t expiryWarnDaysFromText(std::string_view text)
 
 core::UserSettings loadSettings(const std::filesystem::path& path)
 {
-    const std::string text = readWholeFile(path);
+    const std::string text = readProfileFile(path);
     core::UserSettings settings;
     settings.redDisplay = redDisplayFromText(profileValue(text, UserSection, RedDisplayKey));
     settings.expiryWarnDays = expiryWarnDaysFromText(profileValue(text, UserSection, ExpiryWarnDaysKey));
@@ -257,10 +234,10 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
 
 bool saveSettings(const std::filesystem::path& path, const core::UserSettings& settings)
 {
-    std::string text = readWholeFile(path);
+    std::string text = readProfileFile(path);
     text = withProfileValue(text, UserSection, RedDisplayKey, settings.redDisplay != 0 ? "1" : "0");
     text = withProfileValue(text, UserSection, ExpiryWarnDaysKey, std::to_string(settings.expiryWarnDays));
-    return replaceFile(path, text);
+    return replaceProfileFile(path, text);
 }
 
 } // namespace zonedesk::core

@@ -45,16 +45,6 @@ std::string readProfileFile(const std::filesystem::path& path);
 /// Replaces the file at `path` with `text` (written beside it, then renamed). False on failure.
 bool replaceProfileFile(const std::filesystem::path& path, std::string_view text);
 
-/// profileValue() on the file at `path`; empty when the file can't be read.
-std::string readSetting(const std::filesystem::path& path, std::string_view section, std::string_view key);
-
-/// Sets one key in the file at `path`, creating the file if needed. The file is replaced whole, so
-/// a failure leaves the old file as it was. False on failure.
-bool writeSetting(const std::filesystem::path& path,
-                  std::string_view section,
-                  std::string_view key,
-                  std::string_view value);
-
 /// "chkgq": off only for exactly "0".
 std::int32_t redDisplayFromText(std::string_view text);
 
