@@ -12,6 +12,7 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/whois_servers.h"
 #include "fuzz/field_check.h"
 #include "parse/parse_reply.h"
@@ -20,13 +21,8 @@ namespace {
 
 bool hasAnyValue(const zonedesk::core::DomainRecord& record)
 {
-    using zonedesk::core::fieldText;
-    for (const std::string_view value : {fieldText(record.expiryDate),
-                                         fieldText(record.registrationDate),
-                                         fieldText(record.updatedDate),
-                                         fieldText(record.owner),
-                                         fieldText(record.email),
-                                         fieldText(record.registrar)}) {
+    for (const auto& field : zonedesk::core::ResultFields) {
+        const std::string_view value = field.record.text(record);
         if (!value.empty() && value != "N/A")
             return true;
     }

@@ -3,6 +3,7 @@
 #include "view/domain_list_model.h"
 
 #include <QAbstractItemModelTester>
+#include <QColor>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -10,6 +11,7 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "view/domain_filter_model.h"
 
 namespace zonedesk {
@@ -66,6 +68,28 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(0, 2), Qt::ToolTipRole).toString(),
                  QStringLiteral("查询方式：WHOIS"));
         QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
+    }
+
+    void withheldValuesAreDrawnDimmedRealOnesAreNot()
+    {
+        fill(1);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        auto& record = (*m_table)[0];
+        record.status = 1;
+        core::copyField(record.owner, "REDACTED FOR PRIVACY");
+        core::copyField(record.email, "N/A");
+        core::copyField(record.registrar, "Redactedly Registrar Ltd");
+        core::publishDone(record);
+        model.refreshFinishedRows();
+        const auto colour = [&](core::Field field) {
+            return model.data(model.index(0, core::resultField(field).listColumn), Qt::ForegroundRole);
+        };
+        QCOMPARE(colour(core::Field::Owner).value<QColor>(), QColor(Qt::gray));
+        QCOMPARE(colour(core::Field::Email).value<QColor>(), QColor(Qt::gray));
+        QVERIFY(!colour(core::Field::Registrar).isValid());
+        QCOMPARE(model.data(model.index(0, core::resultField(core::Field::Owner).listColumn)).toString(),
+                 QStringLiteral("REDACTED FOR PRIVACY")); // shown as the registry said it
     }
 
     void filterFollowsRowsAsARunFinishesThem()
