@@ -89,6 +89,22 @@ std::string insertStatement()
     return "INSERT INTO lookups(" + columns + ") VALUES(" + marks + ")";
 }
 
+/// Every row of `statement`, each made by `read`; none, with the error, when a step fails.
+template <typename Read>
+auto rowsOf(core::SqliteDb& db, core::SqliteStatement& statement, std::string& error, Read read)
+    -> std::optional<std::vector<decltype(read(statement))>>
+{
+    std::vector<decltype(read(statement))> rows;
+    core::SqliteStatement::Step step;
+    while ((step = statement.step()) == core::SqliteStatement::Step::Row)
+        rows.push_back(read(statement));
+    if (step == core::SqliteStatement::Step::Error) {
+        error = db.message();
+        return std::nullopt;
+    }
+    return rows;
+}
+
 /// Gives the lookups table a column for every result field it lacks (a field added since the file
 /// was made), so that a new field needs no migration of its own.
 bool addMissingFieldColumns(core::SqliteDb& db, std::string& error)
@@ -96,16 +112,12 @@ bool addMissingFieldColumns(core::SqliteDb& db, std::string& error)
     auto statement = db.prepare("SELECT name FROM pragma_table_info('lookups')", error);
     if (!statement)
         return false;
-    std::vector<std::string> present;
-    core::SqliteStatement::Step step;
-    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
-        present.push_back(statement->text(0));
-    if (step == core::SqliteStatement::Step::Error) {
-        error = db.message();
+    const auto present =
+        rowsOf(db, *statement, error, [](const core::SqliteStatement& row) { return row.text(0); });
+    if (!present)
         return false;
-    }
     for (const core::ResultField& field : core::ResultFields) {
-        if (std::find(present.begin(), present.end(), field.column) != present.end())
+        if (std::find(present->begin(), present->end(), field.column) != present->end())
             continue;
         if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(field.column) +
                          " TEXT NOT NULL DEFAULT ''",
@@ -284,15 +296,7 @@ HistoryStore::readEntries(const std::string& sql, const Binder& bind, std::strin
         return std::nullopt;
     if (bind)
         bind(*statement);
-    std::vector<HistoryEntry> entries;
-    core::SqliteStatement::Step step;
-    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
-        entries.push_back(entryAt(*statement, 0));
-    if (step == core::SqliteStatement::Step::Error) {
-        error = m_db.message();
-        return std::nullopt;
-    }
-    return entries;
+    return rowsOf(m_db, *statement, error, [](const core::SqliteStatement& row) { return entryAt(row, 0); });
 }
 
 bool HistoryStore::latest(std::string_view name, std::optional<HistoryEntry>& entry, std::string& error)
@@ -329,26 +333,19 @@ std::optional<std::vector<RunEntry>> HistoryStore::runs(std::string& error, int 
     if (!statement)
         return std::nullopt;
     statement->bind(1, std::int64_t{limit});
-    std::vector<RunEntry> runs;
-    core::SqliteStatement::Step step;
-    while ((step = statement->step()) == core::SqliteStatement::Step::Row) {
+    return rowsOf(m_db, *statement, error, [](const core::SqliteStatement& row) {
         RunEntry run;
-        run.id = statement->integer(0);
-        run.started = statement->integer(1);
-        if (!statement->isNull(2))
-            run.ended = statement->integer(2);
-        run.total = statement->integer(3);
-        run.registered = statement->integer(4);
-        run.available = statement->integer(5);
-        run.errors = statement->integer(6);
-        run.program = statement->text(7);
-        runs.push_back(std::move(run));
-    }
-    if (step == core::SqliteStatement::Step::Error) {
-        error = m_db.message();
-        return std::nullopt;
-    }
-    return runs;
+        run.id = row.integer(0);
+        run.started = row.integer(1);
+        if (!row.isNull(2))
+            run.ended = row.integer(2);
+        run.total = row.integer(3);
+        run.registered = row.integer(4);
+        run.available = row.integer(5);
+        run.errors = row.integer(6);
+        run.program = row.text(7);
+        return run;
+    });
 }
 
 std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>> HistoryStore::pairsSince(std::int64_t time,
@@ -362,15 +359,9 @@ std::optional<std::vector<std::pair<HistoryEntry, HistoryEntry>>> HistoryStore::
     if (!statement)
         return std::nullopt;
     statement->bind(1, time);
-    std::vector<std::pair<HistoryEntry, HistoryEntry>> pairs;
-    core::SqliteStatement::Step step;
-    while ((step = statement->step()) == core::SqliteStatement::Step::Row)
-        pairs.emplace_back(entryAt(*statement, 0), entryAt(*statement, EntryColumnCount + 1));
-    if (step == core::SqliteStatement::Step::Error) {
-        error = m_db.message();
-        return std::nullopt;
-    }
-    return pairs;
+    return rowsOf(m_db, *statement, error, [](const core::SqliteStatement& row) {
+        return std::pair(entryAt(row, 0), entryAt(row, EntryColumnCount + 1));
+    });
 }
 
 std::optional<std::vector<HistoryEntry>> HistoryStore::lastRun(std::string& error)
