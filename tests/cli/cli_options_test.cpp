@@ -79,6 +79,18 @@ TEST(CliOptions, GnuFormsUnknownOptionsAndMissingValues)
         EXPECT_EQ(shell(Cli + " " + c.args).exitCode, c.exitCode) << c.args;
 }
 
+TEST(CliOptions, HelpCommandPrintsWhatTheCommandsOwnHelpPrints)
+{
+    for (const char* command : {"lookup", "history", "import"}) {
+        const ShellRun help = runShell(Cli + " help " + command);
+        const ShellRun own = runShell(Cli + " " + command + " --help");
+        EXPECT_EQ(help.exitCode, 0);
+        EXPECT_EQ(help.out, own.out) << command;
+        EXPECT_NE(help.out.find("\nUsage: zonedesk-cli " + std::string(command) + " "), std::string::npos)
+            << help.out;
+    }
+}
+
 TEST(CliOptions, NamesOnTheCommandLineIncludingIdn)
 {
     LoopbackWhoisServer server;
