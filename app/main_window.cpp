@@ -42,7 +42,6 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     , m_run(new RunController(state, m_view->listModel(), this))
     , m_panelBar(nullptr)
 {
-    // The caption never carries a document name.
     setWindowTitle(
         QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
     setWindowIcon(QIcon(QStringLiteral(":/zonedesk/zonedesk.png")));
@@ -86,6 +85,11 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
         }
     });
     createMenus();
+}
+
+MainWindow::~MainWindow()
+{
+    delete m_run;
 }
 
 void MainWindow::createFilterBar()
@@ -207,7 +211,7 @@ void MainWindow::openLastResults(bool quiet)
     std::string why;
     const auto stored = store->lastRun(why);
     if (!stored) {
-        tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+        tellHistoryUnreadable(why);
         return;
     }
     const std::vector<history::HistoryEntry>& entries = *stored;
@@ -232,6 +236,11 @@ void MainWindow::tellHistoryUnavailable()
     tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
 }
 
+void MainWindow::tellHistoryUnreadable(const std::string& why)
+{
+    tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+}
+
 void MainWindow::showHistory()
 {
     const std::string domain = m_view->selectedDomain();
@@ -247,7 +256,7 @@ void MainWindow::showHistory()
     std::string why;
     auto entries = store->history(domain, true, why);
     if (!entries) {
-        tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+        tellHistoryUnreadable(why);
         return;
     }
     HistoryDialog dialog(std::move(*entries), domain, this);

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The main frame: menus, status bar with three panes, the list, the side panel, and the relay of
-// the run's messages.
+// The main window: menus, status bar with three panes, the list, the side panel, and the run's
+// progress and end said in the status bar.
 #pragma once
 
 #include <QLabel>
@@ -20,6 +20,9 @@ class MainWindow final : public QMainWindow
 
 public:
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
+
+    /// Stops the run before the list whose model it feeds goes.
+    ~MainWindow() override;
 
     DomainListView& view() { return *m_view; }
 
@@ -45,7 +48,7 @@ public:
     /// 文件 > 查询历史…: the selected name's lookups over time with their replies.
     void showHistory();
 
-    /// Gives the frame its normal geometry (the remembered one when it still fits a screen, else
+    /// Gives the window its normal geometry (the remembered one when it still fits a screen, else
     /// two thirds of the screen, centred) and shows it, maximised unless it was last left normal.
     void showAtStart();
 
@@ -74,6 +77,8 @@ private:
     void listImported();
     /// Says why the history database can't be used.
     void tellHistoryUnavailable();
+    /// Says why the history could not be read.
+    void tellHistoryUnreadable(const std::string& why);
     /// Notes the geometry as the normal one once the event loop has seen any state change that
     /// came with it (a window manager's maximise arrives as a resize and a state change).
     void noteGeometry();

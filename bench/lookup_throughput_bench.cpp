@@ -21,7 +21,6 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
-#include "core/window_messages.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
 #include "lookup/message_queue.h"
@@ -101,14 +100,15 @@ Measured measure(zonedesk::core::DomainTable& table,
         zonedesk::lookup::RecordedRun run(table, queue);
         run.setEndpoints(endpoints);
         std::unique_ptr<zonedesk::history::HistoryRecorder> recorder;
+        std::string why;
         if (history != nullptr)
-            recorder = std::make_unique<zonedesk::history::HistoryRecorder>(*history, table, "bench");
+            recorder = zonedesk::history::HistoryRecorder::open(*history, table, "bench", why);
         zonedesk::history::HistoryRecorder* recorded = recorder.get();
         if (run.start(std::move(recorder)) != zonedesk::lookup::LookupRun::StartResult::Running)
             return measured;
         run.waitForEnd(queue, 250ms, [] { return false; });
         if (recorded != nullptr) {
-            recorded->wait();
+            run.waitForRecorder();
             measured.stored = recorded->storedCount();
         }
     }

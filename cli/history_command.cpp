@@ -245,7 +245,9 @@ public:
             return ExitFile;
         }
         if (m_jsonl)
-            std::cout << "{\"deleted\":" << *deleted << "}\n";
+            std::cout << jsonLine({
+                {"deleted", *deleted}
+            });
         else
             std::cout << "deleted " << *deleted << " lookup" << (*deleted == 1 ? "" : "s") << "\n";
         return ExitOk;

@@ -167,21 +167,24 @@ public:
         run.setEndpoints(endpoints);
         // The history is a help, never a condition: a database that can't be used is said once
         // and the run goes on without it.
+        const auto historyOff = [](const std::string& why) {
+            std::cerr << "zonedesk-cli: history is off for this run: " << why << "\n";
+        };
         std::unique_ptr<history::HistoryRecorder> recorder;
+        std::string why;
         if (!m_noHistory) {
-            recorder = std::make_unique<history::HistoryRecorder>(
-                m_dbPath.empty() ? history::defaultHistoryPath() : m_dbPath, *table, "cli");
-            if (!recorder->active()) {
-                std::cerr << "zonedesk-cli: history is off for this run: " << recorder->error() << "\n";
-                recorder.reset();
-            }
+            recorder = history::HistoryRecorder::open(
+                m_dbPath.empty() ? history::defaultHistoryPath() : m_dbPath, *table, "cli", why);
+            if (!recorder)
+                historyOff(why);
         }
-        history::HistoryRecorder* recorded = recorder.get();
-        const bool stopped = lookUp(run, queue, *table, std::move(recorder), m_quiet);
+        history::HistoryRecorder* recorded = recorder.get(); // the run owns it from here on
+        const RunEnd end = lookUp(run, queue, *table, std::move(recorder), m_quiet);
         if (recorded != nullptr && !recorded->active()) {
-            std::cerr << "zonedesk-cli: history is off for this run: " << recorded->error() << "\n";
+            historyOff(recorded->error());
             recorded = nullptr;
         }
+        const bool stopped = end == RunEnd::Stopped;
         const int written = writeResults(*table, csvPath, jsonlPath, recorded);
         if (toStdout)
             printResults(*table, *toStdout, m_header, recorded);
@@ -200,22 +203,28 @@ public:
             return ExitInterrupted;
         if (!near.empty())
             return ExitNearExpiry;
-        return anyFailed(*table) ? ExitLookupFailed : ExitOk;
+        // Names a run that could not start left unasked are no success either.
+        return end == RunEnd::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
     }
 
 private:
-    /// Runs the lookups to their end or to Ctrl+C; true when interrupted. The recorder has
-    /// written everything when it returns (the changes are printed next).
-    static bool lookUp(lookup::RecordedRun& run,
-                       lookup::MessageQueue& queue,
-                       const core::DomainTable& table,
-                       std::unique_ptr<history::HistoryRecorder> recorder,
-                       bool quiet)
+    enum class RunEnd
+    {
+        Finished,
+        Stopped,    // by Ctrl+C or SIGTERM
+        NotStarted, // a worker thread could not start: names are left unasked
+    };
+
+    /// Runs the lookups to their end or to Ctrl+C. The recorder has written everything when it
+    /// returns (the changes are printed next).
+    static RunEnd lookUp(lookup::RecordedRun& run,
+                         lookup::MessageQueue& queue,
+                         const core::DomainTable& table,
+                         std::unique_ptr<history::HistoryRecorder> recorder,
+                         bool quiet)
     {
         const InterruptGuard guard;
         const auto started = run.start(std::move(recorder));
-        if (started == lookup::LookupRun::StartResult::CannotStartThread)
-            std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
         bool finished = true;
         if (started == lookup::LookupRun::StartResult::Running) {
             const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
@@ -235,9 +244,12 @@ private:
             if (showProgress)
                 std::cerr << "\r\033[K" << std::flush;
         }
-        if (run.recorder() != nullptr)
-            run.recorder()->wait();
-        return !finished;
+        run.waitForRecorder();
+        if (started == lookup::LookupRun::StartResult::CannotStartThread) {
+            std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
+            return RunEnd::NotStarted;
+        }
+        return finished ? RunEnd::Finished : RunEnd::Stopped;
     }
 
     int usageError(const std::string& message) const

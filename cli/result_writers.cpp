@@ -2,7 +2,6 @@
 #include "cli/result_writers.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "history/record_changes.h"
-
 namespace zonedesk::core {
 class DomainTable;
 }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The desktop program's own memory in config.ini, in a section of its own ("[desktop]") so that
-// the two user settings stay exactly as they are: the frame's normal geometry and maximised
+// the two user settings stay exactly as they are: the main window's normal geometry and maximised
 // state, and the folder each file dialog last used.
 #pragma once
 

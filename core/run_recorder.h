@@ -14,12 +14,6 @@ class RunRecorder
 public:
     virtual ~RunRecorder() = default;
 
-    /// False once it could not open or a write failed: it keeps nothing more of the run; error()
-    /// says why. As of the last tick(), finish() or settled().
-    virtual bool active() const = 0;
-
-    virtual const std::string& error() const = 0;
-
     /// Takes every record that finished since the last call. `replies` is indexed like the table
     /// and holds each finished record's reply (written before its `done`); a reply taken is moved out.
     virtual void tick(std::vector<std::string>& replies) = 0;
@@ -27,10 +21,7 @@ public:
     /// Takes the rest and closes the run; the writing ends on its own.
     virtual void finish(std::vector<std::string>& replies) = 0;
 
-    /// After finish(): true once everything is written.
-    virtual bool settled() = 0;
-
-    /// After finish(): waits until settled.
+    /// After finish(): waits until everything is written.
     virtual void wait() = 0;
 };
 

@@ -10,8 +10,8 @@ namespace zonedesk::dockbar {
 
 struct Size
 {
-    int cx = 0;
-    int cy = 0;
+    int width = 0;
+    int height = 0;
     friend bool operator==(const Size&, const Size&) = default;
 };
 

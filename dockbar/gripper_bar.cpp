@@ -26,8 +26,8 @@ void drawRaised(QPainter& painter, const QRect& rect, const QPalette& palette, b
 
 } // namespace
 
-GripperBar::GripperBar(const QString& title, QMainWindow* frame)
-    : ResizableDockBar(title, frame)
+GripperBar::GripperBar(const QString& title, QMainWindow* mainWindow)
+    : ResizableDockBar(title, mainWindow)
     , m_gripper(new GripperTitleBar(this))
 {
     setTitleBarWidget(m_gripper);

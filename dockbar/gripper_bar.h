@@ -16,7 +16,7 @@ class GripperBar : public ResizableDockBar
 public:
     static constexpr int GripperSize = 12;
 
-    GripperBar(const QString& title, QMainWindow* frame);
+    GripperBar(const QString& title, QMainWindow* mainWindow);
 
     /// True exactly when the bar is docked.
     bool hasGripper() const { return !model().isFloating(); }

@@ -7,14 +7,14 @@ namespace zonedesk::dockbar {
 
 namespace {
 
-bool isLeftOrRight(BarHit hitCode)
+bool isLeftOrRight(BarHit hit)
 {
-    return hitCode == BarHit::Left || hitCode == BarHit::Right;
+    return hit == BarHit::Left || hit == BarHit::Right;
 }
 
-bool isLeftOrTop(BarHit hitCode)
+bool isLeftOrTop(BarHit hit)
 {
-    return hitCode == BarHit::Left || hitCode == BarHit::Top;
+    return hit == BarHit::Left || hit == BarHit::Top;
 }
 
 } // namespace
@@ -57,16 +57,16 @@ Rect ResizableBarModel::layoutClient(Rect window)
     return client;
 }
 
-bool ResizableBarModel::edgeRect(Rect window, BarHit hitCode, Rect& out) const
+bool ResizableBarModel::edgeRect(Rect window, BarHit hit, Rect& out) const
 {
     Rect r = (edgeStyle & ShowEdges) != 0 ? window.deflated(1, 1, 1, 1) : window;
     const int shorten = edgeWidth;
-    switch (hitCode) {
+    switch (hit) {
     case BarHit::Left:
     case BarHit::Right: {
-        if ((edgeStyle & (hitCode == BarHit::Left ? EdgeLeft : EdgeRight)) == 0)
+        if ((edgeStyle & (hit == BarHit::Left ? EdgeLeft : EdgeRight)) == 0)
             return false;
-        if (hitCode == BarHit::Left)
+        if (hit == BarHit::Left)
             r.right = r.left + edgeWidth;
         else
             r.left = r.right - edgeWidth;
@@ -76,9 +76,9 @@ bool ResizableBarModel::edgeRect(Rect window, BarHit hitCode, Rect& out) const
     }
     case BarHit::Top:
     case BarHit::Bottom: {
-        if ((edgeStyle & (hitCode == BarHit::Top ? EdgeTop : EdgeBottom)) == 0)
+        if ((edgeStyle & (hit == BarHit::Top ? EdgeTop : EdgeBottom)) == 0)
             return false;
-        if (hitCode == BarHit::Top)
+        if (hit == BarHit::Top)
             r.bottom = r.top + edgeWidth;
         else
             r.top = r.bottom - edgeWidth;
@@ -114,13 +114,13 @@ int ResizableBarModel::ownIndex(const std::vector<ResizableBarModel*>& row) cons
 }
 
 void ResizableBarModel::beginTracking(
-    BarHit hitCode, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent)
+    BarHit hit, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent)
 {
-    trackedEdge = hitCode;
+    trackedEdge = hit;
     tracking = true;
     Rect edge;
-    edgeRect(window, hitCode, edge);
-    if (isLeftOrRight(hitCode)) {
+    edgeRect(window, hit, edge);
+    if (isLeftOrRight(hit)) {
         trackPos = point.x;
         trackOffset = trackPos - (edge.left + edge.right) / 2;
     } else {
@@ -131,7 +131,7 @@ void ResizableBarModel::beginTracking(
 
     const bool horizontal = horizontalRow();
     if (isSideTracking()) {
-        const std::size_t split = static_cast<std::size_t>(ownIndex(row)) + (isLeftOrTop(hitCode) ? 0U : 1U);
+        const std::size_t split = static_cast<std::size_t>(ownIndex(row)) + (isLeftOrTop(hit) ? 0U : 1U);
         for (std::size_t i = 0; i < row.size(); ++i) {
             const int spare = row[i]->length(horizontal) - row[i]->minLength(horizontal);
             if (i < split)
@@ -146,7 +146,7 @@ void ResizableBarModel::beginTracking(
         minimum = std::max(minimum, bar->minThickness(horizontal));
     const int excess = thickness(horizontal) - minimum;
     const int growth = mainPaneExtent - 2;
-    if (isLeftOrTop(hitCode)) {
+    if (isLeftOrTop(hit)) {
         trackMin -= growth;
         trackMax += excess;
     } else {

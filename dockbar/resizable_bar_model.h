@@ -44,17 +44,17 @@ public:
     bool isSideTracking() const;
 
     /// Length along the row and thickness across it, for the bar's orientation.
-    int length(bool horizontal) const { return horizontal ? horzSize.cx : vertSize.cy; }
+    int length(bool horizontal) const { return horizontal ? horzSize.width : vertSize.height; }
 
-    int thickness(bool horizontal) const { return horizontal ? horzSize.cy : vertSize.cx; }
+    int thickness(bool horizontal) const { return horizontal ? horzSize.height : vertSize.width; }
 
-    int minLength(bool horizontal) const { return horizontal ? minHorzSize.cx : minVertSize.cy; }
+    int minLength(bool horizontal) const { return horizontal ? minHorzSize.width : minVertSize.height; }
 
-    int minThickness(bool horizontal) const { return horizontal ? minHorzSize.cy : minVertSize.cx; }
+    int minThickness(bool horizontal) const { return horizontal ? minHorzSize.height : minVertSize.width; }
 
-    void setLength(bool horizontal, int value) { (horizontal ? horzSize.cx : vertSize.cy) = value; }
+    void setLength(bool horizontal, int value) { (horizontal ? horzSize.width : vertSize.height) = value; }
 
-    void setThickness(bool horizontal, int value) { (horizontal ? horzSize.cy : vertSize.cx) = value; }
+    void setThickness(bool horizontal, int value) { (horizontal ? horzSize.height : vertSize.width) = value; }
 
     /// Sets the edges between this bar and its row neighbours (position `index` of `count`
     /// sizing bars); the edge facing the frame's client area is added by layoutClient().
@@ -64,21 +64,18 @@ public:
     /// client area (added to edgeStyle), and with ShowEdges the room for every edge.
     Rect layoutClient(Rect window);
 
-    /// The strip of `window` where the edge `hitCode` can be grabbed; false when the bar has no
+    /// The strip of `window` where the edge `hit` can be grabbed; false when the bar has no
     /// such edge. Codes other than the four edges give the whole (inner) rectangle.
-    bool edgeRect(Rect window, BarHit hitCode, Rect& out) const;
+    bool edgeRect(Rect window, BarHit hit, Rect& out) const;
 
     /// The sizing edge a point of a docked bar lies on, else BarHit::Client.
     BarHit hitTest(Rect window, Point point) const;
 
-    /// Starts dragging edge `hitCode` grabbed at `point` (screen). `row` are the row's sizing bars
+    /// Starts dragging edge `hit` grabbed at `point` (screen). `row` are the row's sizing bars
     /// with this bar among them; `mainPaneExtent` is the size of the frame's main pane across the
     /// row (height for a horizontal dock, width for a vertical one).
-    void beginTracking(BarHit hitCode,
-                       Point point,
-                       Rect window,
-                       const std::vector<ResizableBarModel*>& row,
-                       int mainPaneExtent);
+    void beginTracking(
+        BarHit hit, Point point, Rect window, const std::vector<ResizableBarModel*>& row, int mainPaneExtent);
 
     /// Moves the drag to `point` (clamped to trackMin..trackMax) and resizes the row's bars.
     /// Returns false when the position did not change.

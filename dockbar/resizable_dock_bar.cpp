@@ -72,7 +72,7 @@ protected:
                 m_bar->endTracking(); // a right click ends the drag where it is
             return;
         }
-        const BarHit code = hitCode(event->position().toPoint());
+        const BarHit code = hitAt(event->position().toPoint());
         if (event->button() == Qt::LeftButton && code != BarHit::Client &&
             m_bar->beginTracking(code, event->globalPosition().toPoint())) {
             grabMouse();
@@ -87,7 +87,7 @@ protected:
             m_bar->trackTo(event->globalPosition().toPoint());
             return;
         }
-        const BarHit code = hitCode(event->position().toPoint());
+        const BarHit code = hitAt(event->position().toPoint());
         setCursor(code == BarHit::Left || code == BarHit::Right   ? Qt::SizeHorCursor
                   : code == BarHit::Top || code == BarHit::Bottom ? Qt::SizeVerCursor
                                                                   : Qt::ArrowCursor);
@@ -108,7 +108,7 @@ protected:
     }
 
 private:
-    BarHit hitCode(QPoint local) const
+    BarHit hitAt(QPoint local) const
     {
         return m_bar->m_model.hitTest({0, 0, width(), height()}, {local.x(), local.y()});
     }
@@ -117,9 +117,9 @@ private:
     QMargins m_margins;
 };
 
-ResizableDockBar::ResizableDockBar(const QString& title, QMainWindow* frame)
-    : QDockWidget(title, frame)
-    , m_frame(frame)
+ResizableDockBar::ResizableDockBar(const QString& title, QMainWindow* mainWindow)
+    : QDockWidget(title, mainWindow)
+    , m_mainWindow(mainWindow)
     , m_edgeFrame(new EdgeFrame(this))
 {
     // Closing is not a way to hide the bar: its own close button and the menu are.
@@ -133,15 +133,15 @@ ResizableDockBar::ResizableDockBar(const QString& title, QMainWindow* frame)
         updateDockState();
         QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
     });
-    frame->installEventFilter(this);
+    mainWindow->installEventFilter(this);
 }
 
 bool ResizableDockBar::eventFilter(QObject* watched, QEvent* event)
 {
-    // The frame lays a docked bar out anew at each of its resizes and squeezes it while the frame
+    // The main window lays a docked bar out anew at each of its resizes and squeezes it while it
     // is small, as before a window manager maximises it; the bar's size is its state size, so it
-    // is given back once the frame has room again.
-    if (watched == m_frame && event->type() == QEvent::Resize && isVisible() && !isFloating() &&
+    // is given back once the main window has room again.
+    if (watched == m_mainWindow && event->type() == QEvent::Resize && isVisible() && !isFloating() &&
         !m_model.tracking)
         QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
     return QDockWidget::eventFilter(watched, event);
@@ -160,9 +160,10 @@ QList<ResizableDockBar*> ResizableDockBar::rowBars() const
     QList<ResizableDockBar*> bars;
     if (isFloating())
         return {const_cast<ResizableDockBar*>(this)};
-    const Qt::DockWidgetArea area = m_frame->dockWidgetArea(const_cast<ResizableDockBar*>(this));
-    for (auto* bar : m_frame->findChildren<ResizableDockBar*>()) {
-        if (bar == this || (bar->isVisible() && !bar->isFloating() && m_frame->dockWidgetArea(bar) == area))
+    const Qt::DockWidgetArea area = m_mainWindow->dockWidgetArea(const_cast<ResizableDockBar*>(this));
+    for (auto* bar : m_mainWindow->findChildren<ResizableDockBar*>()) {
+        if (bar == this ||
+            (bar->isVisible() && !bar->isFloating() && m_mainWindow->dockWidgetArea(bar) == area))
             bars.append(bar);
     }
     const bool horizontal = m_model.isHorzDocked();
@@ -175,7 +176,7 @@ QList<ResizableDockBar*> ResizableDockBar::rowBars() const
 void ResizableDockBar::updateDockState()
 {
     DockSide side = DockSide::Left;
-    switch (m_frame->dockWidgetArea(this)) {
+    switch (m_mainWindow->dockWidgetArea(this)) {
     case Qt::TopDockWidgetArea: side = DockSide::Top; break;
     case Qt::RightDockWidgetArea: side = DockSide::Right; break;
     case Qt::BottomDockWidgetArea: side = DockSide::Bottom; break;
@@ -188,11 +189,11 @@ void ResizableDockBar::updateDockState()
     m_model.layoutClient({0, 0, width(), height()});
     // A horizontally docked bar is never shorter than its minimum along the row.
     if (m_model.isHorzDocked())
-        setMinimumSize(m_model.minHorzSize.cx, m_model.minHorzSize.cy);
+        setMinimumSize(m_model.minHorzSize.width, m_model.minHorzSize.height);
     else if (m_model.isVertDocked())
-        setMinimumSize(m_model.minVertSize.cx, m_model.minVertSize.cy);
+        setMinimumSize(m_model.minVertSize.width, m_model.minVertSize.height);
     else
-        setMinimumSize(m_model.minFloatSize.cx, m_model.minFloatSize.cy);
+        setMinimumSize(m_model.minFloatSize.width, m_model.minFloatSize.height);
     m_edgeFrame->updateMargins();
     dockStateChanged();
 }
@@ -200,11 +201,11 @@ void ResizableDockBar::updateDockState()
 void ResizableDockBar::applyStateSize()
 {
     if (m_model.isFloating()) {
-        resize(m_model.floatSize.cx, m_model.floatSize.cy);
+        resize(m_model.floatSize.width, m_model.floatSize.height);
     } else if (m_model.isVertDocked()) {
-        m_frame->resizeDocks({this}, {m_model.vertSize.cx}, Qt::Horizontal);
+        m_mainWindow->resizeDocks({this}, {m_model.vertSize.width}, Qt::Horizontal);
     } else {
-        m_frame->resizeDocks({this}, {m_model.horzSize.cy}, Qt::Vertical);
+        m_mainWindow->resizeDocks({this}, {m_model.horzSize.height}, Qt::Vertical);
     }
 }
 
@@ -221,7 +222,7 @@ void ResizableDockBar::resizeEvent(QResizeEvent* event)
 void ResizableDockBar::showEvent(QShowEvent* event)
 {
     QDockWidget::showEvent(event);
-    // Once the frame has laid the bar out, give it its state size for where it is.
+    // Once the main window has laid the bar out, give it its state size for where it is.
     QTimer::singleShot(0, this, &ResizableDockBar::applyStateSize);
 }
 
@@ -244,26 +245,26 @@ dockbar::Rect ResizableDockBar::windowRect() const
     return {origin.x(), origin.y(), origin.x() + m_edgeFrame->width(), origin.y() + m_edgeFrame->height()};
 }
 
-QRect ResizableDockBar::edgeRect(BarHit hitCode) const
+QRect ResizableDockBar::edgeRect(BarHit hit) const
 {
     dockbar::Rect edge;
-    if (!m_model.edgeRect({0, 0, m_edgeFrame->width(), m_edgeFrame->height()}, hitCode, edge))
+    if (!m_model.edgeRect({0, 0, m_edgeFrame->width(), m_edgeFrame->height()}, hit, edge))
         return {};
     return QRect(QPoint(edge.left, edge.top), QPoint(edge.right - 1, edge.bottom - 1));
 }
 
-bool ResizableDockBar::beginTracking(BarHit hitCode, QPoint global)
+bool ResizableDockBar::beginTracking(BarHit hit, QPoint global)
 {
-    if (m_model.tracking || m_model.isFloating() || hitCode == BarHit::Client)
+    if (m_model.tracking || m_model.isFloating() || hit == BarHit::Client)
         return false;
     std::vector<ResizableBarModel*> row;
     for (ResizableDockBar* bar : rowBars()) {
-        bar->syncFromGeometry(); // Qt may have changed the sizes since (a smaller frame, say)
+        bar->syncFromGeometry(); // Qt may have changed the sizes since (a smaller main window, say)
         row.push_back(&bar->m_model);
     }
-    const QWidget* pane = m_frame->centralWidget();
+    const QWidget* pane = m_mainWindow->centralWidget();
     const int paneExtent = pane == nullptr ? 0 : (m_model.isHorzDocked() ? pane->height() : pane->width());
-    m_model.beginTracking(hitCode, {global.x(), global.y()}, windowRect(), row, paneExtent);
+    m_model.beginTracking(hit, {global.x(), global.y()}, windowRect(), row, paneExtent);
     drawTracker();
     return true;
 }
@@ -296,24 +297,24 @@ void ResizableDockBar::endTracking()
         sizes.append(sideTracking ? bar->m_model.length(horizontal) : bar->m_model.thickness(horizontal));
     }
     const Qt::Orientation orientation = (horizontal != sideTracking) ? Qt::Vertical : Qt::Horizontal;
-    m_frame->resizeDocks(docks, sizes, orientation);
+    m_mainWindow->resizeDocks(docks, sizes, orientation);
 }
 
 void ResizableDockBar::drawTracker()
 {
-    // The position shows as a line over the frame; the bars change when the drag ends.
+    // The position shows as a line over the main window; the bars change when the drag ends.
     if (m_tracker == nullptr)
-        m_tracker = new QRubberBand(QRubberBand::Line, m_frame);
+        m_tracker = new QRubberBand(QRubberBand::Line, m_mainWindow);
     QRect edge = edgeRect(m_model.trackedEdge);
-    edge.moveTopLeft(m_edgeFrame->mapTo(m_frame, edge.topLeft()));
+    edge.moveTopLeft(m_edgeFrame->mapTo(m_mainWindow, edge.topLeft()));
     const bool vertical = m_model.trackedEdge == BarHit::Left || m_model.trackedEdge == BarHit::Right;
-    const QPoint origin = m_frame->mapToGlobal(QPoint(0, 0));
+    const QPoint origin = m_mainWindow->mapToGlobal(QPoint(0, 0));
     if (vertical)
         edge.moveLeft(m_model.trackPos - m_model.trackOffset - origin.x() - EdgeWidth / 2);
     else
         edge.moveTop(m_model.trackPos - m_model.trackOffset - origin.y() - EdgeWidth / 2);
     if (!m_model.isSideTracking()) {
-        const QRect dock = QRect(mapTo(m_frame, QPoint(0, 0)), size());
+        const QRect dock = QRect(mapTo(m_mainWindow, QPoint(0, 0)), size());
         if (vertical)
             edge.setCoords(edge.left(), dock.top() + 1, edge.right(), dock.bottom() - 1);
         else

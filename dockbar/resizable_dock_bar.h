@@ -18,7 +18,7 @@ class ResizableDockBar : public QDockWidget
     Q_OBJECT
 
 public:
-    ResizableDockBar(const QString& title, QMainWindow* frame);
+    ResizableDockBar(const QString& title, QMainWindow* mainWindow);
 
     dockbar::ResizableBarModel& model() { return m_model; }
 
@@ -30,13 +30,13 @@ public:
     /// The visible bars of this family in the same dock area, in order along the row.
     QList<ResizableDockBar*> rowBars() const;
 
-    /// Edge drags, in global coordinates; the frame widget calls them, tests may too.
-    bool beginTracking(dockbar::BarHit hitCode, QPoint global);
+    /// Edge drags, in global coordinates; the inner frame calls them, tests may too.
+    bool beginTracking(dockbar::BarHit hit, QPoint global);
     void trackTo(QPoint global);
     void endTracking();
 
     /// The rectangle (in the inner frame's coordinates) of a sizing edge; empty when it has none.
-    QRect edgeRect(dockbar::BarHit hitCode) const;
+    QRect edgeRect(dockbar::BarHit hit) const;
 
     static constexpr int EdgeWidth = 5;
 
@@ -58,7 +58,7 @@ private:
     void drawTracker();
     dockbar::Rect windowRect() const;
 
-    QMainWindow* m_frame;
+    QMainWindow* m_mainWindow;
     EdgeFrame* m_edgeFrame;
     QPointer<QWidget> m_child;
     dockbar::ResizableBarModel m_model;

@@ -61,6 +61,7 @@ std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryE
         }
         record.errorReason =
             static_cast<std::uint8_t>(reason | (entry.source == "rdap" ? core::ResultSourceBit : 0));
+        record.claimed = 1; // finished, as a run leaves it: Start asks nothing again
         core::publishDone(record);
     }
     return count;
@@ -84,6 +85,18 @@ HistoryRecorder::HistoryRecorder(const std::string& path,
     m_runId = *id;
     m_active = true;
     m_writer = std::thread([this] { writerLoop(); });
+}
+
+std::unique_ptr<HistoryRecorder> HistoryRecorder::open(const std::string& path,
+                                                       const core::DomainTable& table,
+                                                       std::string_view program,
+                                                       std::string& why)
+{
+    auto recorder = std::make_unique<HistoryRecorder>(path, table, program);
+    if (recorder->active())
+        return recorder;
+    why = recorder->error();
+    return nullptr;
 }
 
 HistoryRecorder::~HistoryRecorder()

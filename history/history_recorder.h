@@ -34,9 +34,15 @@ public:
     HistoryRecorder(const HistoryRecorder&) = delete;
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
-    bool active() const override { return m_active; }
+    /// A recorder that could open the database and start its run; null, with `why`, otherwise.
+    static std::unique_ptr<HistoryRecorder>
+    open(const std::string& path, const core::DomainTable& table, std::string_view program, std::string& why);
 
-    const std::string& error() const override { return m_error; }
+    /// False once opening or a write failed: it keeps nothing more of the run; error() says why.
+    /// As of the last tick(), finish() or settled().
+    bool active() const { return m_active; }
+
+    const std::string& error() const { return m_error; }
 
     /// Hands every record that finished since the last call to the writer, and takes what it has
     /// written since. The driving thread only, as every other member.
@@ -46,7 +52,7 @@ public:
     void finish(std::vector<std::string>& replies) override;
 
     /// After finish(): true once the writer has stored everything (its changes are taken).
-    bool settled() override;
+    bool settled();
 
     void wait() override;
 

@@ -42,9 +42,9 @@ std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params)
     return std::jthread(lookupThreadMain, std::move(params));
 }
 
-LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& view, WorkerThreadStarter startThread)
+LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& target, WorkerThreadStarter startThread)
     : m_table(table)
-    , m_view(view)
+    , m_target(target)
     , m_startThread(std::move(startThread))
 {}
 
@@ -74,7 +74,7 @@ LookupRun::StartResult LookupRun::startLookups()
     for (std::string target = nextServerToStart(m_table); !target.empty();
          target = nextServerToStart(m_table)) {
         auto params = std::make_unique<WorkerParams>();
-        params->view = &m_view;
+        params->target = &m_target;
         params->table = &m_table;
         params->count = m_table.count();
         params->server = target;

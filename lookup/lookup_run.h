@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A lookup run: one worker thread per distinct WHOIS server of the table, started, counted and
-// stopped from the UI thread. The list view and the CLI drive it alike.
+// stopped from the thread that drives it (the UI thread, the CLI's main thread), through RecordedRun.
 #pragma once
 
 #include <atomic>
@@ -52,10 +52,10 @@ std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params);
 class LookupRun
 {
 public:
-    /// `view` receives core::WM_WORKER_DONE from every worker; it and the table must outlive the run.
+    /// `target` receives core::WM_WORKER_DONE from every worker; it and the table must outlive the run.
     /// `startThread` starts each worker's thread (UI thread).
     LookupRun(core::DomainTable& table,
-              core::PostTarget& view,
+              core::PostTarget& target,
               WorkerThreadStarter startThread = startWorkerThread);
 
     /// Stops and joins every worker.
@@ -80,7 +80,7 @@ public:
         NothingToQuery,    // no record needed a lookup: the run is over
     };
 
-    /// Handles the start of a run (WM_START_LOOKUPS). UI thread, not while a run is in progress.
+    /// Handles the start of a run . UI thread, not while a run is in progress.
     StartResult startLookups();
 
     /// Handles one core::WM_WORKER_DONE; true when it was the run's last worker. The reports of
@@ -105,7 +105,7 @@ public:
     /// its workers posted but were not handled yet are left out of any later count. UI thread.
     void join();
 
-    /// For a run whose view is `queue` (the CLI, tests): handles its messages until the last
+    /// For a run whose target is `queue` (the CLI, tests): handles its messages until the last
     /// worker has reported (true), or until `interrupted` says so (false, after stopping and
     /// joining the workers); calls `tick` at least every `tickInterval`.
     bool waitForEnd(MessageQueue& queue,
@@ -119,13 +119,13 @@ private:
     void abandonStart(const std::vector<std::size_t>& unclaimedAtStart);
 
     core::DomainTable& m_table;
-    core::PostTarget& m_view;
+    core::PostTarget& m_target;
     InternetSession m_session;
     EndpointOverrides m_endpoints;
     std::vector<std::string>* m_rawReplies = nullptr;
     WorkerThreadStarter m_startThread;
     std::int32_t m_runningWorkers = 0;
-    /// core::WM_WORKER_DONE reports still queued for the view from workers already joined: each
+    /// core::WM_WORKER_DONE reports still queued for the target from workers already joined: each
     /// worker posts exactly one before its thread ends, and the queue hands them over before any
     /// report of a later run.
     std::int32_t m_strayReports = 0;

@@ -161,7 +161,7 @@ private:
 void LookupWorker::run(const WorkerParams& params)
 {
     if (!params.options.open()) {
-        params.view->post(core::WM_WORKER_DONE, -1);
+        params.target->post(core::WM_WORKER_DONE, -1);
         return;
     }
     m_table = params.table;
@@ -174,14 +174,17 @@ void LookupWorker::run(const WorkerParams& params)
     m_throttledUntil = params.throttledUntil;
     m_rawReplies = params.rawReplies;
     lookupAll();
-    params.view->post(core::WM_WORKER_DONE, 0);
+    params.target->post(core::WM_WORKER_DONE, 0);
 }
 
 void LookupWorker::lookupAll()
 {
     for (std::int32_t i = 0; i < m_count && !m_stop.stop_requested(); ++i) {
         const auto index = static_cast<std::size_t>(i);
-        if (core::fieldText((*m_table)[index].server) == m_server)
+        const core::DomainRecord& record = (*m_table)[index];
+        // A record already settled (by an earlier start, or restored from the history) is shown as
+        // it is: asking again would write it under its readers.
+        if (core::fieldText(record.server) == m_server && !core::isDone(record))
             lookUp(index);
     }
 }

@@ -24,7 +24,7 @@ namespace zonedesk::lookup {
 /// What the UI thread hands a worker at its creation; the worker's thread owns it from then on.
 struct WorkerParams
 {
-    core::PostTarget* view = nullptr; // receives core::WM_WORKER_DONE
+    core::PostTarget* target = nullptr; // receives core::WM_WORKER_DONE
     core::DomainTable* table = nullptr;
     std::int32_t count = 0;                       // the table's count when the worker was created
     std::string server;                           // the host the worker queries, as records hold it

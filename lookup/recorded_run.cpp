@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "lookup/recorded_run.h"
 
-#include "core/domain_table.h"
-
 namespace zonedesk::lookup {
 
 RecordedRun::RecordedRun(core::DomainTable& table, core::PostTarget& target)
@@ -56,7 +54,7 @@ void RecordedRun::finishRecording()
 
 void RecordedRun::waitForRecorder()
 {
-    if (!m_recorder)
+    if (!m_recorder || inProgress())
         return;
     m_recorder->finish(m_replies);
     m_recorder->wait();
@@ -64,6 +62,8 @@ void RecordedRun::waitForRecorder()
 
 void RecordedRun::letRecorderGo()
 {
+    if (inProgress())
+        return;
     waitForRecorder();
     m_recorder.reset();
     m_replies.clear();

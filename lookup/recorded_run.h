@@ -34,8 +34,8 @@ public:
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_run.setEndpoints(endpoints); }
 
-    /// Starts a run (the UI's WM_START_LOOKUPS) that `recorder` (none: nothing) keeps. The last
-    /// run's recorder is let go first (see letRecorderGo). When the run is over at once (no
+    /// Starts a run that `recorder` (none: nothing) keeps. The last run's recorder is let go
+    /// first (see letRecorderGo). When the run is over at once (no
     /// domains, nothing to look up, a thread that could not start), the recorder is finished.
     LookupRun::StartResult start(std::unique_ptr<core::RunRecorder> recorder = nullptr);
 
@@ -53,13 +53,11 @@ public:
 
     std::vector<LookupRun::ThrottleNotice> throttledServers() const { return m_run.throttledServers(); }
 
-    /// The current (or last) run's recorder; null when it has none or it was let go.
-    core::RunRecorder* recorder() const { return m_recorder.get(); }
-
     /// After the run: waits until the recorder has written everything (its results can be read).
+    /// Does nothing while workers run: the recorder keeps the run until it is over.
     void waitForRecorder();
 
-    /// waitForRecorder(), then drops the recorder.
+    /// waitForRecorder(), then drops the recorder (not while workers run).
     void letRecorderGo();
 
     /// For a run whose target is `queue` (the CLI, tests, benches): handles its messages until the

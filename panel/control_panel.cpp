@@ -102,7 +102,7 @@ void ControlPanel::initialize()
     toggleRedDisplay();
     m_webPane = new WebPane(this);
     m_webPane->onAppLink = [this](const QString& rest) { followAppLink(rest); };
-    m_webPane->replaceStatic(m_placeholder);
+    m_webPane->replacePlaceholder(m_placeholder);
     m_placeholder = nullptr;
 }
 

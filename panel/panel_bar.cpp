@@ -3,8 +3,8 @@
 
 namespace zonedesk {
 
-PanelBar::PanelBar(AppState& state, QMainWindow* frame)
-    : GripperBar(QStringLiteral("侧边栏"), frame)
+PanelBar::PanelBar(AppState& state, QMainWindow* mainWindow)
+    : GripperBar(QStringLiteral("侧边栏"), mainWindow)
     , m_panel(new ControlPanel(state))
 {
     setObjectName(QStringLiteral("PanelBar"));

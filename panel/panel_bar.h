@@ -12,7 +12,7 @@ class PanelBar final : public GripperBar
     Q_OBJECT
 
 public:
-    PanelBar(AppState& state, QMainWindow* frame);
+    PanelBar(AppState& state, QMainWindow* mainWindow);
 
     ControlPanel& panel() { return *m_panel; }
 

@@ -51,7 +51,7 @@ WebPane::WebPane(QWidget* parent)
     setContextMenuPolicy(Qt::NoContextMenu);
 }
 
-void WebPane::replaceStatic(QWidget* placeholder)
+void WebPane::replacePlaceholder(QWidget* placeholder)
 {
     if (placeholder != nullptr) {
         move(placeholder->pos());

@@ -36,7 +36,7 @@ public:
     explicit WebPane(QWidget* parent = nullptr);
 
     /// Takes the place (position) of `placeholder`, which it deletes, and loads the start page.
-    void replaceStatic(QWidget* placeholder);
+    void replacePlaceholder(QWidget* placeholder);
 
     /// Called with the address behind "app:" of a clicked link.
     std::function<void(const QString&)> onAppLink;

@@ -4,20 +4,14 @@
 // function stores it into a record.
 #pragma once
 
-#include <array>
-#include <cstddef>
-#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "core/domain_table.h"
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "parse/branch.h"
-
-namespace zonedesk::core {
-struct DomainRecord;
-}
 
 namespace zonedesk::parse {
 

@@ -22,12 +22,12 @@ QString resultText(std::int32_t status)
     return QString::fromStdString(core::gbkToUtf8(core::statusText(status)));
 }
 
-/// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
 QString utf8(std::string_view text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+/// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
 QString replyText(const std::string& raw)
 {
     if (raw.empty())

@@ -40,13 +40,9 @@ std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
 {
     // The history is a help, never a condition: without it the run goes on, said once.
     std::unique_ptr<history::HistoryRecorder> recorder;
-    if (historyStore(m_state) != nullptr) {
-        recorder = std::make_unique<history::HistoryRecorder>(historyPath(m_state), m_state.table, "desktop");
-        if (!recorder->active()) {
-            m_state.history.error = recorder->error();
-            recorder.reset();
-        }
-    }
+    if (historyStore(m_state) != nullptr)
+        recorder = history::HistoryRecorder::open(
+            historyPath(m_state), m_state.table, "desktop", m_state.history.error);
     if (!recorder && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
         tell(qobject_cast<QWidget*>(parent()),

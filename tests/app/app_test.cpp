@@ -17,13 +17,11 @@
 #include "app/application.h"
 #include "core/calendar_date.h"
 #include "core/field_copy.h"
-#include "core/window_messages.h"
 #include "panel/web_pane.h"
 #include "tests/support/data_home.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
-#include "ui/window_message.h"
 #include "view/history_dialog.h"
 
 namespace zonedesk {
@@ -77,8 +75,8 @@ private:
         const auto file = m_dir->write("list.txt", lines);
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
         panel().importList();
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("导入域名到列表..."));
-        QTRY_COMPARE(frame().view().model()->rowCount(), state().table.count());
+        QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("导入域名到列表..."));
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), state().table.count());
     }
 
     /// config.ini up to the desktop program's own section, which follows the user settings.
@@ -88,7 +86,10 @@ private:
         return text.left(text.indexOf(QLatin1String("[desktop]")));
     }
 
-    QString cell(int row, int column) { return frame().view().model()->index(row, column).data().toString(); }
+    QString cell(int row, int column)
+    {
+        return mainWindow().view().model()->index(row, column).data().toString();
+    }
 
 private Q_SLOTS:
 
@@ -102,9 +103,9 @@ private Q_SLOTS:
         QCOMPARE(panel().daysEdit()->text(), QStringLiteral("30"));
         QVERIFY(panel().redDisplayBox()->isChecked());
         QVERIFY(panel().daysEdit()->isEnabled());
-        QCOMPARE(frame().windowTitle(), QStringLiteral("zonedesk Ver.1.0713"));
-        QCOMPARE(frame().paneText(0), QStringLiteral("就绪"));
-        QVERIFY(frame().isMaximized() || frame().windowState().testFlag(Qt::WindowMaximized));
+        QCOMPARE(mainWindow().windowTitle(), QStringLiteral("zonedesk Ver.1.0713"));
+        QCOMPARE(mainWindow().paneText(0), QStringLiteral("就绪"));
+        QVERIFY(mainWindow().isMaximized() || mainWindow().windowState().testFlag(Qt::WindowMaximized));
     }
 
     void redDisplayOffDisablesTheDaysField()
@@ -134,7 +135,7 @@ private Q_SLOTS:
     {
         start();
         importLines("Example.COM\nfree.org\nname.sg\n");
-        QTRY_COMPARE(frame().paneText(2), QStringLiteral("域名数量：3"));
+        QTRY_COMPARE(mainWindow().paneText(2), QStringLiteral("域名数量：3"));
         QCOMPARE(cell(0, 0), QStringLiteral("whois.verisign-grs.com"));
         QCOMPARE(cell(0, 1), QStringLiteral("example.com"));
         QCOMPARE(cell(0, 2), QString());
@@ -152,7 +153,7 @@ private Q_SLOTS:
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
         MessageBoxCloser closer;
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), 2);
         QCOMPARE(cell(1, 1), QStringLiteral("例子.jp")); // not "渚嬪瓙.jp"
         QTRY_COMPARE(closer.texts.size(), 1);
         QVERIFY2(closer.texts[0].contains(QStringLiteral("UTF-8")), qPrintable(closer.texts[0]));
@@ -164,9 +165,9 @@ private Q_SLOTS:
         // A reply that is no record shows ERR! and says why when the pointer rests on it.
         QVERIFY(state().endpoints.add("whois.jprs.jp=" + server.address()));
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().paneText(0), Finished);
+        QTRY_COMPARE(mainWindow().paneText(0), Finished);
         QCOMPARE(cell(0, 2), QStringLiteral("ERR!"));
-        QCOMPARE(frame().view().model()->index(0, 2).data(Qt::ToolTipRole).toString(),
+        QCOMPARE(mainWindow().view().model()->index(0, 2).data(Qt::ToolTipRole).toString(),
                  QStringLiteral("无法识别的回复\n查询方式：WHOIS"));
     }
 
@@ -182,14 +183,14 @@ private Q_SLOTS:
         panel().startButton()->click();
         QVERIFY(!panel().startButton()->isEnabled());
         QVERIFY(!panel().importButton()->isEnabled());
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("正在查询域名信息..."));
-        QTRY_COMPARE(frame().paneText(0), Finished);
+        QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("正在查询域名信息..."));
+        QTRY_COMPARE(mainWindow().paneText(0), Finished);
         QTRY_VERIFY(panel().startButton()->isEnabled());
         QVERIFY(panel().importButton()->isEnabled());
-        QCOMPARE(frame().paneText(1), QStringLiteral("进度：4 / 4"));
+        QCOMPARE(mainWindow().paneText(1), QStringLiteral("进度：4 / 4"));
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
         QCOMPARE(cell(0, 3), QStringLiteral("2030-01-01")); // the registry's text in the tool tip
-        QVERIFY(frame()
+        QVERIFY(mainWindow()
                     .view()
                     .model()
                     ->index(0, 3)
@@ -229,8 +230,8 @@ private Q_SLOTS:
         route(server);
         importLines("later.com\nodd.com\nsoon.com\ngone.com\n");
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！ 2 个域名将在 30 天内到期"));
-        QAbstractItemModel* model = frame().view().model();
+        QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("操作结束！ 2 个域名将在 30 天内到期"));
+        QAbstractItemModel* model = mainWindow().view().model();
         const auto red = [model](int row) {
             return model->index(row, 1).data(Qt::ForegroundRole).value<QColor>() == QColor(Qt::red);
         };
@@ -248,12 +249,12 @@ private Q_SLOTS:
         panel().daysEdit()->setText(QStringLiteral("5"));
         QVERIFY(red(2));
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().paneText(0), QStringLiteral("操作结束！ 1 个域名将在 5 天内到期"));
+        QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("操作结束！ 1 个域名将在 5 天内到期"));
         QVERIFY(!red(2));
         QVERIFY(red(3));
 
         // Sorting by the expiry column: calendar order, the unreadable date last; again: reversed.
-        QHeaderView* header = frame().view().horizontalHeader();
+        QHeaderView* header = mainWindow().view().horizontalHeader();
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
         QCOMPARE(cell(0, 1), QStringLiteral("gone.com"));
@@ -265,9 +266,9 @@ private Q_SLOTS:
         QCOMPARE(cell(3, 1), QStringLiteral("gone.com"));
 
         // Ctrl+F, then typing, keeps the matching rows; the export keeps the table's order.
-        frame().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&frame()));
-        QTest::keyClick(&frame(), Qt::Key_F, Qt::ControlModifier);
+        mainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QTest::keyClick(&mainWindow(), Qt::Key_F, Qt::ControlModifier);
         QTRY_VERIFY(QApplication::focusWidget() != nullptr &&
                     QApplication::focusWidget()->objectName() == QStringLiteral("filter"));
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("SOON"));
@@ -292,14 +293,15 @@ private Q_SLOTS:
         bool finishedInsideTheBox = false;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
-            if (frame().paneText(0) == Finished && panel().startButton()->isEnabled()) {
+            if (mainWindow().paneText(0) == Finished && panel().startButton()->isEnabled()) {
                 finishedInsideTheBox = QApplication::activeModalWidget() != nullptr;
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                     box->accept();
             }
         });
         watcher.start(20);
-        QMessageBox box(QMessageBox::NoIcon, QString(), QStringLiteral("modal"), QMessageBox::Ok, &frame());
+        QMessageBox box(
+            QMessageBox::NoIcon, QString(), QStringLiteral("modal"), QMessageBox::Ok, &mainWindow());
         QTimer::singleShot(10000, &box, &QMessageBox::reject); // never hang the test
         box.exec();
         QVERIFY(finishedInsideTheBox);
@@ -341,8 +343,8 @@ private Q_SLOTS:
         importLines("renewed.com\ndropped.com\n");
         const auto runToTheEnd = [this] {
             panel().startButton()->click();
-            QTRY_VERIFY(!panel().startButton()->isEnabled() || frame().paneText(0) == Finished);
-            QTRY_COMPARE(frame().paneText(0), Finished);
+            QTRY_VERIFY(!panel().startButton()->isEnabled() || mainWindow().paneText(0) == Finished);
+            QTRY_COMPARE(mainWindow().paneText(0), Finished);
             QTRY_VERIFY(panel().startButton()->isEnabled());
         };
         runToTheEnd();
@@ -351,7 +353,7 @@ private Q_SLOTS:
         importLines("renewed.com\ndropped.com\n"); // a finished list is looked up again after an import
         runToTheEnd();
 
-        const auto model = frame().view().model();
+        const auto model = mainWindow().view().model();
         // The history's writer works them out in the background: they arrive shortly after the run.
         QTRY_VERIFY(model->index(1, 1).data(Qt::FontRole).value<QFont>().bold());
         const QString renewedTip = model->index(0, 2).data(Qt::ToolTipRole).toString();
@@ -363,7 +365,7 @@ private Q_SLOTS:
         QVERIFY(!model->index(0, 1).data(Qt::FontRole).value<QFont>().bold());
 
         // 查询历史…: both lookups of the selected name, newest first, with the registry's reply.
-        frame().view().selectRow(0);
+        mainWindow().view().selectRow(0);
         int lookups = 0;
         QString reply;
         QTimer watcher;
@@ -375,7 +377,7 @@ private Q_SLOTS:
             }
         });
         watcher.start(20);
-        frame().findChild<QAction*>(QStringLiteral("showHistory"))->trigger();
+        mainWindow().findChild<QAction*>(QStringLiteral("showHistory"))->trigger();
         watcher.stop();
         QCOMPARE(lookups, 2);
         QVERIFY2(reply.contains(QStringLiteral("Registrar: New Registrar")), qPrintable(reply));
@@ -384,17 +386,17 @@ private Q_SLOTS:
         // with restoreLast=1.
         m_app->shutDown();
         start();
-        QCOMPARE(frame().view().model()->rowCount(), 0);
-        frame().findChild<QAction*>(QStringLiteral("openLastResults"))->trigger();
-        QCOMPARE(frame().view().model()->rowCount(), 2);
+        QCOMPARE(mainWindow().view().model()->rowCount(), 0);
+        mainWindow().findChild<QAction*>(QStringLiteral("openLastResults"))->trigger();
+        QCOMPARE(mainWindow().view().model()->rowCount(), 2);
         QCOMPARE(cell(0, 1), QStringLiteral("renewed.com"));
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
         QCOMPARE(cell(0, 3), QStringLiteral("2028-05-14"));
         QCOMPARE(cell(1, 2), QStringLiteral("域名未注册"));
-        QCOMPARE(frame().paneText(2), QStringLiteral("域名数量：2"));
+        QCOMPARE(mainWindow().paneText(2), QStringLiteral("域名数量：2"));
         m_app->shutDown();
         start("[user]\r\nchkgq=1\r\ngqts=30\r\nrestoreLast=1\r\n");
-        QCOMPARE(frame().view().model()->rowCount(), 2);
+        QCOMPARE(mainWindow().view().model()->rowCount(), 2);
         QCOMPARE(cell(0, 7), QStringLiteral("New Registrar"));
     }
 
@@ -409,7 +411,7 @@ private Q_SLOTS:
         importLines("a.com\n");
         MessageBoxCloser closer;
         panel().startButton()->click();
-        QTRY_COMPARE(frame().paneText(0), Finished);
+        QTRY_COMPARE(mainWindow().paneText(0), Finished);
         QTRY_VERIFY(panel().importButton()->isEnabled());
         QCOMPARE(cell(0, 2), QStringLiteral("成功"));
         QCOMPARE(closer.texts.size(), 1);
@@ -417,7 +419,7 @@ private Q_SLOTS:
                  qPrintable(closer.texts.front()));
         importLines("a.com\n");
         panel().startButton()->click();
-        QTRY_COMPARE(frame().paneText(0), Finished);
+        QTRY_COMPARE(mainWindow().paneText(0), Finished);
         QTest::qWait(100);
         QCOMPARE(closer.texts.size(), 1); // said once
         QCOMPARE(test::readFile(garbage), std::string(4096, 'x'));
@@ -431,13 +433,13 @@ private Q_SLOTS:
         route(server);
         lookup::InternetSession session;
         session.throttleRetryPauses = {std::chrono::seconds(16)};
-        frame().run().setInternetSession(session);
+        mainWindow().run().setInternetSession(session);
         importLines("busy.org\n");
         panel().startButton()->click();
         QTRY_VERIFY(
-            frame().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
-        QVERIFY(frame().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
-        frame().close(); // a stop ends the wait at once
+            mainWindow().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
+        QVERIFY(mainWindow().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
+        mainWindow().close(); // a stop ends the wait at once
         m_app->shutDown();
     }
 
@@ -452,7 +454,7 @@ private Q_SLOTS:
         panel().startButton()->click();
         QTRY_COMPARE(server.connectionCount(), 1);
         const auto asked = std::chrono::steady_clock::now();
-        frame().close();
+        mainWindow().close();
         m_app->shutDown();
         QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(2));
         QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=45\r\n"));

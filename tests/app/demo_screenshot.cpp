@@ -30,28 +30,28 @@ int main(int argc, char** argv)
     app.setProgramDir(folder.path().toStdString());
     if (!app.initialize())
         return 1;
-    auto& frame = *app.mainWindow();
-    auto& panel = frame.panel();
-    // The window manager maximises the frame as it would on a desktop.
-    const bool maximised = QTest::qWaitFor([&] { return frame.isMaximized(); }, 10000);
+    auto& window = *app.mainWindow();
+    auto& panel = window.panel();
+    // The window manager maximises the main window as it would on a desktop.
+    const bool maximised = QTest::qWaitFor([&] { return window.isMaximized(); }, 10000);
     QTest::qWait(1500); // the web pane's first paint
     panel.chooseImportFile = [list] { return list; };
     panel.importList();
-    const bool imported = QTest::qWaitFor([&] { return frame.view().model()->rowCount() > 0; }, 10000);
+    const bool imported = QTest::qWaitFor([&] { return window.view().model()->rowCount() > 0; }, 10000);
     panel.startLookups();
     const bool finished = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
-    frame.view().selectRow(2);
+    window.view().selectRow(2);
     QTest::qWait(800);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
     bool saved = shot.save(out, "PNG");
     if (argc == 4) {
         // A second run of the list, then 查询历史… on the selected name: both lookups and a reply.
         panel.importList();
-        (void)QTest::qWaitFor([&] { return frame.view().model()->rowCount() > 0; }, 10000);
+        (void)QTest::qWaitFor([&] { return window.view().model()->rowCount() > 0; }, 10000);
         panel.startLookups();
         const bool again = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
         QTest::qWait(500); // the history's writer
-        frame.view().selectRow(2);
+        window.view().selectRow(2);
         const QString historyOut = QString::fromLocal8Bit(argv[3]);
         QTimer::singleShot(1000, [&] {
             if (auto* dialog = qobject_cast<zonedesk::HistoryDialog*>(QApplication::activeModalWidget())) {
@@ -61,7 +61,7 @@ int main(int argc, char** argv)
                 saved = false;
             }
         });
-        frame.showHistory();
+        window.showHistory();
     }
     app.shutDown();
     return maximised && imported && finished && saved ? 0 : 1;

@@ -46,17 +46,18 @@ private:
     void start()
     {
         QVERIFY(startProgram());
-        QVERIFY(QTest::qWaitForWindowExposed(&frame()));
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
     }
 
     void stop() { stopProgram(); }
 
     static QRect available() { return QGuiApplication::primaryScreen()->availableGeometry(); }
 
-    /// Waits until the window manager has maximised the frame.
+    /// Waits until the window manager has maximised the main window.
     void waitMaximised()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(frame().isMaximized() && frame().width() >= available().width() - 16, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            mainWindow().isMaximized() && mainWindow().width() >= available().width() - 16, 10000);
     }
 
     /// Clicks the start page's link to `href` with the mouse, where the page draws it.
@@ -106,15 +107,15 @@ private Q_SLOTS:
         for (int run = 0; run < 20; ++run) {
             start();
             waitMaximised();
-            const int expected = frame().panelBar().model().vertSize.cx;
-            QTRY_COMPARE_WITH_TIMEOUT(frame().panelBar().width(), expected, 5000);
+            const int expected = mainWindow().panelBar().model().vertSize.width;
+            QTRY_COMPARE_WITH_TIMEOUT(mainWindow().panelBar().width(), expected, 5000);
             // What the user looks for: the whole Export button and the days label inside the bar.
             QTest::qWait(200);
-            QCOMPARE(frame().panelBar().width(), expected);
-            const QRect bar(QPoint(0, 0), frame().panelBar().size());
+            QCOMPARE(mainWindow().panelBar().width(), expected);
+            const QRect bar(QPoint(0, 0), mainWindow().panelBar().size());
             for (QWidget* widget : {static_cast<QWidget*>(panel().exportButton()),
                                     static_cast<QWidget*>(panel().startButton())}) {
-                const QRect inBar(widget->mapTo(&frame().panelBar(), QPoint(0, 0)), widget->size());
+                const QRect inBar(widget->mapTo(&mainWindow().panelBar(), QPoint(0, 0)), widget->size());
                 QVERIFY2(bar.contains(inBar), qPrintable(QStringLiteral("run %1").arg(run)));
             }
             stop();
@@ -125,39 +126,39 @@ private Q_SLOTS:
     {
         start();
         waitMaximised();
-        frame().showNormal();
-        QTRY_VERIFY_WITH_TIMEOUT(!frame().isMaximized() && frame().width() < available().width() - 100,
-                                 10000);
+        mainWindow().showNormal();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !mainWindow().isMaximized() && mainWindow().width() < available().width() - 100, 10000);
         // Two thirds of the screen, centred: the list, the buttons and the panes all usable.
         const QRect expected = MainWindow::defaultNormalGeometry(available());
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
-        QVERIFY(qAbs(frame().height() - expected.height()) <= 2);
-        QVERIFY(qAbs(frame().geometry().center().x() - expected.center().x()) <= 40);
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(mainWindow().width() - expected.width()) <= 2, 5000);
+        QVERIFY(qAbs(mainWindow().height() - expected.height()) <= 2);
+        QVERIFY(qAbs(mainWindow().geometry().center().x() - expected.center().x()) <= 40);
         QVERIFY(panel().exportButton()->isVisible());
 
         const QRect chosen(120, 90, 1000, 700);
-        frame().setGeometry(chosen);
-        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 5000);
+        mainWindow().setGeometry(chosen);
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindow().geometry().size(), chosen.size(), 5000);
         QTest::qWait(100);
-        const QRect left = frame().geometry();
+        const QRect left = mainWindow().geometry();
         stop();
         const std::string config = test::readFile(m_dir->path() / "config.ini");
         QVERIFY2(config.starts_with("[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\n"), config.c_str());
         QVERIFY(config.find("maximized=0") != std::string::npos);
 
         start();
-        QVERIFY(!frame().isMaximized());
-        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 5000);
-        QVERIFY((frame().geometry().topLeft() - left.topLeft()).manhattanLength() <= 40);
+        QVERIFY(!mainWindow().isMaximized());
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindow().geometry().size(), chosen.size(), 5000);
+        QVERIFY((mainWindow().geometry().topLeft() - left.topLeft()).manhattanLength() <= 40);
 
         // Maximised when left maximised; restoring gives the remembered normal geometry back.
-        frame().showMaximized();
+        mainWindow().showMaximized();
         waitMaximised();
         stop();
         start();
         waitMaximised();
-        frame().showNormal();
-        QTRY_COMPARE_WITH_TIMEOUT(frame().geometry().size(), chosen.size(), 10000);
+        mainWindow().showNormal();
+        QTRY_COMPARE_WITH_TIMEOUT(mainWindow().geometry().size(), chosen.size(), 10000);
     }
 
     void aGeometryOffEveryScreenFallsBackToTheDefault()
@@ -168,8 +169,8 @@ private Q_SLOTS:
                      "width=800\r\nheight=600\r\nmaximized=0\r\n");
         start();
         const QRect expected = MainWindow::defaultNormalGeometry(available());
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(frame().width() - expected.width()) <= 2, 5000);
-        QVERIFY(available().intersects(frame().geometry()));
+        QTRY_VERIFY_WITH_TIMEOUT(qAbs(mainWindow().width() - expected.width()) <= 2, 5000);
+        QVERIFY(available().intersects(mainWindow().geometry()));
     }
 
     void ctrlQQuitsAndAnImportResetsTheProgress()
@@ -183,19 +184,19 @@ private Q_SLOTS:
         const auto first = m_dir->write("one.txt", "a.com\nb.com\n");
         panel().chooseImportFile = [first] { return QString::fromStdString(first.string()); };
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), 2);
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(panel().startButton()->isEnabled(), 20000);
-        QCOMPARE(frame().paneText(1), QStringLiteral("进度：2 / 2"));
+        QCOMPARE(mainWindow().paneText(1), QStringLiteral("进度：2 / 2"));
 
         const auto second = m_dir->write("two.txt", "c.com\nd.com\ne.com\n");
         panel().chooseImportFile = [second] { return QString::fromStdString(second.string()); };
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().paneText(2), QStringLiteral("域名数量：3"));
-        QCOMPARE(frame().paneText(1), QString());
+        QTRY_COMPARE(mainWindow().paneText(2), QStringLiteral("域名数量：3"));
+        QCOMPARE(mainWindow().paneText(1), QString());
 
-        QTest::keyClick(&frame(), Qt::Key_Q, Qt::ControlModifier);
-        QTRY_VERIFY(!frame().isVisible());
+        QTest::keyClick(&mainWindow(), Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!mainWindow().isVisible());
     }
 
     void fileDialogsSpeakChineseAndRememberTheirFolders()
@@ -236,7 +237,7 @@ private Q_SLOTS:
             });
         });
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
-        QTRY_COMPARE(frame().view().model()->rowCount(), 1);
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), 1);
         QCOMPARE(firstFolder, QString::fromStdString(home.string()));
         QCOMPARE(cancelText, QStringLiteral("取消"));
         QVERIFY2(!missingBoxText.isEmpty() && !missingBoxText.contains(QLatin1String("not found")),
@@ -307,7 +308,7 @@ private Q_SLOTS:
         };
         clickLink(QStringLiteral("app:import"));
         QTRY_COMPARE(importAsked, 1);
-        QTRY_COMPARE(frame().view().model()->rowCount(), 2);
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), 2);
 
         int exportAsked = 0;
         panel().chooseExportFile = [&] {

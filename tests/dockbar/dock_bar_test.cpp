@@ -20,7 +20,7 @@ class DockBarTest final
     Q_OBJECT
 
 private:
-    PanelBar& bar() { return frame().panelBar(); }
+    PanelBar& bar() { return mainWindow().panelBar(); }
 
     /// The middle of the bar's sizing edge `code`, in global coordinates.
     QPoint edgeCentre(dockbar::BarHit code)
@@ -53,15 +53,15 @@ private Q_SLOTS:
     void init()
     {
         QVERIFY(startProgram());
-        frame().setGeometry(QGuiApplication::primaryScreen()->availableGeometry()); // no window manager
-        QVERIFY(QTest::qWaitForWindowExposed(&frame()));
+        mainWindow().setGeometry(QGuiApplication::primaryScreen()->availableGeometry()); // no window manager
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
     }
 
     void cleanup() { dropProgram(); }
 
     void startsDockedLeftAtItsStateWidthWithGripper()
     {
-        QCOMPARE(frame().dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
+        QCOMPARE(mainWindow().dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
         QTRY_COMPARE(bar().width(), 350);
         QCOMPARE(bar().model().dockSide, dockbar::DockSide::Left);
         QVERIFY(bar().gripper() != nullptr);
@@ -77,12 +77,12 @@ private Q_SLOTS:
         checkPanelFillsBar();
 
         dragEdge(dockbar::BarHit::Right, QPoint(-1000, 0));
-        QTRY_COMPARE(bar().width(), bar().model().minVertSize.cx);
+        QTRY_COMPARE(bar().width(), bar().model().minVertSize.width);
 
         dragEdge(dockbar::BarHit::Right, QPoint(5000, 0)); // never removes the list
         QTRY_VERIFY(bar().width() > 1000);
-        QVERIFY(frame().centralWidget()->isVisible());
-        QVERIFY(frame().centralWidget()->width() > 0);
+        QVERIFY(mainWindow().centralWidget()->isVisible());
+        QVERIFY(mainWindow().centralWidget()->width() > 0);
     }
 
     void rightClickEndsADrag()
@@ -108,7 +108,7 @@ private Q_SLOTS:
 
     void dockedAtTheTopIsNeverShorterThan350()
     {
-        frame().addDockWidget(Qt::TopDockWidgetArea, &bar());
+        mainWindow().addDockWidget(Qt::TopDockWidgetArea, &bar());
         QTRY_COMPARE(bar().model().dockSide, dockbar::DockSide::Top);
         QCOMPARE(bar().minimumWidth(), 350);
         QTRY_VERIFY(bar().width() >= 350);
@@ -130,7 +130,7 @@ private Q_SLOTS:
     void closeButtonHidesAndTheMenuBringsItBack()
     {
         QTRY_COMPARE(bar().width(), 350); // laid out at its state width: the button sits at its end
-        QAction* menuItem = frame().sidebarAction();
+        QAction* menuItem = mainWindow().sidebarAction();
         QVERIFY(menuItem->isChecked());
         GripperTitleBar* gripper = bar().gripper();
         QVERIFY(gripper != nullptr);
@@ -145,7 +145,7 @@ private Q_SLOTS:
         menuItem->trigger();
         QTRY_VERIFY(bar().isVisible());
         QVERIFY(menuItem->isChecked());
-        QCOMPARE(frame().dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
+        QCOMPARE(mainWindow().dockWidgetArea(&bar()), Qt::LeftDockWidgetArea);
     }
 
     void closeIsIgnored()

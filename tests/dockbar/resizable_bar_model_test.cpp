@@ -95,9 +95,9 @@ TEST(ResizableBarModel, OuterEdgeStopsAtTheMinimumAndShortOfTheMainPane)
     EXPECT_EQ(bar.trackMax, 346 + 798);
 
     bar.trackTo({-500, 300}, row); // far past the minimum
-    EXPECT_EQ(bar.vertSize.cx, 33);
+    EXPECT_EQ(bar.vertSize.width, 33);
     bar.trackTo({5000, 300}, row); // far past the main pane
-    EXPECT_EQ(bar.vertSize.cx, 350 + 798);
+    EXPECT_EQ(bar.vertSize.width, 350 + 798);
     EXPECT_FALSE(bar.trackTo({5001, 300}, row)); // clamped: nothing moves
     bar.endTracking();
     EXPECT_FALSE(bar.tracking);
@@ -118,12 +118,12 @@ TEST(ResizableBarModel, SideEdgeMovesLengthBetweenBarsAndKeepsTheTotal)
     EXPECT_EQ(upper.trackMax, 396 + (300 - 32));
 
     upper.trackTo({150, 446}, row); // down by 50: the upper bar grows
-    EXPECT_EQ(upper.vertSize.cy, 450);
-    EXPECT_EQ(lower.vertSize.cy, 250);
+    EXPECT_EQ(upper.vertSize.height, 450);
+    EXPECT_EQ(lower.vertSize.height, 250);
     upper.trackTo({150, 0}, row); // up as far as it goes: the upper bar down to its minimum
-    EXPECT_EQ(upper.vertSize.cy, 32);
-    EXPECT_EQ(lower.vertSize.cy, 668);
-    EXPECT_EQ(upper.vertSize.cy + lower.vertSize.cy, 700);
+    EXPECT_EQ(upper.vertSize.height, 32);
+    EXPECT_EQ(lower.vertSize.height, 668);
+    EXPECT_EQ(upper.vertSize.height + lower.vertSize.height, 700);
 }
 
 } // namespace

@@ -118,6 +118,31 @@ TEST_F(RecordedRunTest, EveryRunKeepsItsRepliesAndTheSecondSeesWhatChanged)
     EXPECT_FALSE(historyOf("b.com")[0].raw.empty());
 }
 
+TEST_F(RecordedRunTest, ResultsOpenedFromTheHistoryAreNotAskedAgainUnderTheirReaders)
+{
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    importNames({"a.com"});
+    {
+        RecordedRun run(*table, queue);
+        start(run);
+        ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    }
+    std::string error;
+    auto store = history::HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    const auto last = store->lastRun(error);
+    ASSERT_TRUE(last) << error;
+    ASSERT_EQ(history::restoreEntries(*table, *last), 1);
+    core::assignWhoisServers(*table); // as before any run
+
+    // The restored row is finished, as a run leaves it: Start asks nothing and writes nothing.
+    RecordedRun again(*table, queue);
+    again.setEndpoints(endpoints);
+    EXPECT_EQ(again.start(), LookupRun::StartResult::NothingToQuery);
+    EXPECT_EQ(com.connectionCount(), 1);
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14T04:00:00Z");
+}
+
 TEST_F(RecordedRunTest, AStoppedRunKeepsWhatFinishedAndClosesItsRun)
 {
     com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));

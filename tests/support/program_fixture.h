@@ -19,9 +19,9 @@ namespace zonedesk::test {
 class ProgramFixture
 {
 protected:
-    MainWindow& frame() { return *m_app->mainWindow(); }
+    MainWindow& mainWindow() { return *m_app->mainWindow(); }
 
-    ControlPanel& panel() { return frame().panel(); }
+    ControlPanel& panel() { return mainWindow().panel(); }
 
     AppState& state() { return *m_app->state(); }
 
@@ -43,7 +43,7 @@ protected:
     {
         if (!m_app)
             return;
-        frame().close();
+        mainWindow().close();
         m_app->shutDown();
         m_app.reset();
     }
