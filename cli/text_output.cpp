@@ -85,6 +85,19 @@ void addIsoDates(JsonObject& object, const core::DomainRecord& record)
     }
 }
 
+/// The "changes" value: [{"kind":"renewed","from":"2026-05-14","to":"2027-05-14"}, ...].
+JsonObject changesJson(const std::vector<history::Change>& changes)
+{
+    JsonObject list = JsonObject::array();
+    for (const history::Change& change : changes)
+        list.push_back({
+            {"kind", history::changeKey(change.kind)},
+            {"from", change.from                    },
+            {"to",   change.to                      }
+        });
+    return list;
+}
+
 } // namespace
 
 void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format)
@@ -105,18 +118,6 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
     for (const auto& [name, value] : fields)
         out << name << "\t" << escapedLine(value) << "\n";
     out << "error\t" << errorKey(record) << "\n";
-}
-
-JsonObject changesJson(const std::vector<history::Change>& changes)
-{
-    JsonObject list = JsonObject::array();
-    for (const history::Change& change : changes)
-        list.push_back({
-            {"kind", history::changeKey(change.kind)},
-            {"from", change.from                    },
-            {"to",   change.to                      }
-        });
-    return list;
 }
 
 std::string recordJsonLine(const core::DomainRecord& record,

@@ -44,9 +44,6 @@ std::string recordJsonLine(const core::DomainRecord& record,
                            std::size_t index,
                            const std::vector<history::Change>* changes = nullptr);
 
-/// The "changes" value: [{"kind":"renewed","from":"2026-05-14","to":"2027-05-14"}, ...].
-JsonObject changesJson(const std::vector<history::Change>& changes);
-
 /// The names of recordTsvLine's columns, tab-separated.
 std::string tsvHeader();
 

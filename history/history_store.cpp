@@ -204,30 +204,35 @@ std::unique_ptr<HistoryStore> HistoryStore::open(const std::string& path, std::s
 std::optional<std::int64_t>
 HistoryStore::beginRun(std::int64_t now, std::string_view program, std::string& error)
 {
-    auto statement = m_db.prepare("INSERT INTO runs(started, program) VALUES(?, ?)", error);
-    if (!statement)
+    if (!execute(
+            "INSERT INTO runs(started, program) VALUES(?, ?)",
+            [&](core::SqliteStatement& statement) { statement.bind(1, now).bind(2, program); },
+            error))
         return std::nullopt;
-    statement->bind(1, now).bind(2, program);
-    if (statement->step() != core::SqliteStatement::Step::Done) {
-        error = m_db.message();
-        return std::nullopt;
-    }
     return m_db.lastInsertId();
 }
 
 bool HistoryStore::endRun(std::int64_t runId, std::int64_t now, const RunCounts& counts, std::string& error)
 {
-    auto statement = m_db.prepare(
+    return execute(
         "UPDATE runs SET ended = ?, total = ?, registered = ?, available = ?, errors = ? WHERE id = ?",
+        [&](core::SqliteStatement& statement) {
+            statement.bind(1, now)
+                .bind(2, counts.total)
+                .bind(3, counts.registered)
+                .bind(4, counts.available)
+                .bind(5, counts.errors)
+                .bind(6, runId);
+        },
         error);
+}
+
+bool HistoryStore::execute(const std::string& sql, const Binder& bind, std::string& error)
+{
+    auto statement = m_db.prepare(sql, error);
     if (!statement)
         return false;
-    statement->bind(1, now)
-        .bind(2, counts.total)
-        .bind(3, counts.registered)
-        .bind(4, counts.available)
-        .bind(5, counts.errors)
-        .bind(6, runId);
+    bind(*statement);
     if (statement->step() != core::SqliteStatement::Step::Done) {
         error = m_db.message();
         return false;
@@ -375,16 +380,13 @@ std::optional<std::vector<HistoryEntry>> HistoryStore::lastRun(std::string& erro
 
 std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, std::string& error)
 {
-    auto statement = m_db.prepare("DELETE FROM lookups WHERE time < ? AND id NOT IN "
-                                  "(SELECT MAX(id) FROM lookups GROUP BY name)",
-                                  error);
-    if (!statement)
+    if (!execute(
+            "DELETE FROM lookups WHERE time < ? AND id NOT IN (SELECT MAX(id) FROM lookups GROUP BY name)",
+            [&](core::SqliteStatement& statement) {
+                statement.bind(1, now - std::int64_t{keepDays} * 86400);
+            },
+            error))
         return std::nullopt;
-    statement->bind(1, now - std::int64_t{keepDays} * 86400);
-    if (statement->step() != core::SqliteStatement::Step::Done) {
-        error = m_db.message();
-        return std::nullopt;
-    }
     return m_db.changes();
 }
 

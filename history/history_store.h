@@ -105,6 +105,9 @@ private:
 
     using Binder = std::function<void(core::SqliteStatement&)>;
 
+    /// Runs `sql` (its parameters bound by `bind`), a statement without rows; false with the error.
+    bool execute(const std::string& sql, const Binder& bind, std::string& error);
+
     /// Every row of `sql` (its parameters bound by `bind`) as an entry.
     std::optional<std::vector<HistoryEntry>>
     readEntries(const std::string& sql, const Binder& bind, std::string& error);

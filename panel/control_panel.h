@@ -31,14 +31,10 @@ public:
     /// Shows the settings and creates the web pane.
     void initialize();
 
+    /// What the Start, Import and Export buttons (and their links on the start page) do.
     void startLookups();
     void importList();
     void exportList();
-    void toggleRedDisplay();
-    void followAppLink(const QString& rest);
-
-    /// The days text through the C library's decimal conversion, and the check box's state.
-    void readSettings();
 
     /// File choosers; tests replace them (an empty path means "cancelled").
     std::function<QString()> chooseImportFile;
@@ -72,6 +68,10 @@ Q_SIGNALS:
     void redDisplayChanged(bool on);
 
 private:
+    void toggleRedDisplay();
+    void followAppLink(const QString& rest);
+    /// The days text through the C library's decimal conversion, and the check box's state.
+    void readSettings();
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();

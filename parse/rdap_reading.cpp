@@ -171,12 +171,13 @@ Reading readDomain(const json& domain, std::string_view queriedName)
     return reading;
 }
 
-} // namespace
-
+/// Whether an HTTP status means "ask again later" (429, or a server error).
 bool isRdapThrottle(long httpStatus)
 {
     return httpStatus == HttpTooManyRequests || (httpStatus >= 500 && httpStatus <= 599);
 }
+
+} // namespace
 
 Reading readRdap(long httpStatus, std::string_view body, std::string_view queriedName)
 {

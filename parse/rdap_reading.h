@@ -8,9 +8,6 @@
 
 namespace zonedesk::parse {
 
-/// Whether an HTTP status means "ask again later" (429, or a server error).
-bool isRdapThrottle(long httpStatus);
-
 /// 404: NotRegistered. 200 with a domain object whose ldhName is `queriedName` (letter case
 /// ignored): Success with the registration, expiration and last-changed event dates, the
 /// registrar entity's name (else organisation), and the registrant's organisation (else name) and
