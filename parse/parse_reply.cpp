@@ -55,11 +55,6 @@ Reading readReply(std::string_view reply, core::WhoisServer server, Refusal refu
     return readBranch(branchFor(server), reply);
 }
 
-void parseReply(std::string_view reply, core::WhoisServer server, core::DomainRecord& record, Refusal refusal)
-{
-    readReply(reply, server, refusal).storeInto(record);
-}
-
 void parseReply(std::string_view reply, core::DomainRecord& record)
 {
     const auto server = core::serverForHost(core::fieldText(record.server));
@@ -69,12 +64,7 @@ void parseReply(std::string_view reply, core::DomainRecord& record)
         core::publishDone(record);
         return;
     }
-    parseReply(reply, *server, record, reply.empty() ? Refusal::None : serviceRefusal(reply));
-}
-
-void parseReply(std::string_view reply, core::DomainTable& table, std::size_t index)
-{
-    parseReply(reply, table[index]);
+    readReply(reply, *server, reply.empty() ? Refusal::None : serviceRefusal(reply)).storeInto(record);
 }
 
 void settleAsError(core::DomainRecord& record, core::ErrorReason reason)

@@ -11,9 +11,8 @@
 #include "parse/service_refusals.h"
 
 namespace zonedesk::core {
-class DomainTable;
 struct DomainRecord;
-} // namespace zonedesk::core
+}
 
 namespace zonedesk::parse {
 
@@ -27,15 +26,6 @@ void parseReply(std::string_view reply, core::DomainRecord& record);
 /// What the rules of `server`'s registry make of `reply`, a complete reply whose refusal check the
 /// caller has made: the reading parseReply stores. Pure; any thread.
 Reading readReply(std::string_view reply, core::WhoisServer server, Refusal refusal);
-
-/// parseReply for a worker that knows its server and has made the refusal check.
-void parseReply(std::string_view reply,
-                core::WhoisServer server,
-                core::DomainRecord& record,
-                Refusal refusal);
-
-/// parseReply on record `index` (< count) of the table.
-void parseReply(std::string_view reply, core::DomainTable& table, std::size_t index);
 
 /// Settles the record as Error for `reason` without touching a text field, then publishes `done`:
 /// the lookup got no complete reply to read. Only the worker that owns the record may call it.

@@ -77,17 +77,5 @@ TEST(ParseReply, HugeAndValuelessRepliesStayWithinTheFields)
     EXPECT_LE(empty.email.size(), 50U);
 }
 
-TEST(ParseReply, TableFormWritesTheIndexedRecord)
-{
-    const auto table = core::DomainTable::allocate();
-    ASSERT_NE(table, nullptr);
-    core::copyField((*table)[1].server, BizHost);
-    table->setCount(2);
-    parse::parseReply("Not found: x.biz\n", *table, 1);
-    EXPECT_EQ((*table)[1].status, 2);
-    EXPECT_TRUE(core::isDone((*table)[1]));
-    EXPECT_FALSE(core::isDone((*table)[0]));
-}
-
 } // namespace
 } // namespace zonedesk::test
