@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The custom window messages as Qt events: posted into the receiver's queue from any thread and
+// A worker thread's message as a Qt event: posted into the receiver's queue from the worker and
 // handled in its event(), which Qt also reaches inside modal loops (message boxes, file dialogs).
 #pragma once
 
