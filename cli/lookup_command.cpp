@@ -245,7 +245,7 @@ private:
                 std::cerr << "\r\033[K" << std::flush;
         }
         run.waitForRecorder();
-        if (started == lookup::LookupRun::StartResult::CannotStartThread) {
+        if (started == lookup::LookupRun::StartResult::CannotStartThread || run.startFailed()) {
             std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
             return RunEnd::NotStarted;
         }

@@ -65,14 +65,25 @@ LookupRun::StartResult LookupRun::startLookups()
         m_rawReplies->clear();
         m_rawReplies->resize(static_cast<std::size_t>(m_table.count()));
     }
+    m_startFailed = false;
     std::vector<std::size_t> unclaimed; // what a start that cannot finish gives back
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_table.count()); ++i) {
         if (m_table[i].claimed == 0)
             unclaimed.push_back(i);
     }
+    if (!startWorkers()) {
+        abandonStart(unclaimed);
+        return StartResult::CannotStartThread;
+    }
+    return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+}
 
-    for (std::string target = nextServerToStart(m_table); !target.empty();
-         target = nextServerToStart(m_table)) {
+bool LookupRun::startWorkers()
+{
+    while (m_runningWorkers < m_maxWorkers) {
+        const std::string target = nextServerToStart(m_table);
+        if (target.empty())
+            return true;
         auto params = std::make_unique<WorkerParams>();
         params->target = &m_target;
         params->table = &m_table;
@@ -84,16 +95,22 @@ LookupRun::StartResult LookupRun::startLookups()
         auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
         slot->server = target;
         params->throttledUntil = &slot->throttledUntil;
+        params->ended = &slot->ended;
         params->rawReplies = m_rawReplies;
         try {
             m_threads.push_back(m_startThread(std::move(params)));
         } catch (const std::system_error&) {
-            abandonStart(unclaimed);
-            return StartResult::CannotStartThread;
+            m_slots.pop_back();
+            for (core::DomainRecord& record : m_table.inUse()) {
+                if (core::fieldText(record.server) == target && !core::isDone(record))
+                    record.claimed = 0;
+            }
+            m_startFailed = true;
+            return false;
         }
         ++m_runningWorkers;
     }
-    return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
+    return true;
 }
 
 void LookupRun::abandonStart(const std::vector<std::size_t>& unclaimedAtStart)
@@ -169,7 +186,20 @@ bool LookupRun::workerDone()
     }
     if (m_runningWorkers <= 0)
         return false;
-    return --m_runningWorkers == 0;
+    --m_runningWorkers;
+    joinEnded();
+    // After a thread that could not start, no new one is tried: the run ends with the workers it has.
+    if (!m_startFailed)
+        startWorkers();
+    return m_runningWorkers == 0;
+}
+
+void LookupRun::joinEnded()
+{
+    for (std::size_t i = 0; i < m_threads.size() && i < m_slots.size(); ++i) {
+        if (m_threads[i].joinable() && m_slots[i]->ended.load(std::memory_order_acquire))
+            m_threads[i].join();
+    }
 }
 
 void LookupRun::requestStop()

@@ -3,6 +3,7 @@
 // stopped from the thread that drives it (the UI thread, the CLI's main thread), through RecordedRun.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -80,12 +81,21 @@ public:
         NothingToQuery,    // no record needed a lookup: the run is over
     };
 
-    /// Handles the start of a run . UI thread, not while a run is in progress.
+    /// At most this many workers run at once (at least 1); the next server's worker starts as one
+    /// ends. Not during a run.
+    void setMaxWorkers(std::int32_t count) { m_maxWorkers = std::max<std::int32_t>(1, count); }
+
+    /// Handles the start of a run. UI thread, not while a run is in progress.
     StartResult startLookups();
 
-    /// Handles one core::WM_WORKER_DONE; true when it was the run's last worker. The reports of
-    /// workers joined before they were handled belong to no run and count for none. UI thread.
+    /// Handles one core::WM_WORKER_DONE, starting the next server's worker; true when it was the
+    /// run's last worker. The reports of workers joined before they were handled belong to no run
+    /// and count for none. UI thread.
     bool workerDone();
+
+    /// A worker after the first could not start: its server's names and the ones after it were
+    /// left unasked (the run ended with the workers that did start). As of the run's end.
+    bool startFailed() const { return m_startFailed; }
 
     std::int32_t runningWorkers() const { return m_runningWorkers; }
 
@@ -118,6 +128,10 @@ private:
     /// the records among `unclaimedAtStart` that none of them finished.
     void abandonStart(const std::vector<std::size_t>& unclaimedAtStart);
 
+    /// Starts the next servers' workers while fewer than the most run; false when a thread could
+    /// not start (that server's records are unclaimed again).
+    bool startWorkers();
+
     core::DomainTable& m_table;
     core::PostTarget& m_target;
     InternetSession m_session;
@@ -125,6 +139,8 @@ private:
     std::vector<std::string>* m_rawReplies = nullptr;
     WorkerThreadStarter m_startThread;
     std::int32_t m_runningWorkers = 0;
+    std::int32_t m_maxWorkers = 32;
+    bool m_startFailed = false;
     /// core::WM_WORKER_DONE reports still queued for the target from workers already joined: each
     /// worker posts exactly one before its thread ends, and the queue hands them over before any
     /// report of a later run.
@@ -134,10 +150,14 @@ private:
     {
         std::string server;
         std::atomic<std::int64_t> throttledUntil{0};
+        std::atomic<bool> ended{false};
     };
 
+    /// Joins the threads of the workers that have said they ended.
+    void joinEnded();
+
     std::vector<std::unique_ptr<WorkerSlot>> m_slots; // one per worker of the current run
-    std::vector<std::jthread> m_threads;
+    std::vector<std::jthread> m_threads;              // m_threads[i] runs m_slots[i]'s worker
 };
 
 } // namespace zonedesk::lookup

@@ -6,6 +6,7 @@
 #include <array>
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 #include "core/domain_table.h"
@@ -160,8 +161,13 @@ private:
 
 void LookupWorker::run(const WorkerParams& params)
 {
+    const auto report = [&params](std::intptr_t lParam) {
+        if (params.ended != nullptr)
+            params.ended->store(true, std::memory_order_release);
+        params.target->post(core::WM_WORKER_DONE, lParam);
+    };
     if (!params.options.open()) {
-        params.target->post(core::WM_WORKER_DONE, -1);
+        report(-1);
         return;
     }
     m_table = params.table;
@@ -174,7 +180,7 @@ void LookupWorker::run(const WorkerParams& params)
     m_throttledUntil = params.throttledUntil;
     m_rawReplies = params.rawReplies;
     lookupAll();
-    params.target->post(core::WM_WORKER_DONE, 0);
+    report(0);
 }
 
 void LookupWorker::lookupAll()

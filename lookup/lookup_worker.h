@@ -37,6 +37,9 @@ struct WorkerParams
     /// When set (sized to `count`), each record's reply is kept at its index, written before the
     /// record's `done`, so a reader that has seen `done` may read it.
     std::vector<std::string>* rawReplies = nullptr;
+    /// Set (release) just before the worker posts its end, so that the run can join its thread
+    /// then instead of keeping every ended thread of a long run until the run ends.
+    std::atomic<bool>* ended = nullptr;
 };
 
 /// A worker thread's function, the whole life of a worker: looks up every record of `params`'

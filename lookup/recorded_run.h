@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +35,8 @@ public:
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_run.setEndpoints(endpoints); }
 
+    void setMaxWorkers(std::int32_t count) { m_run.setMaxWorkers(count); }
+
     /// Starts a run that `recorder` (none: nothing) keeps. The last run's recorder is let go
     /// first (see letRecorderGo). When the run is over at once (no
     /// domains, nothing to look up, a thread that could not start), the recorder is finished.
@@ -50,6 +53,9 @@ public:
     void stop();
 
     bool inProgress() const { return m_run.runningWorkers() > 0; }
+
+    /// After the run: a later server's worker could not start, and its names were left unasked.
+    bool startFailed() const { return m_run.startFailed(); }
 
     std::vector<LookupRun::ThrottleNotice> throttledServers() const { return m_run.throttledServers(); }
 

@@ -99,6 +99,8 @@ void RunController::finish()
 {
     m_refreshTimer.stop();
     refresh();
+    if (m_run.startFailed())
+        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("Cannot Start New Thread"));
     // The writer may still be storing the end of the run: it is looked at until it is done.
     if (m_recorder != nullptr)
         m_historyTimer.start();

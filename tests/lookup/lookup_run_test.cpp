@@ -2,11 +2,14 @@
 // Runs of workers over a table, against loopback servers standing in for the registries.
 #include "lookup/lookup_run.h"
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,7 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/post_target.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
 #include "lookup/lookup_worker.h"
@@ -144,6 +148,60 @@ TEST_F(LookupRunTest, OneWorkerPerServerOneConnectionAtATimeInTableOrder)
         EXPECT_EQ(fieldText((*table)[i].registrar), "R");
     }
     EXPECT_EQ(status(10), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+}
+
+TEST_F(LookupRunTest, NoMoreWorkersRunAtOnceThanTheCapAndEveryServerHasItsTurn)
+{
+    // Counts the workers alive: one more at its thread's start, one fewer at its end's report (its
+    // last act, which the run answers by starting the next server's worker).
+    struct CountingTarget final : PostTarget
+    {
+        MessageQueue& queue;
+        std::atomic<int>& alive;
+
+        CountingTarget(MessageQueue& to, std::atomic<int>& count)
+            : queue(to)
+            , alive(count)
+        {}
+
+        void post(int message, std::intptr_t lParam) override
+        {
+            --alive;
+            queue.post(message, lParam);
+        }
+    };
+
+    std::atomic<int> alive{0};
+    std::atomic<int> most{0};
+    CountingTarget target(queue, alive);
+    std::vector<std::unique_ptr<LoopbackWhoisServer>> servers;
+    const std::pair<WhoisServer, const char*> names[] = {
+        {WhoisServer::Verisign,    "a.com"},
+        {WhoisServer::Pir,         "b.org"},
+        {WhoisServer::Cnnic,       "c.cn" },
+        {WhoisServer::BizRegistry, "d.biz"},
+        {WhoisServer::Jprs,        "e.jp" },
+    };
+    for (const auto& [server, name] : names) {
+        servers.push_back(std::make_unique<LoopbackWhoisServer>());
+        servers.back()->setDefault(Behaviour::answer("NOT FOUND\n", 30ms));
+        route(server, *servers.back());
+        add(name);
+    }
+    LookupRun run(*table, target, [&](std::unique_ptr<WorkerParams> params) {
+        const int now = ++alive;
+        for (int seen = most.load(); seen < now && !most.compare_exchange_weak(seen, now);) {
+        }
+        return startWorkerThread(std::move(params));
+    });
+    run.setMaxWorkers(2);
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    EXPECT_EQ(most.load(), 2);
+    EXPECT_FALSE(run.startFailed());
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        EXPECT_TRUE(isDone((*table)[i])) << i;
+        EXPECT_EQ(servers[i]->connectionCount(), 1) << i;
+    }
 }
 
 TEST_F(LookupRunTest, SecondRunQueriesNothing)
