@@ -73,6 +73,7 @@ LookupRun::StartResult LookupRun::startLookups()
     }
     if (!startWorkers()) {
         abandonStart(unclaimed);
+        m_startFailed = false; // said by the result itself
         return StartResult::CannotStartThread;
     }
     return m_runningWorkers > 0 ? StartResult::Running : StartResult::NothingToQuery;
