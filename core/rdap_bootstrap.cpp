@@ -18,6 +18,8 @@ using json = nlohmann::json;
 
 // The object (0), "services" (1), a service (2) and its two lists (3) are all the nesting there is.
 constexpr int MaxContainerDepth = 3;
+// Each entry and URL, each service's three lists and a few members: far above any real file.
+constexpr std::size_t MaxBootstrapValues = 4 * MaxBootstrapEntries;
 constexpr std::size_t MaxNameBytes = 253;
 constexpr std::size_t MaxLabelBytes = 63;
 
@@ -101,18 +103,22 @@ std::optional<RdapBootstrap> RdapBootstrap::parse(std::string_view text, std::st
         return std::nullopt;
     }
     bool tooDeep = false;
-    const json::parser_callback_t limitDepth = [&tooDeep](int depth, json::parse_event_t event, json&) {
+    std::size_t values = 0;
+    const json::parser_callback_t limit = [&tooDeep, &values](int depth, json::parse_event_t event, json&) {
         const bool opens =
             event == json::parse_event_t::object_start || event == json::parse_event_t::array_start;
         if (opens && depth > MaxContainerDepth) {
             tooDeep = true;
             return false; // discarded: nothing below this level is kept
         }
-        return true;
+        // Past the cap nothing more is kept either, so that the tree stays small whatever the text.
+        if (opens || event == json::parse_event_t::value)
+            ++values;
+        return values <= MaxBootstrapValues;
     };
     json document;
     try {
-        document = json::parse(text, limitDepth);
+        document = json::parse(text, limit);
     } catch (const json::exception& e) {
         // e.what() names the library and its error id; the position is what helps a reader.
         const auto* parseError = dynamic_cast<const json::parse_error*>(&e);
@@ -122,6 +128,10 @@ std::optional<RdapBootstrap> RdapBootstrap::parse(std::string_view text, std::st
     }
     if (tooDeep) {
         error = "nested deeper than a bootstrap file (" + std::to_string(MaxContainerDepth + 1) + " levels)";
+        return std::nullopt;
+    }
+    if (values > MaxBootstrapValues) {
+        error = "more than " + std::to_string(MaxBootstrapValues) + " JSON values";
         return std::nullopt;
     }
     if (!document.is_object()) {

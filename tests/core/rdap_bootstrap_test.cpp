@@ -100,6 +100,12 @@ TEST(RdapBootstrap, HoldsItsBoundsAgainstHugeInput)
         bootstrapText("2026-07-23T02:00:03Z", "[[" + many + "], [\"https://x/\"]]"), error));
     EXPECT_NE(error.find("more than"), std::string::npos);
 
+    std::string emptyServices;
+    for (std::size_t i = 0; i < 2 * MaxBootstrapEntries; ++i) // three lists each, no entry
+        emptyServices += std::string(i == 0 ? "" : ",") + "[[],[]]";
+    EXPECT_FALSE(RdapBootstrap::parse(bootstrapText("2026-07-23T02:00:03Z", emptyServices), error));
+    EXPECT_NE(error.find("JSON values"), std::string::npos) << error;
+
     const std::string longUrl = "https://" + std::string(MaxBootstrapString, 'u') + "/";
     EXPECT_FALSE(RdapBootstrap::parse(
         bootstrapText("2026-07-23T02:00:03Z", R"([["com"], [")" + longUrl + "\"]]"), error));
