@@ -17,12 +17,13 @@ _zonedesk_cli_options()
     history) echo "--raw --since --changes -j --jsonl --db -h --help" ;;
     runs) echo "--limit -j --jsonl --db -h --help" ;;
     prune) echo "--keep-days -j --jsonl --db -h --help" ;;
+    update-data) echo "--url -h --help" ;;
     esac
 }
 
 _zonedesk_cli()
 {
-    local commands="lookup import export parse report serve-samples history runs prune help"
+    local commands="lookup import export parse report serve-samples history runs prune update-data help"
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
@@ -49,7 +50,7 @@ _zonedesk_cli()
         return
         ;;
     --warn-days | --connect-timeout | --timeout | --port | --server | --endpoint | --rdap-endpoint | \
-        --since | --limit | --keep-days)
+        --since | --limit | --keep-days | --url)
         return
         ;;
     esac
