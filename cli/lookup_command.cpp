@@ -16,6 +16,8 @@
 #include "cli/progress_line.h"
 #include "cli/result_writers.h"
 #include "core/domain_table.h"
+#include "core/service_choice.h"
+#include "core/user_settings.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
 #include "lookup/endpoints.h"
@@ -82,6 +84,12 @@ public:
         app.add_flag("--header", m_header, "Begin TSV or CSV on standard output with a header row");
         addEncodingOption(app, m_encoding);
         app.add_flag("--prefer-rdap", m_session.preferRdap, "Ask over RDAP first wherever a registry has it");
+        app.add_flag("--ten-registries",
+                     m_tenRegistries,
+                     "Look names up only where one of the ten registries with rules of their own serves them");
+        app.add_option("--jobs", m_jobs, "Ask at most N servers at once (default 32)")
+            ->type_name("N")
+            ->check(CLI::Range(1, core::UserSettings::MaxJobs));
         app.add_option(
                "--endpoint", m_endpointArgs, "Send a registry host's WHOIS queries to another address")
             ->type_name("HOST=ADDR[:PORT]")
@@ -110,7 +118,10 @@ public:
             "results go to\n"
             "standard output as index, server, domain, status and the six fields, tab-separated.\n"
             ".info is asked over RDAP only; .com, .net, .org, .biz, .tv and .cc over port 43 first and\n"
-            "over RDAP when port 43 gives no answer. Ctrl+C stops the run and writes what is finished.\n"
+            "over RDAP when port 43 gives no answer. Every other name is asked as its registrable domain\n"
+            "(public suffix list): generic TLDs over RDAP first (IANA's bootstrap), country codes over\n"
+            "port 43 first (the shipped host table), IANA's referral for a TLD neither names; the other\n"
+            "service when the first gives no answer. Ctrl+C stops the run and writes what is finished.\n"
             "--warn-days N lists the names expiring within N days after the results.\n"
             "Every finished lookup, with the registry's reply, is kept in the history database\n"
             "(zonedesk-cli history NAME, runs, prune); --changes lists what changed since each name's\n"
@@ -161,10 +172,17 @@ public:
         const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
             return exitCode;
+        if (!m_tenRegistries) {
+            const core::ServiceData& services = core::defaultServiceData();
+            for (const std::string& problem : services.problems)
+                std::cerr << "zonedesk-cli: " << problem << "\n";
+            core::assignOtherServices(*table, services);
+        }
         lookup::MessageQueue queue;
         lookup::RecordedRun run(*table, queue);
         run.setSession(m_session);
         run.setEndpoints(endpoints);
+        run.setMaxWorkers(m_jobs);
         // The history is a help, never a condition: a database that can't be used is said once
         // and the run goes on without it.
         const auto historyOff = [](const std::string& why) {
@@ -275,6 +293,8 @@ private:
     std::optional<double> m_exchangeSeconds;
     std::string m_dbPath;
     bool m_noHistory = false;
+    bool m_tenRegistries = false;
+    std::int32_t m_jobs = core::UserSettings::DefaultJobs;
     bool m_showChanges = false;
 };
 

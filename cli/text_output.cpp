@@ -12,6 +12,8 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/service_choice.h"
+#include "core/whois_query_name.h"
 
 namespace zonedesk::cli {
 
@@ -58,8 +60,10 @@ std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 /// The reason of a settled Error record ("connect-failed"); empty otherwise.
 std::string_view errorKey(const core::DomainRecord& record)
 {
+    // An Error says why; so does a name left without a server when no registry service is known.
     const auto status = core::settledStatus(record);
-    return status == static_cast<std::int32_t>(core::LookupStatus::Error)
+    return status == static_cast<std::int32_t>(core::LookupStatus::Error) ||
+                   status == static_cast<std::int32_t>(core::LookupStatus::NoServer)
                ? core::errorReasonKey(core::errorReasonOf(record))
                : std::string_view();
 }
@@ -135,6 +139,12 @@ std::string recordJsonLine(const core::DomainRecord& record,
         {"error",  errorKey(record)                                  },
         {"source", source(record)                                    },
     };
+    // The TLD, and the name asked where it is not the name listed (its registrable domain).
+    if (const auto asked = core::askedName(core::fieldText(record.domain), core::defaultServiceData())) {
+        object["tld"] = asked->tld;
+        if (asked->name != core::whoisQueryName(core::fieldText(record.domain)))
+            object["queried"] = asked->name;
+    }
     for (const auto& [name, value] : resultFields(record))
         object[name] = value;
     addIsoDates(object, record);

@@ -30,6 +30,7 @@ constexpr ReasonTexts Reasons[] = {
     {ErrorReason::ServiceGone,   "service-gone",   "service gone",       "服务器不再提供此查询"   },
     {ErrorReason::Unrecognised,  "unrecognised",   "unrecognised reply", "无法识别的回复"            },
     {ErrorReason::TooLarge,      "too-large",      "reply too large",    "回复过大"                     },
+    {ErrorReason::NoService,     "no-service",     "no registry service known", "未知此后缀的注册局服务"},
 };
 
 constexpr bool reasonsAreIndexed()

@@ -4,6 +4,9 @@
 #include "core/service_choice.h"
 
 #include "core/data_files.h"
+#include "core/domain_table.h"
+#include "core/field_copy.h"
+#include "core/whois_query_name.h"
 #include "core/whois_servers.h"
 
 namespace zonedesk::core {
@@ -83,6 +86,67 @@ ServiceChoice chooseService(std::string_view name, const ServiceData& data)
     if (whoisFirst ? rdap : whois)
         choice.fallback = whoisFirst ? Service::Rdap : Service::Whois;
     return choice;
+}
+
+std::optional<AskedName> askedName(std::string_view domain, const ServiceData& data)
+{
+    const auto name = whoisQueryName(domain);
+    if (!name)
+        return std::nullopt;
+    const std::size_t dot = name->rfind('.');
+    AskedName asked{*name, dot == std::string::npos ? *name : name->substr(dot + 1)};
+    if (serverRuleFor(*name).server)
+        return asked;
+    const ServiceChoice choice = chooseService(*name, data);
+    if (!choice.registrable.empty())
+        asked.name = choice.registrable;
+    return asked;
+}
+
+std::string_view urlHost(std::string_view url)
+{
+    const std::size_t scheme = url.find("://");
+    if (scheme == std::string_view::npos)
+        return {};
+    url.remove_prefix(scheme + 3);
+    url = url.substr(0, url.find_first_of("/?#"));
+    if (const std::size_t at = url.rfind('@'); at != std::string_view::npos)
+        url.remove_prefix(at + 1);
+    if (url.starts_with('['))
+        return url.substr(1, url.find(']') == std::string_view::npos ? 0 : url.find(']') - 1);
+    return url.substr(0, url.find(':'));
+}
+
+void assignOtherServices(DomainTable& table, const ServiceData& data)
+{
+    constexpr std::size_t HostCapacity = sizeof(DomainRecord::server) - 1;
+    for (DomainRecord& record : table.inUse()) {
+        if (record.server[0] != '\0')
+            continue;
+        // Records hold GBK; the choice reads A-labels.
+        const auto name = whoisQueryName(fieldText(record.domain));
+        const ServiceChoice choice = chooseService(name ? std::string_view(*name) : std::string_view(), data);
+        std::string_view host;
+        switch (choice.why) {
+        case ChoiceReason::Bootstrap:
+        case ChoiceReason::Table: {
+            // A host too long for the record can't be named there: the other service's, or none.
+            const std::string_view rdapHost = urlHost(choice.rdapBase);
+            const bool rdapFits = !rdapHost.empty() && rdapHost.size() <= HostCapacity;
+            const bool whoisFits = !choice.whoisHost.empty() && choice.whoisHost.size() <= HostCapacity;
+            if (choice.first == Service::Rdap)
+                host = rdapFits ? rdapHost : whoisFits ? std::string_view(choice.whoisHost) : std::string_view();
+            else
+                host = whoisFits ? std::string_view(choice.whoisHost) : rdapFits ? rdapHost : std::string_view();
+            break;
+        }
+        case ChoiceReason::Referral: host = IanaWhoisHost; break;
+        case ChoiceReason::TenRegistries:
+        case ChoiceReason::PublicSuffix:
+        case ChoiceReason::NotADomain: break;
+        }
+        copyField(record.server, host);
+    }
 }
 
 } // namespace zonedesk::core

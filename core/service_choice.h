@@ -17,6 +17,8 @@
 
 namespace zonedesk::core {
 
+class DomainTable;
+
 enum class Service : std::uint8_t
 {
     None,
@@ -74,5 +76,28 @@ bool isCountryCodeTld(std::string_view tld);
 /// the other service, when the files name one, is the fallback, and a TLD with only one service
 /// gets that one first.
 ServiceChoice chooseService(std::string_view name, const ServiceData& data);
+
+struct AskedName
+{
+    std::string name; // as sent: the A-label form, the registrable domain beyond the ten registries
+    std::string tld;
+};
+
+/// What a lookup of `domain` (a record's GBK text) asks for, and its TLD; none for a name with no
+/// form that can be asked.
+std::optional<AskedName> askedName(std::string_view domain, const ServiceData& data);
+
+/// The host a service URL names ("https://rdap.nic.xyz/" → "rdap.nic.xyz"); empty when it names
+/// none.
+std::string_view urlHost(std::string_view url);
+
+/// The host IANA's referral is asked at, kept as the server of a name neither file knows.
+inline constexpr std::string_view IanaWhoisHost = "whois.iana.org";
+
+/// Gives every record the ten registries leave without a server the host its first service is
+/// asked at: the RDAP base's host (when it fits the record's field; otherwise the WHOIS host), the
+/// WHOIS host, or IANA's for a referral. A name no service can answer keeps none. UI thread, never
+/// during a run.
+void assignOtherServices(DomainTable& table, const ServiceData& data);
 
 } // namespace zonedesk::core

@@ -28,6 +28,8 @@ constexpr std::string_view ExpiryWarnDaysKey = "gqts";
 constexpr std::string_view TransportKey = "transport";
 constexpr std::string_view HistoryDbKey = "historyDb";
 constexpr std::string_view RestoreLastKey = "restoreLast";
+constexpr std::string_view EveryRegistryKey = "everyRegistry";
+constexpr std::string_view JobsKey = "jobs";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -229,6 +231,10 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
         core::asciiLower(core::trim(profileValue(text, UserSection, TransportKey))) == "rdap";
     settings.historyDb = profileValue(text, UserSection, HistoryDbKey, 4096);
     settings.restoreLast = core::trim(profileValue(text, UserSection, RestoreLastKey)) == "1";
+    settings.everyRegistry = core::trim(profileValue(text, UserSection, EveryRegistryKey)) != "0";
+    const std::string jobs(core::trim(profileValue(text, UserSection, JobsKey)));
+    const std::int32_t count = expiryWarnDaysFromText(jobs); // the same decimal reading
+    settings.jobs = jobs.empty() || count < 1 ? UserSettings::DefaultJobs : std::min(count, UserSettings::MaxJobs);
     return settings;
 }
 

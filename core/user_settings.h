@@ -19,6 +19,15 @@ struct UserSettings
     std::string historyDb;
     /// Key "restoreLast": "1" opens the last run's results at start-up. Read only.
     bool restoreLast = false;
+    /// Key "everyRegistry": "0" looks names up only where one of the ten registries serves them;
+    /// anything else (or no key) every registry with a known service. Read only.
+    bool everyRegistry = true;
+    /// Key "jobs": how many servers are asked at once (1..256; 32 when absent or not a number).
+    /// Read only.
+    std::int32_t jobs = DefaultJobs;
+
+    static constexpr std::int32_t DefaultJobs = 32;
+    static constexpr std::int32_t MaxJobs = 256;
 };
 
 } // namespace zonedesk::core

@@ -126,11 +126,16 @@ bool EndpointOverrides::addRdapList(std::string_view list)
 
 std::string EndpointOverrides::rdapBaseFor(std::string_view domain) const
 {
+    const std::string base = rdapOverrideFor(domain);
+    return base.empty() ? std::string(core::rdapBaseFor(domain)) : base;
+}
+
+std::string EndpointOverrides::rdapOverrideFor(std::string_view domain) const
+{
     const std::size_t dot = domain.rfind('.');
     const std::string_view suffix = dot == std::string_view::npos ? domain : domain.substr(dot + 1);
-    if (const auto it = m_rdapBases.find(suffix); it != m_rdapBases.end())
-        return it->second;
-    return std::string(core::rdapBaseFor(domain));
+    const auto it = m_rdapBases.find(suffix);
+    return it != m_rdapBases.end() ? it->second : std::string();
 }
 
 Endpoint EndpointOverrides::endpointFor(std::string_view host) const

@@ -52,6 +52,9 @@ public:
     /// The RDAP base for a domain: its suffix's override, or the registry's own; empty for none.
     std::string rdapBaseFor(std::string_view domain) const;
 
+    /// The override of a domain's suffix (its last label); empty for none.
+    std::string rdapOverrideFor(std::string_view domain) const;
+
 private:
     std::map<std::string, Endpoint, std::less<>> m_overrides;
     std::map<std::string, std::string, std::less<>> m_rdapBases; // by suffix, without its dot

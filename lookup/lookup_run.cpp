@@ -90,13 +90,14 @@ bool LookupRun::startWorkers()
         params->table = &m_table;
         params->count = m_table.count();
         params->server = target;
-        params->whoisServer = core::serverForHost(target);
         params->options = m_session;
         params->endpoints = &m_endpoints;
         auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
         slot->server = target;
         params->throttledUntil = &slot->throttledUntil;
         params->ended = &slot->ended;
+        params->services = m_services;
+        params->referralCache = m_referralCache;
         params->rawReplies = m_rawReplies;
         try {
             m_threads.push_back(m_startThread(std::move(params)));

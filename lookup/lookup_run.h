@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "lookup/endpoints.h"
+#include "lookup/iana_referral.h"
 #include "lookup/internet_session.h"
 #include "lookup/lookup_worker.h"
 #include "lookup/message_queue.h"
@@ -67,6 +69,13 @@ public:
     void setSession(const InternetSession& session) { m_session = session; }
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_endpoints = endpoints; }
+
+    /// Where names beyond the ten registries are asked (null: the shipped data); it must outlive
+    /// the run. Not during a run.
+    void setServiceData(const core::ServiceData* services) { m_services = services; }
+
+    /// The file IANA's referrals are kept in (default: the user's cache folder).
+    void setReferralCache(std::filesystem::path file) { m_referralCache = std::move(file); }
 
     /// Keeps each record's reply in `replies` (resized to the table's count at the start of the
     /// run; it must outlive the run and not be touched until a record's `done` is seen).
@@ -140,6 +149,8 @@ private:
     WorkerThreadStarter m_startThread;
     std::int32_t m_runningWorkers = 0;
     std::int32_t m_maxWorkers = 32;
+    const core::ServiceData* m_services = nullptr;
+    std::filesystem::path m_referralCache = defaultReferralCache();
     bool m_startFailed = false;
     /// core::WM_WORKER_DONE reports still queued for the target from workers already joined: each
     /// worker posts exactly one before its thread ends, and the queue hands them over before any

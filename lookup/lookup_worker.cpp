@@ -7,17 +7,21 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/post_target.h"
+#include "core/service_choice.h"
 #include "core/whois_query_name.h"
 #include "core/window_messages.h"
 #include "lookup/exchange_result.h"
 #include "lookup/rdap_exchange.h"
 #include "lookup/stoppable_sleep.h"
 #include "lookup/whois_exchange.h"
+#include "lookup/iana_referral.h"
+#include "parse/generic_reply.h"
 #include "parse/parse_reply.h"
 #include "parse/rdap_reading.h"
 #include "parse/reading.h"
@@ -48,8 +52,8 @@ struct Query
 {
     std::string name;    // the A-label form, as sent
     std::string rdapUrl; // {base}domain/{name}; empty when the registry has no RDAP service
-    const Endpoint& whoisEndpoint;
-    core::WhoisServer server; // whose rules read a port-43 reply
+    Endpoint whoisEndpoint;
+    std::optional<core::WhoisServer> server; // whose rules read a port-43 reply; none: the generic reader
 };
 
 /// How one protocol asks and how its whole replies are read. Either reader gives Error/Throttled
@@ -69,7 +73,9 @@ ExchangeResult askOverWhois(const Query& query, const InternetSession& session, 
 
 parse::Reading readWhoisReply(const ExchangeResult& whole, const Query& query)
 {
-    return parse::readReply(whole.reply, query.server, parse::serviceRefusal(whole.reply));
+    if (!query.server)
+        return parse::readGenericReply(whole.reply, query.name);
+    return parse::readReply(whole.reply, *query.server, parse::serviceRefusal(whole.reply));
 }
 
 ExchangeResult askOverRdap(const Query& query, const InternetSession& session, const std::stop_token& stop)
@@ -137,6 +143,22 @@ private:
     /// every case but a stop, which leaves it untouched.
     void lookUp(std::size_t index);
 
+    /// What is asked for a name and how.
+    struct Plan
+    {
+        Query query;
+        std::array<bool, ProtocolCount> allowed{};
+        Protocol first = Protocol::Whois;
+    };
+
+    /// The plan for a name of the ten registries: their hosts and transports, as always.
+    std::optional<Plan> planForTen(core::WhoisServer server, const std::string& name) const;
+
+    /// The plan for any other name: its registrable domain at the services the shipped data (or
+    /// IANA's referral) name. Settles the record itself, and gives none, when nothing can be
+    /// asked; none too when stopped.
+    std::optional<Plan> planForOther(core::DomainRecord& record, const std::string& name);
+
     /// One name over one protocol: exchanges until an answer, asking a throttling server again
     /// after each of the session's pauses (at least its Retry-After); after the last, the throttle
     /// is the answer. An exchange that failed or ended before the reply was whole is Error with its
@@ -150,13 +172,16 @@ private:
     core::DomainTable* m_table = nullptr;
     std::int32_t m_count = 0;
     std::string m_server;
-    std::optional<core::WhoisServer> m_whoisServer;
     Endpoint m_endpoint;
     const EndpointOverrides* m_rdapBases = nullptr; // RDAP bases by suffix, overrides included
     InternetSession m_session;
     std::array<Pace, ProtocolCount> m_paces;
     std::atomic<std::int64_t>* m_throttledUntil = nullptr;
     std::vector<std::string>* m_rawReplies = nullptr;
+    const core::ServiceData* m_services = nullptr;
+    std::filesystem::path m_referralCache;
+    /// The host's port 43 refused while its RDAP answered: RDAP first for the rest of the run.
+    bool m_rdapFirst = false;
 };
 
 void LookupWorker::run(const WorkerParams& params)
@@ -173,12 +198,13 @@ void LookupWorker::run(const WorkerParams& params)
     m_table = params.table;
     m_count = params.count;
     m_server = params.server;
-    m_whoisServer = params.whoisServer;
     m_endpoint = params.endpoints != nullptr ? params.endpoints->endpointFor(m_server) : Endpoint{m_server};
     m_rdapBases = params.endpoints;
     m_session = params.options;
     m_throttledUntil = params.throttledUntil;
     m_rawReplies = params.rawReplies;
+    m_services = params.services != nullptr ? params.services : &core::defaultServiceData();
+    m_referralCache = params.referralCache;
     lookupAll();
     report(0);
 }
@@ -195,49 +221,108 @@ void LookupWorker::lookupAll()
     }
 }
 
+std::optional<LookupWorker::Plan> LookupWorker::planForTen(core::WhoisServer server, const std::string& name) const
+{
+    const std::string rdapBase =
+        m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(name) : std::string(core::rdapBaseFor(name));
+    Plan plan{
+        {name, rdapBase.empty() ? std::string() : rdapBase + "domain/" + name, m_endpoint, server}
+    };
+    const core::Transport transport = core::transportOf(server);
+    plan.allowed[indexOf(Protocol::Whois)] = transport != core::Transport::Rdap || rdapBase.empty();
+    plan.allowed[indexOf(Protocol::Rdap)] = transport != core::Transport::Whois && !rdapBase.empty();
+    const bool rdapFirst =
+        plan.allowed[indexOf(Protocol::Rdap)] &&
+        (transport == core::Transport::Rdap || m_session.preferRdap || m_rdapFirst);
+    plan.first = rdapFirst ? Protocol::Rdap : Protocol::Whois;
+    return plan;
+}
+
+std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord& record, const std::string& name)
+{
+    const core::ServiceChoice choice = core::chooseService(name, *m_services);
+    std::string whoisHost = choice.whoisHost;
+    switch (choice.why) {
+    case core::ChoiceReason::Bootstrap:
+    case core::ChoiceReason::Table: break;
+    case core::ChoiceReason::Referral: {
+        const Referral referral = ianaReferral(choice.tld,
+                                               m_referralCache,
+                                               m_rdapBases != nullptr ? *m_rdapBases : EndpointOverrides(),
+                                               m_session,
+                                               std::chrono::system_clock::now(),
+                                               m_stop);
+        if (referral.stopped)
+            return std::nullopt;
+        if (!referral.answered) {
+            parse::settleAsError(record, referral.reason);
+            return std::nullopt;
+        }
+        if (referral.host.empty()) {
+            parse::Reading(core::LookupStatus::NoServer, core::ErrorReason::NoService).storeInto(record);
+            return std::nullopt;
+        }
+        whoisHost = referral.host;
+        break;
+    }
+    case core::ChoiceReason::TenRegistries:
+    case core::ChoiceReason::PublicSuffix:
+    case core::ChoiceReason::NotADomain: parse::settleAsError(record, core::ErrorReason::BadName); return std::nullopt;
+    }
+    const std::string& asked = choice.registrable;
+    const std::string overridden = m_rdapBases != nullptr ? m_rdapBases->rdapOverrideFor(asked) : std::string();
+    const std::string rdapBase = overridden.empty() ? choice.rdapBase : overridden;
+    const Endpoint endpoint =
+        m_rdapBases != nullptr ? m_rdapBases->endpointFor(whoisHost) : Endpoint{whoisHost};
+    Plan plan{
+        {asked, rdapBase.empty() ? std::string() : rdapBase + "domain/" + asked, endpoint, std::nullopt}
+    };
+    plan.allowed[indexOf(Protocol::Whois)] = !whoisHost.empty();
+    plan.allowed[indexOf(Protocol::Rdap)] = !rdapBase.empty();
+    const bool rdapFirst = plan.allowed[indexOf(Protocol::Rdap)] &&
+                           (choice.first == core::Service::Rdap || !plan.allowed[indexOf(Protocol::Whois)] ||
+                            m_session.preferRdap || m_rdapFirst);
+    plan.first = rdapFirst ? Protocol::Rdap : Protocol::Whois;
+    return plan;
+}
+
 void LookupWorker::lookUp(std::size_t index)
 {
     core::DomainRecord& record = (*m_table)[index];
-    if (!m_whoisServer) {
-        // No registry's rules would read the answer: settled without a query, as it was.
-        record.errorReason = 0;
-        core::publishDone(record);
-        return;
-    }
     const auto name = core::whoisQueryName(core::fieldText(record.domain));
     if (!name) {
         parse::settleAsError(record, core::ErrorReason::BadName);
         return;
     }
-    const std::string rdapBase =
-        m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(*name) : std::string(core::rdapBaseFor(*name));
-    const Query query{
-        *name, rdapBase.empty() ? std::string() : rdapBase + "domain/" + *name, m_endpoint, *m_whoisServer};
-    const core::Transport transport = core::transportOf(*m_whoisServer);
-    std::array<bool, ProtocolCount> allowed{};
-    allowed[indexOf(Protocol::Whois)] = transport != core::Transport::Rdap || rdapBase.empty();
-    allowed[indexOf(Protocol::Rdap)] = transport != core::Transport::Whois && !rdapBase.empty();
-    const bool rdapFirst =
-        allowed[indexOf(Protocol::Rdap)] && (transport == core::Transport::Rdap || m_session.preferRdap);
-    const Protocol first = rdapFirst ? Protocol::Rdap : Protocol::Whois;
-    const Protocol second = rdapFirst ? Protocol::Whois : Protocol::Rdap;
+    // The ten registries keep their own rules; every other name goes by the shipped data.
+    const core::SuffixDecision ten = core::serverRuleFor(core::fieldText(record.domain));
+    const std::optional<Plan> plan = ten.server ? planForTen(*ten.server, *name) : planForOther(record, *name);
+    if (!plan)
+        return; // settled without a question, or stopped
+    const Protocol first = plan->first;
+    const Protocol second = first == Protocol::Rdap ? Protocol::Whois : Protocol::Rdap;
 
     // When neither protocol answers, the first one's failure is the one to report.
     std::optional<parse::Reading> kept;
     std::string keptRaw;
     for (const Protocol protocol : {first, second}) {
-        if (!allowed[indexOf(protocol)])
+        if (!plan->allowed[indexOf(protocol)])
             continue;
         std::string raw;
-        auto reading = ask(protocol, query, raw);
+        auto reading = ask(protocol, plan->query, raw);
         if (!reading)
             return; // stopped: the record stays as it was
         if (usable(*reading) || !kept) {
             kept = std::move(reading);
             keptRaw = std::move(raw);
         }
-        if (usable(*kept))
+        if (usable(*kept)) {
+            // A port 43 that refuses while RDAP answers is asked no more first: each name would
+            // pay its paced retries before the answer that comes at once.
+            if (protocol == Protocol::Rdap && protocol != first)
+                m_rdapFirst = true;
             break;
+        }
     }
     if (!kept)
         return;

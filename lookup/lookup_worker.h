@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stop_token>
@@ -16,6 +17,7 @@
 
 namespace zonedesk::core {
 class DomainTable;
+struct ServiceData;
 class PostTarget;
 } // namespace zonedesk::core
 
@@ -28,7 +30,6 @@ struct WorkerParams
     core::DomainTable* table = nullptr;
     std::int32_t count = 0;                       // the table's count when the worker was created
     std::string server;                           // the host the worker queries, as records hold it
-    std::optional<core::WhoisServer> whoisServer; // whose rules read its replies; none: no branch
     InternetSession options;                      // the limits the worker's session opens with
     const EndpointOverrides* endpoints = nullptr; // outlives the worker (owned by the run)
     /// While the worker waits for a throttling server: when it asks again (steady clock, ns);
@@ -40,6 +41,10 @@ struct WorkerParams
     /// Set (release) just before the worker posts its end, so that the run can join its thread
     /// then instead of keeping every ended thread of a long run until the run ends.
     std::atomic<bool>* ended = nullptr;
+    /// Where the names beyond the ten are asked (outlives the worker); null: the shipped data.
+    const core::ServiceData* services = nullptr;
+    /// IANA's referrals, kept across runs.
+    std::filesystem::path referralCache;
 };
 
 /// A worker thread's function, the whole life of a worker: looks up every record of `params`'

@@ -37,6 +37,10 @@ public:
 
     void setMaxWorkers(std::int32_t count) { m_run.setMaxWorkers(count); }
 
+    void setServiceData(const core::ServiceData* services) { m_run.setServiceData(services); }
+
+    void setReferralCache(std::filesystem::path file) { m_run.setReferralCache(std::move(file)); }
+
     /// Starts a run that `recorder` (none: nothing) keeps. The last run's recorder is let go
     /// first (see letRecorderGo). When the run is over at once (no
     /// domains, nothing to look up, a thread that could not start), the recorder is finished.

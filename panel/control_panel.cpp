@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 
 #include "core/domain_table.h"
+#include "core/service_choice.h"
 #include "core/settings_file.h"
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
@@ -173,6 +174,8 @@ void ControlPanel::importList()
     if (path.isEmpty())
         return;
     const listfile::ImportReport report = listfile::importDomains(m_state.table, localPath(path));
+    if (m_state.settings.everyRegistry)
+        core::assignOtherServices(m_state.table, core::defaultServiceData());
     if (report.outcome == listfile::ImportOutcome::InvalidFile) {
         tell(this, QStringLiteral("文件无效！"));
         return;

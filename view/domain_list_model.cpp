@@ -148,9 +148,12 @@ bool DomainListModel::dropped(int row) const
 QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int column) const
 {
     // "ERR!" alone says nothing: its tool tip says why; every answer says where it came from.
-    if (column != StatusColumn || record.shown == 0 ||
-        record.status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
+    if (column != StatusColumn || record.shown == 0)
         return {};
+    if (record.status == static_cast<std::int32_t>(core::LookupStatus::NoServer)) {
+        const std::string_view why = core::errorReasonTextZh(core::errorReasonOf(record));
+        return why.empty() ? QVariant() : QVariant(QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
+    }
     QString tip = core::resultSource(record) == core::ResultSource::Rdap ? QStringLiteral("查询方式：RDAP")
                                                                          : QStringLiteral("查询方式：WHOIS");
     const std::string_view reason = core::errorReasonTextZh(core::errorReasonOf(record));

@@ -60,6 +60,7 @@ void RunController::start()
     session.preferRdap = m_state.settings.preferRdap;
     m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
+    m_run.setMaxWorkers(m_state.settings.jobs);
     letHistoryGo();
     auto recorder = m_state.table.count() > 0 ? makeRecorder() : nullptr;
     m_recorder = recorder.get();

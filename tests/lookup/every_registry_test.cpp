@@ -1,0 +1,180 @@
+// SPDX-License-Identifier: MIT
+// Names beyond the ten registries, looked up end to end against loopback servers standing in for
+// their RDAP and WHOIS services and for IANA: the service the data names, the registrable domain
+// asked, one connection at a time per host, and a true verdict for each.
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/domain_table.h"
+#include "core/error_reason.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "core/service_choice.h"
+#include "core/whois_servers.h"
+#include "lookup/recorded_run.h"
+#include "tests/support/loopback_whois_server.h"
+#include "tests/support/temp_dir.h"
+
+namespace zonedesk::lookup {
+namespace {
+
+using namespace std::chrono_literals;
+using core::LookupStatus;
+using test::Behaviour;
+using test::httpResponse;
+using test::LoopbackWhoisServer;
+using test::rdapRequest;
+
+constexpr std::string_view Bootstrap = R"({"version":"1.0","publication":"2026-07-23T02:00:03Z",
+  "services":[[["xyz","app"],["https://rdap.centralnic.example/"]],[["de"],["https://rdap.denic.example/"]]]})";
+
+std::string rdapDomain(std::string_view name)
+{
+    return R"({"objectClassName":"domain","ldhName":")" + std::string(name) +
+           R"(","events":[{"eventAction":"registration","eventDate":"2001-07-31T23:57:50Z"},
+             {"eventAction":"expiration","eventDate":"2030-07-31T23:57:50Z"}],
+           "entities":[{"objectClassName":"entity","roles":["registrar"],
+             "vcardArray":["vcard",[["version",{},"text","4.0"],["fn",{},"text","Example Registrar"]]]}]})";
+}
+
+std::string whoisRecord(std::string_view name)
+{
+    return "Domain Name: " + std::string(name) +
+           "\r\nRegistrar: Example Registrar\r\nCreation Date: 2001-01-01T00:00:00Z\r\n"
+           "Registry Expiry Date: 2030-01-01T00:00:00Z\r\n";
+}
+
+class EveryRegistryTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        table = core::DomainTable::allocate();
+        ASSERT_NE(table, nullptr);
+        std::string error;
+        data.rdap = core::RdapBootstrap::parse(Bootstrap, error);
+        ASSERT_TRUE(data.rdap) << error;
+        data.whois = core::WhoisHostTable::parse("de\twhois.denic.example\nuk\twhois.nic.uk\n", error);
+        ASSERT_TRUE(data.whois) << error;
+        rdap.speakHttp();
+        ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
+        for (const char* suffix : {"xyz", "app", "de"})
+            ASSERT_TRUE(endpoints.addRdap(std::string(suffix) + "=" + rdap.httpBase()));
+        ASSERT_TRUE(endpoints.add("whois.denic.example=" + denic.address()));
+        ASSERT_TRUE(endpoints.add("whois.nic.uk=" + nominet.address()));
+        ASSERT_TRUE(endpoints.add("whois.iana.org=" + iana.address()));
+        ASSERT_TRUE(endpoints.add("whois.nic.zz=" + zz.address()));
+        ASSERT_TRUE(endpoints.add("whois.verisign-grs.com=" + com.address()));
+        session.readTimeout = 5s;
+        session.exchangeLimit = 10s;
+    }
+
+    void add(std::string_view name)
+    {
+        core::copyField((*table)[static_cast<std::size_t>(table->count())].domain, name);
+        table->setCount(table->count() + 1);
+    }
+
+    void runToEnd()
+    {
+        core::assignWhoisServers(*table);
+        core::assignOtherServices(*table, data);
+        RecordedRun run(*table, queue);
+        run.setSession(session);
+        run.setEndpoints(endpoints);
+        run.setServiceData(&data);
+        run.setReferralCache(cache.path() / "iana-referrals.tsv");
+        ASSERT_EQ(run.start(), LookupRun::StartResult::Running);
+        ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    }
+
+    std::int32_t status(std::size_t i) const { return (*table)[i].status; }
+
+    std::string_view server(std::size_t i) const { return core::fieldText((*table)[i].server); }
+
+    test::TempDir cache;
+    core::ServiceData data;
+    LoopbackWhoisServer rdap;
+    LoopbackWhoisServer denic;
+    LoopbackWhoisServer nominet;
+    LoopbackWhoisServer iana;
+    LoopbackWhoisServer zz;
+    LoopbackWhoisServer com;
+    EndpointOverrides endpoints;
+    InternetSession session;
+    std::unique_ptr<core::DomainTable> table;
+    MessageQueue queue;
+};
+
+TEST_F(EveryRegistryTest, EachNameGoesToTheServiceItsTldHasAndComesBackWithItsVerdict)
+{
+    rdap.on(rdapRequest("example.xyz"), Behaviour::answer(httpResponse(200, rdapDomain("EXAMPLE.XYZ"))));
+    rdap.on(rdapRequest("free.app"), Behaviour::answer(httpResponse(404, "")));
+    denic.on("taken.de", Behaviour::answer(whoisRecord("taken.de")));
+    denic.on("free.de", Behaviour::answer("Domain: free.de\nStatus: free\n"));
+    nominet.on("example.co.uk", Behaviour::answer(whoisRecord("example.co.uk")));
+    iana.on("zz", Behaviour::answer("domain:       ZZ\nrefer:        whois.nic.zz\n"));
+    iana.on("qq", Behaviour::answer("domain:       QQ\nstatus:       ACTIVE\n"));
+    zz.on("example.zz", Behaviour::answer(whoisRecord("example.zz")));
+    com.on("example.com", Behaviour::answer(whoisRecord("EXAMPLE.COM")));
+
+    add("example.xyz");           // 0: a generic TLD, RDAP first
+    add("free.app");              // 1: the same RDAP host, not registered
+    add("www.taken.de");          // 2: a country code, port 43 first, asked as its registrable domain
+    add("free.de");               // 3
+    add("shop.example.co.uk");    // 4: a second-level public suffix
+    add("example.zz");            // 5: in neither file: IANA names the host
+    add("example.qq");            // 6: IANA knows no service
+    add("co.uk");                 // 7: a public suffix, which nobody registers
+    add("example.com");           // 8: one of the ten, as always
+    runToEnd();
+
+    EXPECT_EQ(server(0), "rdap.centralnic.example");
+    EXPECT_EQ(server(2), "whois.denic.example");
+    EXPECT_EQ(server(5), "whois.iana.org");
+    EXPECT_EQ(server(7), "");
+    EXPECT_EQ(server(8), "whois.verisign-grs.com");
+
+    const LookupStatus expected[] = {LookupStatus::Success,
+                                     LookupStatus::NotRegistered,
+                                     LookupStatus::Success,
+                                     LookupStatus::NotRegistered,
+                                     LookupStatus::Success,
+                                     LookupStatus::Success,
+                                     LookupStatus::NoServer,
+                                     LookupStatus::NoServer,
+                                     LookupStatus::Success};
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        EXPECT_TRUE(core::isDone((*table)[i])) << i;
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(expected[i])) << i << " " << server(i);
+    }
+    EXPECT_EQ(core::resultSource((*table)[0]), core::ResultSource::Rdap);
+    EXPECT_EQ(core::fieldText((*table)[0].registrar), "Example Registrar");
+    EXPECT_EQ(core::fieldText((*table)[2].registrar), "Example Registrar");
+    EXPECT_EQ(core::errorReasonOf((*table)[6]), static_cast<std::uint8_t>(core::ErrorReason::NoService));
+
+    // One connection at a time per host; the registrable domain is what was asked.
+    for (const LoopbackWhoisServer* host : {&rdap, &denic, &iana})
+        EXPECT_EQ(host->maxConcurrentConnections(), 1);
+    EXPECT_EQ(denic.requests(), (std::vector<std::string>{"taken.de\r\n", "free.de\r\n"}));
+    EXPECT_EQ(nominet.requests(), std::vector<std::string>{"example.co.uk\r\n"});
+    EXPECT_EQ(iana.connectionCount(), 2);
+}
+
+TEST_F(EveryRegistryTest, IanasReferralIsAskedOncePerTldAndKept)
+{
+    iana.on("zz", Behaviour::answer("refer:        whois.nic.zz\n"));
+    zz.setDefault(Behaviour::answer("No entries found.\n"));
+    add("a.zz");
+    add("b.zz");
+    runToEnd();
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(iana.connectionCount(), 1);
+    EXPECT_EQ(zz.connectionCount(), 2);
+}
+
+} // namespace
+} // namespace zonedesk::lookup
