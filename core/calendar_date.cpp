@@ -2,12 +2,17 @@
 // The notations, as the registries write them:
 //    2027-05-14T04:00:00Z  2027-05-14 09:31:07  2027-05-14T04:00:00.0Z   (ISO 8601; most)
 //    2027/11/30  2008/11/20 (JST)                                         (.jp)
-//    2028.09.14                                                           (dotted, year first)
-//    14-sep-2028  31-Jul-2010 23:57:50 UTC                                (thin registries, .org, .edu)
+//    2028.09.14  2020. 05. 19.                                            (dotted, year first)
+//    20221101 00:10:24                                                    (eight digits)
+//    14-sep-2028  31-Jul-2010 23:57:50 UTC  21-March-2002                 (thin registries, .org, .edu)
+//    2001-Aug-23.                                                         (year, month name, day)
+//    14.05.2028  4.7.2018                                                 (dotted, day first)
+//    03/27/2013  30/10/2002                                               (slashed: only when one part
+//                                                                          can't be a month)
 //    12-06-2027                                                           (.hk: day first)
 //    Connected (2015/03/31)                                               (.jp state line)
-//    Wed, 21 Oct 2009 10:33:33 UTC                                        (thin registries' database time)
-//    Fri Mar 26 23:59:59 GMT 2010                                         (.biz, 2010)
+//    Wed, 21 Oct 2009 10:33:33 UTC  02nd August 2000                      (day, month name, year)
+//    Fri Mar 26 23:59:59 GMT 2010  May 22 2002                            (.biz, 2010)
 #include "core/calendar_date.h"
 
 #include <array>
@@ -24,8 +29,21 @@ namespace zonedesk::core {
 
 namespace {
 
-constexpr std::array<std::string_view, 12> MonthNames = {
-    "jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"};
+constexpr std::array<std::string_view, 12> MonthNames = {"january",
+                                                         "february",
+                                                         "march",
+                                                         "april",
+                                                         "may",
+                                                         "june",
+                                                         "july",
+                                                         "august",
+                                                         "september",
+                                                         "october",
+                                                         "november",
+                                                         "december"};
+
+constexpr std::array<std::string_view, 7> WeekdayNames = {
+    "monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
 
 bool isDigit(char c)
 {
@@ -70,14 +88,19 @@ std::optional<int> number(std::string_view text, std::size_t& pos, std::size_t l
     return value;
 }
 
+/// A month's name at `pos`, whole or its first three letters ("sep", "September"), in any letter
+/// case and not followed by a letter; `pos` moves past it.
 std::optional<int> monthName(std::string_view text, std::size_t& pos)
 {
-    if (pos + 3 > text.size())
+    std::size_t length = 0;
+    while (pos + length < text.size() && isLetter(text[pos + length]))
+        ++length;
+    if (length < 3)
         return std::nullopt;
-    const std::string name = asciiLower(text.substr(pos, 3));
+    const std::string name = asciiLower(text.substr(pos, length));
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
-        if (name == MonthNames[i] && (pos + 3 == text.size() || !isLetter(text[pos + 3]))) {
-            pos += 3;
+        if (name == MonthNames[i] || name == MonthNames[i].substr(0, 3)) {
+            pos += length;
             return static_cast<int>(i) + 1;
         }
     }
@@ -92,16 +115,53 @@ bool separator(std::string_view text, std::size_t& pos, char& which)
     return true;
 }
 
+/// A blank after a full stop ("2020. 05. 19."): `pos` moves past it.
+void blankAfterStop(std::string_view text, std::size_t& pos, char separator)
+{
+    if (separator == '.' && pos < text.size() && text[pos] == ' ')
+        ++pos;
+}
+
+/// An ordinal's letters after a day ("02nd", "30th"): `pos` moves past them.
+void ordinalSuffix(std::string_view text, std::size_t& pos)
+{
+    if (pos + 2 > text.size())
+        return;
+    const std::string suffix = asciiLower(text.substr(pos, 2));
+    if ((suffix == "st" || suffix == "nd" || suffix == "rd" || suffix == "th") &&
+        (pos + 2 == text.size() || !isLetter(text[pos + 2])))
+        pos += 2;
+}
+
+/// Day and month in digits around a slash: only a date when one of the two can't be a month, or
+/// both are the same, so that the order the registry meant does not matter.
+std::optional<CalendarDate> slashedDate(int year, int first, int second)
+{
+    if (first == second || (first > 12 && second <= 12))
+        return valid(year, second, first);
+    if (second > 12 && first <= 12)
+        return valid(year, first, second);
+    return std::nullopt;
+}
+
 /// A date that starts exactly at `start`, in any notation the registries use.
 std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, bool dayFirstDigits)
 {
     std::size_t pos = start;
     char first = 0;
     char second = 0;
-    // Year first: 2028-09-14, 2028/09/14, 2028.09.14 (the same separator twice).
+    // Eight digits: 20280914.
+    if (const auto compact = number(text, pos, 8, 8))
+        return valid(*compact / 10000, *compact / 100 % 100, *compact % 100);
+    // Year first: 2028-09-14, 2028/09/14, 2028.09.14, 2028. 09. 14. (the same separator twice),
+    // 2028-Sep-14.
     if (const auto year = number(text, pos, 4, 4); year && separator(text, pos, first)) {
-        const auto month = number(text, pos, 1, 2);
+        blankAfterStop(text, pos, first);
+        std::optional<int> month = first == '-' ? monthName(text, pos) : std::nullopt;
+        if (!month)
+            month = number(text, pos, 1, 2);
         if (month && separator(text, pos, second) && second == first) {
+            blankAfterStop(text, pos, second);
             if (const auto day = number(text, pos, 1, 2))
                 return valid(*year, *month, *day);
         }
@@ -111,7 +171,8 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, boo
     const auto day = number(text, pos, 1, 2);
     if (!day)
         return std::nullopt;
-    // Day, month name, year with blanks: 21 Oct 2009.
+    // Day, month name, year with blanks: 21 Oct 2009, 02nd August 2000.
+    ordinalSuffix(text, pos);
     if (pos < text.size() && text[pos] == ' ') {
         std::size_t named = pos + 1;
         const auto month = monthName(text, named);
@@ -122,9 +183,18 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, boo
         }
         return std::nullopt;
     }
-    if (!separator(text, pos, first) || first != '-')
+    if (!separator(text, pos, first))
         return std::nullopt;
-    // Day, month name, year: 14-sep-2028.
+    // Day first with full stops (14.09.2028, 4.7.2018), or around slashes (03/27/2013).
+    if (first == '.' || first == '/') {
+        const auto month = number(text, pos, 1, 2);
+        if (month && separator(text, pos, second) && second == first) {
+            if (const auto year = number(text, pos, 4, 4))
+                return first == '.' ? valid(*year, *month, *day) : slashedDate(*year, *day, *month);
+        }
+        return std::nullopt;
+    }
+    // Day, month name, year: 14-sep-2028, 21-March-2002.
     std::size_t named = pos;
     if (const auto month = monthName(text, named)) {
         if (separator(text, named, second) && second == '-') {
@@ -133,7 +203,7 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, boo
         }
         return std::nullopt;
     }
-    // Day, month, year in digits: only where the registry is known to write it so.
+    // Day, month, year in digits with hyphens: only where the registry is known to write it so.
     if (!dayFirstDigits)
         return std::nullopt;
     const auto month = number(text, pos, 1, 2);
@@ -218,6 +288,33 @@ std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisS
             return date;
     }
     return std::nullopt;
+}
+
+std::optional<CalendarDate> readLeadingDate(std::string_view text)
+{
+    std::size_t pos = 0;
+    while (pos < text.size() && text[pos] == ' ')
+        ++pos;
+    // A weekday's name and its comma may come first: "Tue Dec 12 2000", "Wed, 21 Oct 2009".
+    std::size_t length = 0;
+    while (pos + length < text.size() && isLetter(text[pos + length]))
+        ++length;
+    const std::string word = asciiLower(text.substr(pos, length));
+    for (const std::string_view weekday : WeekdayNames) {
+        if (length >= 3 && (word == weekday || word == weekday.substr(0, 3))) {
+            pos += length;
+            if (pos < text.size() && text[pos] == ',')
+                ++pos;
+            while (pos < text.size() && text[pos] == ' ')
+                ++pos;
+            break;
+        }
+    }
+    if (pos >= text.size())
+        return std::nullopt;
+    return isDigit(text[pos])    ? dateAt(text, pos, false)
+           : isLetter(text[pos]) ? ctimeDateAt(text, pos)
+                                 : std::nullopt;
 }
 
 CalendarDate today()

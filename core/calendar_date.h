@@ -31,11 +31,20 @@ struct CalendarDate
 };
 
 /// The first date in `text` as a registry stored it: ISO 8601 with or without time, fraction and
-/// zone ("2028-09-14T04:00:00Z"), "2028/09/14", "2028.09.14", "14-sep-2028" in any letter case,
-/// and, for .hk's registry (the one notation that can't be told from the text alone), day-first
-/// "14-09-2028"; a date in parentheses or after blanks and line breaks is found too. nullopt for
-/// text without one, and for impossible dates ("2028-13-40", "31-Feb-2028"): never a guess.
+/// zone ("2028-09-14T04:00:00Z"), "2028/09/14", "2028.09.14", "2028. 09. 14.", "20280914",
+/// "2028-Sep-14", day first with full stops ("14.09.2028"), "14-sep-2028" and "21 Oct 2009" with
+/// the month's name whole or in three letters and in any letter case ("02nd August 2000" too),
+/// "Mar 26 23:59:59 GMT 2010", and around slashes day and month in either order when one of them
+/// can't be a month ("03/27/2013"); for .hk's registry (the one notation that can't be told from
+/// the text alone), day-first "14-09-2028". A date in parentheses or after blanks and line breaks
+/// is found too. nullopt for text without one, for impossible dates ("2028-13-40", "31-Feb-2028")
+/// and for "02/11/2019": never a guess.
 std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server = std::nullopt);
+
+/// The date that opens `text` (after blanks and a weekday's name), in the notations readDate
+/// reads without a registry's own ("2028-09-14T04:00:00Z", "Tue Dec 12 2000", "4.7.2018"); nullopt
+/// when the text opens with anything else ("before 1 January 1996", "registrar AT ns.il 19990605").
+std::optional<CalendarDate> readLeadingDate(std::string_view text);
 
 /// Today in the local time zone.
 CalendarDate today();

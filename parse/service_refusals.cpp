@@ -20,7 +20,8 @@ struct RefusalPhrase
 
 // The one list of refusals. PIR answers "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR
 // DETAILS"; Verisign "Sorry, the Whois database is currently down"; the retired .info port-43
-// service "TLD is not supported."; the rest are the wordings servers commonly use.
+// service "TLD is not supported."; .ga and .ml "WHOIS lookup for x can temporarily not be
+// answered"; the rest are the wordings servers commonly use.
 constexpr RefusalPhrase RefusalPhrases[] = {
     {"whois limit exceeded",                   Refusal::Throttled  },
     {"the whois database is currently down",   Refusal::Throttled  },
@@ -32,6 +33,7 @@ constexpr RefusalPhrase RefusalPhrases[] = {
     {"maximum query rate reached",             Refusal::Throttled  },
     {"number of allowed queries exceeded",     Refusal::Throttled  },
     {"server too busy",                        Refusal::Throttled  },
+    {"can temporarily not be answered",        Refusal::Throttled  },
     {"tld is not supported.",                  Refusal::Unavailable},
 };
 

@@ -51,6 +51,22 @@ TEST(ReadDate, EveryNotationTheRegistriesWrite)
         {"Fri Mar 26 23:59:59 GMT 2010",               WhoisServer::BizRegistry, "2010-03-26"},
         {"Mar 26 2010",                                {},                       "2010-03-26"}, // the month named: no doubt
         {"X2028-09-14",                                {},                       nullptr     }, // inside a word
+        {"20221101 00:10:24",                          {},                       "2022-11-01"},
+        {"25319000",                                   {},                       nullptr     }, // a number
+        {"2020. 05. 19.",                              {},                       "2020-05-19"},
+        {"2001-Aug-23.",                               {},                       "2001-08-23"},
+        {"14.05.2026 12:31:19",                        {},                       "2026-05-14"},
+        {"4.7.2018",                                   {},                       "2018-07-04"},
+        {"31.02.2026",                                 {},                       nullptr     },
+        {"Version 3.10.2 at 89.185.109.153",           {},                       nullptr     },
+        {"21-March-2002",                              {},                       "2002-03-21"},
+        {"02nd August 2000",                           {},                       "2000-08-02"},
+        {"30th April 2003 at 00:00:00.000",            {},                       "2003-04-30"},
+        {"Tue Dec 12 2000",                            {},                       "2000-12-12"},
+        {"03/27/2013",                                 {},                       "2013-03-27"}, // month first
+        {"30/10/2002 00:00:00",                        {},                       "2002-10-30"}, // day first
+        {"05/05/2019",                                 {},                       "2019-05-05"},
+        {"02/11/2019",                                 {},                       nullptr     }, // which is the month?
     };
     for (const Case& c : cases) {
         const auto date = readDate(c.text, c.server);
@@ -59,6 +75,22 @@ TEST(ReadDate, EveryNotationTheRegistriesWrite)
         else
             EXPECT_EQ(date ? date->iso() : "none", c.iso) << c.text;
     }
+}
+
+// A date field's value is a date only when it opens with one.
+TEST(ReadDate, LeadingDateOpensTheText)
+{
+    for (const char* text :
+         {"2028-09-14T04:00:00Z", "  Tue Dec 12 2000", "Wed, 21 Oct 2009 10:33:33 UTC", "May 22 2002"})
+        EXPECT_TRUE(core::readLeadingDate(text)) << text;
+    for (const char* text : {"before 1 January 1996",
+                             "before Aug-1996",
+                             "registrar AT ns.il 19990605 (Assigned)",
+                             "see at www.register.bg",
+                             "Tuesday",
+                             ""})
+        EXPECT_FALSE(core::readLeadingDate(text)) << text;
+    EXPECT_EQ(core::readLeadingDate("4.7.2018 (paid)")->iso(), "2018-07-04");
 }
 
 TEST(ReadDate, DaysBetweenCountsCalendarDays)

@@ -80,8 +80,9 @@ std::optional<std::filesystem::path> genericCorpusFolder()
 std::vector<GenericReply> genericReplies()
 {
     std::vector<GenericReply> replies;
-    for (auto& cells : manifestRows(genericCorpusFolder(), 4))
-        replies.push_back({cells[0], cells[1], cells[2], cells[3]});
+    for (auto& cells : manifestRows(genericCorpusFolder(), 10))
+        replies.push_back(
+            {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[9]});
     return replies;
 }
 

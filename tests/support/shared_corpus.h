@@ -29,6 +29,11 @@ struct GenericReply
     std::string host; // the zone's WHOIS host; empty when none is known
     std::string tld;
     std::string verdict; // "registered", "available" or "throttled"
+    std::string expiry;  // YYYY-MM-DD or empty
+    std::string created;
+    std::string updated;
+    std::string registrar; // empty when the source expects none
+    std::string source;    // owner/repo@commit:path of the file in its public repository
 };
 
 /// The corpus folder: $ZONEDESK_WHOIS_REPLIES, else ../shared/whois-replies beside the source tree;

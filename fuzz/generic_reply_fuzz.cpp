@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: MIT
+// readGenericReply on arbitrary bytes: the first line is the name asked for, the rest the reply.
+// The reading is stored into a record as the import leaves it (zero-filled, server and domain
+// set). Checks that every text field still ends within its width, that an Error always says why
+// and nothing else does, that a free name carries no values, that a registered one carries a value
+// unless the reply says the name is held, and that every date kept opens with a date.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/calendar_date.h"
+#include "core/domain_table.h"
+#include "core/error_reason.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "core/result_fields.h"
+#include "core/text.h"
+#include "fuzz/field_check.h"
+#include "parse/generic_reply.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace zonedesk;
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    const std::size_t newline = input.find('\n');
+    const std::string_view name = input.substr(0, newline);
+    const std::string_view reply =
+        newline == std::string_view::npos ? std::string_view() : input.substr(newline + 1);
+
+    const parse::Reading reading = parse::readGenericReply(reply, name);
+    const bool error = reading.status() == core::LookupStatus::Error;
+    if (error == (reading.reason() == core::ErrorReason::None))
+        std::abort();
+    if (reading.status() == core::LookupStatus::NotRegistered && reading.hasAnyValue())
+        std::abort();
+    const std::string lower = core::asciiLower(reply);
+    const bool saysHeld = lower.find("reserved") != std::string::npos ||
+                          lower.find("not available") != std::string::npos ||
+                          lower.find("status") != std::string::npos;
+    if (reading.status() == core::LookupStatus::Success && !reading.hasAnyValue() && !saysHeld)
+        std::abort();
+    for (const core::Field field :
+         {core::Field::ExpiryDate, core::Field::RegistrationDate, core::Field::UpdatedDate}) {
+        if (!reading.value(field).empty() && !core::readLeadingDate(reading.value(field)))
+            std::abort();
+    }
+
+    auto record = std::make_unique<core::DomainRecord>();
+    core::copyField(record->server, "whois.example");
+    core::copyField(record->domain, name);
+    reading.storeInto(*record);
+    fuzz::requireFieldsTerminated(*record);
+    if (!core::isDone(*record) || record->status != static_cast<std::int32_t>(reading.status()))
+        std::abort();
+    return 0;
+}

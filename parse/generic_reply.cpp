@@ -1,0 +1,569 @@
+// SPDX-License-Identifier: MIT
+// The notations registries write their fields in, as this reader sees them:
+//    Domain Name: EXAMPLE.TLD                       label, colon, value
+//    domain.............: example.tld               dots before the colon (.fi .kz .tn)
+//    Domain:.............example.tld                dots after it (.tg)
+//    [Domain] example.tld                           a label in brackets
+//    Domain name<TAB>example.tld                    a known label before a tab or two blanks (.ch)
+//    Registrant:                                    a heading: the lines under it are its value
+//        Example Ltd.                               (indented, or up to the next blank line) or
+//    Registrar:                                     its own fields ("Name:" of the registrar);
+//        Name: Example Registrar                    "[Holder]", or a bare "Registrant" opening a
+//                                                   paragraph, head a section the same way
+#include "parse/generic_reply.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <idn2.h>
+
+#include "core/calendar_date.h"
+#include "core/lookup_status.h"
+#include "core/text.h"
+#include "core/withheld_value.h"
+#include "parse/generic_labels.h"
+#include "parse/service_refusals.h"
+#include "parse/utf8_to_gbk.h"
+
+namespace zonedesk::parse {
+
+namespace {
+
+using core::trim;
+using generic::Part;
+
+// The order in which the fields are stored, as today's layouts store them.
+constexpr Field StoreOrder[] = {Field::ExpiryDate,
+                                Field::RegistrationDate,
+                                Field::UpdatedDate,
+                                Field::Owner,
+                                Field::Email,
+                                Field::Registrar};
+
+// A label is a short noun phrase; longer text before a colon is a sentence.
+constexpr std::size_t LongestLabel = 60;
+constexpr std::size_t MostLabelWords = 7;
+constexpr std::size_t MostHeadingWords = 4;
+
+struct Line
+{
+    std::string_view body; // without indent and trailing blanks
+    std::size_t indent = 0;
+    std::string label; // as the tables write labels; empty: no label
+    std::string_view value;
+    std::size_t labelEnd = 0; // bytes of `body` up to the end of the label
+    bool colonLabel = false;  // the label stands before a colon or in brackets
+    bool blank = false;       // empty, or a rule of dashes
+    bool comment = false;
+    bool underHeading = false; // in a heading's block: part of a value, never the server talking
+    Part part = Part::Domain;
+};
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool isAlnum(char c)
+{
+    return isDigit(c) || isAsciiLetter(c);
+}
+
+std::size_t indentOf(std::string_view line)
+{
+    std::size_t column = 0;
+    for (const char c : line) {
+        if (c == ' ')
+            ++column;
+        else if (c == '\t')
+            column = column / 8 * 8 + 8;
+        else
+            break;
+    }
+    return column;
+}
+
+std::size_t wordCount(std::string_view text)
+{
+    std::size_t words = 0;
+    bool inWord = false;
+    for (const char c : text) {
+        const bool blank = c == ' ' || c == '\t';
+        words += !blank && !inWord ? 1 : 0;
+        inWord = !blank;
+    }
+    return words;
+}
+
+/// `raw` as the tables write labels: lower case, each run of blanks one blank, no dots or blanks
+/// at its end.
+std::string normalLabel(std::string_view raw)
+{
+    std::string label;
+    for (const char c : trim(raw)) {
+        const bool blank = c == ' ' || c == '\t';
+        if (blank && !label.empty() && label.back() == ' ')
+            continue;
+        label += blank ? ' ' : c;
+    }
+    while (!label.empty() && (label.back() == '.' || label.back() == ' '))
+        label.pop_back();
+    return core::asciiLower(label);
+}
+
+/// Whether the text before a colon can be a field's label: short, without the punctuation of a
+/// sentence, and not a domain name ("free.cl: no existe") or an address.
+bool canBeLabel(std::string_view raw)
+{
+    raw = trim(raw);
+    if (raw.empty() || raw.size() > LongestLabel || wordCount(raw) > MostLabelWords)
+        return false;
+    if (raw.find_first_of(",\"!?;<>=@") != std::string_view::npos)
+        return false;
+    if (raw.find(' ') == std::string_view::npos) {
+        for (std::size_t i = 0; i + 1 < raw.size(); ++i) {
+            if (raw[i] == '.' && isAlnum(raw[i + 1]))
+                return false;
+        }
+    }
+    return !core::asciiLower(raw).starts_with("http");
+}
+
+/// Every label of the tables, longest first, for lines that write theirs without a colon.
+const std::vector<std::string_view>& knownLabels()
+{
+    static const std::vector<std::string_view> labels = [] {
+        std::vector<std::string_view> all;
+        for (const auto& row : generic::FactLabels)
+            all.push_back(row.label);
+        for (const auto& row : generic::NameLabels)
+            all.push_back(row.label);
+        std::sort(all.begin(), all.end(), [](std::string_view a, std::string_view b) {
+            return a.size() > b.size();
+        });
+        all.erase(std::unique(all.begin(), all.end()), all.end());
+        return all;
+    }();
+    return labels;
+}
+
+/// The label and value of `line`, by the notations at the top of this file.
+void readLabel(Line& line)
+{
+    const std::string_view body = line.body;
+    if (body.front() == '[') {
+        const std::size_t close = body.find(']');
+        if (close != std::string_view::npos && canBeLabel(body.substr(1, close - 1))) {
+            line.label = normalLabel(body.substr(1, close - 1));
+            line.value = trim(body.substr(close + 1));
+            line.labelEnd = close + 1;
+            line.colonLabel = true;
+        }
+        return;
+    }
+    const std::size_t colon = body.find(':');
+    // A colon in an address ("https://") or a time ("22:59") ends no label.
+    const bool url = colon != std::string_view::npos && body.substr(colon + 1).starts_with("//");
+    const bool time = colon != std::string_view::npos && colon > 0 && colon + 1 < body.size() &&
+                      isDigit(body[colon - 1]) && isDigit(body[colon + 1]);
+    if (colon != std::string_view::npos && !url && !time) {
+        if (canBeLabel(body.substr(0, colon))) {
+            line.label = normalLabel(body.substr(0, colon));
+            line.value = trim(body.substr(colon + 1));
+            line.value =
+                trim(line.value.substr(std::min(line.value.find_first_not_of('.'), line.value.size())));
+            line.labelEnd = colon;
+            line.colonLabel = true;
+        }
+        return;
+    }
+    const std::string lower = core::asciiLower(body);
+    for (const std::string_view label : knownLabels()) {
+        if (!lower.starts_with(label) || lower.size() == label.size())
+            continue;
+        const std::string_view rest = body.substr(label.size());
+        const bool blankLabel =
+            std::find(std::begin(generic::BlankLabels), std::end(generic::BlankLabels), label) !=
+            std::end(generic::BlankLabels);
+        if (rest.starts_with('\t') || rest.starts_with("  ") || (blankLabel && rest.starts_with(' '))) {
+            line.label = std::string(label);
+            line.value = trim(rest);
+            line.labelEnd = label.size();
+            return;
+        }
+    }
+}
+
+Line readLine(std::string_view raw)
+{
+    Line line;
+    line.indent = indentOf(raw);
+    line.body = trim(raw);
+    if (line.body.empty() || line.body.find_first_not_of("-=_*") == std::string_view::npos) {
+        line.blank = true;
+        return line;
+    }
+    if (std::string_view("%#;").find(line.body.front()) != std::string_view::npos ||
+        line.body.starts_with(">>>")) {
+        line.comment = true;
+        return line;
+    }
+    // "** Domain Name: x" (.tr) is a field; "* Please note ... *" is a comment.
+    if (line.body.front() == '*') {
+        line.body = line.body.substr(std::min(line.body.find_first_not_of("* "), line.body.size()));
+        if (!line.body.empty())
+            readLabel(line);
+        line.comment = !line.colonLabel;
+        return line;
+    }
+    readLabel(line);
+    return line;
+}
+
+/// Whether `text` holds `phrase` where the table says it must stand (letter case ignored).
+bool holdsPhrase(std::string_view text, const generic::Phrase& phrase)
+{
+    const std::string lower = core::asciiLower(trim(text));
+    switch (phrase.where) {
+    case generic::Where::Anywhere: return lower.find(phrase.text) != std::string::npos;
+    case generic::Where::WholeLine: return trim(lower, ".! ") == phrase.text;
+    case generic::Where::LineEnd: return trim(lower, ".! ").ends_with(phrase.text);
+    }
+    return false;
+}
+
+/// The part of a line in which the server talks: a comment or a line without a label whole
+/// (after the comment marks), a label alone ("Not found: x.ca"), and the value of a message label
+/// too; nothing of a line in a heading's block.
+struct MessageText
+{
+    std::string_view text;
+    bool wholeLine = true; // false: a label, which holds a phrase but is never one whole
+};
+
+std::optional<MessageText> messageText(const Line& line)
+{
+    if (line.blank || line.underHeading)
+        return std::nullopt;
+    if (line.comment)
+        return MessageText{trim(line.body, "%#;>* \t")};
+    if (!line.colonLabel)
+        return MessageText{line.body};
+    if (std::find(std::begin(generic::MessageLabels), std::end(generic::MessageLabels), line.label) !=
+        std::end(generic::MessageLabels))
+        return MessageText{line.body};
+    return MessageText{line.body.substr(0, line.labelEnd), false};
+}
+
+template <std::size_t N> bool saysAny(const std::vector<Line>& lines, const generic::Phrase (&phrases)[N])
+{
+    for (const Line& line : lines) {
+        const auto message = messageText(line);
+        if (!message)
+            continue;
+        for (const generic::Phrase& phrase : phrases) {
+            if ((message->wholeLine || phrase.where == generic::Where::Anywhere) &&
+                holdsPhrase(message->text, phrase))
+                return true;
+        }
+    }
+    return false;
+}
+
+/// The part of the reply the lines under a heading belong to, by the first word of the table in it.
+std::optional<Part> headingPart(std::string_view heading)
+{
+    const std::string lower = core::asciiLower(heading);
+    for (const generic::PartWord& word : generic::HeadingWords) {
+        if (lower.find(word.word) != std::string::npos)
+            return word.part;
+    }
+    return std::nullopt;
+}
+
+/// A line that only names a section ("Registrant", "Owner Contact"): a few words of the heading
+/// table, no punctuation, nothing the server would say about the name.
+bool isBareHeading(const Line& line)
+{
+    if (line.blank || line.comment || !line.label.empty() || wordCount(line.body) > MostHeadingWords)
+        return false;
+    if (line.body.find_first_of(":.,!?\"'") != std::string_view::npos || !headingPart(line.body))
+        return false;
+    for (const auto& phrase : generic::NotRegisteredPhrases) {
+        if (holdsPhrase(line.body, phrase))
+            return false;
+    }
+    for (const auto& phrase : generic::TakenPhrases) {
+        if (holdsPhrase(line.body, phrase))
+            return false;
+    }
+    return true;
+}
+
+bool startsParagraph(const std::vector<Line>& lines, std::size_t i)
+{
+    return i == 0 || lines[i - 1].blank || lines[i - 1].comment;
+}
+
+/// Sets the part of every line of an object (RIPE-like contact, name server and registrar objects
+/// after the domain's): a paragraph that opens with an object's label, or the rest of a paragraph
+/// from a contact's label on.
+void markObjects(std::vector<Line>& lines)
+{
+    std::size_t start = 0;
+    while (start < lines.size()) {
+        std::size_t end = start;
+        while (end < lines.size() && !lines[end].blank && !lines[end].comment)
+            ++end;
+        std::optional<Part> part;
+        for (std::size_t i = start; i < end; ++i) {
+            const Line& line = lines[i];
+            if (!part && line.colonLabel) {
+                for (const generic::PartWord& object : generic::ObjectLabels) {
+                    if (line.label == object.word)
+                        part = object.part;
+                }
+                part = part.value_or(Part::Domain);
+            }
+            if (line.label == generic::ContactLabel)
+                part = headingPart(line.value).value_or(Part::Other);
+            lines[i].part = part.value_or(Part::Domain);
+        }
+        start = end + 1;
+    }
+}
+
+/// Gives every heading's block its part, and a heading whose block opens with a line without a
+/// label that line as its value. Later (inner) headings overrule earlier ones.
+void markHeadings(std::vector<Line>& lines)
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Line& heading = lines[i];
+        const bool labelled = heading.colonLabel && heading.value.empty();
+        const bool bare = !labelled && isBareHeading(heading);
+        if (!labelled && !bare)
+            continue;
+        std::size_t j = i + 1;
+        while (j < lines.size() && lines[j].blank)
+            ++j;
+        if (j == lines.size() || lines[j].comment)
+            continue;
+        const Part part =
+            headingPart(bare ? heading.body : std::string_view(heading.label)).value_or(Part::Domain);
+        const Line& next = lines[j];
+        const bool nextIsText = next.label.empty() && !isBareHeading(next);
+        std::size_t end = j;
+        if (next.indent > heading.indent) {
+            // An indented block, blank lines and all, up to the next line at the heading's depth.
+            for (std::size_t k = j; k < lines.size() && (lines[k].blank || lines[k].indent > heading.indent);
+                 ++k)
+                end = k + 1;
+        } else if (!bare && nextIsText) {
+            // The value on the lines below the label (.li, .bg), up to a blank line or a label.
+            while (end < lines.size() && !lines[end].blank && !lines[end].comment && lines[end].label.empty())
+                ++end;
+        } else if (!next.label.empty() && startsParagraph(lines, i)) {
+            // A section of fields up to the next blank line: "Registrant:" then "name: ...".
+            while (end < lines.size() && !lines[end].blank)
+                ++end;
+        } else {
+            continue; // an empty field among others ("Registrant organisation:" of .cl)
+        }
+        if (labelled && nextIsText)
+            heading.value = next.body;
+        for (std::size_t k = j; k < end; ++k) {
+            lines[k].part = part;
+            lines[k].underHeading = true;
+        }
+    }
+}
+
+std::vector<Line> readLines(std::string_view reply)
+{
+    std::vector<Line> lines;
+    for (const std::string_view raw : core::splitLines(reply))
+        lines.push_back(readLine(raw));
+    markObjects(lines);
+    markHeadings(lines);
+    return lines;
+}
+
+bool isDateField(Field field)
+{
+    return field == Field::ExpiryDate || field == Field::RegistrationDate || field == Field::UpdatedDate;
+}
+
+/// The party a field is about.
+Part partOf(Field field)
+{
+    switch (field) {
+    case Field::Owner:
+    case Field::Email: return Part::Registrant;
+    case Field::Registrar: return Part::Registrar;
+    default: return Part::Domain;
+    }
+}
+
+/// The value each field takes: for a date the first label's value that opens with a date; for the
+/// others the first that is not withheld, else the first withheld one.
+std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field field)
+{
+    std::optional<std::string_view> withheld;
+    for (const generic::FactLabel& row : generic::FactLabels) {
+        if (row.field != field)
+            continue;
+        for (const Line& line : lines) {
+            if (line.label != row.label || line.value.empty() || line.comment ||
+                (line.part != row.part && (row.part != Part::Domain || line.part != partOf(field))))
+                continue;
+            if (isDateField(field)) {
+                if (core::readLeadingDate(line.value))
+                    return line.value;
+            } else if (!core::isWithheld(line.value)) {
+                return line.value;
+            } else if (!withheld) {
+                withheld = line.value;
+            }
+        }
+    }
+    return withheld;
+}
+
+/// A name in the form it is compared in: lower-case ASCII, the A-label of a name in UTF-8;
+/// nullopt when it has no such form.
+std::optional<std::string> comparableName(std::string_view name)
+{
+    name = trim(name, " \t\"'()[]<>");
+    while (name.ends_with('.'))
+        name.remove_suffix(1);
+    if (name.empty())
+        return std::nullopt;
+    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+        return core::asciiLower(name);
+    const std::string utf8(name);
+    char* ascii = nullptr;
+    const int rc = ::idn2_to_ascii_8z(utf8.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+    std::optional<std::string> form;
+    if (rc == IDN2_OK && ascii != nullptr)
+        form = core::asciiLower(ascii);
+    std::free(ascii);
+    return form;
+}
+
+struct StatedNames
+{
+    bool any = false;     // a domain line with a value
+    bool queried = false; // one of them is the queried name
+    bool other = false;   // one of them is a name, and not the queried one
+};
+
+StatedNames statedNames(const std::vector<Line>& lines, std::string_view queriedName)
+{
+    StatedNames stated;
+    const auto queried = comparableName(queriedName);
+    for (const Line& line : lines) {
+        if (line.value.empty() || line.comment)
+            continue;
+        const bool nameLine = std::any_of(
+            std::begin(generic::NameLabels),
+            std::end(generic::NameLabels),
+            [&](const generic::NameLabel& row) { return row.label == line.label && row.part == line.part; });
+        if (!nameLine)
+            continue;
+        const std::string_view token = line.value.substr(0, line.value.find_first_of(" \t"));
+        const auto name = comparableName(token);
+        // Only a word with a dot inside is a name: "Domain not found." states none.
+        if (!name || name->find('.') == std::string::npos) {
+            stated.any = stated.any || line.colonLabel;
+            continue;
+        }
+        stated.any = true;
+        // A registry answers for a name under a registered one with that one's record (Nominet:
+        // www.gov.uk gives gov.uk's).
+        if (queried && (*name == *queried || queried->ends_with("." + *name)))
+            stated.queried = true;
+        else if (queried)
+            stated.other = true;
+    }
+    return stated;
+}
+
+/// The registry's status line for the name: whether it says free (false) or held (true).
+std::optional<bool> statusSays(const std::vector<Line>& lines)
+{
+    for (const Line& line : lines) {
+        if (line.comment ||
+            std::find(std::begin(generic::StatusLabels), std::end(generic::StatusLabels), line.label) ==
+                std::end(generic::StatusLabels))
+            continue;
+        const std::string value = core::asciiLower(trim(line.value, " .\t"));
+        for (const generic::StatusWord& word : generic::StatusWords) {
+            if (value == word.value)
+                return word.registered;
+        }
+    }
+    return std::nullopt;
+}
+
+struct Record
+{
+    Reading reading{core::LookupStatus::Success};
+    bool anyFact = false; // a date, or a value the registry does not withhold
+};
+
+Record readRecord(const std::vector<Line>& lines)
+{
+    Record record;
+    for (const Field field : StoreOrder) {
+        const std::string_view found = factValue(lines, field).value_or(std::string_view());
+        record.anyFact =
+            record.anyFact || (!found.empty() && (isDateField(field) || !core::isWithheld(found)));
+        std::string value(found);
+        utf8ToGbkInPlace(value);
+        record.reading.set(field, value);
+    }
+    return record;
+}
+
+} // namespace
+
+Reading readGenericReply(std::string_view reply, std::string_view queriedName)
+{
+    if (reply.empty())
+        return Reading(core::LookupStatus::Error, core::ErrorReason::EmptyReply);
+    // A refusal or a throttled answer says nothing about the name: never free.
+    if (const Refusal refusal = serviceRefusal(reply); refusal != Refusal::None) {
+        return Reading(core::LookupStatus::Error,
+                       refusal == Refusal::Throttled ? core::ErrorReason::Throttled
+                                                     : core::ErrorReason::ServiceGone);
+    }
+    const std::vector<Line> lines = readLines(reply);
+    const StatedNames stated = statedNames(lines, queriedName);
+    if (stated.other && !stated.queried)
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    if (saysAny(lines, generic::TakenPhrases))
+        return readRecord(lines).reading;
+    const std::optional<bool> status = statusSays(lines);
+    Record record = readRecord(lines);
+    // A record of the queried name with its dates is an answer, whatever a stray line of legal text
+    // says about names that are "not found".
+    const bool carriesRecord = stated.queried && (record.reading.hasValue(Field::ExpiryDate) ||
+                                                  record.reading.hasValue(Field::RegistrationDate));
+    if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesRecord) || status == false)
+        return Reading(core::LookupStatus::NotRegistered);
+    // Text that is neither a record nor a not-registered answer must not pass for a registered
+    // name with empty fields.
+    if (!stated.any || (!record.anyFact && status != true))
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    return std::move(record.reading);
+}
+
+} // namespace zonedesk::parse

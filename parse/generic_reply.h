@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// Reading the port-43 reply of any registry that has no rules of its own.
+#pragma once
+
+#include <string_view>
+
+#include "parse/reading.h"
+
+namespace zonedesk::parse {
+
+/// What `reply`, a complete port-43 reply about `queriedName` (ASCII or A-label; a name in UTF-8
+/// is compared by its A-label), says, read by the labels and phrases registries commonly use:
+/// - Error with its reason for an empty reply, a refusal (serviceRefusal), a reply that states it
+///   is about another name, and a reply that holds neither a not-registered answer nor a domain
+///   line with a fact (Unrecognised);
+/// - NotRegistered when a message line of the server says the name is free;
+/// - Success when it says the name is reserved or not available, and when it carries the domain
+///   with at least one fact or a registered status: then with all six fields, each the value of
+///   the first label (in the table's order) that holds one, dates as the registry wrote them, in
+///   GBK. Dates are kept only where core::readLeadingDate reads one; a withheld owner, e-mail or
+///   registrar is kept only when no label holds a real one.
+/// Pure; any thread.
+Reading readGenericReply(std::string_view reply, std::string_view queriedName);
+
+} // namespace zonedesk::parse

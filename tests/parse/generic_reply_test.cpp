@@ -1,0 +1,355 @@
+// SPDX-License-Identifier: MIT
+// The reader for registries without rules of their own, on the shared generic replies and on the
+// notations and traps they hold.
+#include "parse/generic_reply.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include <gtest/gtest.h>
+
+#include "core/calendar_date.h"
+#include "core/encodings.h"
+#include "core/text.h"
+#include "tests/support/shared_corpus.h"
+
+namespace zonedesk::test {
+namespace {
+
+using core::Field;
+using core::LookupStatus;
+using parse::readGenericReply;
+
+struct Fields
+{
+    const char* expiry;
+    const char* created;
+    const char* updated;
+    const char* owner;
+    const char* email;
+    const char* registrar;
+};
+
+void expectFields(const parse::Reading& reading, const Fields& fields, const char* reply)
+{
+    EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
+    EXPECT_EQ(reading.value(Field::ExpiryDate), fields.expiry) << reply;
+    EXPECT_EQ(reading.value(Field::RegistrationDate), fields.created) << reply;
+    EXPECT_EQ(reading.value(Field::UpdatedDate), fields.updated) << reply;
+    EXPECT_EQ(reading.value(Field::Owner), fields.owner) << reply;
+    EXPECT_EQ(reading.value(Field::Email), fields.email) << reply;
+    EXPECT_EQ(reading.value(Field::Registrar), fields.registrar) << reply;
+}
+
+TEST(GenericReply, ReadsTheNotationsRegistriesWriteFieldsIn)
+{
+    struct Case
+    {
+        const char* reply;
+        Fields fields;
+    };
+
+    const Case cases[] = {
+        {"Domain Name: x.tld\nRegistry Expiry Date: 2026-05-14T04:00:00Z\nCreation Date: 2001-02-03\n"
+         "Updated Date: 2025-04-01\nRegistrant Organization: X Ltd\nRegistrant Email: a@x.tld\nRegistrar: R "
+         "Inc.\n",                                                                                     {"2026-05-14T04:00:00Z", "2001-02-03", "2025-04-01", "X Ltd", "a@x.tld", "R Inc."}},
+ // Dots before and after the colon; the value keeps its own full stop.
+        {"domain.............: x.tld\ncreated............: 30.6.2006\nexpires............: 4.7.2018\n"
+         "Registrar:..........R. Inc.\n",                                                              {"4.7.2018", "30.6.2006", "", "", "", "R. Inc."}                                  },
+ // A label before a tab; a label without a colon before one blank.
+        {"Domain name\tx.tld\nFirst registration date\t31 May 1999\nRecord expires on 2027-05-31 "
+         "(YYYY-MM-DD)\n",                                                                             {"2027-05-31 (YYYY-MM-DD)", "31 May 1999", "", "", "", ""}                        },
+ // Headings with their values below, indented or not.
+        {"    Domain name:\n        x.tld\n    Registrant:\n        X Ltd\n        1 High Street\n"
+         "    Registrar:\n        R Ltd [Tag = R]\n    Relevant dates:\n        Registered on: 14-Feb-1999\n"
+         "        Expiry date:  14-Feb-2028\n",                                                        {"14-Feb-2028", "14-Feb-1999", "", "X Ltd", "", "R Ltd [Tag = R]"}                },
+        {"Domain name:\nx.tld\nHolder of domain name:\nX AG\nVaduz\nRegistrar:\nR AG\nFirst registration "
+         "date:\n"
+         "1996-02-08\n",                                                                               {"", "1996-02-08", "", "X AG", "", "R AG"}                                        },
+ // Sections of their own fields: under "Registrant:" a name is the owner's, under
+  // "[Registrar]" or a bare "Registrar" the registrar's.
+        {"Domain:\nname:       x.tld\nregistered: 2010-07-04\nexpire:     2028-11-09\n\nRegistrant:\n"
+         "name:       X OU\nemail:      a@x.tld\nchanged:    2016-06-17\n\n[Registrar]\nName: R OU\n", {"2028-11-09", "2010-07-04", "", "X OU", "a@x.tld", "R OU"}                       },
+        {"Domain:               x.tld\nExpires:              2028-03-31\n\nRegistrant\nHandle: X1\nName: X "
+         "A/S\n"
+         "\nRegistrar\n\nregistrar..........: R A/S\n",                                                {"2028-03-31", "", "", "X A/S", "", "R A/S"}                                      },
+ // The domain's object first; the contacts' and name servers' own dates are not the record's.
+        {"domain:   x.tld\nregistrar: R-REG\nexpire:   17.04.2028\ncontact:  C1\nname:     X\n"
+         "created:  03.06.2011\nchanged:  12.09.2017\n",                                               {"17.04.2028", "", "", "", "", "R-REG"}                                           },
+        {"** Domain Name: x.tld\n** Additional Info:\nCreated on..............: 2001-Aug-23.\n"
+         "Expires on..............: 2029-Aug-22.\n",                                                   {"2029-Aug-22.", "2001-Aug-23.", "", "", "", ""}                                  },
+        {"Domain GOOGLE.KG (ACTIVE)\nRecord created: Tue Feb 10 09:42:42 2004\n"
+         "Record last updated on:  Wed Mar  5 00:13:49 2025\n",                                        {"", "Tue Feb 10 09:42:42 2004", "Wed Mar  5 00:13:49 2025", "", "", ""}          },
+    };
+    for (const Case& c : cases) {
+        const bool kg = std::string_view(c.reply).starts_with("Domain GOOGLE");
+        expectFields(readGenericReply(c.reply, kg ? "google.kg" : "x.tld"), c.fields, c.reply);
+    }
+}
+
+TEST(GenericReply, RegistrysOwnLabelsAndRecordDatesWin)
+{
+    // The registry's expiry before a registrar's; a withheld name gives way to the organisation.
+    expectFields(
+        readGenericReply("Domain Name: x.tld\nRegistrar Registration Expiration Date: 2027-01-01\n"
+                         "Registry Expiry Date: 2026-01-01\nRegistrant Name: REDACTED FOR PRIVACY\n"
+                         "Registrant Organization: X Ltd\nRegistrant Email: Please query the RDDS service "
+                         "of the Registrar of Record identified in this output\n",
+                         "x.tld"),
+        {"2026-01-01", "", "", "X Ltd", "N/A", ""},
+        "ICANN");
+    // Time stamps of the database and values that are not dates are no record dates.
+    expectFields(readGenericReply("[Domain]\nDomain: x.tld\nStatus: active\n\n[Whois]\nUpdated: 2024-09-03\n",
+                                  "x.tld"),
+                 {"", "", "", "", "", ""},
+                 "[Whois]");
+    expectFields(readGenericReply(
+                     "domain: x.tld\ncreated: 2004-03-03T21:00:00Z\nLast updated on 2017-11-18T21:16:34Z\n"
+                     "changed: registrar AT ns.il 19990605 (Assigned)\n",
+                     "x.tld"),
+                 {"", "2004-03-03T21:00:00Z", "", "", "", ""},
+                 "database time, change history");
+    expectFields(
+        readGenericReply("Domain name: x.tld\nRegistered on: before Aug-1996\nRegistrar: R\n", "x.tld"),
+        {"", "", "", "", "", "R"},
+        "before");
+}
+
+TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
+{
+    for (const char* reply : {"No match for \"X.TLD\".\n>>> Last update of WHOIS database: 2025-01-01 <<<\n",
+                              "%ERROR:101: no entries found\n",
+                              "Domain Name: x.tld\nDomain Status: No Object Found\n",
+                              "Domain: x.tld\nStatus: free\n",
+                              "Not found: x.tld\n",
+                              "x.tld: no existe\n",
+                              "Sorry, but domain: \"x.tld\", not found in database\n",
+                              "x.tld is free\n",
+                              "Available\nDomain: x.tld\n",
+                              "This domain name has not been registered.\n",
+                              ">>> Domain x.tld is available for registration\n"})
+        EXPECT_EQ(readGenericReply(reply, "x.tld").status(), LookupStatus::NotRegistered) << reply;
+
+    // Legal text, a registrant's name and the lines under a heading are no verdict.
+    const char* const taken[] = {
+        "Domain Name: x.tld\nRegistrant Organization: Not Found Ltd.\nCreation Date: 2001-02-03\n",
+        "Domain Name: x.tld\nRegistrant:\n    Not Found Ltd.\n    No match Street 1\nRegistrar: R\n",
+        "Domain Name: x.tld\nCreation Date: 2001-02-03\nTerms of Use: names shown as available may be "
+        "taken.\n"
+        "The lack of a record does not indicate that the name is available for registration. By using\n",
+        "Domain Name: x.tld\nCreation Date: 2001-02-03\nNo entries found for names under a suspended "
+        "registrar.\n",
+        "Domain: x.tld\nStatus: NOT AVAILABLE\n",
+        "domain.............: x.tld\navailable..........: 4.8.2018\nexpires............: 4.7.2018\n",
+    };
+    for (const char* reply : taken)
+        EXPECT_EQ(readGenericReply(reply, "x.tld").status(), LookupStatus::Success) << reply;
+}
+
+TEST(GenericReply, ReservedNamesAreTaken)
+{
+    for (const char* reply : {"Not available for registration.\n",
+                              "Reserved name: Reserved brand name\n",
+                              "Domain: x.tld\nThis name is reserved.\nNo match for x.tld\n",
+                              "domain: x.tld\nstatus: taken\n"}) {
+        const parse::Reading reading = readGenericReply(reply, "x.tld");
+        EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
+    }
+}
+
+TEST(GenericReply, RefusalsStrangersAndNoiseAreErrors)
+{
+    struct Case
+    {
+        const char* reply;
+        core::ErrorReason reason;
+    };
+
+    const Case cases[] = {
+        {"",                                                                            core::ErrorReason::EmptyReply  },
+        {"%% Maximum query rate reached\n",                                             core::ErrorReason::Throttled   },
+        {"WHOIS lookup for x.tld can temporarily not be answered. Please try again.\n",
+         core::ErrorReason::Throttled                                                                                  },
+        {"Domain Name: other.tld\nCreation Date: 2001-02-03\n",                         core::ErrorReason::Unrecognised},
+        {"Domain Name: other.tld\nDomain Status: No Object Found\n",                    core::ErrorReason::Unrecognised},
+        {"Welcome to the whois server.\nPlease read our terms.\n",                      core::ErrorReason::Unrecognised},
+        {"Creation Date: 2001-02-03\n",                                                 core::ErrorReason::Unrecognised},
+        {"Domain Name: x.tld\nStatus: pendingDelete\n",                                 core::ErrorReason::Unrecognised},
+        {"Domain Name: x.tld\nRegistrant Name: REDACTED FOR PRIVACY\n",                 core::ErrorReason::Unrecognised},
+    };
+    for (const Case& c : cases) {
+        const parse::Reading reading = readGenericReply(c.reply, "x.tld");
+        EXPECT_EQ(reading.status(), LookupStatus::Error) << c.reply;
+        EXPECT_EQ(reading.reason(), c.reason) << c.reply;
+    }
+}
+
+TEST(GenericReply, NamesAreComparedInTheirAsciiForm)
+{
+    const char* const reply =
+        "Domain Name: 你好.中国\nPuny Name: xn--6qq79v.xn--fiqs8s\nDomain Name: 你好.中國\n"
+        "Registration Time: 2004-08-08 22:27:10\n";
+    EXPECT_EQ(readGenericReply(reply, "xn--6qq79v.xn--fiqs8s").status(), LookupStatus::Success);
+    EXPECT_EQ(readGenericReply(reply, "XN--6QQ79V.XN--FIQS8S").status(), LookupStatus::Success);
+    EXPECT_EQ(readGenericReply(reply, "xn--fsq.xn--fiqs8s").status(), LookupStatus::Error);
+    // A name under a registered one is answered with that one's record.
+    EXPECT_EQ(readGenericReply("Domain name:\n    gov.uk\nRegistrant:\n    UK Cabinet Office\n", "www.gov.uk")
+                  .status(),
+              LookupStatus::Success);
+}
+
+/// The name the source asked for: its file is named after it ("google.ac.txt", likexian's
+/// "ac_google.ac"); io-developer's "free.txt" asked for "free.<zone>".
+std::string queriedName(const GenericReply& reply)
+{
+    std::string name = reply.source.substr(reply.source.rfind('/') + 1);
+    if (reply.source.starts_with("likexian/"))
+        return name.substr(name.find('_') + 1);
+    if (reply.source.starts_with("io-developer/")) {
+        name.resize(name.size() - std::string_view(".txt").size());
+        if (name == "free")
+            return "free." + reply.tld;
+        if (name.starts_with("free_"))
+            return name.substr(std::string_view("free_").size());
+    }
+    return name;
+}
+
+// Where this reader and the manifest part, and why the manifest is wrong there.
+struct Correction
+{
+    std::string_view file;
+    std::string_view column; // "verdict" or a date column
+    std::string_view value;
+    std::string_view why;
+};
+
+constexpr Correction Corrections[] = {
+    {"name/available-2.txt",
+     "verdict",                         "registered",
+     "\"Not available for registration.\": the name is held"                                                     },
+    {"name/available-3.txt",
+     "verdict",                         "registered",
+     "\"Not available for second level registration.\": a shared name, held"                                     },
+    {"nz/available-1.txt",   "verdict", "error",      "\"440 Request Denied\" says nothing about the name"       },
+    {"nz/available-2.txt",
+     "verdict",                         "error",
+     "\"510 Domain is not managed by this register\": no such zone"                                              },
+    {"lv/registered-2.txt",  "updated", "",           "[Whois] Updated: is the database's time, not the record's"},
+ // The source took the last "changed:" of the reply, the name servers' own.
+    {"ee/registered-2.txt",  "updated", "2019-12-13", "the Domain section's changed: is the record's"            },
+    {"ee/registered-3.txt",  "updated", "2020-10-20", "the Domain section's changed: is the record's"            },
+    {"ee/registered-4.txt",  "updated", "2020-08-03", "the Domain section's changed: is the record's"            },
+};
+
+std::string expected(const GenericReply& reply, std::string_view column, const std::string& value)
+{
+    for (const Correction& correction : Corrections) {
+        if (correction.file == reply.file && correction.column == column)
+            return std::string(correction.value);
+    }
+    return value;
+}
+
+std::string statusWord(LookupStatus status)
+{
+    switch (status) {
+    case LookupStatus::Success: return "registered";
+    case LookupStatus::NotRegistered: return "available";
+    default: return "error";
+    }
+}
+
+struct Score
+{
+    int right = 0;
+    int total = 0;
+    int invented = 0; // a value where the manifest has none
+
+    double share() const { return total == 0 ? 1.0 : static_cast<double>(right) / total; }
+};
+
+/// Compares a stored date with the manifest's by calendar day.
+void scoreDate(Score& score, const std::string& file, std::string_view stored, const std::string& expected)
+{
+    const auto date = core::readDate(stored);
+    if (expected.empty()) {
+        score.invented += date ? 1 : 0;
+        EXPECT_FALSE(date) << file << ": \"" << stored << "\" where the manifest has no date";
+        return;
+    }
+    ++score.total;
+    score.right += date && date->iso() == expected ? 1 : 0;
+    if (!date || date->iso() != expected)
+        std::printf(
+            "  %-34s \"%s\" should be %s\n", file.c_str(), std::string(stored).c_str(), expected.c_str());
+}
+
+TEST(GenericReply, ReadsTheSharedRepliesOfEveryOtherRegistry)
+{
+    const auto replies = genericReplies();
+    if (replies.empty())
+        GTEST_SKIP() << "shared generic replies not found";
+    Score verdicts, expiry, created, updated, registrar, owner;
+    for (const GenericReply& reply : replies) {
+        const parse::Reading reading = readGenericReply(genericBytes(reply), queriedName(reply));
+        const std::string verdict =
+            expected(reply, "verdict", reply.verdict == "throttled" ? "error" : reply.verdict);
+        ++verdicts.total;
+        verdicts.right += statusWord(reading.status()) == verdict ? 1 : 0;
+        EXPECT_EQ(statusWord(reading.status()), verdict) << reply.file;
+        if (reply.verdict == "throttled") {
+            EXPECT_EQ(reading.reason(), core::ErrorReason::Throttled) << reply.file;
+        }
+        if (verdict != "registered" || reading.status() != LookupStatus::Success)
+            continue;
+        scoreDate(
+            expiry, reply.file, reading.value(Field::ExpiryDate), expected(reply, "expiry", reply.expiry));
+        scoreDate(created,
+                  reply.file,
+                  reading.value(Field::RegistrationDate),
+                  expected(reply, "created", reply.created));
+        scoreDate(updated,
+                  reply.file,
+                  reading.value(Field::UpdatedDate),
+                  expected(reply, "updated", reply.updated));
+        ++owner.total;
+        owner.right += reading.hasValue(Field::Owner) ? 1 : 0;
+        if (!reply.registrar.empty()) {
+            // Compared as a record can hold it: GBK has no "Ü".
+            const std::string stored = core::gbkToUtf8(reading.value(Field::Registrar));
+            const std::string wanted = core::gbkToUtf8(core::utf8ToGbk(reply.registrar));
+            ++registrar.total;
+            const bool same = core::asciiLower(stored) == core::asciiLower(wanted);
+            registrar.right += same ? 1 : 0;
+            if (!same)
+                std::printf("  %-34s registrar \"%s\" should be \"%s\"\n",
+                            reply.file.c_str(),
+                            stored.c_str(),
+                            wanted.c_str());
+        }
+    }
+    for (const auto& [name, score] : {
+             std::pair{"verdict",   verdicts },
+             std::pair{"expiry",    expiry   },
+             std::pair{"created",   created  },
+             std::pair{"updated",   updated  },
+             std::pair{"registrar", registrar}
+    }) {
+        std::printf("%-10s %3d/%3d  %5.1f %%  invented %d\n",
+                    name,
+                    score.right,
+                    score.total,
+                    100.0 * score.share(),
+                    score.invented);
+    }
+    std::printf("owner      %3d of %3d registered replies have one\n", owner.right, owner.total);
+    EXPECT_EQ(verdicts.right, verdicts.total);
+    EXPECT_GE(expiry.share(), 0.95);
+    EXPECT_GE(created.share(), 0.90);
+    EXPECT_GE(registrar.share(), 0.90);
+}
+
+} // namespace
+} // namespace zonedesk::test
