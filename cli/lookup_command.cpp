@@ -84,9 +84,10 @@ public:
         app.add_flag("--header", m_header, "Begin TSV or CSV on standard output with a header row");
         addEncodingOption(app, m_encoding);
         app.add_flag("--prefer-rdap", m_session.preferRdap, "Ask over RDAP first wherever a registry has it");
-        app.add_flag("--ten-registries",
-                     m_tenRegistries,
-                     "Look names up only where one of the ten registries with rules of their own serves them");
+        app.add_flag(
+            "--ten-registries",
+            m_tenRegistries,
+            "Look names up only where one of the ten registries with rules of their own serves them");
         app.add_option("--jobs", m_jobs, "Ask at most N servers at once (default 32)")
             ->type_name("N")
             ->check(CLI::Range(1, core::UserSettings::MaxJobs));

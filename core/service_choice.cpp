@@ -135,9 +135,13 @@ void assignOtherServices(DomainTable& table, const ServiceData& data)
             const bool rdapFits = !rdapHost.empty() && rdapHost.size() <= HostCapacity;
             const bool whoisFits = !choice.whoisHost.empty() && choice.whoisHost.size() <= HostCapacity;
             if (choice.first == Service::Rdap)
-                host = rdapFits ? rdapHost : whoisFits ? std::string_view(choice.whoisHost) : std::string_view();
+                host = rdapFits    ? rdapHost
+                       : whoisFits ? std::string_view(choice.whoisHost)
+                                   : std::string_view();
             else
-                host = whoisFits ? std::string_view(choice.whoisHost) : rdapFits ? rdapHost : std::string_view();
+                host = whoisFits  ? std::string_view(choice.whoisHost)
+                       : rdapFits ? rdapHost
+                                  : std::string_view();
             break;
         }
         case ChoiceReason::Referral: host = IanaWhoisHost; break;

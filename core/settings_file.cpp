@@ -234,7 +234,8 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
     settings.everyRegistry = core::trim(profileValue(text, UserSection, EveryRegistryKey)) != "0";
     const std::string jobs(core::trim(profileValue(text, UserSection, JobsKey)));
     const std::int32_t count = expiryWarnDaysFromText(jobs); // the same decimal reading
-    settings.jobs = jobs.empty() || count < 1 ? UserSettings::DefaultJobs : std::min(count, UserSettings::MaxJobs);
+    settings.jobs =
+        jobs.empty() || count < 1 ? UserSettings::DefaultJobs : std::min(count, UserSettings::MaxJobs);
     return settings;
 }
 

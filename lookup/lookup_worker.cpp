@@ -17,10 +17,10 @@
 #include "core/whois_query_name.h"
 #include "core/window_messages.h"
 #include "lookup/exchange_result.h"
+#include "lookup/iana_referral.h"
 #include "lookup/rdap_exchange.h"
 #include "lookup/stoppable_sleep.h"
 #include "lookup/whois_exchange.h"
-#include "lookup/iana_referral.h"
 #include "parse/generic_reply.h"
 #include "parse/parse_reply.h"
 #include "parse/rdap_reading.h"
@@ -221,7 +221,8 @@ void LookupWorker::lookupAll()
     }
 }
 
-std::optional<LookupWorker::Plan> LookupWorker::planForTen(core::WhoisServer server, const std::string& name) const
+std::optional<LookupWorker::Plan> LookupWorker::planForTen(core::WhoisServer server,
+                                                           const std::string& name) const
 {
     const std::string rdapBase =
         m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(name) : std::string(core::rdapBaseFor(name));
@@ -231,14 +232,14 @@ std::optional<LookupWorker::Plan> LookupWorker::planForTen(core::WhoisServer ser
     const core::Transport transport = core::transportOf(server);
     plan.allowed[indexOf(Protocol::Whois)] = transport != core::Transport::Rdap || rdapBase.empty();
     plan.allowed[indexOf(Protocol::Rdap)] = transport != core::Transport::Whois && !rdapBase.empty();
-    const bool rdapFirst =
-        plan.allowed[indexOf(Protocol::Rdap)] &&
-        (transport == core::Transport::Rdap || m_session.preferRdap || m_rdapFirst);
+    const bool rdapFirst = plan.allowed[indexOf(Protocol::Rdap)] &&
+                           (transport == core::Transport::Rdap || m_session.preferRdap || m_rdapFirst);
     plan.first = rdapFirst ? Protocol::Rdap : Protocol::Whois;
     return plan;
 }
 
-std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord& record, const std::string& name)
+std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord& record,
+                                                             const std::string& name)
 {
     const core::ServiceChoice choice = core::chooseService(name, *m_services);
     std::string whoisHost = choice.whoisHost;
@@ -267,10 +268,13 @@ std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord&
     }
     case core::ChoiceReason::TenRegistries:
     case core::ChoiceReason::PublicSuffix:
-    case core::ChoiceReason::NotADomain: parse::settleAsError(record, core::ErrorReason::BadName); return std::nullopt;
+    case core::ChoiceReason::NotADomain:
+        parse::settleAsError(record, core::ErrorReason::BadName);
+        return std::nullopt;
     }
     const std::string& asked = choice.registrable;
-    const std::string overridden = m_rdapBases != nullptr ? m_rdapBases->rdapOverrideFor(asked) : std::string();
+    const std::string overridden =
+        m_rdapBases != nullptr ? m_rdapBases->rdapOverrideFor(asked) : std::string();
     const std::string rdapBase = overridden.empty() ? choice.rdapBase : overridden;
     const Endpoint endpoint =
         m_rdapBases != nullptr ? m_rdapBases->endpointFor(whoisHost) : Endpoint{whoisHost};
@@ -296,7 +300,8 @@ void LookupWorker::lookUp(std::size_t index)
     }
     // The ten registries keep their own rules; every other name goes by the shipped data.
     const core::SuffixDecision ten = core::serverRuleFor(core::fieldText(record.domain));
-    const std::optional<Plan> plan = ten.server ? planForTen(*ten.server, *name) : planForOther(record, *name);
+    const std::optional<Plan> plan =
+        ten.server ? planForTen(*ten.server, *name) : planForOther(record, *name);
     if (!plan)
         return; // settled without a question, or stopped
     const Protocol first = plan->first;

@@ -6,8 +6,8 @@
 _zonedesk_cli_options()
 {
     case $1 in
-    lookup) echo "-f --file -o --output -j --jsonl --format --header --encoding --prefer-rdap --endpoint
-                  --rdap-endpoint --warn-days --connect-timeout --timeout -q --quiet --db --no-history
+    lookup) echo "-f --file -o --output -j --jsonl --format --header --encoding --prefer-rdap
+                  --ten-registries --jobs --endpoint --rdap-endpoint --warn-days --connect-timeout --timeout -q --quiet --db --no-history
                   --changes -h --help" ;;
     import) echo "-f --file --encoding -q --quiet -h --help" ;;
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;

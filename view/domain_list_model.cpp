@@ -152,7 +152,8 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
         return {};
     if (record.status == static_cast<std::int32_t>(core::LookupStatus::NoServer)) {
         const std::string_view why = core::errorReasonTextZh(core::errorReasonOf(record));
-        return why.empty() ? QVariant() : QVariant(QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
+        return why.empty() ? QVariant()
+                           : QVariant(QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
     }
     QString tip = core::resultSource(record) == core::ResultSource::Rdap ? QStringLiteral("查询方式：RDAP")
                                                                          : QStringLiteral("查询方式：WHOIS");

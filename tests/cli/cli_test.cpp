@@ -180,9 +180,10 @@ TEST(CliLookup, WritesCsvAndJsonLinesFromTheServersReplies)
     const auto list = dir.write("list.txt", "taken.com\nfree.org\nname.sg\n");
     const auto csv = dir.path() / "out.csv";
     const auto jsonl = dir.path() / "out.jsonl";
-    const CliRun run = runCli("lookup " + quoted(list) + " -o " + quoted(csv) + " --jsonl " + quoted(jsonl),
-                              dir.path() / "err.txt",
-                              routeAll(server));
+    const CliRun run =
+        runCli("lookup --ten-registries " + quoted(list) + " -o " + quoted(csv) + " --jsonl " + quoted(jsonl),
+               dir.path() / "err.txt",
+               routeAll(server));
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(
         readFile(csv),
