@@ -18,6 +18,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(makeRunsCommand());
     commands.push_back(makePruneCommand());
     commands.push_back(makeServeSamplesCommand());
+    commands.push_back(makeServersCommand());
     commands.push_back(makeUpdateDataCommand());
     return commands;
 }

@@ -54,6 +54,7 @@ std::unique_ptr<Command> makeReportCommand();
 std::unique_ptr<Command> makeHistoryCommand();
 std::unique_ptr<Command> makeRunsCommand();
 std::unique_ptr<Command> makePruneCommand();
+std::unique_ptr<Command> makeServersCommand();
 std::unique_ptr<Command> makeUpdateDataCommand();
 
 /// --encoding gbk|utf-8 (letter case ignored, "utf8" too), stored in `encoding`.

@@ -18,19 +18,22 @@ struct ReasonTexts
 
 // Indexed by ErrorReason.
 constexpr ReasonTexts Reasons[] = {
-    {ErrorReason::None,          "",               "",                          ""                                 },
-    {ErrorReason::BadName,       "bad-name",       "bad name",                  "域名无法转换为查询形式"},
-    {ErrorReason::HostNotFound,  "host-not-found", "host not found",            "找不到服务器地址"         },
-    {ErrorReason::ConnectFailed, "connect-failed", "connect failed",            "无法连接服务器"            },
-    {ErrorReason::SendFailed,    "send-failed",    "send failed",               "发送查询失败"               },
-    {ErrorReason::EmptyReply,    "empty-reply",    "empty reply",               "服务器没有回复"            },
-    {ErrorReason::TimedOut,      "timed-out",      "timed out",                 "等待回复超时"               },
-    {ErrorReason::Reset,         "reset",          "connection reset",          "连接中断，回复不完整"   },
-    {ErrorReason::Throttled,     "throttled",      "throttled",                 "服务器限制查询频率"      },
-    {ErrorReason::ServiceGone,   "service-gone",   "service gone",              "服务器不再提供此查询"   },
-    {ErrorReason::Unrecognised,  "unrecognised",   "unrecognised reply",        "无法识别的回复"            },
-    {ErrorReason::TooLarge,      "too-large",      "reply too large",           "回复过大"                     },
-    {ErrorReason::NoService,     "no-service",     "no registry service known", "未知此后缀的注册局服务"},
+    {ErrorReason::None,          "",               "",                                        ""                                 },
+    {ErrorReason::BadName,       "bad-name",       "bad name",                                "域名无法转换为查询形式"},
+    {ErrorReason::HostNotFound,  "host-not-found", "host not found",                          "找不到服务器地址"         },
+    {ErrorReason::ConnectFailed, "connect-failed", "connect failed",                          "无法连接服务器"            },
+    {ErrorReason::SendFailed,    "send-failed",    "send failed",                             "发送查询失败"               },
+    {ErrorReason::EmptyReply,    "empty-reply",    "empty reply",                             "服务器没有回复"            },
+    {ErrorReason::TimedOut,      "timed-out",      "timed out",                               "等待回复超时"               },
+    {ErrorReason::Reset,         "reset",          "connection reset",                        "连接中断，回复不完整"   },
+    {ErrorReason::Throttled,     "throttled",      "throttled",                               "服务器限制查询频率"      },
+    {ErrorReason::ServiceGone,   "service-gone",   "service gone",                            "服务器不再提供此查询"   },
+    {ErrorReason::Unrecognised,  "unrecognised",   "unrecognised reply",                      "无法识别的回复"            },
+    {ErrorReason::TooLarge,      "too-large",      "reply too large",                         "回复过大"                     },
+    {ErrorReason::NoService,     "no-service",     "no registry service known",               "未知此后缀的注册局服务"},
+    {ErrorReason::PublicSuffix,
+     "public-suffix",                              "a public suffix, which nobody registers",
+     "公共后缀，不能注册"                                                                                               },
 };
 
 constexpr bool reasonsAreIndexed()

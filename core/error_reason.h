@@ -23,6 +23,7 @@ enum class ErrorReason : std::uint8_t
     Unrecognised, // a reply, but neither a record nor a not-registered answer
     TooLarge,     // an RDAP answer over the size cap (JSON cut short can't be read)
     NoService,    // no registry service is known for the name's TLD (with NoServer)
+    PublicSuffix, // the name is a public suffix, which nobody registers (with NoServer)
 };
 
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.

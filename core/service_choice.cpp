@@ -5,6 +5,7 @@
 
 #include "core/data_files.h"
 #include "core/domain_table.h"
+#include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/whois_query_name.h"
 #include "core/whois_servers.h"
@@ -145,8 +146,11 @@ void assignOtherServices(DomainTable& table, const ServiceData& data)
             break;
         }
         case ChoiceReason::Referral: host = IanaWhoisHost; break;
-        case ChoiceReason::TenRegistries:
         case ChoiceReason::PublicSuffix:
+            // Left without a server, with why: the reason stays when the run settles the record.
+            record.errorReason = static_cast<std::uint8_t>(ErrorReason::PublicSuffix);
+            break;
+        case ChoiceReason::TenRegistries:
         case ChoiceReason::NotADomain: break;
         }
         copyField(record.server, host);

@@ -17,13 +17,14 @@ _zonedesk_cli_options()
     history) echo "--raw --since --changes -j --jsonl --db -h --help" ;;
     runs) echo "--limit -j --jsonl --db -h --help" ;;
     prune) echo "--keep-days -j --jsonl --db -h --help" ;;
+    servers) echo "--ten-registries -j --jsonl -h --help" ;;
     update-data) echo "--url -h --help" ;;
     esac
 }
 
 _zonedesk_cli()
 {
-    local commands="lookup import export parse report serve-samples history runs prune update-data help"
+    local commands="lookup import export parse report serve-samples history runs prune servers update-data help"
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()

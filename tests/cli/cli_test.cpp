@@ -17,6 +17,8 @@
 #include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
+#include <nlohmann/json.hpp>
+
 namespace zonedesk::test {
 namespace {
 
@@ -389,6 +391,56 @@ TEST(Cli, ExitCodesTellUsageFromFileErrors)
     };
     for (const Case& c : cases)
         EXPECT_EQ(runCli(c.args).exitCode, c.exitCode) << c.args;
+}
+
+TEST(CliLookup, NamesBeyondTheTenGoToTheServiceTheirTldHasAndSayWhatWasAsked)
+{
+    TempDir dir;
+    LoopbackWhoisServer denic;
+    denic.on(
+        "taken.de",
+        Behaviour::answer("Domain Name: taken.de\r\nRegistrar: R\r\nCreation Date: 2001-01-01T00:00:00Z\r\n"
+                          "Registry Expiry Date: 2030-01-01T00:00:00Z\r\n"));
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    rdap.on(rdapRequest("example.xyz"),
+            Behaviour::answer(httpResponse(
+                200,
+                R"({"objectClassName":"domain","ldhName":"EXAMPLE.XYZ",)"
+                R"("events":[{"eventAction":"expiration","eventDate":"2030-07-31T23:57:50Z"}]})")));
+    const std::string nowhere = "127.0.0.1:" + std::to_string(LoopbackWhoisServer::refusedPort());
+    // Every host these names could reach is routed: the shipped data names the real ones.
+    const std::string environment = "XDG_CACHE_HOME='" + dir.path().string() +
+                                    "' ZONEDESK_WHOIS_ENDPOINTS='whois.denic.de=" + denic.address() +
+                                    ";whois.nic.xyz=" + nowhere + "' ZONEDESK_RDAP_ENDPOINTS='" +
+                                    rdapNowhere() + ";xyz=" + rdap.httpBase() + "' ";
+    const CliRun run = runCli("lookup -q -j - shop.taken.de example.xyz", "/dev/null", environment);
+    EXPECT_EQ(run.exitCode, 0);
+    const auto newline = run.out.find('\n');
+    ASSERT_NE(newline, std::string::npos) << run.out;
+    const auto de = nlohmann::json::parse(run.out.substr(0, newline), nullptr, false);
+    const auto xyz = nlohmann::json::parse(run.out.substr(newline + 1), nullptr, false);
+    ASSERT_TRUE(de.is_object() && xyz.is_object()) << run.out;
+    EXPECT_EQ(de["server"], "whois.denic.de");
+    EXPECT_EQ(de["tld"], "de");
+    EXPECT_EQ(de["queried"], "taken.de"); // the registrable domain, not the name listed
+    EXPECT_EQ(de["status"], 1);
+    EXPECT_EQ(de["registrar"], "R");
+    EXPECT_EQ(xyz["server"], "rdap.centralnic.com");
+    EXPECT_EQ(xyz["source"], "rdap");
+    EXPECT_EQ(xyz["status"], 1);
+    EXPECT_FALSE(xyz.contains("queried"));
+    EXPECT_EQ(denic.connectionCount(), 1);
+
+    // The same choice, said without a query; --ten-registries leaves such names alone.
+    EXPECT_EQ(runCli("servers shop.taken.de example.com co.uk", "/dev/null", environment).out,
+              "shop.taken.de\ttaken.de\tde\twhois whois.denic.de\t\ttable\n"
+              "example.com\texample.com\tcom\twhois whois.verisign-grs.com\trdap "
+              "https://rdap.verisign.com/com/v1/\tten registries\n"
+              "co.uk\t\tuk\t\t\tpublic suffix\n");
+    const CliRun ten = runCli("lookup -j - --ten-registries shop.taken.de", "/dev/null", environment);
+    EXPECT_NE(ten.out.find("\"server\":\"\""), std::string::npos) << ten.out;
+    EXPECT_EQ(denic.connectionCount(), 1);
 }
 
 } // namespace

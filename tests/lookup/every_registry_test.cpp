@@ -154,6 +154,7 @@ TEST_F(EveryRegistryTest, EachNameGoesToTheServiceItsTldHasAndComesBackWithItsVe
     EXPECT_EQ(core::fieldText((*table)[0].registrar), "Example Registrar");
     EXPECT_EQ(core::fieldText((*table)[2].registrar), "Example Registrar");
     EXPECT_EQ(core::errorReasonOf((*table)[6]), static_cast<std::uint8_t>(core::ErrorReason::NoService));
+    EXPECT_EQ(core::errorReasonOf((*table)[7]), static_cast<std::uint8_t>(core::ErrorReason::PublicSuffix));
 
     // One connection at a time per host (port 43 ends a reply by closing, so the count is exact
     // there); the registrable domain is what was asked.
@@ -176,6 +177,28 @@ TEST_F(EveryRegistryTest, IanasReferralIsAskedOncePerTldAndKept)
     EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::NotRegistered));
     EXPECT_EQ(iana.connectionCount(), 1);
     EXPECT_EQ(zz.connectionCount(), 2);
+}
+
+TEST_F(EveryRegistryTest, AHostWhosePort43RefusesIsAskedOverRdapFirstForTheRestOfTheRun)
+{
+    session.throttleRetryPauses = {10ms, 10ms};
+    session.paceStart = 10ms;
+    session.paceMax = 20ms;
+    denic.setDefault(
+        Behaviour::answer("% Error: 55000000002 Connection refused; access control limit exceeded\n"));
+    for (const char* name : {"a.de", "b.de", "c.de"})
+        rdap.on(rdapRequest(name), Behaviour::answer(httpResponse(404, "")));
+    add("a.de");
+    add("b.de");
+    add("c.de");
+    runToEnd();
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::NotRegistered)) << i;
+        EXPECT_EQ(core::resultSource((*table)[i]), core::ResultSource::Rdap) << i;
+    }
+    // The first name paid port 43's retries; the others went to RDAP at once.
+    EXPECT_EQ(denic.connectionCount(), 3);
+    EXPECT_EQ(rdap.connectionCount(), 3);
 }
 
 } // namespace
