@@ -4,9 +4,11 @@
 // asked, one connection at a time per host, and a true verdict for each.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "core/data_files.h"
 #include "core/domain_table.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
@@ -199,6 +201,79 @@ TEST_F(EveryRegistryTest, AHostWhosePort43RefusesIsAskedOverRdapFirstForTheRestO
     // The first name paid port 43's retries; the others went to RDAP at once.
     EXPECT_EQ(denic.connectionCount(), 3);
     EXPECT_EQ(rdap.connectionCount(), 3);
+}
+
+TEST_F(EveryRegistryTest, ThirtyTldsOfTheShippedDataEachAtItsOwnHostWithItsVerdict)
+{
+    const test::TempDir emptyCache;
+    const core::ServiceData shipped =
+        core::loadServiceData(core::dataDirFor(nullptr, ZONEDESK_BINARY_DIR), emptyCache.path());
+    ASSERT_TRUE(shipped.rdap && shipped.whois) << (shipped.problems.empty() ? "" : shipped.problems.front());
+    data = shipped;
+    // Fifteen generic TLDs that IANA's bootstrap serves, fifteen country codes of the host table:
+    // every RDAP base and WHOIS host they name is routed here, half the names registered.
+    const char* generic[] = {"xyz",
+                             "app",
+                             "dev",
+                             "shop",
+                             "online",
+                             "site",
+                             "store",
+                             "tech",
+                             "blog",
+                             "club",
+                             "io",
+                             "ai",
+                             "me",
+                             "co",
+                             "page"};
+    const char* country[] = {
+        "de", "uk", "fr", "nl", "be", "ch", "at", "it", "se", "pl", "ru", "kr", "br", "au", "nz"};
+    LoopbackWhoisServer whois;
+    whois.setDefault(Behaviour::answer("No entries found.\n"));
+    for (const auto* list : {&generic, &country}) {
+        for (const char* tld : *list) {
+            ASSERT_TRUE(endpoints.addRdap(std::string(tld) + "=" + rdap.httpBase()));
+            const std::string_view host = data.whois->hostFor(tld);
+            if (!host.empty()) {
+                ASSERT_TRUE(endpoints.add(std::string(host) + "=" + whois.address()));
+            }
+        }
+    }
+    std::vector<std::string> names;
+    for (const auto* list : {&generic, &country}) {
+        for (const char* tld : *list) {
+            for (const char* label : {"taken", "free"})
+                names.push_back(std::string(label) + "." + tld);
+        }
+    }
+    for (const std::string& name : names) {
+        if (name.starts_with("taken.")) {
+            whois.on(name, Behaviour::answer(whoisRecord(name)));
+            rdap.on(rdapRequest(name), Behaviour::answer(httpResponse(200, rdapDomain(name))));
+        } else {
+            rdap.on(rdapRequest(name), Behaviour::answer(httpResponse(404, "")));
+        }
+        add(name);
+    }
+    iana.setDefault(Behaviour::answer("refer:        whois.nowhere.example\n"));
+    runToEnd();
+
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const core::ServiceChoice choice = core::chooseService(names[i], data);
+        const std::string expectedHost =
+            choice.first == core::Service::Rdap    ? std::string(core::urlHost(choice.rdapBase))
+            : choice.first == core::Service::Whois ? choice.whoisHost
+                                                   : std::string(core::IanaWhoisHost);
+        EXPECT_EQ(server(i), expectedHost) << names[i];
+        EXPECT_EQ(status(i),
+                  static_cast<std::int32_t>(names[i].starts_with("taken.") ? LookupStatus::Success
+                                                                           : LookupStatus::NotRegistered))
+            << names[i] << " at " << server(i);
+    }
+    EXPECT_EQ(iana.connectionCount(), 0); // the shipped data knows every one of them
+    // Nothing fell back: each name had its answer where it was asked first.
+    EXPECT_EQ(whois.connectionCount() + rdap.connectionCount(), static_cast<int>(names.size()));
 }
 
 } // namespace
