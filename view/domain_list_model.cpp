@@ -14,6 +14,8 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/service_choice.h"
+#include "core/whois_query_name.h"
 #include "core/withheld_value.h"
 #include "lookup/recorded_run.h"
 
@@ -157,6 +159,11 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
     }
     QString tip = core::resultSource(record) == core::ResultSource::Rdap ? QStringLiteral("查询方式：RDAP")
                                                                          : QStringLiteral("查询方式：WHOIS");
+    // A name beyond the ten registries is asked as its registrable domain: say so where it differs.
+    const std::string_view domain = core::fieldText(record.domain);
+    if (const auto asked = core::askedName(domain, core::defaultServiceData());
+        asked && asked->name != core::whoisQueryName(domain))
+        tip += QStringLiteral("\n查询名称：%1").arg(QString::fromStdString(asked->name));
     const std::string_view reason = core::errorReasonTextZh(core::errorReasonOf(record));
     if (record.status == static_cast<std::int32_t>(core::LookupStatus::Error) && !reason.empty())
         tip.prepend(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())) +

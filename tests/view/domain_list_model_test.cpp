@@ -70,6 +70,23 @@ private Q_SLOTS:
         QVERIFY(!model.data(model.index(1, 1), Qt::ToolTipRole).isValid());
     }
 
+    void aNameAskedAsItsRegistrableDomainSaysSoInItsToolTip()
+    {
+        fill(2);
+        auto& beyond = (*m_table)[1];
+        core::copyField(beyond.domain, "shop.example.co.uk");
+        core::copyField(beyond.server, "whois.nic.uk");
+        DomainListModel model(*m_table);
+        model.fillRows();
+        settle(0);
+        settle(1);
+        model.refreshFinishedRows();
+        QCOMPARE(model.data(model.index(0, 2), Qt::ToolTipRole).toString(),
+                 QStringLiteral("查询方式：WHOIS"));
+        QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(),
+                 QStringLiteral("查询方式：WHOIS\n查询名称：example.co.uk"));
+    }
+
     void withheldValuesAreDrawnDimmedRealOnesAreNot()
     {
         fill(1);
