@@ -13,6 +13,7 @@
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/registrable_domain.h"
 #include "core/text.h"
 #include "core/unique_fd.h"
 #include "core/whois_query_name.h"
@@ -80,14 +81,15 @@ struct SkipTexts
 
 // Indexed by SkipReason.
 constexpr SkipTexts SkipReasons[SkipReasonCount] = {
-    {SkipReason::TooLong,       "longer than 40 bytes",                "长于 40 字节"                },
-    {SkipReason::LineTooLong,   "a line too long to be a name",        "行太长，不是域名"        },
-    {SkipReason::Blank,         "a blank inside",                      "含有空格"                    },
-    {SkipReason::ControlByte,   "a control character",                 "含有控制字符"              },
-    {SkipReason::NoDot,         "no dot",                              "没有点号"                    },
-    {SkipReason::BadCharacter,  "characters a domain name can't hold", "含有域名不允许的字符"  },
-    {SkipReason::FormulaPrefix, "starts with =, +, - or @",            "以 =、+、- 或 @ 开头"      },
-    {SkipReason::NotInGbk,      "text GBK can't hold",                 "含有 GBK 无法表示的字符"},
+    {SkipReason::TooLong,       "longer than 40 bytes",                    "长于 40 字节"                },
+    {SkipReason::LineTooLong,   "a line too long to be a name",            "行太长，不是域名"        },
+    {SkipReason::Blank,         "a blank inside",                          "含有空格"                    },
+    {SkipReason::ControlByte,   "a control character",                     "含有控制字符"              },
+    {SkipReason::NoDot,         "no dot",                                  "没有点号"                    },
+    {SkipReason::BadCharacter,  "characters a domain name can't hold",     "含有域名不允许的字符"  },
+    {SkipReason::FormulaPrefix, "starts with =, +, - or @",                "以 =、+、- 或 @ 开头"      },
+    {SkipReason::NotInGbk,      "text GBK can't hold",                     "含有 GBK 无法表示的字符"},
+    {SkipReason::PublicSuffix,  "a public suffix, which nobody registers", "是公共后缀，不能注册"  },
 };
 
 constexpr bool skipReasonsAreIndexed()
@@ -232,6 +234,13 @@ std::optional<SkipReason> checkDomainName(std::string_view name)
             std::count(query->begin(), query->end(), '.') != std::count(name.begin(), name.end(), '.') ||
             !std::all_of(query->begin(), query->end(), isAsciiNameByte))
             return SkipReason::BadCharacter;
+    }
+    // The ten registries keep their rules for their suffixes; anywhere else a public suffix is
+    // no name to look up.
+    if (!core::serverRuleFor(name).server) {
+        const auto query = core::whoisQueryName(name);
+        if (query && core::splitDomain(*query).kind == core::DomainParts::Kind::PublicSuffix)
+            return SkipReason::PublicSuffix;
     }
     return std::nullopt;
 }

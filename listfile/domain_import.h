@@ -36,9 +36,10 @@ enum class SkipReason : std::uint8_t
     BadCharacter,  // a character no domain name holds, an empty label, or no IDNA form
     FormulaPrefix, // starts with "=", "+", "-" or "@"
     NotInGbk,      // UTF-8 text that is not UTF-8, or a character GBK can't hold
+    PublicSuffix,  // a public suffix ("co.uk"), which nobody registers, outside the ten registries
 };
 
-inline constexpr std::size_t SkipReasonCount = 8;
+inline constexpr std::size_t SkipReasonCount = 9;
 
 /// The reason as a terminal says it ("a blank inside"), and in Chinese (UTF-8) for the screen.
 std::string_view skipReasonText(SkipReason reason);

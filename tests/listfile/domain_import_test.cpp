@@ -144,6 +144,17 @@ TEST_F(ImportDomains, StoresAtMostTableCapacityNames)
     EXPECT_EQ(serverAt(core::TableCapacity - 1), "whois.verisign-grs.com");
 }
 
+TEST_F(ImportDomains, APublicSuffixIsLeftOutUnlessOneOfTheTenServesIt)
+{
+    const ImportReport report =
+        importDomains(*table, dir.write("list.txt", "co.uk\nexample.co.uk\ncom.au\ncom.cn\n"));
+    EXPECT_EQ(report.count, 2);
+    EXPECT_EQ(report.skipped[static_cast<std::size_t>(SkipReason::PublicSuffix)], 2U);
+    EXPECT_EQ(domainAt(0), "example.co.uk");
+    EXPECT_EQ(domainAt(1), "com.cn"); // CNNIC's rules, as always
+    EXPECT_EQ(serverAt(1), "whois.cnnic.cn");
+}
+
 TEST_F(ImportDomains, EveryLineEndGivesOneNamePerLine)
 {
     for (const std::string& list : {std::string("alpha.com\rbeta.net\rgamma.org\r"),
