@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <utility>
 
 #include "core/calendar_date.h"
 #include "core/text.h"
@@ -16,6 +17,26 @@ namespace {
 constexpr std::string_view SampleKeys[core::WhoisServerCount] = {
     "cnnic", "verisign", "pir", "biz", "educause", "hkirc", "jprs", "verisigntv", "afilias", "niccc"};
 
+/// The sample files' name for the suffixes beyond the ten answered over port 43.
+constexpr std::pair<std::string_view, std::string_view> OtherSampleKeys[] = {
+    {"de", "denic"  },
+    {"uk", "nominet"},
+    {"au", "auda"   },
+    {"sg", "sgnic"  },
+};
+
+/// The sample files' name for the registry of `domain`; empty for none.
+std::string_view sampleKeyFor(const std::string& domain)
+{
+    if (const auto server = core::serverRuleFor(domain).server)
+        return SampleKeys[static_cast<std::size_t>(*server)];
+    const std::string_view tld = std::string_view(domain).substr(domain.rfind('.') + 1);
+    for (const auto& [suffix, key] : OtherSampleKeys)
+        if (suffix == tld)
+            return key;
+    return {};
+}
+
 void replaceAll(std::string& text, std::string_view placeholder, std::string_view value)
 {
     for (std::size_t at = text.find(placeholder); at != std::string::npos;
@@ -25,14 +46,24 @@ void replaceAll(std::string& text, std::string_view placeholder, std::string_vie
 
 } // namespace
 
+const OtherSampleSuffix OtherSampleSuffixes[7] = {
+    {"de",  true },
+    {"uk",  true },
+    {"au",  true },
+    {"sg",  true },
+    {"io",  false},
+    {"xyz", false},
+    {"app", false},
+};
+
 std::string sampleReply(std::string_view query)
 {
     const std::string domain = core::asciiLower(query);
-    const auto server = core::serverRuleFor(domain).server;
-    if (!server)
+    const std::string_view key = sampleKeyFor(domain);
+    if (key.empty())
         return {};
-    const std::string wanted = std::string(SampleKeys[static_cast<std::size_t>(*server)]) +
-                               (domain.starts_with("free-") ? "-available.txt" : "-registered.txt");
+    const std::string wanted =
+        std::string(key) + (domain.starts_with("free-") ? "-available.txt" : "-registered.txt");
     for (std::size_t i = 0; i < SampleFileCount; ++i) {
         if (SampleFiles[i].name != wanted)
             continue;

@@ -15,6 +15,7 @@
 
 #include "cli/command.h"
 #include "cli/sample_replies.h"
+#include "core/service_choice.h"
 #include "core/unique_fd.h"
 #include "core/whois_servers.h"
 
@@ -80,9 +81,10 @@ public:
             ->type_name("N")
             ->check(CLI::Range(0, 65535));
         app.footer("A name starting with \"free-\" gets the registry's not-found reply; \"private-\" names\n"
-                   "have their registrant withheld over RDAP. Prints the ZONEDESK_WHOIS_ENDPOINTS and\n"
-                   "ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that route every registry to it,\n"
-                   "then serves until interrupted. In a shell:\n"
+                   "have their registrant withheld over RDAP. Besides the ten registries it answers .de,\n"
+                   ".uk, .au and .sg over WHOIS and .io, .xyz and .app over RDAP. Prints the\n"
+                   "ZONEDESK_WHOIS_ENDPOINTS and ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that\n"
+                   "route all of them to it, then serves until interrupted. In a shell:\n"
                    "  zonedesk-cli serve-samples > /tmp/samples.env &\n"
                    "  sleep 1; set -a; . /tmp/samples.env; set +a\n"
                    "  zonedesk-cli lookup example.com free-example.org");
@@ -115,6 +117,15 @@ public:
         std::string rdapEndpoints;
         for (const char* suffix : {"com", "net", "org", "info", "biz", "tv", "cc"})
             rdapEndpoints += std::string(suffix) + "=http://" + where + "/;";
+        // Every service of the other samples' suffixes comes here, so that the demo asks no real
+        // registry: port 43 at the host the shipped table names, and RDAP.
+        const core::ServiceData& data = core::defaultServiceData();
+        for (const OtherSampleSuffix& other : OtherSampleSuffixes) {
+            const std::string_view host = data.whois ? data.whois->hostFor(other.tld) : std::string_view();
+            if (!host.empty())
+                endpoints += std::string(host) + "=" + where + ";";
+            rdapEndpoints += std::string(other.tld) + "=http://" + where + "/;";
+        }
         // Quoted for a shell: the values hold semicolons. No value holds a quote.
         std::cout << "ZONEDESK_WHOIS_ENDPOINTS='" << endpoints << "'\n"
                   << "ZONEDESK_RDAP_ENDPOINTS='" << rdapEndpoints << "'" << std::endl;

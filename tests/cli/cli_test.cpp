@@ -298,6 +298,57 @@ TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
     EXPECT_NE(line("example.cn").find("\"source\":\"whois\""), std::string::npos) << lines; // no RDAP there
 }
 
+TEST(CliServeSamples, SettlesTheDemoNamesBeyondTheTenRegistriesWithTheirTrueVerdicts)
+{
+    TempDir dir;
+
+    struct Case
+    {
+        const char* name;
+        const char* result;
+        const char* source;
+    };
+
+    const Case cases[] = {
+        {"berlin-verlag.de",       "registered", "whois"},
+        {"free-lindenhof.de",      "available",  "whois"},
+        {"kensington-books.co.uk", "registered", "whois"},
+        {"free-thames.uk",         "available",  "whois"},
+        {"brisbane.com.au",        "registered", "whois"},
+        {"free-outback.com.au",    "available",  "whois"},
+        {"singapore-trade.com.sg", "registered", "whois"},
+        {"free-merlion.sg",        "available",  "whois"},
+        {"devtools.io",            "registered", "rdap" }, // port 43 closes: RDAP answers
+        {"free-sandbox.io",        "available",  "rdap" },
+        {"newdomain.xyz",          "registered", "rdap" },
+        {"free-xyzzy.xyz",         "available",  "rdap" },
+        {"notekeeper.app",         "registered", "rdap" },
+        {"free-launchpad.app",     "available",  "rdap" },
+    };
+    std::string names;
+    for (const Case& c : cases)
+        names += std::string(c.name) + "\n";
+    const auto list = dir.write("list.txt", names);
+    const auto endpoints = dir.path() / "endpoints";
+    const auto jsonl = dir.path() / "out.jsonl";
+    const std::string cli = ZONEDESK_CLI_PATH;
+    // Every service of these suffixes is routed to the responder: the test reaches no registry.
+    const CliRun run = runShell(cli + " serve-samples > " + quoted(endpoints) + " & server=$!; " +
+                                "for i in $(seq 100); do grep -q RDAP " + quoted(endpoints) +
+                                " 2>/dev/null && break; sleep 0.05; done; set -a; . " + quoted(endpoints) +
+                                "; set +a; " + cli + " lookup -q " + quoted(list) + " --jsonl " +
+                                quoted(jsonl) + "; status=$?; kill $server; exit $status");
+    EXPECT_EQ(run.exitCode, 0);
+    const std::string lines = readFile(jsonl);
+    for (const Case& c : cases) {
+        const std::size_t at = lines.find("\"domain\":\"" + std::string(c.name) + "\"");
+        ASSERT_NE(at, std::string::npos) << c.name << "\n" << lines;
+        const std::string line = lines.substr(at, lines.find('\n', at) - at);
+        EXPECT_NE(line.find("\"result\":\"" + std::string(c.result) + "\""), std::string::npos) << line;
+        EXPECT_NE(line.find("\"source\":\"" + std::string(c.source) + "\""), std::string::npos) << line;
+    }
+}
+
 /// Today plus `days`, as YYYY-MM-DD: replies computed from the day the test runs never go stale.
 std::string isoInDays(int days)
 {
