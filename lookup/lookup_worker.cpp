@@ -256,7 +256,10 @@ std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord&
         if (referral.stopped)
             return std::nullopt;
         if (!referral.answered) {
-            parse::settleAsError(record, referral.reason);
+            // IANA could not be asked (its reason), or the TLD is no label to ask about.
+            parse::settleAsError(record,
+                                 referral.reason != core::ErrorReason::None ? referral.reason
+                                                                            : core::ErrorReason::BadName);
             return std::nullopt;
         }
         if (referral.host.empty()) {
