@@ -39,6 +39,9 @@ struct sigaction oldInterrupt
 struct sigaction oldTerminate
 {};
 
+struct sigaction oldHangUp
+{};
+
 struct sigaction oldResize
 {};
 
@@ -50,12 +53,15 @@ InterruptGuard::InterruptGuard()
     const struct sigaction action = handlerAction(onInterrupt);
     ::sigaction(SIGINT, &action, &oldInterrupt);
     ::sigaction(SIGTERM, &action, &oldTerminate);
+    // A closed terminal or ssh session ends the run as SIGTERM does: what finished is written.
+    ::sigaction(SIGHUP, &action, &oldHangUp);
 }
 
 InterruptGuard::~InterruptGuard()
 {
     ::sigaction(SIGINT, &oldInterrupt, nullptr);
     ::sigaction(SIGTERM, &oldTerminate, nullptr);
+    ::sigaction(SIGHUP, &oldHangUp, nullptr);
 }
 
 bool InterruptGuard::interrupted()

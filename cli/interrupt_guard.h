@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The signals a lookup run listens to: Ctrl+C and SIGTERM stop it (what finished is written), and
-// SIGWINCH makes the progress line measure the terminal again.
+// The signals a lookup run listens to: Ctrl+C, SIGTERM and SIGHUP (a closed terminal or ssh
+// session) stop it, and what finished is written; SIGWINCH makes the progress line measure the
+// terminal again.
 #pragma once
 
 namespace zonedesk::cli {
 
-/// Installs the Ctrl+C and SIGTERM handlers for its life and puts the old ones back afterwards.
+/// Installs the Ctrl+C, SIGTERM and SIGHUP handlers for its life and puts the old ones back
+/// afterwards.
 class InterruptGuard
 {
 public:
@@ -14,7 +16,7 @@ public:
     InterruptGuard(const InterruptGuard&) = delete;
     InterruptGuard& operator=(const InterruptGuard&) = delete;
 
-    /// True once Ctrl+C or SIGTERM came since the guard was made.
+    /// True once Ctrl+C, SIGTERM or SIGHUP came since the guard was made.
     static bool interrupted();
 };
 

@@ -206,32 +206,37 @@ TEST(CliLookup, WritesCsvAndJsonLinesFromTheServersReplies)
 
 TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
 {
-    TempDir dir;
-    LoopbackWhoisServer server;
-    server.on("quick.org", Behaviour::answer("NOT FOUND\n"));
-    server.on("hangs.com", Behaviour::silent());
-    const auto list = dir.write("list.txt", "quick.org\nhangs.com\n");
-    const auto csv = dir.path() / "out.csv";
-    // The shell sends the interrupt once the silent server holds the connection.
-    const std::string script =
-        routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " + quoted(csv) +
-        " --jsonl " + quoted(dir.path() / "jsonl") + " & pid=$!; for i in $(seq 100); do sleep 0.05; " +
-        "[ -s " + quoted(dir.path() / "connected") + " ] && break; done; " + "kill -INT $pid; wait $pid";
-    std::thread watcher([&] {
-        while (server.connectionCount() < 2)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time to settle quick.org
-        dir.write("connected", "yes");
-    });
-    const CliRun run = runShell(script);
-    watcher.join();
-    EXPECT_EQ(run.exitCode, 130);
-    const std::string written = readFile(csv);
-    EXPECT_NE(
-        readFile(dir.path() / "jsonl").find("\"done\":false,\"status\":null,\"result\":\"not-looked-up\""),
-        std::string::npos);
-    EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos); // finished: its result
-    EXPECT_NE(written.find("\"hangs.com\",\"\xCE\xB4\xB2\xE9\xD1\xAF\""), std::string::npos); // 未查询
+    // Ctrl+C, and a closed terminal or ssh session (SIGHUP), alike.
+    for (const std::string signal : {"INT", "HUP"}) {
+        SCOPED_TRACE(signal);
+        TempDir dir;
+        LoopbackWhoisServer server;
+        server.on("quick.org", Behaviour::answer("NOT FOUND\n"));
+        server.on("hangs.com", Behaviour::silent());
+        const auto list = dir.write("list.txt", "quick.org\nhangs.com\n");
+        const auto csv = dir.path() / "out.csv";
+        // The shell sends the signal once the silent server holds the connection.
+        const std::string script = routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " +
+                                   quoted(csv) + " --jsonl " + quoted(dir.path() / "jsonl") +
+                                   " & pid=$!; for i in $(seq 100); do sleep 0.05; " + "[ -s " +
+                                   quoted(dir.path() / "connected") + " ] && break; done; " + "kill -" +
+                                   signal + " $pid; wait $pid";
+        std::thread watcher([&] {
+            while (server.connectionCount() < 2)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time to settle quick.org
+            dir.write("connected", "yes");
+        });
+        const CliRun run = runShell(script);
+        watcher.join();
+        EXPECT_EQ(run.exitCode, 130);
+        const std::string written = readFile(csv);
+        EXPECT_NE(readFile(dir.path() / "jsonl")
+                      .find("\"done\":false,\"status\":null,\"result\":\"not-looked-up\""),
+                  std::string::npos);
+        EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos); // finished: its result
+        EXPECT_NE(written.find("\"hangs.com\",\"\xCE\xB4\xB2\xE9\xD1\xAF\""), std::string::npos); // 未查询
+    }
 }
 
 TEST(CliLookup, ErrorsSayWhyAndAFinishedRunIsNeverLost)
