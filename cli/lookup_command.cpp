@@ -130,7 +130,8 @@ public:
             "Environment: ZONEDESK_WHOIS_ENDPOINTS=\"HOST=ADDR[:PORT];...\", ZONEDESK_RDAP_ENDPOINTS=\n"
             "\"SUFFIX=URL;...\" route registries as --endpoint and --rdap-endpoint do.\n"
             "Exit 0: every name settled, none near expiry; 3: a name near expiry (or expired);\n"
-            "4: a lookup failed (ERR!) and none near expiry; 1 usage, 2 file error, 130 interrupted.");
+            "4: a lookup failed (ERR!) and none near expiry; 1 usage, 2 file error or no name to look up,\n"
+            "130 interrupted.");
     }
 
     int run() override
@@ -173,6 +174,11 @@ public:
         const auto table = importInputs(m_inputs, m_encoding, m_quiet, exitCode);
         if (!table)
             return exitCode;
+        if (table->count() == 0) {
+            // Nothing was looked up: no result to write, and no success to report.
+            std::cerr << "zonedesk-cli: the list holds no name to look up\n";
+            return ExitFile;
+        }
         if (!m_tenRegistries) {
             const core::ServiceData& services = core::defaultServiceData();
             for (const std::string& problem : services.problems)

@@ -71,7 +71,7 @@ TEST(CliOptions, GnuFormsUnknownOptionsAndMissingValues)
         {"lookup",                                            1},
         {"lookup -o - -j - " + list,                          1},
         {"lookup -q -- " + list,                              4},
-        {"lookup -q -- --weird.cn",                           0}, // after --, a name: left out, not an option
+        {"lookup -q -- --weird.cn",                           2}, // after --, a name: left out, not an option
         {"report --warn-days=3",                              1},
         {"serve-samples --port=70000",                        1},
     };

@@ -204,6 +204,19 @@ TEST(CliLookup, WritesCsvAndJsonLinesFromTheServersReplies)
     EXPECT_NE(readFile(dir.path() / "err.txt").find("finished: 3 domains"), std::string::npos);
 }
 
+TEST(CliLookup, AListWithNoNameToLookUpIsAFileErrorNotASuccess)
+{
+    TempDir dir;
+    for (const std::string& list : {std::string(), std::string("co.uk\n=1+1\n")}) {
+        const auto file = dir.write("list.txt", list);
+        const CliRun run = runCli("lookup -q " + quoted(file), dir.path() / "err.txt");
+        EXPECT_EQ(run.exitCode, 2) << list;
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(readFile(dir.path() / "err.txt").find("the list holds no name to look up"),
+                  std::string::npos);
+    }
+}
+
 TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
 {
     // Ctrl+C, and a closed terminal or ssh session (SIGHUP), alike.
