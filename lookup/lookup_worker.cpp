@@ -364,7 +364,11 @@ std::optional<parse::Reading> LookupWorker::ask(Protocol protocol, const Query& 
         if (reading.reason() == core::ErrorReason::Throttled) {
             pace.throttled(m_session);
             if (retry < m_session.throttleRetryPauses.size()) {
-                wait = std::max<milliseconds>(m_session.throttleRetryPauses[retry], result.retryAfter);
+                // A server's Retry-After (seconds or a date) is honoured up to the pacing maximum:
+                // one asking for a day is refusing, and the name ends throttled after its retries.
+                wait = std::min<milliseconds>(
+                    std::max<milliseconds>(m_session.throttleRetryPauses[retry], result.retryAfter),
+                    std::max(m_session.paceMax, m_session.throttleRetryPauses[retry]));
                 continue;
             }
         } else {

@@ -89,7 +89,8 @@ protected:
         run.setServiceData(&data);
         run.setReferralCache(cache.path() / "iana-referrals.tsv");
         ASSERT_EQ(run.start(), LookupRun::StartResult::Running);
-        ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+        const auto giveUp = std::chrono::steady_clock::now() + 60s;
+        ASSERT_TRUE(run.waitForEnd(queue, 50ms, [&] { return std::chrono::steady_clock::now() > giveUp; }));
     }
 
     std::int32_t status(std::size_t i) const { return (*table)[i].status; }
@@ -201,6 +202,25 @@ TEST_F(EveryRegistryTest, AHostWhosePort43RefusesIsAskedOverRdapFirstForTheRestO
     // The first name paid port 43's retries; the others went to RDAP at once.
     EXPECT_EQ(denic.connectionCount(), 3);
     EXPECT_EQ(rdap.connectionCount(), 3);
+}
+
+TEST_F(EveryRegistryTest, ARetryAfterOfADayOrADateIsWaitedNoLongerThanThePacingMaximum)
+{
+    session.throttleRetryPauses = {10ms, 10ms};
+    session.paceStart = 10ms;
+    session.paceMax = 50ms;
+    rdap.on(rdapRequest("day.xyz"), Behaviour::answer(httpResponse(429, "", "Retry-After: 100000\r\n")));
+    rdap.on(rdapRequest("date.xyz"),
+            Behaviour::answer(httpResponse(429, "", "Retry-After: Fri, 01 Jan 2100 00:00:00 GMT\r\n")));
+    add("day.xyz");
+    add("date.xyz");
+    runToEnd(); // within its 60 s, not a day
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
+        EXPECT_EQ(core::errorReasonOf((*table)[i]), static_cast<std::uint8_t>(core::ErrorReason::Throttled))
+            << i;
+    }
+    EXPECT_EQ(rdap.connectionCount(), 6); // each name: its first question and two retries
 }
 
 TEST_F(EveryRegistryTest, ThirtyTldsOfTheShippedDataEachAtItsOwnHostWithItsVerdict)
