@@ -105,6 +105,28 @@ auto rowsOf(core::SqliteDb& db, core::SqliteStatement& statement, std::string& e
     return rows;
 }
 
+/// Gives the lookups table a column for every result field it lacks (a field added since the file
+/// was made), so that a new field needs no migration of its own.
+bool addMissingFieldColumns(core::SqliteDb& db, std::string& error)
+{
+    auto statement = db.prepare("SELECT name FROM pragma_table_info('lookups')", error);
+    if (!statement)
+        return false;
+    const auto present =
+        rowsOf(db, *statement, error, [](const core::SqliteStatement& row) { return row.text(0); });
+    if (!present)
+        return false;
+    for (const core::ResultField& field : core::ResultFields) {
+        if (std::find(present->begin(), present->end(), field.column) != present->end())
+            continue;
+        if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(field.column) +
+                         " TEXT NOT NULL DEFAULT ''",
+                     error))
+            return false;
+    }
+    return true;
+}
+
 std::optional<int> userVersion(core::SqliteDb& db, std::string& error)
 {
     auto statement = db.prepare("PRAGMA user_version", error);
@@ -114,52 +136,6 @@ std::optional<int> userVersion(core::SqliteDb& db, std::string& error)
         return std::nullopt;
     }
     return static_cast<int>(statement->integer(0));
-}
-
-/// The result fields the lookups table has no column for (fields added since the file was made).
-std::optional<std::vector<std::string_view>> missingFieldColumns(core::SqliteDb& db, std::string& error)
-{
-    auto statement = db.prepare("SELECT name FROM pragma_table_info('lookups')", error);
-    if (!statement)
-        return std::nullopt;
-    const auto present =
-        rowsOf(db, *statement, error, [](const core::SqliteStatement& row) { return row.text(0); });
-    if (!present)
-        return std::nullopt;
-    std::vector<std::string_view> missing;
-    for (const core::ResultField& field : core::ResultFields) {
-        if (std::find(present->begin(), present->end(), field.column) == present->end())
-            missing.push_back(field.column);
-    }
-    return missing;
-}
-
-/// Brings the schema to SchemaVersion and gives the lookups table a column for every result field
-/// it lacks, so that a new field needs no migration of its own. All is read again under the write
-/// lock: of two programs opening a new file at once, the second finds the first one's schema
-/// rather than making it again.
-bool migrate(core::SqliteDb& db, std::string& error)
-{
-    core::SqliteTransaction transaction(db, error);
-    if (!transaction.began())
-        return false;
-    const auto version = userVersion(db, error);
-    if (!version)
-        return false;
-    for (int from = *version; from < HistoryStore::SchemaVersion; ++from) {
-        if (!db.exec(Migrations[from], error) ||
-            !db.exec("PRAGMA user_version = " + std::to_string(from + 1), error))
-            return false;
-    }
-    const auto missing = missingFieldColumns(db, error);
-    if (!missing)
-        return false;
-    for (const std::string_view column : *missing) {
-        if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(column) + " TEXT NOT NULL DEFAULT ''",
-                     error))
-            return false;
-    }
-    return transaction.commit(error);
 }
 
 } // namespace
@@ -209,12 +185,17 @@ std::unique_ptr<HistoryStore> HistoryStore::open(const std::string& path, std::s
         error = path + ": " + why;
         return nullptr;
     }
-    // Only a file that lacks something takes the write lock: readers of a busy history never wait.
-    std::optional<std::vector<std::string_view>> missing;
-    if (*version == SchemaVersion)
-        missing = missingFieldColumns(*db, why);
-    if ((*version < SchemaVersion || !missing || !missing->empty()) && !migrate(*db, why)) {
-        error = path + ": cannot bring the schema to version " + std::to_string(SchemaVersion) + ": " + why;
+    for (int from = *version; from < SchemaVersion; ++from) {
+        core::SqliteTransaction transaction(*db, why);
+        if (!transaction.began() || !db->exec(Migrations[from], why) ||
+            !db->exec("PRAGMA user_version = " + std::to_string(from + 1), why) || !transaction.commit(why)) {
+            error = path;
+            error += ": cannot bring the schema to version " + std::to_string(from + 1) + ": " + why;
+            return nullptr;
+        }
+    }
+    if (!addMissingFieldColumns(*db, why)) {
+        error = path + ": cannot add the new result fields: " + why;
         return nullptr;
     }
     return std::unique_ptr<HistoryStore>(new HistoryStore(std::move(*db)));

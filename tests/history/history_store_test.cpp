@@ -4,7 +4,6 @@
 #include "history/history_store.h"
 
 #include <functional>
-#include <thread>
 
 #include <sqlite3.h>
 
@@ -160,21 +159,6 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
     EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
     EXPECT_EQ(historyOf(*store, "a.com", false).size(), 1U);
     EXPECT_EQ(historyOf(*store, "b.com", false).size(), 1U);
-}
-
-TEST(HistoryStore, TwoProgramsOpeningANewFileAtOnceBothGetTheSchema)
-{
-    test::TempDir dir;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        const std::string path = (dir.path() / ("h" + std::to_string(attempt) + ".sqlite3")).string();
-        std::string errors[2];
-        bool opened[2] = {false, false};
-        std::thread other([&] { opened[1] = HistoryStore::open(path, errors[1]) != nullptr; });
-        opened[0] = HistoryStore::open(path, errors[0]) != nullptr;
-        other.join();
-        EXPECT_TRUE(opened[0]) << errors[0];
-        EXPECT_TRUE(opened[1]) << errors[1];
-    }
 }
 
 TEST(HistoryStore, AReadThatFailsSaysSoInsteadOfAnsweringEmpty)
