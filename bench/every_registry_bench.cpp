@@ -17,10 +17,10 @@
 #include <vector>
 
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/process_usage.h"
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
@@ -43,20 +43,8 @@ constexpr int HostCount = 60;  // the first half RDAP bases, the second half WHO
 constexpr int DefaultCap = 32; // what LookupRun runs at most at once unless told otherwise
 constexpr int DefaultNames = 10'000;
 
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long maxRssKiB()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
+using zonedesk::bench::cpuSeconds;
+using zonedesk::bench::maxRssKiB;
 
 int threadCount()
 {

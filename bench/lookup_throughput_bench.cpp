@@ -14,10 +14,10 @@
 #include <vector>
 
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/process_usage.h"
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
@@ -37,20 +37,8 @@ constexpr auto ReplyDelay = 5ms;
 constexpr const char* Suffixes[] = {
     ".cn", ".com", ".org", ".biz", ".edu", ".hk", ".jp", ".tv", ".info", ".cc"};
 
-double cpuSeconds()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long maxRssKiB()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
+using zonedesk::bench::cpuSeconds;
+using zonedesk::bench::maxRssKiB;
 
 /// Child: one loopback server per registry; writes their ports to `out`, then serves until killed.
 [[noreturn]] void serve(int out)
