@@ -8,6 +8,7 @@
 
 #include "core/encodings.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/text.h"
 #include "parse/branch.h"
 #include "parse/utf8_to_gbk.h"
@@ -15,14 +16,6 @@
 namespace zonedesk::parse {
 
 namespace {
-
-// The order in which today's values have always been stored.
-constexpr Field StoreOrder[] = {Field::ExpiryDate,
-                                Field::RegistrationDate,
-                                Field::UpdatedDate,
-                                Field::Owner,
-                                Field::Email,
-                                Field::Registrar};
 
 using core::trim;
 
@@ -99,7 +92,8 @@ std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::strin
         return std::nullopt;
 
     Reading reading(core::LookupStatus::Success);
-    for (const Field field : StoreOrder) {
+    for (const core::ResultField& row : core::ResultFields) {
+        const Field field = row.field;
         const auto i = static_cast<std::size_t>(field);
         if ((layout.notApplicable & fieldBit(field)) != 0) {
             reading.set(field, NotApplicable);

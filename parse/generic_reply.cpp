@@ -22,6 +22,7 @@
 
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/text.h"
 #include "core/withheld_value.h"
 #include "parse/generic_labels.h"
@@ -34,14 +35,6 @@ namespace {
 
 using core::trim;
 using generic::Part;
-
-// The order in which the fields are stored, as today's layouts store them.
-constexpr Field StoreOrder[] = {Field::ExpiryDate,
-                                Field::RegistrationDate,
-                                Field::UpdatedDate,
-                                Field::Owner,
-                                Field::Email,
-                                Field::Registrar};
 
 // A label is a short noun phrase; longer text before a colon is a sentence.
 constexpr std::size_t LongestLabel = 60;
@@ -522,7 +515,8 @@ struct Record
 Record readRecord(const std::vector<Line>& lines)
 {
     Record record;
-    for (const Field field : StoreOrder) {
+    for (const core::ResultField& row : core::ResultFields) {
+        const Field field = row.field;
         const std::string_view found = factValue(lines, field).value_or(std::string_view());
         record.anyFact =
             record.anyFact || (!found.empty() && (isDateField(field) || !core::isWithheld(found)));
