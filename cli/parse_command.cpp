@@ -48,6 +48,9 @@ public:
         app.add_option("--server", m_host, "The WHOIS server the reply came from")
             ->type_name("HOST")
             ->required();
+        app.add_option(
+               "--domain", m_domain, "The name the reply should be for: one for another name is an error")
+            ->type_name("NAME");
         app.add_flag("--json", m_json, "One JSON object instead of name<TAB>value lines");
         app.add_option("FILE", m_file, "The reply (default, or -: standard input)");
         app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email\n"
@@ -66,7 +69,7 @@ public:
         }
         core::DomainRecord record{};
         core::copyField(record.server, host);
-        parse::parseReply(reply, record);
+        parse::parseReply(reply, record, m_domain);
         printRecordResult(std::cout, record, json ? OutputFormat::Json : OutputFormat::Lines);
         return ExitOk;
     }
@@ -74,6 +77,7 @@ public:
 private:
     std::string m_host;
     std::string m_file;
+    std::string m_domain;
     bool m_json = false;
 };
 

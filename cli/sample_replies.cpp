@@ -101,6 +101,7 @@ std::string sampleRdapResponse(std::string_view requestLine)
         status = "400 Bad Request";
     } else if (name.starts_with("free-")) {
         status = "404 Not Found";
+        body = R"({"rdapConformance":["rdap_level_0"],"errorCode":404,"title":"Not Found"})";
     } else {
         const bool withheld = name.starts_with("private-");
         const std::string registrant =

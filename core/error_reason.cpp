@@ -34,6 +34,8 @@ constexpr ReasonTexts Reasons[] = {
     {ErrorReason::PublicSuffix,
      "public-suffix",                              "a public suffix, which nobody registers",
      "公共后缀，不能注册"                                                                                               },
+    {ErrorReason::OtherDomain,   "other-domain",   "a reply for another name",                "回复的是另一个域名"      },
+    {ErrorReason::NotRdap,       "not-rdap",       "an HTTP answer that is not RDAP",         "回复不是RDAP应答"           },
 };
 
 constexpr bool reasonsAreIndexed()

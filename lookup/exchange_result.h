@@ -25,6 +25,7 @@ struct ExchangeResult
     core::ErrorReason reason = core::ErrorReason::None;
     std::string reply;                  // the reply text (port 43) or the HTTP body, at most the cap
     long httpStatus = 0;                // RDAP only: the HTTP status of a whole answer
+    std::string mediaType;              // RDAP only: the answer's Content-Type, as sent
     std::chrono::seconds retryAfter{0}; // RDAP only: from a Retry-After header; 0 when none
 };
 

@@ -75,7 +75,7 @@ parse::Reading readWhoisReply(const ExchangeResult& whole, const Query& query)
 {
     if (!query.server)
         return parse::readGenericReply(whole.reply, query.name);
-    return parse::readReply(whole.reply, *query.server, parse::serviceRefusal(whole.reply));
+    return parse::readReply(whole.reply, *query.server, parse::serviceRefusal(whole.reply), query.name);
 }
 
 ExchangeResult askOverRdap(const Query& query, const InternetSession& session, const std::stop_token& stop)
@@ -85,7 +85,7 @@ ExchangeResult askOverRdap(const Query& query, const InternetSession& session, c
 
 parse::Reading readRdapAnswer(const ExchangeResult& whole, const Query& query)
 {
-    return parse::readRdap(whole.httpStatus, whole.reply, query.name);
+    return parse::readRdap(whole.httpStatus, whole.reply, query.name, whole.mediaType);
 }
 
 // Indexed by Protocol.
@@ -109,7 +109,8 @@ bool usable(const parse::Reading& reading)
     case core::ErrorReason::TimedOut:
     case core::ErrorReason::Reset:
     case core::ErrorReason::Throttled:
-    case core::ErrorReason::ServiceGone: return false;
+    case core::ErrorReason::ServiceGone:
+    case core::ErrorReason::NotRdap: return false;
     default: return true;
     }
 }

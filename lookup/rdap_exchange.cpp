@@ -138,6 +138,9 @@ exchangeRdap(const std::string& url, const InternetSession& session, const std::
     }
     result.outcome = ExchangeOutcome::Received;
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &result.httpStatus);
+    const char* mediaType = nullptr;
+    if (curl_easy_getinfo(handle, CURLINFO_CONTENT_TYPE, &mediaType) == CURLE_OK && mediaType != nullptr)
+        result.mediaType = mediaType;
     curl_off_t retryAfter = 0;
     if (curl_easy_getinfo(handle, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0)
         result.retryAfter = std::chrono::seconds(retryAfter);

@@ -11,6 +11,7 @@
 #include "core/result_fields.h"
 #include "core/text.h"
 #include "parse/branch.h"
+#include "parse/reply_record.h"
 #include "parse/utf8_to_gbk.h"
 
 namespace zonedesk::parse {
@@ -64,11 +65,14 @@ std::optional<Reading> readCurrentLayout(const CurrentLayout& layout, std::strin
     }
     const std::vector<std::string_view> lines = core::splitLines(reply);
 
-    for (const std::string_view line : lines) {
-        const std::string_view body = lineBody(line);
-        for (const std::string_view phrase : layout.notRegistered) {
-            if (body.starts_with(phrase))
-                return Reading(core::LookupStatus::NotRegistered);
+    // A reply with a record is an answer for the name, whatever a line of it says.
+    if (!carriesRecord(reply)) {
+        for (const std::string_view line : lines) {
+            const std::string_view body = lineBody(line);
+            for (const std::string_view phrase : layout.notRegistered) {
+                if (body.starts_with(phrase))
+                    return Reading(core::LookupStatus::NotRegistered);
+            }
         }
     }
 

@@ -13,12 +13,9 @@
 #include "parse/generic_reply.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include <idn2.h>
 
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
@@ -26,6 +23,7 @@
 #include "core/text.h"
 #include "core/withheld_value.h"
 #include "parse/generic_labels.h"
+#include "parse/reply_record.h"
 #include "parse/service_refusals.h"
 #include "parse/utf8_to_gbk.h"
 
@@ -430,27 +428,6 @@ std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field 
     return withheld;
 }
 
-/// A name in the form it is compared in: lower-case ASCII, the A-label of a name in UTF-8;
-/// nullopt when it has no such form.
-std::optional<std::string> comparableName(std::string_view name)
-{
-    name = trim(name, " \t\"'()[]<>");
-    while (name.ends_with('.'))
-        name.remove_suffix(1);
-    if (name.empty())
-        return std::nullopt;
-    if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return core::asciiLower(name);
-    const std::string utf8(name);
-    char* ascii = nullptr;
-    const int rc = ::idn2_to_ascii_8z(utf8.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-    std::optional<std::string> form;
-    if (rc == IDN2_OK && ascii != nullptr)
-        form = core::asciiLower(ascii);
-    std::free(ascii);
-    return form;
-}
-
 struct StatedNames
 {
     bool any = false;     // a domain line with a value
@@ -461,7 +438,7 @@ struct StatedNames
 StatedNames statedNames(const std::vector<Line>& lines, std::string_view queriedName)
 {
     StatedNames stated;
-    const auto queried = comparableName(queriedName);
+    const auto queried = comparableDomainName(queriedName);
     for (const Line& line : lines) {
         if (line.value.empty() || line.comment)
             continue;
@@ -472,16 +449,14 @@ StatedNames statedNames(const std::vector<Line>& lines, std::string_view queried
         if (!nameLine)
             continue;
         const std::string_view token = line.value.substr(0, line.value.find_first_of(" \t"));
-        const auto name = comparableName(token);
+        const auto name = comparableDomainName(token);
         // Only a word with a dot inside is a name: "Domain not found." states none.
         if (!name || name->find('.') == std::string::npos) {
             stated.any = stated.any || line.colonLabel;
             continue;
         }
         stated.any = true;
-        // A registry answers for a name under a registered one with that one's record (Nominet:
-        // www.gov.uk gives gov.uk's).
-        if (queried && (*name == *queried || queried->ends_with("." + *name)))
+        if (queried && answersFor(*name, *queried))
             stated.queried = true;
         else if (queried)
             stated.other = true;
@@ -542,7 +517,7 @@ Reading readGenericReply(std::string_view reply, std::string_view queriedName)
     const std::vector<Line> lines = readLines(reply);
     const StatedNames stated = statedNames(lines, queriedName);
     if (stated.other && !stated.queried)
-        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+        return Reading(core::LookupStatus::Error, core::ErrorReason::OtherDomain);
     if (saysAny(lines, generic::TakenPhrases))
         return readRecord(lines).reading;
     const std::optional<bool> status = statusSays(lines);

@@ -8,6 +8,7 @@
 #include "core/encodings.h"
 #include "parse/branch.h"
 #include "parse/cut_field.h"
+#include "parse/reply_record.h"
 #include "parse/utf8_to_gbk.h"
 
 namespace zonedesk::parse {
@@ -37,6 +38,19 @@ std::string applyRule(std::string_view text, const CutRule& rule)
     return value;
 }
 
+/// Whether `phrase` stands in one of the server's own message lines of `text` (see standsInMessage):
+/// in a field's value ("Registrant Organization: NOT FOUND Holdings") it says nothing.
+bool saysInMessage(std::string_view text, std::string_view phrase)
+{
+    if (phrase.empty())
+        return false;
+    for (std::size_t at = text.find(phrase); at != std::string_view::npos; at = text.find(phrase, at + 1)) {
+        if (standsInMessage(text, at))
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 Reading readOldLayout(const Branch& branch, std::string_view reply)
@@ -52,7 +66,9 @@ Reading readOldLayout(const Branch& branch, std::string_view reply)
 
     if (branch.sectionCut == SectionCut::BeforeVerdict)
         cutSection();
-    if (text.find(branch.notRegistered) != std::string_view::npos)
+    // A reply with a record is an answer for the name, whatever a notice in it says of names that
+    // are "NOT FOUND".
+    if (saysInMessage(text, branch.notRegistered) && !carriesRecord(reply))
         return Reading(core::LookupStatus::NotRegistered);
     if (branch.sectionCut == SectionCut::AfterVerdict)
         cutSection();

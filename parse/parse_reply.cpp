@@ -8,6 +8,7 @@
 #include "parse/branch.h"
 #include "parse/current_layout.h"
 #include "parse/old_layout.h"
+#include "parse/reply_record.h"
 
 namespace zonedesk::parse {
 
@@ -42,7 +43,8 @@ Reading readBranch(const Branch& branch, std::string_view reply)
 
 } // namespace
 
-Reading readReply(std::string_view reply, core::WhoisServer server, Refusal refusal)
+Reading
+readReply(std::string_view reply, core::WhoisServer server, Refusal refusal, std::string_view queriedName)
 {
     if (reply.empty())
         return Reading(core::LookupStatus::Error, core::ErrorReason::EmptyReply);
@@ -52,10 +54,13 @@ Reading readReply(std::string_view reply, core::WhoisServer server, Refusal refu
                        refusal == Refusal::Throttled ? core::ErrorReason::Throttled
                                                      : core::ErrorReason::ServiceGone);
     }
+    // A proxy or a misrouted server may answer with another name's record: its dates are not ours.
+    if (!queriedName.empty() && statesOnlyOtherNames(reply, queriedName))
+        return Reading(core::LookupStatus::Error, core::ErrorReason::OtherDomain);
     return readBranch(branchFor(server), reply);
 }
 
-void parseReply(std::string_view reply, core::DomainRecord& record)
+void parseReply(std::string_view reply, core::DomainRecord& record, std::string_view queriedName)
 {
     const auto server = core::serverForHost(core::fieldText(record.server));
     if (!server) {
@@ -64,7 +69,8 @@ void parseReply(std::string_view reply, core::DomainRecord& record)
         core::publishDone(record);
         return;
     }
-    readReply(reply, *server, reply.empty() ? Refusal::None : serviceRefusal(reply)).storeInto(record);
+    readReply(reply, *server, reply.empty() ? Refusal::None : serviceRefusal(reply), queriedName)
+        .storeInto(record);
 }
 
 void settleAsError(core::DomainRecord& record, core::ErrorReason reason)

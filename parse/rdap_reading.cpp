@@ -133,9 +133,11 @@ void setUtf8(Reading& reading, Field field, std::string value)
 
 Reading readDomain(const json& domain, std::string_view queriedName)
 {
-    if (textOf(domain, "objectClassName") != "domain" ||
-        core::asciiLower(textOf(domain, "ldhName")) != core::asciiLower(queriedName))
+    const std::string ldhName = textOf(domain, "ldhName");
+    if (textOf(domain, "objectClassName") != "domain" || ldhName.empty())
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    if (core::asciiLower(ldhName) != core::asciiLower(queriedName))
+        return Reading(core::LookupStatus::Error, core::ErrorReason::OtherDomain);
 
     Reading reading(core::LookupStatus::Success);
     const auto events = domain.find("events");
@@ -177,12 +179,28 @@ bool isRdapThrottle(long httpStatus)
     return httpStatus == HttpTooManyRequests || (httpStatus >= 500 && httpStatus <= 599);
 }
 
+/// Whether a 404 is the RDAP server's own "no such object": an RDAP error object (RFC 9083 §6), or
+/// an empty body sent as RDAP or JSON. A web server's or a proxy's page is not.
+bool isRdapNotFound(std::string_view body, std::string_view mediaType)
+{
+    if (core::trim(body).empty()) {
+        const std::string type = core::asciiLower(core::trim(mediaType.substr(0, mediaType.find(';'))));
+        return type == "application/rdap+json" || type == "application/json";
+    }
+    const json answer = json::parse(body, nullptr, false);
+    return answer.is_object() && (answer.contains("errorCode") || answer.contains("rdapConformance"));
+}
+
 } // namespace
 
-Reading readRdap(long httpStatus, std::string_view body, std::string_view queriedName)
+Reading
+readRdap(long httpStatus, std::string_view body, std::string_view queriedName, std::string_view mediaType)
 {
-    if (httpStatus == HttpNotFound)
-        return Reading(core::LookupStatus::NotRegistered);
+    if (httpStatus == HttpNotFound) {
+        return isRdapNotFound(body, mediaType)
+                   ? Reading(core::LookupStatus::NotRegistered)
+                   : Reading(core::LookupStatus::Error, core::ErrorReason::NotRdap);
+    }
     if (isRdapThrottle(httpStatus))
         return Reading(core::LookupStatus::Error, core::ErrorReason::Throttled);
     if (httpStatus != HttpOk)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/text.h"
+#include "parse/reply_record.h"
 
 namespace zonedesk::parse {
 
@@ -123,83 +124,6 @@ private:
     std::vector<Refusal> m_found;
     std::vector<std::size_t> m_length; // of the phrase found in each state
 };
-
-// A line labelled with one of these is the server talking, not a field of the record.
-constexpr std::string_view MessageLabels[] = {"error", "warning", "notice", "note", "message", "reason"};
-
-/// Whether the phrase at `start` stands in one of the reply's own message lines: a line without a
-/// label, a comment line ("%", "#", "*", ">>>"), or a line labelled "Error:" and the like. A value
-/// of a record field ("Registrant Organization: ...", "[Registrant] ...") is not one.
-bool standsInMessage(std::string_view reply, std::size_t start)
-{
-    const std::size_t newline = start == 0 ? std::string_view::npos : reply.rfind('\n', start - 1);
-    const std::size_t lineStart = newline == std::string_view::npos ? 0 : newline + 1;
-    const std::string_view before = core::trim(reply.substr(lineStart, start - lineStart));
-    if (before.empty() || std::string_view("%#*>").find(before.front()) != std::string_view::npos)
-        return true;
-    if (before.front() == '[' && before.find(']') != std::string_view::npos)
-        return false;
-    const std::size_t colon = before.find(':');
-    if (colon == std::string_view::npos)
-        return true;
-    const std::string label = core::asciiLower(core::trim(before.substr(0, colon)));
-    return std::find(std::begin(MessageLabels), std::end(MessageLabels), label) != std::end(MessageLabels);
-}
-
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-/// A date in one of the registries' notations: 2028-09-14, 2028/09/14, 2028.09.14, 14-09-2028,
-/// 14-Sep-2028.
-bool containsDate(std::string_view text)
-{
-    const auto matches = [&](std::size_t at, std::string_view shape) {
-        if (at + shape.size() > text.size())
-            return false;
-        for (std::size_t i = 0; i < shape.size(); ++i) {
-            const char c = text[at + i];
-            const bool ok = shape[i] == 'd'   ? isDigit(c)
-                            : shape[i] == 'a' ? isLetter(c)
-                                              : (c == '-' || c == '/' || c == '.');
-            if (!ok)
-                return false;
-        }
-        return true;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (isDigit(text[i]) &&
-            (matches(i, "dddd-dd-dd") || matches(i, "dd-dd-dddd") || matches(i, "dd-aaa-dddd")))
-            return true;
-    }
-    return false;
-}
-
-/// A reply that carries a record: a domain-name line ("Domain Name: X", "[Domain Name] X") and a
-/// date. Such a reply is an answer, whatever its values say.
-bool carriesRecord(std::string_view reply)
-{
-    bool domainLine = false;
-    for (const std::string_view line : core::splitLines(reply)) {
-        std::string body = core::asciiLower(core::trim(line));
-        if (body.size() > 3 && body[1] == '.' && body[2] == ' ') // "a. [Domain Name]"
-            body.erase(0, 3);
-        if (body.starts_with("[domain name]") ||
-            (body.starts_with("domain name") &&
-             core::trim(std::string_view(body).substr(11)).starts_with(':')) ||
-            body.starts_with("domain:")) {
-            domainLine = true;
-            break;
-        }
-    }
-    return domainLine && containsDate(reply);
-}
 
 } // namespace
 

@@ -11,7 +11,7 @@ _zonedesk_cli_options()
                   --changes -h --help" ;;
     import) echo "-f --file --encoding -q --quiet -h --help" ;;
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
-    parse) echo "--server --json -h --help" ;;
+    parse) echo "--server --domain --json -h --help" ;;
     report) echo "--warn-days -h --help" ;;
     serve-samples) echo "--port -h --help" ;;
     history) echo "--raw --since --changes -j --jsonl --db -h --help" ;;

@@ -43,10 +43,10 @@ constexpr std::string_view TenRegistriesOnly = "[user]\r\nchkgq=1\r\ngqts=30\r\n
 // The end of a run with the default settings: red display on, 30 days.
 const QString Finished = QStringLiteral("操作结束！ 0 个域名将在 30 天内到期");
 
-/// A .com record in today's layout that expires `days` days from today.
-std::string comRecordExpiringIn(int days)
+/// A .com record of `name` in today's layout that expires `days` days from today.
+std::string comRecordExpiringIn(const std::string& name, int days)
 {
-    return "Domain Name: X.COM\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " +
+    return "Domain Name: " + name + "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " +
            core::CalendarDate::fromDayNumber(core::today().dayNumber() + days).iso() +
            "T04:00:00Z\r\nRegistrar: R\r\n";
 }
@@ -226,9 +226,9 @@ private Q_SLOTS:
     void nearExpiryRowsAreRedAndTheListSortsAndFilters()
     {
         LoopbackWhoisServer server;
-        server.on("soon.com", Behaviour::answer(comRecordExpiringIn(10)));
-        server.on("later.com", Behaviour::answer(comRecordExpiringIn(400)));
-        server.on("gone.com", Behaviour::answer(comRecordExpiringIn(-2)));
+        server.on("soon.com", Behaviour::answer(comRecordExpiringIn("soon.com", 10)));
+        server.on("later.com", Behaviour::answer(comRecordExpiringIn("later.com", 400)));
+        server.on("gone.com", Behaviour::answer(comRecordExpiringIn("gone.com", -2)));
         server.on("odd.com", Behaviour::answer("Domain Name: ODD.COM\r\nRegistry Expiry Date: soon\r\n"));
         start();
         route(server);
@@ -334,14 +334,14 @@ private Q_SLOTS:
 
     void historyShowsChangesOpensTheLastResultsAndTheDialog()
     {
-        const auto record = [](const char* expiry, const char* registrar) {
-            return std::string("Domain Name: X.COM\r\nRegistrar: ") + registrar +
+        const auto record = [](const char* name, const char* expiry, const char* registrar) {
+            return std::string("Domain Name: ") + name + "\r\nRegistrar: " + registrar +
                    "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + expiry +
                    "T04:00:00Z\r\n";
         };
         LoopbackWhoisServer server;
-        server.on("renewed.com", Behaviour::answer(record("2027-05-14", "Old Registrar")));
-        server.on("dropped.com", Behaviour::answer(record("2028-01-01", "R")));
+        server.on("renewed.com", Behaviour::answer(record("renewed.com", "2027-05-14", "Old Registrar")));
+        server.on("dropped.com", Behaviour::answer(record("dropped.com", "2028-01-01", "R")));
         start();
         route(server);
         importLines("renewed.com\ndropped.com\n");
@@ -352,7 +352,7 @@ private Q_SLOTS:
             QTRY_VERIFY(panel().startButton()->isEnabled());
         };
         runToTheEnd();
-        server.on("renewed.com", Behaviour::answer(record("2028-05-14", "New Registrar")));
+        server.on("renewed.com", Behaviour::answer(record("renewed.com", "2028-05-14", "New Registrar")));
         server.on("dropped.com", Behaviour::answer("No match for \"DROPPED.COM\".\r\n"));
         importLines("renewed.com\ndropped.com\n"); // a finished list is looked up again after an import
         runToTheEnd();

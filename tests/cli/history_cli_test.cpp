@@ -25,9 +25,10 @@ namespace {
 
 const std::string Cli = ZONEDESK_CLI_PATH;
 
-std::string comRecord(const std::string& expiry, const std::string& registrar)
+/// A .com record of `name`; of no name in particular when it is empty (one answer for every name).
+std::string comRecord(const std::string& name, const std::string& expiry, const std::string& registrar)
 {
-    return "Domain Name: X.COM\r\nRegistrar: " + registrar +
+    return (name.empty() ? std::string() : "Domain Name: " + name + "\r\n") + "Registrar: " + registrar +
            "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + expiry + "T04:00:00Z\r\n";
 }
 
@@ -69,12 +70,12 @@ TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
     TempDir dir;
     const std::string db = (dir.path() / "h.sqlite3").string();
     LoopbackWhoisServer server;
-    server.on("a.com", Behaviour::answer(comRecord("2026-05-14", "Old Registrar")));
-    server.on("b.com", Behaviour::answer(comRecord("2027-01-01", "R")));
+    server.on("a.com", Behaviour::answer(comRecord("a.com", "2026-05-14", "Old Registrar")));
+    server.on("b.com", Behaviour::answer(comRecord("b.com", "2027-01-01", "R")));
     server.on("c.com", Behaviour::answer(""));
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com b.com c.com").exitCode, 4); // c.com: ERR!
 
-    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "New Registrar")));
+    server.on("a.com", Behaviour::answer(comRecord("a.com", "2027-05-14", "New Registrar")));
     server.on("b.com", Behaviour::answer("No match for \"B.COM\".\r\n"));
     server.on("c.com", Behaviour::answer("No match for \"C.COM\".\r\n"));
     const ShellRun second = cli(server,
@@ -122,7 +123,7 @@ TEST(CliHistory, ADatabaseItCannotUseTurnsHistoryOffButNotTheRun)
 {
     TempDir dir;
     LoopbackWhoisServer server;
-    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R")));
+    server.on("a.com", Behaviour::answer(comRecord("a.com", "2027-05-14", "R")));
     const auto garbage = dir.write("garbage.sqlite3", std::string(8192, 'g'));
     const std::string newer = (dir.path() / "newer.sqlite3").string();
     {
@@ -168,7 +169,7 @@ TEST(CliHistory, AHistoryItCannotReadIsSaidAndNeverPrintedAsEmpty)
     TempDir dir;
     const std::string db = (dir.path() / "h.sqlite3").string();
     LoopbackWhoisServer server;
-    server.on("a.com", Behaviour::answer(comRecord("2027-05-14", "R")));
+    server.on("a.com", Behaviour::answer(comRecord("a.com", "2027-05-14", "R")));
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
     // Damaged: every page after the first (which holds the schema) overwritten.
@@ -191,7 +192,7 @@ TEST(CliHistory, RawRepliesInAnyEncodingStayValidJson)
     LoopbackWhoisServer server;
     // GBK bytes, a lone continuation byte and control characters, as a registry may send them.
     server.on("a.com",
-              Behaviour::answer(comRecord("2027-05-14", "R") +
+              Behaviour::answer(comRecord("a.com", "2027-05-14", "R") +
                                 "Registrant: \xD6\xD0\xCE\xC4 \x80\x01\x1f\"\\\r\n"));
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
     const ShellRun run = cli(server, "history -j --raw --db " + db + " a.com");
@@ -211,7 +212,7 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
         names += "n" + std::to_string(i) + ".com\n";
     const auto list = dir.write("list.txt", names);
     LoopbackWhoisServer server;
-    server.setDefault(Behaviour::answer(comRecord("2030-01-01", "R"), std::chrono::milliseconds(20)));
+    server.setDefault(Behaviour::answer(comRecord("", "2030-01-01", "R"), std::chrono::milliseconds(20)));
 
     const std::string route = "ZONEDESK_WHOIS_ENDPOINTS=whois.verisign-grs.com=" + server.address();
     const std::string rdap = "ZONEDESK_RDAP_ENDPOINTS=" + rdapNowhere();

@@ -429,24 +429,67 @@ TEST_F(LookupRunTest, PreferringRdapAsksItFirstAndRetriesItsThrottles)
     LookupRun run(*table, queue);
     runToEnd(run);
     EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
-    for (std::size_t i : {1U, 2U}) {
-        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
-        EXPECT_EQ(errorReasonOf((*table)[i]), static_cast<std::uint8_t>(ErrorReason::Unrecognised)) << i;
-    }
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ(errorReasonOf((*table)[1]), static_cast<std::uint8_t>(ErrorReason::OtherDomain));
+    EXPECT_EQ(status(2), static_cast<std::int32_t>(LookupStatus::Error));
+    EXPECT_EQ(errorReasonOf((*table)[2]), static_cast<std::uint8_t>(ErrorReason::Unrecognised));
     EXPECT_EQ(com.connectionCount(), 0); // an unreadable RDAP answer is an answer: no port 43
+}
+
+// A 404 is "not registered" only when the RDAP server says so; a web server's or a proxy's page
+// is no answer, and port 43 is asked where the registry has it.
+TEST_F(LookupRunTest, RdapNotFoundPageIsNoAnswer)
+{
+    LoopbackWhoisServer com;
+    com.on("page.com",
+           Behaviour::answer("Domain Name: PAGE.COM\r\nCreation Date: 2001-02-03T04:05:06Z\r\n"
+                             "Registry Expiry Date: 2031-02-03T04:05:06Z\r\nRegistrar: R\r\n"));
+    route(WhoisServer::Verisign, com);
+    LoopbackWhoisServer info;
+    route(WhoisServer::Afilias, info);
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    const std::string page =
+        httpResponse(404, "<html><body>Not Found</body></html>", "Content-Type: text/html\r\n");
+    rdap.on(rdapRequest("page.com"), Behaviour::answer(page));
+    rdap.on(rdapRequest("page.info"), Behaviour::answer(page));
+    rdap.on(rdapRequest("bare.info"),
+            Behaviour::answer(httpResponse(404, "", "Content-Type: text/plain\r\n")));
+    rdap.on(rdapRequest("free.com"),
+            Behaviour::answer(httpResponse(404, R"({"errorCode":404,"title":"Not Found"})")));
+    ASSERT_TRUE(endpoints.addRdap("com=" + rdap.httpBase()));
+    ASSERT_TRUE(endpoints.addRdap("info=" + rdap.httpBase()));
+    session.preferRdap = true;
+    add("page.com");
+    add("free.com");
+    add("page.info");
+    add("bare.info");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
+    EXPECT_EQ(resultSource((*table)[0]), ResultSource::Whois);
+    EXPECT_EQ(fieldText((*table)[0].expiryDate), "2031-02-03T04:05:06Z");
+    EXPECT_EQ(status(1), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(resultSource((*table)[1]), ResultSource::Rdap);
+    for (std::size_t i : {2U, 3U}) { // .info has no port-43 service to correct it
+        EXPECT_EQ(status(i), static_cast<std::int32_t>(LookupStatus::Error)) << i;
+        EXPECT_EQ(errorReasonOf((*table)[i]), static_cast<std::uint8_t>(ErrorReason::NotRdap)) << i;
+    }
+    EXPECT_EQ(com.connectionCount(), 1);
+    EXPECT_EQ(info.connectionCount(), 0);
 }
 
 TEST_F(LookupRunTest, PacedServerSettlesEveryNameOneConnectionAtATime)
 {
     // Every fifth query is refused: the worker slows down instead of giving names up.
     LoopbackWhoisServer org;
-    const auto record = Behaviour::answer("Domain Name: X.ORG\nCreation Date: 2001-01-01\n"
-                                          "Registry Expiry Date: 2030-01-01\nRegistrar: R\n");
     const auto refused = Behaviour::answer("WHOIS LIMIT EXCEEDED\n");
     route(WhoisServer::Pir, org);
     session.throttleRetryPauses = {10ms, 20ms};
     for (int i = 0; i < 12; ++i) {
         const std::string name = "n" + std::to_string(i) + ".org";
+        const auto record = Behaviour::answer("Domain Name: " + name + "\nCreation Date: 2001-01-01\n" +
+                                              "Registry Expiry Date: 2030-01-01\nRegistrar: R\n");
         if (i % 5 == 4)
             org.onSequence(name, {refused, record});
         else
@@ -476,9 +519,18 @@ TEST_F(LookupRunTest, HostileRepliesEndInErrorsWithTheirReasons)
     org.on("noise.org", Behaviour::answer(noise));
     org.on("line.org", Behaviour::answer(std::string(3 << 20, 'L')));
     org.on("empty.org", Behaviour::closeAtOnce());
+    const auto recordOf = [&](std::string_view name) {
+        std::string record = orgRecord;
+        record.replace(record.find("EXAMPLE.ORG"), 11, name);
+        return record;
+    };
     org.on("busy.org",
-           Behaviour::answer(orgRecord + "Registrant Organization: Server Too Busy Ltd.\r\n" +
+           Behaviour::answer(recordOf("BUSY.ORG") + "Registrant Organization: Server Too Busy Ltd.\r\n" +
                              "Registrant Email: limit exceeded@example.org\r\n"));
+    org.on("other.org", Behaviour::answer(orgRecord)); // a proxy's or a misrouted server's answer
+    org.on("holdings.org",
+           Behaviour::answer("NOTICE: \"NOT FOUND\" means the name is free\r\n" + recordOf("holdings.org") +
+                             "Registrant Organization: NOT FOUND Holdings Ltd\r\n"));
     route(WhoisServer::Pir, org);
     session.readTimeout = 300ms;
     session.exchangeLimit = 1s;
@@ -492,14 +544,16 @@ TEST_F(LookupRunTest, HostileRepliesEndInErrorsWithTheirReasons)
     };
 
     const Case cases[] = {
-        {"trickle.org", LookupStatus::Error,   ErrorReason::TimedOut    }, // past the exchange limit
-        {"reset.org",   LookupStatus::Error,   ErrorReason::Reset       },
-        {"stall.org",   LookupStatus::Error,   ErrorReason::TimedOut    }, // idle after the record
-        {"hello.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
-        {"noise.org",   LookupStatus::Error,   ErrorReason::Unrecognised},
-        {"line.org",    LookupStatus::Error,   ErrorReason::Unrecognised}, // cut at the cap, then read
-        {"empty.org",   LookupStatus::Error,   ErrorReason::EmptyReply  },
-        {"busy.org",    LookupStatus::Success, ErrorReason::None        }, // a record, whatever its values say
+        {"trickle.org",  LookupStatus::Error,   ErrorReason::TimedOut    }, // past the exchange limit
+        {"reset.org",    LookupStatus::Error,   ErrorReason::Reset       },
+        {"stall.org",    LookupStatus::Error,   ErrorReason::TimedOut    }, // idle after the record
+        {"hello.org",    LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"noise.org",    LookupStatus::Error,   ErrorReason::Unrecognised},
+        {"line.org",     LookupStatus::Error,   ErrorReason::Unrecognised}, // cut at the cap, then read
+        {"empty.org",    LookupStatus::Error,   ErrorReason::EmptyReply  },
+        {"busy.org",     LookupStatus::Success, ErrorReason::None        }, // a record, whatever its values say
+        {"other.org",    LookupStatus::Error,   ErrorReason::OtherDomain },
+        {"holdings.org", LookupStatus::Success, ErrorReason::None        },
     };
     for (const Case& c : cases)
         add(c.domain);

@@ -26,7 +26,7 @@ using test::LoopbackWhoisServer;
 
 std::string comRecord(const std::string& expiry)
 {
-    return "Domain Name: X.COM\r\nRegistrar: R\r\nCreation Date: 2001-01-01T00:00:00Z\r\n"
+    return "Domain Name: A.COM\r\nRegistrar: R\r\nCreation Date: 2001-01-01T00:00:00Z\r\n"
            "Registry Expiry Date: " +
            expiry + "T04:00:00Z\r\n";
 }

@@ -20,7 +20,6 @@ std::string domainObject(std::string_view entities)
 
 TEST(RdapReading, VerdictsFollowTheHttpStatusAndTheObject)
 {
-    EXPECT_EQ(readRdap(404, "", "x.org").status(), LookupStatus::NotRegistered);
     EXPECT_EQ(readRdap(429, "", "x.org").reason(), ErrorReason::Throttled);
     EXPECT_EQ(readRdap(503, "", "x.org").reason(), ErrorReason::Throttled);
     EXPECT_EQ(readRdap(403, "", "x.org").reason(), ErrorReason::Unrecognised);
@@ -28,7 +27,37 @@ TEST(RdapReading, VerdictsFollowTheHttpStatusAndTheObject)
     EXPECT_EQ(readRdap(200, "[1,2]", "x.org").reason(), ErrorReason::Unrecognised);
     const std::string object = domainObject("");
     EXPECT_EQ(readRdap(200, object, "XN--FIQ228C.CN").status(), LookupStatus::Success); // case ignored
-    EXPECT_EQ(readRdap(200, object, "other.cn").reason(), ErrorReason::Unrecognised);   // another name
+    EXPECT_EQ(readRdap(200, object, "other.cn").reason(), ErrorReason::OtherDomain);    // another name
+}
+
+TEST(RdapReading, NotFoundCountsOnlyWhenTheRdapServerSaysIt)
+{
+    struct Case
+    {
+        std::string_view body;
+        std::string_view mediaType;
+        LookupStatus status;
+    };
+
+    const Case cases[] = {
+        {"",                                         "application/rdap+json",           LookupStatus::NotRegistered},
+        {" \r\n",                                    "Application/JSON; charset=utf-8", LookupStatus::NotRegistered},
+        {R"({"errorCode":404,"title":"Not Found"})", "application/rdap+json",           LookupStatus::NotRegistered},
+        {R"({"rdapConformance":["rdap_level_0"]})",  "text/plain",                      LookupStatus::NotRegistered},
+        {"",                                         "",                                LookupStatus::Error        },
+        {"",                                         "text/html",                       LookupStatus::Error        },
+        {"<html><body>404 Not Found</body></html>",  "text/html",                       LookupStatus::Error        },
+        {"<html><body>404 Not Found</body></html>",  "application/rdap+json",           LookupStatus::Error        },
+        {R"({"message":"no route"})",                "application/json",                LookupStatus::Error        },
+        {"[]",                                       "application/json",                LookupStatus::Error        },
+    };
+    for (const Case& c : cases) {
+        const Reading reading = readRdap(404, c.body, "x.org", c.mediaType);
+        EXPECT_EQ(reading.status(), c.status) << c.body << " as " << c.mediaType;
+        if (c.status == LookupStatus::Error) {
+            EXPECT_EQ(reading.reason(), ErrorReason::NotRdap) << c.body << " as " << c.mediaType;
+        }
+    }
 }
 
 TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)

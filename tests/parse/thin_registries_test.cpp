@@ -81,10 +81,13 @@ TEST(VerisignTvBranch, NeedsTheFullStopAndReadsUpdatedDate)
     EXPECT_EQ(parseAs(VerisignHost, comNoStop).expiryDate, "14-sep-2020"); // .com needs no full stop
 }
 
-TEST(NicCcBranch, VerdictAnywhereAndRegistrarInItsOwnColumn)
+TEST(NicCcBranch, VerdictOutsideARecordAndRegistrarInItsOwnColumn)
 {
-    EXPECT_EQ(parseAs(NicCcHost, thinReply("No match for \"X.CC\".\n", Record, "NOTICE:")).status,
+    EXPECT_EQ(parseAs(NicCcHost, thinReply("No match for \"X.CC\".\n", "", "NOTICE:")).status,
               LookupStatus::NotRegistered);
+    // A reply with a record answers for the name, whatever else it says.
+    EXPECT_EQ(parseAs(NicCcHost, thinReply("No match for \"X.CC\".\n", Record, "NOTICE:")).status,
+              LookupStatus::Success);
 
     const Parsed parsed = parseAs(NicCcHost, thinReply("", Record, "NOTICE:"));
     EXPECT_EQ(parsed.status, LookupStatus::Success);
