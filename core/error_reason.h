@@ -24,6 +24,8 @@ enum class ErrorReason : std::uint8_t
     TooLarge,     // an RDAP answer over the size cap (JSON cut short can't be read)
     NoService,    // no registry service is known for the name's TLD (with NoServer)
     PublicSuffix, // the name is a public suffix, which nobody registers (with NoServer)
+    // An RDAP redirect that is not followed: to a scheme other than https, or one too many.
+    RedirectRefused,
 };
 
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.
