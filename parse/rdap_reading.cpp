@@ -177,7 +177,7 @@ Reading readDomain(const json& domain, std::string_view queriedName)
 json parseAnswer(std::string_view body)
 {
     if (!core::jsonNestingWithin(body))
-        return json(json::value_t::discarded);
+        return json::value_t::discarded;
     return json::parse(body, nullptr, false);
 }
 
