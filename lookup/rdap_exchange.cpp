@@ -9,6 +9,7 @@
 
 #include <curl/curl.h>
 
+#include "lookup/curl_dns_share.h"
 #include "lookup/curl_transfer.h"
 
 namespace zonedesk::lookup {
@@ -68,6 +69,15 @@ core::ErrorReason reasonFor(CURLcode code, bool overCap)
     }
 }
 
+/// The run's DNS cache, its entries kept for the whole run; true without one.
+bool shareDns(CURL* handle, const InternetSession& session)
+{
+    if (!session.rdapHosts || session.rdapHosts->handle() == nullptr)
+        return true;
+    return curl_easy_setopt(handle, CURLOPT_SHARE, session.rdapHosts->handle()) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_DNS_CACHE_TIMEOUT, -1L) == CURLE_OK;
+}
+
 } // namespace
 
 ExchangeResult
@@ -87,12 +97,13 @@ exchangeRdap(const std::string& url, const InternetSession& session, const std::
     CURL* handle = easy.get();
     std::string refused;
     // A limit libcurl does not take is a transfer without it: nothing is asked.
-    if (!limitTransfer(handle, refused)) {
+    if (!limitTransfer(handle, refused) || !shareDns(handle, session)) {
         result.reason = core::ErrorReason::ConnectFailed;
         return result;
     }
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
+    // The connect time-out covers the look-up of the host too (libcurl resolves on a thread).
     const long connectMs = session.connectTimeout.count(); // libcurl takes these as long
     const long totalMs = session.exchangeLimit.count();
     const long idleSeconds = std::max(1L, long{session.readTimeout.count()} / 1000);
