@@ -13,6 +13,8 @@
 namespace zonedesk::test {
 namespace {
 
+using namespace std::string_literals;
+
 std::string quoted(const std::filesystem::path& path)
 {
     return "'" + path.string() + "'";
@@ -31,32 +33,32 @@ TEST(CliNameResolution, AnUnansweringDnsServerCostsTheConnectLimitAndCtrlCEndsTh
                                " lookup example.com --no-history"
                                " --endpoint whois.verisign-grs.com=whois.unanswered.test"
                                " --rdap-endpoint com=https://rdap.unanswered.test/";
-    const auto script = dir.write(
-        "in-namespace.sh",
-        "set -e\n"
-        "ip link set lo up\n"
-        "mount --bind " +
-            quoted(resolvConf) + " /etc/resolv.conf\n" + ZONEDESK_SILENT_DNS_PATH + " " + quoted(asked) +
-            " & dns=$!\n"
-            "trap 'kill $dns' EXIT\n"
-            "ms() { echo $(( $(date +%s%N) / 1000000 )); }\n"
-            "start=$(ms)\n" +
-            lookup + " --timeout 5 --connect-timeout 1 -j " + quoted(jsonl) + " 2>/dev/null || true\n" +
-            "echo limited $(( $(ms) - start ))\n"
-            // Ctrl+C while the host is looked up, under limits that would allow ten minutes.
-            "rm -f " +
-            quoted(asked) + "\n" + lookup +
-            " --timeout 600 --connect-timeout 600 -q >/dev/null 2>&1 & cli=$!\n" +
-            "for i in $(seq 400); do [ -e " + quoted(asked) + " ] && break; sleep 0.05; done\n" +
-            "start=$(ms)\n"
-            "kill -INT $cli\n"
-            "rc=0; wait $cli || rc=$?\n"
-            "echo stopped $rc $(( $(ms) - start ))\n"
-            // Three names of one server: its host is looked up once for the run.
-            "rm -f " +
-            quoted(asked) + "\n" + lookup +
-            " two.com three.com --timeout 5 --connect-timeout 1 -q || true\n");
-    const ShellRun run = runShell("unshare -n -m sh " + quoted(script));
+    const std::string nowMs = "$(( $(date +%s%N) / 1000000 ))";
+    std::string script;
+    for (const std::string& line : {
+             "set -e"s,
+             "ip link set lo up"s,
+             "mount --bind " + quoted(resolvConf) + " /etc/resolv.conf",
+             ZONEDESK_SILENT_DNS_PATH " " + quoted(asked) + " & dns=$!",
+             "trap 'kill $dns' EXIT"s,
+             "start=" + nowMs,
+             lookup + " --timeout 5 --connect-timeout 1 -j " + quoted(jsonl) + " 2>/dev/null || true",
+             "echo limited $(( " + nowMs + " - start ))",
+             // Ctrl+C while the host is looked up, under limits that would allow ten minutes.
+             "rm -f " + quoted(asked),
+             lookup + " --timeout 600 --connect-timeout 600 -q >/dev/null 2>&1 & cli=$!",
+             "for i in $(seq 400); do [ -e " + quoted(asked) + " ] && break; sleep 0.05; done",
+             "start=" + nowMs,
+             "kill -INT $cli"s,
+             "rc=0; wait $cli || rc=$?"s,
+             "echo stopped $rc $(( " + nowMs + " - start ))",
+             // Three names of one server: its host is looked up once for the run.
+             "rm -f " + quoted(asked),
+             lookup + " two.com three.com --timeout 5 --connect-timeout 1 -q || true",
+         })
+        script += line + "\n";
+    dir.write("in-namespace.sh", script);
+    const ShellRun run = runShell("unshare -n -m sh " + quoted(dir.path() / "in-namespace.sh"));
     ASSERT_EQ(run.exitCode, 0) << run.out;
 
     std::istringstream lines(run.out);
