@@ -100,6 +100,12 @@ struct HeaderListDeleter
 /// GET `url`, conditional on `validators`; nullopt with a reason for anything but 200 or 304.
 std::optional<Download> fetch(const std::string& url, const Validators& validators, std::string& error)
 {
+    // Only a redirect can then lead elsewhere, and its refusal is said as one.
+    const std::string scheme = core::asciiLower(url.substr(0, url.find(':')));
+    if (scheme != "http" && scheme != "https") {
+        error = "not an http or https URL";
+        return std::nullopt;
+    }
     lookup::initialiseCurl();
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) {

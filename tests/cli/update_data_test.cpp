@@ -143,6 +143,10 @@ TEST_F(UpdateData, ARedirectAwayFromHttpsIsNotFollowed)
         << err();
     EXPECT_EQ(m_server.connectionCount(), 1);
     EXPECT_FALSE(std::filesystem::exists(cached()));
+
+    // A URL that is no web address at all is refused as such, before anything is asked.
+    EXPECT_EQ(update("file:///etc/hostname").exitCode, 2);
+    EXPECT_NE(err().find("not an http or https URL"), std::string::npos) << err();
 }
 
 TEST_F(UpdateData, ABrokenCachedCopyIsReplacedWithoutAConditionalRequest)
