@@ -6,6 +6,7 @@
 
 #include "cli/command.h"
 #include "cli/expiry_report.h"
+#include "core/json_nesting.h"
 
 #include <nlohmann/json.hpp>
 
@@ -53,7 +54,9 @@ public:
         while (std::getline(in, line)) {
             if (line.empty())
                 continue;
-            const auto record = nlohmann::json::parse(line, nullptr, false);
+            const auto record = core::jsonNestingWithin(line)
+                                    ? nlohmann::json::parse(line, nullptr, false)
+                                    : nlohmann::json(nlohmann::json::value_t::discarded);
             if (record.is_discarded() || !record.is_object()) {
                 ++unreadable;
                 continue;

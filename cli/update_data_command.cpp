@@ -16,6 +16,7 @@
 #include "core/data_files.h"
 #include "core/rdap_bootstrap.h"
 #include "core/text.h"
+#include "lookup/curl_transfer.h"
 
 namespace zonedesk::cli {
 
@@ -99,7 +100,13 @@ struct HeaderListDeleter
 /// GET `url`, conditional on `validators`; nullopt with a reason for anything but 200 or 304.
 std::optional<Download> fetch(const std::string& url, const Validators& validators, std::string& error)
 {
-    curl_global_init(CURL_GLOBAL_DEFAULT);
+    // Only a redirect can then lead elsewhere, and its refusal is said as one.
+    const std::string scheme = core::asciiLower(url.substr(0, url.find(':')));
+    if (scheme != "http" && scheme != "https") {
+        error = "not an http or https URL";
+        return std::nullopt;
+    }
+    lookup::initialiseCurl();
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     if (!easy) {
         error = "libcurl could not start";
@@ -115,14 +122,10 @@ std::optional<Download> fetch(const std::string& url, const Validators& validato
     Download download;
     char message[CURL_ERROR_SIZE] = {};
     CURL* handle = easy.get();
+    if (!lookup::limitTransfer(handle, error))
+        return std::nullopt;
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "zonedesk");
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 15L);
     curl_easy_setopt(handle, CURLOPT_TIMEOUT, 120L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L); // less than a byte a second ...
@@ -136,6 +139,10 @@ std::optional<Download> fetch(const std::string& url, const Validators& validato
     const CURLcode code = curl_easy_perform(handle);
     if (download.overCap || code == CURLE_FILESIZE_EXCEEDED) {
         error = "larger than " + std::to_string(core::MaxBootstrapBytes) + " bytes";
+        return std::nullopt;
+    }
+    if (lookup::isRefusedRedirect(code)) {
+        error = "redirected to a URL that is not https, or more than three times";
         return std::nullopt;
     }
     if (code != CURLE_OK) {

@@ -26,6 +26,8 @@ enum class ErrorReason : std::uint8_t
     PublicSuffix, // the name is a public suffix, which nobody registers (with NoServer)
     OtherDomain,  // a record, but of another name than the one asked for
     NotRdap,      // an HTTP answer of the RDAP address that is no RDAP answer (an error page)
+    // An RDAP redirect that is not followed: to a scheme other than https, or one too many.
+    RedirectRefused,
 };
 
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.

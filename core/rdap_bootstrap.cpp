@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
-// The bootstrap read with nlohmann-json, its nesting held down while it parses so that a hostile
-// file can't make a deep tree, then its shape checked member by member.
+// The bootstrap read with nlohmann-json, its nesting measured before it parses and its values
+// counted while it does, so that a hostile file can't make a deep or a wide tree, then its shape
+// checked member by member.
 #include "core/rdap_bootstrap.h"
 
 #include <algorithm>
 
 #include "core/data_files.h"
+#include "core/json_nesting.h"
 #include "core/text.h"
 
 #include <nlohmann/json.hpp>
@@ -17,7 +19,7 @@ namespace {
 using json = nlohmann::json;
 
 // The object (0), "services" (1), a service (2) and its two lists (3) are all the nesting there is.
-constexpr int MaxContainerDepth = 3;
+constexpr std::size_t MaxContainerDepth = 3;
 // Each entry and URL, each service's three lists and a few members: far above any real file.
 constexpr std::size_t MaxBootstrapValues = 4 * MaxBootstrapEntries;
 constexpr std::size_t MaxNameBytes = 253;
@@ -102,17 +104,16 @@ std::optional<RdapBootstrap> RdapBootstrap::parse(std::string_view text, std::st
         error = "larger than " + std::to_string(MaxBootstrapBytes) + " bytes";
         return std::nullopt;
     }
-    bool tooDeep = false;
+    // Even a parse that keeps nothing holds a pointer per open level: the depth is judged first.
+    if (!jsonNestingWithin(text, MaxContainerDepth + 1)) {
+        error = "nested deeper than a bootstrap file (" + std::to_string(MaxContainerDepth + 1) + " levels)";
+        return std::nullopt;
+    }
     std::size_t values = 0;
-    const json::parser_callback_t limit = [&tooDeep, &values](int depth, json::parse_event_t event, json&) {
-        const bool opens =
-            event == json::parse_event_t::object_start || event == json::parse_event_t::array_start;
-        if (opens && depth > MaxContainerDepth) {
-            tooDeep = true;
-            return false; // discarded: nothing below this level is kept
-        }
-        // Past the cap nothing more is kept either, so that the tree stays small whatever the text.
-        if (opens || event == json::parse_event_t::value)
+    const json::parser_callback_t limit = [&values](int, json::parse_event_t event, json&) {
+        // Past the cap nothing more is kept, so that the tree stays small whatever the text.
+        if (event == json::parse_event_t::object_start || event == json::parse_event_t::array_start ||
+            event == json::parse_event_t::value)
             ++values;
         return values <= MaxBootstrapValues;
     };
@@ -124,10 +125,6 @@ std::optional<RdapBootstrap> RdapBootstrap::parse(std::string_view text, std::st
         const auto* parseError = dynamic_cast<const json::parse_error*>(&e);
         error = parseError != nullptr ? "not JSON (error at byte " + std::to_string(parseError->byte) + ")"
                                       : "not JSON";
-        return std::nullopt;
-    }
-    if (tooDeep) {
-        error = "nested deeper than a bootstrap file (" + std::to_string(MaxContainerDepth + 1) + " levels)";
         return std::nullopt;
     }
     if (values > MaxBootstrapValues) {

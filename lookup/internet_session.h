@@ -4,9 +4,13 @@
 
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace zonedesk::lookup {
+
+class CurlDnsShare;
+class HostResolver;
 
 struct InternetSession
 {
@@ -27,6 +31,11 @@ struct InternetSession
     int paceEaseAfter = 8;
     /// Ask over RDAP first wherever the registry has it (the `transport=rdap` setting).
     bool preferRdap = false;
+    /// Where host names are looked up, shared by the workers of a run so that each host is looked
+    /// up once per run: port 43's addresses and libcurl's DNS cache. Null: each exchange looks its
+    /// host up for itself (within the same limits).
+    std::shared_ptr<HostResolver> whoisHosts;
+    std::shared_ptr<CurlDnsShare> rdapHosts;
 
     /// A session with limits an exchange can use; a worker whose session does not open queries nothing.
     bool open() const

@@ -11,6 +11,8 @@
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
 #include "core/window_messages.h"
+#include "lookup/curl_dns_share.h"
+#include "lookup/host_resolver.h"
 #include "lookup/lookup_worker.h"
 
 namespace zonedesk::lookup {
@@ -66,6 +68,8 @@ LookupRun::StartResult LookupRun::startLookups()
         m_rawReplies->resize(static_cast<std::size_t>(m_table.count()));
     }
     m_startFailed = false;
+    m_whoisHosts = std::make_shared<HostResolver>();
+    m_rdapHosts = std::make_shared<CurlDnsShare>();
     std::vector<std::size_t> unclaimed; // what a start that cannot finish gives back
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_table.count()); ++i) {
         if (m_table[i].claimed == 0)
@@ -91,6 +95,10 @@ bool LookupRun::startWorkers()
         params->count = m_table.count();
         params->server = target;
         params->options = m_session;
+        if (!params->options.whoisHosts)
+            params->options.whoisHosts = m_whoisHosts;
+        if (!params->options.rdapHosts)
+            params->options.rdapHosts = m_rdapHosts;
         params->endpoints = &m_endpoints;
         auto& slot = m_slots.emplace_back(std::make_unique<WorkerSlot>());
         slot->server = target;

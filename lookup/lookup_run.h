@@ -66,6 +66,8 @@ public:
     LookupRun(const LookupRun&) = delete;
     LookupRun& operator=(const LookupRun&) = delete;
 
+    /// The limits of the run's exchanges. Without a resolver of its own, each run looks each host
+    /// up once for all its workers.
     void setSession(const InternetSession& session) { m_session = session; }
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_endpoints = endpoints; }
@@ -144,6 +146,8 @@ private:
     core::DomainTable& m_table;
     core::PostTarget& m_target;
     InternetSession m_session;
+    std::shared_ptr<HostResolver> m_whoisHosts; // the current run's
+    std::shared_ptr<CurlDnsShare> m_rdapHosts;
     EndpointOverrides m_endpoints;
     std::vector<std::string>* m_rawReplies = nullptr;
     WorkerThreadStarter m_startThread;

@@ -95,8 +95,8 @@ constexpr ProtocolRules Rules[ProtocolCount] = {
 };
 
 /// Whether a protocol's outcome is worth keeping rather than asking over the other one: an
-/// answer, or an error of the reply itself. A failed or cut-off exchange, an empty reply, a
-/// refusal and a throttle after the retries are no answer.
+/// answer, or an error of the reply itself. A failed or cut-off exchange, a refused redirect, an
+/// empty reply, a refusal and a throttle after the retries are no answer.
 bool usable(const parse::Reading& reading)
 {
     if (reading.status() != core::LookupStatus::Error)
@@ -108,6 +108,7 @@ bool usable(const parse::Reading& reading)
     case core::ErrorReason::EmptyReply:
     case core::ErrorReason::TimedOut:
     case core::ErrorReason::Reset:
+    case core::ErrorReason::RedirectRefused:
     case core::ErrorReason::Throttled:
     case core::ErrorReason::ServiceGone:
     case core::ErrorReason::NotRdap: return false;

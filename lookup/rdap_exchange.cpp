@@ -5,9 +5,12 @@
 
 #include <algorithm>
 #include <memory>
-#include <mutex>
+#include <string>
 
 #include <curl/curl.h>
+
+#include "lookup/curl_dns_share.h"
+#include "lookup/curl_transfer.h"
 
 namespace zonedesk::lookup {
 
@@ -50,12 +53,6 @@ extern "C" std::size_t appendBody(char* data, std::size_t size, std::size_t coun
     return bytes;
 }
 
-void initialiseCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 core::ErrorReason reasonFor(CURLcode code, bool overCap)
 {
     if (overCap)
@@ -68,8 +65,17 @@ core::ErrorReason reasonFor(CURLcode code, bool overCap)
     case CURLE_PEER_FAILED_VERIFICATION: return core::ErrorReason::ConnectFailed;
     case CURLE_OPERATION_TIMEDOUT: return core::ErrorReason::TimedOut;
     case CURLE_SEND_ERROR: return core::ErrorReason::SendFailed;
-    default: return core::ErrorReason::Reset;
+    default: return isRefusedRedirect(code) ? core::ErrorReason::RedirectRefused : core::ErrorReason::Reset;
     }
+}
+
+/// The run's DNS cache, its entries kept for the whole run; true without one.
+bool shareDns(CURL* handle, const InternetSession& session)
+{
+    if (!session.rdapHosts || session.rdapHosts->handle() == nullptr)
+        return true;
+    return curl_easy_setopt(handle, CURLOPT_SHARE, session.rdapHosts->handle()) == CURLE_OK &&
+           curl_easy_setopt(handle, CURLOPT_DNS_CACHE_TIMEOUT, -1L) == CURLE_OK;
 }
 
 } // namespace
@@ -77,7 +83,7 @@ core::ErrorReason reasonFor(CURLcode code, bool overCap)
 ExchangeResult
 exchangeRdap(const std::string& url, const InternetSession& session, const std::stop_token& stop)
 {
-    initialiseCurlOnce();
+    initialiseCurl();
     ExchangeResult result;
     const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
     const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
@@ -89,14 +95,15 @@ exchangeRdap(const std::string& url, const InternetSession& session, const std::
     }
     Body body{{}, session.replySizeCap, false};
     CURL* handle = easy.get();
+    std::string refused;
+    // A limit libcurl does not take is a transfer without it: nothing is asked.
+    if (!limitTransfer(handle, refused) || !shareDns(handle, session)) {
+        result.reason = core::ErrorReason::ConnectFailed;
+        return result;
+    }
     curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(handle, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-    curl_easy_setopt(handle, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(handle, CURLOPT_MAXREDIRS, 3L);
-    curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle, CURLOPT_USERAGENT, "zonedesk");
+    // The connect time-out covers the look-up of the host too (libcurl resolves on a thread).
     const long connectMs = session.connectTimeout.count(); // libcurl takes these as long
     const long totalMs = session.exchangeLimit.count();
     const long idleSeconds = std::max(1L, long{session.readTimeout.count()} / 1000);

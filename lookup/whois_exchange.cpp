@@ -7,19 +7,16 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <iterator>
-#include <memory>
 #include <vector>
 
-#include <arpa/inet.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
 #include "core/unique_fd.h"
+#include "lookup/host_resolver.h"
 #include "lookup/stoppable_sleep.h"
 
 namespace zonedesk::lookup {
@@ -66,57 +63,6 @@ Wait waitFor(
     }
 }
 
-struct AddrInfoDeleter
-{
-    void operator()(addrinfo* info) const { ::freeaddrinfo(info); }
-};
-
-using AddrInfoList = std::unique_ptr<addrinfo, AddrInfoDeleter>;
-
-struct Address
-{
-    sockaddr_storage storage{};
-    socklen_t length = 0;
-    int family = AF_INET;
-};
-
-/// The addresses to try: a dotted IPv4 address as it stands, otherwise the resolver's answer.
-std::vector<Address> resolve(const Endpoint& endpoint)
-{
-    std::vector<Address> addresses;
-    in_addr ipv4{};
-    if (::inet_pton(AF_INET, endpoint.address.c_str(), &ipv4) == 1) {
-        Address address;
-        auto* in = reinterpret_cast<sockaddr_in*>(&address.storage);
-        in->sin_family = AF_INET;
-        in->sin_port = htons(endpoint.port);
-        in->sin_addr = ipv4;
-        address.length = sizeof(sockaddr_in);
-        addresses.push_back(address);
-        return addresses;
-    }
-
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_flags = AI_NUMERICSERV;
-    addrinfo* found = nullptr;
-    const std::string port = std::to_string(endpoint.port);
-    if (::getaddrinfo(endpoint.address.c_str(), port.c_str(), &hints, &found) != 0)
-        return addresses;
-    const AddrInfoList list(found);
-    for (const addrinfo* info = list.get(); info != nullptr; info = info->ai_next) {
-        if (info->ai_addrlen > sizeof(sockaddr_storage))
-            continue;
-        Address address;
-        std::memcpy(&address.storage, info->ai_addr, info->ai_addrlen);
-        address.length = info->ai_addrlen;
-        address.family = info->ai_family;
-        addresses.push_back(address);
-    }
-    return addresses;
-}
-
 enum class Step
 {
     Done,
@@ -124,7 +70,7 @@ enum class Step
     Stopped,
 };
 
-Step connectTo(const Address& address,
+Step connectTo(const HostAddress& address,
                Clock::time_point deadline,
                const std::stop_token& stop,
                core::UniqueFd& out)
@@ -154,7 +100,7 @@ Step connectTo(const Address& address,
 }
 
 /// Every address in turn, then the same again after the back-off, as many times as the retries say.
-Step connectAny(const std::vector<Address>& addresses,
+Step connectAny(const std::vector<HostAddress>& addresses,
                 const InternetSession& session,
                 Clock::time_point exchangeDeadline,
                 const std::stop_token& stop,
@@ -163,7 +109,7 @@ Step connectAny(const std::vector<Address>& addresses,
     for (int attempt = 0; attempt <= session.connectRetries; ++attempt) {
         if (attempt > 0 && !sleepUntilUnlessStopped(Clock::now() + session.connectBackoff, stop))
             return Step::Stopped;
-        for (const Address& address : addresses) {
+        for (const HostAddress& address : addresses) {
             const auto deadline = std::min(Clock::now() + session.connectTimeout, exchangeDeadline);
             const Step step = connectTo(address, deadline, stop, out);
             if (step != Step::Failed)
@@ -252,14 +198,23 @@ ExchangeResult exchangeWhois(const Endpoint& endpoint,
 {
     ExchangeResult result;
     const auto exchangeDeadline = Clock::now() + session.exchangeLimit;
-    const std::vector<Address> addresses = resolve(endpoint);
-    if (addresses.empty()) {
-        result.reason = core::ErrorReason::HostNotFound;
-        return result;
+    // Finding the host's address is part of connecting, and within the same limit.
+    HostResolver ownResolver;
+    HostResolver& resolver = session.whoisHosts ? *session.whoisHosts : ownResolver;
+    const Resolution found =
+        resolver.resolve(endpoint.address,
+                         endpoint.port,
+                         std::min(Clock::now() + session.connectTimeout, exchangeDeadline),
+                         stop);
+    switch (found.outcome) {
+    case Resolution::Outcome::Found: break;
+    case Resolution::Outcome::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
+    case Resolution::Outcome::TimedOut: result.reason = core::ErrorReason::TimedOut; return result;
+    case Resolution::Outcome::NotFound: result.reason = core::ErrorReason::HostNotFound; return result;
     }
 
     core::UniqueFd fd;
-    switch (connectAny(addresses, session, exchangeDeadline, stop, fd)) {
+    switch (connectAny(found.addresses, session, exchangeDeadline, stop, fd)) {
     case Step::Done: break;
     case Step::Stopped: result.outcome = ExchangeOutcome::Stopped; return result;
     case Step::Failed: result.reason = core::ErrorReason::ConnectFailed; return result;

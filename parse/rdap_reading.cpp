@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/json_nesting.h"
 #include "core/text.h"
 #include "parse/utf8_to_gbk.h"
 
@@ -173,6 +174,15 @@ Reading readDomain(const json& domain, std::string_view queriedName)
     return reading;
 }
 
+/// The document of an answer's body; discarded when it is not JSON, or nests deeper than an answer
+/// does (so that a body of brackets alone builds no tree).
+json parseAnswer(std::string_view body)
+{
+    if (!core::jsonNestingWithin(body))
+        return json::value_t::discarded;
+    return json::parse(body, nullptr, false);
+}
+
 /// Whether an HTTP status means "ask again later" (429, or a server error).
 bool isRdapThrottle(long httpStatus)
 {
@@ -187,7 +197,7 @@ bool isRdapNotFound(std::string_view body, std::string_view mediaType)
         const std::string type = core::asciiLower(core::trim(mediaType.substr(0, mediaType.find(';'))));
         return type == "application/rdap+json" || type == "application/json";
     }
-    const json answer = json::parse(body, nullptr, false);
+    const json answer = parseAnswer(body);
     return answer.is_object() && (answer.contains("errorCode") || answer.contains("rdapConformance"));
 }
 
@@ -205,7 +215,7 @@ readRdap(long httpStatus, std::string_view body, std::string_view queriedName, s
         return Reading(core::LookupStatus::Error, core::ErrorReason::Throttled);
     if (httpStatus != HttpOk)
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
-    const json domain = json::parse(body, nullptr, false);
+    const json domain = parseAnswer(body);
     if (domain.is_discarded() || !domain.is_object())
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
     return readDomain(domain, queriedName);

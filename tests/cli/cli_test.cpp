@@ -512,5 +512,19 @@ TEST(CliLookup, NamesBeyondTheTenGoToTheServiceTheirTldHasAndSayWhatWasAsked)
     EXPECT_EQ(denic.connectionCount(), 1);
 }
 
+TEST(CliReport, ALineNestedDeeperThanARecordIsNotRead)
+{
+    TempDir dir;
+    const std::string soon = isoInDays(5);
+    const auto jsonl =
+        dir.write("deep.jsonl",
+                  R"({"domain":"deep.org","expiry":")" + soon + R"(","changes":)" + std::string(100, '[') +
+                      std::string(100, ']') + "}\n" + R"({"domain":"near.org","expiry":")" + soon + "\"}\n");
+    const CliRun run = runCli("report " + quoted(jsonl) + " --warn-days 30", dir.path() / "err.txt");
+    EXPECT_EQ(run.out, "near.org\t" + soon + "\t5\n");
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("1 line of"), std::string::npos)
+        << readFile(dir.path() / "err.txt");
+}
+
 } // namespace
 } // namespace zonedesk::test

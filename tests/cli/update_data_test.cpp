@@ -130,6 +130,25 @@ TEST_F(UpdateData, ABrokenDownloadLeavesTheCacheAsItWas)
     EXPECT_EQ(readFile(cached()), Newer);
 }
 
+TEST_F(UpdateData, ARedirectAwayFromHttpsIsNotFollowed)
+{
+    m_server.on(
+        Request,
+        Behaviour::answer(httpResponse(302, "", "Location: " + m_server.httpBase() + "moved.json\r\n")));
+    m_server.on("GET /moved.json HTTP/1.1", Behaviour::answer(httpResponse(200, Newer, "")));
+    const ShellRun run = update();
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(err().find("redirected to a URL that is not https, or more than three times"),
+              std::string::npos)
+        << err();
+    EXPECT_EQ(m_server.connectionCount(), 1);
+    EXPECT_FALSE(std::filesystem::exists(cached()));
+
+    // A URL that is no web address at all is refused as such, before anything is asked.
+    EXPECT_EQ(update("file:///etc/hostname").exitCode, 2);
+    EXPECT_NE(err().find("not an http or https URL"), std::string::npos) << err();
+}
+
 TEST_F(UpdateData, ABrokenCachedCopyIsReplacedWithoutAConditionalRequest)
 {
     std::filesystem::create_directories(cached().parent_path());

@@ -479,6 +479,24 @@ TEST_F(LookupRunTest, RdapNotFoundPageIsNoAnswer)
     EXPECT_EQ(info.connectionCount(), 0);
 }
 
+TEST_F(LookupRunTest, ARefusedRdapRedirectIsNoAnswerAndPortFortyThreeIsAsked)
+{
+    LoopbackWhoisServer com;
+    route(WhoisServer::Verisign, com);
+    LoopbackWhoisServer rdap;
+    rdap.speakHttp();
+    rdap.on(rdapRequest("example.com"),
+            Behaviour::answer(httpResponse(302, "", "Location: " + rdap.httpBase() + "elsewhere\r\n")));
+    ASSERT_TRUE(endpoints.addRdap("com=" + rdap.httpBase()));
+    session.preferRdap = true;
+    add("example.com");
+    LookupRun run(*table, queue);
+    runToEnd(run);
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::NotRegistered));
+    EXPECT_EQ(resultSource((*table)[0]), ResultSource::Whois);
+    EXPECT_EQ(rdap.connectionCount(), 1);
+}
+
 TEST_F(LookupRunTest, PacedServerSettlesEveryNameOneConnectionAtATime)
 {
     // Every fifth query is refused: the worker slows down instead of giving names up.

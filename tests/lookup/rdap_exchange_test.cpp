@@ -67,6 +67,24 @@ TEST(RdapExchange, OverTheCapSilentOrRefusedIsNoAnswer)
     EXPECT_EQ(refused.reason, core::ErrorReason::ConnectFailed);
 }
 
+TEST(RdapExchange, ARedirectAwayFromHttpsIsRefusedWithItsOwnReason)
+{
+    LoopbackWhoisServer server;
+    server.speakHttp();
+    const std::string toHttp = server.httpBase() + "domain/plain.org";
+    server.on(rdapRequest("moved.org"),
+              Behaviour::answer(httpResponse(302, "", "Location: " + toHttp + "\r\n")));
+    server.on(rdapRequest("file.org"),
+              Behaviour::answer(httpResponse(301, "", "Location: file:///etc/passwd\r\n")));
+    server.on(rdapRequest("plain.org"), Behaviour::answer(httpResponse(200, R"({"ldhName":"plain.org"})")));
+    for (const char* name : {"moved.org", "file.org"}) {
+        const ExchangeResult result = exchangeRdap(server.httpBase() + "domain/" + name, quickSession(), {});
+        EXPECT_EQ(result.reason, core::ErrorReason::RedirectRefused) << name;
+        EXPECT_EQ(result.reply, "") << name;
+    }
+    EXPECT_EQ(server.connectionCount(), 2); // neither redirect was followed
+}
+
 TEST(RdapExchange, StopRequestEndsAWaitingRequestQuickly)
 {
     LoopbackWhoisServer server;

@@ -60,6 +60,20 @@ TEST(RdapReading, NotFoundCountsOnlyWhenTheRdapServerSaysIt)
     }
 }
 
+TEST(RdapReading, AnswerNestedDeeperThanRdapIsRefusedBeforeItIsBuilt)
+{
+    // A remark's value nested 60 levels down is still an answer; 70 levels is not read at all.
+    const auto withRemark = [](std::size_t levels) {
+        const std::string object = domainObject("");
+        return object.substr(0, object.size() - 1) + R"(,"remarks":[{"description":)" +
+               std::string(levels, '[') + "\"x\"" + std::string(levels, ']') + "}]}";
+    };
+    EXPECT_EQ(readRdap(200, withRemark(60), "xn--fiq228c.cn").status(), LookupStatus::Success);
+    EXPECT_EQ(readRdap(200, withRemark(70), "xn--fiq228c.cn").reason(), ErrorReason::Unrecognised);
+    EXPECT_EQ(readRdap(200, std::string(std::size_t{1} << 20, '['), "x.org").reason(),
+              ErrorReason::Unrecognised);
+}
+
 TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)
 {
     const Reading none = readRdap(200, domainObject(""), "xn--fiq228c.cn");
