@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: MIT
+#include "history/stored_reply.h"
+
+#include <memory>
+
+#include <zstd.h>
+
+namespace zonedesk::history {
+
+namespace {
+
+// Replies are small and written once by a thread that holds nothing up: a high level costs
+// little time and saves most.
+constexpr int CompressionLevel = 19;
+
+struct DDictFree
+{
+    void operator()(ZSTD_DDict* dict) const { ZSTD_freeDDict(dict); }
+};
+
+struct CCtxFree
+{
+    void operator()(ZSTD_CCtx* context) const { ZSTD_freeCCtx(context); }
+};
+
+struct DCtxFree
+{
+    void operator()(ZSTD_DCtx* context) const { ZSTD_freeDCtx(context); }
+};
+
+// Digested once; it is read-only and shared by every thread. Compression takes the dictionary
+// as it is instead, so that its tables are sized for one small reply, not for any input.
+const ZSTD_DDict* decompressionDictionary()
+{
+    static const std::unique_ptr<ZSTD_DDict, DDictFree> dict(
+        ZSTD_createDDict(replyDictionary().data(), replyDictionary().size()));
+    return dict.get();
+}
+
+} // namespace
+
+StoredReply storeReply(std::string_view reply)
+{
+    StoredReply stored{ReplyFormat::AsReceived, std::string(reply)};
+    if (reply.empty() || reply.size() > StoredReplyCap)
+        return stored;
+    const std::unique_ptr<ZSTD_CCtx, CCtxFree> context(ZSTD_createCCtx());
+    if (!context)
+        return stored;
+    std::string compressed(ZSTD_compressBound(reply.size()), '\0');
+    const std::string_view dict = replyDictionary();
+    const std::size_t size = ZSTD_compress_usingDict(context.get(),
+                                                     compressed.data(),
+                                                     compressed.size(),
+                                                     reply.data(),
+                                                     reply.size(),
+                                                     dict.data(),
+                                                     dict.size(),
+                                                     CompressionLevel);
+    if (ZSTD_isError(size) != 0 || size >= reply.size())
+        return stored;
+    compressed.resize(size);
+    return {ReplyFormat::Zstd, std::move(compressed)};
+}
+
+bool readStoredReply(std::int64_t format, std::string_view bytes, std::string& reply, std::string& error)
+{
+    if (format == static_cast<std::int64_t>(ReplyFormat::AsReceived)) {
+        reply.assign(bytes);
+        return true;
+    }
+    if (format != static_cast<std::int64_t>(ReplyFormat::Zstd)) {
+        error = "its format " + std::to_string(format) + " is unknown (written by a newer zonedesk?)";
+        return false;
+    }
+    // The size is read from the frame and checked before anything is allocated for it, and the
+    // frame must be the whole blob: nothing stored can make the read larger than the cap.
+    const unsigned long long size = ZSTD_getFrameContentSize(bytes.data(), bytes.size());
+    if (size == ZSTD_CONTENTSIZE_ERROR || size == ZSTD_CONTENTSIZE_UNKNOWN) {
+        error = "its compressed reply is damaged";
+        return false;
+    }
+    if (size > StoredReplyCap) {
+        error = "its compressed reply claims " + std::to_string(size) + " bytes, more than the cap";
+        return false;
+    }
+    if (ZSTD_findFrameCompressedSize(bytes.data(), bytes.size()) != bytes.size()) {
+        error = "its compressed reply is damaged";
+        return false;
+    }
+    const std::unique_ptr<ZSTD_DCtx, DCtxFree> context(ZSTD_createDCtx());
+    const ZSTD_DDict* dict = decompressionDictionary();
+    if (!context || dict == nullptr) {
+        error = "no memory to read its reply";
+        return false;
+    }
+    std::string text(static_cast<std::size_t>(size), '\0');
+    const std::size_t read =
+        ZSTD_decompress_usingDDict(context.get(), text.data(), text.size(), bytes.data(), bytes.size(), dict);
+    if (ZSTD_isError(read) != 0 || read != text.size()) {
+        error = "its compressed reply is damaged";
+        return false;
+    }
+    reply = std::move(text);
+    return true;
+}
+
+} // namespace zonedesk::history
