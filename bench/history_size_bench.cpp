@@ -3,8 +3,9 @@
 // registries' and the generic set) as the recorder does, in hand-overs of 50, with each reply's
 // facts from the manifests. Prints the database's size per lookup once it is closed, with the
 // replies compressed as the store keeps them and, for comparison, with the same rows written with
-// their replies as received (as before compression), and the time storing took per lookup. Then reads the changes
-// over argv[1] lookups (default 200,000) and prints the time and the growth of the resident set.
+// their replies as received (as before compression), and the time storing took per lookup. Then
+// reads the changes over argv[1] lookups (default 200,000) and prints the time and the growth of
+// the resident set.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -142,16 +143,18 @@ bool storeAsReceived(const std::string& path, const std::vector<history::History
     }
     sqlite3* db = nullptr;
     sqlite3_stmt* insert = nullptr;
-    bool stored = sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
-                  sqlite3_exec(db, "INSERT INTO runs(id, started, program) VALUES(1, 1, 'bench')", nullptr, nullptr, nullptr) ==
-                      SQLITE_OK &&
-                  sqlite3_prepare_v2(db,
-                                     "INSERT INTO lookups(run_id, time, name, server, source, status, expiry, "
-                                     "registration, updated, owner, email, registrar, error, raw) "
-                                     "VALUES(1, 2, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                                     -1,
-                                     &insert,
-                                     nullptr) == SQLITE_OK;
+    bool stored =
+        sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_exec(
+            db, "INSERT INTO runs(id, started, program) VALUES(1, 1, 'bench')", nullptr, nullptr, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_prepare_v2(db,
+                           "INSERT INTO lookups(run_id, time, name, server, source, status, expiry, "
+                           "registration, updated, owner, email, registrar, error, raw) "
+                           "VALUES(1, 2, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           -1,
+                           &insert,
+                           nullptr) == SQLITE_OK;
     const auto text = [&insert](int index, const std::string& value) {
         sqlite3_bind_text64(insert, index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
     };
