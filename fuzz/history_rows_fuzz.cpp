@@ -55,9 +55,11 @@ std::string_view takeLine(std::string_view& input)
     return line;
 }
 
+// An empty view may have no data: bound as such it would be NULL, which the text columns refuse.
 void bindText(sqlite3_stmt* statement, int index, std::string_view text)
 {
-    sqlite3_bind_text64(statement, index, text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    sqlite3_bind_text64(
+        statement, index, text.empty() ? "" : text.data(), text.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
 }
 
 } // namespace
@@ -101,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bindText(insert, 5, expiry);
         bindText(insert, 6, owner);
         bindText(insert, 7, registrar);
-        sqlite3_bind_blob64(insert, 8, raw.data(), raw.size(), SQLITE_TRANSIENT);
+        sqlite3_bind_blob64(insert, 8, raw.data(), raw.size(), SQLITE_TRANSIENT); // none: NULL, as stored
         sqlite3_bind_int64(insert, 9, format);
         if (sqlite3_step(insert) != SQLITE_DONE)
             std::abort();
