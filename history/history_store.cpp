@@ -200,7 +200,7 @@ SchemaStep prepareSchema(core::SqliteDb& db, std::string& error)
     for (int from = *version; from < HistoryStore::SchemaVersion; ++from) {
         if (!db.exec(Migrations[from], error) ||
             !db.exec("PRAGMA user_version = " + std::to_string(from + 1), error)) {
-            error = "cannot bring the schema to version " + std::to_string(from + 1) + ": " + error;
+            error.insert(0, "cannot bring the schema to version " + std::to_string(from + 1) + ": ");
             return failed();
         }
     }
@@ -210,7 +210,7 @@ SchemaStep prepareSchema(core::SqliteDb& db, std::string& error)
     for (const std::string_view column : *missing) {
         if (!db.exec("ALTER TABLE lookups ADD COLUMN " + std::string(column) + " TEXT NOT NULL DEFAULT ''",
                      error)) {
-            error = "cannot add the new result fields: " + error;
+            error.insert(0, "cannot add the new result fields: ");
             return failed();
         }
     }
