@@ -2,8 +2,9 @@
 // The history's size per lookup: one run storing every reply of the shared corpora (the ten
 // registries' and the generic set) as the recorder does, in hand-overs of 50, with each reply's
 // facts from the manifests. Prints the database's size per lookup once it is closed, with the
-// replies compressed as the store keeps them and, for comparison, with the same rows written with
-// their replies as received (as before compression), and the time storing took per lookup. Then
+// replies compressed as the store keeps them (against our dictionary, then against the one the
+// file trains on its own replies) and, for comparison, with the same rows written with their
+// replies as received (as before compression), and the time storing took per lookup. Then
 // reads the changes over argv[1] lookups (default 200,000) and prints the time and the growth of
 // the resident set.
 #include <chrono>
@@ -97,6 +98,20 @@ bool exec(const std::string& path, const std::string& sql)
         std::fprintf(stderr, "history_size_bench: %s\n", sqlite3_errmsg(db));
     sqlite3_close(db);
     return done;
+}
+
+double scalar(const std::string& path, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    sqlite3_stmt* statement = nullptr;
+    double value = 0;
+    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK &&
+        sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
+        value = sqlite3_column_double(statement, 0);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
 }
 
 double bytesPerLookup(const std::string& path, std::size_t lookups)
@@ -236,26 +251,32 @@ int main(int argc, char** argv)
         return 1;
     }
     std::size_t replyBytes = 0;
-    std::size_t storedBytes = 0;
-    for (const history::HistoryEntry& entry : entries) {
+    for (const history::HistoryEntry& entry : entries)
         replyBytes += entry.raw.size();
-        storedBytes += history::storeReply(entry.raw).bytes.size();
-    }
     test::TempDir dir;
     const std::string path = (dir.path() / "history.sqlite3").string();
     double seconds = 0;
     if (!storeCorpus(path, entries, seconds))
         return 1;
     const double compressed = bytesPerLookup(path, entries.size());
+    const double storedBytes = scalar(path, "SELECT avg(length(raw)) FROM lookups");
+    const double trainedBytes =
+        scalar(path, "SELECT avg(length(raw)) FROM lookups WHERE raw_dictionary IS NOT NULL");
+    const double ownBytes = scalar(path, "SELECT avg(length(raw)) FROM lookups WHERE raw_dictionary IS NULL");
+    const double dictionaries = scalar(path, "SELECT count(*) FROM reply_dictionaries");
     const std::string plain = (dir.path() / "as-received.sqlite3").string();
     if (!storeAsReceived(plain, entries))
         return 1;
     const double asReceived = bytesPerLookup(plain, entries.size());
 
-    std::printf("lookups stored: %zu (replies %.0f bytes on average, %.0f compressed)\n",
+    std::printf("lookups stored: %zu (replies %.0f bytes on average, %.0f compressed: %.0f against our "
+                "dictionary, %.0f against the %.0f the file trained)\n",
                 entries.size(),
                 static_cast<double>(replyBytes) / static_cast<double>(entries.size()),
-                static_cast<double>(storedBytes) / static_cast<double>(entries.size()));
+                storedBytes,
+                ownBytes,
+                trainedBytes,
+                dictionaries);
     std::printf("bytes per lookup, replies as received: %.0f\n", asReceived);
     std::printf("bytes per lookup, replies compressed: %.0f (target 800)\n", compressed);
     std::printf("storing: %.0f us per lookup\n", seconds * 1e6 / static_cast<double>(entries.size()));

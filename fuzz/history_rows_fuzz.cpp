@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The history store reading rows another program (or a damaged file) left: arbitrary bytes give
 // one lookup's stored columns, stored twice for one name in an in-memory database, and every read
-// of the store goes over them. The input: a byte for the reply's format, a byte for the status,
-// then the name, server, expiry, registrar and owner, each ended by a newline, and the stored reply
-// bytes to the end. Checks that a reply stored as received reads back as it is, that a compressed
-// one never comes back larger than the cap, that the reads agree with each other, and that the
+// of the store goes over them. The input: a byte for the reply's format and dictionary (none, the
+// file's first, or one it lacks), a byte for the status, then the name, server, expiry, registrar
+// and owner, each ended by a newline, and the stored reply bytes to the end. The server's bytes
+// are the file's first dictionary too. Checks that a reply stored as received reads back as it is, that a
+// compressed one never comes back larger than the cap, that the reads agree with each other, and that the
 // reply, stored anew, reads back byte for byte.
 #include <cstdint>
 #include <cstdlib>
@@ -70,6 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     Store& s = theStore();
     const auto format = static_cast<std::int64_t>(static_cast<std::int8_t>(data[0]) % 4);
+    const int dictionary = (data[0] >> 2) % 3;
     const auto status = static_cast<std::int64_t>(static_cast<std::int8_t>(data[1]));
     std::string_view input(reinterpret_cast<const char*>(data) + 2, size - 2);
     const std::string_view name = takeLine(input);
@@ -80,20 +82,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view raw = input;
 
     if (sqlite3_exec(s.db,
-                     "DELETE FROM lookups; DELETE FROM runs; INSERT INTO runs(id, started, program) "
-                     "VALUES(1, 0, 'fuzz')",
+                     "DELETE FROM lookups; DELETE FROM runs; DELETE FROM reply_dictionaries; "
+                     "INSERT INTO runs(id, started, program) VALUES(1, 0, 'fuzz')",
                      nullptr,
                      nullptr,
                      nullptr) != SQLITE_OK)
         std::abort();
     sqlite3_stmt* insert = nullptr;
     if (sqlite3_prepare_v2(s.db,
-                           "INSERT INTO lookups(run_id, time, name, server, source, status, expiry, "
-                           "registration, updated, owner, email, registrar, error, raw, raw_format) "
-                           "VALUES(1, ?1, ?2, ?3, 'whois', ?4, ?5, '', '', ?6, '', ?7, '', ?8, ?9)",
+                           "INSERT INTO reply_dictionaries(id, after_lookup, bytes) VALUES(1, 0, ?)",
                            -1,
                            &insert,
                            nullptr) != SQLITE_OK)
+        std::abort();
+    sqlite3_bind_blob64(insert, 1, server.empty() ? "" : server.data(), server.size(), SQLITE_TRANSIENT);
+    if (sqlite3_step(insert) != SQLITE_DONE)
+        std::abort();
+    sqlite3_finalize(insert);
+    if (sqlite3_prepare_v2(
+            s.db,
+            "INSERT INTO lookups(run_id, time, name, server, source, status, expiry, "
+            "registration, updated, owner, email, registrar, error, raw, raw_format, raw_dictionary) "
+            "VALUES(1, ?1, ?2, ?3, 'whois', ?4, ?5, '', '', ?6, '', ?7, '', ?8, ?9, ?10)",
+            -1,
+            &insert,
+            nullptr) != SQLITE_OK)
         std::abort();
     for (std::int64_t time = 1; time <= 2; ++time) {
         sqlite3_bind_int64(insert, 1, time);
@@ -105,6 +118,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bindText(insert, 7, registrar);
         sqlite3_bind_blob64(insert, 8, raw.data(), raw.size(), SQLITE_TRANSIENT); // none: NULL, as stored
         sqlite3_bind_int64(insert, 9, format);
+        if (dictionary == 0)
+            sqlite3_bind_null(insert, 10);
+        else
+            sqlite3_bind_int64(insert, 10, dictionary);
         if (sqlite3_step(insert) != SQLITE_DONE)
             std::abort();
         sqlite3_reset(insert);

@@ -49,9 +49,16 @@ CREATE TABLE lookups(
 CREATE INDEX lookups_by_name ON lookups(name, id);
 CREATE INDEX lookups_by_time ON lookups(time);
 )sql",
-    // Replies stored compressed say so; rows from before keep 0, the bytes as received.
+    // Replies stored compressed say so, and name the dictionary trained on the file's own replies
+    // they were compressed against (none: ours); rows from before keep 0, the bytes as received.
     R"sql(
 ALTER TABLE lookups ADD COLUMN raw_format INTEGER NOT NULL DEFAULT 0;
+ALTER TABLE lookups ADD COLUMN raw_dictionary INTEGER;
+CREATE TABLE reply_dictionaries(
+    id INTEGER PRIMARY KEY,
+    after_lookup INTEGER NOT NULL,
+    bytes BLOB NOT NULL
+);
 CREATE INDEX lookups_by_run ON lookups(run_id);
 )sql",
 };
@@ -66,11 +73,19 @@ constexpr std::string_view TrailingColumn = "error";
 constexpr int FirstFieldColumn = static_cast<int>(std::size(LeadingColumns));
 constexpr int ErrorColumn = FirstFieldColumn + static_cast<int>(core::FieldCount);
 constexpr int EntryColumnCount = ErrorColumn + 1;
-constexpr int RowColumnCount = EntryColumnCount + 2;
+constexpr int RowColumnCount = EntryColumnCount + 3;
 
 /// The reply's columns after an entry's: the reply itself, or none.
-constexpr std::string_view WithRaw = ", l.raw, l.raw_format";
-constexpr std::string_view WithoutRaw = ", NULL, 0";
+constexpr std::string_view WithRaw = ", l.raw, l.raw_format, l.raw_dictionary";
+constexpr std::string_view WithoutRaw = ", NULL, 0, NULL";
+
+/// A file trains a dictionary of its own on its latest TrainOn replies once it holds TrainAfter,
+/// and a new one after every RetrainAfter more (a list whose registries changed). Replies of one
+/// registry share most of their text (notices, terms of use) that our dictionary can't hold.
+constexpr std::int64_t TrainAfter = 200;
+constexpr std::int64_t RetrainAfter = 5000;
+constexpr std::int64_t TrainOn = 2000;
+constexpr std::size_t DictionaryCapacity = 16 * 1024;
 
 /// "l.id, l.run_id, …, l.<field>, …, l.error": an entry's columns read from the table named `alias`.
 std::string entryColumns(std::string_view alias)
@@ -103,6 +118,7 @@ std::string insertStatement()
     add(TrailingColumn);
     add("raw");
     add("raw_format");
+    add("raw_dictionary");
     return "INSERT INTO lookups(" + columns + ") VALUES(" + marks + ")";
 }
 
@@ -315,6 +331,9 @@ bool HistoryStore::add(std::vector<HistoryEntry>& entries, std::string& error)
 {
     if (entries.empty())
         return true;
+    // A dictionary is stored (committed) before any row names it.
+    if (!chooseDictionary(error))
+        return false;
     core::SqliteTransaction transaction(m_db, error);
     if (!transaction.began())
         return false;
@@ -332,12 +351,17 @@ bool HistoryStore::add(std::vector<HistoryEntry>& entries, std::string& error)
         for (const core::ResultField& field : core::ResultFields)
             statement->bind(column++, entry.values[field.field]);
         statement->bind(column++, entry.error);
-        const StoredReply stored = storeReply(entry.raw);
+        const StoredReply stored = storeReply(entry.raw, m_dictionaryId ? m_dictionary : replyDictionary());
         if (entry.raw.empty())
             statement->bindNull(column);
         else
             statement->bindBlob(column, stored.bytes);
         statement->bind(column + 1, static_cast<std::int64_t>(stored.format));
+        if (stored.format == ReplyFormat::Zstd && m_dictionaryId)
+            statement->bind(column + 2, *m_dictionaryId);
+        else
+            statement->bindNull(column + 2);
+        m_sinceDictionary += entry.raw.empty() ? 0 : 1;
         if (statement->step() != core::SqliteStatement::Step::Done) {
             error = m_db.message();
             return false;
@@ -365,15 +389,105 @@ bool HistoryStore::entryAt(const core::SqliteStatement& statement,
         entry.values[field.field] = statement.text(column++);
     entry.error = statement.text(c + ErrorColumn);
     entry.raw.clear();
-    if (statement.isNull(c + EntryColumnCount))
-        return true;
-    if (readStoredReply(statement.integer(c + EntryColumnCount + 1),
-                        statement.bytes(c + EntryColumnCount),
-                        entry.raw,
-                        error))
+    if (replyAt(statement, c + EntryColumnCount, entry.raw, error))
         return true;
     error = "the reply of lookup " + std::to_string(entry.id) + " can't be read: " + error;
     return false;
+}
+
+bool HistoryStore::replyAt(const core::SqliteStatement& statement,
+                           int column,
+                           std::string& reply,
+                           std::string& error)
+{
+    if (statement.isNull(column))
+        return true;
+    std::string_view dict = replyDictionary();
+    const std::int64_t format = statement.integer(column + 1);
+    if (format == static_cast<std::int64_t>(ReplyFormat::Zstd) && !statement.isNull(column + 2)) {
+        const std::string* own = dictionary(statement.integer(column + 2), error);
+        if (own == nullptr)
+            return false;
+        dict = *own;
+    }
+    return readStoredReply(format, statement.bytes(column), reply, error, dict);
+}
+
+const std::string* HistoryStore::dictionary(std::int64_t id, std::string& error)
+{
+    if (const auto known = m_dictionaries.find(id); known != m_dictionaries.end())
+        return &known->second;
+    auto statement = m_db.prepare("SELECT bytes FROM reply_dictionaries WHERE id = ?", error);
+    if (!statement)
+        return nullptr;
+    statement->bind(1, id);
+    const core::SqliteStatement::Step step = statement->step();
+    if (step != core::SqliteStatement::Step::Row) {
+        error = step == core::SqliteStatement::Step::Done
+                    ? "its dictionary " + std::to_string(id) + " is missing"
+                    : m_db.message();
+        return nullptr;
+    }
+    return &m_dictionaries.emplace(id, statement->text(0)).first->second;
+}
+
+bool HistoryStore::chooseDictionary(std::string& error)
+{
+    if (m_sinceDictionary < 0) {
+        auto latest = m_db.prepare(
+            "SELECT id, after_lookup, bytes FROM reply_dictionaries ORDER BY id DESC LIMIT 1", error);
+        if (!latest)
+            return false;
+        std::int64_t after = 0;
+        switch (latest->step()) {
+        case core::SqliteStatement::Step::Row:
+            m_dictionaryId = latest->integer(0);
+            after = latest->integer(1);
+            m_dictionary = latest->text(2);
+            break;
+        case core::SqliteStatement::Step::Done: break;
+        case core::SqliteStatement::Step::Error: error = m_db.message(); return false;
+        }
+        auto since = m_db.prepare("SELECT count(*) FROM lookups WHERE id > ? AND raw IS NOT NULL", error);
+        if (!since)
+            return false;
+        since->bind(1, after);
+        if (since->step() != core::SqliteStatement::Step::Row) {
+            error = m_db.message();
+            return false;
+        }
+        m_sinceDictionary = since->integer(0);
+    }
+    if (m_sinceDictionary < (m_dictionaryId ? RetrainAfter : TrainAfter))
+        return true;
+    auto latest = m_db.prepare("SELECT raw, raw_format, raw_dictionary FROM lookups WHERE raw IS NOT NULL "
+                               "ORDER BY id DESC LIMIT ?",
+                               error);
+    if (!latest)
+        return false;
+    latest->bind(1, TrainOn);
+    std::vector<std::string> replies;
+    std::string unread; // a reply that can't be read is left out of the training, not an error
+    while (latest->step() == core::SqliteStatement::Step::Row) {
+        std::string reply;
+        if (replyAt(*latest, 0, reply, unread))
+            replies.push_back(std::move(reply));
+    }
+    latest.reset();
+    m_sinceDictionary = 0; // trained or not, tried again only after as many more
+    std::string trained = trainDictionary(replies, DictionaryCapacity);
+    if (trained.empty())
+        return true;
+    if (!execute(
+            "INSERT INTO reply_dictionaries(after_lookup, bytes) VALUES((SELECT coalesce(MAX(id), 0) FROM "
+            "lookups), ?)",
+            [&trained](core::SqliteStatement& statement) { statement.bindBlob(1, trained); },
+            error))
+        return false;
+    m_dictionaryId = m_db.lastInsertId();
+    m_dictionary = trained;
+    m_dictionaries.emplace(*m_dictionaryId, std::move(trained));
+    return true;
 }
 
 bool HistoryStore::eachEntry(const std::string& sql,
@@ -567,6 +681,15 @@ std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, 
             error))
         return std::nullopt;
     const std::int64_t deleted = m_db.changes();
+    // Dictionaries no reply names any more go too, but the latest, which new replies use.
+    if (!m_db.exec(
+            "DELETE FROM reply_dictionaries WHERE id <> (SELECT MAX(id) FROM reply_dictionaries) AND id "
+            "NOT IN (SELECT raw_dictionary FROM lookups WHERE raw_dictionary IS NOT NULL)",
+            error)) {
+        error = "deleted " + std::to_string(deleted) + " lookups, but " + error;
+        return std::nullopt;
+    }
+    m_dictionaries.clear();
     // The freed pages go back to the system: at once in a file made with incremental vacuum; a
     // file made before is rewritten once (VACUUM), which also turns incremental vacuum on for it.
     auto mode = m_db.prepare("PRAGMA auto_vacuum", error);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -117,10 +118,20 @@ private:
         : m_db(std::move(db))
     {}
 
-    /// The entry whose columns (its raw reply and the reply's format last) start at `firstColumn`
-    /// of the current row; false, with the error, when its reply can't be read.
-    static bool
+    /// The entry whose columns (its raw reply, the reply's format and dictionary last) start at
+    /// `firstColumn` of the current row; false, with the error, when its reply can't be read.
+    bool
     entryAt(const core::SqliteStatement& statement, int firstColumn, HistoryEntry& entry, std::string& error);
+
+    /// The reply whose columns (bytes, format, dictionary) start at `column` of the current row.
+    bool replyAt(const core::SqliteStatement& statement, int column, std::string& reply, std::string& error);
+
+    /// The bytes of the file's dictionary `id`, read once; null, with the error, when it has none.
+    const std::string* dictionary(std::int64_t id, std::string& error);
+
+    /// Makes the dictionary new replies are compressed against the file's latest, and trains a
+    /// new one on the latest replies when enough were stored since.
+    bool chooseDictionary(std::string& error);
 
     using Binder = std::function<void(core::SqliteStatement&)>;
 
@@ -138,6 +149,10 @@ private:
     bool countLookups(std::int64_t runId, RunEntry& run, std::string& error);
 
     core::SqliteDb m_db;
+    std::optional<std::int64_t> m_dictionaryId; // none: replyDictionary()
+    std::string m_dictionary;
+    std::int64_t m_sinceDictionary = -1; // replies stored since it was trained; -1: not read yet
+    std::map<std::int64_t, std::string> m_dictionaries;
 };
 
 } // namespace zonedesk::history

@@ -167,6 +167,65 @@ PRAGMA user_version = 1;
     EXPECT_TRUE(store->history("a.com", false, error));
 }
 
+TEST(StoredReply, AFileTrainsADictionaryOnItsOwnRepliesAndKeepsItWhileRowsNameIt)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "h.sqlite3").string();
+    // A registry's notice our dictionary doesn't hold: the same in every reply.
+    std::string notice;
+    std::uint32_t seed = 7;
+    for (int word = 0; word < 300; ++word) {
+        seed = seed * 1103515245U + 12345U;
+        notice += std::string(1 + seed % 9, static_cast<char>('a' + (seed >> 16) % 26)) + ' ';
+    }
+    const auto replyOf = [&notice](int i) {
+        return "Domain Name: N" + std::to_string(i) + ".EXAMPLE\r\nRegistry Expiry Date: 20" +
+               std::to_string(30 + i % 60) + "-01-02T03:04:05Z\r\n\r\n" + notice;
+    };
+    std::string error;
+    auto store = HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    const auto run = store->beginRun(1, "cli", error);
+    for (int first = 0; first < 400; first += 50) {
+        std::vector<HistoryEntry> batch(50);
+        for (int i = 0; i < 50; ++i) {
+            batch[static_cast<std::size_t>(i)].runId = *run;
+            batch[static_cast<std::size_t>(i)].name = "n" + std::to_string(first + i) + ".example";
+            batch[static_cast<std::size_t>(i)].raw = replyOf(first + i);
+        }
+        ASSERT_TRUE(store->add(batch, error)) << error;
+    }
+    EXPECT_EQ(scalar(path, "SELECT count(*) FROM reply_dictionaries"), 1);
+    EXPECT_GE(scalar(path, "SELECT count(*) FROM lookups WHERE raw_dictionary = 1"), 100);
+    EXPECT_LT(scalar(path, "SELECT max(length(raw)) FROM lookups WHERE raw_dictionary = 1") * 4,
+              scalar(path, "SELECT min(length(raw)) FROM lookups WHERE raw_dictionary IS NULL"));
+
+    // Read back by another program, before and after the training.
+    auto reader = HistoryStore::open(path, error);
+    ASSERT_TRUE(reader) << error;
+    for (const int i : {0, 199, 399}) {
+        const auto history = reader->history("n" + std::to_string(i) + ".example", true, error);
+        ASSERT_TRUE(history && history->size() == 1) << error;
+        EXPECT_EQ(history->front().raw, replyOf(i)) << i;
+    }
+
+    // Prune keeps a dictionary rows name and the latest, and drops one nothing names.
+    execute(path, "INSERT INTO reply_dictionaries(id, after_lookup, bytes) VALUES(0, 0, x'00')");
+    EXPECT_EQ(store->prune(0, 86400 * 10, error), 0) << error;
+    EXPECT_EQ(scalar(path, "SELECT group_concat(id) FROM reply_dictionaries"), 1);
+
+    // A dictionary gone missing makes its rows' replies unreadable, never empty.
+    execute(path, "DELETE FROM reply_dictionaries");
+    auto damaged = HistoryStore::open(path, error);
+    ASSERT_TRUE(damaged) << error;
+    error.clear();
+    EXPECT_FALSE(damaged->history("n399.example", true, error));
+    EXPECT_NE(error.find("dictionary 1 is missing"), std::string::npos) << error;
+    const auto early = damaged->history("n0.example", true, error);
+    ASSERT_TRUE(early) << error;
+    EXPECT_EQ(early->front().raw, replyOf(0));
+}
+
 TEST(StoredReply, PruneGivesTheSpaceBack)
 {
     test::TempDir dir;
