@@ -85,6 +85,7 @@ constexpr std::string_view WithoutRaw = ", NULL, 0, NULL";
 constexpr std::int64_t TrainAfter = 200;
 constexpr std::int64_t RetrainAfter = 5000;
 constexpr std::int64_t TrainOn = 2000;
+constexpr std::size_t TrainOnBytes = std::size_t{8} << 20; // a few large replies must not take more
 constexpr std::size_t DictionaryCapacity = 16 * 1024;
 
 /// "l.id, l.run_id, …, l.<field>, …, l.error": an entry's columns read from the table named `alias`.
@@ -448,10 +449,12 @@ bool HistoryStore::chooseDictionary(std::string& error)
         case core::SqliteStatement::Step::Done: break;
         case core::SqliteStatement::Step::Error: error = m_db.message(); return false;
         }
-        auto since = m_db.prepare("SELECT count(*) FROM lookups WHERE id > ? AND raw IS NOT NULL", error);
+        // Counted no further than it matters: a large file is not read through at each run.
+        auto since = m_db.prepare(
+            "SELECT count(*) FROM (SELECT 1 FROM lookups WHERE id > ? AND raw IS NOT NULL LIMIT ?)", error);
         if (!since)
             return false;
-        since->bind(1, after);
+        since->bind(1, after).bind(2, RetrainAfter);
         if (since->step() != core::SqliteStatement::Step::Row) {
             error = m_db.message();
             return false;
@@ -467,11 +470,14 @@ bool HistoryStore::chooseDictionary(std::string& error)
         return false;
     latest->bind(1, TrainOn);
     std::vector<std::string> replies;
+    std::size_t bytes = 0;
     std::string unread; // a reply that can't be read is left out of the training, not an error
-    while (latest->step() == core::SqliteStatement::Step::Row) {
+    while (bytes < TrainOnBytes && latest->step() == core::SqliteStatement::Step::Row) {
         std::string reply;
-        if (replyAt(*latest, 0, reply, unread))
+        if (replyAt(*latest, 0, reply, unread)) {
+            bytes += reply.size();
             replies.push_back(std::move(reply));
+        }
     }
     latest.reset();
     m_sinceDictionary = 0; // trained or not, tried again only after as many more
