@@ -189,6 +189,18 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
     ASSERT_TRUE(store->eachPairSince(1'000'000 + 40 * 86400 + 1, collect, error)) << error;
     EXPECT_TRUE(pairs.empty()); // nothing since
 
+    // A reader that has seen enough stops the read.
+    int visits = 0;
+    ASSERT_TRUE(store->eachLookup(
+        "a.com",
+        true,
+        [&visits](const HistoryEntry&) {
+            ++visits;
+            return false;
+        },
+        error));
+    EXPECT_EQ(visits, 1);
+
     // 30 days kept: a.com's old lookup goes, b.com's only (its latest) stays.
     EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
     EXPECT_EQ(historyOf(*store, "a.com", false).size(), 1U);
