@@ -273,7 +273,7 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
                   std::to_string(stored) + "\t0\t0\n");
 }
 
-TEST(CliHistory, TwoProgramsStartingOnANewDatabaseBothKeepTheirHistory)
+TEST(CliHistory, TwoProgramsOpeningANewDatabaseAtOnceBothUseIt)
 {
     TempDir dir;
     for (int attempt = 0; attempt < 8; ++attempt) {
