@@ -91,64 +91,73 @@ public:
     }
 
 private:
+    // Both print each lookup as it is read: a long history is never held in memory.
     int printHistory(history::HistoryStore& store) const
     {
         std::string why;
-        const auto entries = store.history(m_name, m_raw, why);
-        if (!entries)
-            return cannotRead(why);
-        for (const history::HistoryEntry& entry : *entries) {
-            if (m_jsonl) {
-                JsonObject object{
-                    {"time",   isoTime(entry.time)          },
-                    {"run",    entry.runId                  },
-                    {"domain", entry.name                   },
-                    {"server", entry.server                 },
-                    {"source", entry.source                 },
-                    {"status", entry.status                 },
-                    {"result", core::statusKey(entry.status)},
-                };
-                for (const core::ResultField& field : core::ResultFields)
-                    object[std::string(field.key)] = entry.values[field.field];
-                object["error"] = entry.error;
-                if (m_raw)
-                    object["raw"] = entry.raw;
-                std::cout << jsonLine(object);
-                continue;
-            }
-            using core::Field;
-            std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t' << entry.source
-                      << '\t' << entry.server << '\t' << escapedLine(entry.values[Field::ExpiryDate]) << '\t'
-                      << escapedLine(entry.values[Field::Registrar]) << '\t'
-                      << escapedLine(entry.values[Field::Owner]) << '\t' << entry.error << '\n';
+        const bool read = store.eachLookup(
+            m_name,
+            m_raw,
+            [this](const history::HistoryEntry& entry) {
+                printLookup(entry);
+                return true;
+            },
+            why);
+        return read ? ExitOk : cannotRead(why);
+    }
+
+    void printLookup(const history::HistoryEntry& entry) const
+    {
+        if (m_jsonl) {
+            JsonObject object{
+                {"time",   isoTime(entry.time)          },
+                {"run",    entry.runId                  },
+                {"domain", entry.name                   },
+                {"server", entry.server                 },
+                {"source", entry.source                 },
+                {"status", entry.status                 },
+                {"result", core::statusKey(entry.status)},
+            };
+            for (const core::ResultField& field : core::ResultFields)
+                object[std::string(field.key)] = entry.values[field.field];
+            object["error"] = entry.error;
             if (m_raw)
-                std::cout << entry.raw << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
+                object["raw"] = entry.raw;
+            std::cout << jsonLine(object);
+            return;
         }
-        return ExitOk;
+        using core::Field;
+        std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t' << entry.source
+                  << '\t' << entry.server << '\t' << escapedLine(entry.values[Field::ExpiryDate]) << '\t'
+                  << escapedLine(entry.values[Field::Registrar]) << '\t'
+                  << escapedLine(entry.values[Field::Owner]) << '\t' << entry.error << '\n';
+        if (m_raw)
+            std::cout << entry.raw << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
     }
 
     int printChanges(history::HistoryStore& store, std::int64_t since) const
     {
         std::string why;
-        const auto pairs = store.pairsSince(since, why);
-        if (!pairs)
-            return cannotRead(why);
-        for (const auto& [before, after] : *pairs) {
-            for (const history::Change& change : history::changesBetween(before, after)) {
-                if (m_jsonl)
-                    std::cout << jsonLine({
-                        {"time",   isoTime(after.time)            },
-                        {"domain", after.name                     },
-                        {"kind",   history::changeKey(change.kind)},
-                        {"from",   change.from                    },
-                        {"to",     change.to                      },
-                    });
-                else
-                    std::cout << isoTime(after.time) << '\t' << after.name << '\t'
-                              << history::changeText(change) << '\n';
-            }
-        }
-        return ExitOk;
+        const bool read = store.eachPairSince(
+            since,
+            [this](const history::HistoryEntry& before, const history::HistoryEntry& after) {
+                for (const history::Change& change : history::changesBetween(before, after)) {
+                    if (m_jsonl)
+                        std::cout << jsonLine({
+                            {"time",   isoTime(after.time)            },
+                            {"domain", after.name                     },
+                            {"kind",   history::changeKey(change.kind)},
+                            {"from",   change.from                    },
+                            {"to",     change.to                      },
+                        });
+                    else
+                        std::cout << isoTime(after.time) << '\t' << after.name << '\t'
+                                  << history::changeText(change) << '\n';
+                }
+                return true;
+            },
+            why);
+        return read ? ExitOk : cannotRead(why);
     }
 
     std::string m_name;

@@ -81,6 +81,12 @@ std::string SqliteDb::message() const
     return sqlite3_errmsg(m_db);
 }
 
+bool SqliteDb::busy() const
+{
+    const int code = sqlite3_extended_errcode(m_db) & 0xff; // the primary code of an extended one
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
 SqliteStatement::SqliteStatement(SqliteStatement&& other) noexcept
     : m_statement(std::exchange(other.m_statement, nullptr))
 {}
@@ -145,12 +151,17 @@ std::int64_t SqliteStatement::integer(int column) const
 
 std::string SqliteStatement::text(int column) const
 {
+    return std::string(bytes(column));
+}
+
+std::string_view SqliteStatement::bytes(int column) const
+{
     // A blob or text column, bytes as stored (a raw reply may hold any byte).
     const void* bytes = sqlite3_column_blob(m_statement, column);
     const int size = sqlite3_column_bytes(m_statement, column);
     return bytes != nullptr && size > 0
-               ? std::string(static_cast<const char*>(bytes), static_cast<std::size_t>(size))
-               : std::string();
+               ? std::string_view(static_cast<const char*>(bytes), static_cast<std::size_t>(size))
+               : std::string_view();
 }
 
 bool SqliteStatement::isNull(int column) const

@@ -46,6 +46,10 @@ public:
 
     std::string message() const;
 
+    /// True when the last call failed because another connection held the lock it needed: worth
+    /// trying again, unlike every other failure.
+    bool busy() const;
+
     sqlite3* handle() const { return m_db; }
 
 private:
@@ -83,6 +87,8 @@ public:
 
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    /// The column's bytes as stored, valid until the next step() or reset().
+    std::string_view bytes(int column) const;
     bool isNull(int column) const;
 
 private:

@@ -266,6 +266,26 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
               0);
     EXPECT_EQ(scalar(db, "SELECT count(*) FROM runs WHERE ended IS NULL"), 1); // the run never ended
     EXPECT_EQ(scalar(db, "PRAGMA foreign_key_check"), -1);                     // no row at all
+
+    // The run that never ended shows what it stored.
+    const ShellRun runs = runShell(Cli + " runs --db " + db);
+    EXPECT_EQ(runs.out,
+              "1\t" + runs.out.substr(2, 20) + "\t-\tcli\t" + std::to_string(stored) + "\t" +
+                  std::to_string(stored) + "\t0\t0\n");
+}
+
+TEST(CliHistory, TwoProgramsOpeningANewDatabaseAtOnceBothUseIt)
+{
+    TempDir dir;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const std::string db = (dir.path() / ("h" + std::to_string(attempt) + ".sqlite3")).string();
+        const std::string one = Cli + " runs --db " + db + " 2>&1";
+        const ShellRun both =
+            runShell("(" + one + "; echo \"first $?\") & " + one + "; echo \"second $?\"; wait");
+        EXPECT_NE(both.out.find("first 0\n"), std::string::npos) << both.out;
+        EXPECT_NE(both.out.find("second 0\n"), std::string::npos) << both.out;
+        EXPECT_EQ(both.out.find("zonedesk-cli:"), std::string::npos) << both.out;
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "history/history_store.h"
 
 #include <functional>
+#include <thread>
 
 #include <sqlite3.h>
 
@@ -110,6 +111,26 @@ TEST(HistoryStore, CreatesTheSchemaInWalModeAndRefusesFilesItCannotUse)
     EXPECT_FALSE(error.empty());
 }
 
+TEST(HistoryStore, ProgramsOpeningANewFileAtOnceEachFindTheSchema)
+{
+    test::TempDir dir;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const std::string path = (dir.path() / ("h" + std::to_string(attempt) + ".sqlite3")).string();
+        constexpr int Openers = 3;
+        std::string errors[Openers];
+        bool opened[Openers] = {};
+        std::vector<std::thread> others;
+        for (int i = 1; i < Openers; ++i)
+            others.emplace_back([&, i] { opened[i] = HistoryStore::open(path, errors[i]) != nullptr; });
+        opened[0] = HistoryStore::open(path, errors[0]) != nullptr;
+        for (std::thread& other : others)
+            other.join();
+        for (int i = 0; i < Openers; ++i)
+            EXPECT_TRUE(opened[i]) << "attempt " << attempt << ": " << errors[i];
+        EXPECT_EQ(pragmaInt(path, "PRAGMA user_version"), HistoryStore::SchemaVersion);
+    }
+}
+
 TEST(HistoryStore, BatchesHistoryRunsAndPrune)
 {
     test::TempDir dir;
@@ -149,11 +170,36 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
     EXPECT_EQ(runs[1].total, 2);
     EXPECT_EQ(runs[1].registered, 1);
 
-    const auto pairs = store->pairsSince(1'000'001, error);
-    ASSERT_TRUE(pairs) << error;
-    ASSERT_EQ(pairs->size(), 1U);
-    EXPECT_EQ(expiryOf((*pairs)[0].first), "2026-05-14");
-    EXPECT_EQ(expiryOf((*pairs)[0].second), "2027-05-14");
+    // The run that never ended counts what it stored.
+    EXPECT_EQ(runs[0].total, 1);
+    EXPECT_EQ(runs[0].registered, 1);
+    EXPECT_EQ(runs[0].available + runs[0].errors, 0);
+
+    std::vector<std::pair<std::string, std::string>> pairs;
+    const auto collect = [&pairs](const HistoryEntry& before, const HistoryEntry& after) {
+        pairs.emplace_back(expiryOf(before), expiryOf(after));
+        return true;
+    };
+    ASSERT_TRUE(store->eachPairSince(1'000'001, collect, error)) << error;
+    EXPECT_EQ(pairs,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"2026-05-14", "2027-05-14"}
+    }));
+    pairs.clear();
+    ASSERT_TRUE(store->eachPairSince(1'000'000 + 40 * 86400 + 1, collect, error)) << error;
+    EXPECT_TRUE(pairs.empty()); // nothing since
+
+    // A reader that has seen enough stops the read.
+    int visits = 0;
+    ASSERT_TRUE(store->eachLookup(
+        "a.com",
+        true,
+        [&visits](const HistoryEntry&) {
+            ++visits;
+            return false;
+        },
+        error));
+    EXPECT_EQ(visits, 1);
 
     // 30 days kept: a.com's old lookup goes, b.com's only (its latest) stays.
     EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
@@ -188,7 +234,10 @@ TEST(HistoryStore, AReadThatFailsSaysSoInsteadOfAnsweringEmpty)
     for (const auto& read : std::initializer_list<std::function<bool(std::string&)>>{
              [&](std::string& why) { return store->history("a.com", true, why).has_value(); },
              [&](std::string& why) { return store->runs(why).has_value(); },
-             [&](std::string& why) { return store->pairsSince(0, why).has_value(); },
+             [&](std::string& why) {
+                 return store->eachPairSince(
+                     0, [](const HistoryEntry&, const HistoryEntry&) { return true; }, why);
+             },
              [&](std::string& why) { return store->lastRun(why).has_value(); },
          }) {
         error.clear();
