@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: MIT
+#include "listfile/expiry_jsonl.h"
+
+#include <nlohmann/json.hpp>
+
+namespace zonedesk::listfile {
+
+ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate& today)
+{
+    ExpiryJsonl result;
+    ListReader reader(fd, ListEncoding::Utf8, ExpiryLineCap);
+    while (const auto line = reader.next()) {
+        if (line->overlong) {
+            ++result.unreadable;
+            continue;
+        }
+        if (line->bytes.empty())
+            continue;
+        const auto record = nlohmann::json::parse(line->bytes, nullptr, false);
+        if (record.is_discarded() || !record.is_object()) {
+            ++result.unreadable;
+            continue;
+        }
+        const auto expiry = record.find("expiry");
+        const auto domain = record.find("domain");
+        if (expiry == record.end() || !expiry->is_string() || domain == record.end() || !domain->is_string())
+            continue;
+        const auto date = core::readDate(expiry->get_ref<const std::string&>());
+        if (!date)
+            continue;
+        if (const std::int64_t left = core::daysBetween(today, *date); left <= days)
+            result.entries.push_back({domain->get<std::string>(), *date, left});
+    }
+    result.end = reader.end();
+    result.error = reader.error();
+    return result;
+}
+
+} // namespace zonedesk::listfile
