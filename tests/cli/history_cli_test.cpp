@@ -228,6 +228,18 @@ TEST(CliHistory, RawRepliesReachATerminalWithTheirControlsShownAndAPipeByteForBy
     EXPECT_NE(terminal.out.find("Registrar: R\r"), std::string::npos); // CR LF is a line end
     EXPECT_EQ(terminal.out.find("Registrar: R\\x0d"), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
+
+    // JSON escapes what it may leave as it is: DEL and the C1 controls too.
+    const ShellRun json = cli(server, "history -j --raw --db " + db + " a.com");
+    EXPECT_NE(json.out.find("\\u001b[2J\\u001b]0;title\\u0007\xEF\xBF\xBD"
+                            "31m\\u009b"
+                            "1m\\u007f\\rback"),
+              std::string::npos)
+        << json.out;
+    // The value read back is still the reply's.
+    EXPECT_NE(nlohmann::json::parse(json.out)["raw"].get<std::string>().find("\xC2\x9B"
+                                                                             "1m\x7F\rback"),
+              std::string::npos);
 }
 
 TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
