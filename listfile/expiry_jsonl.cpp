@@ -9,9 +9,12 @@ ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate&
 {
     ExpiryJsonl result;
     ListReader reader(fd, ListEncoding::Utf8, ExpiryLineCap);
+    bool lastUnreadable = false;
     while (const auto line = reader.next()) {
+        lastUnreadable = false;
         if (line->overlong) {
             ++result.unreadable;
+            lastUnreadable = true;
             continue;
         }
         if (line->bytes.empty())
@@ -19,6 +22,7 @@ ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate&
         const auto record = nlohmann::json::parse(line->bytes, nullptr, false);
         if (record.is_discarded() || !record.is_object()) {
             ++result.unreadable;
+            lastUnreadable = true;
             continue;
         }
         const auto expiry = record.find("expiry");
@@ -33,6 +37,9 @@ ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate&
     }
     result.end = reader.end();
     result.error = reader.error();
+    // The read limit cuts the last line short: that line is unread, not a line that is no record.
+    if (result.end == ListReader::End::ReadLimit && lastUnreadable)
+        --result.unreadable;
     return result;
 }
 

@@ -460,6 +460,7 @@ TEST(CliReport, ReadsWithinBoundsAndSaysWhenItCouldNotReadToTheEnd)
     const std::string printed = readFile(out);
     EXPECT_TRUE(printed.ends_with("a.org\t" + isoInDays(3) + "\t3\n"));
     EXPECT_NE(readFile(err).find("longer than 64 MiB"), std::string::npos) << readFile(err);
+    EXPECT_EQ(readFile(err).find("not JSON records"), std::string::npos) << readFile(err); // only cut short
 
     EXPECT_EQ(runCli("report " + quoted(dir.path() / "missing.jsonl") + " --warn-days 3").exitCode, 2);
 }
