@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "cli/text_output.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
@@ -30,7 +31,7 @@ void printNearExpiry(std::ostream& out, std::vector<NearName> names)
         return a.daysLeft != b.daysLeft ? a.daysLeft < b.daysLeft : a.domain < b.domain;
     });
     for (const NearName& name : names)
-        out << name.domain << '\t' << name.expiry.iso() << '\t' << name.daysLeft << '\n';
+        out << escapedLine(name.domain) << '\t' << name.expiry.iso() << '\t' << name.daysLeft << '\n';
 }
 
 } // namespace zonedesk::cli

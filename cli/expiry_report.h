@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/calendar_date.h"
+#include "listfile/expiry_jsonl.h"
 
 namespace zonedesk::core {
 class DomainTable;
@@ -15,12 +16,8 @@ class DomainTable;
 
 namespace zonedesk::cli {
 
-struct NearName
-{
-    std::string domain; // UTF-8
-    core::CalendarDate expiry;
-    std::int64_t daysLeft = 0; // negative once expired
-};
+/// A name with its expiry and the days left to it (UTF-8).
+using NearName = listfile::ExpiryEntry;
 
 /// The table's registered names whose expiry lies within `days` days of `today` (the boundary
 /// day and expired names included), soonest first.

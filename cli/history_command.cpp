@@ -3,6 +3,8 @@
 #include <ctime>
 #include <iostream>
 
+#include <unistd.h>
+
 #include "cli/command.h"
 #include "cli/text_output.h"
 #include "core/calendar_date.h"
@@ -127,12 +129,16 @@ private:
             return;
         }
         using core::Field;
-        std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t' << entry.source
-                  << '\t' << entry.server << '\t' << escapedLine(entry.values[Field::ExpiryDate]) << '\t'
+        std::cout << isoTime(entry.time) << '\t' << core::statusKey(entry.status) << '\t'
+                  << escapedLine(entry.source) << '\t' << escapedLine(entry.server) << '\t'
+                  << escapedLine(entry.values[Field::ExpiryDate]) << '\t'
                   << escapedLine(entry.values[Field::Registrar]) << '\t'
-                  << escapedLine(entry.values[Field::Owner]) << '\t' << entry.error << '\n';
+                  << escapedLine(entry.values[Field::Owner]) << '\t' << escapedLine(entry.error) << '\n';
+        // Byte for byte into a file or a pipe; a terminal is shown the control bytes instead of
+        // obeying them (a reply can hold ESC[2J or a window title).
         if (m_raw)
-            std::cout << entry.raw << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
+            std::cout << (m_toTerminal ? visibleControls(entry.raw) : entry.raw)
+                      << (entry.raw.ends_with('\n') ? "" : "\n") << "--\n";
     }
 
     int printChanges(history::HistoryStore& store, std::int64_t since) const
@@ -151,8 +157,8 @@ private:
                             {"to",     change.to                      },
                         });
                     else
-                        std::cout << isoTime(after.time) << '\t' << after.name << '\t'
-                                  << history::changeText(change) << '\n';
+                        std::cout << isoTime(after.time) << '\t' << escapedLine(after.name) << '\t'
+                                  << escapedLine(history::changeText(change)) << '\n';
                 }
                 return true;
             },
@@ -164,6 +170,7 @@ private:
     std::string m_since;
     std::string m_db;
     bool m_raw = false;
+    bool m_toTerminal = ::isatty(STDOUT_FILENO) != 0;
     bool m_changes = false;
     bool m_jsonl = false;
 };

@@ -4,8 +4,7 @@
 
 #include "cli/command.h"
 #include "cli/import_report.h"
-#include "core/encodings.h"
-#include "core/field_copy.h"
+#include "cli/text_output.h"
 
 namespace zonedesk::cli {
 
@@ -26,7 +25,8 @@ public:
         addInputs(app, m_inputs);
         addEncodingOption(app, m_encoding);
         app.add_flag("-q,--quiet", m_quiet, "Say only what was left out");
-        app.footer("Prints index<TAB>server<TAB>domain for every record, in UTF-8.");
+        app.footer("Prints index<TAB>server<TAB>domain for every record, in UTF-8; a name that may pass\n"
+                   "for another (mixed scripts, look-alike letters) has its A-label beside it.");
     }
 
     int run() override
@@ -37,8 +37,8 @@ public:
             return exitCode;
         const auto records = table->inUse();
         for (std::size_t i = 0; i < records.size(); ++i) {
-            std::cout << i << '\t' << core::fieldText(records[i].server) << '\t'
-                      << core::gbkToUtf8(core::fieldText(records[i].domain)) << '\n';
+            std::cout << i << '\t' << core::fieldText(records[i].server) << '\t' << shownDomain(records[i])
+                      << '\n';
         }
         return ExitOk;
     }

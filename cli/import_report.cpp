@@ -2,6 +2,7 @@
 // The import summary shared by the subcommands that read a domain list.
 #include "cli/import_report.h"
 
+#include <algorithm>
 #include <iostream>
 #include <system_error>
 
@@ -9,8 +10,12 @@
 #include <unistd.h>
 
 #include "cli/command.h"
+#include "cli/text_output.h"
+#include "core/encodings.h"
+#include "core/field_copy.h"
 #include "core/text.h"
 #include "core/unique_fd.h"
+#include "core/whois_query_name.h"
 #include "listfile/domain_import.h"
 
 namespace zonedesk::cli {
@@ -22,7 +27,28 @@ std::string errorText(int error)
     return std::error_code(error, std::generic_category()).message();
 }
 
-void printReport(const listfile::ImportReport& report)
+constexpr std::size_t ConfusableNamesListed = 5;
+
+/// "; 2 names may pass for others (mixed scripts or look-alike letters): аpple.com is
+/// xn--pple-43d.com, ..."
+void printConfusable(const listfile::ImportReport& report, const core::DomainTable& table)
+{
+    const std::size_t count = report.confusable.size();
+    std::cerr << "; " << count << (count == 1 ? " name may pass for another" : " names may pass for others")
+              << " (mixed scripts or look-alike letters): ";
+    const char* separator = "";
+    for (std::size_t i = 0; i < std::min(count, ConfusableNamesListed); ++i) {
+        const std::string_view domain =
+            core::fieldText(table[static_cast<std::size_t>(report.confusable[i])].domain);
+        std::cerr << separator << escapedLine(core::gbkToUtf8(domain)) << " is "
+                  << core::whoisQueryName(domain).value_or("?");
+        separator = ", ";
+    }
+    if (count > ConfusableNamesListed)
+        std::cerr << " and " << count - ConfusableNamesListed << " more";
+}
+
+void printReport(const listfile::ImportReport& report, const core::DomainTable& table)
 {
     using listfile::ListReader;
     std::cerr << "imported " << report.count << " domain" << (report.count == 1 ? "" : "s") << " ("
@@ -46,6 +72,8 @@ void printReport(const listfile::ImportReport& report)
             std::cerr << ", " << report.linesAfterStop << " non-empty line"
                       << (report.linesAfterStop == 1 ? "" : "s") << " after it not imported";
     }
+    if (!report.confusable.empty())
+        printConfusable(report, table);
     switch (report.end) {
     case ListReader::End::Binary: std::cerr << "; reading stopped at a NUL byte: not a text list"; break;
     case ListReader::End::ReadLimit:
@@ -97,8 +125,8 @@ importForCommand(const std::filesystem::path& path, listfile::ListEncoding encod
     case listfile::ImportOutcome::ReadError: break;
     }
     if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 || report.linesAfterStop > 0 ||
-        report.end != listfile::ListReader::End::EndOfFile)
-        printReport(report);
+        !report.confusable.empty() || report.end != listfile::ListReader::End::EndOfFile)
+        printReport(report, *table);
     return table;
 }
 
@@ -173,8 +201,8 @@ importInputs(const Inputs& inputs, listfile::ListEncoding encoding, bool quiet, 
         *table,
         memory.get(),
         encoding == listfile::ListEncoding::Auto ? listfile::ListEncoding::Utf8 : encoding);
-    if (report.skippedTotal() > 0 || !quiet)
-        printReport(report);
+    if (report.skippedTotal() > 0 || !report.confusable.empty() || !quiet)
+        printReport(report, *table);
     return table;
 }
 

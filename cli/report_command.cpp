@@ -1,18 +1,34 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli report FILE.jsonl --warn-days N: a previous run's near-expiry list, without a query.
-#include <charconv>
-#include <fstream>
 #include <iostream>
+#include <new>
+#include <system_error>
+
+#include <unistd.h>
 
 #include "cli/command.h"
 #include "cli/expiry_report.h"
-#include "core/json_nesting.h"
-
-#include <nlohmann/json.hpp>
+#include "listfile/expiry_jsonl.h"
+#include "listfile/regular_file.h"
 
 namespace zonedesk::cli {
 
 namespace {
+
+/// Why reading stopped before the end of the input.
+std::string stopReason(const listfile::ExpiryJsonl& read)
+{
+    using listfile::ListReader;
+    switch (read.end) {
+    case ListReader::End::Binary: return "a NUL byte, so it is not JSONL";
+    case ListReader::End::ReadLimit:
+        return "it is longer than " + std::to_string(ListReader::ReadLimit >> 20) + " MiB";
+    case ListReader::End::ReadError: return std::error_code(read.error, std::generic_category()).message();
+    case ListReader::End::None:
+    case ListReader::End::EndOfFile: break;
+    }
+    return "reading stopped";
+}
 
 class ReportCommand final : public Command
 {
@@ -32,49 +48,46 @@ public:
         addWarnDaysOption(app, m_days)->required();
         app.footer("Prints name<TAB>YYYY-MM-DD<TAB>days left, soonest first (expired names included).\n"
                    "Asks no registry. Exit 0 when none is near expiry, 3 when one is, 2 when FILE can't\n"
-                   "be read.");
+                   "be read to its end (a device, a NUL byte, more than 64 MiB).");
     }
 
     int run() override
     {
-        const std::string& file = m_file;
-        const std::optional<std::int32_t>& days = m_days;
-        std::ifstream opened;
-        if (file != "-")
-            opened.open(file, std::ios::binary);
-        std::istream& in = file == "-" ? std::cin : opened;
-        if (!in) {
-            std::cerr << "zonedesk-cli: cannot read " << file << "\n";
-            return ExitFile;
+        listfile::OpenedFile opened;
+        if (m_file != "-") {
+            opened = listfile::openRegularFile(m_file);
+            if (opened.outcome == listfile::OpenOutcome::InvalidFile) {
+                std::cerr << "zonedesk-cli: cannot read " << m_file << ": "
+                          << std::error_code(opened.error, std::generic_category()).message() << "\n";
+                return ExitFile;
+            }
+            if (opened.outcome == listfile::OpenOutcome::NotAFile) {
+                std::cerr
+                    << "zonedesk-cli: " << m_file
+                    << " is not a regular file (a FIFO, a device or a socket); to read a stream, give - "
+                       "and redirect it to standard input\n";
+                return ExitFile;
+            }
         }
         const core::CalendarDate today = core::today();
-        std::vector<NearName> names;
-        std::string line;
-        int unreadable = 0;
-        while (std::getline(in, line)) {
-            if (line.empty())
-                continue;
-            const auto record = core::jsonNestingWithin(line)
-                                    ? nlohmann::json::parse(line, nullptr, false)
-                                    : nlohmann::json(nlohmann::json::value_t::discarded);
-            if (record.is_discarded() || !record.is_object()) {
-                ++unreadable;
-                continue;
-            }
-            const auto expiry = record.find("expiry");
-            const auto domain = record.find("domain");
-            if (expiry == record.end() || !expiry->is_string() || domain == record.end() ||
-                !domain->is_string())
-                continue;
-            const auto date = core::readDate(expiry->get<std::string>());
-            if (date && core::daysBetween(today, *date) <= *days)
-                names.push_back({domain->get<std::string>(), *date, core::daysBetween(today, *date)});
+        listfile::ExpiryJsonl read;
+        try {
+            read = listfile::readExpiryJsonl(m_file == "-" ? STDIN_FILENO : opened.fd.get(), *m_days, today);
+        } catch (const std::bad_alloc&) {
+            // Under a memory limit the names within the bound may still not fit: say so, never end silently.
+            std::cerr << "zonedesk-cli: not enough memory for the names of " << m_file << "\n";
+            return ExitFile;
         }
-        if (unreadable > 0)
-            std::cerr << "zonedesk-cli: " << unreadable << " line" << (unreadable == 1 ? "" : "s") << " of "
-                      << file << " are not JSON records\n";
-        const bool near = !names.empty();
-        printNearExpiry(std::cout, std::move(names));
+        if (read.unreadable > 0)
+            std::cerr << "zonedesk-cli: " << read.unreadable << " line" << (read.unreadable == 1 ? "" : "s")
+                      << " of " << m_file << " are not JSON records\n";
+        const bool near = !read.entries.empty();
+        printNearExpiry(std::cout, std::move(read.entries));
+        if (!read.complete()) {
+            std::cerr << "zonedesk-cli: " << m_file << " was not read to its end: " << stopReason(read)
+                      << "\n";
+            return ExitFile;
+        }
         return near ? ExitNearExpiry : ExitOk;
     }
 

@@ -147,10 +147,10 @@ void printChanges(std::ostream& out, const core::DomainTable& table, const histo
         return;
     const auto records = table.inUse();
     for (const std::size_t i : recorder->changedRecords()) {
-        out << core::gbkToUtf8(core::fieldText(records[i].domain));
+        out << shownDomain(records[i]);
         const char* separator = "\t";
         for (const history::Change& change : recorder->changesOf(i)) {
-            out << separator << history::changeText(change);
+            out << separator << escapedLine(history::changeText(change));
             separator = "; ";
         }
         out << "\n";

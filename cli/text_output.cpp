@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/calendar_date.h"
+#include "core/confusable_names.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/error_reason.h"
@@ -17,9 +18,99 @@
 
 namespace zonedesk::cli {
 
+namespace {
+
+constexpr std::string_view HexDigits = "0123456789abcdef";
+
+/// "\x1b".
+void appendHexEscape(std::string& out, unsigned char byte)
+{
+    out += "\\x";
+    out.push_back(HexDigits[byte >> 4]);
+    out.push_back(HexDigits[byte & 0x0F]);
+}
+
+/// The length of the well-formed UTF-8 character at text[pos], or 0 for a byte that starts none.
+std::size_t utf8Length(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead < 0x80   ? 1
+                               : lead < 0xC2 ? 0
+                               : lead < 0xE0 ? 2
+                               : lead < 0xF0 ? 3
+                               : lead < 0xF5 ? 4
+                                             : 0;
+    if (length <= 1 || pos + length > text.size())
+        return length == 1 ? 1 : 0;
+    return core::isUtf8(text.substr(pos, length)) ? length : 0;
+}
+
+bool isC1(std::string_view character)
+{
+    return character.size() == 2 && character[0] == '\xC2' && static_cast<unsigned char>(character[1]) < 0xA0;
+}
+
+/// `text` with every C0 control but those `keep` accepts, DEL and every C1 control (a raw byte
+/// 0x80-0x9F outside a UTF-8 character, or U+0080-U+009F) written as "\x1b" escapes; `keep` gets
+/// the text and the control's position.
+template <typename Keep> std::string escapeControls(std::string_view text, Keep keep)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            if (keep(text, i))
+                out.push_back(text[i]);
+            else
+                appendHexEscape(out, byte);
+            ++i;
+            continue;
+        }
+        const std::size_t length = utf8Length(text, i);
+        if (length == 0) {
+            if (byte < 0xA0)
+                appendHexEscape(out, byte);
+            else
+                out.push_back(text[i]);
+            ++i;
+            continue;
+        }
+        const std::string_view character = text.substr(i, length);
+        if (isC1(character)) {
+            for (const char c : character)
+                appendHexEscape(out, static_cast<unsigned char>(c));
+        } else {
+            out.append(character);
+        }
+        i += length;
+    }
+    return out;
+}
+
+} // namespace
+
 std::string jsonLine(const JsonObject& object)
 {
-    return object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    const std::string dumped = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    // JSON lets DEL and the C1 controls stand as they are; escaped, a terminal shows them instead
+    // of obeying them. Outside strings a dump holds ASCII only, so each match lies in a string.
+    std::string out;
+    out.reserve(dumped.size() + 1);
+    for (std::size_t i = 0; i < dumped.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(dumped[i]);
+        const bool c1 =
+            byte == 0xC2 && i + 1 < dumped.size() && static_cast<unsigned char>(dumped[i + 1]) < 0xA0;
+        if (!c1 && byte != 0x7F) {
+            out.push_back(dumped[i]);
+            continue;
+        }
+        const auto code = c1 ? static_cast<unsigned char>(dumped[++i]) : byte;
+        out += "\\u00";
+        out.push_back(HexDigits[code >> 4]);
+        out.push_back(HexDigits[code & 0x0F]);
+    }
+    return out + "\n";
 }
 
 std::string escapedLine(std::string_view text)
@@ -34,7 +125,15 @@ std::string escapedLine(std::string_view text)
         default: out.push_back(c);
         }
     }
-    return out;
+    return escapeControls(out, [](std::string_view, std::size_t) { return false; });
+}
+
+std::string visibleControls(std::string_view text)
+{
+    return escapeControls(text, [](std::string_view all, std::size_t pos) {
+        return all[pos] == '\t' || all[pos] == '\n' ||
+               (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n');
+    });
 }
 
 namespace {
@@ -130,15 +229,17 @@ std::string recordJsonLine(const core::DomainRecord& record,
 {
     const auto status = core::settledStatus(record);
     JsonObject object{
-        {"index",  index                                             },
-        {"server", core::fieldText(record.server)                    },
-        {"domain", core::gbkToUtf8(core::fieldText(record.domain))   },
-        {"done",   core::isDone(record)                              },
-        {"status", status ? JsonObject(*status) : JsonObject(nullptr)},
-        {"result", core::recordStatusKey(record)                     },
-        {"error",  errorKey(record)                                  },
-        {"source", source(record)                                    },
+        {"index",  index                                          },
+        {"server", core::fieldText(record.server)                 },
+        {"domain", core::gbkToUtf8(core::fieldText(record.domain))},
     };
+    if (const auto aLabel = core::confusableALabel(core::fieldText(record.domain)))
+        object["aLabel"] = *aLabel;
+    object["done"] = core::isDone(record);
+    object["status"] = status ? JsonObject(*status) : JsonObject(nullptr);
+    object["result"] = core::recordStatusKey(record);
+    object["error"] = errorKey(record);
+    object["source"] = source(record);
     // The TLD, and the name asked where it is not the name listed (its registrable domain).
     if (const auto asked = core::askedName(core::fieldText(record.domain), core::defaultServiceData())) {
         object["tld"] = asked->tld;
@@ -163,10 +264,17 @@ std::string tsvHeader()
     return header + "\n";
 }
 
+std::string shownDomain(const core::DomainRecord& record)
+{
+    const std::string_view domain = core::fieldText(record.domain);
+    const auto aLabel = core::confusableALabel(domain);
+    return escapedLine(core::gbkToUtf8(domain) + (aLabel ? " (" + *aLabel + ")" : std::string()));
+}
+
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)
 {
     std::string line = std::to_string(index) + "\t" + escapedLine(core::fieldText(record.server)) + "\t" +
-                       escapedLine(core::gbkToUtf8(core::fieldText(record.domain)));
+                       shownDomain(record);
     for (const auto& field : resultFields(record))
         line += "\t" + escapedLine(field.value);
     return line + "\n";

@@ -28,26 +28,38 @@ enum class OutputFormat
 using JsonObject = nlohmann::ordered_json;
 
 /// `object` on one line and a line break. Bytes that are not UTF-8 (a reply in another encoding)
-/// become U+FFFD, so that the line is always valid JSON.
+/// become U+FFFD, so that the line is always valid JSON; every control character, DEL and C1 ones
+/// too, is written as a \u escape.
 std::string jsonLine(const JsonObject& object);
 
-/// `text` with backslash, tab, CR and LF written as \\, \t, \r and \n.
+/// `text` with backslash, tab, CR and LF written as \\, \t, \r and \n, and every other control
+/// character (C0, DEL, C1) as \x1b: one line that can't steer a terminal.
 std::string escapedLine(std::string_view text);
+
+/// `text` (a reply, say) for a terminal: its lines as they are, tabs and line ends (LF, CR LF)
+/// kept, every other control character shown as \x1b, so that an escape sequence in it is seen
+/// and not obeyed.
+std::string visibleControls(std::string_view text);
 
 /// status, statusText and the six result fields of a record, in UTF-8.
 void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format);
 
-/// Every field of record `index` as one JSON object on one line (UTF-8). Results only once `done`
-/// is seen, as in the CSV export. With `changes` (history on), a "changes" array of
+/// Every field of record `index` as one JSON object on one line (UTF-8), "aLabel" after "domain"
+/// when the name may pass for another. Results only once `done` is seen, as in the CSV export. With `changes`
+/// (history on), a "changes" array of
 /// {"kind","from","to"} objects ends it.
 std::string recordJsonLine(const core::DomainRecord& record,
                            std::size_t index,
                            const std::vector<history::Change>* changes = nullptr);
 
+/// The record's name for a line of text (UTF-8, escaped); a name that may pass for another
+/// (core/confusable_names.h) with its A-label beside it: "аpple.com (xn--pple-43d.com)".
+std::string shownDomain(const core::DomainRecord& record);
+
 /// The names of recordTsvLine's columns, tab-separated.
 std::string tsvHeader();
 
-/// index, server, domain, statusText and the result fields, tab-separated (UTF-8, escaped).
+/// index, server, domain (shownDomain), statusText and the result fields, tab-separated (UTF-8, escaped).
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index);
 
 } // namespace zonedesk::cli

@@ -13,6 +13,7 @@
 #include <curl/curl.h>
 
 #include "cli/command.h"
+#include "cli/text_output.h"
 #include "core/data_files.h"
 #include "core/rdap_bootstrap.h"
 #include "core/text.h"
@@ -161,7 +162,7 @@ std::string listed(const std::vector<std::string>& names)
 {
     std::string text;
     for (std::size_t i = 0; i < names.size() && i < NamesListed; ++i)
-        text += (i == 0 ? "" : " ") + names[i];
+        text += (i == 0 ? "" : " ") + escapedLine(names[i]);
     if (names.size() > NamesListed)
         text += " and " + std::to_string(names.size() - NamesListed) + " more";
     return text;
@@ -178,8 +179,8 @@ void printChanges(const core::RdapBootstrap& before, const core::RdapBootstrap& 
         std::cout << "moved " << changes.moved.size() << " to another server:\n";
         for (std::size_t i = 0; i < changes.moved.size() && i < NamesListed; ++i) {
             const std::string& entry = changes.moved[i];
-            std::cout << "  " << entry << " " << before.bases().at(entry) << " -> " << after.bases().at(entry)
-                      << "\n";
+            std::cout << "  " << escapedLine(entry) << " " << escapedLine(before.bases().at(entry)) << " -> "
+                      << escapedLine(after.bases().at(entry)) << "\n";
         }
         if (changes.moved.size() > NamesListed)
             std::cout << "  and " << changes.moved.size() - NamesListed << " more\n";
@@ -237,7 +238,9 @@ public:
             return failed(error);
         if (download->status == 304) {
             std::cout << "unchanged: " << m_url << " is the cached copy"
-                      << (inUse.bootstrap ? " (publication " + inUse.bootstrap->publication() + ")" : "")
+                      << (inUse.bootstrap
+                              ? " (publication " + escapedLine(inUse.bootstrap->publication()) + ")"
+                              : "")
                       << "\n";
             return ExitOk;
         }
@@ -255,22 +258,23 @@ public:
                                  inUse.bootstrap->publication() == fetched->publication() &&
                                  inUse.bootstrap->bases() == fetched->bases();
         if (sameAsInUse) {
-            std::cout << "unchanged (publication " << fetched->publication() << ")\n";
+            std::cout << "unchanged (publication " << escapedLine(fetched->publication()) << ")\n";
             return ExitOk;
         }
         if (!inUse.bootstrap) {
-            std::cout << "saved " << cacheFile.string() << " (publication " << fetched->publication() << ", "
-                      << fetched->bases().size() << " TLDs)\n";
+            std::cout << "saved " << cacheFile.string() << " (publication "
+                      << escapedLine(fetched->publication()) << ", " << fetched->bases().size() << " TLDs)\n";
             return ExitOk;
         }
         if (core::publishedLater(inUse.bootstrap->publication(), fetched->publication())) {
-            std::cout << "unchanged: the fetched copy (publication " << fetched->publication()
-                      << ") is older than the one in use (publication " << inUse.bootstrap->publication()
-                      << ", " << inUse.source.string() << ")\n";
+            std::cout << "unchanged: the fetched copy (publication " << escapedLine(fetched->publication())
+                      << ") is older than the one in use (publication "
+                      << escapedLine(inUse.bootstrap->publication()) << ", " << inUse.source.string()
+                      << ")\n";
             return ExitOk;
         }
-        std::cout << "publication " << inUse.bootstrap->publication() << " -> " << fetched->publication()
-                  << ", saved " << cacheFile.string() << "\n";
+        std::cout << "publication " << escapedLine(inUse.bootstrap->publication()) << " -> "
+                  << escapedLine(fetched->publication()) << ", saved " << cacheFile.string() << "\n";
         printChanges(*inUse.bootstrap, *fetched);
         return ExitOk;
     }

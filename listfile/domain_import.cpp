@@ -6,18 +6,16 @@
 #include <array>
 #include <cerrno>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "core/confusable_names.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/idn_mapping.h"
 #include "core/registrable_domain.h"
 #include "core/text.h"
-#include "core/unique_fd.h"
 #include "core/whois_query_name.h"
 #include "core/whois_servers.h"
+#include "listfile/regular_file.h"
 
 namespace zonedesk::listfile {
 
@@ -27,10 +25,17 @@ constexpr std::array<std::string_view, 2> WebSchemes{"https://", "http://"};
 constexpr std::string_view WebHostPrefix = "www.";
 constexpr std::size_t DomainWidth = sizeof(core::DomainRecord::domain) - 1;
 
-std::string toLowerAscii(std::string_view text)
+/// The length of the character at text[pos]: GBK's one or two bytes, or a byte of UTF-8 text, whose
+/// multi-byte characters never hold an ASCII byte.
+std::size_t charLength(std::string_view text, std::size_t pos, bool gbk)
+{
+    return gbk ? core::gbkCharLength(text, pos) : 1;
+}
+
+std::string toLowerAscii(std::string_view text, bool gbk)
 {
     std::string out(text);
-    for (std::size_t i = 0; i < out.size(); i += core::gbkCharLength(out, i)) {
+    for (std::size_t i = 0; i < out.size(); i += charLength(out, i, gbk)) {
         if (out[i] >= 'A' && out[i] <= 'Z')
             out[i] = static_cast<char>(out[i] - 'A' + 'a');
     }
@@ -38,7 +43,7 @@ std::string toLowerAscii(std::string_view text)
 }
 
 /// Removes every occurrence of the schemes that starts on a character boundary.
-std::string removeSchemes(std::string_view text)
+std::string removeSchemes(std::string_view text, bool gbk)
 {
     std::string out;
     std::size_t i = 0;
@@ -53,7 +58,7 @@ std::string removeSchemes(std::string_view text)
         }
         if (removed)
             continue;
-        const std::size_t length = core::gbkCharLength(text, i);
+        const std::size_t length = charLength(text, i, gbk);
         out.append(text.substr(i, length));
         i += length;
     }
@@ -70,6 +75,21 @@ std::string_view cutPath(std::string_view text)
     text.remove_prefix(first);
     // '/' (0x2F) is below every GBK trail byte, so a plain search cannot land inside a character.
     return text.substr(0, text.find('/'));
+}
+
+/// normaliseDomainLine for GBK text or, with `gbk` false, UTF-8 text.
+std::string normaliseName(std::string_view line, bool gbk)
+{
+    const std::string lowered = toLowerAscii(core::trim(line), gbk);
+    const std::string withoutScheme = removeSchemes(lowered, gbk);
+    std::string_view name = withoutScheme;
+    if (name.starts_with(WebHostPrefix))
+        name.remove_prefix(WebHostPrefix.size());
+    name = cutPath(name);
+    // "example.com." names the same domain; a lone "." is no name at all.
+    if (name.ends_with('.'))
+        name.remove_suffix(1);
+    return std::string(name);
 }
 
 struct SkipTexts
@@ -113,16 +133,38 @@ bool hasEmptyLabel(std::string_view name)
     return name.starts_with('.') || name.ends_with('.') || name.find("..") != std::string_view::npos;
 }
 
-/// The name as a GBK text, or the reason it has none.
-std::optional<std::string> lineAsGbk(std::string_view line, ListEncoding encoding, SkipReason& reason)
+bool isAscii(std::string_view text)
 {
-    if (encoding != ListEncoding::Utf8 ||
-        std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
-        return std::string(line);
-    auto gbk = core::utf8ToGbkExact(line);
-    if (!gbk)
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+/// The line's name as GBK: cleaned as normaliseDomainLine cleans it; an IDN mapped as UTS #46 maps
+/// it first, so that "BÜCHER.jp" and "例子。cn" name what a browser would. A name the mapping can't
+/// take, or whose mapped form GBK can't hold, is kept as written and checked as it is. nullopt,
+/// with the reason, for a name with no GBK form at all.
+std::optional<std::string> lineName(std::string_view line, ListEncoding encoding, SkipReason& reason)
+{
+    if (isAscii(line))
+        return normaliseDomainLine(line);
+    const bool utf8 = encoding == ListEncoding::Utf8;
+    if (!utf8 || core::isUtf8(line)) {
+        const std::string text = utf8 ? std::string(line) : core::gbkToUtf8(line);
+        if (const auto mapped = core::idnMapped(normaliseName(text, false))) {
+            // The mapping may make a trailing "。" a final dot or "ｗｗｗ．" a web prefix.
+            const std::string name = normaliseName(*mapped, false);
+            auto gbk = name.empty() ? std::nullopt : core::utf8ToGbkExact(name);
+            if (gbk)
+                return gbk;
+        }
+    }
+    if (!utf8)
+        return normaliseDomainLine(line);
+    const auto gbk = core::utf8ToGbkExact(line);
+    if (!gbk) {
         reason = SkipReason::NotInGbk; // a "?" in its place would query another name
-    return gbk;
+        return std::nullopt;
+    }
+    return normaliseDomainLine(*gbk);
 }
 
 ImportReport readList(core::DomainTable& table, int fd, ListEncoding encoding)
@@ -136,14 +178,14 @@ ImportReport readList(core::DomainTable& table, int fd, ListEncoding encoding)
             continue;
         }
         SkipReason reason = SkipReason::LineTooLong;
-        std::optional<std::string> gbk;
+        std::optional<std::string> named;
         if (!line->overlong)
-            gbk = lineAsGbk(line->bytes, reader.lineEncoding(line->bytes), reason);
-        if (!gbk) {
+            named = lineName(line->bytes, reader.lineEncoding(line->bytes), reason);
+        if (!named) {
             ++report.skipped[static_cast<std::size_t>(reason)];
             continue;
         }
-        const std::string name = normaliseDomainLine(*gbk);
+        const std::string& name = *named;
         if (name.empty()) {
             report.stoppedAtLine = line->number;
             continue;
@@ -157,6 +199,8 @@ ImportReport readList(core::DomainTable& table, int fd, ListEncoding encoding)
             break;
         }
         core::copyField(table[static_cast<std::size_t>(report.count)].domain, name);
+        if (core::confusableALabel(name))
+            report.confusable.push_back(report.count);
         ++report.count;
     }
     report.encoding = reader.encoding();
@@ -192,16 +236,7 @@ std::int32_t ImportReport::skippedTotal() const
 
 std::string normaliseDomainLine(std::string_view line)
 {
-    const std::string lowered = toLowerAscii(core::trim(line));
-    const std::string withoutScheme = removeSchemes(lowered);
-    std::string_view name = withoutScheme;
-    if (name.starts_with(WebHostPrefix))
-        name.remove_prefix(WebHostPrefix.size());
-    name = cutPath(name);
-    // "example.com." names the same domain; a lone "." is no name at all.
-    if (name.ends_with('.'))
-        name.remove_suffix(1);
-    return std::string(name);
+    return normaliseName(line, true);
 }
 
 std::optional<SkipReason> checkDomainName(std::string_view name)
@@ -248,28 +283,16 @@ std::optional<SkipReason> checkDomainName(std::string_view name)
 ImportReport importDomains(core::DomainTable& table, const std::filesystem::path& path, ListEncoding encoding)
 {
     ImportReport report;
-    // Non-blocking, so that opening a FIFO without a writer can't hang before it is refused.
-    const core::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-
-    struct stat info
-    {};
-
-    if (!fd || ::fstat(fd.get(), &info) != 0) {
+    const OpenedFile file = openRegularFile(path);
+    switch (file.outcome) {
+    case OpenOutcome::InvalidFile:
         report.outcome = ImportOutcome::InvalidFile;
-        report.error = errno;
+        report.error = file.error;
         return report;
+    case OpenOutcome::NotAFile: report.outcome = ImportOutcome::NotAFile; return report;
+    case OpenOutcome::Opened: break;
     }
-    if (S_ISDIR(info.st_mode)) {
-        report.outcome = ImportOutcome::InvalidFile;
-        report.error = EISDIR;
-        return report;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        report.outcome = ImportOutcome::NotAFile;
-        return report;
-    }
-    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
-    return readList(table, fd.get(), encoding);
+    return readList(table, file.fd.get(), encoding);
 }
 
 ImportReport importDomainsFrom(core::DomainTable& table, int fd, ListEncoding encoding)

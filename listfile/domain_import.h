@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "listfile/list_reader.h"
 
@@ -56,6 +57,7 @@ struct ImportReport
     std::int32_t linesAfterStop = 0; // non-empty lines after that line, not imported
     ListReader::End end = ListReader::End::None; // how reading ended (Binary, ReadLimit, ...)
     int error = 0;                               // errno of an InvalidFile or ReadError outcome
+    std::vector<std::int32_t> confusable; // records whose name may pass for another (core/confusable_names.h)
 
     std::int32_t skippedTotal() const;
 };
@@ -69,7 +71,8 @@ std::string normaliseDomainLine(std::string_view line);
 std::optional<SkipReason> checkDomainName(std::string_view name);
 
 /// Replaces the table's contents with the names of the regular file at `path` and chooses their
-/// servers. The table is cleared only once the file is open. UI thread, never during a run.
+/// servers. Names outside ASCII are stored as UTS #46 maps them (core/idn_mapping.h). The table is cleared
+/// only once the file is open. UI thread, never during a run.
 ImportReport importDomains(core::DomainTable& table,
                            const std::filesystem::path& path,
                            ListEncoding encoding = ListEncoding::Auto);

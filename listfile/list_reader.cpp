@@ -48,8 +48,9 @@ std::string_view encodingName(ListEncoding encoding)
     return {};
 }
 
-ListReader::ListReader(int fd, ListEncoding encoding)
+ListReader::ListReader(int fd, ListEncoding encoding, std::size_t lineCap)
     : m_fd(fd)
+    , m_lineCap(lineCap)
     , m_encoding(encoding)
     , m_forced(encoding != ListEncoding::Auto)
 {}
@@ -151,7 +152,7 @@ std::optional<ListReader::Line> ListReader::next()
         const std::size_t stop = rest.find_first_of(std::string_view("\n\r\0", 3));
         const std::string_view part = rest.substr(0, stop);
         if (!m_overlong) {
-            if (m_line.size() + part.size() > LineCap) {
+            if (m_line.size() + part.size() > m_lineCap) {
                 m_overlong = true;
                 m_line.clear();
             } else {

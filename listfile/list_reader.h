@@ -23,7 +23,8 @@ enum class ListEncoding : std::uint8_t
 std::string_view encodingName(ListEncoding encoding);
 
 /// Reads lines from a descriptor it does not own. A line ends at LF, CR LF or a lone CR; the end is
-/// not part of it. Memory stays bounded whatever the input: a line longer than LineCap bytes is
+/// not part of it. Memory stays bounded whatever the input: a line longer than its cap (LineCap
+/// unless the caller reads longer lines) is
 /// reported as overlong without being held, and reading stops after ReadLimit bytes or at a NUL
 /// byte (binary data, not a list). UI thread or CLI; one reader per descriptor.
 class ListReader
@@ -49,7 +50,7 @@ public:
         std::int64_t number = 0; // 1 for the first line
     };
 
-    ListReader(int fd, ListEncoding encoding);
+    ListReader(int fd, ListEncoding encoding, std::size_t lineCap = LineCap);
 
     /// The next line, or nullopt once the input has ended (see end()). The view lives until the
     /// next call.
@@ -74,6 +75,7 @@ private:
     void detectOnFirstChunk(std::string& raw);
 
     int m_fd;
+    std::size_t m_lineCap;
     ListEncoding m_encoding;
     bool m_forced;
     bool m_started = false;

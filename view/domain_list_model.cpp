@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 
 #include "core/calendar_date.h"
+#include "core/confusable_names.h"
 #include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
@@ -95,7 +96,13 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return {};
     switch (index.column()) {
     case ServerColumn: return fromGbk(core::fieldText(record.server));
-    case DomainColumn: return fromGbk(core::fieldText(record.domain));
+    case DomainColumn: {
+        // A name that may pass for another shows what is really asked beside it.
+        const std::string_view domain = core::fieldText(record.domain);
+        const auto aLabel = core::confusableALabel(domain);
+        return aLabel ? QStringLiteral("%1 (%2)").arg(fromGbk(domain), QString::fromStdString(*aLabel))
+                      : fromGbk(domain);
+    }
     default: break;
     }
     // Results only once written into the row; `shown` is set after `done` was seen (acquire).

@@ -90,7 +90,8 @@ TEST(CliImport, HostileInputsStayWithinMemoryAndTime)
 #ifdef __SANITIZE_ADDRESS__
     const std::string limit; // AddressSanitizer reserves terabytes of address space up front
 #else
-    const std::string limit = "ulimit -v 40960; "; // KiB: the 7.6 MiB table and 32 MiB more
+    // KiB: the 7.6 MiB table, ICU's 36 MiB of mapped code and data, and 32 MiB more.
+    const std::string limit = "ulimit -v 77824; ";
 #endif
     const auto err = dir.path() / "err.txt";
 
@@ -427,6 +428,82 @@ TEST(CliLookup, WarnDaysListsNamesNearExpiryAndTheExitCodeTellsCron)
                      routeAll(server))
                   .exitCode,
               0);
+}
+
+TEST(CliReport, ReadsWithinBoundsAndSaysWhenItCouldNotReadToTheEnd)
+{
+    TempDir dir;
+    const auto err = dir.path() / "err.txt";
+#ifdef __SANITIZE_ADDRESS__
+    const std::string limit;
+#else
+    // KiB: the names within 64 MiB of input fit; without the bound it grows by gigabytes.
+    const std::string limit = "ulimit -v 262144; ";
+#endif
+    const CliRun device =
+        runShell(limit + ZONEDESK_CLI_PATH + " report /dev/zero --warn-days 30 2>" + quoted(err));
+    EXPECT_EQ(device.exitCode, 2);
+    EXPECT_NE(readFile(err).find("is not a regular file"), std::string::npos) << readFile(err);
+
+    const CliRun zeros =
+        runShell(limit + ZONEDESK_CLI_PATH + " report - --warn-days 30 < /dev/zero 2>" + quoted(err));
+    EXPECT_EQ(zeros.exitCode, 2);
+    EXPECT_NE(readFile(err).find("was not read to its end: a NUL byte"), std::string::npos) << readFile(err);
+
+    // Endless JSONL: the names within the days up to the bound, then the reason and exit 2.
+    const std::string record = "{\"domain\":\"a.org\",\"expiry\":\"" + isoInDays(3) + "\"}";
+    const auto out = dir.path() / "out.txt";
+    const CliRun endless =
+        runShell(limit + "yes '" + record + "' | " + ZONEDESK_CLI_PATH + " report - --warn-days 30 >" +
+                 quoted(out) + " 2>" + quoted(err) + "; echo $?");
+    EXPECT_EQ(endless.out, "2\n");
+    const std::string printed = readFile(out);
+    EXPECT_TRUE(printed.ends_with("a.org\t" + isoInDays(3) + "\t3\n"));
+    EXPECT_NE(readFile(err).find("longer than 64 MiB"), std::string::npos) << readFile(err);
+    EXPECT_EQ(readFile(err).find("not JSON records"), std::string::npos) << readFile(err); // only cut short
+
+    EXPECT_EQ(runCli("report " + quoted(dir.path() / "missing.jsonl") + " --warn-days 3").exitCode, 2);
+}
+
+TEST(CliReport, ANameIsPrintedWithItsControlCharactersEscaped)
+{
+    TempDir dir;
+    const auto jsonl =
+        dir.write("run.jsonl",
+                  "{\"domain\":\"x\\u001b]0;owned\\u0007\\u001b[2J\\u009b1m\\tb.org\",\"expiry\":\"" +
+                      isoInDays(2) + "\"}\n");
+    const CliRun run = runCli("report " + quoted(jsonl) + " --warn-days 30");
+    EXPECT_EQ(run.exitCode, 3);
+    EXPECT_EQ(run.out, "x\\x1b]0;owned\\x07\\x1b[2J\\xc2\\x9b1m\\tb.org\t" + isoInDays(2) + "\t2\n");
+}
+
+TEST(CliImport, ANameThatMayPassForAnotherIsShownWithItsALabel)
+{
+    TempDir dir;
+    const auto list = dir.write("list.txt", "apple.com\n\xD0\xB0pple.com\n"); // the second with a Cyrillic а
+    const CliRun run = runCli("import -q " + quoted(list), dir.path() / "err.txt");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out,
+              "0\twhois.verisign-grs.com\tapple.com\n"
+              "1\twhois.verisign-grs.com\t\xD0\xB0pple.com (xn--pple-43d.com)\n");
+    EXPECT_EQ(
+        readFile(dir.path() / "err.txt"),
+        "imported 2 domains (UTF-8); 1 name may pass for another (mixed scripts or look-alike letters): "
+        "\xD0\xB0pple.com is xn--pple-43d.com\n");
+
+    LoopbackWhoisServer server;
+    server.on("xn--pple-43d.com", Behaviour::answer("No match for \"XN--PPLE-43D.COM\".\r\n"));
+    server.on("apple.com", Behaviour::answer("No match for \"APPLE.COM\".\r\n"));
+    const CliRun jsonl =
+        runCli("lookup -q --ten-registries --format jsonl " + quoted(list), "/dev/null", routeAll(server));
+    EXPECT_NE(jsonl.out.find("\"domain\":\"apple.com\",\"done\""), std::string::npos) << jsonl.out;
+    EXPECT_NE(jsonl.out.find("\"domain\":\"\xD0\xB0pple.com\",\"aLabel\":\"xn--pple-43d.com\",\"done\""),
+              std::string::npos)
+        << jsonl.out;
+    const CliRun tsv = runCli("lookup -q --ten-registries " + quoted(list), "/dev/null", routeAll(server));
+    EXPECT_NE(tsv.out.find("\twhois.verisign-grs.com\t\xD0\xB0pple.com (xn--pple-43d.com)\t"),
+              std::string::npos)
+        << tsv.out;
 }
 
 TEST(Cli, ExitCodesTellUsageFromFileErrors)

@@ -203,6 +203,46 @@ TEST(CliHistory, RawRepliesInAnyEncodingStayValidJson)
     EXPECT_NE(parsed["raw"].get<std::string>().find("\x01\x1f\"\\"), std::string::npos);
 }
 
+TEST(CliHistory, RawRepliesReachATerminalWithTheirControlsShownAndAPipeByteForByte)
+{
+    TempDir dir;
+    const std::string db = (dir.path() / "h.sqlite3").string();
+    LoopbackWhoisServer server;
+    const std::string hostile = "Notice: \x1b[2J\x1b]0;title\x07\x9b"
+                                "31m\xC2\x9b"
+                                "1m\x7f\rback\r\n";
+    server.on("a.com", Behaviour::answer(comRecord("a.com", "2027-05-14", "R") + hostile));
+    ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
+
+    const ShellRun piped = cli(server, "history --raw --db " + db + " a.com");
+    EXPECT_NE(piped.out.find(hostile), std::string::npos);
+
+    // script(1) gives the program a terminal; the terminal adds a CR to each LF.
+    const ShellRun terminal =
+        runShell("script -qec \"" + Cli + " history --raw --db " + db + " a.com\" /dev/null");
+    ASSERT_EQ(terminal.exitCode, 0);
+    EXPECT_NE(terminal.out.find("Notice: \\x1b[2J\\x1b]0;title\\x07\\x9b"
+                                "31m\\xc2\\x9b"
+                                "1m\\x7f\\x0dback\r"),
+              std::string::npos)
+        << terminal.out;
+    EXPECT_NE(terminal.out.find("Registrar: R\r"), std::string::npos); // CR LF is a line end
+    EXPECT_EQ(terminal.out.find("Registrar: R\\x0d"), std::string::npos);
+    EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
+
+    // JSON escapes what it may leave as it is: DEL and the C1 controls too.
+    const ShellRun json = cli(server, "history -j --raw --db " + db + " a.com");
+    EXPECT_NE(json.out.find("\\u001b[2J\\u001b]0;title\\u0007\xEF\xBF\xBD"
+                            "31m\\u009b"
+                            "1m\\u007f\\rback"),
+              std::string::npos)
+        << json.out;
+    // The value read back is still the reply's.
+    EXPECT_NE(nlohmann::json::parse(json.out)["raw"].get<std::string>().find("\xC2\x9B"
+                                                                             "1m\x7F\rback"),
+              std::string::npos);
+}
+
 TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
 {
     TempDir dir;

@@ -237,6 +237,72 @@ TEST_F(ImportDomains, ListEncodingFollowsTheMarkOrTheBytes)
     EXPECT_EQ(emoji.skipped[static_cast<std::size_t>(SkipReason::NotInGbk)], 1);
 }
 
+TEST_F(ImportDomains, NamesAreMappedAsBrowsersMapThemBeforeTheyAreChecked)
+{
+    struct Case
+    {
+        const char* why;
+        std::string line;
+        std::string stored; // GBK
+    };
+
+    const std::string example = "\xC0\xFD\xD7\xD3"; // 例子 in GBK
+    const Case cases[] = {
+        {"non-ASCII capitals folded",
+         "B\xC3\x9C"
+         "CHER.jp",                                                                     "b\xA8\xB9"
+         "cher.jp"                                                                  },
+        {"ideographic full stop",
+         "\xE4\xBE\x8B\xE5\xAD\x90\xE3\x80\x82"
+         "cn",                                                                          example + ".cn"},
+        {"half-width ideographic full stop",
+         "\xE4\xBE\x8B\xE5\xAD\x90\xEF\xBD\xA1"
+         "cn",                                                                          example + ".cn"},
+        {"full-width name and stop",
+         "\xEF\xBD\x85\xEF\xBD\x98\xEF\xBC\x8E\xEF\xBD\x83\xEF\xBD\x8F\xEF\xBD\x8D",    "ex.com"       },
+        {"a final ideographic stop goes",    "\xE4\xBE\x8B\xE5\xAD\x90.cn\xE3\x80\x82", example + ".cn"},
+        {"web decoration still goes",
+         "HTTPS://www.\xE4\xBE\x8B\xE5\xAD\x90\xE3\x80\x82"
+         "CN/x",                                                                        example + ".cn"},
+    };
+    for (const Case& c : cases) {
+        const ImportReport report = importDomains(*table, dir.write("list.txt", c.line + "\n"));
+        ASSERT_EQ(report.count, 1) << c.why;
+        EXPECT_EQ(domainAt(0), c.stored) << c.why;
+        EXPECT_FALSE(serverAt(0).empty()) << c.why;
+    }
+
+    // A GBK list maps too: 例子。cn with GBK's own ideographic full stop.
+    const ImportReport gbk = importDomains(*table,
+                                           dir.write("list.txt",
+                                                     example + "\xA1\xA3"
+                                                               "cn\n"),
+                                           ListEncoding::Gbk);
+    ASSERT_EQ(gbk.count, 1);
+    EXPECT_EQ(domainAt(0), example + ".cn");
+    // What the mapping leaves is still checked: a blank, or a character no name holds.
+    const ImportReport bad = importDomains(*table,
+                                           dir.write("list.txt",
+                                                     "\xE4\xBE\x8B \xE5\xAD\x90\xE3\x80\x82"
+                                                     "cn\n\xE2\x98\x83\xE3\x80\x82"
+                                                     "cn\n"));
+    EXPECT_EQ(bad.count, 0);
+    EXPECT_EQ(bad.skipped[static_cast<std::size_t>(SkipReason::Blank)], 1);
+    EXPECT_EQ(bad.skippedTotal(), 2);
+}
+
+TEST_F(ImportDomains, NamesThatMayPassForAnotherAreCounted)
+{
+    const ImportReport report = importDomains(*table,
+                                              dir.write("list.txt",
+                                                        "apple.com\n"
+                                                        "\xD0\xB0pple.com\n"                // Cyrillic а
+                                                        "\xE4\xBE\x8B\xE5\xAD\x90.cn\n"     // 例子
+                                                        "\xD0\xB0\xD1\x80\xD0\xB5.com\n")); // аре
+    ASSERT_EQ(report.count, 4);
+    EXPECT_EQ(report.confusable, (std::vector<std::int32_t>{1, 3}));
+}
+
 TEST_F(ImportDomains, OverlongLinesAndBinaryDataAreBounded)
 {
     const std::string longLine(5 * 1024 * 1024, 'x');

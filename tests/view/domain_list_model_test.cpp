@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "core/domain_table.h"
+#include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
@@ -85,6 +86,17 @@ private Q_SLOTS:
                  QStringLiteral("查询方式：WHOIS"));
         QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(),
                  QStringLiteral("查询方式：WHOIS\n查询名称：example.co.uk"));
+    }
+
+    void aNameThatMayPassForAnotherShowsItsALabel()
+    {
+        fill(2);
+        core::copyField((*m_table)[1].domain, core::utf8ToGbk("\xD0\xB0pple.com")); // a Cyrillic а
+        DomainListModel model(*m_table);
+        model.fillRows();
+        QCOMPARE(model.data(model.index(0, 1)).toString(), QStringLiteral("d0.com"));
+        QCOMPARE(model.data(model.index(1, 1)).toString(),
+                 QStringLiteral("\u0430pple.com (xn--pple-43d.com)"));
     }
 
     void withheldValuesAreDrawnDimmedRealOnesAreNot()

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: MIT
+// Reading the expiry dates back from the JSONL of an earlier lookup run, with the list reader's
+// bounds: a device, an endless stream or a file without line ends can't make it grow.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/calendar_date.h"
+#include "listfile/list_reader.h"
+
+namespace zonedesk::listfile {
+
+struct ExpiryEntry
+{
+    std::string domain; // UTF-8, as the JSONL has it
+    core::CalendarDate expiry;
+    std::int64_t daysLeft = 0; // from the day asked; negative once expired
+};
+
+struct ExpiryJsonl
+{
+    std::vector<ExpiryEntry> entries;            // the records whose expiry lies within the days asked
+    std::int32_t unreadable = 0;                 // lines that are not JSON objects, or too long to be records
+    ListReader::End end = ListReader::End::None; // EndOfFile unless reading stopped early
+    int error = 0;                               // errno of a ReadError
+
+    /// Whether the whole input was read.
+    bool complete() const { return end == ListReader::End::EndOfFile; }
+};
+
+/// Longest line taken as a record: a lookup's JSON line is a few KiB at most.
+inline constexpr std::size_t ExpiryLineCap = std::size_t{64} << 10;
+
+/// The records of the JSONL read from `fd` (not closed) that carry a "domain" and an "expiry" date
+/// within `days` days of `today` (expired ones too). Lines without those keys are passed over.
+ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate& today);
+
+} // namespace zonedesk::listfile
