@@ -136,7 +136,7 @@ void MainWindow::createMenus()
 
     // Shows or hides the bar at once; the check mark follows the bar, also when its own close
     // button hid it. (The dock's toggleViewAction is disabled for a bar that can't be closed.)
-    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边拦(&L)"));
+    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边栏(&L)"));
     m_sidebarAction->setCheckable(true);
     m_sidebarAction->setChecked(true);
     connect(m_sidebarAction, &QAction::triggered, this, [this] {
