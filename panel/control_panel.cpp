@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "panel/control_panel.h"
 
+#include <algorithm>
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -173,9 +176,14 @@ void ControlPanel::importList()
     const QString path = askImportFile();
     if (path.isEmpty())
         return;
-    const listfile::ImportReport report = listfile::importDomains(m_state.table, localPath(path));
-    if (m_state.settings.everyRegistry)
-        core::assignOtherServices(m_state.table, core::defaultServiceData());
+    // The file is read into a table of its own first: the list on screen gives way only to a
+    // list that holds at least one name.
+    const std::unique_ptr<core::DomainTable> staged = core::DomainTable::allocate();
+    if (!staged) {
+        tell(this, QStringLiteral("内存不足，无法导入。"));
+        return;
+    }
+    const listfile::ImportReport report = listfile::importDomains(*staged, localPath(path));
     if (report.outcome == listfile::ImportOutcome::InvalidFile) {
         tell(this, QStringLiteral("文件无效！"));
         return;
@@ -184,13 +192,30 @@ void ControlPanel::importList()
         tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
         return;
     }
+    if (report.count == 0) {
+        QStringList why = importReasons(report);
+        if (why.isEmpty())
+            why << QStringLiteral("文件中没有域名。");
+        why.prepend(QStringLiteral("“%1”中没有可导入的域名，列表保持不变。").arg(path));
+        tell(this, why.join(QLatin1Char('\n')));
+        return;
+    }
+    if (m_state.settings.everyRegistry)
+        core::assignOtherServices(*staged, core::defaultServiceData());
+    m_state.table.clear();
+    m_state.table.setCount(staged->count());
+    std::copy(staged->inUse().begin(), staged->inUse().end(), m_state.table.inUse().begin());
     Q_EMIT listImported();
-    const QString notes = importNotes(report);
-    if (!notes.isEmpty())
-        tell(this, notes);
+    QStringList notes = importReasons(report);
+    if (!notes.isEmpty()) {
+        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
+                          .arg(report.count)
+                          .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
+        tell(this, notes.join(QLatin1Char('\n')));
+    }
 }
 
-QString ControlPanel::importNotes(const listfile::ImportReport& report)
+QStringList ControlPanel::importReasons(const listfile::ImportReport& report)
 {
     using listfile::ListReader;
     QStringList notes;
@@ -224,11 +249,7 @@ QString ControlPanel::importNotes(const listfile::ImportReport& report)
     case ListReader::End::None:
     case ListReader::End::EndOfFile: break;
     }
-    if (!notes.isEmpty())
-        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
-                          .arg(report.count)
-                          .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
-    return notes.join(QLatin1Char('\n'));
+    return notes;
 }
 
 void ControlPanel::exportList()

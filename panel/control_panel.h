@@ -75,8 +75,8 @@ private:
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();
-    /// What the user is told after an import that left something out; empty when nothing was.
-    static QString importNotes(const listfile::ImportReport& report);
+    /// What an import left out and why reading stopped early; empty when nothing was.
+    static QStringList importReasons(const listfile::ImportReport& report);
 
     AppState& m_state;
     int m_baseX = 0; // the dialog font's average character width, pixels

@@ -175,6 +175,42 @@ private Q_SLOTS:
                  QStringLiteral("无法识别的回复\n查询方式：WHOIS"));
     }
 
+    void anImportWithoutNamesKeepsTheListAndSaysWhy()
+    {
+        start(TenRegistriesOnly);
+        importLines("a.com\nb.com\n");
+        MessageBoxCloser closer;
+        const auto pick = [this](const std::filesystem::path& file) {
+            panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
+            QTest::mouseClick(panel().importButton(), Qt::LeftButton);
+        };
+        const auto listKept = [this] {
+            QCOMPARE(mainWindow().view().model()->rowCount(), 2);
+            QCOMPARE(state().table.count(), 2);
+            QCOMPARE(cell(1, 1), QStringLiteral("b.com"));
+            QCOMPARE(mainWindow().paneText(2), QStringLiteral("域名数量：2"));
+        };
+        using namespace std::string_view_literals;
+        pick(m_dir->write("image.png", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\x01\0"sv));
+        QTRY_COMPARE(closer.texts.size(), 1);
+        QVERIFY2(closer.texts[0].contains(QStringLiteral("没有可导入的域名，列表保持不变")),
+                 qPrintable(closer.texts[0]));
+        QVERIFY2(closer.texts[0].contains(QStringLiteral("空字节")), qPrintable(closer.texts[0]));
+        listKept();
+
+        pick(m_dir->write("empty.txt", ""));
+        QTRY_COMPARE(closer.texts.size(), 2);
+        QVERIFY2(closer.texts[1].endsWith(QStringLiteral("文件中没有域名。")), qPrintable(closer.texts[1]));
+        listKept();
+
+        // A list with one good name among bad ones replaces the old list.
+        pick(m_dir->write("mixed.txt", "no dot\nc.com\n"));
+        QTRY_COMPARE(mainWindow().view().model()->rowCount(), 1);
+        QCOMPARE(cell(0, 1), QStringLiteral("c.com"));
+        QTRY_COMPARE(closer.texts.size(), 3);
+        QVERIFY2(closer.texts[2].startsWith(QStringLiteral("导入了 1 个域名")), qPrintable(closer.texts[2]));
+    }
+
     void aRunFillsTheRowsAndEnablesStartAgain()
     {
         LoopbackWhoisServer server;
