@@ -128,6 +128,7 @@ void ControlPanel::readSettings()
 void ControlPanel::startLookups()
 {
     readSettings();
+    m_runInProgress = true;
     Q_EMIT lookupsRequested();
     m_start->setEnabled(false);
     // The table must not change under running workers.
@@ -136,6 +137,7 @@ void ControlPanel::startLookups()
 
 void ControlPanel::enableStart()
 {
+    m_runInProgress = false;
     m_start->setEnabled(true);
     m_import->setEnabled(true);
 }
@@ -256,16 +258,42 @@ void ControlPanel::exportList()
 {
     if (!m_export->isEnabled())
         return;
+    const std::int32_t total = m_state.table.count();
+    if (total == 0) {
+        tell(this, QStringLiteral("列表中没有域名，没有可导出的数据。"));
+        return;
+    }
+    if (m_runInProgress &&
+        !ask(this,
+             QStringLiteral("查询正在进行：%1 个域名中已完成 %2 个，其余的导出时没有结果。\n仍要导出吗？")
+                 .arg(total)
+                 .arg(finishedCount())))
+        return;
     const QString path = askExportFile();
     if (path.isEmpty())
         return;
     m_export->setEnabled(false);
+    // Counted before the file is written: a row a worker finishes meanwhile may be in it or not.
+    const std::int32_t finished = finishedCount();
     const listfile::ExportReport report = listfile::exportCsv(m_state.table, localPath(path));
-    if (report.ok)
-        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(m_state.table.count()));
-    else
+    if (!report.ok)
         tell(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
+    else if (finished == total)
+        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(total));
+    else
+        tell(this,
+             QStringLiteral("共导出了 %1 条记录，其中 %2 条已查询完成，%3 条未查询。")
+                 .arg(total)
+                 .arg(finished)
+                 .arg(total - finished));
     m_export->setEnabled(true);
+}
+
+std::int32_t ControlPanel::finishedCount() const
+{
+    const auto rows = m_state.table.inUse();
+    return static_cast<std::int32_t>(std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
 }
 
 void ControlPanel::followAppLink(const QString& rest)

@@ -72,6 +72,8 @@ private:
     void followAppLink(const QString& rest);
     /// The days text through the C library's decimal conversion, and the check box's state.
     void readSettings();
+    /// Records whose lookup is over (their `done` seen).
+    std::int32_t finishedCount() const;
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();
@@ -90,6 +92,7 @@ private:
     QPushButton* m_export = nullptr;
     QLabel* m_placeholder = nullptr;
     WebPane* m_webPane = nullptr;
+    bool m_runInProgress = false; // from Start until the run's end enables it again
 };
 
 } // namespace zonedesk

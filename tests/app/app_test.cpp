@@ -31,6 +31,7 @@ namespace {
 using test::Behaviour;
 using test::LoopbackWhoisServer;
 using test::MessageBoxCloser;
+using test::ModalWatcher;
 
 constexpr const char* VerisignRecord = "for detailed information\n   Registrar: R\n   Whois Server: w\n"
                                        "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n"
@@ -257,6 +258,64 @@ private Q_SLOTS:
             "\"whois.verisign-grs.com\",\"a.com\",\"\xB3\xC9\xB9\xA6\",\"01-jan-2030\",\"01-jan-2000\""));
         QVERIFY(bytes.ends_with(
             "\"\",\"name.sg\",\"\xCE\xDEwhois\xB7\xFE\xCE\xF1\xC6\xF7\",\"\",\"\",\"\",\"\",\"\"\r\n"));
+    }
+
+    void anExportSaysWhatItHoldsAsksDuringARunAndRefusesAnEmptyList()
+    {
+        start(TenRegistriesOnly);
+        int asked = 0;
+        const auto csv = m_dir->path() / "out.csv";
+        panel().chooseExportFile = [&asked, csv] {
+            ++asked;
+            return QString::fromStdString(csv.string());
+        };
+        {
+            MessageBoxCloser closer;
+            QTest::mouseClick(panel().exportButton(), Qt::LeftButton);
+            QTRY_COMPARE(closer.texts, QStringList{QStringLiteral("列表中没有域名，没有可导出的数据。")});
+            QCOMPARE(asked, 0);
+            QVERIFY(!std::filesystem::exists(csv));
+        }
+
+        LoopbackWhoisServer server;
+        server.on("a.com", Behaviour::answer(VerisignRecord));
+        server.on("b.com", Behaviour::silent());
+        route(server);
+        importLines("a.com\nb.com\n");
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(mainWindow().paneText(1), QStringLiteral("进度：1 / 2"));
+
+        // The question comes first; No writes nothing, Yes exports and says what was finished.
+        const auto answerWith = [this](QMessageBox::StandardButton answer, QString& question) {
+            ModalWatcher<QMessageBox> watcher([&question, answer](QMessageBox* box) {
+                question = box->text();
+                QTest::mouseClick(box->button(answer), Qt::LeftButton);
+            });
+            QTest::mouseClick(panel().exportButton(), Qt::LeftButton);
+            QVERIFY(watcher.seen);
+        };
+        QString question;
+        answerWith(QMessageBox::No, question);
+        QCOMPARE(question,
+                 QStringLiteral("查询正在进行：2 个域名中已完成 1 个，其余的导出时没有结果。\n仍要导出吗？"));
+        QCOMPARE(asked, 0);
+        QVERIFY(!std::filesystem::exists(csv));
+
+        QString told;
+        QTimer result;
+        connect(&result, &QTimer::timeout, this, [&told] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box != nullptr && box->standardButtons() == QMessageBox::Ok) {
+                told = box->text();
+                box->accept();
+            }
+        });
+        result.start(20);
+        answerWith(QMessageBox::Yes, question);
+        QTRY_VERIFY(!told.isEmpty());
+        QCOMPARE(asked, 1);
+        QCOMPARE(told, QStringLiteral("共导出了 2 条记录，其中 1 条已查询完成，1 条未查询。"));
+        QVERIFY(test::readFile(csv).starts_with("\"whois.verisign-grs.com\",\"a.com\",\"\xB3\xC9\xB9\xA6\""));
     }
 
     void nearExpiryRowsAreRedAndTheListSortsAndFilters()
