@@ -84,6 +84,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
                 setPane(0, QStringLiteral("正在查询域名信息..."));
         }
     });
+    connect(m_run, &RunController::historyNotice, this, &MainWindow::showHistoryNotice);
     createMenus();
 }
 
@@ -234,6 +235,12 @@ void MainWindow::openLastResults(bool quiet)
 void MainWindow::tellHistoryUnavailable()
 {
     tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+}
+
+void MainWindow::showHistoryNotice(const QString& text)
+{
+    statusBar()->showMessage(text, StatusNoticeMs);
+    notify(this, text)->setObjectName(QStringLiteral("historyNotice"));
 }
 
 void MainWindow::tellHistoryUnreadable(const std::string& why)

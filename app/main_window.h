@@ -19,6 +19,9 @@ class MainWindow final : public QMainWindow
     Q_OBJECT
 
 public:
+    /// How long the status bar shows a passing notice.
+    static constexpr int StatusNoticeMs = 15000;
+
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
 
     /// Stops the run before the list whose model it feeds goes.
@@ -77,6 +80,8 @@ private:
     void listImported();
     /// Says why the history database can't be used.
     void tellHistoryUnavailable();
+    /// Says, in the status bar and a box that holds nothing up, that the run goes on unrecorded.
+    void showHistoryNotice(const QString& text);
     /// Says why the history could not be read.
     void tellHistoryUnreadable(const std::string& why);
     /// Notes the geometry as the normal one once the event loop has seen any state change that

@@ -45,9 +45,8 @@ std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
             historyPath(m_state), m_state.table, "desktop", m_state.history.error);
     if (!recorder && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        tell(qobject_cast<QWidget*>(parent()),
-             QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录：%1")
-                 .arg(QString::fromStdString(m_state.history.error)));
+        Q_EMIT historyNotice(QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
+                                 .arg(QString::fromStdString(m_state.history.error)));
     }
     return recorder;
 }
@@ -117,9 +116,8 @@ void RunController::showHistoryResults()
         m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
     if (!m_recorder->active() && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        tell(qobject_cast<QWidget*>(parent()),
-             QStringLiteral("历史记录写入失败，本次查询不再记录：%1")
-                 .arg(QString::fromStdString(m_recorder->error())));
+        Q_EMIT historyNotice(QStringLiteral("历史记录写入失败，本次查询不再记录（%1）")
+                                 .arg(QString::fromStdString(m_recorder->error())));
     }
     if (settled) {
         m_historyTimer.stop();

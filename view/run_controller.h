@@ -51,6 +51,9 @@ Q_SIGNALS:
     /// The run is over (its last worker reported, or it could not start).
     void finished();
 
+    /// The history can't be used or stopped taking the run (said once a session); the run goes on.
+    void historyNotice(const QString& text);
+
     /// "<host> 限流，N 秒后重试" while a worker waits out a throttle; empty once none does.
     void throttleNotice(const QString& text);
 
