@@ -58,6 +58,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     addDockWidget(Qt::LeftDockWidgetArea, m_panelBar);
     connect(&m_panelBar->panel(), &ControlPanel::aboutRequested, this, &MainWindow::showAbout);
     connect(&m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
+    connect(&m_panelBar->panel(), &ControlPanel::warnDaysChanged, this, &MainWindow::applyWarnDays);
     createFilterBar();
     // Queued, as the panel's requests always were: the click's handler ends before the run starts.
     connect(&m_panelBar->panel(),
@@ -287,6 +288,17 @@ void MainWindow::lookupsFinished()
         setPane(0, QStringLiteral("操作结束！"));
     }
     panel().enableStart();
+}
+
+void MainWindow::applyWarnDays(int days)
+{
+    m_view->listModel().setNearExpiry(m_state.settings.redDisplay != 0, days);
+    const QString text = QStringLiteral("%1 个域名将在 %2 天内到期").arg(m_view->nearExpiryCount()).arg(days);
+    // During a run the first pane keeps saying so; the count shows for a while instead.
+    if (m_run->inProgress())
+        statusBar()->showMessage(text, StatusNoticeMs);
+    else
+        setPane(0, text);
 }
 
 void MainWindow::listImported()

@@ -19,7 +19,7 @@ class MainWindow final : public QMainWindow
     Q_OBJECT
 
 public:
-    /// How long the status bar shows a passing notice.
+    /// How long the status bar shows a passing notice (the history's, a new day count's).
     static constexpr int StatusNoticeMs = 15000;
 
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
@@ -76,6 +76,8 @@ private:
     void startLookups();
     /// The run's end: how many names expire soon, and Start and Import enabled again.
     void lookupsFinished();
+    /// A new near-expiry day count: the rows recoloured and how many are near said.
+    void applyWarnDays(int days);
     /// A new list was imported: its rows, counted.
     void listImported();
     /// Says why the history database can't be used.

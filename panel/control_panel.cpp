@@ -12,7 +12,6 @@
 
 #include "core/domain_table.h"
 #include "core/service_choice.h"
-#include "core/settings_file.h"
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
 #include "ui/dialog_font.h"
@@ -65,7 +64,8 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     m_group->setGeometry(fromDialogUnits(6, 7, 214, 72));
     m_redDisplay = new QCheckBox(QStringLiteral("红色显示"), this);
     m_redDisplay->setGeometry(fromDialogUnits(29, 28, 44, 10));
-    m_days = new QLineEdit(this);
+    m_days = new QSpinBox(this);
+    m_days->setRange(MinWarnDays, MaxWarnDays);
     m_days->setAlignment(Qt::AlignCenter);
     m_days->setGeometry(fromDialogUnits(76, 28, 24, 12));
     m_import = new QPushButton(QStringLiteral("导入域名"), this);
@@ -92,6 +92,10 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     connect(m_export, &QPushButton::clicked, this, &ControlPanel::exportList);
     connect(m_import, &QPushButton::clicked, this, &ControlPanel::importList);
     connect(m_redDisplay, &QCheckBox::clicked, this, &ControlPanel::toggleRedDisplay);
+    connect(m_days, &QSpinBox::valueChanged, this, [this](int days) {
+        m_state.settings.expiryWarnDays = days;
+        Q_EMIT warnDaysChanged(days);
+    });
 }
 
 QRect ControlPanel::fromDialogUnits(int x, int y, int width, int height) const
@@ -101,7 +105,8 @@ QRect ControlPanel::fromDialogUnits(int x, int y, int width, int height) const
 
 void ControlPanel::initialize()
 {
-    m_days->setText(QString::number(m_state.settings.expiryWarnDays));
+    const QSignalBlocker quiet(m_days);
+    m_days->setValue(m_state.settings.expiryWarnDays); // clamped to the box's range
     m_redDisplay->setChecked(m_state.settings.redDisplay != 0);
     toggleRedDisplay();
     m_webPane = new WebPane(this);
@@ -119,9 +124,7 @@ void ControlPanel::toggleRedDisplay()
 
 void ControlPanel::readSettings()
 {
-    const QByteArray text = m_days->text().toUtf8();
-    m_state.settings.expiryWarnDays = core::expiryWarnDaysFromText(
-        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    m_state.settings.expiryWarnDays = m_days->value();
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
 }
 

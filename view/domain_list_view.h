@@ -24,8 +24,7 @@ public:
     /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text`.
     void setFilterText(const QString& text) { m_filter.setFilterText(text); }
 
-    /// Turns the red display of rows near expiry on or off at once, with the day count that took
-    /// effect at the last Start (or at start-up).
+    /// Turns the red display of rows near expiry on or off at once, with the day count in effect.
     void setRedDisplay(bool on);
 
     /// Rows drawn red now.

@@ -53,8 +53,6 @@ std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
 
 void RunController::start()
 {
-    // The day count takes effect at Start, as the panel's other settings do.
-    m_model.setNearExpiry(m_state.settings.redDisplay != 0, m_state.settings.expiryWarnDays);
     lookup::InternetSession session = m_session;
     session.preferRdap = m_state.settings.preferRdap;
     m_run.setSession(session);

@@ -10,6 +10,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -106,9 +107,9 @@ private Q_SLOTS:
         start();
         QCOMPARE(QString::fromStdString(test::readFile(m_dir->path() / "config.ini")),
                  QStringLiteral("[user]\r\nchkgq=1\r\ngqts=30\r\n"));
-        QCOMPARE(panel().daysEdit()->text(), QStringLiteral("30"));
+        QCOMPARE(panel().daysBox()->value(), 30);
         QVERIFY(panel().redDisplayBox()->isChecked());
-        QVERIFY(panel().daysEdit()->isEnabled());
+        QVERIFY(panel().daysBox()->isEnabled());
         QCOMPARE(mainWindow().windowTitle(), QStringLiteral("zonedesk Ver.1.0713"));
         QCOMPARE(mainWindow().paneText(0), QStringLiteral("就绪"));
         QVERIFY(mainWindow().isMaximized() || mainWindow().windowState().testFlag(Qt::WindowMaximized));
@@ -118,23 +119,44 @@ private Q_SLOTS:
     {
         start("[user]\r\nchkgq=0\r\ngqts=7\r\n");
         QVERIFY(!panel().redDisplayBox()->isChecked());
-        QVERIFY(!panel().daysEdit()->isEnabled());
+        QVERIFY(!panel().daysBox()->isEnabled());
         panel().redDisplayBox()->click();
-        QVERIFY(panel().daysEdit()->isEnabled());
+        QVERIFY(panel().daysBox()->isEnabled());
         QCOMPARE(state().settings.redDisplay, 1);
     }
 
-    void daysTextIsReadAtStartAndWrittenAtExit()
+    void theDayCountTakesOnlyNumbersInItsRangeAndIsSavedWithoutARun()
     {
         start();
-        MessageBoxCloser closer; // the empty table's message
-        panel().daysEdit()->setText(QStringLiteral("12abc"));
-        panel().startLookups();
+        QSpinBox* days = panel().daysBox();
+        QCOMPARE(days->minimum(), 0);
+        QCOMPARE(days->maximum(), 3650);
+        days->selectAll();
+        QTest::keyClicks(days, QStringLiteral("abc12"));
+        QCOMPARE(days->value(), 12);
+        QCOMPARE(days->text(), QStringLiteral("12"));
         QCOMPARE(state().settings.expiryWarnDays, 12);
-        QTRY_VERIFY(panel().startButton()->isEnabled());
-        QCOMPARE(closer.texts, QStringList{QStringLiteral("请至少指定一个域名。")});
+        days->selectAll();
+        QTest::keyClicks(days, QStringLiteral("99999"));
+        QVERIFY(days->value() <= 3650);
+        days->selectAll();
+        QTest::keyClicks(days, QStringLiteral("45"));
+        QTest::keyClick(days, Qt::Key_Up);
+        QCOMPARE(state().settings.expiryWarnDays, 46);
         m_app->shutDown();
-        QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=12\r\n"));
+        QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=46\r\n"));
+    }
+
+    void aDayCountOutOfRangeInTheFileIsClamped()
+    {
+        start("[user]\r\nchkgq=1\r\ngqts=-2147483648\r\n");
+        QCOMPARE(panel().daysBox()->text(), QStringLiteral("0"));
+        QCOMPARE(state().settings.expiryWarnDays, 0);
+        stopProgram();
+        QVERIFY(startProgram("[user]\r\nchkgq=1\r\ngqts=99999\r\n"));
+        QCOMPARE(panel().daysBox()->text(), QStringLiteral("3650"));
+        stopProgram();
+        QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=3650\r\n"));
     }
 
     void importShowsServerAndDomainOnly()
@@ -341,13 +363,22 @@ private Q_SLOTS:
         QCOMPARE(model->index(3, 3).data(Qt::ToolTipRole).toString().section(QLatin1Char('\n'), 1),
                  QStringLiteral("已过期 2 天"));
 
-        // The box takes effect at once; a new day count only at the next Start.
+        // The box and a new day count take effect at once, the count said in the status bar.
         QTest::mouseClick(panel().redDisplayBox(), Qt::LeftButton);
         QVERIFY(!red(2));
         QTest::mouseClick(panel().redDisplayBox(), Qt::LeftButton);
         QVERIFY(red(2));
-        panel().daysEdit()->setText(QStringLiteral("5"));
+        panel().daysBox()->selectAll();
+        QTest::keyClicks(panel().daysBox(), QStringLiteral("5"));
+        QVERIFY(!red(2));
+        QVERIFY(red(3));
+        QCOMPARE(mainWindow().paneText(0), QStringLiteral("1 个域名将在 5 天内到期"));
+        panel().daysBox()->selectAll();
+        QTest::keyClicks(panel().daysBox(), QStringLiteral("11"));
         QVERIFY(red(2));
+        QCOMPARE(mainWindow().paneText(0), QStringLiteral("2 个域名将在 11 天内到期"));
+        panel().daysBox()->selectAll();
+        QTest::keyClicks(panel().daysBox(), QStringLiteral("5"));
         QTest::mouseClick(panel().startButton(), Qt::LeftButton);
         QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("操作结束！ 1 个域名将在 5 天内到期"));
         QVERIFY(!red(2));
@@ -571,7 +602,7 @@ private Q_SLOTS:
         start();
         route(server);
         importLines("a.com\nb.com\n");
-        panel().daysEdit()->setText(QStringLiteral("45"));
+        panel().daysBox()->setValue(45);
         panel().startButton()->click();
         QTRY_COMPARE(server.connectionCount(), 1);
         const auto asked = std::chrono::steady_clock::now();
