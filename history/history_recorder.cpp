@@ -74,6 +74,10 @@ HistoryRecorder::HistoryRecorder(const std::string& path,
     , m_seen(static_cast<std::size_t>(table.count()), false)
     , m_changes(static_cast<std::size_t>(table.count()))
 {
+    // Records settled before the run (by an earlier start, or opened from the history) are not
+    // this run's lookups: it has no reply of theirs, and they are stored already.
+    for (std::size_t i = 0; i < m_seen.size(); ++i)
+        m_seen[i] = core::isDone(table[i]);
     std::string why;
     m_store = HistoryStore::open(path, why);
     const auto id = m_store ? m_store->beginRun(now(), program, why) : std::nullopt;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "view/run_controller.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/window_messages.h"
@@ -59,6 +60,15 @@ void RunController::start()
     m_run.setEndpoints(m_state.endpoints);
     m_run.setMaxWorkers(m_state.settings.jobs);
     letHistoryGo();
+    // Start on a list whose every name is settled is a new run over the same names: each is
+    // asked again, as the first run asked it, rather than nothing being asked.
+    const auto rows = m_state.table.inUse();
+    if (!rows.empty() && std::all_of(rows.begin(), rows.end(), [](const core::DomainRecord& record) {
+            return core::isDone(record);
+        })) {
+        m_state.table.clearResults();
+        m_model.fillRows();
+    }
     auto recorder = m_state.table.count() > 0 ? makeRecorder() : nullptr;
     m_recorder = recorder.get();
     switch (m_run.start(std::move(recorder))) {

@@ -265,12 +265,6 @@ private Q_SLOTS:
         QCOMPARE(cell(2, 2), QStringLiteral("域名未注册"));
         QCOMPARE(cell(3, 2), QStringLiteral("无whois服务器"));
 
-        // A second Start without a new import queries nothing and ends at once.
-        const int connections = server.connectionCount();
-        panel().startButton()->click();
-        QTRY_VERIFY(panel().startButton()->isEnabled());
-        QCOMPARE(server.connectionCount(), connections);
-
         MessageBoxCloser closer;
         const auto csv = m_dir->path() / "out.csv";
         panel().chooseExportFile = [csv] { return QString::fromStdString(csv.string()); };
@@ -339,6 +333,32 @@ private Q_SLOTS:
         QCOMPARE(asked, 1);
         QCOMPARE(told, QStringLiteral("共导出了 2 条记录，其中 1 条已查询完成，1 条未查询。"));
         QVERIFY(test::readFile(csv).starts_with("\"whois.verisign-grs.com\",\"a.com\",\"\xB3\xC9\xB9\xA6\""));
+    }
+
+    void aSecondStartAsksEveryNameAgainAndKeepsItsReplies()
+    {
+        LoopbackWhoisServer server;
+        server.setDefault(Behaviour::answer(VerisignRecord));
+        start(TenRegistriesOnly);
+        route(server);
+        importLines("once-again.com\ntwice-again.com\n");
+        for (int run = 1; run <= 2; ++run) {
+            QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+            QTRY_COMPARE(server.connectionCount(), 2 * run);
+            QTRY_VERIFY(panel().startButton()->isEnabled());
+            QCOMPARE(mainWindow().paneText(0), Finished);
+            QCOMPARE(cell(1, 2), QStringLiteral("成功"));
+        }
+        history::HistoryStore* store = historyStore(state());
+        QVERIFY(store != nullptr);
+        const auto lookups = [store] {
+            std::string why;
+            auto entries = store->history("once-again.com", true, why);
+            return entries ? std::move(*entries) : std::vector<history::HistoryEntry>{};
+        };
+        QTRY_COMPARE(lookups().size(), std::size_t{2});
+        for (const history::HistoryEntry& entry : lookups())
+            QVERIFY2(entry.raw.find("Registrar: R") != std::string::npos, entry.raw.c_str());
     }
 
     void nearExpiryRowsAreRedAndTheListSortsAndFilters()

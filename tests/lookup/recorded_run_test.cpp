@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A run with its history: every run's replies reach the history, the second run sees what changed,
-// and a stopped run keeps what finished and closes its run in the database.
+// a start with nothing to ask records nothing, and a stopped run keeps what finished and closes its
+// run in the database.
 #include "lookup/recorded_run.h"
 
 #include <chrono>
@@ -116,6 +117,42 @@ TEST_F(RecordedRunTest, EveryRunKeepsItsRepliesAndTheSecondSeesWhatChanged)
     EXPECT_EQ(lookups[1].raw, comRecord("2026-05-14"));
     ASSERT_EQ(historyOf("b.com").size(), 2U);
     EXPECT_FALSE(historyOf("b.com")[0].raw.empty());
+}
+
+TEST_F(RecordedRunTest, ASecondRunOverTheSameNamesAsksAgainAndKeepsItsReplies)
+{
+    RecordedRun run(*table, queue);
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    importNames({"a.com"});
+    start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+
+    // Nothing is left to ask: a start records nothing, rather than the settled rows without replies.
+    history::HistoryRecorder* idle = nullptr;
+    {
+        auto recorder = std::make_unique<history::HistoryRecorder>(path, *table, "test");
+        idle = recorder.get();
+        EXPECT_EQ(run.start(std::move(recorder)), LookupRun::StartResult::NothingToQuery);
+    }
+    run.waitForRecorder();
+    EXPECT_EQ(idle->storedCount(), 0U);
+    EXPECT_EQ(historyOf("a.com").size(), 1U);
+
+    // The same names made new again: asked as the first run asked them, each reply kept.
+    com.on("a.com", Behaviour::answer(comRecord("2027-05-14")));
+    table->clearResults();
+    EXPECT_EQ(core::fieldText((*table)[0].domain), "a.com");
+    EXPECT_FALSE(core::isDone((*table)[0]));
+    EXPECT_EQ((*table)[0].claimed, 0);
+    history::HistoryRecorder* second = start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    run.waitForRecorder();
+    EXPECT_EQ(second->storedCount(), 1U);
+    EXPECT_EQ(com.connectionCount(), 2);
+    const auto lookups = historyOf("a.com");
+    ASSERT_EQ(lookups.size(), 2U);
+    EXPECT_EQ(lookups[0].raw, comRecord("2027-05-14"));
+    EXPECT_EQ(lookups[1].raw, comRecord("2026-05-14"));
 }
 
 TEST_F(RecordedRunTest, ResultsOpenedFromTheHistoryAreNotAskedAgainUnderTheirReaders)
