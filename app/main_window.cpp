@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -211,25 +213,30 @@ void MainWindow::openLastResults(bool quiet)
         return;
     }
     std::string why;
-    const auto stored = store->lastRun(why);
+    const auto stored = store->lastRunList(why);
     if (!stored) {
         tellHistoryUnreadable(why);
         return;
     }
-    const std::vector<history::HistoryEntry>& entries = *stored;
-    if (entries.empty()) {
+    const history::RunList& last = *stored;
+    if (last.names.empty() && last.entries.empty()) {
         if (!quiet)
             tell(this, QStringLiteral("还没有查询记录。"));
         return;
     }
     m_run->letHistoryGo();
-    const std::int32_t count = history::restoreEntries(m_state.table, entries);
+    const std::int32_t count = history::restoreList(m_state.table, last);
+    m_state.listRun = last.runId;
     m_view->showTable();
+    const auto rows = m_state.table.inUse();
+    const auto done = std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
     setPane(0,
-            QStringLiteral("已打开上次结果（%1）")
-                .arg(QDateTime::fromSecsSinceEpoch(entries.back().time)
-                         .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    setPane(1, QStringLiteral("进度：%1 / %1").arg(count));
+            last.entries.empty() ? QStringLiteral("已打开上次结果")
+                                 : QStringLiteral("已打开上次结果（%1）")
+                                       .arg(QDateTime::fromSecsSinceEpoch(last.entries.back().time)
+                                                .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(count));
     setPane(2, QStringLiteral("域名数量：%1").arg(count));
 }
 
@@ -306,6 +313,7 @@ void MainWindow::listImported()
     setPane(0, QStringLiteral("导入域名到列表..."));
     setPane(1, QString()); // a new list has no progress yet
     setPane(2, QStringLiteral("域名数量：%1").arg(m_state.table.count()));
+    m_state.listRun.reset();
     m_run->letHistoryGo();
     m_view->fillRows();
 }

@@ -44,7 +44,8 @@ public:
 
     void showAbout();
 
-    /// 文件 > 打开上次结果: the last run's names, servers and results from the history, rows done.
+    /// 文件 > 打开上次结果: the last run's whole list from the history, each name with its results,
+    /// the names the run did not reach as 未查询 (the next Start looks them up).
     /// `quiet` (at start-up) says nothing when there is nothing to open.
     void openLastResults(bool quiet = false);
 

@@ -33,7 +33,8 @@ public:
     /// One row per record of the table, showing server and domain only.
     void fillRows() { m_model.fillRows(); }
 
-    /// Shows the table as it is now, every done record's results in its row (an opened result).
+    /// Shows the table as it is now, every done record's results in its row and the others as
+    /// still to be looked up (an opened result).
     void showTable();
 
     /// The domain (UTF-8) of the row the user selected; empty when none is.

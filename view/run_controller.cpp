@@ -37,13 +37,13 @@ void RunController::stop()
     m_run.letRecorderGo(); // what finished before the stop is kept; the window is going
 }
 
-std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
+std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder(std::optional<std::int64_t> resumes)
 {
     // The history is a help, never a condition: without it the run goes on, said once.
     std::unique_ptr<history::HistoryRecorder> recorder;
     if (historyStore(m_state) != nullptr)
         recorder = history::HistoryRecorder::open(
-            historyPath(m_state), m_state.table, "desktop", m_state.history.error);
+            historyPath(m_state), m_state.table, "desktop", m_state.history.error, resumes);
     if (!recorder && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
         Q_EMIT historyNotice(QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
@@ -63,14 +63,20 @@ void RunController::start()
     // Start on a list whose every name is settled is a new run over the same names: each is
     // asked again, as the first run asked it, rather than nothing being asked.
     const auto rows = m_state.table.inUse();
-    if (!rows.empty() && std::all_of(rows.begin(), rows.end(), [](const core::DomainRecord& record) {
-            return core::isDone(record);
-        })) {
+    const auto settled = std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
+    if (!rows.empty() && settled == static_cast<std::ptrdiff_t>(rows.size())) {
         m_state.table.clearResults();
         m_model.fillRows();
+        m_state.listRun.reset();
     }
-    auto recorder = m_state.table.count() > 0 ? makeRecorder() : nullptr;
+    // Some names settled, the rest not: the run finishes the list it was given.
+    const bool resuming = settled > 0 && settled < static_cast<std::ptrdiff_t>(rows.size());
+    auto recorder =
+        m_state.table.count() > 0 ? makeRecorder(resuming ? m_state.listRun : std::nullopt) : nullptr;
     m_recorder = recorder.get();
+    if (m_recorder != nullptr)
+        m_state.listRun = m_recorder->runId();
     switch (m_run.start(std::move(recorder))) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(qobject_cast<QWidget*>(parent()), QStringLiteral("请至少指定一个域名。"));

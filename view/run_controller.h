@@ -4,6 +4,9 @@
 // The list only shows rows; this object owns the run.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include <QObject>
 #include <QTimer>
 
@@ -66,8 +69,9 @@ private:
     void finish();
     /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
     void showHistoryResults();
-    /// A recorder for a run that starts now; null when the history can't be used (said once).
-    std::unique_ptr<history::HistoryRecorder> makeRecorder();
+    /// A recorder for a run that starts now, going on with the list of run `resumes` when given;
+    /// null when the history can't be used (said once).
+    std::unique_ptr<history::HistoryRecorder> makeRecorder(std::optional<std::int64_t> resumes);
 
     AppState& m_state;
     DomainListModel& m_model;

@@ -551,6 +551,48 @@ private Q_SLOTS:
         QCOMPARE(cell(0, 7), QStringLiteral("New Registrar"));
     }
 
+    void theLastResultsHoldTheWholeListAndStartLooksUpTheRest()
+    {
+        LoopbackWhoisServer server;
+        server.on("reached.com", Behaviour::answer(VerisignRecord));
+        server.on("unreached.com", Behaviour::silent());
+        start(TenRegistriesOnly);
+        route(server);
+        importLines("reached.com\nunreached.com\nno-server.sg\n");
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(cell(0, 2), QStringLiteral("成功"));
+        QTRY_COMPARE(server.connectionCount(), 2);
+        stopProgram(); // closed mid-run
+
+        QVERIFY(startProgram());
+        route(server);
+        server.on("unreached.com", Behaviour::answer("No match for \"UNREACHED.COM\".\r\n"));
+        mainWindow().findChild<QAction*>(QStringLiteral("openLastResults"))->trigger();
+        QCOMPARE(mainWindow().view().model()->rowCount(), 3);
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(cell(1, 1), QStringLiteral("unreached.com"));
+        QCOMPARE(cell(1, 2), QStringLiteral("未查询"));
+        QCOMPARE(cell(2, 1), QStringLiteral("no-server.sg")); // a name without a server comes back too
+        QCOMPARE(cell(2, 2), QStringLiteral("无whois服务器"));
+        QCOMPARE(mainWindow().paneText(1), QStringLiteral("进度：1 / 3"));
+
+        // Start looks up only what is not done.
+        QTest::mouseClick(panel().startButton(), Qt::LeftButton);
+        QTRY_COMPARE(cell(1, 2), QStringLiteral("域名未注册"));
+        QTRY_VERIFY(panel().startButton()->isEnabled());
+        QCOMPARE(server.connectionCount(), 3);
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(cell(2, 2), QStringLiteral("无whois服务器"));
+
+        // At the next start the list comes back with what both runs found.
+        stopProgram();
+        QVERIFY(startProgram("[user]\r\nchkgq=1\r\ngqts=30\r\neveryRegistry=0\r\nrestoreLast=1\r\n"));
+        QCOMPARE(mainWindow().view().model()->rowCount(), 3);
+        QCOMPARE(cell(0, 2), QStringLiteral("成功"));
+        QCOMPARE(cell(1, 2), QStringLiteral("域名未注册"));
+        QCOMPARE(server.connectionCount(), 3);
+    }
+
     void aHistoryItCannotUseIsSaidOnceWithoutHoldingUpTheRun()
     {
         LoopbackWhoisServer server;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A run with its history: every run's replies reach the history, the second run sees what changed,
-// a start with nothing to ask records nothing, and a stopped run keeps what finished and closes its
-// run in the database.
+// a start with nothing to ask records nothing, a stopped run keeps what finished and closes its run
+// in the database, and a list closed mid-run comes back whole and is finished by its resume.
 #include "lookup/recorded_run.h"
 
 #include <chrono>
@@ -12,6 +12,7 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
+#include "core/lookup_status.h"
 #include "core/whois_servers.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
@@ -178,6 +179,49 @@ TEST_F(RecordedRunTest, ResultsOpenedFromTheHistoryAreNotAskedAgainUnderTheirRea
     EXPECT_EQ(again.start(), LookupRun::StartResult::NothingToQuery);
     EXPECT_EQ(com.connectionCount(), 1);
     EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14T04:00:00Z");
+}
+
+TEST_F(RecordedRunTest, AListClosedMidRunComesBackWholeAndItsResumeFinishesIt)
+{
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    com.on("b.com", Behaviour::silent());
+    importNames({"a.com", "b.com", "name.sg"});
+    std::int64_t firstRun = 0;
+    {
+        RecordedRun run(*table, queue);
+        firstRun = start(run)->runId();
+        EXPECT_FALSE(run.waitForEnd(queue, 20ms, [&] { return core::isDone((*table)[0]); }));
+    }
+    std::string error;
+    auto store = history::HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    auto last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->runId, firstRun);
+    ASSERT_EQ(history::restoreList(*table, *last), 3);
+    EXPECT_TRUE(core::isDone((*table)[0]));
+    EXPECT_FALSE(core::isDone((*table)[1]));
+    EXPECT_EQ(core::fieldText((*table)[2].domain), "name.sg");
+
+    // The resume asks only what the first run did not reach, and goes on with its list.
+    com.on("b.com", Behaviour::answer("No match for \"B.COM\".\r\n"));
+    const int connections = com.connectionCount();
+    RecordedRun resumed(*table, queue);
+    resumed.setSession(session);
+    resumed.setEndpoints(endpoints);
+    auto recorder = std::make_unique<history::HistoryRecorder>(path, *table, "test", firstRun);
+    history::HistoryRecorder* recorded = recorder.get();
+    ASSERT_EQ(resumed.start(std::move(recorder)), LookupRun::StartResult::Running);
+    ASSERT_TRUE(resumed.waitForEnd(queue, 50ms, {}));
+    resumed.waitForRecorder();
+    EXPECT_EQ(recorded->storedCount(), 1U);
+    EXPECT_EQ(com.connectionCount(), connections + 1);
+    last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    ASSERT_EQ(history::restoreList(*table, *last), 3);
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14T04:00:00Z");
+    EXPECT_TRUE(core::isDone((*table)[1]));
+    EXPECT_EQ((*table)[1].status, static_cast<std::int32_t>(core::LookupStatus::NotRegistered));
 }
 
 TEST_F(RecordedRunTest, AStoppedRunKeepsWhatFinishedAndClosesItsRun)
