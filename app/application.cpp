@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/application.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -79,7 +81,10 @@ bool Application::initialize()
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{
-        *m_table, core::loadSettings(m_configPath), {}, core::loadDesktopSettings(m_configPath), {}});
+        *m_table, core::loadSettings(m_configPath), {}, core::loadDesktopSettings(m_configPath), {}, {}});
+    // A day count beyond the panel's range (an edited file) is taken at the range's nearest end.
+    m_state->settings.expiryWarnDays = std::clamp<std::int32_t>(
+        m_state->settings.expiryWarnDays, ControlPanel::MinWarnDays, ControlPanel::MaxWarnDays);
     if (!m_state->endpoints.addFromEnvironment())
         qWarning("zonedesk: ZONEDESK_WHOIS_ENDPOINTS or ZONEDESK_RDAP_ENDPOINTS is malformed; "
                  "their well-formed entries are used");

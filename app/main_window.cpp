@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "app/main_window.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -58,6 +60,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     addDockWidget(Qt::LeftDockWidgetArea, m_panelBar);
     connect(&m_panelBar->panel(), &ControlPanel::aboutRequested, this, &MainWindow::showAbout);
     connect(&m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
+    connect(&m_panelBar->panel(), &ControlPanel::warnDaysChanged, this, &MainWindow::applyWarnDays);
     createFilterBar();
     // Queued, as the panel's requests always were: the click's handler ends before the run starts.
     connect(&m_panelBar->panel(),
@@ -84,6 +87,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
                 setPane(0, QStringLiteral("正在查询域名信息..."));
         }
     });
+    connect(m_run, &RunController::historyNotice, this, &MainWindow::showHistoryNotice);
     createMenus();
 }
 
@@ -136,7 +140,7 @@ void MainWindow::createMenus()
 
     // Shows or hides the bar at once; the check mark follows the bar, also when its own close
     // button hid it. (The dock's toggleViewAction is disabled for a bar that can't be closed.)
-    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边拦(&L)"));
+    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边栏(&L)"));
     m_sidebarAction->setCheckable(true);
     m_sidebarAction->setChecked(true);
     connect(m_sidebarAction, &QAction::triggered, this, [this] {
@@ -209,31 +213,42 @@ void MainWindow::openLastResults(bool quiet)
         return;
     }
     std::string why;
-    const auto stored = store->lastRun(why);
+    const auto stored = store->lastRunList(why);
     if (!stored) {
         tellHistoryUnreadable(why);
         return;
     }
-    const std::vector<history::HistoryEntry>& entries = *stored;
-    if (entries.empty()) {
+    const history::RunList& last = *stored;
+    if (last.names.empty() && last.entries.empty()) {
         if (!quiet)
             tell(this, QStringLiteral("还没有查询记录。"));
         return;
     }
     m_run->letHistoryGo();
-    const std::int32_t count = history::restoreEntries(m_state.table, entries);
+    const std::int32_t count = history::restoreList(m_state.table, last);
+    m_state.listRun = last.runId;
     m_view->showTable();
+    const auto rows = m_state.table.inUse();
+    const auto done = std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
     setPane(0,
-            QStringLiteral("已打开上次结果（%1）")
-                .arg(QDateTime::fromSecsSinceEpoch(entries.back().time)
-                         .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    setPane(1, QStringLiteral("进度：%1 / %1").arg(count));
+            last.entries.empty() ? QStringLiteral("已打开上次结果")
+                                 : QStringLiteral("已打开上次结果（%1）")
+                                       .arg(QDateTime::fromSecsSinceEpoch(last.entries.back().time)
+                                                .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(count));
     setPane(2, QStringLiteral("域名数量：%1").arg(count));
 }
 
 void MainWindow::tellHistoryUnavailable()
 {
     tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+}
+
+void MainWindow::showHistoryNotice(const QString& text)
+{
+    statusBar()->showMessage(text, StatusNoticeMs);
+    notify(this, text)->setObjectName(QStringLiteral("historyNotice"));
 }
 
 void MainWindow::tellHistoryUnreadable(const std::string& why)
@@ -282,11 +297,23 @@ void MainWindow::lookupsFinished()
     panel().enableStart();
 }
 
+void MainWindow::applyWarnDays(int days)
+{
+    m_view->listModel().setNearExpiry(m_state.settings.redDisplay != 0, days);
+    const QString text = QStringLiteral("%1 个域名将在 %2 天内到期").arg(m_view->nearExpiryCount()).arg(days);
+    // During a run the first pane keeps saying so; the count shows for a while instead.
+    if (m_run->inProgress())
+        statusBar()->showMessage(text, StatusNoticeMs);
+    else
+        setPane(0, text);
+}
+
 void MainWindow::listImported()
 {
     setPane(0, QStringLiteral("导入域名到列表..."));
     setPane(1, QString()); // a new list has no progress yet
     setPane(2, QStringLiteral("域名数量：%1").arg(m_state.table.count()));
+    m_state.listRun.reset();
     m_run->letHistoryGo();
     m_view->fillRows();
 }

@@ -19,6 +19,9 @@ class MainWindow final : public QMainWindow
     Q_OBJECT
 
 public:
+    /// How long the status bar shows a passing notice (the history's, a new day count's).
+    static constexpr int StatusNoticeMs = 15000;
+
     explicit MainWindow(AppState& state, QWidget* parent = nullptr);
 
     /// Stops the run before the list whose model it feeds goes.
@@ -41,7 +44,8 @@ public:
 
     void showAbout();
 
-    /// 文件 > 打开上次结果: the last run's names, servers and results from the history, rows done.
+    /// 文件 > 打开上次结果: the last run's whole list from the history, each name with its results,
+    /// the names the run did not reach as 未查询 (the next Start looks them up).
     /// `quiet` (at start-up) says nothing when there is nothing to open.
     void openLastResults(bool quiet = false);
 
@@ -73,10 +77,14 @@ private:
     void startLookups();
     /// The run's end: how many names expire soon, and Start and Import enabled again.
     void lookupsFinished();
+    /// A new near-expiry day count: the rows recoloured and how many are near said.
+    void applyWarnDays(int days);
     /// A new list was imported: its rows, counted.
     void listImported();
     /// Says why the history database can't be used.
     void tellHistoryUnavailable();
+    /// Says, in the status bar and a box that holds nothing up, that the run goes on unrecorded.
+    void showHistoryNotice(const QString& text);
     /// Says why the history could not be read.
     void tellHistoryUnreadable(const std::string& why);
     /// Notes the geometry as the normal one once the event loop has seen any state change that

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
-// Allocation and reset of the domain table.
+// Allocation and reset of the domain table, whole or its results only.
 #include "core/domain_table.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+
+#include "core/field_copy.h"
 
 namespace zonedesk::core {
 
@@ -30,6 +32,16 @@ void DomainTable::clear()
 {
     std::memset(static_cast<void*>(m_records.get()), 0, sizeof(DomainRecord) * TableCapacity);
     m_count = 0;
+}
+
+void DomainTable::clearResults()
+{
+    for (DomainRecord& record : inUse()) {
+        DomainRecord fresh{};
+        copyField(fresh.server, fieldText(record.server));
+        copyField(fresh.domain, fieldText(record.domain));
+        record = fresh;
+    }
 }
 
 } // namespace zonedesk::core

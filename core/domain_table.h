@@ -106,6 +106,10 @@ public:
     /// Zero-fills all TableCapacity records and sets the count to 0.
     void clear();
 
+    /// Every record in use as an import leaves it, for a new run over the same names: server and
+    /// domain kept, results, status and flags cleared. No run in progress.
+    void clearResults();
+
 private:
     explicit DomainTable(std::unique_ptr<DomainRecord[]> records);
 

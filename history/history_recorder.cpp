@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <ctime>
+#include <unordered_map>
 
 #include "core/encodings.h"
 #include "core/error_reason.h"
@@ -39,41 +40,77 @@ HistoryEntry historyEntryOf(const core::DomainRecord& record)
     return entry;
 }
 
+namespace {
+
+/// A stored lookup into its record, finished as the run left it: Start asks nothing again.
+void restoreRecord(core::DomainRecord& record, const HistoryEntry& entry)
+{
+    core::copyField(record.domain, core::utf8ToGbk(entry.name));
+    core::copyField(record.server, entry.server);
+    for (const core::ResultField& field : core::ResultFields)
+        field.record.store(record, core::utf8ToGbk(entry.values[field.field]));
+    record.status = entry.status;
+    std::uint8_t reason = 0;
+    for (std::uint8_t r = 1; !entry.error.empty() && r < 64; ++r) {
+        if (core::errorReasonKey(r) == entry.error) {
+            reason = r;
+            break;
+        }
+    }
+    record.errorReason =
+        static_cast<std::uint8_t>(reason | (entry.source == "rdap" ? core::ResultSourceBit : 0));
+    record.claimed = 1;
+    core::publishDone(record);
+}
+
+} // namespace
+
 std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries)
 {
     table.clear();
     const auto count = static_cast<std::int32_t>(std::min<std::size_t>(entries.size(), core::TableCapacity));
     table.setCount(count);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        restoreRecord(table[i], entries[i]);
+    return count;
+}
+
+std::int32_t restoreList(core::DomainTable& table, const RunList& list)
+{
+    if (list.names.empty())
+        return restoreEntries(table, list.entries);
+    std::unordered_map<std::string_view, const HistoryEntry*> latest;
+    for (const HistoryEntry& entry : list.entries)
+        latest[entry.name] = &entry; // oldest first: the last one stays
+    table.clear();
+    const auto count =
+        static_cast<std::int32_t>(std::min<std::size_t>(list.names.size(), core::TableCapacity));
+    table.setCount(count);
     for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
-        const HistoryEntry& entry = entries[i];
+        const ListedName& listed = list.names[i];
         core::DomainRecord& record = table[i];
-        core::copyField(record.domain, core::utf8ToGbk(entry.name));
-        core::copyField(record.server, entry.server);
-        for (const core::ResultField& field : core::ResultFields)
-            field.record.store(record, core::utf8ToGbk(entry.values[field.field]));
-        record.status = entry.status;
-        std::uint8_t reason = 0;
-        for (std::uint8_t r = 1; !entry.error.empty() && r < 64; ++r) {
-            if (core::errorReasonKey(r) == entry.error) {
-                reason = r;
-                break;
-            }
+        if (const auto found = latest.find(listed.name); found != latest.end()) {
+            restoreRecord(record, *found->second);
+            continue;
         }
-        record.errorReason =
-            static_cast<std::uint8_t>(reason | (entry.source == "rdap" ? core::ResultSourceBit : 0));
-        record.claimed = 1; // finished, as a run leaves it: Start asks nothing again
-        core::publishDone(record);
+        core::copyField(record.domain, core::utf8ToGbk(listed.name));
+        core::copyField(record.server, listed.server);
     }
     return count;
 }
 
 HistoryRecorder::HistoryRecorder(const std::string& path,
                                  const core::DomainTable& table,
-                                 std::string_view program)
+                                 std::string_view program,
+                                 std::optional<std::int64_t> resumes)
     : m_table(table)
     , m_seen(static_cast<std::size_t>(table.count()), false)
     , m_changes(static_cast<std::size_t>(table.count()))
 {
+    // Records settled before the run (by an earlier start, or opened from the history) are not
+    // this run's lookups: it has no reply of theirs, and they are stored already.
+    for (std::size_t i = 0; i < m_seen.size(); ++i)
+        m_seen[i] = core::isDone(table[i]);
     std::string why;
     m_store = HistoryStore::open(path, why);
     const auto id = m_store ? m_store->beginRun(now(), program, why) : std::nullopt;
@@ -83,6 +120,16 @@ HistoryRecorder::HistoryRecorder(const std::string& path,
         return;
     }
     m_runId = *id;
+    std::vector<ListedName> names;
+    names.reserve(m_seen.size());
+    for (const core::DomainRecord& record : table.inUse())
+        names.push_back(
+            {core::gbkToUtf8(core::fieldText(record.domain)), std::string(core::fieldText(record.server))});
+    if (!m_store->setRunList(m_runId, names, resumes, why)) {
+        fail(why);
+        m_settled = true;
+        return;
+    }
     m_active = true;
     m_writer = std::thread([this] { writerLoop(); });
 }
@@ -90,9 +137,10 @@ HistoryRecorder::HistoryRecorder(const std::string& path,
 std::unique_ptr<HistoryRecorder> HistoryRecorder::open(const std::string& path,
                                                        const core::DomainTable& table,
                                                        std::string_view program,
-                                                       std::string& why)
+                                                       std::string& why,
+                                                       std::optional<std::int64_t> resumes)
 {
-    auto recorder = std::make_unique<HistoryRecorder>(path, table, program);
+    auto recorder = std::make_unique<HistoryRecorder>(path, table, program, resumes);
     if (recorder->active())
         return recorder;
     why = recorder->error();

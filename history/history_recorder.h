@@ -11,6 +11,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -26,8 +27,12 @@ namespace zonedesk::history {
 class HistoryRecorder final : public core::RunRecorder
 {
 public:
-    /// Opens a connection of its own to the database at `path` and starts a run in it.
-    HistoryRecorder(const std::string& path, const core::DomainTable& table, std::string_view program);
+    /// Opens a connection of its own to the database at `path` and starts a run in it with the
+    /// table's whole list; `resumes` is the run whose list this one goes on with.
+    HistoryRecorder(const std::string& path,
+                    const core::DomainTable& table,
+                    std::string_view program,
+                    std::optional<std::int64_t> resumes = std::nullopt);
 
     /// Finishes the run if finish() was not called and waits for the writer.
     ~HistoryRecorder() override;
@@ -35,8 +40,14 @@ public:
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
     /// A recorder that could open the database and start its run; null, with `why`, otherwise.
-    static std::unique_ptr<HistoryRecorder>
-    open(const std::string& path, const core::DomainTable& table, std::string_view program, std::string& why);
+    static std::unique_ptr<HistoryRecorder> open(const std::string& path,
+                                                 const core::DomainTable& table,
+                                                 std::string_view program,
+                                                 std::string& why,
+                                                 std::optional<std::int64_t> resumes = std::nullopt);
+
+    /// The run's id in the database (0 when it could not start one).
+    std::int64_t runId() const { return m_runId; }
 
     /// False once opening or a write failed: it keeps nothing more of the run; error() says why.
     /// As of the last tick(), finish() or settled().
@@ -116,5 +127,10 @@ HistoryEntry historyEntryOf(const core::DomainRecord& record);
 /// left it. A name or value GBK can't hold is kept as near as the conversion allows. Returns how
 /// many records the table holds (at most its capacity). UI thread, no run in progress.
 std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries);
+
+/// Fills the table with a run's whole list: each name its last lookup's results, done; a name
+/// never looked up as an import leaves it, to be asked at the next Start. A list from before
+/// lists were kept gives restoreEntries. Returns how many records the table holds.
+std::int32_t restoreList(core::DomainTable& table, const RunList& list);
 
 } // namespace zonedesk::history

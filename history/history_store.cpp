@@ -61,6 +61,18 @@ CREATE TABLE reply_dictionaries(
 );
 CREATE INDEX lookups_by_run ON lookups(run_id);
 )sql",
+    // A run keeps its whole list, so that the names it never reached come back too, and names the
+    // run whose list it went on with.
+    R"sql(
+CREATE TABLE run_names(
+    run_id INTEGER NOT NULL REFERENCES runs(id) ON DELETE CASCADE,
+    position INTEGER NOT NULL,
+    name TEXT NOT NULL,
+    server TEXT NOT NULL,
+    PRIMARY KEY(run_id, position)
+) WITHOUT ROWID;
+ALTER TABLE runs ADD COLUMN resumes INTEGER;
+)sql",
 };
 
 constexpr int MigrationCount = static_cast<int>(std::size(Migrations));
@@ -677,6 +689,86 @@ std::optional<std::vector<HistoryEntry>> HistoryStore::lastRun(std::string& erro
                        error);
 }
 
+bool HistoryStore::setRunList(std::int64_t runId,
+                              const std::vector<ListedName>& names,
+                              std::optional<std::int64_t> resumes,
+                              std::string& error)
+{
+    core::SqliteTransaction transaction(m_db, error);
+    if (!transaction.began())
+        return false;
+    if (resumes && !execute(
+                       "UPDATE runs SET resumes = ? WHERE id = ?",
+                       [&](core::SqliteStatement& statement) { statement.bind(1, *resumes).bind(2, runId); },
+                       error))
+        return false;
+    auto statement =
+        m_db.prepare("INSERT INTO run_names(run_id, position, name, server) VALUES(?, ?, ?, ?)", error);
+    if (!statement)
+        return false;
+    std::int64_t position = 0;
+    for (const ListedName& listed : names) {
+        statement->bind(1, runId).bind(2, position++).bind(3, listed.name).bind(4, listed.server);
+        if (statement->step() != core::SqliteStatement::Step::Done) {
+            error = m_db.message();
+            return false;
+        }
+        statement->reset();
+    }
+    return transaction.commit(error);
+}
+
+std::optional<RunList> HistoryStore::lastRunList(std::string& error)
+{
+    RunList last;
+    auto newest = m_db.prepare("SELECT MAX(id) FROM runs WHERE id IN (SELECT run_id FROM run_names) OR "
+                               "id IN (SELECT run_id FROM lookups)",
+                               error);
+    if (!newest)
+        return std::nullopt;
+    const auto step = newest->step();
+    if (step == core::SqliteStatement::Step::Error) {
+        error = m_db.message();
+        return std::nullopt;
+    }
+    last.runId = step == core::SqliteStatement::Step::Row ? newest->integer(0) : 0;
+    newest.reset();
+    if (last.runId == 0)
+        return last;
+    auto names = m_db.prepare("SELECT name, server FROM run_names WHERE run_id = ? ORDER BY position", error);
+    if (!names)
+        return std::nullopt;
+    names->bind(1, last.runId);
+    core::SqliteStatement::Step row;
+    while ((row = names->step()) == core::SqliteStatement::Step::Row)
+        last.names.push_back({names->text(0), names->text(1)});
+    if (row == core::SqliteStatement::Step::Error) {
+        error = m_db.message();
+        return std::nullopt;
+    }
+    names.reset();
+    if (last.names.empty()) {
+        auto entries = lastRun(error);
+        if (!entries)
+            return std::nullopt;
+        last.entries = std::move(*entries);
+        return last;
+    }
+    // The run and the runs it resumed, back to the one that began the list.
+    auto entries = readEntries(
+        "WITH RECURSIVE chain(id) AS (SELECT ? UNION SELECT r.resumes FROM runs r JOIN chain c ON r.id = "
+        "c.id "
+        "WHERE r.resumes IS NOT NULL) SELECT " +
+            entryColumns("l") + std::string(WithoutRaw) +
+            " FROM lookups l WHERE l.run_id IN (SELECT id FROM chain) ORDER BY l.id",
+        [&](core::SqliteStatement& statement) { statement.bind(1, last.runId); },
+        error);
+    if (!entries)
+        return std::nullopt;
+    last.entries = std::move(*entries);
+    return last;
+}
+
 std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, std::string& error)
 {
     if (!execute(
@@ -687,6 +779,17 @@ std::optional<std::int64_t> HistoryStore::prune(int keepDays, std::int64_t now, 
             error))
         return std::nullopt;
     const std::int64_t deleted = m_db.changes();
+    // The lists of runs begun before then go too, but the newest list, which restoring opens.
+    if (!execute(
+            "DELETE FROM run_names WHERE run_id IN (SELECT id FROM runs WHERE started < ?) AND "
+            "run_id <> (SELECT MAX(run_id) FROM run_names)",
+            [&](core::SqliteStatement& statement) {
+                statement.bind(1, now - std::int64_t{keepDays} * 86400);
+            },
+            error)) {
+        error = "deleted " + std::to_string(deleted) + " lookups, but " + error;
+        return std::nullopt;
+    }
     // Dictionaries no reply names any more go too, but the latest, which new replies use.
     if (!m_db.exec(
             "DELETE FROM reply_dictionaries WHERE id <> (SELECT MAX(id) FROM reply_dictionaries) AND id "

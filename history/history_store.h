@@ -59,6 +59,21 @@ struct RunCounts
     std::int64_t errors = 0;
 };
 
+/// A name of a run's list (UTF-8) and its server, as the run began with it.
+struct ListedName
+{
+    std::string name;
+    std::string server;
+};
+
+/// A run's list and what was looked up of it.
+struct RunList
+{
+    std::int64_t runId = 0; // 0: there is no run
+    std::vector<ListedName> names;
+    std::vector<HistoryEntry> entries;
+};
+
 /// $XDG_DATA_HOME/zonedesk/history.sqlite3, or ~/.local/share/zonedesk/history.sqlite3.
 std::string defaultHistoryPath();
 
@@ -66,7 +81,7 @@ class HistoryStore
 {
 public:
     /// The schema this program writes; older files are migrated, newer ones refused.
-    static constexpr int SchemaVersion = 2;
+    static constexpr int SchemaVersion = 3;
 
     /// Opens or creates the database (and its folder). Null, with `error` saying why in a
     /// sentence, for a file that is not a database, a newer schema, a folder that can't be made,
@@ -108,6 +123,17 @@ public:
 
     /// The lookups of the most recent run that stored any, in the order they were stored.
     std::optional<std::vector<HistoryEntry>> lastRun(std::string& error);
+
+    /// Keeps the run's whole list as it stood at its start (in one transaction), and the run whose
+    /// list it goes on with when it resumes one.
+    bool setRunList(std::int64_t runId,
+                    const std::vector<ListedName>& names,
+                    std::optional<std::int64_t> resumes,
+                    std::string& error);
+
+    /// The most recent run's list with the lookups of it and of the runs it resumed, oldest first
+    /// (a name's last one counts); a run from before lists were kept gives lastRun() and no list.
+    std::optional<RunList> lastRunList(std::string& error);
 
     /// Deletes lookups older than `keepDays` days, keeping each name's latest, and gives the file
     /// space they took back; returns how many.

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "panel/control_panel.h"
 
+#include <algorithm>
+#include <memory>
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -9,7 +12,6 @@
 
 #include "core/domain_table.h"
 #include "core/service_choice.h"
-#include "core/settings_file.h"
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
 #include "ui/dialog_font.h"
@@ -62,7 +64,8 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     m_group->setGeometry(fromDialogUnits(6, 7, 214, 72));
     m_redDisplay = new QCheckBox(QStringLiteral("红色显示"), this);
     m_redDisplay->setGeometry(fromDialogUnits(29, 28, 44, 10));
-    m_days = new QLineEdit(this);
+    m_days = new QSpinBox(this);
+    m_days->setRange(MinWarnDays, MaxWarnDays);
     m_days->setAlignment(Qt::AlignCenter);
     m_days->setGeometry(fromDialogUnits(76, 28, 24, 12));
     m_import = new QPushButton(QStringLiteral("导入域名"), this);
@@ -89,6 +92,10 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     connect(m_export, &QPushButton::clicked, this, &ControlPanel::exportList);
     connect(m_import, &QPushButton::clicked, this, &ControlPanel::importList);
     connect(m_redDisplay, &QCheckBox::clicked, this, &ControlPanel::toggleRedDisplay);
+    connect(m_days, &QSpinBox::valueChanged, this, [this](int days) {
+        m_state.settings.expiryWarnDays = days;
+        Q_EMIT warnDaysChanged(days);
+    });
 }
 
 QRect ControlPanel::fromDialogUnits(int x, int y, int width, int height) const
@@ -98,7 +105,8 @@ QRect ControlPanel::fromDialogUnits(int x, int y, int width, int height) const
 
 void ControlPanel::initialize()
 {
-    m_days->setText(QString::number(m_state.settings.expiryWarnDays));
+    const QSignalBlocker quiet(m_days);
+    m_days->setValue(m_state.settings.expiryWarnDays); // clamped to the box's range
     m_redDisplay->setChecked(m_state.settings.redDisplay != 0);
     toggleRedDisplay();
     m_webPane = new WebPane(this);
@@ -116,15 +124,14 @@ void ControlPanel::toggleRedDisplay()
 
 void ControlPanel::readSettings()
 {
-    const QByteArray text = m_days->text().toUtf8();
-    m_state.settings.expiryWarnDays = core::expiryWarnDaysFromText(
-        std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+    m_state.settings.expiryWarnDays = m_days->value();
     m_state.settings.redDisplay = m_redDisplay->isChecked() ? 1 : 0;
 }
 
 void ControlPanel::startLookups()
 {
     readSettings();
+    m_runInProgress = true;
     Q_EMIT lookupsRequested();
     m_start->setEnabled(false);
     // The table must not change under running workers.
@@ -133,6 +140,7 @@ void ControlPanel::startLookups()
 
 void ControlPanel::enableStart()
 {
+    m_runInProgress = false;
     m_start->setEnabled(true);
     m_import->setEnabled(true);
 }
@@ -173,9 +181,14 @@ void ControlPanel::importList()
     const QString path = askImportFile();
     if (path.isEmpty())
         return;
-    const listfile::ImportReport report = listfile::importDomains(m_state.table, localPath(path));
-    if (m_state.settings.everyRegistry)
-        core::assignOtherServices(m_state.table, core::defaultServiceData());
+    // The file is read into a table of its own first: the list on screen gives way only to a
+    // list that holds at least one name.
+    const std::unique_ptr<core::DomainTable> staged = core::DomainTable::allocate();
+    if (!staged) {
+        tell(this, QStringLiteral("内存不足，无法导入。"));
+        return;
+    }
+    const listfile::ImportReport report = listfile::importDomains(*staged, localPath(path));
     if (report.outcome == listfile::ImportOutcome::InvalidFile) {
         tell(this, QStringLiteral("文件无效！"));
         return;
@@ -184,13 +197,30 @@ void ControlPanel::importList()
         tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
         return;
     }
+    if (report.count == 0) {
+        QStringList why = importReasons(report);
+        if (why.isEmpty())
+            why << QStringLiteral("文件中没有域名。");
+        why.prepend(QStringLiteral("“%1”中没有可导入的域名，列表保持不变。").arg(path));
+        tell(this, why.join(QLatin1Char('\n')));
+        return;
+    }
+    if (m_state.settings.everyRegistry)
+        core::assignOtherServices(*staged, core::defaultServiceData());
+    m_state.table.clear();
+    m_state.table.setCount(staged->count());
+    std::copy(staged->inUse().begin(), staged->inUse().end(), m_state.table.inUse().begin());
     Q_EMIT listImported();
-    const QString notes = importNotes(report);
-    if (!notes.isEmpty())
-        tell(this, notes);
+    QStringList notes = importReasons(report);
+    if (!notes.isEmpty()) {
+        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
+                          .arg(report.count)
+                          .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
+        tell(this, notes.join(QLatin1Char('\n')));
+    }
 }
 
-QString ControlPanel::importNotes(const listfile::ImportReport& report)
+QStringList ControlPanel::importReasons(const listfile::ImportReport& report)
 {
     using listfile::ListReader;
     QStringList notes;
@@ -224,27 +254,49 @@ QString ControlPanel::importNotes(const listfile::ImportReport& report)
     case ListReader::End::None:
     case ListReader::End::EndOfFile: break;
     }
-    if (!notes.isEmpty())
-        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
-                          .arg(report.count)
-                          .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
-    return notes.join(QLatin1Char('\n'));
+    return notes;
 }
 
 void ControlPanel::exportList()
 {
     if (!m_export->isEnabled())
         return;
+    const std::int32_t total = m_state.table.count();
+    if (total == 0) {
+        tell(this, QStringLiteral("列表中没有域名，没有可导出的数据。"));
+        return;
+    }
+    if (m_runInProgress &&
+        !ask(this,
+             QStringLiteral("查询正在进行：%1 个域名中已完成 %2 个，其余的导出时没有结果。\n仍要导出吗？")
+                 .arg(total)
+                 .arg(finishedCount())))
+        return;
     const QString path = askExportFile();
     if (path.isEmpty())
         return;
     m_export->setEnabled(false);
+    // Counted before the file is written: a row a worker finishes meanwhile may be in it or not.
+    const std::int32_t finished = finishedCount();
     const listfile::ExportReport report = listfile::exportCsv(m_state.table, localPath(path));
-    if (report.ok)
-        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(m_state.table.count()));
-    else
+    if (!report.ok)
         tell(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
+    else if (finished == total)
+        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(total));
+    else
+        tell(this,
+             QStringLiteral("共导出了 %1 条记录，其中 %2 条已查询完成，%3 条未查询。")
+                 .arg(total)
+                 .arg(finished)
+                 .arg(total - finished));
     m_export->setEnabled(true);
+}
+
+std::int32_t ControlPanel::finishedCount() const
+{
+    const auto rows = m_state.table.inUse();
+    return static_cast<std::int32_t>(std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
 }
 
 void ControlPanel::followAppLink(const QString& rest)

@@ -7,8 +7,8 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QWidget>
 
 #include "listfile/domain_import.h"
@@ -26,6 +26,10 @@ public:
     static constexpr int TemplateWidth = 225;
     static constexpr int TemplateHeight = 361;
 
+    /// The near-expiry day count's range: a registration runs ten years at most.
+    static constexpr int MinWarnDays = 0;
+    static constexpr int MaxWarnDays = 3650;
+
     explicit ControlPanel(AppState& state, QWidget* parent = nullptr);
 
     /// Shows the settings and creates the web pane.
@@ -42,7 +46,7 @@ public:
 
     QCheckBox* redDisplayBox() const { return m_redDisplay; }
 
-    QLineEdit* daysEdit() const { return m_days; }
+    QSpinBox* daysBox() const { return m_days; }
 
     QPushButton* importButton() const { return m_import; }
 
@@ -67,29 +71,35 @@ Q_SIGNALS:
     /// The red display box was ticked or unticked.
     void redDisplayChanged(bool on);
 
+    /// A new near-expiry day count is in effect (already in the settings).
+    void warnDaysChanged(int days);
+
 private:
     void toggleRedDisplay();
     void followAppLink(const QString& rest);
-    /// The days text through the C library's decimal conversion, and the check box's state.
+    /// The check box's state (the day count is in the settings as soon as it changes).
     void readSettings();
+    /// Records whose lookup is over (their `done` seen).
+    std::int32_t finishedCount() const;
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();
-    /// What the user is told after an import that left something out; empty when nothing was.
-    static QString importNotes(const listfile::ImportReport& report);
+    /// What an import left out and why reading stopped early; empty when nothing was.
+    static QStringList importReasons(const listfile::ImportReport& report);
 
     AppState& m_state;
     int m_baseX = 0; // the dialog font's average character width, pixels
     int m_baseY = 0; // its height
     QGroupBox* m_group = nullptr;
     QCheckBox* m_redDisplay = nullptr;
-    QLineEdit* m_days = nullptr;
+    QSpinBox* m_days = nullptr;
     QLabel* m_daysLabel = nullptr;
     QPushButton* m_import = nullptr;
     QPushButton* m_start = nullptr;
     QPushButton* m_export = nullptr;
     QLabel* m_placeholder = nullptr;
     WebPane* m_webPane = nullptr;
+    bool m_runInProgress = false; // from Start until the run's end enables it again
 };
 
 } // namespace zonedesk

@@ -3,7 +3,9 @@
 // program's own memory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/desktop_settings.h"
@@ -31,6 +33,9 @@ struct AppState
     lookup::EndpointOverrides endpoints;
     core::DesktopSettings desktop; // the window's geometry and the dialogs' folders, kept across runs
     HistoryAccess history;
+    /// The history's run whose list the table holds (opened from the history, or the last run
+    /// over it); a Start that finishes it goes on with that list. None after an import.
+    std::optional<std::int64_t> listRun;
 };
 
 /// Where the history database is: [user] historyDb, or the default path.

@@ -107,7 +107,8 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     }
     // Results only once written into the row; `shown` is set after `done` was seen (acquire).
     if (record.shown == 0)
-        return QString();
+        return m_sayWaiting && index.column() == StatusColumn ? fromGbk(core::recordStatusText(record))
+                                                              : QString();
     if (index.column() == StatusColumn)
         return fromGbk(core::statusText(record.status));
     const core::ResultField* field = core::fieldAtListColumn(index.column());
@@ -255,10 +256,11 @@ int DomainListModel::nearExpiryCount() const
     return near;
 }
 
-void DomainListModel::fillRows()
+void DomainListModel::fillRows(bool sayWaiting)
 {
     // A reset is right here: every row is replaced by the new table.
     beginResetModel();
+    m_sayWaiting = sayWaiting;
     m_rows = m_table.count();
     m_changes.clear();
     endResetModel();

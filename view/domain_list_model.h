@@ -39,8 +39,9 @@ public:
     /// Pixel width of each column.
     static int columnWidth(int column);
 
-    /// One row per record of the table, showing server and domain only.
-    void fillRows();
+    /// One row per record of the table, showing server and domain only; with `sayWaiting` (a list
+    /// opened from the history) a row still to be looked up says so in its status cell.
+    void fillRows(bool sayWaiting = false);
 
     /// Marks every newly done record shown and signals its row; returns how many records are done.
     /// Signals row by row while few changed, one range when more than half of the rows did.
@@ -87,6 +88,7 @@ private:
     std::vector<std::vector<history::Change>> m_changes; // per row; empty until a run's history says
     bool m_redDisplay = false;
     int m_warnDays = 0;
+    bool m_sayWaiting = false;
 
     core::DomainTable& m_table;
     int m_rows = 0;

@@ -47,7 +47,7 @@ std::string DomainListView::selectedDomain() const
 
 void DomainListView::showTable()
 {
-    m_model.fillRows();
+    m_model.fillRows(true);
     m_model.refreshFinishedRows();
 }
 

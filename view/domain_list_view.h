@@ -24,8 +24,7 @@ public:
     /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text`.
     void setFilterText(const QString& text) { m_filter.setFilterText(text); }
 
-    /// Turns the red display of rows near expiry on or off at once, with the day count that took
-    /// effect at the last Start (or at start-up).
+    /// Turns the red display of rows near expiry on or off at once, with the day count in effect.
     void setRedDisplay(bool on);
 
     /// Rows drawn red now.
@@ -34,7 +33,8 @@ public:
     /// One row per record of the table, showing server and domain only.
     void fillRows() { m_model.fillRows(); }
 
-    /// Shows the table as it is now, every done record's results in its row (an opened result).
+    /// Shows the table as it is now, every done record's results in its row and the others as
+    /// still to be looked up (an opened result).
     void showTable();
 
     /// The domain (UTF-8) of the row the user selected; empty when none is.

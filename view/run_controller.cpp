@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "view/run_controller.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "core/window_messages.h"
@@ -36,34 +37,46 @@ void RunController::stop()
     m_run.letRecorderGo(); // what finished before the stop is kept; the window is going
 }
 
-std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder()
+std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder(std::optional<std::int64_t> resumes)
 {
     // The history is a help, never a condition: without it the run goes on, said once.
     std::unique_ptr<history::HistoryRecorder> recorder;
     if (historyStore(m_state) != nullptr)
         recorder = history::HistoryRecorder::open(
-            historyPath(m_state), m_state.table, "desktop", m_state.history.error);
+            historyPath(m_state), m_state.table, "desktop", m_state.history.error, resumes);
     if (!recorder && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        tell(qobject_cast<QWidget*>(parent()),
-             QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录：%1")
-                 .arg(QString::fromStdString(m_state.history.error)));
+        Q_EMIT historyNotice(QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
+                                 .arg(QString::fromStdString(m_state.history.error)));
     }
     return recorder;
 }
 
 void RunController::start()
 {
-    // The day count takes effect at Start, as the panel's other settings do.
-    m_model.setNearExpiry(m_state.settings.redDisplay != 0, m_state.settings.expiryWarnDays);
     lookup::InternetSession session = m_session;
     session.preferRdap = m_state.settings.preferRdap;
     m_run.setSession(session);
     m_run.setEndpoints(m_state.endpoints);
     m_run.setMaxWorkers(m_state.settings.jobs);
     letHistoryGo();
-    auto recorder = m_state.table.count() > 0 ? makeRecorder() : nullptr;
+    // Start on a list whose every name is settled is a new run over the same names: each is
+    // asked again, as the first run asked it, rather than nothing being asked.
+    const auto rows = m_state.table.inUse();
+    const auto settled = std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
+    if (!rows.empty() && settled == static_cast<std::ptrdiff_t>(rows.size())) {
+        m_state.table.clearResults();
+        m_model.fillRows();
+        m_state.listRun.reset();
+    }
+    // Some names settled, the rest not: the run finishes the list it was given.
+    const bool resuming = settled > 0 && settled < static_cast<std::ptrdiff_t>(rows.size());
+    auto recorder =
+        m_state.table.count() > 0 ? makeRecorder(resuming ? m_state.listRun : std::nullopt) : nullptr;
     m_recorder = recorder.get();
+    if (m_recorder != nullptr)
+        m_state.listRun = m_recorder->runId();
     switch (m_run.start(std::move(recorder))) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(qobject_cast<QWidget*>(parent()), QStringLiteral("请至少指定一个域名。"));
@@ -117,9 +130,8 @@ void RunController::showHistoryResults()
         m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
     if (!m_recorder->active() && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        tell(qobject_cast<QWidget*>(parent()),
-             QStringLiteral("历史记录写入失败，本次查询不再记录：%1")
-                 .arg(QString::fromStdString(m_recorder->error())));
+        Q_EMIT historyNotice(QStringLiteral("历史记录写入失败，本次查询不再记录（%1）")
+                                 .arg(QString::fromStdString(m_recorder->error())));
     }
     if (settled) {
         m_historyTimer.stop();

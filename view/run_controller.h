@@ -4,6 +4,9 @@
 // The list only shows rows; this object owns the run.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+
 #include <QObject>
 #include <QTimer>
 
@@ -51,6 +54,9 @@ Q_SIGNALS:
     /// The run is over (its last worker reported, or it could not start).
     void finished();
 
+    /// The history can't be used or stopped taking the run (said once a session); the run goes on.
+    void historyNotice(const QString& text);
+
     /// "<host> 限流，N 秒后重试" while a worker waits out a throttle; empty once none does.
     void throttleNotice(const QString& text);
 
@@ -63,8 +69,9 @@ private:
     void finish();
     /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
     void showHistoryResults();
-    /// A recorder for a run that starts now; null when the history can't be used (said once).
-    std::unique_ptr<history::HistoryRecorder> makeRecorder();
+    /// A recorder for a run that starts now, going on with the list of run `resumes` when given;
+    /// null when the history can't be used (said once).
+    std::unique_ptr<history::HistoryRecorder> makeRecorder(std::optional<std::int64_t> resumes);
 
     AppState& m_state;
     DomainListModel& m_model;

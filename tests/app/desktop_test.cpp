@@ -2,13 +2,14 @@
 // The desktop program as a user meets it under a window manager (scripts/run-gui-test --wm):
 // the side panel's width on every start, the shipped start page's links clicked with the mouse,
 // the window's normal geometry and its memory across runs, Qt's dialogs in Chinese, the file
-// dialogs' folders, the quit shortcut and the status panes after an import.
+// dialogs' folders, the quit shortcut, the status panes after an import and the View menu.
 #include <filesystem>
 
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -197,6 +198,24 @@ private Q_SLOTS:
 
         QTest::keyClick(&mainWindow(), Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!mainWindow().isVisible());
+    }
+
+    void theViewMenuNamesTheSidePanelAsItsTitleDoes()
+    {
+        start();
+        mainWindow().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QTest::keyClick(&mainWindow(), Qt::Key_V, Qt::AltModifier);
+        QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            texts << action->text();
+        QVERIFY2(texts.contains(QStringLiteral("侧边栏(&L)")), qPrintable(texts.join(QLatin1Char(','))));
+        QCOMPARE(mainWindow().panelBar().windowTitle(), QStringLiteral("侧边栏"));
+        // Its mnemonic hides the bar.
+        QTest::keyClick(menu, Qt::Key_L);
+        QTRY_VERIFY(mainWindow().panelBar().isHidden());
     }
 
     void fileDialogsSpeakChineseAndRememberTheirFolders()

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The history database: schema and migration, refusals of files it can't use, a run's batches,
-// a name's history, prune, and what counts as a change.
+// The history database: schema and migration, refusals of files it can't use, a run's batches and
+// its whole list, a name's history, prune, and what counts as a change.
 #include "history/history_store.h"
 
 #include <functional>
@@ -205,6 +205,77 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
     EXPECT_EQ(store->prune(30, 1'000'000 + 41 * 86400, error), 1);
     EXPECT_EQ(historyOf(*store, "a.com", false).size(), 1U);
     EXPECT_EQ(historyOf(*store, "b.com", false).size(), 1U);
+}
+
+TEST(HistoryStore, ARunKeepsItsWholeListAndTheLastListGathersTheRunsItResumed)
+{
+    test::TempDir dir;
+    const std::string path = (dir.path() / "h.sqlite3").string();
+    std::string error;
+    auto store = HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    const std::vector<ListedName> names = {
+        {"a.com",   "whois.verisign-grs.com"},
+        {"b.com",   "whois.verisign-grs.com"},
+        {"name.sg", ""                      }
+    };
+    const auto add = [&](std::int64_t run, const char* name, std::string expiry) {
+        std::vector<HistoryEntry> batch = {entry(name, Registered, std::move(expiry))};
+        batch[0].runId = run;
+        ASSERT_TRUE(store->add(batch, error)) << error;
+    };
+
+    // Closed after one name: the list comes back whole, the rest never looked up.
+    const auto first = store->beginRun(1'000'000, "desktop", error);
+    ASSERT_TRUE(first && store->setRunList(*first, names, std::nullopt, error)) << error;
+    add(*first, "a.com", "2026-05-14");
+    auto last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->runId, *first);
+    ASSERT_EQ(last->names.size(), 3U);
+    EXPECT_EQ(last->names[2].name, "name.sg");
+    auto table = core::DomainTable::allocate();
+    ASSERT_EQ(restoreList(*table, *last), 3);
+    EXPECT_TRUE(core::isDone((*table)[0]));
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14");
+    EXPECT_FALSE(core::isDone((*table)[1]));
+    EXPECT_EQ(core::fieldText((*table)[1].domain), "b.com");
+    EXPECT_EQ(core::fieldText((*table)[1].server), "whois.verisign-grs.com");
+    EXPECT_EQ((*table)[1].claimed, 0);
+    EXPECT_FALSE(core::isDone((*table)[2]));
+
+    // The resume looks up the rest: the list holds what either run found. A run that resumes
+    // nothing starts a list of its own.
+    const auto second = store->beginRun(1'000'100, "desktop", error);
+    ASSERT_TRUE(second && store->setRunList(*second, names, *first, error)) << error;
+    add(*second, "b.com", "2027-01-01");
+    last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    ASSERT_EQ(restoreList(*table, *last), 3);
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14");
+    EXPECT_EQ(core::fieldText((*table)[1].expiryDate), "2027-01-01");
+    const auto third = store->beginRun(1'000'200, "cli", error);
+    ASSERT_TRUE(third && store->setRunList(*third, names, std::nullopt, error)) << error;
+    last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->runId, *third);
+    EXPECT_TRUE(last->entries.empty());
+
+    // A file from before lists were kept is migrated, and its last run comes back as it was.
+    store.reset();
+    ASSERT_EQ(pragmaInt(path, "DROP TABLE run_names"), -1);
+    ASSERT_EQ(pragmaInt(path, "ALTER TABLE runs DROP COLUMN resumes"), -1);
+    ASSERT_EQ(pragmaInt(path, "PRAGMA user_version = 2"), -1);
+    ASSERT_EQ(pragmaInt(path, "PRAGMA user_version"), 2);
+    store = HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    EXPECT_EQ(pragmaInt(path, "PRAGMA user_version"), HistoryStore::SchemaVersion);
+    last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_TRUE(last->names.empty());
+    ASSERT_EQ(last->entries.size(), 1U);
+    EXPECT_EQ(last->entries[0].name, "b.com");
+    EXPECT_EQ(restoreList(*table, *last), 1);
 }
 
 TEST(HistoryStore, AReadThatFailsSaysSoInsteadOfAnsweringEmpty)

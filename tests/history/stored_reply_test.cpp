@@ -252,7 +252,8 @@ TEST(StoredReply, PruneGivesTheSpaceBack)
         const std::int64_t before = scalar(path, "PRAGMA page_count");
         EXPECT_EQ(store->prune(0, 86400 * 10, error), 398) << error;
         const std::int64_t after = scalar(path, "PRAGMA page_count");
-        EXPECT_LT(after * 10, before) << (older ? "older" : "new");
+        // What stays is the schema's own pages and the two rows kept.
+        EXPECT_LT(after * 5, before) << (older ? "older" : "new");
         EXPECT_EQ(scalar(path, "PRAGMA freelist_count"), 0);
         EXPECT_EQ(scalar(path, "PRAGMA auto_vacuum"), 2); // the next prune needs no rewrite
         const auto kept = store->history("n1.com", true, error);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // A run with its history: every run's replies reach the history, the second run sees what changed,
-// and a stopped run keeps what finished and closes its run in the database.
+// a start with nothing to ask records nothing, a stopped run keeps what finished and closes its run
+// in the database, and a list closed mid-run comes back whole and is finished by its resume.
 #include "lookup/recorded_run.h"
 
 #include <chrono>
@@ -11,6 +12,7 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
+#include "core/lookup_status.h"
 #include "core/whois_servers.h"
 #include "history/history_recorder.h"
 #include "history/history_store.h"
@@ -118,6 +120,42 @@ TEST_F(RecordedRunTest, EveryRunKeepsItsRepliesAndTheSecondSeesWhatChanged)
     EXPECT_FALSE(historyOf("b.com")[0].raw.empty());
 }
 
+TEST_F(RecordedRunTest, ASecondRunOverTheSameNamesAsksAgainAndKeepsItsReplies)
+{
+    RecordedRun run(*table, queue);
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    importNames({"a.com"});
+    start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+
+    // Nothing is left to ask: a start records nothing, rather than the settled rows without replies.
+    history::HistoryRecorder* idle = nullptr;
+    {
+        auto recorder = std::make_unique<history::HistoryRecorder>(path, *table, "test");
+        idle = recorder.get();
+        EXPECT_EQ(run.start(std::move(recorder)), LookupRun::StartResult::NothingToQuery);
+    }
+    run.waitForRecorder();
+    EXPECT_EQ(idle->storedCount(), 0U);
+    EXPECT_EQ(historyOf("a.com").size(), 1U);
+
+    // The same names made new again: asked as the first run asked them, each reply kept.
+    com.on("a.com", Behaviour::answer(comRecord("2027-05-14")));
+    table->clearResults();
+    EXPECT_EQ(core::fieldText((*table)[0].domain), "a.com");
+    EXPECT_FALSE(core::isDone((*table)[0]));
+    EXPECT_EQ((*table)[0].claimed, 0);
+    history::HistoryRecorder* second = start(run);
+    ASSERT_TRUE(run.waitForEnd(queue, 50ms, {}));
+    run.waitForRecorder();
+    EXPECT_EQ(second->storedCount(), 1U);
+    EXPECT_EQ(com.connectionCount(), 2);
+    const auto lookups = historyOf("a.com");
+    ASSERT_EQ(lookups.size(), 2U);
+    EXPECT_EQ(lookups[0].raw, comRecord("2027-05-14"));
+    EXPECT_EQ(lookups[1].raw, comRecord("2026-05-14"));
+}
+
 TEST_F(RecordedRunTest, ResultsOpenedFromTheHistoryAreNotAskedAgainUnderTheirReaders)
 {
     com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
@@ -141,6 +179,49 @@ TEST_F(RecordedRunTest, ResultsOpenedFromTheHistoryAreNotAskedAgainUnderTheirRea
     EXPECT_EQ(again.start(), LookupRun::StartResult::NothingToQuery);
     EXPECT_EQ(com.connectionCount(), 1);
     EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14T04:00:00Z");
+}
+
+TEST_F(RecordedRunTest, AListClosedMidRunComesBackWholeAndItsResumeFinishesIt)
+{
+    com.on("a.com", Behaviour::answer(comRecord("2026-05-14")));
+    com.on("b.com", Behaviour::silent());
+    importNames({"a.com", "b.com", "name.sg"});
+    std::int64_t firstRun = 0;
+    {
+        RecordedRun run(*table, queue);
+        firstRun = start(run)->runId();
+        EXPECT_FALSE(run.waitForEnd(queue, 20ms, [&] { return core::isDone((*table)[0]); }));
+    }
+    std::string error;
+    auto store = history::HistoryStore::open(path, error);
+    ASSERT_TRUE(store) << error;
+    auto last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    EXPECT_EQ(last->runId, firstRun);
+    ASSERT_EQ(history::restoreList(*table, *last), 3);
+    EXPECT_TRUE(core::isDone((*table)[0]));
+    EXPECT_FALSE(core::isDone((*table)[1]));
+    EXPECT_EQ(core::fieldText((*table)[2].domain), "name.sg");
+
+    // The resume asks only what the first run did not reach, and goes on with its list.
+    com.on("b.com", Behaviour::answer("No match for \"B.COM\".\r\n"));
+    const int connections = com.connectionCount();
+    RecordedRun resumed(*table, queue);
+    resumed.setSession(session);
+    resumed.setEndpoints(endpoints);
+    auto recorder = std::make_unique<history::HistoryRecorder>(path, *table, "test", firstRun);
+    history::HistoryRecorder* recorded = recorder.get();
+    ASSERT_EQ(resumed.start(std::move(recorder)), LookupRun::StartResult::Running);
+    ASSERT_TRUE(resumed.waitForEnd(queue, 50ms, {}));
+    resumed.waitForRecorder();
+    EXPECT_EQ(recorded->storedCount(), 1U);
+    EXPECT_EQ(com.connectionCount(), connections + 1);
+    last = store->lastRunList(error);
+    ASSERT_TRUE(last) << error;
+    ASSERT_EQ(history::restoreList(*table, *last), 3);
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2026-05-14T04:00:00Z");
+    EXPECT_TRUE(core::isDone((*table)[1]));
+    EXPECT_EQ((*table)[1].status, static_cast<std::int32_t>(core::LookupStatus::NotRegistered));
 }
 
 TEST_F(RecordedRunTest, AStoppedRunKeepsWhatFinishedAndClosesItsRun)
