@@ -30,7 +30,7 @@ int main(int argc, char** argv)
 
     std::vector<std::unique_ptr<zonedesk::test::LoopbackWhoisServer>> servers;
     auto table = zonedesk::core::DomainTable::allocate();
-    zonedesk::AppState state{*table, {}, {}, {}, {}};
+    zonedesk::AppState state{*table, {}, {}, {}, {}, {}};
     const bool history = argc > 1 && std::string_view(argv[1]) == "--history";
     const zonedesk::test::TempDir folder;
     if (history) {

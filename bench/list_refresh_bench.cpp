@@ -29,7 +29,7 @@ std::unique_ptr<zonedesk::core::DomainTable> fullTable()
 void BM_FillRows(benchmark::State& state)
 {
     auto table = fullTable();
-    zonedesk::AppState app{*table, {}, {}, {}, {}};
+    zonedesk::AppState app{*table, {}, {}, {}, {}, {}};
     zonedesk::DomainListView view(app);
     view.resize(1200, 800);
     view.show();
@@ -44,7 +44,7 @@ void BM_RefreshTickNothingNew(benchmark::State& state)
     auto table = fullTable();
     for (int i = 0; i < zonedesk::core::TableCapacity; i += 2) // half of the rows finished and shown
         zonedesk::core::publishDone((*table)[static_cast<std::size_t>(i)]);
-    zonedesk::AppState app{*table, {}, {}, {}, {}};
+    zonedesk::AppState app{*table, {}, {}, {}, {}, {}};
     zonedesk::DomainListView view(app);
     view.fillRows();
     view.listModel().refreshFinishedRows();
