@@ -14,6 +14,7 @@
 
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/shell_run.h"
+#include "tests/support/sqlite_probe.h"
 #include "tests/support/temp_dir.h"
 
 #include <nlohmann/json.hpp>
@@ -40,29 +41,6 @@ ShellRun cli(const LoopbackWhoisServer& server, const std::string& args, bool wi
                               ";whois.publicinterestregistry.org=" + server.address() + ";";
     return runShell("ZONEDESK_WHOIS_ENDPOINTS='" + route + "' ZONEDESK_RDAP_ENDPOINTS='" + rdapNowhere() +
                     "' " + Cli + " " + args + (withErrors ? " 2>&1" : " 2>/dev/null"));
-}
-
-std::int64_t scalar(const std::string& path, const std::string& sql)
-{
-    sqlite3* db = nullptr;
-    std::int64_t value = -1;
-    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            value = sqlite3_column_int64(statement, 0);
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return value;
-}
-
-void execute(const std::string& path, const std::string& sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
 }
 
 TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
@@ -115,7 +93,7 @@ TEST(CliHistory, ChangesBetweenRunsAndTheHistoryCommands)
     execute(db, "UPDATE lookups SET time = time - 60");
     EXPECT_EQ(cli(server, "prune --keep-days 0 --db " + db).out,
               "deleted 3 lookups\n"); // each name's latest stays
-    EXPECT_EQ(scalar(db, "SELECT count(*) FROM lookups"), 3);
+    EXPECT_EQ(scalarReadOnly(db, "SELECT count(*) FROM lookups"), 3);
     EXPECT_EQ(cli(server, "history --since yesterday --changes --db " + db).exitCode, 1);
 }
 
@@ -160,7 +138,7 @@ TEST(CliHistory, ADatabaseItCannotUseTurnsHistoryOffButNotTheRun)
     }
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
-    EXPECT_EQ(scalar(locked, "SELECT count(*) FROM lookups"), 1);
+    EXPECT_EQ(scalarReadOnly(locked, "SELECT count(*) FROM lookups"), 1);
     EXPECT_EQ(readFile(garbage), std::string(8192, 'g')); // never overwritten
 }
 
@@ -274,9 +252,10 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
 
     // Let a few batches commit, then kill it without warning.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-    while (scalar(db, "SELECT count(*) FROM lookups") < 30 && std::chrono::steady_clock::now() < deadline)
+    while (scalarReadOnly(db, "SELECT count(*) FROM lookups") < 30 &&
+           std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const std::int64_t seen = scalar(db, "SELECT count(*) FROM lookups");
+    const std::int64_t seen = scalarReadOnly(db, "SELECT count(*) FROM lookups");
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
@@ -293,19 +272,19 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
     sqlite3_close(check);
 
     // Every committed lookup is there, whole, once, in list order (one server asks one at a time).
-    const std::int64_t stored = scalar(db, "SELECT count(*) FROM lookups");
+    const std::int64_t stored = scalarReadOnly(db, "SELECT count(*) FROM lookups");
     EXPECT_GE(stored, seen);
     EXPECT_LT(stored, 400);
-    EXPECT_EQ(scalar(db, "SELECT count(DISTINCT name) FROM lookups"), stored);
-    EXPECT_EQ(
-        scalar(db, "SELECT count(*) FROM lookups WHERE status = 1 AND expiry <> '' AND raw IS NOT NULL"),
-        stored);
-    EXPECT_EQ(scalar(db,
-                     "SELECT count(*) FROM lookups WHERE CAST(substr(name, 2) AS INTEGER) >= " +
-                         std::to_string(stored)),
+    EXPECT_EQ(scalarReadOnly(db, "SELECT count(DISTINCT name) FROM lookups"), stored);
+    EXPECT_EQ(scalarReadOnly(
+                  db, "SELECT count(*) FROM lookups WHERE status = 1 AND expiry <> '' AND raw IS NOT NULL"),
+              stored);
+    EXPECT_EQ(scalarReadOnly(db,
+                             "SELECT count(*) FROM lookups WHERE CAST(substr(name, 2) AS INTEGER) >= " +
+                                 std::to_string(stored)),
               0);
-    EXPECT_EQ(scalar(db, "SELECT count(*) FROM runs WHERE ended IS NULL"), 1); // the run never ended
-    EXPECT_EQ(scalar(db, "PRAGMA foreign_key_check"), -1);                     // no row at all
+    EXPECT_EQ(scalarReadOnly(db, "SELECT count(*) FROM runs WHERE ended IS NULL"), 1); // the run never ended
+    EXPECT_EQ(scalarReadOnly(db, "PRAGMA foreign_key_check"), -1);                     // no row at all
 
     // The run that never ended shows what it stored.
     const ShellRun runs = runShell(Cli + " runs --db " + db);

@@ -11,6 +11,7 @@
 
 #include "history/history_store.h"
 #include "lookup/internet_session.h"
+#include "tests/support/sqlite_probe.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::history {
@@ -41,28 +42,8 @@ std::string plainFrame(std::size_t size)
     return frame;
 }
 
-std::int64_t scalar(const std::string& path, const std::string& sql)
-{
-    sqlite3* db = nullptr;
-    std::int64_t value = -1;
-    if (sqlite3_open(path.c_str(), &db) == SQLITE_OK) {
-        sqlite3_stmt* statement = nullptr;
-        if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK &&
-            sqlite3_step(statement) == SQLITE_ROW)
-            value = sqlite3_column_int64(statement, 0);
-        sqlite3_finalize(statement);
-    }
-    sqlite3_close(db);
-    return value;
-}
-
-void execute(const std::string& path, const std::string& sql)
-{
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
-}
+using test::execute;
+using test::scalar;
 
 TEST(StoredReply, CompressedRepliesComeBackByteForByte)
 {
