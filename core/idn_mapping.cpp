@@ -7,6 +7,8 @@
 
 #include <idn2.h>
 
+#include "core/whois_query_name.h"
+
 namespace zonedesk::core {
 
 namespace {
@@ -22,16 +24,11 @@ using Idn2Text = std::unique_ptr<char, FreeIdn2>;
 
 std::optional<std::string> idnMapped(std::string_view utf8Name)
 {
-    if (utf8Name.find('\0') != std::string_view::npos)
-        return std::nullopt;
-    const std::string input(utf8Name);
-    char* ascii = nullptr;
-    const int encoded = ::idn2_to_ascii_8z(input.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-    const Idn2Text asciiOwner(ascii);
-    if (encoded != IDN2_OK || ascii == nullptr)
+    const auto ascii = aLabelsOf(utf8Name);
+    if (!ascii)
         return std::nullopt;
     char* unicode = nullptr;
-    const int decoded = ::idn2_to_unicode_8z8z(ascii, &unicode, 0);
+    const int decoded = ::idn2_to_unicode_8z8z(ascii->c_str(), &unicode, 0);
     const Idn2Text unicodeOwner(unicode);
     if (decoded != IDN2_OK || unicode == nullptr)
         return std::nullopt;

@@ -4,13 +4,12 @@
 #include "core/registrable_domain.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <vector>
 
-#include <idn2.h>
 #include <libpsl.h>
 
 #include "core/text.h"
+#include "core/whois_query_name.h"
 
 namespace zonedesk::core {
 
@@ -22,18 +21,6 @@ constexpr std::size_t MaxLabelBytes = 63;
 bool isAscii(std::string_view text)
 {
     return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-std::optional<std::string> toALabels(std::string_view utf8)
-{
-    const std::string terminated(utf8);
-    char* ascii = nullptr;
-    const int rc = ::idn2_to_ascii_8z(terminated.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-    std::optional<std::string> name;
-    if (rc == IDN2_OK && ascii != nullptr)
-        name = ascii;
-    std::free(ascii);
-    return name;
 }
 
 } // namespace
@@ -81,7 +68,7 @@ std::optional<std::string> normalizedDomainName(std::string_view name, std::stri
         error = "longer than a domain name";
         return std::nullopt;
     }
-    std::optional<std::string> ascii = isAscii(name) ? std::optional(asciiLower(name)) : toALabels(name);
+    std::optional<std::string> ascii = isAscii(name) ? std::optional(asciiLower(name)) : aLabelsOf(name);
     if (!ascii) {
         error = "not an internationalised domain name";
         return std::nullopt;

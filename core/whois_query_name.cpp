@@ -11,21 +11,27 @@
 
 namespace zonedesk::core {
 
+std::optional<std::string> aLabelsOf(std::string_view utf8Name)
+{
+    // libidn2 reads up to a NUL: a name holding one would be converted cut short.
+    if (utf8Name.find('\0') != std::string_view::npos)
+        return std::nullopt;
+    const std::string terminated(utf8Name);
+    char* ascii = nullptr;
+    const int rc = ::idn2_to_ascii_8z(terminated.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
+    std::optional<std::string> name;
+    if (rc == IDN2_OK && ascii != nullptr)
+        name = ascii;
+    std::free(ascii);
+    return name;
+}
+
 std::optional<std::string> whoisQueryName(std::string_view gbkDomain)
 {
     if (std::all_of(
             gbkDomain.begin(), gbkDomain.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return std::string(gbkDomain);
-    const std::string utf8 = gbkToUtf8(gbkDomain);
-    char* ascii = nullptr;
-    const int rc = ::idn2_to_ascii_8z(utf8.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-    if (rc != IDN2_OK || ascii == nullptr) {
-        std::free(ascii);
-        return std::nullopt;
-    }
-    std::string name(ascii);
-    std::free(ascii);
-    return name;
+    return aLabelsOf(gbkToUtf8(gbkDomain));
 }
 
 } // namespace zonedesk::core

@@ -2,12 +2,10 @@
 #include "parse/reply_record.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 
-#include <idn2.h>
-
 #include "core/text.h"
+#include "core/whois_query_name.h"
 
 namespace zonedesk::parse {
 
@@ -117,13 +115,9 @@ std::optional<std::string> comparableDomainName(std::string_view name)
         return std::nullopt;
     if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
         return core::asciiLower(name);
-    const std::string utf8(name);
-    char* ascii = nullptr;
-    const int rc = ::idn2_to_ascii_8z(utf8.c_str(), &ascii, IDN2_NFC_INPUT | IDN2_NONTRANSITIONAL);
-    std::optional<std::string> form;
-    if (rc == IDN2_OK && ascii != nullptr)
-        form = core::asciiLower(ascii);
-    std::free(ascii);
+    auto form = core::aLabelsOf(name);
+    if (form)
+        form = core::asciiLower(*form);
     return form;
 }
 
