@@ -36,12 +36,19 @@ void DomainTable::clear()
 
 void DomainTable::clearResults()
 {
-    for (DomainRecord& record : inUse()) {
-        DomainRecord fresh{};
-        copyField(fresh.server, fieldText(record.server));
-        copyField(fresh.domain, fieldText(record.domain));
-        record = fresh;
-    }
+    for (std::size_t i = 0; i < static_cast<std::size_t>(m_count); ++i)
+        clearResults(i);
+}
+
+void DomainTable::clearResults(std::size_t index)
+{
+    if (index >= static_cast<std::size_t>(m_count))
+        return;
+    DomainRecord& record = m_records[index];
+    DomainRecord fresh{};
+    copyField(fresh.server, fieldText(record.server));
+    copyField(fresh.domain, fieldText(record.domain));
+    record = fresh;
 }
 
 } // namespace zonedesk::core

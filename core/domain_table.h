@@ -110,6 +110,9 @@ public:
     /// domain kept, results, status and flags cleared. No run in progress.
     void clearResults();
 
+    /// The same for the record at `index` alone (one in use). No run in progress.
+    void clearResults(std::size_t index);
+
 private:
     explicit DomainTable(std::unique_ptr<DomainRecord[]> records);
 

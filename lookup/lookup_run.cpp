@@ -68,6 +68,7 @@ LookupRun::StartResult LookupRun::startLookups()
         m_rawReplies->resize(static_cast<std::size_t>(m_table.count()));
     }
     m_startFailed = false;
+    m_windingDown = false;
     m_whoisHosts = std::make_shared<HostResolver>();
     m_rdapHosts = std::make_shared<CurlDnsShare>();
     std::vector<std::size_t> unclaimed; // what a start that cannot finish gives back
@@ -199,9 +200,26 @@ bool LookupRun::workerDone()
     --m_runningWorkers;
     joinEnded();
     // After a thread that could not start, no new one is tried: the run ends with the workers it has.
-    if (!m_startFailed)
+    if (!m_startFailed && !m_windingDown)
         startWorkers();
-    return m_runningWorkers == 0;
+    if (m_runningWorkers > 0)
+        return false;
+    if (m_windingDown) {
+        // Every worker has reported its end, its last act: none writes into the table any more.
+        for (core::DomainRecord& record : m_table.inUse()) {
+            if (!core::isDone(record))
+                record.claimed = 0;
+        }
+    }
+    return true;
+}
+
+void LookupRun::windDown()
+{
+    if (m_runningWorkers == 0)
+        return;
+    m_windingDown = true;
+    requestStop();
 }
 
 void LookupRun::joinEnded()

@@ -122,6 +122,14 @@ public:
     /// Asks every worker to stop; each leaves its unfinished records as they are. Any thread.
     void requestStop();
 
+    /// The user's Stop: asks every worker to stop and starts no further server's worker. The run
+    /// ends as usual, with the last worker's report, and then gives its unfinished records back
+    /// (unclaimed), so that the next start looks them up. UI thread, during a run.
+    void windDown();
+
+    /// Since windDown(), until the next start.
+    bool windingDown() const { return m_windingDown; }
+
     /// Waits for every worker thread to end; the run then has no running workers, and the reports
     /// its workers posted but were not handled yet are left out of any later count. UI thread.
     void join();
@@ -156,6 +164,7 @@ private:
     const core::ServiceData* m_services = nullptr;
     std::filesystem::path m_referralCache = defaultReferralCache();
     bool m_startFailed = false;
+    bool m_windingDown = false;
     /// core::WM_WORKER_DONE reports still queued for the target from workers already joined: each
     /// worker posts exactly one before its thread ends, and the queue hands them over before any
     /// report of a later run.

@@ -56,6 +56,12 @@ public:
     /// Asks the workers to stop, waits for them and finishes the recorder with what finished.
     void stop();
 
+    /// See LookupRun::windDown: the run ends with its workers' reports, the recorder keeping what
+    /// finished.
+    void windDown() { m_run.windDown(); }
+
+    bool windingDown() const { return m_run.windingDown(); }
+
     bool inProgress() const { return m_run.runningWorkers() > 0; }
 
     /// After the run: a later server's worker could not start, and its names were left unasked.

@@ -32,6 +32,34 @@ TEST(DomainTable, StartsZeroFilledAndClearResetsEveryRecord)
     EXPECT_FALSE(isDone((*table)[5]));
 }
 
+TEST(DomainTable, ClearingOneRecordsResultsLeavesItsNameAndTheOtherRecords)
+{
+    const auto table = DomainTable::allocate();
+    ASSERT_NE(table, nullptr);
+    table->setCount(2);
+    for (std::size_t i = 0; i < 2; ++i) {
+        DomainRecord& record = (*table)[i];
+        copyField(record.server, "whois.example");
+        copyField(record.domain, i == 0 ? "a.com" : "b.com");
+        copyField(record.owner, "Owner");
+        record.status = 3;
+        record.claimed = 1;
+        record.shown = 1;
+        publishDone(record);
+    }
+    table->clearResults(1);
+    table->clearResults(2); // past the count: nothing
+    const DomainRecord& cleared = (*table)[1];
+    EXPECT_EQ(fieldText(cleared.domain), "b.com");
+    EXPECT_EQ(fieldText(cleared.server), "whois.example");
+    EXPECT_EQ(fieldText(cleared.owner), "");
+    EXPECT_FALSE(isDone(cleared));
+    EXPECT_EQ(cleared.claimed + cleared.shown + cleared.status, 0);
+    EXPECT_TRUE(isDone((*table)[0]));
+    EXPECT_EQ(fieldText((*table)[0].owner), "Owner");
+    EXPECT_EQ(table->count(), 2);
+}
+
 TEST(DomainTable, CountIsClampedToTheBlock)
 {
     const auto table = DomainTable::allocate();

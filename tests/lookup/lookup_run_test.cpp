@@ -308,6 +308,45 @@ TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
     EXPECT_EQ(com.connectionCount(), 1);
 }
 
+TEST_F(LookupRunTest, WindingDownEndsTheRunWithItsReportsAndTheNextStartResumes)
+{
+    // One worker at a time: the first server's exchange hangs; the second server's waits its turn.
+    LoopbackWhoisServer com;
+    com.setDefault(Behaviour::silent());
+    LoopbackWhoisServer org;
+    route(WhoisServer::Verisign, com);
+    route(WhoisServer::Pir, org);
+    session.readTimeout = 60s;
+    add("a.com");
+    add("b.com");
+    add("c.org");
+    assignWhoisServers(*table);
+    ASSERT_TRUE(everyServerIsRouted());
+    LookupRun run(*table, queue);
+    run.setMaxWorkers(1);
+    run.setSession(session);
+    run.setEndpoints(endpoints);
+    ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
+    while (com.connectionCount() == 0)
+        std::this_thread::sleep_for(10ms);
+    run.windDown();
+    EXPECT_TRUE(run.windingDown());
+    const auto giveUp = std::chrono::steady_clock::now() + 30s;
+    EXPECT_TRUE(run.waitForEnd(queue, 50ms, [&] { return std::chrono::steady_clock::now() > giveUp; }));
+    EXPECT_EQ(org.connectionCount(), 0); // no further server's worker started
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_FALSE(isDone((*table)[i])) << i;
+        EXPECT_EQ((*table)[i].claimed, 0) << i;
+    }
+
+    com.setDefault(Behaviour::answer("No match for \"A.COM\".\r\n"));
+    EXPECT_EQ(runToEnd(run), LookupRun::StartResult::Running);
+    EXPECT_FALSE(run.windingDown());
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_TRUE(isDone((*table)[i])) << i;
+    EXPECT_EQ(org.connectionCount(), 1);
+}
+
 TEST_F(LookupRunTest, ThrottledQueriesAreAskedAgainAfterGrowingPauses)
 {
     const auto throttled = Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n");
