@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFontMetrics>
@@ -16,6 +17,7 @@
 #include <QToolBar>
 
 #include "app/about_dialog.h"
+#include "core/lookup_status.h"
 #include "history/history_recorder.h"
 #include "ui/message_box.h"
 #include "view/history_dialog.h"
@@ -23,6 +25,16 @@
 namespace zonedesk {
 
 namespace {
+
+/// "5 分 51 秒", "2 小时 3 分", "8 秒".
+QString durationText(std::int64_t seconds)
+{
+    if (seconds >= 3600)
+        return QStringLiteral("%1 小时 %2 分").arg(seconds / 3600).arg(seconds % 3600 / 60);
+    if (seconds >= 60)
+        return QStringLiteral("%1 分 %2 秒").arg(seconds / 60).arg(seconds % 60);
+    return QStringLiteral("%1 秒").arg(seconds);
+}
 
 class NoDockSeparatorStyle final : public QProxyStyle
 {
@@ -61,6 +73,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(&m_panelBar->panel(), &ControlPanel::aboutRequested, this, &MainWindow::showAbout);
     connect(&m_panelBar->panel(), &ControlPanel::redDisplayChanged, m_view, &DomainListView::setRedDisplay);
     connect(&m_panelBar->panel(), &ControlPanel::warnDaysChanged, this, &MainWindow::applyWarnDays);
+    createActions();
     createFilterBar();
     // Queued, as the panel's requests always were: the click's handler ends before the run starts.
     connect(&m_panelBar->panel(),
@@ -76,6 +89,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(m_run, &RunController::finished, this, &MainWindow::lookupsFinished, Qt::QueuedConnection);
     connect(m_run, &RunController::progress, this, [this](int done) {
         setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(m_state.table.count()));
+        if (!m_run->inProgress())
+            return;
+        const auto pace = m_run->pace(done);
+        m_summary->setText(pace ? QStringLiteral("%1 个/秒，剩余约 %2")
+                                      .arg(pace->perSecond, 0, 'f', pace->perSecond < 10 ? 1 : 0)
+                                      .arg(durationText(pace->secondsLeft))
+                                : QString());
     });
     connect(m_run, &RunController::throttleNotice, this, [this](const QString& notice) {
         if (!notice.isEmpty()) {
@@ -88,7 +108,22 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
         }
     });
     connect(m_run, &RunController::historyNotice, this, &MainWindow::showHistoryNotice);
+    // The history's changes reach the rows after the run: the tally follows them.
+    connect(&m_view->listModel(), &QAbstractItemModel::dataChanged, this, [this] {
+        if (m_run->inProgress() || m_summaryQueued)
+            return;
+        m_summaryQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_summaryQueued = false;
+            if (!m_run->inProgress())
+                updateSummary();
+        });
+    });
     createMenus();
+    updateActions();
+    // Tab goes from the filter to the list, then through the panel's controls.
+    setTabOrder(m_filter, m_view);
+    setTabOrder(m_view, panel().redDisplayBox());
 }
 
 MainWindow::~MainWindow()
@@ -107,29 +142,171 @@ void MainWindow::createFilterBar()
     m_filter->setClearButtonEnabled(true);
     bar->addWidget(m_filter);
     connect(m_filter, &QLineEdit::textChanged, m_view, &DomainListView::setFilterText);
-    auto* find = new QAction(this);
-    find->setShortcut(QKeySequence::Find);
-    connect(find, &QAction::triggered, this, [this] {
-        m_filter->setFocus(Qt::ShortcutFocusReason);
-        m_filter->selectAll();
+    connect(m_filter, &QLineEdit::textChanged, this, &MainWindow::updateFilterCount);
+    // Start and Stop at hand, before the filter.
+    QAction* filterField = bar->actions().value(0);
+    bar->insertAction(filterField, action(QStringLiteral("start")));
+    bar->insertAction(filterField, action(QStringLiteral("stop")));
+    bar->insertSeparator(filterField);
+}
+
+QAction* MainWindow::addNamedAction(const QString& name, const QString& text, const QString& tip)
+{
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    action->setStatusTip(tip);
+    m_actions.insert(name, action);
+    return action;
+}
+
+QAction* MainWindow::action(const QString& name) const
+{
+    return m_actions.value(name, nullptr);
+}
+
+void MainWindow::createActions()
+{
+    QAction* import = addNamedAction(QStringLiteral("import"),
+                                     QStringLiteral("导入域名(&I)..."),
+                                     QStringLiteral("从文本文件导入域名列表"));
+    import->setShortcut(QKeySequence::Open);
+    connect(import, &QAction::triggered, &panel(), &ControlPanel::importList);
+    QAction* exportList = addNamedAction(
+        QStringLiteral("export"), QStringLiteral("导出数据(&E)..."), QStringLiteral("把列表导出为 CSV 文件"));
+    exportList->setShortcuts({QKeySequence(QKeySequence::Save), QKeySequence(Qt::CTRL | Qt::Key_E)});
+    connect(exportList, &QAction::triggered, &panel(), &ControlPanel::exportList);
+    QAction* start = addNamedAction(QStringLiteral("start"),
+                                    QStringLiteral("开始查询(&S)"),
+                                    QStringLiteral("查询列表中还没有结果的域名"));
+    start->setShortcut(Qt::Key_F5);
+    connect(start, &QAction::triggered, this, [this] {
+        if (!m_run->inProgress())
+            panel().startLookups();
     });
-    addAction(find);
+    QAction* stop = addNamedAction(QStringLiteral("stop"),
+                                   QStringLiteral("停止查询(&T)"),
+                                   QStringLiteral("停止查询：已完成的结果保留，开始查询时继续"));
+    stop->setShortcut(Qt::Key_Escape);
+    connect(stop, &QAction::triggered, this, &MainWindow::stopLookups);
+    QAction* recheckSelected = addNamedAction(QStringLiteral("recheckSelected"),
+                                              QStringLiteral("重新查询所选域名(&R)"),
+                                              QStringLiteral("重新查询列表中选中的域名"));
+    recheckSelected->setShortcut(Qt::CTRL | Qt::Key_R);
+    connect(recheckSelected, &QAction::triggered, this, [this] { recheck(Recheck::Selected); });
+    QAction* recheckErrors = addNamedAction(QStringLiteral("recheckErrors"),
+                                            QStringLiteral("重新查询出错的域名(&O)"),
+                                            QStringLiteral("重新查询结果为 ERR! 的域名"));
+    connect(recheckErrors, &QAction::triggered, this, [this] { recheck(Recheck::Errors); });
+    QAction* recheckAll = addNamedAction(QStringLiteral("recheckAll"),
+                                         QStringLiteral("全部重新查询(&A)"),
+                                         QStringLiteral("重新查询列表中的每一个域名"));
+    connect(recheckAll, &QAction::triggered, this, [this] { recheck(Recheck::All); });
+
+    QAction* copyRows = addNamedAction(QStringLiteral("copyRows"),
+                                       QStringLiteral("复制行(&C)"),
+                                       QStringLiteral("复制选中的行（制表符分隔，九列）"));
+    copyRows->setShortcut(QKeySequence::Copy);
+    // Ctrl+C copies rows in the list only: the filter field and the web pane keep their own copy.
+    copyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    m_view->addAction(copyRows);
+    connect(copyRows, &QAction::triggered, this, [this] {
+        QGuiApplication::clipboard()->setText(m_view->selectedRowsText());
+    });
+    QAction* copyNames = addNamedAction(QStringLiteral("copyNames"),
+                                        QStringLiteral("复制域名(&N)"),
+                                        QStringLiteral("复制选中行的域名，每行一个"));
+    copyNames->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
+    connect(copyNames, &QAction::triggered, this, [this] {
+        QGuiApplication::clipboard()->setText(m_view->selectedNamesText());
+    });
+    QAction* history = addNamedAction(QStringLiteral("history"),
+                                      QStringLiteral("查询历史(&H)..."),
+                                      QStringLiteral("显示所选域名的历次查询和注册局的回复"));
+    history->setShortcut(Qt::CTRL | Qt::Key_H);
+    history->setObjectName(QStringLiteral("showHistory")); // the menu item's name from the start
+    connect(history, &QAction::triggered, this, &MainWindow::showHistory);
+    QAction* reply = addNamedAction(QStringLiteral("reply"),
+                                    QStringLiteral("查看注册局的回复(&W)..."),
+                                    QStringLiteral("显示所选域名最近一次查询时注册局的回复"));
+    connect(reply, &QAction::triggered, this, &MainWindow::showReply);
+    // The shortcuts work wherever the focus is in the window, also when the menu bar is hidden.
+    for (QAction* named : std::as_const(m_actions)) {
+        if (named != copyRows)
+            addAction(named);
+    }
+
+    m_view->setRowActions({copyNames, copyRows, nullptr, recheckSelected, history, reply});
+    connect(
+        m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::updateActions);
+    connect(m_view->model(), &QAbstractItemModel::modelReset, this, &MainWindow::updateActions);
+    connect(m_run, &RunController::stopRequested, this, [this] {
+        setPane(0, QStringLiteral("正在停止查询..."));
+        updateActions();
+    });
+    updateActions();
+}
+
+void MainWindow::updateActions()
+{
+    const bool running = m_run->inProgress();
+    const bool any = m_state.table.count() > 0;
+    const bool selected = m_view->selectionModel() != nullptr && m_view->selectionModel()->hasSelection();
+    const QString busy = QStringLiteral("查询正在进行，请先停止查询（Esc）");
+    const auto enable = [&](const QString& name, bool on, const QString& why = {}) {
+        QAction* action = m_actions.value(name);
+        action->setEnabled(on);
+        action->setToolTip(on || why.isEmpty()
+                               ? action->text().remove(QLatin1Char('&')).remove(QStringLiteral("..."))
+                               : why);
+    };
+    enable(QStringLiteral("import"), !running, busy);
+    enable(QStringLiteral("export"), true);
+    enable(QStringLiteral("start"), !running && any, running ? busy : QString());
+    enable(QStringLiteral("stop"), running && !m_run->stopping());
+    enable(QStringLiteral("recheckSelected"), !running && selected, running ? busy : QString());
+    enable(QStringLiteral("recheckErrors"), !running && any, running ? busy : QString());
+    enable(QStringLiteral("recheckAll"), !running && any, running ? busy : QString());
+    enable(QStringLiteral("copyRows"), selected);
+    enable(QStringLiteral("copyNames"), selected);
+    enable(QStringLiteral("history"), selected);
+    enable(QStringLiteral("reply"), selected);
+    if (QAction* last = findChild<QAction*>(QStringLiteral("openLastResults"))) {
+        last->setEnabled(!running);
+        last->setToolTip(running ? busy : QString());
+    }
 }
 
 void MainWindow::createMenus()
 {
     QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
-    QAction* last = file->addAction(QStringLiteral("打开上次结果(&R)"), this, [this] { openLastResults(); });
+    file->addAction(action(QStringLiteral("import")));
+    file->addAction(action(QStringLiteral("export")));
+    QAction* last = file->addAction(QStringLiteral("打开上次结果(&L)"), this, [this] { openLastResults(); });
     last->setObjectName(QStringLiteral("openLastResults"));
     last->setStatusTip(QStringLiteral("从查询历史中打开上次查询的结果"));
-    QAction* history = file->addAction(QStringLiteral("查询历史(&H)..."), this, &MainWindow::showHistory);
-    history->setObjectName(QStringLiteral("showHistory"));
-    history->setStatusTip(QStringLiteral("显示所选域名的历次查询和注册局的回复"));
+    file->addSeparator();
+    for (const char* name : {"start", "stop", "recheckSelected", "recheckErrors", "recheckAll"})
+        file->addAction(action(QLatin1String(name)));
+    file->addSeparator();
+    file->addAction(action(QStringLiteral("history")));
+    file->addAction(action(QStringLiteral("reply")));
     file->addSeparator();
     QAction* exit = file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setShortcutContext(Qt::ApplicationShortcut);
     exit->setStatusTip(QStringLiteral("退出应用程序"));
+
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    edit->addAction(action(QStringLiteral("copyRows")));
+    edit->addAction(action(QStringLiteral("copyNames")));
+    edit->addSeparator();
+    QAction* find = edit->addAction(QStringLiteral("查找(&F)"), this, [this] {
+        m_filter->setFocus(Qt::ShortcutFocusReason);
+        m_filter->selectAll();
+    });
+    find->setShortcut(QKeySequence::Find);
+    find->setStatusTip(QStringLiteral("筛选列表"));
+    addAction(find);
 
     QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("查看(&V)"));
     m_statusBarAction = viewMenu->addAction(QStringLiteral("状态栏(&S)"));
@@ -156,16 +333,6 @@ void MainWindow::createMenus()
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
     QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &MainWindow::showAbout);
     about->setStatusTip(QStringLiteral("显示程序信息，版本号和版权"));
-
-    // Open and save mean the list: Import and Export, as their buttons (disabled during a run).
-    const auto addButtonShortcut = [this](QKeySequence::StandardKey keys, QPushButton* button) {
-        auto* action = new QAction(this);
-        action->setShortcut(keys);
-        connect(action, &QAction::triggered, button, &QPushButton::click);
-        addAction(action);
-    };
-    addButtonShortcut(QKeySequence::Open, panel().importButton());
-    addButtonShortcut(QKeySequence::Save, panel().exportButton());
 }
 
 void MainWindow::createStatusBar()
@@ -174,6 +341,13 @@ void MainWindow::createStatusBar()
     m_panes[0] = new QLabel(QStringLiteral("就绪"), bar);
     bar->addWidget(m_panes[0], 1);
     const int paneWidth = 30 * QFontMetrics(bar->font()).averageCharWidth();
+    m_filterCount = new QLabel(bar);
+    m_filterCount->setObjectName(QStringLiteral("filterCount"));
+    m_filterCount->hide();
+    bar->addPermanentWidget(m_filterCount);
+    m_summary = new QLabel(bar);
+    m_summary->setObjectName(QStringLiteral("runSummary"));
+    bar->addPermanentWidget(m_summary);
     for (int pane = 1; pane < 3; ++pane) {
         m_panes[pane] = new QLabel(bar);
         m_panes[pane]->setFrameShape(QFrame::Panel);
@@ -192,6 +366,38 @@ void MainWindow::setPane(int pane, const QString& text)
 QString MainWindow::paneText(int pane) const
 {
     return m_panes[pane]->text();
+}
+
+QString MainWindow::runSummary() const
+{
+    return m_summary->text();
+}
+
+QString MainWindow::filterCount() const
+{
+    return m_filterCount->isHidden() ? QString() : m_filterCount->text();
+}
+
+void MainWindow::updateSummary()
+{
+    const DomainListModel::Tally tally = m_view->listModel().tally();
+    QStringList parts = {QStringLiteral("成功 %1").arg(tally.registered),
+                         QStringLiteral("未注册 %1").arg(tally.notRegistered),
+                         QStringLiteral("ERR! %1").arg(tally.errors)};
+    if (m_state.settings.redDisplay != 0)
+        parts << QStringLiteral("即将到期 %1").arg(tally.nearExpiry);
+    parts << QStringLiteral("变化 %1").arg(tally.changed) << QStringLiteral("已释放 %1").arg(tally.dropped);
+    const bool anyShown = tally.registered + tally.notRegistered + tally.errors > 0;
+    m_summary->setText(anyShown ? parts.join(QStringLiteral(" · ")) : QString());
+    updateFilterCount();
+}
+
+void MainWindow::updateFilterCount()
+{
+    const int total = m_view->listModel().rowCount();
+    const int shown = m_view->model()->rowCount();
+    m_filterCount->setText(QStringLiteral("显示 %1 / 共 %2").arg(shown).arg(total));
+    m_filterCount->setVisible(!m_filter->text().isEmpty());
 }
 
 void MainWindow::showAbout()
@@ -238,6 +444,8 @@ void MainWindow::openLastResults(bool quiet)
                                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
     setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(count));
     setPane(2, QStringLiteral("域名数量：%1").arg(count));
+    updateSummary();
+    updateActions();
 }
 
 void MainWindow::tellHistoryUnavailable()
@@ -258,6 +466,16 @@ void MainWindow::tellHistoryUnreadable(const std::string& why)
 
 void MainWindow::showHistory()
 {
+    showHistoryOf(false);
+}
+
+void MainWindow::showReply()
+{
+    showHistoryOf(true);
+}
+
+void MainWindow::showHistoryOf(bool newestReply)
+{
     const std::string domain = m_view->selectedDomain();
     if (domain.empty()) {
         tell(this, QStringLiteral("请先在列表中选择一个域名。"));
@@ -274,18 +492,78 @@ void MainWindow::showHistory()
         tellHistoryUnreadable(why);
         return;
     }
+    if (newestReply && entries->empty()) {
+        tell(this, QStringLiteral("“%1”还没有查询记录。").arg(QString::fromStdString(domain)));
+        return;
+    }
     HistoryDialog dialog(std::move(*entries), domain, this);
+    if (newestReply) {
+        // The newest lookup (the list is newest first) with its reply in front.
+        dialog.lookups()->selectRow(0);
+        dialog.reply()->setFocus();
+    }
     dialog.exec();
 }
 
 void MainWindow::startLookups()
 {
     setPane(0, QStringLiteral("正在查询域名信息..."));
+    m_summary->clear();
+    m_view->listModel().setSayWaiting(false);
     m_run->start();
+    updateActions();
+}
+
+void MainWindow::stopLookups()
+{
+    m_run->requestStop();
+}
+
+void MainWindow::recheck(Recheck which)
+{
+    if (m_run->inProgress())
+        return;
+    std::vector<std::size_t> rows;
+    switch (which) {
+    case Recheck::Selected: rows = m_view->selectedRows(); break;
+    case Recheck::Errors:
+        for (std::size_t i = 0; i < static_cast<std::size_t>(m_state.table.count()); ++i) {
+            const core::DomainRecord& record = m_state.table[i];
+            if (core::isDone(record) && record.status == static_cast<std::int32_t>(core::LookupStatus::Error))
+                rows.push_back(i);
+        }
+        break;
+    case Recheck::All:
+        for (std::size_t i = 0; i < static_cast<std::size_t>(m_state.table.count()); ++i)
+            rows.push_back(i);
+        break;
+    }
+    if (rows.empty()) {
+        setPane(0,
+                which == Recheck::Errors ? QStringLiteral("没有出错的域名。")
+                                         : QStringLiteral("请先在列表中选择域名。"));
+        return;
+    }
+    m_run->clearForRecheck(rows);
+    panel().startLookups();
 }
 
 void MainWindow::lookupsFinished()
 {
+    updateSummary();
+    updateActions();
+    if (m_run->stopped()) {
+        // The names not reached wait for the next Start, which resumes.
+        m_view->listModel().setSayWaiting(true);
+        const auto rows = m_state.table.inUse();
+        const auto done = std::count_if(
+            rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
+        setPane(0,
+                QStringLiteral("查询已停止：%1 个域名未查询，开始查询将继续")
+                    .arg(rows.size() - static_cast<std::size_t>(done)));
+        panel().enableStart();
+        return;
+    }
     if (m_state.settings.redDisplay != 0) {
         setPane(0,
                 QStringLiteral("操作结束！ %1 个域名将在 %2 天内到期")
@@ -316,6 +594,9 @@ void MainWindow::listImported()
     m_state.listRun.reset();
     m_run->letHistoryGo();
     m_view->fillRows();
+    m_summary->clear();
+    updateActions();
+    updateFilterCount();
 }
 
 QRect MainWindow::defaultNormalGeometry(const QRect& available)
@@ -384,6 +665,22 @@ void MainWindow::resizeEvent(QResizeEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (m_run->inProgress() && !m_run->stopping()) {
+        QMessageBox box(QMessageBox::Question,
+                        emptyCaption(),
+                        QStringLiteral("查询正在进行。\n停止查询并关闭程序吗？已完成的结果会保留。"),
+                        QMessageBox::NoButton,
+                        this);
+        QPushButton* close = box.addButton(QStringLiteral("停止并关闭"), QMessageBox::AcceptRole);
+        QPushButton* keep = box.addButton(QStringLiteral("继续查询"), QMessageBox::RejectRole);
+        box.setDefaultButton(keep);
+        box.setEscapeButton(keep);
+        box.exec();
+        if (box.clickedButton() != close) {
+            event->ignore();
+            return;
+        }
+    }
     // Workers stop within a fraction of a second; the table and this window outlive them.
     m_run->stop();
     QMainWindow::closeEvent(event);

@@ -3,6 +3,7 @@
 // progress and end said in the status bar.
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -40,6 +41,28 @@ public:
 
     QAction* sidebarAction() const { return m_sidebarAction; }
 
+    /// The window's actions by name ("import", "export", "start", "stop", "recheckSelected",
+    /// "recheckErrors", "recheckAll", "copyRows", "copyNames", "history", "reply"); null for
+    /// another name.
+    QAction* action(const QString& name) const;
+
+    /// The status bar's figures beside the panes: the run's pace, then what it came to; and how
+    /// many rows a filter shows.
+    QString runSummary() const;
+    QString filterCount() const;
+
+    /// 停止查询: the workers stop at their next slice; what finished stays, Start resumes.
+    void stopLookups();
+
+    enum class Recheck
+    {
+        Selected,
+        Errors,
+        All,
+    };
+    /// Looks the chosen rows up again (with whatever the list still has to look up).
+    void recheck(Recheck which);
+
     QAction* statusBarAction() const { return m_statusBarAction; }
 
     void showAbout();
@@ -68,6 +91,18 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    /// The actions of the menus, the tool bar and the rows' context menu.
+    void createActions();
+    QAction* addNamedAction(const QString& name, const QString& text, const QString& tip);
+    /// What may be done now: during a run, nothing that would change the list under it.
+    void updateActions();
+    /// The rows' results: at the end of a run, after an import or an opened result.
+    void updateSummary();
+    void updateFilterCount();
+    /// The newest stored reply of the selected name.
+    void showReply();
+    /// Shows the selected name's lookups; `newestReply` puts the newest one's reply in front.
+    void showHistoryOf(bool newestReply);
     void createMenus();
     /// The filter field above the list; Ctrl+F focuses it.
     void createFilterBar();
@@ -97,6 +132,10 @@ private:
     QLineEdit* m_filter = nullptr;
     PanelBar* m_panelBar;
     QLabel* m_panes[3] = {};
+    QLabel* m_summary = nullptr;     // the run's pace, then its tally
+    QLabel* m_filterCount = nullptr; // "显示 N / 共 M" while a filter hides rows
+    QHash<QString, QAction*> m_actions;
+    bool m_summaryQueued = false;
     QAction* m_sidebarAction = nullptr;
     QAction* m_statusBarAction = nullptr;
     bool m_showingThrottle = false; // pane 0 shows a throttled server's countdown

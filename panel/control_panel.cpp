@@ -46,6 +46,8 @@ QString errorText(int error)
 
 } // namespace
 
+const QString ControlPanel::RunningTip = QStringLiteral("查询正在进行，请先停止查询（Esc）。");
+
 ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     : QWidget(parent)
     , m_state(state)
@@ -136,6 +138,8 @@ void ControlPanel::startLookups()
     m_start->setEnabled(false);
     // The table must not change under running workers.
     m_import->setEnabled(false);
+    for (QPushButton* button : {m_start, m_import})
+        button->setToolTip(RunningTip);
 }
 
 void ControlPanel::enableStart()
@@ -143,6 +147,8 @@ void ControlPanel::enableStart()
     m_runInProgress = false;
     m_start->setEnabled(true);
     m_import->setEnabled(true);
+    for (QPushButton* button : {m_start, m_import})
+        button->setToolTip(QString());
 }
 
 QString ControlPanel::askImportFile()
@@ -302,7 +308,10 @@ std::int32_t ControlPanel::finishedCount() const
 void ControlPanel::followAppLink(const QString& rest)
 {
     const QString command = rest.trimmed().toLower();
-    if (command == QLatin1String("import"))
+    // A link never does nothing: what a run forbids is said.
+    if (m_runInProgress && (command == QLatin1String("import") || command == QLatin1String("start")))
+        tell(this, RunningTip);
+    else if (command == QLatin1String("import"))
         importList();
     else if (command == QLatin1String("start") && m_start->isEnabled())
         startLookups();

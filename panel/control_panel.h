@@ -30,6 +30,9 @@ public:
     static constexpr int MinWarnDays = 0;
     static constexpr int MaxWarnDays = 3650;
 
+    /// Why Import and Start can't be used during a run.
+    static const QString RunningTip;
+
     explicit ControlPanel(AppState& state, QWidget* parent = nullptr);
 
     /// Shows the settings and creates the web pane.

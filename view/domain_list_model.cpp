@@ -266,6 +266,48 @@ void DomainListModel::fillRows(bool sayWaiting)
     endResetModel();
 }
 
+void DomainListModel::setSayWaiting(bool sayWaiting)
+{
+    if (sayWaiting == m_sayWaiting)
+        return;
+    m_sayWaiting = sayWaiting;
+    if (m_rows > 0)
+        Q_EMIT dataChanged(index(0, StatusColumn), index(m_rows - 1, StatusColumn), {Qt::DisplayRole});
+}
+
+void DomainListModel::clearRows(const std::vector<std::size_t>& rows)
+{
+    for (const std::size_t row : rows) {
+        if (row >= static_cast<std::size_t>(m_rows))
+            continue;
+        if (row < m_changes.size())
+            m_changes[row].clear();
+        const int at = static_cast<int>(row);
+        Q_EMIT dataChanged(index(at, 0), index(at, ColumnCount - 1));
+    }
+}
+
+DomainListModel::Tally DomainListModel::tally() const
+{
+    Tally tally;
+    for (int i = 0; i < m_rows; ++i) {
+        const core::DomainRecord& record = m_table[static_cast<std::size_t>(i)];
+        if (record.shown == 0)
+            continue;
+        switch (static_cast<core::LookupStatus>(record.status)) {
+        case core::LookupStatus::Success: ++tally.registered; break;
+        case core::LookupStatus::NotRegistered: ++tally.notRegistered; break;
+        case core::LookupStatus::Error: ++tally.errors; break;
+        case core::LookupStatus::NoServer: break;
+        }
+        tally.nearExpiry += isNear(record) ? 1 : 0;
+        const auto at = static_cast<std::size_t>(i);
+        tally.changed += at < m_changes.size() && !m_changes[at].empty() ? 1 : 0;
+        tally.dropped += dropped(i) ? 1 : 0;
+    }
+    return tally;
+}
+
 int DomainListModel::refreshFinishedRows()
 {
     // Records past the rows (none unless the table changed without fillRows) still count as done.

@@ -43,6 +43,26 @@ public:
     /// opened from the history) a row still to be looked up says so in its status cell.
     void fillRows(bool sayWaiting = false);
 
+    /// Rows still to be looked up say so in their status cell (after a stopped run), or not.
+    void setSayWaiting(bool sayWaiting);
+
+    /// The records of `rows` (table indices) had their results cleared: their rows show them
+    /// waiting, without the changes of their last lookup.
+    void clearRows(const std::vector<std::size_t>& rows);
+
+    /// What the shown rows came to.
+    struct Tally
+    {
+        int registered = 0;
+        int notRegistered = 0;
+        int errors = 0;
+        int nearExpiry = 0;
+        int changed = 0; // rows with a change since their name's previous lookup
+        int dropped = 0;
+    };
+
+    Tally tally() const;
+
     /// Marks every newly done record shown and signals its row; returns how many records are done.
     /// Signals row by row while few changed, one range when more than half of the rows did.
     int refreshFinishedRows();

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include <QList>
 #include <QTableView>
 
 #include "ui/app_state.h"
@@ -40,10 +42,28 @@ public:
     /// The domain (UTF-8) of the row the user selected; empty when none is.
     std::string selectedDomain() const;
 
+    /// The table indices of the selected rows, in the list's order.
+    std::vector<std::size_t> selectedRows() const;
+
+    /// The selected rows as tab-separated text, one line per row and every column in the model's
+    /// order, as shown (what a spreadsheet takes when pasted).
+    QString selectedRowsText() const;
+
+    /// The selected rows' domains, one per line.
+    QString selectedNamesText() const;
+
+    /// What a right click on the rows offers; a null entry is a separator.
+    void setRowActions(const QList<QAction*>& actions) { m_rowActions = actions; }
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool event(QEvent* event) override;
+
 private:
     AppState& m_state;
     DomainListModel m_model;
     DomainFilterModel m_filter;
+    QList<QAction*> m_rowActions;
 };
 
 } // namespace zonedesk

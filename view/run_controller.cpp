@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "core/window_messages.h"
 #include "history/history_recorder.h"
@@ -35,6 +36,38 @@ void RunController::stop()
     m_historyTimer.stop();
     m_recorder = nullptr;
     m_run.letRecorderGo(); // what finished before the stop is kept; the window is going
+}
+
+void RunController::requestStop()
+{
+    if (!m_run.inProgress() || m_run.windingDown())
+        return;
+    m_run.windDown();
+    Q_EMIT stopRequested();
+}
+
+void RunController::clearForRecheck(const std::vector<std::size_t>& rows)
+{
+    if (m_run.inProgress())
+        return;
+    letHistoryGo();
+    for (const std::size_t row : rows)
+        m_state.table.clearResults(row);
+    m_model.clearRows(rows);
+}
+
+std::optional<RunController::Pace> RunController::pace(int done) const
+{
+    const int finished = done - m_doneAtStart;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - m_startedAt).count();
+    if (finished <= 0 || seconds <= 0)
+        return std::nullopt;
+    Pace pace;
+    pace.perSecond = finished / seconds;
+    const int rest = std::max(0, m_state.table.count() - done);
+    pace.secondsLeft = static_cast<std::int64_t>(std::ceil(rest / pace.perSecond));
+    return pace;
 }
 
 std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder(std::optional<std::int64_t> resumes)
@@ -77,6 +110,9 @@ void RunController::start()
     m_recorder = recorder.get();
     if (m_recorder != nullptr)
         m_state.listRun = m_recorder->runId();
+    m_startedAt = std::chrono::steady_clock::now();
+    m_doneAtStart = static_cast<int>(std::count_if(
+        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
     switch (m_run.start(std::move(recorder))) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(qobject_cast<QWidget*>(parent()), QStringLiteral("请至少指定一个域名。"));

@@ -4,8 +4,10 @@
 // The list only shows rows; this object owns the run.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QTimer>
@@ -43,6 +45,31 @@ public:
     /// Stops the run's workers and waits for them (program exit); what finished is kept.
     void stop();
 
+    /// The user's Stop: the workers stop at their next slice and the run ends with their reports
+    /// (finished() as usual); finished rows stay, the rest wait for the next Start, which resumes.
+    /// Returns at once.
+    void requestStop();
+
+    /// Since requestStop(), until the run is over.
+    bool stopping() const { return m_run.inProgress() && m_run.windingDown(); }
+
+    /// The last run ended by the user's Stop.
+    bool stopped() const { return m_run.windingDown(); }
+
+    /// Before a re-check: the results of `rows` (table indices) are cleared, so that the next
+    /// start looks them up again. Not during a run.
+    void clearForRecheck(const std::vector<std::size_t>& rows);
+
+    /// Names finished per second since the run started, and the seconds its rest will take at
+    /// that rate; nullopt until a name has finished.
+    struct Pace
+    {
+        double perSecond = 0;
+        std::int64_t secondsLeft = 0;
+    };
+
+    std::optional<Pace> pace(int done) const;
+
     /// Before the rows are replaced or a run begins: waits for the last run's history writer and
     /// shows its changes on the rows they belong to.
     void letHistoryGo();
@@ -53,6 +80,9 @@ Q_SIGNALS:
 
     /// The run is over (its last worker reported, or it could not start).
     void finished();
+
+    /// Stop was asked; the workers are ending.
+    void stopRequested();
 
     /// The history can't be used or stopped taking the run (said once a session); the run goes on.
     void historyNotice(const QString& text);
@@ -81,6 +111,8 @@ private:
     QTimer m_historyTimer; // after a run, until the history's writer has stored its end
     history::HistoryRecorder* m_recorder = nullptr; // the run's, while it has one
     lookup::RecordedRun m_run;
+    std::chrono::steady_clock::time_point m_startedAt;
+    int m_doneAtStart = 0;
 };
 
 } // namespace zonedesk

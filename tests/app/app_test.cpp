@@ -653,7 +653,7 @@ private Q_SLOTS:
         QTRY_VERIFY(
             mainWindow().paneText(0).startsWith(QStringLiteral("whois.publicinterestregistry.org 限流，")));
         QVERIFY(mainWindow().paneText(0).endsWith(QStringLiteral(" 秒后重试")));
-        mainWindow().close(); // a stop ends the wait at once
+        closeMidRun(); // a stop ends the wait at once
         m_app->shutDown();
     }
 
@@ -668,7 +668,7 @@ private Q_SLOTS:
         panel().startButton()->click();
         QTRY_COMPARE(server.connectionCount(), 1);
         const auto asked = std::chrono::steady_clock::now();
-        mainWindow().close();
+        closeMidRun();
         m_app->shutDown();
         QVERIFY(std::chrono::steady_clock::now() - asked < std::chrono::seconds(2));
         QCOMPARE(userSection(), QStringLiteral("[user]\r\nchkgq=1\r\ngqts=45\r\n"));

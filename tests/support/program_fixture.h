@@ -38,14 +38,31 @@ protected:
         return m_app->initialize();
     }
 
-    /// Closes the window and ends the program as the user's Quit does; its folder stays.
+    /// Closes the window and ends the program as the user's Quit does (answering 停止并关闭 when
+    /// a run is in progress); its folder stays.
     void stopProgram()
     {
         if (!m_app)
             return;
-        mainWindow().close();
+        closeMidRun();
         m_app->shutDown();
         m_app.reset();
+    }
+
+    /// Closes the window, answering the question a run in progress asks with 停止并关闭.
+    void closeMidRun()
+    {
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                for (QAbstractButton* button : box->buttons()) {
+                    if (button->text() == QStringLiteral("停止并关闭"))
+                        button->click();
+                }
+            }
+        });
+        answer.start(20);
+        mainWindow().close();
     }
 
     /// Ends the program and removes its folder.
