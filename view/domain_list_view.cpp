@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "view/domain_list_view.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 
 #include "core/encodings.h"
@@ -43,6 +45,32 @@ std::string DomainListView::selectedDomain() const
     if (!source.isValid() || source.row() >= m_state.table.count())
         return {};
     return core::gbkToUtf8(core::fieldText(m_state.table[static_cast<std::size_t>(source.row())].domain));
+}
+
+std::vector<std::size_t> DomainListView::selectedRecords() const
+{
+    std::vector<std::size_t> records;
+    if (selectionModel() == nullptr)
+        return records;
+    for (const QModelIndex& index : selectionModel()->selectedRows()) {
+        const QModelIndex source = m_filter.mapToSource(index);
+        if (source.isValid() && source.row() < m_state.table.count())
+            records.push_back(static_cast<std::size_t>(source.row()));
+    }
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
+std::vector<std::size_t> DomainListView::shownRecords() const
+{
+    std::vector<std::size_t> records;
+    for (int row = 0; row < m_filter.rowCount(); ++row) {
+        const QModelIndex source = m_filter.mapToSource(m_filter.index(row, 0));
+        if (source.isValid() && source.row() < m_state.table.count())
+            records.push_back(static_cast<std::size_t>(source.row()));
+    }
+    std::sort(records.begin(), records.end());
+    return records;
 }
 
 void DomainListView::showTable()

@@ -2,7 +2,9 @@
 // The main window's list of domains: nine columns, one row per record, filtered and sorted.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 #include <QTableView>
 
@@ -39,6 +41,12 @@ public:
 
     /// The domain (UTF-8) of the row the user selected; empty when none is.
     std::string selectedDomain() const;
+
+    /// The records (table indices, in the table's order) of the selected rows.
+    std::vector<std::size_t> selectedRecords() const;
+
+    /// The records of the rows the filter shows, in the table's order.
+    std::vector<std::size_t> shownRecords() const;
 
 private:
     AppState& m_state;
