@@ -75,6 +75,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(&m_panelBar->panel(), &ControlPanel::warnDaysChanged, this, &MainWindow::applyWarnDays);
     createActions();
     createFilterBar();
+    m_panelBar->panel().listRows = [this] {
+        return ControlPanel::ListRows{m_view->selectedRecords(), m_view->shownRecords()};
+    };
     // Queued, as the panel's requests always were: the click's handler ends before the run starts.
     connect(&m_panelBar->panel(),
             &ControlPanel::lookupsRequested,

@@ -30,6 +30,37 @@ bool storable(std::string_view folder)
            });
 }
 
+constexpr std::string_view RowsNames[] = {"all", "selected", "shown"}; // by ExportRows
+
+/// The export choice's flags and their keys.
+constexpr std::pair<std::string_view, bool ExportChoice::*> ExportFlags[] = {
+    {"exportHeader",     &ExportChoice::header    },
+    {"exportAllColumns", &ExportChoice::allColumns},
+    {"exportIsoDates",   &ExportChoice::isoDates  },
+    {"exportDaysLeft",   &ExportChoice::daysLeft  },
+    {"exportBom",        &ExportChoice::utf8Bom   },
+};
+
+/// Anything but the words written reads as the default.
+ExportChoice readExportChoice(std::string_view text)
+{
+    const auto value = [&](std::string_view key) { return profileValue(text, DesktopSection, key); };
+    ExportChoice choice;
+    if (value("exportFormat") == "sheet")
+        choice.original = false;
+    for (const auto& [key, flag] : ExportFlags) {
+        const std::string read = value(key);
+        if (read == "0" || read == "1")
+            choice.*flag = read == "1";
+    }
+    const std::string rows = value("exportRows");
+    for (std::size_t i = 0; i < std::size(RowsNames); ++i) {
+        if (rows == RowsNames[i])
+            choice.rows = static_cast<ExportRows>(i);
+    }
+    return choice;
+}
+
 } // namespace
 
 DesktopSettings desktopSettingsFromProfile(std::string_view text)
@@ -52,6 +83,7 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
         if (storable(read))
             *folder = std::move(read);
     }
+    settings.exportChoice = readExportChoice(text);
     return settings;
 }
 
@@ -72,6 +104,11 @@ std::string withDesktopSettings(std::string_view text, const DesktopSettings& se
         set("importFolder", settings.importFolder);
     if (storable(settings.exportFolder))
         set("exportFolder", settings.exportFolder);
+    const ExportChoice& choice = settings.exportChoice;
+    set("exportFormat", choice.original ? "original" : "sheet");
+    for (const auto& [key, flag] : ExportFlags)
+        set(key, choice.*flag ? "1" : "0");
+    set("exportRows", RowsNames[static_cast<std::size_t>(choice.rows)]);
     return out;
 }
 

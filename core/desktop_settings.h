@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The desktop program's own memory in config.ini, in a section of its own ("[desktop]") so that
 // the two user settings stay exactly as they are: the main window's normal geometry and maximised
-// state, and the folder each file dialog last used.
+// state, the folder each file dialog last used and the export dialog's last choice.
 #pragma once
 
 #include <filesystem>
@@ -27,12 +27,35 @@ struct WindowGeometry
     bool operator==(const WindowGeometry&) const = default;
 };
 
+/// The rows a spreadsheet export writes: all, those selected, those the filter shows.
+enum class ExportRows
+{
+    All,
+    Selected,
+    Shown,
+};
+
+/// What the export dialog was last told.
+struct ExportChoice
+{
+    bool original = true; // the program's own CSV, whole; the rest applies to the spreadsheet layout
+    bool header = true;
+    bool allColumns = true;
+    bool isoDates = true;
+    bool daysLeft = true;
+    bool utf8Bom = true;
+    ExportRows rows = ExportRows::All;
+
+    bool operator==(const ExportChoice&) const = default;
+};
+
 struct DesktopSettings
 {
     WindowGeometry normal;
     bool maximized = true;
     std::string importFolder; // empty: none remembered
     std::string exportFolder;
+    ExportChoice exportChoice;
 };
 
 /// Reads the section from profile text; anything missing or malformed reads as not remembered.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 
 #include <QDir>
 #include <QFile>
@@ -10,10 +11,12 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 
+#include "core/calendar_date.h"
 #include "core/domain_table.h"
 #include "core/service_choice.h"
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
+#include "panel/export_dialog.h"
 #include "ui/dialog_font.h"
 #include "ui/message_box.h"
 
@@ -37,6 +40,14 @@ void rememberFolder(std::string& remembered, const QString& chosenFile)
 {
     if (!chosenFile.isEmpty())
         remembered = QFile::encodeName(QFileInfo(chosenFile).absolutePath()).toStdString();
+}
+
+/// Table indices 0..count-1.
+std::vector<std::size_t> allRecords(std::int32_t count)
+{
+    std::vector<std::size_t> records(static_cast<std::size_t>(std::max(count, 0)));
+    std::iota(records.begin(), records.end(), std::size_t{0});
+    return records;
 }
 
 QString errorText(int error)
@@ -180,6 +191,16 @@ QString ControlPanel::askExportFile()
     return path;
 }
 
+std::optional<core::ExportChoice> ControlPanel::askExportChoice(const ListRows& rows)
+{
+    if (chooseExportChoice)
+        return chooseExportChoice(m_state.desktop.exportChoice, rows);
+    ExportDialog dialog(m_state.desktop.exportChoice, !rows.selected.empty(), !rows.shown.empty(), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
+}
+
 void ControlPanel::importList()
 {
     if (!m_import->isEnabled())
@@ -278,23 +299,45 @@ void ControlPanel::exportList()
                  .arg(total)
                  .arg(finishedCount())))
         return;
+    const ListRows rows = listRows ? listRows() : ListRows{{}, allRecords(total)};
+    const std::optional<core::ExportChoice> choice = askExportChoice(rows);
+    if (!choice)
+        return;
+    m_state.desktop.exportChoice = *choice;
     const QString path = askExportFile();
     if (path.isEmpty())
         return;
     m_export->setEnabled(false);
+    const std::vector<std::size_t> records = choice->original || choice->rows == core::ExportRows::All
+                                                 ? allRecords(total)
+                                             : choice->rows == core::ExportRows::Selected ? rows.selected
+                                                                                          : rows.shown;
+    const auto exported = static_cast<std::int32_t>(records.size());
     // Counted before the file is written: a row a worker finishes meanwhile may be in it or not.
-    const std::int32_t finished = finishedCount();
-    const listfile::ExportReport report = listfile::exportCsv(m_state.table, localPath(path));
+    const auto finished = static_cast<std::int32_t>(std::count_if(
+        records.begin(), records.end(), [&](std::size_t i) { return core::isDone(m_state.table[i]); }));
+    listfile::ExportReport report;
+    if (choice->original) {
+        report = listfile::exportCsv(m_state.table, localPath(path));
+    } else {
+        const listfile::CsvExportOptions options{.header = choice->header,
+                                                 .allColumns = choice->allColumns,
+                                                 .isoDates = choice->isoDates,
+                                                 .daysLeft = choice->daysLeft,
+                                                 .utf8Bom = choice->utf8Bom,
+                                                 .today = core::today()};
+        report = listfile::exportCsv(m_state.table, localPath(path), options, records);
+    }
     if (!report.ok)
         tell(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
-    else if (finished == total)
-        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(total));
+    else if (finished == exported)
+        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(exported));
     else
         tell(this,
              QStringLiteral("共导出了 %1 条记录，其中 %2 条已查询完成，%3 条未查询。")
-                 .arg(total)
+                 .arg(exported)
                  .arg(finished)
-                 .arg(total - finished));
+                 .arg(exported - finished));
     m_export->setEnabled(true);
 }
 

@@ -2,7 +2,10 @@
 // The side panel's dialog: the two settings, Import, Start and Export, and the web pane.
 #pragma once
 
+#include <cstddef>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,6 +14,7 @@
 #include <QSpinBox>
 #include <QWidget>
 
+#include "core/desktop_settings.h"
 #include "listfile/domain_import.h"
 #include "panel/web_pane.h"
 #include "ui/app_state.h"
@@ -46,6 +50,20 @@ public:
     /// File choosers; tests replace them (an empty path means "cancelled").
     std::function<QString()> chooseImportFile;
     std::function<QString()> chooseExportFile;
+
+    /// The list's rows as the user sees them: table indices in the table's order.
+    struct ListRows
+    {
+        std::vector<std::size_t> selected;
+        std::vector<std::size_t> shown; // by the filter
+    };
+
+    /// Set by the window that holds the list; without it nothing is selected and every row shows.
+    std::function<ListRows()> listRows;
+
+    /// The export's choices, asked before the file; tests replace it (nullopt means "cancelled").
+    std::function<std::optional<core::ExportChoice>(const core::ExportChoice& last, const ListRows& rows)>
+        chooseExportChoice;
 
     QCheckBox* redDisplayBox() const { return m_redDisplay; }
 
@@ -87,6 +105,7 @@ private:
     QRect fromDialogUnits(int x, int y, int width, int height) const;
     QString askImportFile();
     QString askExportFile();
+    std::optional<core::ExportChoice> askExportChoice(const ListRows& rows);
     /// What an import left out and why reading stopped early; empty when nothing was.
     static QStringList importReasons(const listfile::ImportReport& report);
 

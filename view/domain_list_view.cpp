@@ -134,6 +134,25 @@ void DomainListView::contextMenuEvent(QContextMenuEvent* event)
     menu.exec(event->globalPos());
 }
 
+std::vector<std::size_t> DomainListView::selectedRecords() const
+{
+    std::vector<std::size_t> records = selectedRows();
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
+std::vector<std::size_t> DomainListView::shownRecords() const
+{
+    std::vector<std::size_t> records;
+    for (int row = 0; row < m_filter.rowCount(); ++row) {
+        const QModelIndex source = m_filter.mapToSource(m_filter.index(row, 0));
+        if (source.isValid() && source.row() < m_state.table.count())
+            records.push_back(static_cast<std::size_t>(source.row()));
+    }
+    std::sort(records.begin(), records.end());
+    return records;
+}
+
 void DomainListView::showTable()
 {
     m_model.fillRows(true);

@@ -2,6 +2,7 @@
 // The main window's list of domains: nine columns, one row per record, filtered and sorted.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,12 @@ public:
 
     /// What a right click on the rows offers; a null entry is a separator.
     void setRowActions(const QList<QAction*>& actions) { m_rowActions = actions; }
+
+    /// The records (table indices, in the table's order) of the selected rows.
+    std::vector<std::size_t> selectedRecords() const;
+
+    /// The records of the rows the filter shows, in the table's order.
+    std::vector<std::size_t> shownRecords() const;
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

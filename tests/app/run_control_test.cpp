@@ -56,7 +56,8 @@ private:
     {
         m_dir.reset();
         QVERIFY(startProgram(TenRegistriesOnly));
-        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow()));
+        // Keys reach the window's shortcuts once the window manager has made it the active one.
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
         QVERIFY(state().endpoints.add("whois.verisign-grs.com=" + m_server->address()));
         QVERIFY(state().endpoints.addRdapList(test::rdapNowhere()));
     }
@@ -66,6 +67,7 @@ private:
         const auto file = m_dir->write("list.txt", lines);
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
         QTest::keyClick(&mainWindow(), Qt::Key_O, Qt::ControlModifier);
+        QTRY_VERIFY(state().table.count() > 0);
         QTRY_COMPARE(mainWindow().view().model()->rowCount(), state().table.count());
     }
 
@@ -162,6 +164,8 @@ private Q_SLOTS:
         QVERIFY(said.seen);
         QTRY_VERIFY(mainWindow().runSummary().contains(QStringLiteral("个/秒，剩余约 ")));
 
+        // The window manager gives the window back its focus once the box is gone.
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
         list().setFocus();
         QTest::keyClick(&list(), Qt::Key_Escape);
         QTRY_VERIFY(!mainWindow().run().inProgress());
@@ -337,6 +341,7 @@ private Q_SLOTS:
         ModalWatcher<HistoryDialog> history([](HistoryDialog* dialog) { dialog->accept(); });
         QTest::keyClick(&list(), Qt::Key_H, Qt::ControlModifier);
         QTRY_VERIFY(history.seen);
+        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
 
         auto* filter = mainWindow().findChild<QLineEdit*>(QStringLiteral("filter"));
         filter->setFocus();

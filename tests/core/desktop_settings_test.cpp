@@ -64,7 +64,50 @@ TEST(DesktopSettings, AFolderThatCouldNotBeReadBackIsLeftOut)
     const std::string text = withDesktopSettings("", settings);
     EXPECT_EQ(text.find("importFolder"), std::string::npos);
     EXPECT_EQ(text.find("exportFolder"), std::string::npos);
-    EXPECT_EQ(text, "[desktop]\r\nmaximized=1\r\n");
+    EXPECT_TRUE(text.starts_with("[desktop]\r\nmaximized=1\r\nexportFormat=")) << text;
+}
+
+TEST(DesktopSettings, TheExportChoiceIsKeptAcrossRuns)
+{
+    test::TempDir dir;
+    const auto path = dir.write("config.ini", std::string(DefaultConfigBytes));
+    DesktopSettings settings;
+    settings.exportChoice = {.original = false,
+                             .header = false,
+                             .allColumns = true,
+                             .isoDates = false,
+                             .daysLeft = true,
+                             .utf8Bom = false,
+                             .rows = ExportRows::Shown};
+    ASSERT_TRUE(saveDesktopSettings(path, settings));
+    EXPECT_EQ(loadDesktopSettings(path).exportChoice, settings.exportChoice);
+
+    // Back to the defaults: written over, not left behind.
+    settings.exportChoice = {};
+    ASSERT_TRUE(saveDesktopSettings(path, settings));
+    EXPECT_EQ(loadDesktopSettings(path).exportChoice, ExportChoice{});
+    for (const ExportRows rows : {ExportRows::Selected, ExportRows::All}) {
+        settings.exportChoice.rows = rows;
+        ASSERT_TRUE(saveDesktopSettings(path, settings));
+        EXPECT_EQ(loadDesktopSettings(path).exportChoice.rows, rows);
+    }
+}
+
+TEST(DesktopSettings, AMalformedExportChoiceReadsAsTheDefault)
+{
+    const auto read = [](std::string_view text) { return desktopSettingsFromProfile(text).exportChoice; };
+    EXPECT_EQ(read(""), ExportChoice{});
+    EXPECT_TRUE(read("[desktop]\r\nexportFormat=spreadsheet\r\n").original);
+    EXPECT_FALSE(read("[desktop]\r\nexportFormat=sheet\r\n").original);
+    EXPECT_TRUE(read("[user]\r\nexportFormat=sheet\r\n").original);
+    EXPECT_TRUE(read("[desktop]\r\nexportHeader=yes\r\n").header);
+    EXPECT_TRUE(read("[desktop]\r\nexportBom=00\r\n").utf8Bom);
+    EXPECT_FALSE(read("[desktop]\r\nexportBom=0\r\n").utf8Bom);
+    EXPECT_FALSE(read("[desktop]\r\nexportIsoDates=0\r\n").isoDates);
+    EXPECT_TRUE(read("[desktop]\r\nexportIsoDates=0\r\n").daysLeft);
+    EXPECT_EQ(read("[desktop]\r\nexportRows=2\r\n").rows, ExportRows::All);
+    EXPECT_EQ(read("[desktop]\r\nexportRows=selected\r\n").rows, ExportRows::Selected);
+    EXPECT_EQ(read("[desktop]\r\nexportRows=shown\r\n").rows, ExportRows::Shown);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include <QApplication>
@@ -35,7 +36,14 @@ protected:
             m_dir->write("config.ini", config);
         m_app = std::make_unique<Application>();
         m_app->setProgramDir(m_dir->path());
-        return m_app->initialize();
+        if (!m_app->initialize())
+            return false;
+        // The export dialog is answered with the remembered choice (the program's own CSV unless a
+        // test chose otherwise); its own tests reset this to meet the real dialog.
+        panel().chooseExportChoice = [](const core::ExportChoice& last, const ControlPanel::ListRows&) {
+            return std::optional<core::ExportChoice>(last);
+        };
+        return true;
     }
 
     /// Closes the window and ends the program as the user's Quit does (answering 停止并关闭 when
