@@ -208,7 +208,7 @@ void MainWindow::createActions()
     QAction* copyRows = addNamedAction(QStringLiteral("copyRows"),
                                        QStringLiteral("复制行(&C)"),
                                        QStringLiteral("复制选中的行（制表符分隔，九列）"));
-    copyRows->setShortcut(QKeySequence::Copy);
+    copyRows->setShortcuts(QKeySequence::Copy);
     // Ctrl+C copies rows in the list only: the filter field and the web pane keep their own copy.
     copyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     m_view->addAction(copyRows);
