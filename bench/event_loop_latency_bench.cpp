@@ -13,10 +13,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
-#include "core/domain_table.h"
-#include "core/field_copy.h"
-#include "core/whois_servers.h"
-#include "tests/support/loopback_whois_server.h"
+#include "bench/loopback_list.h"
 #include "tests/support/temp_dir.h"
 #include "ui/app_state.h"
 #include "view/domain_list_view.h"
@@ -26,9 +23,6 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication qtApp(argc, argv);
-    constexpr const char* Suffixes[] = {".com", ".org", ".cn", ".jp", ".tv"};
-
-    std::vector<std::unique_ptr<zonedesk::test::LoopbackWhoisServer>> servers;
     auto table = zonedesk::core::DomainTable::allocate();
     zonedesk::AppState state{*table, {}, {}, {}, {}, {}};
     const bool history = argc > 1 && std::string_view(argv[1]) == "--history";
@@ -39,18 +33,8 @@ int main(int argc, char** argv)
         state.history.tried = true; // off, and nothing to say about it
         state.history.errorTold = true;
     }
-    for (const char* suffix : Suffixes) {
-        auto& server = servers.emplace_back(std::make_unique<zonedesk::test::LoopbackWhoisServer>());
-        server->setDefault(zonedesk::test::Behaviour::answer("Registrar: R\nNOT FOUND\n"));
-        const auto host = zonedesk::core::serverRuleFor(std::string("x") + suffix).server;
-        state.endpoints.add(std::string(zonedesk::core::hostName(*host)) + "=" + server->address());
-    }
-    state.endpoints.addRdapList(zonedesk::test::rdapNowhere()); // never a registry's own service
-    for (int i = 0; i < zonedesk::core::TableCapacity; ++i)
-        zonedesk::core::copyField((*table)[static_cast<std::size_t>(i)].domain,
-                                  "n" + std::to_string(i) + Suffixes[i % 5]);
-    table->setCount(zonedesk::core::TableCapacity);
-    zonedesk::core::assignWhoisServers(*table);
+    const auto servers = zonedesk::bench::fillLoopbackList(
+        state, zonedesk::test::Behaviour::answer("Registrar: R\nNOT FOUND\n"));
 
     zonedesk::DomainListView view(state);
     zonedesk::RunController run(state, view.listModel());

@@ -20,7 +20,7 @@
 #include "core/calendar_date.h"
 #include "core/field_copy.h"
 #include "panel/web_pane.h"
-#include "tests/support/data_home.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -679,12 +679,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::WebPane::registerAppScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    zonedesk::test::isolateDataHome();
-    zonedesk::AppTest test;
-    return QTest::qExec(&test, argc, argv);
+    return zonedesk::test::runGuiTest<zonedesk::AppTest>(argc, argv);
 }
 
 #include "app_test.moc"

@@ -21,7 +21,7 @@
 
 #include "app/application.h"
 #include "panel/web_pane.h"
-#include "tests/support/data_home.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -358,12 +358,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::WebPane::registerAppScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    zonedesk::test::isolateDataHome();
-    zonedesk::DesktopTest test;
-    return QTest::qExec(&test, argc, argv);
+    return zonedesk::test::runGuiTest<zonedesk::DesktopTest>(argc, argv);
 }
 
 #include "desktop_test.moc"

@@ -21,7 +21,7 @@
 #include "core/encodings.h"
 #include "listfile/csv_export.h"
 #include "panel/web_pane.h"
-#include "tests/support/data_home.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -260,12 +260,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::WebPane::registerAppScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    zonedesk::test::isolateDataHome();
-    zonedesk::ExportDialogTest test;
-    return QTest::qExec(&test, argc, argv);
+    return zonedesk::test::runGuiTest<zonedesk::ExportDialogTest>(argc, argv);
 }
 
 #include "export_dialog_test.moc"

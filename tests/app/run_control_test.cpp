@@ -20,7 +20,7 @@
 
 #include "app/application.h"
 #include "panel/web_pane.h"
-#include "tests/support/data_home.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
@@ -356,12 +356,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::WebPane::registerAppScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    zonedesk::test::isolateDataHome();
-    zonedesk::RunControlTest test;
-    return QTest::qExec(&test, argc, argv);
+    return zonedesk::test::runGuiTest<zonedesk::RunControlTest>(argc, argv);
 }
 
 #include "run_control_test.moc"

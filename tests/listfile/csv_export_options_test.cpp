@@ -9,6 +9,7 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "listfile/csv_export.h"
+#include "tests/listfile/export_table_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::listfile {
@@ -19,24 +20,9 @@ using core::DomainRecord;
 
 constexpr core::CalendarDate Today{2026, 12, 8};
 
-class SheetExport : public ::testing::Test
+class SheetExport : public ExportTableTest
 {
 protected:
-    void SetUp() override
-    {
-        table = core::DomainTable::allocate();
-        ASSERT_NE(table, nullptr);
-    }
-
-    DomainRecord& add(std::string_view server, std::string_view domain)
-    {
-        DomainRecord& record = (*table)[static_cast<std::size_t>(table->count())];
-        copyField(record.server, server);
-        copyField(record.domain, domain);
-        table->setCount(table->count() + 1);
-        return record;
-    }
-
     /// A registered name with every field set, done.
     DomainRecord& addFound(std::string_view domain, std::string_view expiry)
     {
@@ -51,16 +37,7 @@ protected:
         return record;
     }
 
-    static void settle(DomainRecord& record, core::LookupStatus status)
-    {
-        record.status = static_cast<std::int32_t>(status);
-        core::publishDone(record);
-    }
-
     static std::string gbk(std::string_view utf8) { return core::utf8ToGbk(utf8); }
-
-    test::TempDir dir;
-    std::unique_ptr<core::DomainTable> table;
 };
 
 TEST_F(SheetExport, HeaderTitlesAreTheListsOwnInItsOrder)

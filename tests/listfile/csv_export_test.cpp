@@ -8,6 +8,7 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "tests/listfile/export_table_fixture.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::listfile {
@@ -16,33 +17,8 @@ namespace {
 using core::copyField;
 using core::DomainRecord;
 
-class ExportCsv : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        table = core::DomainTable::allocate();
-        ASSERT_NE(table, nullptr);
-    }
-
-    DomainRecord& add(std::string_view server, std::string_view domain)
-    {
-        DomainRecord& record = (*table)[static_cast<std::size_t>(table->count())];
-        copyField(record.server, server);
-        copyField(record.domain, domain);
-        table->setCount(table->count() + 1);
-        return record;
-    }
-
-    static void settle(DomainRecord& record, core::LookupStatus status)
-    {
-        record.status = static_cast<std::int32_t>(status);
-        core::publishDone(record);
-    }
-
-    test::TempDir dir;
-    std::unique_ptr<core::DomainTable> table;
-};
+class ExportCsv : public ExportTableTest
+{};
 
 TEST_F(ExportCsv, WritesEveryRecordWithItsResults)
 {
