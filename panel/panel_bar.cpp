@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "panel/panel_bar.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace zonedesk {
 
 PanelBar::PanelBar(AppState& state, QMainWindow* mainWindow)
@@ -11,6 +14,12 @@ PanelBar::PanelBar(AppState& state, QMainWindow* mainWindow)
     model().edgeStyle = (model().edgeStyle & ~dockbar::EdgeAll) | dockbar::ShowEdges | dockbar::SizeChild;
     setChild(m_panel);
     m_panel->initialize();
+    // Floated, the bar opens at the panel's own size, start page and all, as far as the screen
+    // has room.
+    QSize floating = m_panel->size();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        floating = floating.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    model().floatSize = {floating.width(), floating.height()};
 }
 
 } // namespace zonedesk

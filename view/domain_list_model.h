@@ -57,8 +57,8 @@ public:
     /// Shown rows drawn red now.
     int nearExpiryCount() const;
 
-    /// What the list sorts by: dates as calendar days (unreadable ones last), the status by its
-    /// meaning, everything else as shown.
+    /// What the list sorts by: dates as calendar days, the status by its meaning, everything else
+    /// as shown; invalid for a blank cell or an unreadable date, which sort last either way.
     static constexpr int SortRole = Qt::UserRole + 1;
 
     /// What changed for `row` since the name's previous lookup: said in the status cell's tool
@@ -72,8 +72,7 @@ private:
 
     bool dropped(int row) const;
 
-    /// A date's calendar form (YYYY-MM-DD, the update's time of day kept), or the stored text
-    /// when it holds no readable date.
+    /// A date's calendar form (calendarText).
     static QString dateText(const core::DomainRecord& record, const core::ResultField& field);
 
     /// The registry's own text, and on the expiry the days left or gone.

@@ -6,6 +6,7 @@
 
 #include <QTableView>
 
+#include "core/desktop_settings.h"
 #include "ui/app_state.h"
 #include "view/domain_filter_model.h"
 #include "view/domain_list_model.h"
@@ -30,8 +31,9 @@ public:
     /// Rows drawn red now.
     int nearExpiryCount() const { return m_model.nearExpiryCount(); }
 
-    /// One row per record of the table, showing server and domain only.
-    void fillRows() { m_model.fillRows(); }
+    /// One row per record of the table, showing server and domain only; the domain column fits
+    /// the names unless the user has sized it.
+    void fillRows();
 
     /// Shows the table as it is now, every done record's results in its row and the others as
     /// still to be looked up (an opened result).
@@ -40,10 +42,28 @@ public:
     /// The domain (UTF-8) of the row the user selected; empty when none is.
     std::string selectedDomain() const;
 
+    /// Column widths, order, hidden columns and sort as the user left them in an earlier run.
+    void restoreLayout(const core::DesktopSettings& desktop);
+
+    /// The columns and sort, for the next run.
+    void rememberLayout(core::DesktopSettings& desktop) const;
+
+    /// The domain column's width when it follows its content: the widest name, within limits.
+    static constexpr int MaxFittedDomainWidth = 480;
+
 private:
+    /// A check-able entry per column, in the order shown, to show or hide it; the domain column
+    /// stays.
+    void showHeaderMenu(const QPoint& at);
+    /// Sizes the domain column to its names, unless the user has sized it.
+    void fitDomainColumn();
+    void setOwnColumnWidth(int column, int width);
+
     AppState& m_state;
     DomainListModel m_model;
     DomainFilterModel m_filter;
+    bool m_domainFits = true; // until the user sizes the domain column by hand
+    bool m_sizing = false;    // a width set here, not by the user
 };
 
 } // namespace zonedesk
