@@ -12,11 +12,11 @@ PanelBar::PanelBar(AppState& state, QMainWindow* mainWindow)
 {
     setObjectName(QStringLiteral("PanelBar"));
     model().edgeStyle = (model().edgeStyle & ~dockbar::EdgeAll) | dockbar::ShowEdges | dockbar::SizeChild;
+    // Floated, the bar opens at the panel's own size (before the bar sizes it), start page and
+    // all, as far as the screen has room.
+    QSize floating = m_panel->size();
     setChild(m_panel);
     m_panel->initialize();
-    // Floated, the bar opens at the panel's own size, start page and all, as far as the screen
-    // has room.
-    QSize floating = m_panel->size();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         floating = floating.boundedTo(screen->availableGeometry().size() * 9 / 10);
     model().floatSize = {floating.width(), floating.height()};
