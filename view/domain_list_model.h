@@ -36,7 +36,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    /// Pixel width of each column.
+    /// Pixel width of each column; the view fits the dates to its font.
     static int columnWidth(int column);
 
     /// One row per record of the table, showing server and domain only; with `sayWaiting` (a list

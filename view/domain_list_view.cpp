@@ -8,6 +8,7 @@
 
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/result_fields.h"
 
 namespace zonedesk {
 
@@ -33,7 +34,7 @@ DomainListView::DomainListView(AppState& state, QWidget* parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < DomainListModel::ColumnCount; ++column)
-        setOwnColumnWidth(column, DomainListModel::columnWidth(column));
+        setOwnColumnWidth(column, defaultColumnWidth(column));
     // Nine columns are wider than most windows: scrolled by the pixel, the last one is reached
     // whole.
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -45,6 +46,20 @@ DomainListView::DomainListView(AppState& state, QWidget* parent)
         if (column == DomainListModel::DomainColumn && !m_sizing)
             m_domainFits = false;
     });
+}
+
+int DomainListView::defaultColumnWidth(int column) const
+{
+    // A date column is as wide as a date in the list's font (the update's with its time of day),
+    // so that in a maximised window all nine columns fit without scrolling.
+    const core::ResultField* field = core::fieldAtListColumn(column);
+    if (field == nullptr || !field->isDate())
+        return DomainListModel::columnWidth(column);
+    const QString sample = field->field == core::Field::UpdatedDate ? QStringLiteral("0000-00-00 00:00:00")
+                                                                    : QStringLiteral("0000-00-00");
+    constexpr int Padding = 16;
+    return std::max(fontMetrics().horizontalAdvance(sample), horizontalHeader()->sectionSizeHint(column)) +
+           Padding;
 }
 
 void DomainListView::setOwnColumnWidth(int column, int width)
@@ -60,8 +75,7 @@ void DomainListView::fitDomainColumn()
         return;
     constexpr int Column = DomainListModel::DomainColumn;
     const int content = std::max(sizeHintForColumn(Column), horizontalHeader()->sectionSizeHint(Column));
-    setOwnColumnWidth(Column,
-                      std::clamp(content, DomainListModel::columnWidth(Column), MaxFittedDomainWidth));
+    setOwnColumnWidth(Column, std::clamp(content, defaultColumnWidth(Column), MaxFittedDomainWidth));
 }
 
 void DomainListView::showHeaderMenu(const QPoint& at)
@@ -81,7 +95,7 @@ void DomainListView::showHeaderMenu(const QPoint& at)
         connect(action, &QAction::toggled, this, [this, column](bool shown) {
             setColumnHidden(column, !shown);
             if (shown && columnWidth(column) == 0)
-                setOwnColumnWidth(column, DomainListModel::columnWidth(column));
+                setOwnColumnWidth(column, defaultColumnWidth(column));
         });
     }
     menu->popup(header->viewport()->mapToGlobal(at));
@@ -94,7 +108,7 @@ void DomainListView::restoreLayout(const core::DesktopSettings& desktop)
     if (desktop.columnWidths.size() == static_cast<std::size_t>(Count)) {
         for (int column = 0; column < Count; ++column) {
             const int width = desktop.columnWidths[static_cast<std::size_t>(column)];
-            setOwnColumnWidth(column, width > 0 ? width : DomainListModel::columnWidth(column));
+            setOwnColumnWidth(column, width > 0 ? width : defaultColumnWidth(column));
         }
         m_domainFits = desktop.columnWidths[DomainListModel::DomainColumn] == 0;
     }

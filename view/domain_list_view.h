@@ -58,6 +58,8 @@ private:
     /// Sizes the domain column to its names, unless the user has sized it.
     void fitDomainColumn();
     void setOwnColumnWidth(int column, int width);
+    /// A column's width until the user sizes it.
+    int defaultColumnWidth(int column) const;
 
     AppState& m_state;
     DomainListModel m_model;

@@ -89,4 +89,5 @@ int main(int argc, char** argv)
     zonedesk::InfoBoxesTest test;
     return QTest::qExec(&test, argc, argv);
 }
+
 #include "info_boxes_test.moc"

@@ -202,7 +202,8 @@ private Q_SLOTS:
         DomainListModel model(*m_table);
         model.fillRows();
         using core::LookupStatus;
-        const LookupStatus statuses[] = {LookupStatus::Success, LookupStatus::NotRegistered, LookupStatus::Error};
+        const LookupStatus statuses[] = {
+            LookupStatus::Success, LookupStatus::NotRegistered, LookupStatus::Error};
         for (int row = 0; row < 3; ++row) {
             auto& record = (*m_table)[static_cast<std::size_t>(row)];
             record.status = static_cast<std::int32_t>(statuses[row]);
@@ -222,7 +223,8 @@ private Q_SLOTS:
                 QVERIFY(!cell.data(Qt::ToolTipRole).isValid());
             }
         }
-        QCOMPARE(model.index(1, DomainListModel::StatusColumn).data().toString(), QStringLiteral("域名未注册"));
+        QCOMPARE(model.index(1, DomainListModel::StatusColumn).data().toString(),
+                 QStringLiteral("域名未注册"));
         QCOMPARE(model.index(2, DomainListModel::StatusColumn).data().toString(), QStringLiteral("ERR!"));
         QCOMPARE(core::fieldText((*m_table)[1].owner), "N/A"); // the record (and so the CSV) keeps it
     }
@@ -258,10 +260,14 @@ private Q_SLOTS:
         };
         const int expiry = core::resultField(core::Field::ExpiryDate).listColumn;
         const int owner = core::resultField(core::Field::Owner).listColumn;
-        QCOMPARE(order(expiry, Qt::AscendingOrder), QStringLiteral("d2.com d5.com d0.com d1.com d3.com d4.com"));
-        QCOMPARE(order(expiry, Qt::DescendingOrder), QStringLiteral("d0.com d5.com d2.com d1.com d3.com d4.com"));
-        QCOMPARE(order(owner, Qt::AscendingOrder), QStringLiteral("d2.com d0.com d5.com d1.com d3.com d4.com"));
-        QCOMPARE(order(owner, Qt::DescendingOrder), QStringLiteral("d5.com d0.com d2.com d1.com d3.com d4.com"));
+        QCOMPARE(order(expiry, Qt::AscendingOrder),
+                 QStringLiteral("d2.com d5.com d0.com d1.com d3.com d4.com"));
+        QCOMPARE(order(expiry, Qt::DescendingOrder),
+                 QStringLiteral("d0.com d5.com d2.com d1.com d3.com d4.com"));
+        QCOMPARE(order(owner, Qt::AscendingOrder),
+                 QStringLiteral("d2.com d0.com d5.com d1.com d3.com d4.com"));
+        QCOMPARE(order(owner, Qt::DescendingOrder),
+                 QStringLiteral("d5.com d0.com d2.com d1.com d3.com d4.com"));
     }
 
     void fillRowsReplacesEveryRow()
