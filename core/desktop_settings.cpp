@@ -186,9 +186,9 @@ std::string withDesktopSettings(std::string_view text, const DesktopSettings& se
         set("hiddenColumns", listText(settings.hiddenColumns));
     set("sortColumn", std::to_string(isColumn(settings.sortColumn) ? settings.sortColumn : -1));
     set("sortOrder", settings.sortDescending ? "descending" : "ascending");
-    // Quoted, so that blanks at either end are read back.
-    if (storableFilter(settings.filter))
-        set("filter", "\"" + settings.filter + "\"");
+    // Quoted, so that blanks at either end are read back; one that could not be is not kept
+    // either, rather than an earlier run's.
+    set("filter", "\"" + (storableFilter(settings.filter) ? settings.filter : std::string()) + "\"");
 
     set("panelSide", settings.panelSide == PanelSide::Right ? "right" : "left");
     if (settings.panelWidth > 0)

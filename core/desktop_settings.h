@@ -73,9 +73,9 @@ struct DesktopSettings
 /// Reads the section from profile text; anything missing or malformed reads as not remembered.
 DesktopSettings desktopSettingsFromProfile(std::string_view text);
 
-/// The profile text with the section written; every other section is kept. A folder or filter
-/// that is too long or holds a control character (it could not be read back), and column lists
-/// that are not whole, are left out.
+/// The profile text with the section written; every other section is kept. A folder that is too
+/// long or holds a control character (it could not be read back), and column lists that are not
+/// whole, are left out; such a filter is written empty.
 std::string withDesktopSettings(std::string_view text, const DesktopSettings& settings);
 
 /// Writes the section into config.ini at `path`, replacing the file whole. False on failure.

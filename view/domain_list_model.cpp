@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "view/domain_list_model.h"
 
+#include <limits>
 #include <vector>
 
 #include <QColor>
@@ -220,13 +221,14 @@ bool DomainListModel::isNear(const core::DomainRecord& record) const
 
 QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModelIndex& index) const
 {
-    // No key (an invalid value): a blank cell or an unreadable date, kept below the rest in
-    // either order.
-    if (record.shown == 0 && index.column() > DomainColumn)
+    // No key (an invalid value) for a blank cell: kept below the rest in either order.
+    if ((record.shown == 0 && index.column() > DomainColumn) ||
+        (showsNoResults(record) && core::fieldAtListColumn(index.column()) != nullptr))
         return {};
     if (const core::ResultField* field = dateAt(index.column())) {
-        const auto date = showsNoResults(record) ? std::nullopt : core::recordDate(record, field->field);
-        return date ? QVariant::fromValue(qint64{date->dayNumber()}) : QVariant();
+        // A text that holds no readable date sorts after every date.
+        const auto date = core::recordDate(record, field->field);
+        return QVariant::fromValue(date ? qint64{date->dayNumber()} : std::numeric_limits<qint64>::max());
     }
     if (index.column() == StatusColumn) {
         // By meaning: registered, available, failed, without a server.

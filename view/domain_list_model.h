@@ -57,8 +57,8 @@ public:
     /// Shown rows drawn red now.
     int nearExpiryCount() const;
 
-    /// What the list sorts by: dates as calendar days, the status by its meaning, everything else
-    /// as shown; invalid for a blank cell or an unreadable date, which sort last either way.
+    /// What the list sorts by: dates as calendar days (unreadable ones after them), the status by
+    /// its meaning, everything else as shown; invalid for a blank cell, which sorts last either way.
     static constexpr int SortRole = Qt::UserRole + 1;
 
     /// What changed for `row` since the name's previous lookup: said in the status cell's tool

@@ -101,6 +101,9 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
             m_lookups->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
     }
     m_lookups->resizeColumnsToContents();
+    // The changes are what the dialog is opened for: never cut off, whatever the rest take.
+    m_lookups->horizontalHeader()->setSectionResizeMode(m_lookups->columnCount() - 1,
+                                                        QHeaderView::ResizeToContents);
     m_reply->setReadOnly(true);
     m_reply->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_reply->setFont(QFont(QStringLiteral("monospace")));
