@@ -5,9 +5,40 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "core/data_dates.h"
+#include "core/data_files.h"
+#include "core/library_versions.h"
+#include "core/service_choice.h"
 #include "ui/dialog_font.h"
 
 namespace zonedesk {
+
+namespace {
+
+QString utf8(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+QString AboutDialog::text()
+{
+    QStringList lines = {
+        QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)),
+        QStringLiteral("许可证：MIT"),
+        QString(),
+        QStringLiteral("使用的库："),
+        QStringLiteral("Qt %1").arg(QLatin1String(qVersion())),
+    };
+    for (const core::LibraryVersion& library : core::libraryVersions())
+        lines << utf8(library.name) + QLatin1Char(' ') + utf8(library.version);
+    lines << QString() << QStringLiteral("数据文件：");
+    for (const core::DataFileDate& file : core::dataFileDates(core::defaultServiceData(), core::dataDir()))
+        lines << QStringLiteral("%1：%2").arg(
+            utf8(file.file), file.date.empty() ? QStringLiteral("日期不详") : utf8(file.date));
+    return lines.join(QLatin1Char('\n'));
+}
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent)
@@ -17,8 +48,9 @@ AboutDialog::AboutDialog(QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap(QStringLiteral(":/zonedesk/zonedesk.png"))
                         .scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    auto* text = new QLabel(
-        QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)), this);
+    auto* text = new QLabel(AboutDialog::text(), this);
+    text->setObjectName(QStringLiteral("aboutText"));
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The About box: icon, name and version, and 确定.
+// The About box: icon, name and version, licence, the libraries with their versions, the shipped
+// data's dates, and 确定.
 #pragma once
 
 #include <QDialog>
@@ -15,6 +16,10 @@ class AboutDialog final : public QDialog
 
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
+
+private:
+    /// What the box says, line by line.
+    static QString text();
 };
 
 } // namespace zonedesk

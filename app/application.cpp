@@ -91,6 +91,7 @@ bool Application::initialize()
 
     m_mainWindow = std::make_unique<MainWindow>(*m_state);
     m_mainWindow->showAtStart();
+    m_mainWindow->restoreLayout();
     if (m_state->settings.restoreLast)
         m_mainWindow->openLastResults(true);
     return true;
@@ -101,6 +102,7 @@ int Application::shutDown(int code)
     if (m_mainWindow) {
         m_mainWindow->run().stop();
         m_mainWindow->rememberPlacement(m_state->desktop);
+        m_mainWindow->rememberLayout(m_state->desktop);
     }
     m_mainWindow.reset();
     if (m_table) {

@@ -641,6 +641,48 @@ void MainWindow::rememberPlacement(core::DesktopSettings& desktop) const
     desktop.maximized = isMaximized();
 }
 
+void MainWindow::restoreLayout()
+{
+    const core::DesktopSettings& desktop = m_state.desktop;
+    m_view->restoreLayout(desktop);
+    m_filter->setText(
+        QString::fromUtf8(desktop.filter.data(), static_cast<qsizetype>(desktop.filter.size())));
+    if (desktop.panelWidth > 0)
+        m_panelBar->model().vertSize.width = desktop.panelWidth;
+    if (desktop.panelSide == core::PanelSide::Right)
+        addDockWidget(Qt::RightDockWidgetArea, m_panelBar);
+    if (!desktop.panelFloating)
+        return;
+    m_panelBar->setFloating(true);
+    const core::WindowGeometry& frame = desktop.panelFloat;
+    const QRect floating(frame.x, frame.y, frame.width, frame.height);
+    // Only where a good part of it is still on a screen.
+    QScreen* screen = frame.valid() ? QGuiApplication::screenAt(floating.center()) : nullptr;
+    if (screen != nullptr) {
+        m_panelBar->model().floatSize = {frame.width, frame.height};
+        m_panelBar->setGeometry(floating);
+    }
+    m_panelBar->show();
+}
+
+void MainWindow::rememberLayout(core::DesktopSettings& desktop) const
+{
+    m_view->rememberLayout(desktop);
+    desktop.filter = m_filter->text().toStdString();
+    // A floating or top/bottom panel keeps the side it was last on.
+    switch (dockWidgetArea(m_panelBar)) {
+    case Qt::LeftDockWidgetArea: desktop.panelSide = core::PanelSide::Left; break;
+    case Qt::RightDockWidgetArea: desktop.panelSide = core::PanelSide::Right; break;
+    default: break;
+    }
+    desktop.panelWidth = m_panelBar->model().vertSize.width;
+    desktop.panelFloating = m_panelBar->isFloating();
+    if (desktop.panelFloating) {
+        const QRect frame = m_panelBar->geometry();
+        desktop.panelFloat = {frame.x(), frame.y(), frame.width(), frame.height()};
+    }
+}
+
 void MainWindow::noteGeometry()
 {
     if (m_noteQueued)

@@ -82,6 +82,15 @@ public:
     /// The normal geometry and maximised state, for the next run.
     void rememberPlacement(core::DesktopSettings& desktop) const;
 
+    /// The list's columns, sort and filter and the side panel's place as an earlier run left them;
+    /// after showAtStart.
+    void restoreLayout();
+
+    /// The list's columns, sort and filter and the side panel's place, for the next run.
+    void rememberLayout(core::DesktopSettings& desktop) const;
+
+    QLineEdit* filterEdit() const { return m_filter; }
+
     /// Two thirds of `available` in each direction, centred in it.
     static QRect defaultNormalGeometry(const QRect& available);
 

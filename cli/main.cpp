@@ -4,13 +4,8 @@
 #include <map>
 #include <string>
 
-#include <curl/curl.h>
-#include <idn2.h>
-
 #include "cli/command.h"
-
-#include <gnu/libc-version.h>
-#include <nlohmann/json.hpp>
+#include "core/library_versions.h"
 
 namespace {
 
@@ -18,13 +13,10 @@ constexpr const char* Version = "1.0713";
 
 std::string versionText()
 {
-    const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
-    const char* idn2 = idn2_check_version(nullptr);
-    return std::string("zonedesk-cli ") + Version + "\n" + "core (Qt-free) " + Version + "\n" + "libidn2 " +
-           (idn2 != nullptr ? idn2 : "?") + "\n" + "iconv (GNU libc) " + gnu_get_libc_version() + "\n" +
-           "libcurl " + (curl != nullptr ? curl->version : "?") + "\n" + "nlohmann-json " +
-           std::to_string(NLOHMANN_JSON_VERSION_MAJOR) + "." + std::to_string(NLOHMANN_JSON_VERSION_MINOR) +
-           "." + std::to_string(NLOHMANN_JSON_VERSION_PATCH) + "\n" + "CLI11 " + CLI11_VERSION;
+    std::string text = std::string("zonedesk-cli ") + Version + "\n" + "core (Qt-free) " + Version + "\n";
+    for (const zonedesk::core::LibraryVersion& library : zonedesk::core::libraryVersions())
+        text += library.name + " " + library.version + "\n";
+    return text + "CLI11 " + CLI11_VERSION;
 }
 
 /// The subcommand the command line chose, or null.

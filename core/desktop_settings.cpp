@@ -2,7 +2,10 @@
 #include "core/desktop_settings.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <functional>
+#include <optional>
 
 #include "core/settings_file.h"
 
@@ -22,12 +25,92 @@ bool readInt(std::string_view text, int& out)
     return true;
 }
 
+bool printable(std::string_view text)
+{
+    return std::none_of(
+        text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 bool storable(std::string_view folder)
 {
-    return !folder.empty() && folder.size() <= MaxFolderLength &&
-           std::none_of(folder.begin(), folder.end(), [](char c) {
-               return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-           });
+    return !folder.empty() && folder.size() <= MaxFolderLength && printable(folder);
+}
+
+bool storableFilter(std::string_view filter)
+{
+    return filter.size() <= MaxFilterLength && printable(filter);
+}
+
+bool isColumn(int column)
+{
+    return column >= 0 && column < ListColumnCount;
+}
+
+/// "a,b,c" as numbers; nullopt when any item is not a number. Empty text is an empty list.
+std::optional<std::vector<int>> readList(std::string_view text)
+{
+    std::vector<int> list;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        int value = 0;
+        if (!readInt(text.substr(0, comma), value))
+            return std::nullopt;
+        list.push_back(value);
+        if (comma == std::string_view::npos)
+            break;
+        text.remove_prefix(comma + 1);
+        if (text.empty())
+            return std::nullopt; // a trailing comma
+    }
+    return list;
+}
+
+std::string listText(const std::vector<int>& list)
+{
+    std::string text;
+    for (const int value : list)
+        text += (text.empty() ? "" : ",") + std::to_string(value);
+    return text;
+}
+
+bool wholeWidths(const std::vector<int>& widths)
+{
+    return widths.size() == static_cast<std::size_t>(ListColumnCount) &&
+           std::all_of(widths.begin(), widths.end(), [](int w) { return w >= 0 && w <= MaxColumnWidth; });
+}
+
+/// Every column once.
+bool wholeOrder(const std::vector<int>& order)
+{
+    std::vector<int> sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (sorted[i] != static_cast<int>(i))
+            return false;
+    }
+    return sorted.size() == static_cast<std::size_t>(ListColumnCount);
+}
+
+/// Columns each at most once, and not all of them.
+bool validHidden(const std::vector<int>& hidden)
+{
+    std::vector<int> sorted = hidden;
+    std::sort(sorted.begin(), sorted.end());
+    return std::all_of(sorted.begin(), sorted.end(), isColumn) &&
+           std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end() &&
+           sorted.size() < static_cast<std::size_t>(ListColumnCount);
+}
+
+/// The geometry under the four keys (x, y, width, height); not valid when any is missing or malformed.
+WindowGeometry readGeometry(const std::function<std::string(std::string_view)>& value,
+                            const std::array<std::string_view, 4>& keys)
+{
+    WindowGeometry geometry;
+    if (readInt(value(keys[0]), geometry.x) && readInt(value(keys[1]), geometry.y) &&
+        readInt(value(keys[2]), geometry.width) && readInt(value(keys[3]), geometry.height) &&
+        geometry.valid())
+        return geometry;
+    return {};
 }
 
 constexpr std::string_view RowsNames[] = {"all", "selected", "shown"}; // by ExportRows
@@ -69,10 +152,10 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
         return profileValue(text, DesktopSection, key, maxLength);
     };
     DesktopSettings settings;
-    WindowGeometry normal;
-    if (readInt(value("x"), normal.x) && readInt(value("y"), normal.y) &&
-        readInt(value("width"), normal.width) && readInt(value("height"), normal.height) && normal.valid())
-        settings.normal = normal;
+    const std::function<std::string(std::string_view)> valueOf = [&](std::string_view key) {
+        return value(key);
+    };
+    settings.normal = readGeometry(valueOf, {"x", "y", "width", "height"});
     settings.maximized = value("maximized") != "0";
     // One byte over the limit tells a cut value from a whole one.
     for (auto [key, folder] : {
@@ -84,6 +167,28 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
             *folder = std::move(read);
     }
     settings.exportChoice = readExportChoice(text);
+
+    // Nine numbers of four digits fit with room to spare; a longer list is cut, and so malformed.
+    constexpr std::size_t ListLength = 200;
+    if (auto widths = readList(value("columnWidths", ListLength)); widths && wholeWidths(*widths))
+        settings.columnWidths = std::move(*widths);
+    if (auto order = readList(value("columnOrder", ListLength)); order && wholeOrder(*order))
+        settings.columnOrder = std::move(*order);
+    if (auto hidden = readList(value("hiddenColumns", ListLength)); hidden && validHidden(*hidden))
+        settings.hiddenColumns = std::move(*hidden);
+    if (int column = -1; readInt(value("sortColumn"), column) && isColumn(column)) {
+        settings.sortColumn = column;
+        settings.sortDescending = value("sortOrder") == "descending";
+    }
+    if (std::string filter = value("filter", MaxFilterLength + 1); storableFilter(filter))
+        settings.filter = std::move(filter);
+
+    settings.panelSide = value("panelSide") == "right" ? PanelSide::Right : PanelSide::Left;
+    if (int width = 0; readInt(value("panelWidth"), width) && width > 0)
+        settings.panelWidth = width;
+    settings.panelFloating = value("panelFloating") == "1";
+    settings.panelFloat =
+        readGeometry(valueOf, {"panelFloatX", "panelFloatY", "panelFloatWidth", "panelFloatHeight"});
     return settings;
 }
 
@@ -109,6 +214,29 @@ std::string withDesktopSettings(std::string_view text, const DesktopSettings& se
     for (const auto& [key, flag] : ExportFlags)
         set(key, choice.*flag ? "1" : "0");
     set("exportRows", RowsNames[static_cast<std::size_t>(choice.rows)]);
+
+    if (wholeWidths(settings.columnWidths))
+        set("columnWidths", listText(settings.columnWidths));
+    if (wholeOrder(settings.columnOrder))
+        set("columnOrder", listText(settings.columnOrder));
+    if (validHidden(settings.hiddenColumns))
+        set("hiddenColumns", listText(settings.hiddenColumns));
+    set("sortColumn", std::to_string(isColumn(settings.sortColumn) ? settings.sortColumn : -1));
+    set("sortOrder", settings.sortDescending ? "descending" : "ascending");
+    // Quoted, so that blanks at either end are read back; one that could not be is not kept
+    // either, rather than an earlier run's.
+    set("filter", "\"" + (storableFilter(settings.filter) ? settings.filter : std::string()) + "\"");
+
+    set("panelSide", settings.panelSide == PanelSide::Right ? "right" : "left");
+    if (settings.panelWidth > 0)
+        set("panelWidth", std::to_string(settings.panelWidth));
+    set("panelFloating", settings.panelFloating ? "1" : "0");
+    if (settings.panelFloat.valid()) {
+        set("panelFloatX", std::to_string(settings.panelFloat.x));
+        set("panelFloatY", std::to_string(settings.panelFloat.y));
+        set("panelFloatWidth", std::to_string(settings.panelFloat.width));
+        set("panelFloatHeight", std::to_string(settings.panelFloat.height));
+    }
     return out;
 }
 

@@ -29,7 +29,11 @@ public:
     {
         const ResizableBarModel& model = m_bar->m_model;
         const bool show = (model.edgeStyle & ShowEdges) != 0;
+        // A floating bar's frame may have no border to size it by (a tool window a window manager
+        // leaves bare): it keeps an edge of its own all round.
         const auto margin = [&](unsigned flag) {
+            if (model.isFloating())
+                return EdgeWidth;
             return show && (model.edgeStyle & flag) != 0 ? EdgeWidth + 1 : 0;
         };
         m_margins = QMargins(margin(EdgeLeft), margin(EdgeTop), margin(EdgeRight), margin(EdgeBottom));
@@ -72,6 +76,18 @@ protected:
                 m_bar->endTracking(); // a right click ends the drag where it is
             return;
         }
+        if (m_bar->m_model.isFloating()) {
+            m_floatEdges = floatEdgesAt(event->position().toPoint());
+            if (event->button() == Qt::LeftButton && m_floatEdges != Qt::Edges()) {
+                m_floatFrom = event->globalPosition().toPoint();
+                m_floatStart = m_bar->geometry();
+                grabMouse();
+                return;
+            }
+            m_floatEdges = {};
+            event->ignore();
+            return;
+        }
         const BarHit code = hitAt(event->position().toPoint());
         if (event->button() == Qt::LeftButton && code != BarHit::Client &&
             m_bar->beginTracking(code, event->globalPosition().toPoint())) {
@@ -87,6 +103,10 @@ protected:
             m_bar->trackTo(event->globalPosition().toPoint());
             return;
         }
+        if (m_bar->m_model.isFloating()) {
+            floatTo(event->globalPosition().toPoint());
+            return;
+        }
         const BarHit code = hitAt(event->position().toPoint());
         setCursor(code == BarHit::Left || code == BarHit::Right   ? Qt::SizeHorCursor
                   : code == BarHit::Top || code == BarHit::Bottom ? Qt::SizeVerCursor
@@ -98,6 +118,9 @@ protected:
         if (m_bar->m_model.tracking && event->button() == Qt::LeftButton) {
             releaseMouse();
             m_bar->endTracking();
+        } else if (m_floatEdges != Qt::Edges() && event->button() == Qt::LeftButton) {
+            releaseMouse();
+            m_floatEdges = {};
         }
     }
 
@@ -108,6 +131,46 @@ protected:
     }
 
 private:
+    /// The edges of a floating bar that `local` lies on.
+    Qt::Edges floatEdgesAt(QPoint local) const
+    {
+        Qt::Edges edges;
+        edges.setFlag(Qt::LeftEdge, local.x() < EdgeWidth);
+        edges.setFlag(Qt::RightEdge, local.x() >= width() - EdgeWidth);
+        edges.setFlag(Qt::TopEdge, local.y() < EdgeWidth);
+        edges.setFlag(Qt::BottomEdge, local.y() >= height() - EdgeWidth);
+        return edges;
+    }
+
+    /// While floating: the cursor over an edge, or the bar sized by the edge being dragged.
+    void floatTo(QPoint global)
+    {
+        if (m_floatEdges == Qt::Edges()) {
+            const Qt::Edges over = floatEdgesAt(mapFromGlobal(global));
+            const bool horizontal = over & (Qt::LeftEdge | Qt::RightEdge);
+            const bool vertical = over & (Qt::TopEdge | Qt::BottomEdge);
+            const bool falling =
+                over == (Qt::LeftEdge | Qt::TopEdge) || over == (Qt::RightEdge | Qt::BottomEdge);
+            setCursor(horizontal && vertical ? (falling ? Qt::SizeFDiagCursor : Qt::SizeBDiagCursor)
+                      : horizontal           ? Qt::SizeHorCursor
+                      : vertical             ? Qt::SizeVerCursor
+                                             : Qt::ArrowCursor);
+            return;
+        }
+        const QPoint by = global - m_floatFrom;
+        const QSize least = m_bar->minimumSize();
+        QRect frame = m_floatStart;
+        if (m_floatEdges & Qt::LeftEdge)
+            frame.setLeft(std::min(frame.left() + by.x(), frame.right() + 1 - least.width()));
+        if (m_floatEdges & Qt::RightEdge)
+            frame.setRight(std::max(frame.right() + by.x(), frame.left() - 1 + least.width()));
+        if (m_floatEdges & Qt::TopEdge)
+            frame.setTop(std::min(frame.top() + by.y(), frame.bottom() + 1 - least.height()));
+        if (m_floatEdges & Qt::BottomEdge)
+            frame.setBottom(std::max(frame.bottom() + by.y(), frame.top() - 1 + least.height()));
+        m_bar->setGeometry(frame);
+    }
+
     BarHit hitAt(QPoint local) const
     {
         return m_bar->m_model.hitTest({0, 0, width(), height()}, {local.x(), local.y()});
@@ -115,6 +178,9 @@ private:
 
     ResizableDockBar* m_bar;
     QMargins m_margins;
+    Qt::Edges m_floatEdges; // being dragged, while floating
+    QPoint m_floatFrom;     // where the drag began (global)
+    QRect m_floatStart;     // the bar's geometry then
 };
 
 ResizableDockBar::ResizableDockBar(const QString& title, QMainWindow* mainWindow)

@@ -126,6 +126,24 @@ void ControlPanel::initialize()
     m_webPane->onAppLink = [this](const QString& rest) { followAppLink(rest); };
     m_webPane->replacePlaceholder(m_placeholder);
     m_placeholder = nullptr;
+    fitWebPane();
+}
+
+void ControlPanel::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    fitWebPane();
+}
+
+void ControlPanel::fitWebPane()
+{
+    if (m_webPane == nullptr)
+        return;
+    // The template's margin on the left, the same on the right and below; never shorter than the
+    // template's pane (what does not fit is cut off, as the rest of the panel is).
+    const int margin = m_webPane->x();
+    m_webPane->resize(std::max(0, width() - 2 * margin),
+                      std::max(WebPane::WebPaneHeight, height() - m_webPane->y() - margin));
 }
 
 void ControlPanel::toggleRedDisplay()

@@ -80,6 +80,10 @@ public:
     /// Start and Import enabled again (the run is over).
     void enableStart();
 
+protected:
+    /// The web pane fills the panel's width, and its height down to the bottom.
+    void resizeEvent(QResizeEvent* event) override;
+
 Q_SIGNALS:
     /// Start was clicked: the settings are read.
     void lookupsRequested();
@@ -97,6 +101,7 @@ Q_SIGNALS:
 
 private:
     void toggleRedDisplay();
+    void fitWebPane();
     void followAppLink(const QString& rest);
     /// The check box's state (the day count is in the settings as soon as it changes).
     void readSettings();

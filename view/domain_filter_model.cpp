@@ -40,6 +40,10 @@ bool DomainFilterModel::lessThan(const QModelIndex& left, const QModelIndex& rig
 {
     const QVariant a = left.data(sortRole());
     const QVariant b = right.data(sortRole());
+    // Rows with nothing to sort by stay at the bottom whichever way the list is sorted: the proxy
+    // reverses the comparison for a descending sort, so they count as least there.
+    if (!a.isValid() || !b.isValid())
+        return a.isValid() != b.isValid() && !a.isValid() == (sortOrder() == Qt::DescendingOrder);
     if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong)
         return a.toLongLong() < b.toLongLong();
     return QString::localeAwareCompare(a.toString(), b.toString()) < 0;

@@ -6,7 +6,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QRegularExpression>
 
 #include "core/calendar_date.h"
 #include "core/confusable_names.h"
@@ -19,6 +18,7 @@
 #include "core/whois_query_name.h"
 #include "core/withheld_value.h"
 #include "lookup/recorded_run.h"
+#include "view/calendar_text.h"
 
 namespace zonedesk {
 
@@ -33,6 +33,14 @@ const core::ResultField* dateAt(int column)
 {
     const core::ResultField* field = core::fieldAtListColumn(column);
     return field != nullptr && field->isDate() ? field : nullptr;
+}
+
+/// A name found not registered, or whose lookup failed, has no results to show: whatever its
+/// fields hold (an old layout's "N/A" among them) is left out of the list, not out of the record.
+bool showsNoResults(const core::DomainRecord& record)
+{
+    return record.status == static_cast<std::int32_t>(core::LookupStatus::NotRegistered) ||
+           record.status == static_cast<std::int32_t>(core::LookupStatus::Error);
 }
 
 /// Record text (GBK) for the screen.
@@ -79,10 +87,11 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= m_rows)
         return {};
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
-    if (role == Qt::ToolTipRole)
-        return record.shown != 0 && dateAt(index.column()) != nullptr
-                   ? dateToolTip(record, *dateAt(index.column()))
-                   : toolTip(index.row(), record, index.column());
+    if (role == Qt::ToolTipRole) {
+        if (record.shown == 0 || dateAt(index.column()) == nullptr)
+            return toolTip(index.row(), record, index.column());
+        return showsNoResults(record) ? QVariant() : dateToolTip(record, *dateAt(index.column()));
+    }
     if (role == Qt::FontRole && record.shown != 0 && dropped(index.row())) {
         QFont bold;
         bold.setBold(true);
@@ -114,6 +123,8 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     const core::ResultField* field = core::fieldAtListColumn(index.column());
     if (field == nullptr)
         return {};
+    if (showsNoResults(record))
+        return QString();
     return field->isDate() ? dateText(record, *field) : fromGbk(field->record.text(record));
 }
 
@@ -187,19 +198,8 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
 
 QString DomainListModel::dateText(const core::DomainRecord& record, const core::ResultField& field)
 {
-    const std::string_view stored = field.record.text(record);
-    const auto date = core::recordDate(record, field.field);
-    if (!date)
-        return fromGbk(stored); // no readable date: the registry's text as it stands
-    QString text = QString::fromStdString(date->iso());
-    // The update column keeps the time of day where the registry gives one.
-    if (field.field == core::Field::UpdatedDate) {
-        static const QRegularExpression Time(QStringLiteral("\\b\\d{2}:\\d{2}(:\\d{2})?"));
-        const auto match = Time.match(fromGbk(stored));
-        if (match.hasMatch())
-            text += QLatin1Char(' ') + match.captured();
-    }
-    return text;
+    return calendarText(
+        fromGbk(field.record.text(record)), core::recordDate(record, field.field), field.field);
 }
 
 QVariant DomainListModel::dateToolTip(const core::DomainRecord& record, const core::ResultField& field) const
@@ -221,9 +221,12 @@ bool DomainListModel::isNear(const core::DomainRecord& record) const
 
 QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModelIndex& index) const
 {
-    if (record.shown == 0 && index.column() > DomainColumn)
-        return QVariant::fromValue(std::numeric_limits<qint64>::max()); // nothing to show: last
+    // No key (an invalid value) for a blank cell: kept below the rest in either order.
+    if ((record.shown == 0 && index.column() > DomainColumn) ||
+        (showsNoResults(record) && core::fieldAtListColumn(index.column()) != nullptr))
+        return {};
     if (const core::ResultField* field = dateAt(index.column())) {
+        // A text that holds no readable date sorts after every date.
         const auto date = core::recordDate(record, field->field);
         return QVariant::fromValue(date ? qint64{date->dayNumber()} : std::numeric_limits<qint64>::max());
     }
@@ -233,7 +236,8 @@ QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModel
         const auto status = static_cast<std::size_t>(record.status);
         return QVariant::fromValue(status < std::size(Rank) ? Rank[status] : qint64{4});
     }
-    return data(index, Qt::DisplayRole);
+    const QString text = data(index, Qt::DisplayRole).toString();
+    return text.isEmpty() ? QVariant() : QVariant(text);
 }
 
 void DomainListModel::setNearExpiry(bool redDisplay, int warnDays)

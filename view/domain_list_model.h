@@ -36,7 +36,7 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    /// Pixel width of each column.
+    /// Pixel width of each column; the view fits the dates to its font.
     static int columnWidth(int column);
 
     /// One row per record of the table, showing server and domain only; with `sayWaiting` (a list
@@ -77,8 +77,8 @@ public:
     /// Shown rows drawn red now.
     int nearExpiryCount() const;
 
-    /// What the list sorts by: dates as calendar days (unreadable ones last), the status by its
-    /// meaning, everything else as shown.
+    /// What the list sorts by: dates as calendar days (unreadable ones after them), the status by
+    /// its meaning, everything else as shown; invalid for a blank cell, which sorts last either way.
     static constexpr int SortRole = Qt::UserRole + 1;
 
     /// What changed for `row` since the name's previous lookup: said in the status cell's tool
@@ -92,8 +92,7 @@ private:
 
     bool dropped(int row) const;
 
-    /// A date's calendar form (YYYY-MM-DD, the update's time of day kept), or the stored text
-    /// when it holds no readable date.
+    /// A date's calendar form (calendarText).
     static QString dateText(const core::DomainRecord& record, const core::ResultField& field);
 
     /// The registry's own text, and on the expiry the days left or gone.

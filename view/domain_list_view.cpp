@@ -10,6 +10,7 @@
 
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/result_fields.h"
 
 namespace zonedesk {
 
@@ -37,7 +38,116 @@ DomainListView::DomainListView(AppState& state, QWidget* parent)
     horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < DomainListModel::ColumnCount; ++column)
-        setColumnWidth(column, DomainListModel::columnWidth(column));
+        setOwnColumnWidth(column, defaultColumnWidth(column));
+    // Nine columns are wider than most windows: scrolled by the pixel, the last one is reached
+    // whole.
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    horizontalHeader()->setSectionsMovable(true);
+    horizontalHeader()->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        horizontalHeader(), &QHeaderView::customContextMenuRequested, this, &DomainListView::showHeaderMenu);
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column == DomainListModel::DomainColumn && !m_sizing)
+            m_domainFits = false;
+    });
+}
+
+int DomainListView::defaultColumnWidth(int column) const
+{
+    // A date column is as wide as a date in the list's font (the update's with its time of day),
+    // so that in a maximised window all nine columns fit without scrolling.
+    const core::ResultField* field = core::fieldAtListColumn(column);
+    if (field == nullptr || !field->isDate())
+        return DomainListModel::columnWidth(column);
+    const QString sample = field->field == core::Field::UpdatedDate ? QStringLiteral("0000-00-00 00:00:00")
+                                                                    : QStringLiteral("0000-00-00");
+    constexpr int Padding = 16;
+    return std::max(fontMetrics().horizontalAdvance(sample), horizontalHeader()->sectionSizeHint(column)) +
+           Padding;
+}
+
+void DomainListView::setOwnColumnWidth(int column, int width)
+{
+    m_sizing = true;
+    setColumnWidth(column, width);
+    m_sizing = false;
+}
+
+void DomainListView::fitDomainColumn()
+{
+    if (!m_domainFits)
+        return;
+    constexpr int Column = DomainListModel::DomainColumn;
+    const int content = std::max(sizeHintForColumn(Column), horizontalHeader()->sectionSizeHint(Column));
+    setOwnColumnWidth(Column, std::clamp(content, defaultColumnWidth(Column), MaxFittedDomainWidth));
+}
+
+void DomainListView::showHeaderMenu(const QPoint& at)
+{
+    // Not modal: the menu goes when an entry is picked or the user clicks elsewhere.
+    auto* menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("columnsMenu"));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int column = header->logicalIndex(visual);
+        QAction* action = menu->addAction(m_model.headerData(column, Qt::Horizontal).toString());
+        action->setCheckable(true);
+        action->setChecked(!isColumnHidden(column));
+        // Without its name a row says nothing.
+        action->setEnabled(column != DomainListModel::DomainColumn);
+        connect(action, &QAction::toggled, this, [this, column](bool shown) {
+            setColumnHidden(column, !shown);
+            if (shown && columnWidth(column) == 0)
+                setOwnColumnWidth(column, defaultColumnWidth(column));
+        });
+    }
+    menu->popup(header->viewport()->mapToGlobal(at));
+}
+
+void DomainListView::restoreLayout(const core::DesktopSettings& desktop)
+{
+    constexpr int Count = DomainListModel::ColumnCount;
+    static_assert(Count == core::ListColumnCount);
+    if (desktop.columnWidths.size() == static_cast<std::size_t>(Count)) {
+        for (int column = 0; column < Count; ++column) {
+            const int width = desktop.columnWidths[static_cast<std::size_t>(column)];
+            setOwnColumnWidth(column, width > 0 ? width : defaultColumnWidth(column));
+        }
+        m_domainFits = desktop.columnWidths[DomainListModel::DomainColumn] == 0;
+    }
+    QHeaderView* header = horizontalHeader();
+    if (desktop.columnOrder.size() == static_cast<std::size_t>(Count)) {
+        for (int visual = 0; visual < Count; ++visual)
+            header->moveSection(header->visualIndex(desktop.columnOrder[static_cast<std::size_t>(visual)]),
+                                visual);
+    }
+    for (const int column : desktop.hiddenColumns) {
+        if (column != DomainListModel::DomainColumn && column >= 0 && column < Count)
+            setColumnHidden(column, true);
+    }
+    if (desktop.sortColumn >= 0 && desktop.sortColumn < Count)
+        sortByColumn(desktop.sortColumn, desktop.sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void DomainListView::rememberLayout(core::DesktopSettings& desktop) const
+{
+    constexpr int Count = DomainListModel::ColumnCount;
+    const QHeaderView* header = horizontalHeader();
+    desktop.columnWidths.assign(static_cast<std::size_t>(Count), 0);
+    desktop.columnOrder.clear();
+    desktop.hiddenColumns.clear();
+    for (int column = 0; column < Count; ++column) {
+        // A hidden column keeps its default width for when it is shown again.
+        if (!isColumnHidden(column) && !(column == DomainListModel::DomainColumn && m_domainFits))
+            desktop.columnWidths[static_cast<std::size_t>(column)] = columnWidth(column);
+        else if (isColumnHidden(column))
+            desktop.hiddenColumns.push_back(column);
+        desktop.columnOrder.push_back(header->logicalIndex(column));
+    }
+    const int sorted = header->sortIndicatorSection();
+    desktop.sortColumn = sorted >= 0 && sorted < Count ? sorted : -1;
+    desktop.sortDescending = header->sortIndicatorOrder() == Qt::DescendingOrder;
 }
 
 std::string DomainListView::selectedDomain() const
@@ -157,6 +267,13 @@ void DomainListView::showTable()
 {
     m_model.fillRows(true);
     m_model.refreshFinishedRows();
+    fitDomainColumn();
+}
+
+void DomainListView::fillRows()
+{
+    m_model.fillRows();
+    fitDomainColumn();
 }
 
 void DomainListView::setRedDisplay(bool on)

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QTableView>
 
+#include "core/desktop_settings.h"
 #include "ui/app_state.h"
 #include "view/domain_filter_model.h"
 #include "view/domain_list_model.h"
@@ -33,8 +34,9 @@ public:
     /// Rows drawn red now.
     int nearExpiryCount() const { return m_model.nearExpiryCount(); }
 
-    /// One row per record of the table, showing server and domain only.
-    void fillRows() { m_model.fillRows(); }
+    /// One row per record of the table, showing server and domain only; the domain column fits
+    /// the names unless the user has sized it.
+    void fillRows();
 
     /// Shows the table as it is now, every done record's results in its row and the others as
     /// still to be looked up (an opened result).
@@ -62,15 +64,35 @@ public:
     /// The records of the rows the filter shows, in the table's order.
     std::vector<std::size_t> shownRecords() const;
 
+    /// Column widths, order, hidden columns and sort as the user left them in an earlier run.
+    void restoreLayout(const core::DesktopSettings& desktop);
+
+    /// The columns and sort, for the next run.
+    void rememberLayout(core::DesktopSettings& desktop) const;
+
+    /// The domain column's width when it follows its content: the widest name, within limits.
+    static constexpr int MaxFittedDomainWidth = 480;
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
+    /// A check-able entry per column, in the order shown, to show or hide it; the domain column
+    /// stays.
+    void showHeaderMenu(const QPoint& at);
+    /// Sizes the domain column to its names, unless the user has sized it.
+    void fitDomainColumn();
+    void setOwnColumnWidth(int column, int width);
+    /// A column's width until the user sizes it.
+    int defaultColumnWidth(int column) const;
+
     AppState& m_state;
     DomainListModel m_model;
     DomainFilterModel m_filter;
     QList<QAction*> m_rowActions;
+    bool m_domainFits = true; // until the user sizes the domain column by hand
+    bool m_sizing = false;    // a width set here, not by the user
 };
 
 } // namespace zonedesk

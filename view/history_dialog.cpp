@@ -8,10 +8,13 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "core/calendar_date.h"
 #include "core/encodings.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/whois_servers.h"
 #include "history/record_changes.h"
+#include "view/calendar_text.h"
 
 namespace zonedesk {
 
@@ -33,6 +36,19 @@ QString replyText(const std::string& raw)
     if (raw.empty())
         return QStringLiteral("（没有保存回复）");
     return QString::fromStdString(core::isUtf8(raw) ? raw : core::gbkToUtf8(raw));
+}
+
+/// A lookup's value as the list shows it: a date in its calendar form, nothing for a name found
+/// not registered or a failed lookup.
+QString valueText(const history::HistoryEntry& entry, const core::ResultField& field)
+{
+    const std::string& value = entry.values[field.field];
+    if (entry.status != static_cast<std::int32_t>(core::LookupStatus::Success))
+        return {};
+    if (!field.isDate())
+        return QString::fromStdString(value);
+    return calendarText(
+        QString::fromStdString(value), core::readDate(value, core::serverForHost(entry.server)), field.field);
 }
 
 } // namespace
@@ -79,12 +95,15 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
                                    : QStringLiteral("WHOIS"),
         };
         for (const Field field : Shown)
-            cells << QString::fromStdString(entry.values[field]);
+            cells << valueText(entry, core::resultField(field));
         cells << changes;
         for (int column = 0; column < cells.size(); ++column)
             m_lookups->setItem(static_cast<int>(i), column, new QTableWidgetItem(cells[column]));
     }
     m_lookups->resizeColumnsToContents();
+    // The changes are what the dialog is opened for: never cut off, whatever the rest take.
+    m_lookups->horizontalHeader()->setSectionResizeMode(m_lookups->columnCount() - 1,
+                                                        QHeaderView::ResizeToContents);
     m_reply->setReadOnly(true);
     m_reply->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_reply->setFont(QFont(QStringLiteral("monospace")));

@@ -2,6 +2,7 @@
 #include "core/desktop_settings.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -108,6 +109,88 @@ TEST(DesktopSettings, AMalformedExportChoiceReadsAsTheDefault)
     EXPECT_EQ(read("[desktop]\r\nexportRows=2\r\n").rows, ExportRows::All);
     EXPECT_EQ(read("[desktop]\r\nexportRows=selected\r\n").rows, ExportRows::Selected);
     EXPECT_EQ(read("[desktop]\r\nexportRows=shown\r\n").rows, ExportRows::Shown);
+}
+
+TEST(DesktopSettings, TheListAndThePanelComeBackAsLeft)
+{
+    test::TempDir dir;
+    const auto path = dir.write("config.ini", std::string(DefaultConfigBytes));
+    DesktopSettings settings;
+    settings.columnWidths = {150, 0, 90, 100, 100, 150, 150, 150, 2000};
+    settings.columnOrder = {1, 0, 2, 3, 8, 4, 5, 6, 7};
+    settings.hiddenColumns = {0, 6};
+    settings.sortColumn = 3;
+    settings.sortDescending = true;
+    settings.filter = "  例子 \"ltd\" ";
+    settings.panelSide = PanelSide::Right;
+    settings.panelWidth = 420;
+    settings.panelFloating = true;
+    settings.panelFloat = {-10, 20, 380, 760};
+    ASSERT_TRUE(saveDesktopSettings(path, settings));
+    const DesktopSettings back = loadDesktopSettings(path);
+    EXPECT_EQ(back.columnWidths, settings.columnWidths);
+    EXPECT_EQ(back.columnOrder, settings.columnOrder);
+    EXPECT_EQ(back.hiddenColumns, settings.hiddenColumns);
+    EXPECT_EQ(back.sortColumn, 3);
+    EXPECT_TRUE(back.sortDescending);
+    EXPECT_EQ(back.filter, settings.filter); // blanks at its ends and quotes inside kept
+    EXPECT_EQ(back.panelSide, PanelSide::Right);
+    EXPECT_EQ(back.panelWidth, 420);
+    EXPECT_TRUE(back.panelFloating);
+    EXPECT_EQ(back.panelFloat, settings.panelFloat);
+
+    // Shown again, unsorted, unfiltered, docked left: each is written over the last run's.
+    settings.hiddenColumns.clear();
+    settings.sortColumn = -1;
+    settings.filter = "two\nlines"; // could not be read back: not kept, nor the last run's
+    settings.panelSide = PanelSide::Left;
+    settings.panelFloating = false;
+    ASSERT_TRUE(saveDesktopSettings(path, settings));
+    const DesktopSettings again = loadDesktopSettings(path);
+    EXPECT_TRUE(again.hiddenColumns.empty());
+    EXPECT_EQ(again.sortColumn, -1);
+    EXPECT_TRUE(again.filter.empty());
+    EXPECT_EQ(again.panelSide, PanelSide::Left);
+    EXPECT_FALSE(again.panelFloating);
+}
+
+TEST(DesktopSettings, MalformedListAndPanelValuesReadAsNotRemembered)
+{
+    const auto read = [](const std::string& lines) {
+        return desktopSettingsFromProfile("[desktop]\r\n" + lines);
+    };
+    // Widths: exactly one per column, none negative or absurd.
+    EXPECT_TRUE(read("columnWidths=150,150,150\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,-9\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9999\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,x\r\n").columnWidths.empty());
+    EXPECT_EQ(read("columnWidths=1,2,3,4,5,6,7,8,9\r\n").columnWidths.size(), 9U);
+    // Order: every column exactly once.
+    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7,7\r\n").columnOrder.empty());
+    EXPECT_TRUE(read("columnOrder=1,2,3,4,5,6,7,8,9\r\n").columnOrder.empty());
+    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7\r\n").columnOrder.empty());
+    EXPECT_EQ(read("columnOrder=8,7,6,5,4,3,2,1,0\r\n").columnOrder.front(), 8);
+    // Hidden: real columns, each once, never all of them.
+    EXPECT_TRUE(read("hiddenColumns=9\r\n").hiddenColumns.empty());
+    EXPECT_TRUE(read("hiddenColumns=3,3\r\n").hiddenColumns.empty());
+    EXPECT_TRUE(read("hiddenColumns=0,1,2,3,4,5,6,7,8\r\n").hiddenColumns.empty());
+    EXPECT_EQ(read("hiddenColumns=8,3\r\n").hiddenColumns, (std::vector<int>{8, 3}));
+    // Sort: a real column; any order word but "descending" is ascending.
+    EXPECT_EQ(read("sortColumn=9\r\nsortOrder=descending\r\n").sortColumn, -1);
+    EXPECT_EQ(read("sortColumn=two\r\n").sortColumn, -1);
+    EXPECT_FALSE(read("sortColumn=2\r\nsortOrder=down\r\n").sortDescending);
+    // Filter: nothing too long to have been written whole.
+    EXPECT_TRUE(read("filter=" + std::string(MaxFilterLength + 1, 'a') + "\r\n").filter.empty());
+    EXPECT_EQ(read("filter=" + std::string(MaxFilterLength, 'a') + "\r\n").filter.size(), MaxFilterLength);
+    // Panel: left unless "right"; a width above zero; a whole floating frame.
+    EXPECT_EQ(read("panelSide=top\r\n").panelSide, PanelSide::Left);
+    EXPECT_EQ(read("panelWidth=0\r\n").panelWidth, 0);
+    EXPECT_EQ(read("panelWidth=12px\r\n").panelWidth, 0);
+    EXPECT_FALSE(read("panelFloating=yes\r\n").panelFloating);
+    EXPECT_FALSE(read("panelFloatX=1\r\npanelFloatY=2\r\npanelFloatWidth=300\r\n").panelFloat.valid());
+    EXPECT_TRUE(read("[user]\r\ncolumnWidths=1,2,3,4,5,6,7,8,9\r\n").columnWidths.empty());
 }
 
 } // namespace

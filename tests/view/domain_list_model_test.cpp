@@ -196,6 +196,83 @@ private Q_SLOTS:
         QCOMPARE(reset.count(), 0);   // a tick never resets (selection and scroll stay)
     }
 
+    void notRegisteredAndFailedRowsShowBlankResults()
+    {
+        fill(3);
+        DomainListModel model(*m_table);
+        model.fillRows();
+        using core::LookupStatus;
+        const LookupStatus statuses[] = {
+            LookupStatus::Success, LookupStatus::NotRegistered, LookupStatus::Error};
+        for (int row = 0; row < 3; ++row) {
+            auto& record = (*m_table)[static_cast<std::size_t>(row)];
+            record.status = static_cast<std::int32_t>(statuses[row]);
+            // What an old layout's rule leaves in a record whatever the verdict.
+            for (const core::ResultField& field : core::ResultFields)
+                field.record.store(record, "N/A");
+            core::copyField(record.expiryDate, "2030-01-01");
+            core::publishDone(record);
+        }
+        model.refreshFinishedRows();
+        for (const core::ResultField& field : core::ResultFields) {
+            const QModelIndex registered = model.index(0, field.listColumn);
+            QVERIFY(!registered.data().toString().isEmpty());
+            for (int row : {1, 2}) {
+                const QModelIndex cell = model.index(row, field.listColumn);
+                QVERIFY2(cell.data().toString().isEmpty(), qPrintable(cell.data().toString()));
+                QVERIFY(!cell.data(Qt::ToolTipRole).isValid());
+            }
+        }
+        QCOMPARE(model.index(1, DomainListModel::StatusColumn).data().toString(),
+                 QStringLiteral("域名未注册"));
+        QCOMPARE(model.index(2, DomainListModel::StatusColumn).data().toString(), QStringLiteral("ERR!"));
+        QCOMPARE(core::fieldText((*m_table)[1].owner), "N/A"); // the record (and so the CSV) keeps it
+    }
+
+    void blankCellsSortLastInEitherOrder()
+    {
+        // d0 2030, d1 not registered, d2 2025, d3 not looked up, d4 an unreadable date and no owner,
+        // d5 2028.
+        fill(6);
+        DomainListModel model(*m_table);
+        DomainFilterModel filter;
+        filter.setSourceModel(&model);
+        model.fillRows();
+        const auto settleAs = [&](int row, core::LookupStatus status, const char* expiry, const char* owner) {
+            auto& record = (*m_table)[static_cast<std::size_t>(row)];
+            record.status = static_cast<std::int32_t>(status);
+            core::copyField(record.expiryDate, expiry);
+            core::copyField(record.owner, owner);
+            core::publishDone(record);
+        };
+        using core::LookupStatus;
+        settleAs(0, LookupStatus::Success, "2030-01-01", "Beta Ltd");
+        settleAs(1, LookupStatus::NotRegistered, "N/A", "N/A");
+        settleAs(2, LookupStatus::Success, "2025-05-05", "Alpha Ltd");
+        settleAs(4, LookupStatus::Success, "N/A", "");
+        settleAs(5, LookupStatus::Success, "2028-02-02", "Gamma Ltd");
+        model.refreshFinishedRows();
+        const auto order = [&](int column, Qt::SortOrder sortOrder) {
+            filter.sort(-1); // the table's order first, which blanks then keep among themselves
+            filter.sort(column, sortOrder);
+            QStringList names;
+            for (int row = 0; row < filter.rowCount(); ++row)
+                names << filter.index(row, DomainListModel::DomainColumn).data().toString();
+            return names.join(QLatin1Char(' '));
+        };
+        const int expiry = core::resultField(core::Field::ExpiryDate).listColumn;
+        const int owner = core::resultField(core::Field::Owner).listColumn;
+        // An unreadable date is no blank: it sorts after the dates, and so first when reversed.
+        QCOMPARE(order(expiry, Qt::AscendingOrder),
+                 QStringLiteral("d2.com d5.com d0.com d4.com d1.com d3.com"));
+        QCOMPARE(order(expiry, Qt::DescendingOrder),
+                 QStringLiteral("d4.com d0.com d5.com d2.com d1.com d3.com"));
+        QCOMPARE(order(owner, Qt::AscendingOrder),
+                 QStringLiteral("d2.com d0.com d5.com d1.com d3.com d4.com"));
+        QCOMPARE(order(owner, Qt::DescendingOrder),
+                 QStringLiteral("d5.com d0.com d2.com d1.com d3.com d4.com"));
+    }
+
     void fillRowsReplacesEveryRow()
     {
         fill(5);

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: MIT
+// The libraries both programs stand on, with their versions: what `zonedesk-cli --version` and the
+// desktop program's About box list.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zonedesk::core {
+
+struct LibraryVersion
+{
+    std::string name;    // "libcurl", "iconv (GNU libc)"
+    std::string version; // as the library says of itself at run time; "?" when it does not
+};
+
+/// The core's libraries in a fixed order: the loaded shared libraries' own versions, the
+/// header-only ones' as compiled in. Any thread.
+std::vector<LibraryVersion> libraryVersions();
+
+} // namespace zonedesk::core
