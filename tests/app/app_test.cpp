@@ -34,14 +34,11 @@ using test::Behaviour;
 using test::LoopbackWhoisServer;
 using test::MessageBoxCloser;
 using test::ModalWatcher;
+using test::TenRegistriesOnly;
 
 constexpr const char* VerisignRecord = "for detailed information\n   Registrar: R\n   Whois Server: w\n"
                                        "   Creation Date: 01-jan-2000\n   Expiration Date: 01-jan-2030\n"
                                        ">>> Last update of whois database: x <<<\nNOTICE: n";
-
-// The default settings, with names beyond the ten registries left without a server: the tests
-// of the ten's behaviour never send a name anywhere but their loopback servers.
-constexpr std::string_view TenRegistriesOnly = "[user]\r\nchkgq=1\r\ngqts=30\r\neveryRegistry=0\r\n";
 
 // The end of a run with the default settings: red display on, 30 days.
 const QString Finished = QStringLiteral("操作结束！ 0 个域名将在 30 天内到期");

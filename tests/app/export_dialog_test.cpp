@@ -34,9 +34,7 @@ using test::Behaviour;
 using test::LoopbackWhoisServer;
 using test::MessageBoxCloser;
 using test::ModalWatcher;
-
-// Names beyond the ten registries get no server: nothing is sent but to the loopback server.
-constexpr std::string_view TenRegistriesOnly = "[user]\r\nchkgq=1\r\ngqts=30\r\neveryRegistry=0\r\n";
+using test::TenRegistriesOnly;
 
 /// The calendar day `days` from today.
 std::string dayFromToday(int days)

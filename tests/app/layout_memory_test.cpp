@@ -14,7 +14,7 @@
 #include "app/application.h"
 #include "dockbar/gripper_bar.h"
 #include "panel/web_pane.h"
-#include "tests/support/data_home.h"
+#include "tests/support/gui_test_main.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
 
@@ -314,12 +314,7 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    zonedesk::WebPane::registerAppScheme();
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication app(argc, argv);
-    zonedesk::test::isolateDataHome();
-    zonedesk::LayoutMemoryTest test;
-    return QTest::qExec(&test, argc, argv);
+    return zonedesk::test::runGuiTest<zonedesk::LayoutMemoryTest>(argc, argv);
 }
 
 #include "layout_memory_test.moc"

@@ -33,8 +33,7 @@ namespace {
 using test::Behaviour;
 using test::LoopbackWhoisServer;
 using test::ModalWatcher;
-
-constexpr std::string_view TenRegistriesOnly = "[user]\r\nchkgq=1\r\ngqts=30\r\neveryRegistry=0\r\n";
+using test::TenRegistriesOnly;
 
 std::string record(const std::string& name)
 {

@@ -17,6 +17,10 @@
 
 namespace zonedesk::test {
 
+/// The default settings, with names beyond the ten registries left without a server: a test of
+/// the ten's behaviour never sends a name anywhere but its loopback servers.
+inline constexpr std::string_view TenRegistriesOnly = "[user]\r\nchkgq=1\r\ngqts=30\r\neveryRegistry=0\r\n";
+
 class ProgramFixture
 {
 protected:
