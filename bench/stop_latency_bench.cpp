@@ -75,6 +75,7 @@ int main(int argc, char** argv)
                                                 Qt::NoModifier));
     });
 
+    qint64 startMs = 0;
     QElapsedTimer stopClock;
     qint64 stopMs = -1;
     int doneAtStop = 0;
@@ -85,7 +86,10 @@ int main(int argc, char** argv)
     });
     QTimer::singleShot(500, [&] {
         clicker.start(100);
-        run.start();
+        QElapsedTimer startClock;
+        startClock.start();
+        run.start(); // the history keeps the run's whole list before the workers start
+        startMs = startClock.elapsed();
         // Stop a few seconds in, with every worker busy.
         QTimer::singleShot(4000, [&] {
             doneAtStop = static_cast<int>(
@@ -115,6 +119,9 @@ int main(int argc, char** argv)
         at(0.5),
         at(0.95),
         clicks.empty() ? 0.0 : static_cast<double>(clicks.back()) / 1000.0);
+    std::printf("start (UI thread)      %lld ms, the list of %d names stored\n",
+                startMs,
+                zonedesk::core::TableCapacity);
     std::printf("time to stop           %lld ms (target: under 1000 ms)\n", stopMs);
     return stopMs >= 0 && stopMs < 1000 && at(1.0) < 100 ? 0 : 1;
 }
