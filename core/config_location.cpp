@@ -39,7 +39,7 @@ std::filesystem::path configPath(const std::filesystem::path& programDir)
     const bool beside = folderWritable(programDir) && !installedLayout(programDir);
     const char* configHome = std::getenv("XDG_CONFIG_HOME"); // NOLINT(concurrency-mt-unsafe): at start-up
     const char* home = std::getenv("HOME");                  // NOLINT(concurrency-mt-unsafe)
-    const std::filesystem::path path = configPathFor(programDir, beside, configHome, home);
+    std::filesystem::path path = configPathFor(programDir, beside, configHome, home);
     if (!beside) {
         std::error_code ignored;
         std::filesystem::create_directories(path.parent_path(), ignored);

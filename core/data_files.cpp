@@ -42,7 +42,7 @@ std::filesystem::path dataDirFor(const char* variable,
     std::error_code failed;
     if (std::filesystem::is_directory(exeDir / "data", failed))
         return exeDir / "data";
-    const std::filesystem::path installed = (exeDir / ".." / "share" / "zonedesk").lexically_normal();
+    std::filesystem::path installed = (exeDir / ".." / "share" / "zonedesk").lexically_normal();
     if (std::filesystem::is_directory(installed, failed))
         return installed;
     for (const std::filesystem::path& base : xdgDataDirs) {
