@@ -11,6 +11,8 @@ int main(int argc, char** argv)
     zonedesk::WebPane::registerAppScheme(); // before the application object exists
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("zonedesk"));
+    // Wayland's app id: the desktop shows the entry's name and icon for the window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.zonedesk.Zonedesk"));
     zonedesk::Application app;
     app.setArguments(QApplication::arguments().mid(1));
     if (!app.initialize())

@@ -2,6 +2,8 @@
 // The desktop program started with a list file as its argument (the desktop entry's %F): the list
 // is imported as the Import button imports it, and a file that can't be imported, or more than
 // one, is said in a message box over a program that still opens.
+#include <filesystem>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -138,6 +140,14 @@ private Q_SLOTS:
         panel().chooseImportFile = [file] { return file; };
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
         QTRY_COMPARE(names(), QStringList{QStringLiteral("z.net")});
+    }
+
+    void theSettingsFileInUseIsKnown()
+    {
+        startWith({});
+        // A test's folder is writable and holds no installed layout: config.ini is made there.
+        QCOMPARE(settingsFilePath(), m_dir->path() / "config.ini");
+        QVERIFY(std::filesystem::is_regular_file(settingsFilePath()));
     }
 
     void moreThanOneFileIsRefused()
