@@ -8,7 +8,7 @@ ROOT_ENV := $(shell [ "$$(id -u)" -eq 0 ] && echo QTWEBENGINE_DISABLE_SANDBOX=1)
 NO_DISPLAY_HELP := echo "No display here: the desktop program needs one. Try 'xvfb-run -a make demo'" \
 	"for a demo on a virtual screen, or the command-line companion: $(BUILD_DIR)/zonedesk-cli --help"
 
-.PHONY: all deps configure build test cli run demo screenshot tidy fuzz-smoke clean
+.PHONY: all deps configure build test cli run demo screenshot tidy fuzz-smoke package clean
 
 all: build
 
@@ -52,6 +52,12 @@ tidy: configure
 # Every fuzz target for 60 s (FUZZ_SECONDS) from its seed corpus, built with clang and libFuzzer.
 fuzz-smoke: deps
 	scripts/fuzz-smoke
+
+# The Debian package (CPack) of what `cmake --install` installs, built from the installed programs
+# only (not the tests): $(BUILD_DIR)/zonedesk_<version>_<arch>.deb.
+package: configure
+	cmake --build --preset $(PRESET) --target zonedesk zonedesk-cli zonedesk_install_files
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf build

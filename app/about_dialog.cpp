@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "app/about_dialog.h"
 
+#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
 
+#include "app/application.h"
 #include "core/data_dates.h"
 #include "core/data_files.h"
 #include "core/library_versions.h"
@@ -27,10 +29,13 @@ QString AboutDialog::text()
     QStringList lines = {
         QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)),
         QStringLiteral("许可证：MIT"),
-        QString(),
-        QStringLiteral("使用的库："),
-        QStringLiteral("Qt %1").arg(QLatin1String(qVersion())),
     };
+    // Beside the program in a build folder, in the user's configuration folder once installed.
+    if (const std::filesystem::path settings = settingsFilePath(); !settings.empty())
+        lines << QStringLiteral("设置文件：%1")
+                     .arg(QFile::decodeName(QByteArray::fromStdString(settings.string())));
+    lines << QString() << QStringLiteral("使用的库：")
+          << QStringLiteral("Qt %1").arg(QLatin1String(qVersion()));
     for (const core::LibraryVersion& library : core::libraryVersions())
         lines << utf8(library.name) + QLatin1Char(' ') + utf8(library.version);
     lines << QString() << QStringLiteral("数据文件：");

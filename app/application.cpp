@@ -6,8 +6,10 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
+#include "core/config_location.h"
 #include "core/desktop_settings.h"
 #include "core/settings_file.h"
 #include "panel/web_pane.h"
@@ -44,7 +46,19 @@ void installQtTranslations()
     }
 }
 
+/// The path initialize() chose, for settingsFilePath().
+std::filesystem::path& chosenConfigPath()
+{
+    static std::filesystem::path path;
+    return path;
+}
+
 } // namespace
+
+std::filesystem::path settingsFilePath()
+{
+    return chosenConfigPath();
+}
 
 std::filesystem::path executableFolder()
 {
@@ -77,7 +91,8 @@ bool Application::initialize()
                                   .arg(sizeof(core::DomainRecord) * core::TableCapacity));
         return false;
     }
-    m_configPath = m_programDir / "config.ini";
+    m_configPath = core::configPath(m_programDir);
+    chosenConfigPath() = m_configPath;
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{
@@ -94,7 +109,26 @@ bool Application::initialize()
     m_mainWindow->restoreLayout();
     if (m_state->settings.restoreLast)
         m_mainWindow->openLastResults(true);
+    openArguments();
     return true;
+}
+
+void Application::openArguments()
+{
+    if (m_arguments.isEmpty())
+        return;
+    MainWindow* window = m_mainWindow.get();
+    // After the window shows: a box about the file then opens over the program, not before it.
+    if (m_arguments.size() > 1) {
+        const QString text =
+            QStringLiteral("只能打开一个域名列表文件，收到了 %1 个：\n%2\n没有导入任何文件。")
+                .arg(m_arguments.size())
+                .arg(m_arguments.join(QLatin1Char('\n')));
+        QTimer::singleShot(0, window, [window, text] { tell(window, text); });
+        return;
+    }
+    const QString path = m_arguments.constFirst();
+    QTimer::singleShot(0, window, [window, path] { window->panel().importFile(path); });
 }
 
 int Application::shutDown(int code)

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <QStringList>
+
 #include "app/main_window.h"
 #include "ui/app_state.h"
 
@@ -30,6 +32,10 @@ public:
 
     const std::filesystem::path& programDir() const { return m_programDir; }
 
+    /// The program's command-line arguments (without its name): one list file, imported once the
+    /// window is up as the Import button would; more than one is refused with a message.
+    void setArguments(QStringList arguments) { m_arguments = std::move(arguments); }
+
     const std::filesystem::path& configPath() const { return m_configPath; }
 
     AppState* state() { return m_state.get(); }
@@ -37,12 +43,19 @@ public:
     MainWindow* mainWindow() { return m_mainWindow.get(); }
 
 private:
+    /// Imports the list file given as the only argument, or says why none was.
+    void openArguments();
+
     std::filesystem::path m_programDir;
     std::filesystem::path m_configPath;
     std::unique_ptr<core::DomainTable> m_table;
     std::unique_ptr<AppState> m_state;
     std::unique_ptr<MainWindow> m_mainWindow;
+    QStringList m_arguments;
 };
+
+/// Where the running desktop program keeps config.ini (for the About box); empty before start-up.
+std::filesystem::path settingsFilePath();
 
 /// The folder that holds the running executable (from /proc/self/exe), ending without a slash.
 std::filesystem::path executableFolder();

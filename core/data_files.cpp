@@ -3,6 +3,7 @@
 // and a write must reach the disk before the rename makes it visible.
 #include "core/data_files.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdlib>
@@ -32,19 +33,52 @@ std::filesystem::path executableDir()
     return failed ? std::filesystem::path() : exe.parent_path();
 }
 
-std::filesystem::path dataDirFor(const char* variable, const std::filesystem::path& exeDir)
+std::filesystem::path dataDirFor(const char* variable,
+                                 const std::filesystem::path& exeDir,
+                                 const std::vector<std::filesystem::path>& xdgDataDirs)
 {
     if (variable != nullptr && *variable != '\0')
         return variable;
     std::error_code failed;
     if (std::filesystem::is_directory(exeDir / "data", failed))
         return exeDir / "data";
-    return (exeDir / ".." / "share" / "zonedesk").lexically_normal();
+    std::filesystem::path installed = (exeDir / ".." / "share" / "zonedesk").lexically_normal();
+    if (std::filesystem::is_directory(installed, failed))
+        return installed;
+    for (const std::filesystem::path& base : xdgDataDirs) {
+        if (std::filesystem::is_regular_file(base / "zonedesk" / "rdap-dns.json", failed))
+            return base / "zonedesk";
+    }
+    return installed;
+}
+
+std::vector<std::filesystem::path> xdgDataDirs()
+{
+    std::vector<std::filesystem::path> dirs;
+    const char* dataHome = std::getenv("XDG_DATA_HOME"); // NOLINT(concurrency-mt-unsafe)
+    const char* home = std::getenv("HOME");              // NOLINT(concurrency-mt-unsafe)
+    if (dataHome != nullptr && *dataHome == '/')
+        dirs.emplace_back(dataHome);
+    else if (home != nullptr && *home == '/')
+        dirs.push_back(std::filesystem::path(home) / ".local" / "share");
+    const char* shared = std::getenv("XDG_DATA_DIRS"); // NOLINT(concurrency-mt-unsafe)
+    const std::string_view list =
+        shared != nullptr && *shared != '\0' ? std::string_view(shared) : "/usr/local/share:/usr/share";
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t colon = std::min(list.find(':', start), list.size());
+        const std::string_view entry = list.substr(start, colon - start);
+        if (entry.starts_with('/'))
+            dirs.emplace_back(entry);
+        start = colon + 1;
+    }
+    return dirs;
 }
 
 std::filesystem::path dataDir()
 {
-    return dataDirFor(std::getenv(DataDirVariable), executableDir()); // NOLINT(concurrency-mt-unsafe)
+    const char* variable = std::getenv(DataDirVariable); // NOLINT(concurrency-mt-unsafe)
+    return dataDirFor(variable, executableDir(), xdgDataDirs());
 }
 
 std::filesystem::path cacheDir()

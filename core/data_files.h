@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zonedesk::core {
 
@@ -18,11 +19,20 @@ inline constexpr const char* DataDirVariable = "ZONEDESK_DATA_DIR";
 std::filesystem::path executableDir();
 
 /// The data folder: `variable` when it is set and not empty, else `exeDir`/data when that is a
-/// folder (the build folder and a portable copy), else `exeDir`/../share/zonedesk (an installed
-/// program). The last one is given even when it is missing: reading from it then says so.
-std::filesystem::path dataDirFor(const char* variable, const std::filesystem::path& exeDir);
+/// folder (the build folder and a portable copy), else `exeDir`/../share/zonedesk when that is a
+/// folder (an installed program), else the first `<dir>`/zonedesk of `xdgDataDirs` that holds
+/// rdap-dns.json (a program moved away from its data; the user's data folder holds the history
+/// too, so a bare folder does not count). Without any, `exeDir`/../share/zonedesk: reading from
+/// it then says what is missing.
+std::filesystem::path dataDirFor(const char* variable,
+                                 const std::filesystem::path& exeDir,
+                                 const std::vector<std::filesystem::path>& xdgDataDirs = {});
 
-/// dataDirFor with $ZONEDESK_DATA_DIR and the running program's folder.
+/// The XDG data folders in their order: $XDG_DATA_HOME (default ~/.local/share), then each of
+/// $XDG_DATA_DIRS (default /usr/local/share:/usr/share); relative entries are left out.
+std::vector<std::filesystem::path> xdgDataDirs();
+
+/// dataDirFor with $ZONEDESK_DATA_DIR, the running program's folder and the XDG data folders.
 std::filesystem::path dataDir();
 
 /// The folder of the user's cached copies: $XDG_CACHE_HOME/zonedesk when XDG_CACHE_HOME is an

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// config.ini: a private-profile file ("[section]" and "key=value" lines, CR LF) beside the executable.
+// config.ini: a private-profile file ("[section]" and "key=value" lines, CR LF) beside the executable
+// or in the user's configuration folder (core/config_location.h).
 #pragma once
 
 #include <cstdint>

@@ -224,7 +224,13 @@ void ControlPanel::importList()
     if (!m_import->isEnabled())
         return;
     const QString path = askImportFile();
-    if (path.isEmpty())
+    if (!path.isEmpty())
+        importFile(path);
+}
+
+void ControlPanel::importFile(const QString& path)
+{
+    if (!m_import->isEnabled())
         return;
     // The file is read into a table of its own first: the list on screen gives way only to a
     // list that holds at least one name.

@@ -47,6 +47,10 @@ public:
     void importList();
     void exportList();
 
+    /// Import's work on a chosen file: the list it holds replaces the table's, what it left out
+    /// and a file that can't be read are said in a message box. Nothing during a run.
+    void importFile(const QString& path);
+
     /// File choosers; tests replace them (an empty path means "cancelled").
     std::function<QString()> chooseImportFile;
     std::function<QString()> chooseExportFile;

@@ -2,9 +2,11 @@
 #include "core/data_files.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "tests/support/scoped_variable.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::core {
@@ -26,6 +28,38 @@ TEST(DataDir, TheVariableThenBesideTheProgramThenTheInstalledShareFolder)
     // The build puts the data beside the programs, and the tests find the program folder.
     EXPECT_TRUE(std::filesystem::is_regular_file(dataDirFor(nullptr, ZONEDESK_BINARY_DIR) / "rdap-dns.json"));
     EXPECT_TRUE(std::filesystem::is_regular_file(executableDir() / "core_tests"));
+}
+
+TEST(DataDir, AProgramAwayFromItsDataLooksInTheXdgDataFolders)
+{
+    const TempDir dir;
+    const auto bin = dir.path() / "opt" / "bin";
+    std::filesystem::create_directories(bin);
+    // The user's data folder holds the history: a zonedesk folder without the data is passed over.
+    std::filesystem::create_directories(dir.path() / "home" / "zonedesk");
+    std::filesystem::create_directories(dir.path() / "usr" / "zonedesk");
+    dir.write("usr/zonedesk/rdap-dns.json", "{}");
+    const std::vector<std::filesystem::path> xdg{dir.path() / "home", dir.path() / "usr"};
+    EXPECT_EQ(dataDirFor(nullptr, bin, xdg), dir.path() / "usr" / "zonedesk");
+    EXPECT_EQ(dataDirFor(nullptr, bin, {dir.path() / "home"}), dir.path() / "opt" / "share" / "zonedesk");
+
+    // The program's own installed folder comes first, even without the file (it then says so).
+    std::filesystem::create_directories(dir.path() / "opt" / "share" / "zonedesk");
+    EXPECT_EQ(dataDirFor(nullptr, bin, xdg), dir.path() / "opt" / "share" / "zonedesk");
+}
+
+TEST(XdgDataDirs, TheUsersFolderThenTheSystemsLeavingOutRelativeEntries)
+{
+    {
+        const test::ScopedVariable dataHome("XDG_DATA_HOME", "/d/home");
+        const test::ScopedVariable dataDirs("XDG_DATA_DIRS", "/a:relative::/b/");
+        EXPECT_EQ(xdgDataDirs(), (std::vector<std::filesystem::path>{"/d/home", "/a", "/b/"}));
+    }
+    const test::ScopedVariable home("HOME", "/home/u");
+    const test::ScopedVariable dataHome("XDG_DATA_HOME", "share");
+    const test::ScopedVariable dataDirs("XDG_DATA_DIRS", nullptr);
+    EXPECT_EQ(xdgDataDirs(),
+              (std::vector<std::filesystem::path>{"/home/u/.local/share", "/usr/local/share", "/usr/share"}));
 }
 
 TEST(ReadBoundedFile, ReadsUpToTheCapAndTellsMissingFromBad)
