@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The About box: icon, name and version, licence, where the settings are, the libraries with their versions,
-// the shipped data's dates, and 确定.
+// The About box: icon, name and version, licence, where the settings are, the libraries with
+// their versions, the shipped data's dates, and 确定.
 #pragma once
 
 #include <QDialog>
