@@ -92,6 +92,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(m_run, &RunController::finished, this, &MainWindow::lookupsFinished, Qt::QueuedConnection);
     connect(m_run, &RunController::progress, this, [this](int done) {
         setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(m_state.table.count()));
+        if (!m_filter->text().isEmpty())
+            updateFilterCount(); // rows come to match as their owners and registrars arrive
         if (!m_run->inProgress())
             return;
         const auto pace = m_run->pace(done);
