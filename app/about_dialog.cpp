@@ -27,28 +27,25 @@ QString utf8(std::string_view text)
 QString AboutDialog::text()
 {
     QStringList lines = {
-        QStringLiteral("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)),
-        QStringLiteral("许可证：MIT"),
+        tr("%1 %2 版").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)),
+        tr("许可证：MIT"),
     };
     // Beside the program in a build folder, in the user's configuration folder once installed.
     if (const std::filesystem::path settings = settingsFilePath(); !settings.empty())
-        lines << QStringLiteral("设置文件：%1")
-                     .arg(QFile::decodeName(QByteArray::fromStdString(settings.string())));
-    lines << QString() << QStringLiteral("使用的库：")
-          << QStringLiteral("Qt %1").arg(QLatin1String(qVersion()));
+        lines << tr("设置文件：%1").arg(QFile::decodeName(QByteArray::fromStdString(settings.string())));
+    lines << QString() << tr("使用的库：") << QStringLiteral("Qt %1").arg(QLatin1String(qVersion()));
     for (const core::LibraryVersion& library : core::libraryVersions())
         lines << utf8(library.name) + QLatin1Char(' ') + utf8(library.version);
-    lines << QString() << QStringLiteral("数据文件：");
+    lines << QString() << tr("数据文件：");
     for (const core::DataFileDate& file : core::dataFileDates(core::defaultServiceData(), core::dataDir()))
-        lines << QStringLiteral("%1：%2").arg(
-            utf8(file.file), file.date.empty() ? QStringLiteral("日期不详") : utf8(file.date));
+        lines << tr("%1：%2").arg(utf8(file.file), file.date.empty() ? tr("日期不详") : utf8(file.date));
     return lines.join(QLatin1Char('\n'));
 }
 
 AboutDialog::AboutDialog(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("关于"));
+    setWindowTitle(tr("关于"));
     setFont(dialogFont());
     auto* icon = new QLabel(this);
     icon->setPixmap(QPixmap(QStringLiteral(":/zonedesk/zonedesk.png"))
@@ -56,7 +53,7 @@ AboutDialog::AboutDialog(QWidget* parent)
     auto* text = new QLabel(AboutDialog::text(), this);
     text->setObjectName(QStringLiteral("aboutText"));
     text->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* ok = new QPushButton(QStringLiteral("确定"), this);
+    auto* ok = new QPushButton(tr("确定"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
     auto* layout = new QGridLayout(this);

@@ -4,16 +4,15 @@
 #include <algorithm>
 
 #include <QApplication>
-#include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTranslator>
 
 #include "core/config_location.h"
 #include "core/desktop_settings.h"
 #include "core/settings_file.h"
 #include "panel/web_pane.h"
 #include "ui/message_box.h"
+#include "ui/ui_language.h"
 
 // The resources live in a static library: nothing would pull their registration in otherwise.
 static void initResources()
@@ -24,27 +23,6 @@ static void initResources()
 namespace zonedesk {
 
 namespace {
-
-/// Qt's own texts (file dialogs, standard buttons, its message boxes) in Chinese like the rest of
-/// the program, whatever the locale. Installed once per application object.
-void installQtTranslations()
-{
-    constexpr const char* Name = "zonedesk-qt-translations";
-    if (qApp == nullptr || qApp->findChild<QTranslator*>(QLatin1String(Name), Qt::FindDirectChildrenOnly))
-        return;
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char* file : {"qtbase_zh_CN", "qtwebengine_zh_CN"}) {
-        auto* translator = new QTranslator(qApp);
-        if (translator->load(QLatin1String(file), folder)) {
-            translator->setObjectName(QLatin1String(Name));
-            QCoreApplication::installTranslator(translator);
-        } else {
-            qWarning(
-                "zonedesk: Qt's Chinese translation %s is not installed in %s", file, qPrintable(folder));
-            delete translator;
-        }
-    }
-}
 
 /// The path initialize() chose, for settingsFilePath().
 std::filesystem::path& chosenConfigPath()
@@ -78,21 +56,24 @@ Application::~Application()
 bool Application::initialize()
 {
     initResources();
-    installQtTranslations();
     WebPane::installAppSchemeHandler();
     if (m_programDir.empty())
         m_programDir = executableFolder();
-    m_table = core::DomainTable::allocate();
-    if (!m_table) {
-        QMessageBox::critical(nullptr,
-                              emptyCaption(),
-                              QStringLiteral("内存不足：无法为 %1 个域名分配 %2 字节的表格，程序无法启动。")
-                                  .arg(core::TableCapacity)
-                                  .arg(sizeof(core::DomainRecord) * core::TableCapacity));
-        return false;
-    }
     m_configPath = core::configPath(m_programDir);
     chosenConfigPath() = m_configPath;
+    // Before the first text is shown, the memory box's too.
+    installUiLanguage(chooseUiLanguage(core::loadSettings(m_configPath).language));
+    m_table = core::DomainTable::allocate();
+    if (!m_table) {
+        QMessageBox::critical(
+            nullptr,
+            emptyCaption(),
+            QCoreApplication::translate("zonedesk::Application",
+                                        "内存不足：无法为 %1 个域名分配 %2 字节的表格，程序无法启动。")
+                .arg(core::TableCapacity)
+                .arg(sizeof(core::DomainRecord) * core::TableCapacity));
+        return false;
+    }
     // A folder where config.ini can't be created still starts, with the settings read as absent.
     core::ensureConfigFile(m_configPath);
     m_state = std::make_unique<AppState>(AppState{
@@ -121,7 +102,8 @@ void Application::openArguments()
     // After the window shows: a box about the file then opens over the program, not before it.
     if (m_arguments.size() > 1) {
         const QString text =
-            QStringLiteral("只能打开一个域名列表文件，收到了 %1 个：\n%2\n没有导入任何文件。")
+            QCoreApplication::translate("zonedesk::Application",
+                                        "只能打开一个域名列表文件，收到了 %1 个：\n%2\n没有导入任何文件。")
                 .arg(m_arguments.size())
                 .arg(m_arguments.join(QLatin1Char('\n')));
         QTimer::singleShot(0, window, [window, text] { tell(window, text); });

@@ -30,10 +30,10 @@ namespace {
 QString durationText(std::int64_t seconds)
 {
     if (seconds >= 3600)
-        return QStringLiteral("%1 小时 %2 分").arg(seconds / 3600).arg(seconds % 3600 / 60);
+        return MainWindow::tr("%1 小时 %2 分").arg(seconds / 3600).arg(seconds % 3600 / 60);
     if (seconds >= 60)
-        return QStringLiteral("%1 分 %2 秒").arg(seconds / 60).arg(seconds % 60);
-    return QStringLiteral("%1 秒").arg(seconds);
+        return MainWindow::tr("%1 分 %2 秒").arg(seconds / 60).arg(seconds % 60);
+    return MainWindow::tr("%1 秒").arg(seconds);
 }
 
 class NoDockSeparatorStyle final : public QProxyStyle
@@ -91,13 +91,13 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
             Qt::QueuedConnection);
     connect(m_run, &RunController::finished, this, &MainWindow::lookupsFinished, Qt::QueuedConnection);
     connect(m_run, &RunController::progress, this, [this](int done) {
-        setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(m_state.table.count()));
+        setPane(1, tr("进度：%1 / %2").arg(done).arg(m_state.table.count()));
         if (!m_filter->text().isEmpty())
             updateFilterCount(); // rows come to match as their owners and registrars arrive
         if (!m_run->inProgress())
             return;
         const auto pace = m_run->pace(done);
-        m_summary->setText(pace ? QStringLiteral("%1 个/秒，剩余约 %2")
+        m_summary->setText(pace ? tr("%1 个/秒，剩余约 %2")
                                       .arg(pace->perSecond, 0, 'f', pace->perSecond < 10 ? 1 : 0)
                                       .arg(durationText(pace->secondsLeft))
                                 : QString());
@@ -109,7 +109,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
         } else if (m_showingThrottle) {
             m_showingThrottle = false;
             if (m_run->inProgress())
-                setPane(0, QStringLiteral("正在查询域名信息..."));
+                setPane(0, tr("正在查询域名信息..."));
         }
     });
     connect(m_run, &RunController::historyNotice, this, &MainWindow::showHistoryNotice);
@@ -138,12 +138,12 @@ MainWindow::~MainWindow()
 
 void MainWindow::createFilterBar()
 {
-    auto* bar = addToolBar(QStringLiteral("筛选"));
+    auto* bar = addToolBar(tr("筛选"));
     bar->setObjectName(QStringLiteral("filterBar"));
     bar->setMovable(false);
     m_filter = new QLineEdit(bar);
     m_filter->setObjectName(QStringLiteral("filter"));
-    m_filter->setPlaceholderText(QStringLiteral("筛选：域名、所有人、注册商或 Email（Ctrl+F）"));
+    m_filter->setPlaceholderText(tr("筛选：域名、所有人、注册商或 Email（Ctrl+F）"));
     m_filter->setClearButtonEnabled(true);
     bar->addWidget(m_filter);
     connect(m_filter, &QLineEdit::textChanged, m_view, &DomainListView::setFilterText);
@@ -171,45 +171,38 @@ QAction* MainWindow::action(const QString& name) const
 
 void MainWindow::createActions()
 {
-    QAction* import = addNamedAction(QStringLiteral("import"),
-                                     QStringLiteral("导入域名(&I)..."),
-                                     QStringLiteral("从文本文件导入域名列表"));
+    QAction* import =
+        addNamedAction(QStringLiteral("import"), tr("导入域名(&I)..."), tr("从文本文件导入域名列表"));
     import->setShortcut(QKeySequence::Open);
     connect(import, &QAction::triggered, &panel(), &ControlPanel::importList);
-    QAction* exportList = addNamedAction(
-        QStringLiteral("export"), QStringLiteral("导出数据(&E)..."), QStringLiteral("把列表导出为 CSV 文件"));
+    QAction* exportList =
+        addNamedAction(QStringLiteral("export"), tr("导出数据(&E)..."), tr("把列表导出为 CSV 文件"));
     exportList->setShortcuts({QKeySequence(QKeySequence::Save), QKeySequence(Qt::CTRL | Qt::Key_E)});
     connect(exportList, &QAction::triggered, &panel(), &ControlPanel::exportList);
-    QAction* start = addNamedAction(QStringLiteral("start"),
-                                    QStringLiteral("开始查询(&S)"),
-                                    QStringLiteral("查询列表中还没有结果的域名"));
+    QAction* start =
+        addNamedAction(QStringLiteral("start"), tr("开始查询(&S)"), tr("查询列表中还没有结果的域名"));
     start->setShortcut(Qt::Key_F5);
     connect(start, &QAction::triggered, this, [this] {
         if (!m_run->inProgress())
             panel().startLookups();
     });
-    QAction* stop = addNamedAction(QStringLiteral("stop"),
-                                   QStringLiteral("停止查询(&T)"),
-                                   QStringLiteral("停止查询：已完成的结果保留，开始查询时继续"));
+    QAction* stop = addNamedAction(
+        QStringLiteral("stop"), tr("停止查询(&T)"), tr("停止查询：已完成的结果保留，开始查询时继续"));
     stop->setShortcut(Qt::Key_Escape);
     connect(stop, &QAction::triggered, this, &MainWindow::stopLookups);
-    QAction* recheckSelected = addNamedAction(QStringLiteral("recheckSelected"),
-                                              QStringLiteral("重新查询所选域名(&R)"),
-                                              QStringLiteral("重新查询列表中选中的域名"));
+    QAction* recheckSelected = addNamedAction(
+        QStringLiteral("recheckSelected"), tr("重新查询所选域名(&R)"), tr("重新查询列表中选中的域名"));
     recheckSelected->setShortcut(Qt::CTRL | Qt::Key_R);
     connect(recheckSelected, &QAction::triggered, this, [this] { recheck(Recheck::Selected); });
-    QAction* recheckErrors = addNamedAction(QStringLiteral("recheckErrors"),
-                                            QStringLiteral("重新查询出错的域名(&O)"),
-                                            QStringLiteral("重新查询结果为 ERR! 的域名"));
+    QAction* recheckErrors = addNamedAction(
+        QStringLiteral("recheckErrors"), tr("重新查询出错的域名(&O)"), tr("重新查询结果为 ERR! 的域名"));
     connect(recheckErrors, &QAction::triggered, this, [this] { recheck(Recheck::Errors); });
-    QAction* recheckAll = addNamedAction(QStringLiteral("recheckAll"),
-                                         QStringLiteral("全部重新查询(&A)"),
-                                         QStringLiteral("重新查询列表中的每一个域名"));
+    QAction* recheckAll = addNamedAction(
+        QStringLiteral("recheckAll"), tr("全部重新查询(&A)"), tr("重新查询列表中的每一个域名"));
     connect(recheckAll, &QAction::triggered, this, [this] { recheck(Recheck::All); });
 
-    QAction* copyRows = addNamedAction(QStringLiteral("copyRows"),
-                                       QStringLiteral("复制行(&C)"),
-                                       QStringLiteral("复制选中的行（制表符分隔，九列）"));
+    QAction* copyRows =
+        addNamedAction(QStringLiteral("copyRows"), tr("复制行(&C)"), tr("复制选中的行（制表符分隔，九列）"));
     copyRows->setShortcuts(QKeySequence::Copy);
     // Ctrl+C copies rows in the list only: the filter field and the web pane keep their own copy.
     copyRows->setShortcutContext(Qt::WidgetWithChildrenShortcut);
@@ -217,22 +210,19 @@ void MainWindow::createActions()
     connect(copyRows, &QAction::triggered, this, [this] {
         QGuiApplication::clipboard()->setText(m_view->selectedRowsText());
     });
-    QAction* copyNames = addNamedAction(QStringLiteral("copyNames"),
-                                        QStringLiteral("复制域名(&N)"),
-                                        QStringLiteral("复制选中行的域名，每行一个"));
+    QAction* copyNames =
+        addNamedAction(QStringLiteral("copyNames"), tr("复制域名(&N)"), tr("复制选中行的域名，每行一个"));
     copyNames->setShortcut(Qt::CTRL | Qt::SHIFT | Qt::Key_C);
     connect(copyNames, &QAction::triggered, this, [this] {
         QGuiApplication::clipboard()->setText(m_view->selectedNamesText());
     });
-    QAction* history = addNamedAction(QStringLiteral("history"),
-                                      QStringLiteral("查询历史(&H)..."),
-                                      QStringLiteral("显示所选域名的历次查询和注册局的回复"));
+    QAction* history = addNamedAction(
+        QStringLiteral("history"), tr("查询历史(&H)..."), tr("显示所选域名的历次查询和注册局的回复"));
     history->setShortcut(Qt::CTRL | Qt::Key_H);
     history->setObjectName(QStringLiteral("showHistory")); // the menu item's name from the start
     connect(history, &QAction::triggered, this, &MainWindow::showHistory);
-    QAction* reply = addNamedAction(QStringLiteral("reply"),
-                                    QStringLiteral("查看注册局的回复(&W)..."),
-                                    QStringLiteral("显示所选域名最近一次查询时注册局的回复"));
+    QAction* reply = addNamedAction(
+        QStringLiteral("reply"), tr("查看注册局的回复(&W)..."), tr("显示所选域名最近一次查询时注册局的回复"));
     connect(reply, &QAction::triggered, this, &MainWindow::showReply);
     // The shortcuts work wherever the focus is in the window, also when the menu bar is hidden.
     for (QAction* named : std::as_const(m_actions)) {
@@ -245,7 +235,7 @@ void MainWindow::createActions()
         m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::updateActions);
     connect(m_view->model(), &QAbstractItemModel::modelReset, this, &MainWindow::updateActions);
     connect(m_run, &RunController::stopRequested, this, [this] {
-        setPane(0, QStringLiteral("正在停止查询..."));
+        setPane(0, tr("正在停止查询..."));
         updateActions();
     });
     updateActions();
@@ -256,7 +246,7 @@ void MainWindow::updateActions()
     const bool running = m_run->inProgress();
     const bool any = m_state.table.count() > 0;
     const bool selected = m_view->selectionModel() != nullptr && m_view->selectionModel()->hasSelection();
-    const QString busy = QStringLiteral("查询正在进行，请先停止查询（Esc）");
+    const QString busy = tr("查询正在进行，请先停止查询（Esc）");
     const auto enable = [&](const QString& name, bool on, const QString& why = {}) {
         QAction* action = m_actions.value(name);
         action->setEnabled(on);
@@ -283,12 +273,12 @@ void MainWindow::updateActions()
 
 void MainWindow::createMenus()
 {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("文件(&F)"));
+    QMenu* file = menuBar()->addMenu(tr("文件(&F)"));
     file->addAction(action(QStringLiteral("import")));
     file->addAction(action(QStringLiteral("export")));
-    QAction* last = file->addAction(QStringLiteral("打开上次结果(&L)"), this, [this] { openLastResults(); });
+    QAction* last = file->addAction(tr("打开上次结果(&L)"), this, [this] { openLastResults(); });
     last->setObjectName(QStringLiteral("openLastResults"));
-    last->setStatusTip(QStringLiteral("从查询历史中打开上次查询的结果"));
+    last->setStatusTip(tr("从查询历史中打开上次查询的结果"));
     file->addSeparator();
     for (const char* name : {"start", "stop", "recheckSelected", "recheckErrors", "recheckAll"})
         file->addAction(action(QLatin1String(name)));
@@ -296,33 +286,33 @@ void MainWindow::createMenus()
     file->addAction(action(QStringLiteral("history")));
     file->addAction(action(QStringLiteral("reply")));
     file->addSeparator();
-    QAction* exit = file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close);
+    QAction* exit = file->addAction(tr("退出(&X)"), this, &QWidget::close);
     exit->setShortcut(QKeySequence::Quit);
     exit->setShortcutContext(Qt::ApplicationShortcut);
-    exit->setStatusTip(QStringLiteral("退出应用程序"));
+    exit->setStatusTip(tr("退出应用程序"));
 
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("编辑(&E)"));
+    QMenu* edit = menuBar()->addMenu(tr("编辑(&E)"));
     edit->addAction(action(QStringLiteral("copyRows")));
     edit->addAction(action(QStringLiteral("copyNames")));
     edit->addSeparator();
-    QAction* find = edit->addAction(QStringLiteral("查找(&F)"), this, [this] {
+    QAction* find = edit->addAction(tr("查找(&F)"), this, [this] {
         m_filter->setFocus(Qt::ShortcutFocusReason);
         m_filter->selectAll();
     });
     find->setShortcut(QKeySequence::Find);
-    find->setStatusTip(QStringLiteral("筛选列表"));
+    find->setStatusTip(tr("筛选列表"));
     addAction(find);
 
-    QMenu* viewMenu = menuBar()->addMenu(QStringLiteral("查看(&V)"));
-    m_statusBarAction = viewMenu->addAction(QStringLiteral("状态栏(&S)"));
+    QMenu* viewMenu = menuBar()->addMenu(tr("查看(&V)"));
+    m_statusBarAction = viewMenu->addAction(tr("状态栏(&S)"));
     m_statusBarAction->setCheckable(true);
     m_statusBarAction->setChecked(true);
-    m_statusBarAction->setStatusTip(QStringLiteral("显示或隐藏状态栏"));
+    m_statusBarAction->setStatusTip(tr("显示或隐藏状态栏"));
     connect(m_statusBarAction, &QAction::toggled, statusBar(), &QStatusBar::setVisible);
 
     // Shows or hides the bar at once; the check mark follows the bar, also when its own close
     // button hid it. (The dock's toggleViewAction is disabled for a bar that can't be closed.)
-    m_sidebarAction = viewMenu->addAction(QStringLiteral("侧边栏(&L)"));
+    m_sidebarAction = viewMenu->addAction(tr("侧边栏(&L)"));
     m_sidebarAction->setCheckable(true);
     m_sidebarAction->setChecked(true);
     connect(m_sidebarAction, &QAction::triggered, this, [this] {
@@ -335,15 +325,15 @@ void MainWindow::createMenus()
         m_sidebarAction->setChecked(!m_panelBar->isHidden());
     });
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
-    QAction* about = help->addAction(QStringLiteral("关于(&A)..."), this, &MainWindow::showAbout);
-    about->setStatusTip(QStringLiteral("显示程序信息，版本号和版权"));
+    QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
+    QAction* about = help->addAction(tr("关于(&A)..."), this, &MainWindow::showAbout);
+    about->setStatusTip(tr("显示程序信息，版本号和版权"));
 }
 
 void MainWindow::createStatusBar()
 {
     QStatusBar* bar = statusBar();
-    m_panes[0] = new QLabel(QStringLiteral("就绪"), bar);
+    m_panes[0] = new QLabel(tr("就绪"), bar);
     bar->addWidget(m_panes[0], 1);
     const int paneWidth = 30 * QFontMetrics(bar->font()).averageCharWidth();
     m_filterCount = new QLabel(bar);
@@ -386,12 +376,12 @@ QString MainWindow::filterCount() const
 void MainWindow::updateSummary()
 {
     const DomainListModel::Tally tally = m_view->listModel().tally();
-    QStringList parts = {QStringLiteral("成功 %1").arg(tally.registered),
-                         QStringLiteral("未注册 %1").arg(tally.notRegistered),
+    QStringList parts = {tr("成功 %1").arg(tally.registered),
+                         tr("未注册 %1").arg(tally.notRegistered),
                          QStringLiteral("ERR! %1").arg(tally.errors)};
     if (m_state.settings.redDisplay != 0)
-        parts << QStringLiteral("即将到期 %1").arg(tally.nearExpiry);
-    parts << QStringLiteral("变化 %1").arg(tally.changed) << QStringLiteral("已释放 %1").arg(tally.dropped);
+        parts << tr("即将到期 %1").arg(tally.nearExpiry);
+    parts << tr("变化 %1").arg(tally.changed) << tr("已释放 %1").arg(tally.dropped);
     const bool anyShown = tally.registered + tally.notRegistered + tally.errors > 0;
     m_summary->setText(anyShown ? parts.join(QStringLiteral(" · ")) : QString());
     updateFilterCount();
@@ -401,7 +391,7 @@ void MainWindow::updateFilterCount()
 {
     const int total = m_view->listModel().rowCount();
     const int shown = m_view->model()->rowCount();
-    m_filterCount->setText(QStringLiteral("显示 %1 / 共 %2").arg(shown).arg(total));
+    m_filterCount->setText(tr("显示 %1 / 共 %2").arg(shown).arg(total));
     m_filterCount->setVisible(!m_filter->text().isEmpty());
 }
 
@@ -414,7 +404,7 @@ void MainWindow::showAbout()
 void MainWindow::openLastResults(bool quiet)
 {
     if (m_run->inProgress()) {
-        tell(this, QStringLiteral("查询正在进行，无法打开上次结果。"));
+        tell(this, tr("查询正在进行，无法打开上次结果。"));
         return;
     }
     history::HistoryStore* store = historyStore(m_state);
@@ -432,7 +422,7 @@ void MainWindow::openLastResults(bool quiet)
     const history::RunList& last = *stored;
     if (last.names.empty() && last.entries.empty()) {
         if (!quiet)
-            tell(this, QStringLiteral("还没有查询记录。"));
+            tell(this, tr("还没有查询记录。"));
         return;
     }
     m_run->letHistoryGo();
@@ -443,19 +433,19 @@ void MainWindow::openLastResults(bool quiet)
     const auto done = std::count_if(
         rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
     setPane(0,
-            last.entries.empty() ? QStringLiteral("已打开上次结果")
-                                 : QStringLiteral("已打开上次结果（%1）")
+            last.entries.empty() ? tr("已打开上次结果")
+                                 : tr("已打开上次结果（%1）")
                                        .arg(QDateTime::fromSecsSinceEpoch(last.entries.back().time)
                                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
-    setPane(1, QStringLiteral("进度：%1 / %2").arg(done).arg(count));
-    setPane(2, QStringLiteral("域名数量：%1").arg(count));
+    setPane(1, tr("进度：%1 / %2").arg(done).arg(count));
+    setPane(2, tr("域名数量：%1").arg(count));
     updateSummary();
     updateActions();
 }
 
 void MainWindow::tellHistoryUnavailable()
 {
-    tell(this, QStringLiteral("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
+    tell(this, tr("历史记录不可用：%1").arg(QString::fromStdString(m_state.history.error)));
 }
 
 void MainWindow::showHistoryNotice(const QString& text)
@@ -466,7 +456,7 @@ void MainWindow::showHistoryNotice(const QString& text)
 
 void MainWindow::tellHistoryUnreadable(const std::string& why)
 {
-    tell(this, QStringLiteral("无法读取查询历史：%1").arg(QString::fromStdString(why)));
+    tell(this, tr("无法读取查询历史：%1").arg(QString::fromStdString(why)));
 }
 
 void MainWindow::showHistory()
@@ -483,7 +473,7 @@ void MainWindow::showHistoryOf(bool newestReply)
 {
     const std::string domain = m_view->selectedDomain();
     if (domain.empty()) {
-        tell(this, QStringLiteral("请先在列表中选择一个域名。"));
+        tell(this, tr("请先在列表中选择一个域名。"));
         return;
     }
     history::HistoryStore* store = historyStore(m_state);
@@ -498,7 +488,7 @@ void MainWindow::showHistoryOf(bool newestReply)
         return;
     }
     if (newestReply && entries->empty()) {
-        tell(this, QStringLiteral("“%1”还没有查询记录。").arg(QString::fromStdString(domain)));
+        tell(this, tr("“%1”还没有查询记录。").arg(QString::fromStdString(domain)));
         return;
     }
     HistoryDialog dialog(std::move(*entries), domain, this);
@@ -512,7 +502,7 @@ void MainWindow::showHistoryOf(bool newestReply)
 
 void MainWindow::startLookups()
 {
-    setPane(0, QStringLiteral("正在查询域名信息..."));
+    setPane(0, tr("正在查询域名信息..."));
     m_summary->clear();
     m_view->listModel().setSayWaiting(false);
     m_run->start();
@@ -544,9 +534,7 @@ void MainWindow::recheck(Recheck which)
         break;
     }
     if (rows.empty()) {
-        setPane(0,
-                which == Recheck::Errors ? QStringLiteral("没有出错的域名。")
-                                         : QStringLiteral("请先在列表中选择域名。"));
+        setPane(0, which == Recheck::Errors ? tr("没有出错的域名。") : tr("请先在列表中选择域名。"));
         return;
     }
     m_run->clearForRecheck(rows);
@@ -561,21 +549,22 @@ void MainWindow::lookupsFinished()
         // The names not reached wait for the next Start, which resumes.
         m_view->listModel().setSayWaiting(true);
         const auto rows = m_state.table.inUse();
-        const auto done = std::count_if(
-            rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
-        setPane(0,
-                QStringLiteral("查询已停止：%1 个域名未查询，开始查询将继续")
-                    .arg(rows.size() - static_cast<std::size_t>(done)));
+        const auto waiting =
+            static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const core::DomainRecord& record) {
+                return !core::isDone(record);
+            }));
+        setPane(0, tr("查询已停止：%1 个域名未查询，开始查询将继续", nullptr, waiting).arg(waiting));
         panel().enableStart();
         return;
     }
     if (m_state.settings.redDisplay != 0) {
+        const int near = m_view->nearExpiryCount();
         setPane(0,
-                QStringLiteral("操作结束！ %1 个域名将在 %2 天内到期")
-                    .arg(m_view->nearExpiryCount())
+                tr("操作结束！ %1 个域名将在 %2 天内到期", nullptr, near)
+                    .arg(near)
                     .arg(m_state.settings.expiryWarnDays));
     } else {
-        setPane(0, QStringLiteral("操作结束！"));
+        setPane(0, tr("操作结束！"));
     }
     panel().enableStart();
 }
@@ -583,7 +572,8 @@ void MainWindow::lookupsFinished()
 void MainWindow::applyWarnDays(int days)
 {
     m_view->listModel().setNearExpiry(m_state.settings.redDisplay != 0, days);
-    const QString text = QStringLiteral("%1 个域名将在 %2 天内到期").arg(m_view->nearExpiryCount()).arg(days);
+    const int near = m_view->nearExpiryCount();
+    const QString text = tr("%1 个域名将在 %2 天内到期", nullptr, near).arg(near).arg(days);
     // During a run the first pane keeps saying so; the count shows for a while instead.
     if (m_run->inProgress())
         statusBar()->showMessage(text, StatusNoticeMs);
@@ -593,9 +583,9 @@ void MainWindow::applyWarnDays(int days)
 
 void MainWindow::listImported()
 {
-    setPane(0, QStringLiteral("导入域名到列表..."));
+    setPane(0, tr("导入域名到列表..."));
     setPane(1, QString()); // a new list has no progress yet
-    setPane(2, QStringLiteral("域名数量：%1").arg(m_state.table.count()));
+    setPane(2, tr("域名数量：%1").arg(m_state.table.count()));
     m_state.listRun.reset();
     m_run->letHistoryGo();
     m_view->fillRows();
@@ -715,11 +705,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (m_run->inProgress() && !m_run->stopping()) {
         QMessageBox box(QMessageBox::Question,
                         emptyCaption(),
-                        QStringLiteral("查询正在进行。\n停止查询并关闭程序吗？已完成的结果会保留。"),
+                        tr("查询正在进行。\n停止查询并关闭程序吗？已完成的结果会保留。"),
                         QMessageBox::NoButton,
                         this);
-        QPushButton* close = box.addButton(QStringLiteral("停止并关闭"), QMessageBox::AcceptRole);
-        QPushButton* keep = box.addButton(QStringLiteral("继续查询"), QMessageBox::RejectRole);
+        QPushButton* close = box.addButton(tr("停止并关闭"), QMessageBox::AcceptRole);
+        QPushButton* keep = box.addButton(tr("继续查询"), QMessageBox::RejectRole);
         box.setDefaultButton(keep);
         box.setEscapeButton(keep);
         box.exec();

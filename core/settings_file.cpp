@@ -30,6 +30,7 @@ constexpr std::string_view HistoryDbKey = "historyDb";
 constexpr std::string_view RestoreLastKey = "restoreLast";
 constexpr std::string_view EveryRegistryKey = "everyRegistry";
 constexpr std::string_view JobsKey = "jobs";
+constexpr std::string_view LanguageKey = "language";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b)
 {
@@ -221,6 +222,17 @@ std::int32_t expiryWarnDaysFromText(std::string_view text)
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
+core::LanguageChoice languageFromText(std::string_view text)
+{
+    const std::string value = core::asciiLower(core::trim(text));
+    const std::string_view language = std::string_view(value).substr(0, value.find_first_of("_-"));
+    if (language == "zh")
+        return LanguageChoice::Chinese;
+    if (language == "en")
+        return LanguageChoice::English;
+    return LanguageChoice::System;
+}
+
 core::UserSettings loadSettings(const std::filesystem::path& path)
 {
     const std::string text = readProfileFile(path);
@@ -236,6 +248,7 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
     const std::int32_t count = expiryWarnDaysFromText(jobs); // the same decimal reading
     settings.jobs =
         jobs.empty() || count < 1 ? UserSettings::DefaultJobs : std::min(count, UserSettings::MaxJobs);
+    settings.language = languageFromText(profileValue(text, UserSection, LanguageKey));
     return settings;
 }
 

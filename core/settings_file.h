@@ -53,6 +53,10 @@ std::int32_t redDisplayFromText(std::string_view text);
 /// there are no digits; clamped to the 32-bit range.
 std::int32_t expiryWarnDaysFromText(std::string_view text);
 
+/// "language": the part before "_" or "-", without regard to letter case: "zh" or "en", else
+/// System.
+core::LanguageChoice languageFromText(std::string_view text);
+
 /// The two settings from config.ini at `path` (missing keys read as empty text).
 core::UserSettings loadSettings(const std::filesystem::path& path);
 

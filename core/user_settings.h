@@ -1,12 +1,20 @@
 // SPDX-License-Identifier: MIT
-// The user settings: near-expiry day count, red display of near-expiry domains, the transport, and
-// the history database's place and use.
+// The user settings: near-expiry day count, red display of near-expiry domains, the transport, the
+// history database's place and use, and the screen's language.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 namespace zonedesk::core {
+
+/// Key "language": which language the desktop program's screen speaks.
+enum class LanguageChoice : std::uint8_t
+{
+    System,  // no key, or a value that names neither: the system's UI language decides
+    Chinese, // "zh", "zh_CN", "zh-Hans"…
+    English, // "en", "en_US"…
+};
 
 struct UserSettings
 {
@@ -25,6 +33,9 @@ struct UserSettings
     /// Key "jobs": how many servers are asked at once (1..256; 32 when absent or not a number).
     /// Read only.
     std::int32_t jobs = DefaultJobs;
+    /// Key "language": "zh" or "en" (letter case and a region such as "_CN" or "-US" aside)
+    /// forces that language; anything else follows the system. Read only.
+    LanguageChoice language = LanguageChoice::System;
 
     static constexpr std::int32_t DefaultJobs = 32;
     static constexpr std::int32_t MaxJobs = 256;

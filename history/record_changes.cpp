@@ -95,9 +95,19 @@ std::string changeText(const Change& change)
 std::string changeTextZh(const Change& change)
 {
     std::string text(textsOf(change.kind).chinese);
-    if (change.kind == ChangeKind::Dropped || change.kind == ChangeKind::Registered)
+    if (!changeShowsValues(change.kind))
         return text;
     return text + "：" + change.from + " → " + change.to;
+}
+
+std::string_view changeKindTextZh(ChangeKind kind)
+{
+    return textsOf(kind).chinese;
+}
+
+bool changeShowsValues(ChangeKind kind)
+{
+    return kind != ChangeKind::Dropped && kind != ChangeKind::Registered;
 }
 
 } // namespace zonedesk::history

@@ -43,4 +43,10 @@ std::string changeText(const Change& change);
 /// "续费：2026-05-14 → 2027-05-14", "注册商变更：A → B", "已释放！", for the list (UTF-8).
 std::string changeTextZh(const Change& change);
 
+/// The kind alone in Chinese ("续费"), UTF-8: what the screen translates.
+std::string_view changeKindTextZh(ChangeKind kind);
+
+/// True when the change's text names its two values (a drop or a new registration names none).
+bool changeShowsValues(ChangeKind kind);
+
 } // namespace zonedesk::history

@@ -17,6 +17,7 @@
 #include "listfile/csv_export.h"
 #include "listfile/domain_import.h"
 #include "panel/export_dialog.h"
+#include "ui/core_text.h"
 #include "ui/dialog_font.h"
 #include "ui/message_box.h"
 
@@ -57,7 +58,10 @@ QString errorText(int error)
 
 } // namespace
 
-const QString ControlPanel::RunningTip = QStringLiteral("查询正在进行，请先停止查询（Esc）。");
+QString ControlPanel::runningTip()
+{
+    return tr("查询正在进行，请先停止查询（Esc）。");
+}
 
 ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     : QWidget(parent)
@@ -73,23 +77,23 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     m_baseY = metrics.height();
 
     // The template's order is the tab order; the group box only frames the settings.
-    m_group = new QGroupBox(QStringLiteral("运行参数"), this);
+    m_group = new QGroupBox(tr("运行参数"), this);
     m_group->setGeometry(fromDialogUnits(6, 7, 214, 72));
-    m_redDisplay = new QCheckBox(QStringLiteral("红色显示"), this);
+    m_redDisplay = new QCheckBox(tr("红色显示"), this);
     m_redDisplay->setGeometry(fromDialogUnits(29, 28, 44, 10));
     m_days = new QSpinBox(this);
     m_days->setRange(MinWarnDays, MaxWarnDays);
     m_days->setAlignment(Qt::AlignCenter);
     m_days->setGeometry(fromDialogUnits(76, 28, 24, 12));
-    m_import = new QPushButton(QStringLiteral("导入域名"), this);
+    m_import = new QPushButton(tr("导入域名"), this);
     m_import->setGeometry(fromDialogUnits(33, 85, 59, 14));
-    m_start = new QPushButton(QStringLiteral("开始查询"), this);
+    m_start = new QPushButton(tr("开始查询"), this);
     m_start->setGeometry(fromDialogUnits(98, 85, 59, 14));
-    m_export = new QPushButton(QStringLiteral("导出数据"), this);
+    m_export = new QPushButton(tr("导出数据"), this);
     m_export->setGeometry(fromDialogUnits(161, 85, 59, 14));
     m_placeholder = new QLabel(QStringLiteral("Static"), this);
     m_placeholder->setGeometry(fromDialogUnits(6, 182, 214, 160));
-    m_daysLabel = new QLabel(QStringLiteral("天内到期的域名"), this);
+    m_daysLabel = new QLabel(tr("天内到期的域名"), this);
     m_daysLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_daysLabel->setGeometry(fromDialogUnits(104, 29, 57, 8));
     for (QPushButton* button : {m_import, m_start, m_export})
@@ -168,7 +172,7 @@ void ControlPanel::startLookups()
     // The table must not change under running workers.
     m_import->setEnabled(false);
     for (QPushButton* button : {m_start, m_import})
-        button->setToolTip(RunningTip);
+        button->setToolTip(runningTip());
 }
 
 void ControlPanel::enableStart()
@@ -184,10 +188,8 @@ QString ControlPanel::askImportFile()
 {
     if (chooseImportFile)
         return chooseImportFile();
-    const QString path = QFileDialog::getOpenFileName(this,
-                                                      QString(),
-                                                      startFolder(m_state.desktop.importFolder),
-                                                      QStringLiteral("文本文件 (*.txt);;所有文件 (*)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, QString(), startFolder(m_state.desktop.importFolder), tr("文本文件 (*.txt);;所有文件 (*)"));
     rememberFolder(m_state.desktop.importFolder, path);
     return path;
 }
@@ -199,7 +201,7 @@ QString ControlPanel::askExportFile()
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDirectory(startFolder(m_state.desktop.exportFolder));
-    dialog.setNameFilters({QStringLiteral("Excel文件 (*.csv)"), QStringLiteral("所有文件 (*)")});
+    dialog.setNameFilters({tr("Excel文件 (*.csv)"), tr("所有文件 (*)")});
     dialog.setDefaultSuffix(QStringLiteral("csv"));
     dialog.selectFile(QStringLiteral("export.csv"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -236,23 +238,23 @@ void ControlPanel::importFile(const QString& path)
     // list that holds at least one name.
     const std::unique_ptr<core::DomainTable> staged = core::DomainTable::allocate();
     if (!staged) {
-        tell(this, QStringLiteral("内存不足，无法导入。"));
+        tell(this, tr("内存不足，无法导入。"));
         return;
     }
     const listfile::ImportReport report = listfile::importDomains(*staged, localPath(path));
     if (report.outcome == listfile::ImportOutcome::InvalidFile) {
-        tell(this, QStringLiteral("文件无效！"));
+        tell(this, tr("文件无效！"));
         return;
     }
     if (report.outcome == listfile::ImportOutcome::NotAFile) {
-        tell(this, QStringLiteral("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
+        tell(this, tr("“%1”不是普通文件（管道或设备），无法导入。").arg(path));
         return;
     }
     if (report.count == 0) {
         QStringList why = importReasons(report);
         if (why.isEmpty())
-            why << QStringLiteral("文件中没有域名。");
-        why.prepend(QStringLiteral("“%1”中没有可导入的域名，列表保持不变。").arg(path));
+            why << tr("文件中没有域名。");
+        why.prepend(tr("“%1”中没有可导入的域名，列表保持不变。").arg(path));
         tell(this, why.join(QLatin1Char('\n')));
         return;
     }
@@ -264,7 +266,7 @@ void ControlPanel::importFile(const QString& path)
     Q_EMIT listImported();
     QStringList notes = importReasons(report);
     if (!notes.isEmpty()) {
-        notes.prepend(QStringLiteral("导入了 %1 个域名（%2 编码）。")
+        notes.prepend(tr("导入了 %1 个域名（%2 编码）。", nullptr, report.count)
                           .arg(report.count)
                           .arg(QString::fromUtf8(listfile::encodingName(report.encoding))));
         tell(this, notes.join(QLatin1Char('\n')));
@@ -277,28 +279,25 @@ QStringList ControlPanel::importReasons(const listfile::ImportReport& report)
     QStringList notes;
     for (std::size_t i = 0; i < listfile::SkipReasonCount; ++i) {
         if (report.skipped[i] > 0)
-            notes << QStringLiteral("%1 行%2，未导入。")
+            notes << tr("%1 行%2，未导入。", nullptr, report.skipped[i])
                          .arg(report.skipped[i])
-                         .arg(QString::fromUtf8(
-                             listfile::skipReasonTextZh(static_cast<listfile::SkipReason>(i))));
+                         .arg(coreText(listfile::skipReasonTextZh(static_cast<listfile::SkipReason>(i))));
     }
     if (report.fullAtLine > 0)
-        notes << QStringLiteral("已达 %1 个域名的上限：从第 %2 行起未读取。")
+        notes << tr("已达 %1 个域名的上限：从第 %2 行起未读取。")
                      .arg(core::TableCapacity)
                      .arg(report.fullAtLine);
     if (report.stoppedAtLine > 0 && report.linesAfterStop > 0)
-        notes << QStringLiteral("第 %1 行是空行，列表到此结束；其后的 %2 行未导入。")
+        notes << tr("第 %1 行是空行，列表到此结束；其后的 %2 行未导入。", nullptr, report.linesAfterStop)
                      .arg(report.stoppedAtLine)
                      .arg(report.linesAfterStop);
     switch (report.end) {
-    case ListReader::End::Binary:
-        notes << QStringLiteral("文件含有空字节，不是文本列表，读取已停止。");
-        break;
+    case ListReader::End::Binary: notes << tr("文件含有空字节，不是文本列表，读取已停止。"); break;
     case ListReader::End::ReadLimit:
-        notes << QStringLiteral("已读取 %1 MB，读取已停止。").arg(ListReader::ReadLimit >> 20);
+        notes << tr("已读取 %1 MB，读取已停止。").arg(ListReader::ReadLimit >> 20);
         break;
     case ListReader::End::ReadError:
-        notes << QStringLiteral("读取文件时出错（%1），只导入了前 %2 个域名。")
+        notes << tr("读取文件时出错（%1），只导入了前 %2 个域名。", nullptr, report.count)
                      .arg(errorText(report.error))
                      .arg(report.count);
         break;
@@ -314,12 +313,12 @@ void ControlPanel::exportList()
         return;
     const std::int32_t total = m_state.table.count();
     if (total == 0) {
-        tell(this, QStringLiteral("列表中没有域名，没有可导出的数据。"));
+        tell(this, tr("列表中没有域名，没有可导出的数据。"));
         return;
     }
     if (m_runInProgress &&
         !ask(this,
-             QStringLiteral("查询正在进行：%1 个域名中已完成 %2 个，其余的导出时没有结果。\n仍要导出吗？")
+             tr("查询正在进行：%1 个域名中已完成 %2 个，其余的导出时没有结果。\n仍要导出吗？", nullptr, total)
                  .arg(total)
                  .arg(finishedCount())))
         return;
@@ -353,12 +352,12 @@ void ControlPanel::exportList()
         report = listfile::exportCsv(m_state.table, localPath(path), options, records);
     }
     if (!report.ok)
-        tell(this, QStringLiteral("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
+        tell(this, tr("无法写入文件“%1”：%2").arg(path, errorText(report.error)));
     else if (finished == exported)
-        tell(this, QStringLiteral("共导出了 %1 条有效记录！").arg(exported));
+        tell(this, tr("共导出了 %1 条有效记录！", nullptr, exported).arg(exported));
     else
         tell(this,
-             QStringLiteral("共导出了 %1 条记录，其中 %2 条已查询完成，%3 条未查询。")
+             tr("共导出了 %1 条记录，其中 %2 条已查询完成，%3 条未查询。", nullptr, exported)
                  .arg(exported)
                  .arg(finished)
                  .arg(exported - finished));
@@ -377,7 +376,7 @@ void ControlPanel::followAppLink(const QString& rest)
     const QString command = rest.trimmed().toLower();
     // A link never does nothing: what a run forbids is said.
     if (m_runInProgress && (command == QLatin1String("import") || command == QLatin1String("start")))
-        tell(this, RunningTip);
+        tell(this, runningTip());
     else if (command == QLatin1String("import"))
         importList();
     else if (command == QLatin1String("start") && m_start->isEnabled())

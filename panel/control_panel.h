@@ -35,7 +35,7 @@ public:
     static constexpr int MaxWarnDays = 3650;
 
     /// Why Import and Start can't be used during a run.
-    static const QString RunningTip;
+    static QString runningTip();
 
     explicit ControlPanel(AppState& state, QWidget* parent = nullptr);
 

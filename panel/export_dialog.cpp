@@ -37,27 +37,27 @@ ExportDialog::ExportDialog(const core::ExportChoice& last, bool hasSelection, bo
     , m_hasShown(hasShown)
 {
     setFont(dialogFont());
-    setWindowTitle(QStringLiteral("导出数据"));
+    setWindowTitle(tr("导出数据"));
     auto* layout = new QVBoxLayout(this);
 
     auto* formats = new QButtonGroup(this);
-    m_original = addRadio(layout, formats, QStringLiteral("原格式（默认）"), "original");
-    m_sheet = addRadio(layout, formats, QStringLiteral("自定义格式："), "sheet");
+    m_original = addRadio(layout, formats, tr("原格式（默认）"), "original");
+    m_sheet = addRadio(layout, formats, tr("自定义格式："), "sheet");
     (last.original ? m_original : m_sheet)->setChecked(true);
 
     m_options = new QGroupBox(this);
     auto* options = new QVBoxLayout(m_options);
-    m_header = addBox(options, QStringLiteral("包含标题行"), "header", last.header);
-    m_allColumns = addBox(options, QStringLiteral("全部九列"), "allColumns", last.allColumns);
-    m_isoDates = addBox(options, QStringLiteral("日期用 ISO 格式 (YYYY-MM-DD)"), "isoDates", last.isoDates);
-    m_daysLeft = addBox(options, QStringLiteral("剩余天数"), "daysLeft", last.daysLeft);
-    m_utf8Bom = addBox(options, QStringLiteral("UTF-8 带 BOM"), "utf8Bom", last.utf8Bom);
+    m_header = addBox(options, tr("包含标题行"), "header", last.header);
+    m_allColumns = addBox(options, tr("全部九列"), "allColumns", last.allColumns);
+    m_isoDates = addBox(options, tr("日期用 ISO 格式 (YYYY-MM-DD)"), "isoDates", last.isoDates);
+    m_daysLeft = addBox(options, tr("剩余天数"), "daysLeft", last.daysLeft);
+    m_utf8Bom = addBox(options, tr("UTF-8 带 BOM"), "utf8Bom", last.utf8Bom);
     auto* rowsLayout = new QHBoxLayout;
-    rowsLayout->addWidget(new QLabel(QStringLiteral("行："), m_options));
+    rowsLayout->addWidget(new QLabel(tr("行："), m_options));
     auto* rows = new QButtonGroup(this);
-    m_allRows = addRadio(rowsLayout, rows, QStringLiteral("全部行"), "allRows");
-    m_selectedRows = addRadio(rowsLayout, rows, QStringLiteral("仅所选行"), "selectedRows");
-    m_shownRows = addRadio(rowsLayout, rows, QStringLiteral("仅筛选显示的行"), "shownRows");
+    m_allRows = addRadio(rowsLayout, rows, tr("全部行"), "allRows");
+    m_selectedRows = addRadio(rowsLayout, rows, tr("仅所选行"), "selectedRows");
+    m_shownRows = addRadio(rowsLayout, rows, tr("仅筛选显示的行"), "shownRows");
     options->addLayout(rowsLayout);
     layout->addWidget(m_options);
     // A remembered subset that is empty now falls back to every row.

@@ -7,7 +7,7 @@
 namespace zonedesk {
 
 PanelBar::PanelBar(AppState& state, QMainWindow* mainWindow)
-    : GripperBar(QStringLiteral("侧边栏"), mainWindow)
+    : GripperBar(tr("侧边栏"), mainWindow)
     , m_panel(new ControlPanel(state))
 {
     setObjectName(QStringLiteral("PanelBar"));

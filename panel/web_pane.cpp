@@ -6,6 +6,8 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
+#include "ui/ui_language.h"
+
 namespace zonedesk {
 
 namespace {
@@ -64,7 +66,8 @@ void WebPane::replacePlaceholder(QWidget* placeholder)
 
 QUrl WebPane::startPage()
 {
-    return QUrl(QStringLiteral("qrc:/zonedesk/start.html"));
+    return QUrl(uiLanguage() == UiLanguage::English ? QStringLiteral("qrc:/zonedesk/start_en.html")
+                                                    : QStringLiteral("qrc:/zonedesk/start.html"));
 }
 
 void WebPane::registerAppScheme()

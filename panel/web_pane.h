@@ -41,6 +41,7 @@ public:
     /// Called with the address behind "app:" of a clicked link.
     std::function<void(const QString&)> onAppLink;
 
+    /// The start page in the screen's language.
     static QUrl startPage();
 
     /// Registers the "app" scheme; call before the QApplication is created.

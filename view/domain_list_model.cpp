@@ -18,6 +18,7 @@
 #include "core/whois_query_name.h"
 #include "core/withheld_value.h"
 #include "lookup/recorded_run.h"
+#include "ui/core_text.h"
 #include "view/calendar_text.h"
 
 namespace zonedesk {
@@ -79,7 +80,7 @@ QVariant DomainListModel::headerData(int section, Qt::Orientation orientation, i
     const core::ResultField* field = core::fieldAtListColumn(section);
     const std::string_view title =
         field != nullptr ? field->title : core::LeadingColumnTitles[static_cast<std::size_t>(section)];
-    return QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()));
+    return coreText(title);
 }
 
 QVariant DomainListModel::data(const QModelIndex& index, int role) const
@@ -116,10 +117,11 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
     }
     // Results only once written into the row; `shown` is set after `done` was seen (acquire).
     if (record.shown == 0)
-        return m_sayWaiting && index.column() == StatusColumn ? fromGbk(core::recordStatusText(record))
-                                                              : QString();
+        return m_sayWaiting && index.column() == StatusColumn
+                   ? coreTextFromGbk(core::recordStatusText(record))
+                   : QString();
     if (index.column() == StatusColumn)
-        return fromGbk(core::statusText(record.status));
+        return coreTextFromGbk(core::statusText(record.status));
     const core::ResultField* field = core::fieldAtListColumn(index.column());
     if (field == nullptr)
         return {};
@@ -173,25 +175,23 @@ QVariant DomainListModel::toolTip(int row, const core::DomainRecord& record, int
         return {};
     if (record.status == static_cast<std::int32_t>(core::LookupStatus::NoServer)) {
         const std::string_view why = core::errorReasonTextZh(core::errorReasonOf(record));
-        return why.empty() ? QVariant()
-                           : QVariant(QString::fromUtf8(why.data(), static_cast<qsizetype>(why.size())));
+        return why.empty() ? QVariant() : QVariant(coreText(why));
     }
-    QString tip = core::resultSource(record) == core::ResultSource::Rdap ? QStringLiteral("查询方式：RDAP")
-                                                                         : QStringLiteral("查询方式：WHOIS");
+    QString tip =
+        core::resultSource(record) == core::ResultSource::Rdap ? tr("查询方式：RDAP") : tr("查询方式：WHOIS");
     // A name beyond the ten registries is asked as its registrable domain: say so where it differs.
     const std::string_view domain = core::fieldText(record.domain);
     if (const auto asked = core::askedName(domain, core::defaultServiceData());
         asked && asked->name != core::whoisQueryName(domain))
-        tip += QStringLiteral("\n查询名称：%1").arg(QString::fromStdString(asked->name));
+        tip += tr("\n查询名称：%1").arg(QString::fromStdString(asked->name));
     const std::string_view reason = core::errorReasonTextZh(core::errorReasonOf(record));
     if (record.status == static_cast<std::int32_t>(core::LookupStatus::Error) && !reason.empty())
-        tip.prepend(QString::fromUtf8(reason.data(), static_cast<qsizetype>(reason.size())) +
-                    QLatin1Char('\n'));
+        tip.prepend(coreText(reason) + QLatin1Char('\n'));
     const auto at = static_cast<std::size_t>(row);
     if (at < m_changes.size() && !m_changes[at].empty()) {
-        tip += QStringLiteral("\n变化：");
+        tip += tr("\n变化：");
         for (const history::Change& change : m_changes[at])
-            tip += QLatin1Char('\n') + QString::fromStdString(history::changeTextZh(change));
+            tip += QLatin1Char('\n') + changeTextOnScreen(change);
     }
     return tip;
 }
@@ -207,8 +207,9 @@ QVariant DomainListModel::dateToolTip(const core::DomainRecord& record, const co
     QString tip = fromGbk(field.record.text(record)); // the registry's own text
     if (field.field == core::Field::ExpiryDate) {
         if (const auto left = core::daysLeft(record, core::today())) {
-            tip += QLatin1Char('\n') + (*left >= 0 ? QStringLiteral("还有 %1 天到期").arg(*left)
-                                                   : QStringLiteral("已过期 %1 天").arg(-*left));
+            tip += QLatin1Char('\n') +
+                   (*left >= 0 ? tr("还有 %1 天到期", nullptr, static_cast<int>(*left)).arg(*left)
+                               : tr("已过期 %1 天", nullptr, static_cast<int>(-*left)).arg(-*left));
         }
     }
     return tip;

@@ -14,6 +14,7 @@
 #include "core/result_fields.h"
 #include "core/whois_servers.h"
 #include "history/record_changes.h"
+#include "ui/core_text.h"
 #include "view/calendar_text.h"
 
 namespace zonedesk {
@@ -22,19 +23,14 @@ namespace {
 
 QString resultText(std::int32_t status)
 {
-    return QString::fromStdString(core::gbkToUtf8(core::statusText(status)));
-}
-
-QString utf8(std::string_view text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    return coreTextFromGbk(core::statusText(status));
 }
 
 /// A reply as text: UTF-8 when it is, otherwise GBK (the registries' other encoding here).
 QString replyText(const std::string& raw)
 {
     if (raw.empty())
-        return QStringLiteral("（没有保存回复）");
+        return HistoryDialog::tr("（没有保存回复）");
     return QString::fromStdString(core::isUtf8(raw) ? raw : core::gbkToUtf8(raw));
 }
 
@@ -61,13 +57,13 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
     , m_lookups(new QTableWidget(this))
     , m_reply(new QPlainTextEdit(this))
 {
-    setWindowTitle(QStringLiteral("查询历史 - %1").arg(QString::fromStdString(domain)));
+    setWindowTitle(tr("查询历史 - %1").arg(QString::fromStdString(domain)));
     using core::Field;
     constexpr Field Shown[] = {Field::ExpiryDate, Field::Registrar, Field::Owner};
-    QStringList titles = {QStringLiteral("查询时间"), QStringLiteral("当前状态"), QStringLiteral("查询方式")};
+    QStringList titles = {tr("查询时间"), tr("当前状态"), tr("查询方式")};
     for (const Field field : Shown)
-        titles << utf8(core::resultField(field).title);
-    titles << QStringLiteral("变化");
+        titles << coreText(core::resultField(field).title);
+    titles << tr("变化");
     m_lookups->setColumnCount(static_cast<int>(titles.size()));
     m_lookups->setHorizontalHeaderLabels(titles);
     m_lookups->setRowCount(static_cast<int>(m_entries.size()));
@@ -80,13 +76,12 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
         QString changes;
         if (i + 1 < m_entries.size()) { // newest first: the one after is the lookup before
             for (const history::Change& change : history::changesBetween(m_entries[i + 1], entry))
-                changes += (changes.isEmpty() ? QString() : QStringLiteral("；")) +
-                           QString::fromStdString(history::changeTextZh(change));
+                changes += (changes.isEmpty() ? QString() : tr("；")) + changeTextOnScreen(change);
         }
-        const QString status = entry.error.empty()
-                                   ? resultText(entry.status)
-                                   : resultText(entry.status) +
-                                         QStringLiteral("（%1）").arg(QString::fromStdString(entry.error));
+        const QString status =
+            entry.error.empty()
+                ? resultText(entry.status)
+                : resultText(entry.status) + tr("（%1）").arg(QString::fromStdString(entry.error));
         QStringList cells = {
             QDateTime::fromSecsSinceEpoch(entry.time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             status,
@@ -115,7 +110,7 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
     if (m_entries.empty())
-        layout->addWidget(new QLabel(QStringLiteral("这个域名还没有查询记录。"), this));
+        layout->addWidget(new QLabel(tr("这个域名还没有查询记录。"), this));
     layout->addWidget(splitter);
     layout->addWidget(buttons);
     resize(900, 600);

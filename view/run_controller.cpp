@@ -79,7 +79,7 @@ std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder(std::optio
             historyPath(m_state), m_state.table, "desktop", m_state.history.error, resumes);
     if (!recorder && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        Q_EMIT historyNotice(QStringLiteral("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
+        Q_EMIT historyNotice(tr("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
                                  .arg(QString::fromStdString(m_state.history.error)));
     }
     return recorder;
@@ -115,11 +115,11 @@ void RunController::start()
         rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
     switch (m_run.start(std::move(recorder))) {
     case lookup::LookupRun::StartResult::NoDomains:
-        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("请至少指定一个域名。"));
+        tell(qobject_cast<QWidget*>(parent()), tr("请至少指定一个域名。"));
         Q_EMIT finished();
         break;
     case lookup::LookupRun::StartResult::CannotStartThread:
-        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("Cannot Start New Thread"));
+        tell(qobject_cast<QWidget*>(parent()), tr("Cannot Start New Thread"));
         finish();
         break;
     case lookup::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
@@ -138,7 +138,7 @@ void RunController::refresh()
     for (const auto& throttled : m_run.throttledServers()) {
         const auto left =
             std::chrono::ceil<std::chrono::seconds>(throttled.retryAt - std::chrono::steady_clock::now());
-        notice = QStringLiteral("%1 限流，%2 秒后重试")
+        notice = tr("%1 限流，%2 秒后重试")
                      .arg(QString::fromStdString(throttled.server))
                      .arg(std::max<qint64>(0, left.count()));
     }
@@ -150,7 +150,7 @@ void RunController::finish()
     m_refreshTimer.stop();
     refresh();
     if (m_run.startFailed())
-        tell(qobject_cast<QWidget*>(parent()), QStringLiteral("Cannot Start New Thread"));
+        tell(qobject_cast<QWidget*>(parent()), tr("Cannot Start New Thread"));
     // The writer may still be storing the end of the run: it is looked at until it is done.
     if (m_recorder != nullptr)
         m_historyTimer.start();
@@ -166,8 +166,8 @@ void RunController::showHistoryResults()
         m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
     if (!m_recorder->active() && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        Q_EMIT historyNotice(QStringLiteral("历史记录写入失败，本次查询不再记录（%1）")
-                                 .arg(QString::fromStdString(m_recorder->error())));
+        Q_EMIT historyNotice(
+            tr("历史记录写入失败，本次查询不再记录（%1）").arg(QString::fromStdString(m_recorder->error())));
     }
     if (settled) {
         m_historyTimer.stop();

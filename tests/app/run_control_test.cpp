@@ -152,11 +152,11 @@ private Q_SLOTS:
         QCOMPARE(action("import")->toolTip(), QStringLiteral("查询正在进行，请先停止查询（Esc）"));
         QVERIFY(!mainWindow().findChild<QAction*>(QStringLiteral("openLastResults"))->isEnabled());
         QVERIFY(!panel().importButton()->isEnabled());
-        QCOMPARE(panel().importButton()->toolTip(), ControlPanel::RunningTip);
+        QCOMPARE(panel().importButton()->toolTip(), ControlPanel::runningTip());
         QVERIFY(!action("recheckAll")->isEnabled());
         // A start page link says it too, rather than nothing.
         ModalWatcher<QMessageBox> said([](QMessageBox* box) {
-            QCOMPARE(box->text(), ControlPanel::RunningTip);
+            QCOMPARE(box->text(), ControlPanel::runningTip());
             box->accept();
         });
         panel().webPane()->onAppLink(QStringLiteral("import"));

@@ -123,6 +123,41 @@ TEST(SettingsFile, TransportIsReadAndLeftAsTheUserWroteIt)
               "[user]\r\nchkgq=1\r\ngqts=30\r\nhistoryDb=/data/h.sqlite3\r\nrestoreLast=1\r\n");
 }
 
+TEST(SettingsFile, LanguageNamesChineseOrEnglishElseFollowsTheSystem)
+{
+    const struct
+    {
+        std::string_view text;
+        LanguageChoice choice;
+    } rows[] = {
+        {"zh",      LanguageChoice::Chinese},
+        {" ZH_cn ", LanguageChoice::Chinese},
+        {"zh-Hans", LanguageChoice::Chinese},
+        {"en",      LanguageChoice::English},
+        {"EN-us",   LanguageChoice::English},
+        {"",        LanguageChoice::System }, // no key
+        {"de",      LanguageChoice::System },
+        {"eng",     LanguageChoice::System }, // a prefix is no language
+        {"zhx",     LanguageChoice::System },
+        {"_en",     LanguageChoice::System },
+    };
+
+    for (const auto& row : rows)
+        EXPECT_EQ(languageFromText(row.text), row.choice) << row.text;
+
+    // Read from [user] only, and never written: the file keeps the user's bytes.
+    test::TempDir dir;
+    const auto path = dir.write(
+        "config.ini", "[user]\r\nchkgq=1\r\ngqts=30\r\nLanguage = \"en\"\r\n[other]\r\nlanguage=zh\r\n");
+    const core::UserSettings read = loadSettings(path);
+    EXPECT_EQ(read.language, LanguageChoice::English);
+    ASSERT_TRUE(saveSettings(path, read));
+    EXPECT_EQ(test::readFile(path),
+              "[user]\r\nchkgq=1\r\ngqts=30\r\nLanguage = \"en\"\r\n[other]\r\nlanguage=zh\r\n");
+    EXPECT_EQ(loadSettings(dir.write("config.ini", "[other]\r\nlanguage=en\r\n")).language,
+              LanguageChoice::System);
+}
+
 TEST(SettingsFile, FolderWhereNothingCanBeCreatedStillReadsDefaults)
 {
     test::TempDir dir;
