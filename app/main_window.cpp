@@ -58,7 +58,9 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
 {
     setWindowTitle(
         QStringLiteral("%1 Ver.%2").arg(QLatin1String(ProgramName), QLatin1String(ProgramVersion)));
-    setWindowIcon(QIcon(QStringLiteral(":/zonedesk/zonedesk.png")));
+    // The installed icon where the theme has it; the built-in one from a build folder.
+    setWindowIcon(QIcon::fromTheme(QStringLiteral("io.github.zonedesk.Zonedesk"),
+                                   QIcon(QStringLiteral(":/zonedesk/zonedesk.png"))));
     setCentralWidget(m_view);
     createStatusBar();
 
