@@ -27,7 +27,7 @@ std::filesystem::path configPathFor(const std::filesystem::path& programDir,
 {
     if (besideProgram)
         return programDir / ConfigFileName;
-    // The base directory specification says a relative XDG_CONFIG_HOME is invalid and ignored.
+    // XDG base directories must be absolute: a relative XDG_CONFIG_HOME is ignored.
     if (configHome != nullptr && *configHome == '/')
         return std::filesystem::path(configHome) / "zonedesk" / ConfigFileName;
     const std::filesystem::path base(home != nullptr && *home != '\0' ? home : "/tmp");
