@@ -487,16 +487,32 @@ struct Record
     bool anyFact = false; // a date, or a value the registry does not withhold
 };
 
+/// How many bytes `text` opens with that are ASCII.
+std::size_t asciiPrefixLength(std::string_view text)
+{
+    const auto end =
+        std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return static_cast<std::size_t>(end - text.begin());
+}
+
 Record readRecord(const std::vector<Line>& lines)
 {
     Record record;
     for (const core::ResultField& row : core::ResultFields) {
         const Field field = row.field;
         const std::string_view found = factValue(lines, field).value_or(std::string_view());
-        record.anyFact =
-            record.anyFact || (!found.empty() && (isDateField(field) || !core::isWithheld(found)));
         std::string value(found);
         utf8ToGbkInPlace(value);
+        // Bytes that are not UTF-8 are dropped: a date a stray byte ended would run into what
+        // followed it ("2020-04-21\xC7" "1z" reads as the 211th). Its ASCII start is kept instead,
+        // or nothing when that is no date.
+        if (isDateField(field) && !value.empty() && !core::readLeadingDate(value)) {
+            value = found.substr(0, std::min(found.size(), asciiPrefixLength(found)));
+            if (!core::readLeadingDate(value))
+                value.clear();
+        }
+        record.anyFact = record.anyFact ||
+                         (isDateField(field) ? !value.empty() : !found.empty() && !core::isWithheld(found));
         record.reading.set(field, value);
     }
     return record;

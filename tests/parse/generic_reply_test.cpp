@@ -116,6 +116,18 @@ TEST(GenericReply, RegistrysOwnLabelsAndRecordDatesWin)
         "before");
 }
 
+TEST(GenericReply, ADateEndedByAStrayByteKeepsItsDate)
+{
+    // The byte that is not UTF-8 is dropped in the GBK form: the date must not run on into "1z".
+    expectFields(readGenericReply("Domain: x.tld\nExpire Date: 2020-04-21\xC7"
+                                  "1z rant\nCreated: "
+                                  "\xC7"
+                                  "2001-01-01\nRegistrar: R\n",
+                                  "x.tld"),
+                 {"2020-04-21", "", "", "", "", "R"},
+                 "stray bytes");
+}
+
 TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
 {
     for (const char* reply : {"No match for \"X.TLD\".\n>>> Last update of WHOIS database: 2025-01-01 <<<\n",
