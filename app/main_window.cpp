@@ -431,9 +431,7 @@ void MainWindow::openLastResults(bool quiet)
     const std::int32_t count = history::restoreList(m_state.table, last);
     m_state.listRun = last.runId;
     m_view->showTable();
-    const auto rows = m_state.table.inUse();
-    const auto done = std::count_if(
-        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
+    const std::int32_t done = m_state.table.doneCount();
     setPane(0,
             last.entries.empty() ? tr("已打开上次结果")
                                  : tr("已打开上次结果（%1）")
@@ -550,11 +548,7 @@ void MainWindow::lookupsFinished()
     if (m_run->stopped()) {
         // The names not reached wait for the next Start, which resumes.
         m_view->listModel().setSayWaiting(true);
-        const auto rows = m_state.table.inUse();
-        const auto waiting =
-            static_cast<int>(std::count_if(rows.begin(), rows.end(), [](const core::DomainRecord& record) {
-                return !core::isDone(record);
-            }));
+        const int waiting = m_state.table.count() - m_state.table.doneCount();
         setPane(0, tr("查询已停止：%1 个域名未查询，开始查询将继续", nullptr, waiting).arg(waiting));
         panel().enableStart();
         return;

@@ -34,6 +34,12 @@ void DomainTable::clear()
     m_count = 0;
 }
 
+std::int32_t DomainTable::doneCount() const
+{
+    const auto rows = inUse();
+    return static_cast<std::int32_t>(std::count_if(rows.begin(), rows.end(), isDone));
+}
+
 void DomainTable::clearResults()
 {
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_count); ++i)

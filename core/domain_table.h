@@ -103,6 +103,9 @@ public:
         return {m_records.get(), static_cast<std::size_t>(m_count)};
     }
 
+    /// Records in use whose lookup is over (their `done` seen, acquire). UI thread.
+    std::int32_t doneCount() const;
+
     /// Zero-fills all TableCapacity records and sets the count to 0.
     void clear();
 

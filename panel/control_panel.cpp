@@ -366,9 +366,7 @@ void ControlPanel::exportList()
 
 std::int32_t ControlPanel::finishedCount() const
 {
-    const auto rows = m_state.table.inUse();
-    return static_cast<std::int32_t>(std::count_if(
-        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
+    return m_state.table.doneCount();
 }
 
 void ControlPanel::followAppLink(const QString& rest)

@@ -95,24 +95,22 @@ void RunController::start()
     letHistoryGo();
     // Start on a list whose every name is settled is a new run over the same names: each is
     // asked again, as the first run asked it, rather than nothing being asked.
-    const auto rows = m_state.table.inUse();
-    const auto settled = std::count_if(
-        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); });
-    if (!rows.empty() && settled == static_cast<std::ptrdiff_t>(rows.size())) {
+    const std::int32_t total = m_state.table.count();
+    const std::int32_t settled = m_state.table.doneCount();
+    if (total > 0 && settled == total) {
         m_state.table.clearResults();
         m_model.fillRows();
         m_state.listRun.reset();
     }
     // Some names settled, the rest not: the run finishes the list it was given.
-    const bool resuming = settled > 0 && settled < static_cast<std::ptrdiff_t>(rows.size());
+    const bool resuming = settled > 0 && settled < total;
     auto recorder =
         m_state.table.count() > 0 ? makeRecorder(resuming ? m_state.listRun : std::nullopt) : nullptr;
     m_recorder = recorder.get();
     if (m_recorder != nullptr)
         m_state.listRun = m_recorder->runId();
     m_startedAt = std::chrono::steady_clock::now();
-    m_doneAtStart = static_cast<int>(std::count_if(
-        rows.begin(), rows.end(), [](const core::DomainRecord& record) { return core::isDone(record); }));
+    m_doneAtStart = resuming ? settled : 0; // a new run over a settled list starts from none
     switch (m_run.start(std::move(recorder))) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(qobject_cast<QWidget*>(parent()), tr("请至少指定一个域名。"));
