@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+#include "watch/mail_sender.h"

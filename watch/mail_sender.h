@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// A watch message as an e-mail (plain text and HTML), sent with libcurl's SMTP.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "watch/watch_report.h"
+
+namespace zonedesk::watch {
+
+struct SmtpSettings
+{
+    std::string url;  // smtps://host:port, or smtp://host:port (STARTTLS required but on loopback)
+    std::string user; // empty: no login
+    std::string password;
+    std::string from;                          // the sender's address
+    std::chrono::milliseconds timeout{30'000}; // the whole exchange
+};
+
+/// The whole message (headers, a multipart/alternative body of text and HTML), CR LF line ends.
+/// Only `from`, `to` and the ASCII subject reach a header; `to` and `from` must have passed
+/// parseNotifyTarget's checks. `now` is the Date header's time (seconds since the epoch).
+std::string
+mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now);
+
+/// Sends `message` to `to`; false with `why` (a sentence) when the server refused it or could
+/// not be reached in time.
+bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why);
+
+} // namespace zonedesk::watch

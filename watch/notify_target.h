@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// Where a watch message goes: "desktop", "mailto:ADDR", "https://…" (a webhook) or "-".
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zonedesk::watch {
+
+struct NotifyTarget
+{
+    enum class Kind
+    {
+        Desktop,
+        Mail,
+        Webhook,
+        Stdout,
+    };
+
+    Kind kind = Kind::Stdout;
+    std::string address; // Mail: the address; Webhook: the URL
+
+    bool operator==(const NotifyTarget&) const = default;
+};
+
+/// The target `text` names; none, with `why` in a sentence, for anything else: a mail address
+/// with a blank, a control byte or no "@", a URL that is not https (http only to a loopback
+/// address), text that names no kind.
+std::optional<NotifyTarget> parseNotifyTarget(std::string_view text, std::string& why);
+
+} // namespace zonedesk::watch

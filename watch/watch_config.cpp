@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+#include "watch/watch_config.h"

@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: MIT
+// A watch's settings in a file (watch.ini), so that a timer runs one short command:
+//   [watch]
+//   list=/home/me/domains.txt
+//   warn-days=30
+//   notify=desktop mailto:me@example.com
+//   smtp=smtps://mail.example.com:465
+//   smtp-user=me@example.com
+//   smtp-password-file=/home/me/.config/zonedesk/smtp-password
+//   smtp-from=me@example.com
+//   webhook-format=json
+//   always=0
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zonedesk::watch {
+
+struct WatchConfig
+{
+    std::string list; // the list file (absolute when written by an install)
+    std::optional<std::int32_t> warnDays;
+    std::vector<std::string> targets; // as given to --notify
+    std::string smtp;
+    std::string smtpUser;
+    std::string smtpPasswordFile;
+    std::string smtpFrom;
+    std::string webhookFormat; // json, slack or ntfy; empty: json
+    bool always = false;
+    std::string db; // the history database; empty: the default one
+
+    bool operator==(const WatchConfig&) const = default;
+};
+
+/// The settings in `path`; none, with `why` in a sentence, when the file can't be read, has no
+/// [watch] section, or holds a value of the wrong kind (warn-days not a number, always not 0/1).
+std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, std::string& why);
+
+/// Writes `config` to `path` (made beside it, then renamed; its folder made when missing).
+bool writeWatchConfig(const std::filesystem::path& path, const WatchConfig& config, std::string& why);
+
+} // namespace zonedesk::watch

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: MIT
+// What a watch run has to tell its user: the names that were dropped, that expire soon, whose
+// registrar, owner or expiry moved back, and that failed for the second run in a row. Built from
+// the run's table and the history; every message format reads this one value.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zonedesk::watch {
+
+/// In the order a message lists them.
+enum class NoticeKind
+{
+    Dropped,         // registered at the previous lookup, available now
+    NearExpiry,      // expires within the days asked for (or has expired)
+    ExpiryMovedBack, // the expiry date is earlier than at the previous lookup
+    RegistrarChanged,
+    OwnerChanged,
+    FailingAgain, // ERR! at this run and at the name's previous lookup
+};
+
+struct Notice
+{
+    NoticeKind kind = NoticeKind::Dropped;
+    std::string name;                     // UTF-8, as listed
+    std::optional<std::int32_t> daysLeft; // NearExpiry
+    std::string expiry;                   // YYYY-MM-DD, empty when unknown
+    std::string registrar;                // UTF-8, as the registry said; empty when it said none
+    std::string before;                   // the changes' values (UTF-8; dates as YYYY-MM-DD)
+    std::string after;
+    std::string reason; // FailingAgain: why, in English ("timed out")
+
+    bool operator==(const Notice&) const = default;
+};
+
+struct WatchReport
+{
+    std::size_t total = 0;       // names looked up
+    std::int32_t warnDays = 30;  // the near-expiry window
+    std::vector<Notice> notices; // in NoticeKind order; near expiry soonest first
+
+    bool empty() const { return notices.empty(); }
+
+    std::size_t count(NoticeKind kind) const;
+};
+
+/// A stable English key for data: "dropped", "near-expiry", "expiry-moved-back",
+/// "registrar-changed", "owner-changed", "failing-again".
+std::string_view noticeKey(NoticeKind kind);
+
+} // namespace zonedesk::watch

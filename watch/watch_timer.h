@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: MIT
+// A watch that runs on its own: a systemd user service and timer
+// ($XDG_CONFIG_HOME/systemd/user/zonedesk-watch-NAME.{service,timer}, Persistent=true), enabled
+// with systemctl --user where there is a user manager, else a crontab line for the user to add.
+// The watch's settings go to $XDG_CONFIG_HOME/zonedesk/watch-NAME.ini, which the service names.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "watch/watch_config.h"
+
+namespace zonedesk::watch {
+
+enum class Schedule
+{
+    Daily,
+    Weekly,
+};
+
+struct TimerSpec
+{
+    std::string name; // [A-Za-z0-9_-], at most 64 bytes
+    Schedule schedule = Schedule::Daily;
+    std::filesystem::path cli;    // the absolute path of zonedesk-cli
+    std::filesystem::path config; // the watch's settings file
+};
+
+/// A timer name from a list file's name: its stem with every other byte as "-" ("my list.txt" →
+/// "my-list"); "watch" when nothing is left.
+std::string timerNameFor(const std::filesystem::path& list);
+
+/// True for a name timerNameFor could give.
+bool validTimerName(std::string_view name);
+
+/// $XDG_CONFIG_HOME/systemd/user (~/.config/systemd/user).
+std::filesystem::path userUnitFolder();
+
+/// $XDG_CONFIG_HOME/zonedesk/watch-NAME.ini.
+std::filesystem::path watchConfigPath(std::string_view name);
+
+/// The unit files' text; paths quoted as systemd reads them ("%" and "$" escaped).
+std::string serviceUnit(const TimerSpec& spec);
+std::string timerUnit(const TimerSpec& spec);
+
+/// The crontab line that runs the same command ("17 6 * * * …" or weekly on Mondays), paths
+/// quoted for the shell cron runs.
+std::string crontabLine(const TimerSpec& spec);
+
+struct TimerOutcome
+{
+    bool ok = false;
+    bool enabled = false;             // systemctl --user enabled and started the timer
+    std::vector<std::string> written; // the files written (or removed)
+    std::string crontab;              // when not enabled: the line to add to the crontab
+    std::string message;              // what happened, in a sentence or two (English)
+};
+
+/// Writes the settings file, the service and the timer, then enables the timer with
+/// `systemctl --user` when a user manager answers; otherwise gives the crontab line.
+TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config);
+
+/// Disables the timer (where systemctl --user answers) and removes its three files.
+TimerOutcome removeTimer(std::string_view name);
+
+struct InstalledTimer
+{
+    std::string name;
+    Schedule schedule = Schedule::Daily;
+    std::string list; // from the settings file; empty when unreadable
+    std::filesystem::path config;
+};
+
+/// The zonedesk-watch-*.timer files in userUnitFolder(), by name.
+std::vector<InstalledTimer> listTimers();
+
+} // namespace zonedesk::watch

@@ -1,0 +1,2 @@
+// SPDX-License-Identifier: MIT
+#include "watch/webhook_sender.h"
