@@ -14,6 +14,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(makeExportCommand());
     commands.push_back(makeParseCommand());
     commands.push_back(makeReportCommand());
+    commands.push_back(makeWatchCommand());
     commands.push_back(makeHistoryCommand());
     commands.push_back(makeRunsCommand());
     commands.push_back(makePruneCommand());

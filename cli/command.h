@@ -23,6 +23,8 @@ enum ExitCode : int
     ExitFile = 2,
     ExitNearExpiry = 3,   // at least one name expires within the days asked for (or has expired)
     ExitLookupFailed = 4, // at least one lookup ended in ERR!, and no name is near expiry
+    ExitNotifyFailed = 5, // watch: a message could not be delivered to one of its targets
+    ExitInterrupted = 130,
 };
 
 class Command
@@ -51,6 +53,7 @@ std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
 std::unique_ptr<Command> makeServeSamplesCommand();
 std::unique_ptr<Command> makeReportCommand();
+std::unique_ptr<Command> makeWatchCommand();
 std::unique_ptr<Command> makeHistoryCommand();
 std::unique_ptr<Command> makeRunsCommand();
 std::unique_ptr<Command> makePruneCommand();

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: MIT
-// zonedesk-cli serve-samples [--port N]: a loopback WHOIS responder for demos and manual tests.
+// zonedesk-cli serve-samples [--port N] [--replies DIR]: a loopback WHOIS responder for demos and manual
+// tests.
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -16,6 +21,7 @@
 #include "cli/command.h"
 #include "cli/sample_replies.h"
 #include "core/service_choice.h"
+#include "core/text.h"
 #include "core/unique_fd.h"
 #include "core/whois_servers.h"
 
@@ -24,6 +30,8 @@ namespace zonedesk::cli {
 namespace {
 
 volatile std::sig_atomic_t stopServing = 0;
+
+constexpr std::size_t MaxOwnReply = 1 << 20;
 
 extern "C" void onStopSignal(int)
 {
@@ -50,6 +58,26 @@ std::string readRequest(int fd)
         request.append(buffer, static_cast<std::size_t>(n));
     }
     return request.substr(0, request.find_first_of("\r\n"));
+}
+
+/// The reply kept for `query` in `folder` (a file named as the name, in lower case), read at each
+/// query so that a demo can change it while serving; none when the folder has none for it.
+std::optional<std::string> ownReply(const std::string& folder, std::string_view query)
+{
+    const std::string name = core::asciiLower(query);
+    const bool plain =
+        !name.empty() && name.front() != '.' && std::all_of(name.begin(), name.end(), [](char c) {
+            return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
+        });
+    if (folder.empty() || !plain)
+        return std::nullopt;
+    std::ifstream file(std::filesystem::path(folder) / name, std::ios::binary);
+    if (!file)
+        return std::nullopt;
+    std::string reply(MaxOwnReply, '\0');
+    file.read(reply.data(), static_cast<std::streamsize>(reply.size()));
+    reply.resize(static_cast<std::size_t>(file.gcount()));
+    return reply;
 }
 
 void answer(int fd, const std::string& reply)
@@ -80,14 +108,22 @@ public:
         app.add_option("--port", m_port, "Listen on port N (default: a free one)")
             ->type_name("N")
             ->check(CLI::Range(0, 65535));
-        app.footer("A name starting with \"free-\" gets the registry's not-found reply; \"private-\" names\n"
-                   "have their registrant withheld over RDAP. Besides the ten registries it answers .de,\n"
-                   ".uk, .au and .sg over WHOIS and .io, .xyz and .app over RDAP. Prints the\n"
-                   "ZONEDESK_WHOIS_ENDPOINTS and ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that\n"
-                   "route all of them to it, then serves until interrupted. In a shell:\n"
-                   "  zonedesk-cli serve-samples > /tmp/samples.env &\n"
-                   "  sleep 1; set -a; . /tmp/samples.env; set +a\n"
-                   "  zonedesk-cli lookup example.com free-example.org");
+        app.add_option("--replies",
+                       m_replies,
+                       "Answer a WHOIS query for NAME with the file DIR/NAME when there is one")
+            ->type_name("DIR")
+            ->check(CLI::ExistingDirectory);
+        app.footer(
+            "A name starting with \"free-\" gets the registry's not-found reply; \"private-\" names\n"
+            "have their registrant withheld over RDAP. Besides the ten registries it answers .de,\n"
+            ".uk, .au and .sg over WHOIS and .io, .xyz and .app over RDAP. Prints the\n"
+            "ZONEDESK_WHOIS_ENDPOINTS and ZONEDESK_RDAP_ENDPOINTS assignments (shell-quoted) that\n"
+            "route all of them to it, then serves until interrupted. In a shell:\n"
+            "  zonedesk-cli serve-samples > /tmp/samples.env &\n"
+            "  sleep 1; set -a; . /tmp/samples.env; set +a\n"
+            "  zonedesk-cli lookup example.com free-example.org\n"
+            "--replies DIR: a file named as a name (lower case) is its WHOIS reply instead, read at each\n"
+            "query, so that a reply can change between two runs.");
     }
 
     int run() override
@@ -141,14 +177,17 @@ public:
             if (!client)
                 continue;
             const std::string request = readRequest(client.get());
-            answer(client.get(),
-                   request.starts_with("GET ") ? sampleRdapResponse(request) : sampleReply(request));
+            if (request.starts_with("GET "))
+                answer(client.get(), sampleRdapResponse(request));
+            else
+                answer(client.get(), ownReply(m_replies, request).value_or(sampleReply(request)));
         }
         return ExitOk;
     }
 
 private:
     unsigned m_port = 0;
+    std::string m_replies;
 };
 
 } // namespace

@@ -13,7 +13,11 @@ _zonedesk_cli_options()
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
     parse) echo "--server --domain --json -h --help" ;;
     report) echo "--warn-days -h --help" ;;
-    serve-samples) echo "--port -h --help" ;;
+    watch) echo "--config --warn-days --notify --always --smtp --smtp-user --smtp-password-file --smtp-from
+                 --webhook-format --notify-timeout --install-timer --timer-name --remove-timer --list-timers
+                 -q --quiet --encoding --prefer-rdap --ten-registries --jobs --endpoint --rdap-endpoint
+                 --connect-timeout --timeout --db -h --help" ;;
+    serve-samples) echo "--port --replies -h --help" ;;
     history) echo "--raw --since --changes -j --jsonl --db -h --help" ;;
     runs) echo "--limit -j --jsonl --db -h --help" ;;
     prune) echo "--keep-days -j --jsonl --db -h --help" ;;
@@ -24,7 +28,7 @@ _zonedesk_cli_options()
 
 _zonedesk_cli()
 {
-    local commands="lookup import export parse report serve-samples history runs prune servers update-data help"
+    local commands="lookup import export parse report watch serve-samples history runs prune servers update-data help"
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()
@@ -38,7 +42,7 @@ _zonedesk_cli()
         return
     fi
     case $prev in
-    -o | --output | -f | --file | --db)
+    -o | --output | -f | --file | --db | --config | --smtp-password-file)
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
@@ -50,8 +54,29 @@ _zonedesk_cli()
         mapfile -t COMPREPLY < <(compgen -W "tsv csv jsonl" -- "$cur")
         return
         ;;
+    --notify)
+        mapfile -t COMPREPLY < <(compgen -W "desktop mailto: https:// -" -- "$cur")
+        return
+        ;;
+    --webhook-format)
+        mapfile -t COMPREPLY < <(compgen -W "json slack ntfy" -- "$cur")
+        return
+        ;;
+    --install-timer)
+        mapfile -t COMPREPLY < <(compgen -W "daily weekly" -- "$cur")
+        return
+        ;;
+    --remove-timer)
+        mapfile -t COMPREPLY < <(compgen -W "$(zonedesk-cli watch --list-timers 2>/dev/null | cut -f1)" -- "$cur")
+        return
+        ;;
+    --replies)
+        mapfile -t COMPREPLY < <(compgen -d -- "$cur")
+        return
+        ;;
     --warn-days | --connect-timeout | --timeout | --port | --server | --endpoint | --rdap-endpoint | \
-        --since | --limit | --keep-days | --url)
+        --since | --limit | --keep-days | --url | --smtp | --smtp-user | --smtp-from | --notify-timeout | \
+        --timer-name)
         return
         ;;
     esac

@@ -3,6 +3,15 @@
 
 #include <algorithm>
 
+#include "core/calendar_date.h"
+#include "core/domain_table.h"
+#include "core/error_reason.h"
+#include "core/lookup_status.h"
+#include "core/result_fields.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
+#include "history/record_changes.h"
+
 namespace zonedesk::watch {
 
 std::size_t WatchReport::count(NoticeKind kind) const
@@ -22,6 +31,126 @@ std::string_view noticeKey(NoticeKind kind)
     case NoticeKind::FailingAgain: return "failing-again";
     }
     return "unknown";
+}
+
+namespace {
+
+using core::Field;
+
+constexpr auto ErrorStatus = static_cast<std::int32_t>(core::LookupStatus::Error);
+
+/// The name's lookup before this run's, when the store has one.
+std::optional<history::HistoryEntry>
+previousLookup(history::HistoryStore& store, const std::string& name, std::int64_t runId, std::string& why)
+{
+    // This run stored one lookup of the name (two when a resume asked it again): the third is
+    // earlier than the run in any case.
+    const auto entries = store.history(name, false, why, 3);
+    if (!entries)
+        return std::nullopt;
+    for (const history::HistoryEntry& entry : *entries) {
+        if (entry.runId != runId)
+            return entry;
+    }
+    return std::nullopt;
+}
+
+NoticeKind noticeKindOf(history::ChangeKind kind)
+{
+    switch (kind) {
+    case history::ChangeKind::Dropped: return NoticeKind::Dropped;
+    case history::ChangeKind::ExpiryMovedBack: return NoticeKind::ExpiryMovedBack;
+    case history::ChangeKind::RegistrarChanged: return NoticeKind::RegistrarChanged;
+    case history::ChangeKind::OwnerChanged: return NoticeKind::OwnerChanged;
+    case history::ChangeKind::Registered:
+    case history::ChangeKind::Renewed: break;
+    }
+    return NoticeKind::FailingAgain; // not a notice: the caller passes these over
+}
+
+/// A notice of `kind` for the lookup `now`, with its expiry and registrar as it stands.
+Notice noticeOf(NoticeKind kind, const history::HistoryEntry& now)
+{
+    Notice notice;
+    notice.kind = kind;
+    notice.name = now.name;
+    const auto expiry = core::readDate(now.values[Field::ExpiryDate]);
+    notice.expiry = expiry ? expiry->iso() : std::string();
+    notice.registrar = now.values[Field::Registrar];
+    return notice;
+}
+
+bool worthANotice(history::ChangeKind kind)
+{
+    return kind != history::ChangeKind::Registered && kind != history::ChangeKind::Renewed;
+}
+
+} // namespace
+
+WatchReport buildWatchReport(const core::DomainTable& table,
+                             const history::HistoryRecorder* recorder,
+                             history::HistoryStore* store,
+                             std::int32_t warnDays,
+                             const core::CalendarDate& today,
+                             std::string& why)
+{
+    WatchReport report;
+    report.warnDays = warnDays;
+    const auto records = table.inUse();
+    report.total = records.size();
+    const std::int64_t runId = recorder != nullptr ? recorder->runId() : 0;
+    const bool history = recorder != nullptr && store != nullptr;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const core::DomainRecord& record = records[i];
+        const auto status = core::settledStatus(record);
+        if (!status)
+            continue; // never asked (a stopped run): nothing is known of it
+        const history::HistoryEntry now = history::historyEntryOf(record);
+        if (const auto expiry = core::recordDate(record, Field::ExpiryDate)) {
+            const std::int64_t days = core::daysBetween(today, *expiry);
+            if (days <= warnDays) {
+                Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now));
+                // Dates lie within a few thousand years of each other.
+                notice.daysLeft = static_cast<std::int32_t>(days);
+                notice.expiry = expiry->iso();
+            }
+        }
+        if (recorder != nullptr) {
+            for (const history::Change& change : recorder->changesOf(i)) {
+                if (!worthANotice(change.kind))
+                    continue;
+                Notice notice = noticeOf(noticeKindOf(change.kind), now);
+                notice.before = change.from;
+                notice.after = change.to;
+                if (change.kind == history::ChangeKind::Dropped) {
+                    // What the name was: its expiry and registrar at the lookup before the drop.
+                    notice.expiry = change.from;
+                    notice.registrar.clear();
+                    if (store != nullptr) {
+                        if (const auto before = previousLookup(*store, now.name, runId, why))
+                            notice.registrar = before->values[Field::Registrar];
+                    }
+                }
+                report.notices.push_back(std::move(notice));
+            }
+        }
+        if (history && *status == ErrorStatus) {
+            const auto before = previousLookup(*store, now.name, runId, why);
+            if (before && before->status == ErrorStatus) {
+                Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::FailingAgain, now));
+                notice.reason = core::errorReasonText(core::errorReasonOf(record));
+            }
+        }
+    }
+    // By kind; the near-expiry names soonest first; otherwise as listed.
+    std::stable_sort(report.notices.begin(), report.notices.end(), [](const Notice& a, const Notice& b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.kind == NoticeKind::NearExpiry && a.daysLeft != b.daysLeft)
+            return a.daysLeft < b.daysLeft;
+        return false;
+    });
+    return report;
 }
 
 } // namespace zonedesk::watch

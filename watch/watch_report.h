@@ -11,6 +11,16 @@
 #include <string_view>
 #include <vector>
 
+namespace zonedesk::core {
+class CalendarDate;
+class DomainTable;
+} // namespace zonedesk::core
+
+namespace zonedesk::history {
+class HistoryRecorder;
+class HistoryStore;
+} // namespace zonedesk::history
+
 namespace zonedesk::watch {
 
 /// In the order a message lists them.
@@ -52,5 +62,18 @@ struct WatchReport
 /// A stable English key for data: "dropped", "near-expiry", "expiry-moved-back",
 /// "registrar-changed", "owner-changed", "failing-again".
 std::string_view noticeKey(NoticeKind kind);
+
+/// The report of a finished run over `table`. The changes come from `recorder` (drops, expiry
+/// dates moved back, other registrars and owners); near expiry from the table; a name is failing
+/// again when its lookup ended in ERR! and its previous one in `store` did too (the run's own
+/// lookups, run `recorder->runId()`, are passed over). Without a recorder or a store only the
+/// near-expiry names are known. A read of the store that fails is said in `why`; the report
+/// then lacks what it would have added.
+WatchReport buildWatchReport(const core::DomainTable& table,
+                             const history::HistoryRecorder* recorder,
+                             history::HistoryStore* store,
+                             std::int32_t warnDays,
+                             const core::CalendarDate& today,
+                             std::string& why);
 
 } // namespace zonedesk::watch

@@ -1,0 +1,450 @@
+// SPDX-License-Identifier: MIT
+// zonedesk-cli watch LIST: looks the list up and tells the user, once per run, what needs them:
+// names dropped, expiring soon, changed for the worse or failing again. Also sets up the timer
+// that runs it.
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "cli/command.h"
+#include "cli/import_report.h"
+#include "cli/lookup_options.h"
+#include "cli/recorded_lookup.h"
+#include "cli/result_writers.h"
+#include "core/calendar_date.h"
+#include "core/domain_table.h"
+#include "history/history_store.h"
+#include "watch/desktop_notification.h"
+#include "watch/mail_sender.h"
+#include "watch/notify_target.h"
+#include "watch/watch_config.h"
+#include "watch/watch_message.h"
+#include "watch/watch_report.h"
+#include "watch/watch_timer.h"
+#include "watch/webhook_sender.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr std::int32_t DefaultWarnDays = 30;
+constexpr const char* PasswordVariable = "ZONEDESK_SMTP_PASSWORD";
+
+/// The first line of the password file; none, with `why`, when it can't be read.
+std::optional<std::string> readPasswordFile(const std::string& path, std::string& why)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::string line;
+    if (!file || !std::getline(file, line)) {
+        why = "cannot read the SMTP password file " + path;
+        return std::nullopt;
+    }
+    if (line.ends_with('\r'))
+        line.pop_back();
+
+    struct stat status
+    {};
+
+    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
+        std::cerr << "zonedesk-cli: warning: others can read the SMTP password file " << path
+                  << " (chmod 600 it)\n";
+    return line;
+}
+
+/// An ntfy URL ("https://ntfy.sh/alerts") as the server's root to publish to and the topic.
+std::pair<std::string, std::string> ntfyRootAndTopic(const std::string& url)
+{
+    const std::size_t scheme = url.find("://");
+    const std::size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    if (path == std::string::npos)
+        return {url + "/", {}};
+    std::string topic = url.substr(path + 1);
+    topic = topic.substr(0, topic.find_first_of("?#"));
+    while (topic.ends_with('/'))
+        topic.pop_back();
+    return {url.substr(0, path + 1), topic.substr(topic.rfind('/') + 1)};
+}
+
+class WatchCommand final : public Command
+{
+public:
+    std::string_view name() const override { return "watch"; }
+
+    std::string_view summary() const override
+    {
+        return "Look a list up and send one message about drops, near-expiry names and changes";
+    }
+
+    void declare(CLI::App& app) override
+    {
+        app.add_option("LIST", m_list, "The list file, one name per line")->type_name("FILE");
+        app.add_option("--config", m_configPath, "Read the list, days, targets and mail settings from FILE")
+            ->type_name("watch.ini");
+        addWarnDaysOption(app, m_warnDays)->description("Tell of names expiring within N days (default 30)");
+        app.add_option("--notify", m_targets, "Where the message goes (several allowed; default -)")
+            ->type_name("desktop|mailto:ADDR|https://URL|-")
+            ->allow_extra_args(false);
+        app.add_flag("--always", m_always, "Send a message even when all names are fine");
+        app.add_option("--smtp", m_smtp, "The mail server for mailto: targets")
+            ->type_name("smtps://HOST:PORT");
+        app.add_option("--smtp-user", m_smtpUser, "Log in to the mail server as USER")->type_name("USER");
+        app.add_option("--smtp-password-file",
+                       m_smtpPasswordFile,
+                       "The mail server's password: the first line of FILE (or $ZONEDESK_SMTP_PASSWORD)")
+            ->type_name("FILE");
+        app.add_option("--smtp-from", m_smtpFrom, "The sender's address (default: the SMTP user)")
+            ->type_name("ADDR");
+        app.add_option("--webhook-format", m_webhookFormat, "The webhooks' JSON shape (default json)")
+            ->type_name("json|slack|ntfy")
+            ->check(CLI::IsMember({"json", "slack", "ntfy"}));
+        app.add_option("--notify-timeout", m_notifySeconds, "Give up a delivery after SECONDS (default 30)")
+            ->type_name("SECONDS")
+            ->check(CLI::Range(0.1, 600.0));
+        app.add_option(
+               "--install-timer", m_install, "Run this watch daily or weekly (systemd user timer or cron)")
+            ->type_name("daily|weekly")
+            ->check(CLI::IsMember({"daily", "weekly"}));
+        app.add_option("--timer-name", m_timerName, "The timer's name (default: the list file's name)")
+            ->type_name("NAME");
+        app.add_option("--remove-timer", m_remove, "Disable and remove the timer NAME")->type_name("NAME");
+        app.add_flag("--list-timers", m_listTimers, "List the installed watch timers");
+        app.add_flag("-q,--quiet", m_quiet, "No progress line and no summary; only errors");
+        m_options.declare(app);
+        app.footer(
+            "Looks LIST up as lookup does, keeping the history, then sends one message listing the names\n"
+            "dropped since their previous lookup, the names expiring within --warn-days days (with the\n"
+            "days left and the registrar), the names whose registrar, owner or expiry moved back, and the\n"
+            "names that failed (ERR!) for the second run in a row. Nothing to say, no message (--always:\n"
+            "\"all N names fine\"). Targets: desktop (a desktop notification over D-Bus), mailto:ADDR\n"
+            "(needs --smtp; user and password from --smtp-user and --smtp-password-file or\n"
+            "$ZONEDESK_SMTP_PASSWORD, never on the command line), https://URL (a JSON POST; http only to\n"
+            "a loopback address), - (standard output, the default). A failed delivery is tried once more.\n"
+            "--config FILE reads [watch] list=, warn-days=, notify= (targets separated by blanks), smtp=,\n"
+            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, db=; options given\n"
+            "on the command line win. --install-timer writes ~/.config/zonedesk/watch-NAME.ini and a\n"
+            "systemd user service and timer (Persistent=true) and enables them, or prints a crontab line.\n"
+            "Exit codes as lookup (0, 3 a name near expiry, 4 a lookup failed), 5 when a message could\n"
+            "not be delivered, 1 usage, 2 file error, 130 interrupted.");
+    }
+
+    int run() override
+    {
+        if (m_listTimers)
+            return listTimers();
+        if (!m_remove.empty())
+            return removeTimer();
+        if (!m_configPath.empty() && !applyConfig())
+            return ExitUsage;
+        if (m_list.empty())
+            return usageError("give a LIST or --config FILE");
+        const std::int32_t warnDays = m_warnDays.value_or(DefaultWarnDays);
+        if (m_targets.empty())
+            m_targets.emplace_back("-");
+        std::vector<watch::NotifyTarget> targets;
+        for (const std::string& text : m_targets) {
+            std::string why;
+            auto target = watch::parseNotifyTarget(text, why);
+            if (!target)
+                return usageError("--notify " + text + ": " + why);
+            if (target->kind == watch::NotifyTarget::Kind::Mail && m_smtp.empty())
+                return usageError("--notify " + text + " needs --smtp smtps://HOST:PORT");
+            targets.push_back(std::move(*target));
+        }
+        if (!m_install.empty())
+            return installTimer(warnDays);
+        std::string why;
+        const auto endpoints = m_options.resolve(why);
+        if (!endpoints)
+            return usageError(why);
+        if (!prepareMail(targets))
+            return ExitUsage;
+
+        const auto table = importForCommand(m_list, m_options.encoding, true);
+        if (!table)
+            return ExitFile;
+        if (table->count() == 0) {
+            std::cerr << "zonedesk-cli: the list holds no name to look up\n";
+            return ExitFile;
+        }
+        RecordedLookup lookup(*table, m_options, *endpoints);
+        const RecordedLookup::End end = lookup.run(true, m_quiet);
+        if (end == RecordedLookup::End::Stopped)
+            return ExitInterrupted; // a part of the list tells nothing: no message
+
+        std::unique_ptr<history::HistoryStore> store;
+        if (lookup.recorder() != nullptr) {
+            const std::string db =
+                m_options.dbPath.empty() ? history::defaultHistoryPath() : m_options.dbPath;
+            store = history::HistoryStore::open(db, why);
+            if (!store)
+                std::cerr << "zonedesk-cli: the names failing again are not known: " << why << "\n";
+        } else {
+            std::cerr << "zonedesk-cli: without the history only the names near expiry are known\n";
+        }
+        why.clear();
+        const watch::WatchReport report =
+            watch::buildWatchReport(*table, lookup.recorder(), store.get(), warnDays, core::today(), why);
+        if (!why.empty())
+            std::cerr << "zonedesk-cli: the history could not be read to its end: " << why << "\n";
+
+        std::size_t failed = 0;
+        if (!report.empty() || m_always) {
+            for (const watch::NotifyTarget& target : targets)
+                failed += deliver(report, target) ? 0U : 1U;
+        }
+        if (!m_quiet)
+            std::cerr << "watch: " << watch::messageSubject(report).substr(10) << "; "
+                      << (report.empty() && !m_always
+                              ? std::string("no message")
+                              : "message sent to " + std::to_string(targets.size() - failed) + " of " +
+                                    std::to_string(targets.size()) + " targets")
+                      << "\n";
+        if (failed > 0)
+            return ExitNotifyFailed;
+        if (report.count(watch::NoticeKind::NearExpiry) > 0)
+            return ExitNearExpiry;
+        return end == RecordedLookup::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
+    }
+
+private:
+    /// Takes what the command line left unsaid from the settings file.
+    bool applyConfig()
+    {
+        std::string why;
+        const auto config = watch::readWatchConfig(m_configPath, why);
+        if (!config) {
+            std::cerr << "zonedesk-cli watch: " << why << "\n";
+            return false;
+        }
+        const auto fill = [](std::string& value, const std::string& from) {
+            if (value.empty())
+                value = from;
+        };
+        fill(m_list, config->list);
+        fill(m_smtp, config->smtp);
+        fill(m_smtpUser, config->smtpUser);
+        fill(m_smtpPasswordFile, config->smtpPasswordFile);
+        fill(m_smtpFrom, config->smtpFrom);
+        fill(m_webhookFormat, config->webhookFormat);
+        fill(m_options.dbPath, config->db);
+        if (!m_warnDays)
+            m_warnDays = config->warnDays;
+        if (m_targets.empty())
+            m_targets = config->targets;
+        m_always = m_always || config->always;
+        if (!m_webhookFormat.empty() && m_webhookFormat != "json" && m_webhookFormat != "slack" &&
+            m_webhookFormat != "ntfy") {
+            std::cerr << "zonedesk-cli watch: " << m_configPath
+                      << ": webhook-format must be json, slack or ntfy\n";
+            return false;
+        }
+        return true;
+    }
+
+    /// The mail settings with the password, when a target is an address; false after saying why.
+    bool prepareMail(const std::vector<watch::NotifyTarget>& targets)
+    {
+        const bool mail = std::any_of(targets.begin(), targets.end(), [](const watch::NotifyTarget& target) {
+            return target.kind == watch::NotifyTarget::Kind::Mail;
+        });
+        if (!mail)
+            return true;
+        m_mail.url = m_smtp;
+        m_mail.user = m_smtpUser;
+        m_mail.from = !m_smtpFrom.empty() ? m_smtpFrom : m_smtpUser;
+        std::string why;
+        if (m_mail.from.empty() || !watch::parseNotifyTarget("mailto:" + m_mail.from, why)) {
+            std::cerr << "zonedesk-cli watch: mail needs a sender: --smtp-from ADDR (or an address as "
+                         "--smtp-user)"
+                      << (why.empty() ? "" : ": " + why) << "\n";
+            return false;
+        }
+        if (!m_smtpPasswordFile.empty()) {
+            const auto password = readPasswordFile(m_smtpPasswordFile, why);
+            if (!password) {
+                std::cerr << "zonedesk-cli watch: " << why << "\n";
+                return false;
+            }
+            m_mail.password = *password;
+        } else if (const char* password = std::getenv(PasswordVariable)) {
+            m_mail.password = password;
+        }
+        m_mail.timeout = notifyTimeout();
+        return true;
+    }
+
+    std::chrono::milliseconds notifyTimeout() const
+    {
+        return std::chrono::milliseconds(std::lround(m_notifySeconds * 1000));
+    }
+
+    /// Sends the message to one target, once more after a pause when the first try fails; says
+    /// on stderr when both failed.
+    bool deliver(const watch::WatchReport& report, const watch::NotifyTarget& target)
+    {
+        using Kind = watch::NotifyTarget::Kind;
+        if (target.kind == Kind::Stdout) {
+            std::cout << watch::messageSubject(report) << "\n\n" << watch::messageText(report) << std::flush;
+            return static_cast<bool>(std::cout);
+        }
+        std::string body;
+        std::string url = target.address;
+        if (target.kind == Kind::Mail)
+            body = watch::mailMessage(report, m_mail.from, target.address, std::int64_t{std::time(nullptr)});
+        if (target.kind == Kind::Webhook) {
+            const watch::WebhookFormat format = m_webhookFormat == "slack"  ? watch::WebhookFormat::Slack
+                                                : m_webhookFormat == "ntfy" ? watch::WebhookFormat::Ntfy
+                                                                            : watch::WebhookFormat::Json;
+            std::string topic;
+            if (format == watch::WebhookFormat::Ntfy)
+                std::tie(url, topic) = ntfyRootAndTopic(target.address);
+            body = watch::webhookBody(report, format, topic);
+        }
+        std::string why;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            if (attempt > 0)
+                std::this_thread::sleep_for(1s);
+            why.clear();
+            bool sent = false;
+            switch (target.kind) {
+            case Kind::Desktop:
+                sent = watch::showDesktopNotice(watch::desktopNotice(report), notifyTimeout(), why);
+                break;
+            case Kind::Mail: sent = watch::sendMail(m_mail, target.address, body, why); break;
+            case Kind::Webhook: sent = watch::postWebhook(url, body, notifyTimeout(), why); break;
+            case Kind::Stdout: break;
+            }
+            if (sent)
+                return true;
+        }
+        std::cerr << "zonedesk-cli: the message did not reach " << targetText(target) << ": " << why << "\n";
+        return false;
+    }
+
+    static std::string targetText(const watch::NotifyTarget& target)
+    {
+        switch (target.kind) {
+        case watch::NotifyTarget::Kind::Desktop: return "the desktop";
+        case watch::NotifyTarget::Kind::Mail: return target.address;
+        case watch::NotifyTarget::Kind::Webhook: return target.address;
+        case watch::NotifyTarget::Kind::Stdout: break;
+        }
+        return "standard output";
+    }
+
+    int installTimer(std::int32_t warnDays)
+    {
+        std::error_code error;
+        const std::filesystem::path list = std::filesystem::absolute(m_list, error);
+        if (error || !std::filesystem::is_regular_file(list, error))
+            return fileError("cannot read the list " + m_list);
+        const std::string name = m_timerName.empty() ? watch::timerNameFor(list) : m_timerName;
+        if (!watch::validTimerName(name))
+            return usageError("a timer name holds letters, digits, - and _ only (at most 64): " + name);
+        if (std::getenv(PasswordVariable) != nullptr && m_smtpPasswordFile.empty())
+            std::cerr << "zonedesk-cli: warning: the timer does not see $" << PasswordVariable
+                      << "; give --smtp-password-file for mail\n";
+        watch::WatchConfig config;
+        config.list = list.string();
+        config.warnDays = warnDays;
+        config.targets = m_targets;
+        config.smtp = m_smtp;
+        config.smtpUser = m_smtpUser;
+        if (!m_smtpPasswordFile.empty())
+            config.smtpPasswordFile = std::filesystem::absolute(m_smtpPasswordFile, error).string();
+        config.smtpFrom = m_smtpFrom;
+        config.webhookFormat = m_webhookFormat;
+        config.always = m_always;
+        if (!m_options.dbPath.empty())
+            config.db = std::filesystem::absolute(m_options.dbPath, error).string();
+        watch::TimerSpec spec;
+        spec.name = name;
+        spec.schedule = m_install == "weekly" ? watch::Schedule::Weekly : watch::Schedule::Daily;
+        spec.cli = std::filesystem::read_symlink("/proc/self/exe", error);
+        spec.config = watch::watchConfigPath(name);
+        const watch::TimerOutcome outcome = watch::installTimer(spec, config);
+        for (const std::string& file : outcome.written)
+            std::cout << file << "\n";
+        if (!outcome.crontab.empty())
+            std::cout << outcome.crontab << "\n";
+        std::cerr << "zonedesk-cli: " << outcome.message << "\n";
+        return outcome.ok ? ExitOk : ExitFile;
+    }
+
+    int removeTimer()
+    {
+        if (!watch::validTimerName(m_remove))
+            return usageError("no timer can be named " + m_remove);
+        const watch::TimerOutcome outcome = watch::removeTimer(m_remove);
+        for (const std::string& file : outcome.written)
+            std::cout << file << "\n";
+        std::cerr << "zonedesk-cli: " << outcome.message << "\n";
+        return outcome.ok ? ExitOk : ExitFile;
+    }
+
+    static int listTimers()
+    {
+        for (const watch::InstalledTimer& timer : watch::listTimers())
+            std::cout << timer.name << '\t'
+                      << (timer.schedule == watch::Schedule::Weekly ? "weekly" : "daily") << '\t'
+                      << timer.list << '\t' << timer.config.string() << '\n';
+        return ExitOk;
+    }
+
+    static int fileError(const std::string& message)
+    {
+        std::cerr << "zonedesk-cli watch: " << message << "\n";
+        return ExitFile;
+    }
+
+    static int usageError(const std::string& message)
+    {
+        std::cerr << "zonedesk-cli watch: " << message
+                  << "\nTry 'zonedesk-cli watch --help' for more information.\n";
+        return ExitUsage;
+    }
+
+    std::string m_list;
+    std::string m_configPath;
+    std::optional<std::int32_t> m_warnDays;
+    std::vector<std::string> m_targets;
+    bool m_always = false;
+    std::string m_smtp;
+    std::string m_smtpUser;
+    std::string m_smtpPasswordFile;
+    std::string m_smtpFrom;
+    std::string m_webhookFormat;
+    double m_notifySeconds = 30;
+    std::string m_install;
+    std::string m_timerName;
+    std::string m_remove;
+    bool m_listTimers = false;
+    bool m_quiet = false;
+    LookupOptions m_options;
+    watch::SmtpSettings m_mail;
+};
+
+} // namespace
+
+std::unique_ptr<Command> makeWatchCommand()
+{
+    return std::make_unique<WatchCommand>();
+}
+
+} // namespace zonedesk::cli
