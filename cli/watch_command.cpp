@@ -149,8 +149,11 @@ public:
             return listTimers();
         if (!m_remove.empty())
             return removeTimer();
-        if (!m_configPath.empty() && !applyConfig())
-            return ExitUsage;
+        if (!m_configPath.empty()) {
+            const int configured = applyConfig();
+            if (configured != ExitOk)
+                return configured;
+        }
         if (m_list.empty())
             return usageError("give a LIST or --config FILE");
         const std::int32_t warnDays = m_warnDays.value_or(DefaultWarnDays);
@@ -223,14 +226,18 @@ public:
     }
 
 private:
-    /// Takes what the command line left unsaid from the settings file.
-    bool applyConfig()
+    /// Takes what the command line left unsaid from the settings file: ExitFile when it can't
+    /// be read, ExitUsage when it holds a wrong value.
+    int applyConfig()
     {
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(m_configPath, error))
+            return fileError("cannot read the settings file " + m_configPath);
         std::string why;
         const auto config = watch::readWatchConfig(m_configPath, why);
         if (!config) {
             std::cerr << "zonedesk-cli watch: " << why << "\n";
-            return false;
+            return ExitUsage;
         }
         const auto fill = [](std::string& value, const std::string& from) {
             if (value.empty())

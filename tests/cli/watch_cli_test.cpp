@@ -1,0 +1,254 @@
+// SPDX-License-Identifier: MIT
+// zonedesk-cli watch as cron or a timer runs it: two runs against the demo responder with a reply
+// changed in between, the message each target gets, and the timers it sets up.
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "core/calendar_date.h"
+#include "tests/support/data_home.h"
+#include "tests/support/shell_run.h"
+#include "tests/support/temp_dir.h"
+
+#include <nlohmann/json.hpp>
+
+namespace zonedesk::test {
+namespace {
+
+const bool dataHomeIsolated = [] {
+    isolateDataHome();
+    return true;
+}();
+
+const std::string Cli = ZONEDESK_CLI_PATH;
+
+std::string quoted(const std::filesystem::path& path)
+{
+    return "'" + path.string() + "'";
+}
+
+std::string isoInDays(int days)
+{
+    return core::CalendarDate::fromDayNumber(core::today().dayNumber() + days).iso();
+}
+
+/// A .org registry's reply for a registered name.
+std::string
+orgRecord(const std::string& name, int expiresInDays, const std::string& registrar = "Example Registrar")
+{
+    return "Domain Name: " + name +
+           "\r\nCreation Date: 2001-01-01T00:00:00Z\r\nRegistry Expiry Date: " + isoInDays(expiresInDays) +
+           "T04:00:00Z\r\nRegistrar: " + registrar + "\r\n";
+}
+
+const std::string OrgNotFound = "Domain not found.\r\n";
+
+/// The two runs of a watch, each with its standard output, standard error and exit code.
+struct TwoRuns
+{
+    int firstCode = -1;
+    int secondCode = -1;
+    std::string first;
+    std::string second;
+    std::string firstErr;
+    std::string secondErr;
+};
+
+/// A folder of replies for the demo responder, and the replies that replace some of them before
+/// the second run.
+class WatchFixture
+{
+public:
+    void reply(const std::string& name, const std::string& text) { dir.write("replies/" + name, text); }
+
+    void later(const std::string& name, const std::string& text) { dir.write("later/" + name, text); }
+
+    /// Runs `zonedesk-cli watch ARGS` twice against serve-samples (with `prefix` before each
+    /// command, VAR=value words, say), the later replies put in place between the runs.
+    TwoRuns twice(const std::string& args, const std::string& prefix = "")
+    {
+        dir.write("later/.keep", "");
+        const auto env = dir.path() / "endpoints";
+        const std::string watch =
+            prefix + Cli + " watch -q --db " + quoted(dir.path() / "history.sqlite3") + " " + args;
+        const std::string script =
+            Cli + " serve-samples --replies " + quoted(dir.path() / "replies") + " > " + quoted(env) +
+            " & server=$!; for i in $(seq 200); do grep -q RDAP " + quoted(env) +
+            " 2>/dev/null && break; sleep 0.05; done; set -a; . " + quoted(env) + "; set +a; " + watch +
+            " > " + quoted(dir.path() / "out1") + " 2> " + quoted(dir.path() / "err1") + "; echo $? > " +
+            quoted(dir.path() / "code1") + "; cp " + quoted(dir.path() / "later") + "/* " +
+            quoted(dir.path() / "replies") + "/ 2>/dev/null; " + watch + " > " + quoted(dir.path() / "out2") +
+            " 2> " + quoted(dir.path() / "err2") + "; echo $? > " + quoted(dir.path() / "code2") +
+            "; kill $server";
+        runShell(script);
+        TwoRuns runs;
+        runs.firstCode = std::stoi("0" + readFile(dir.path() / "code1"));
+        runs.secondCode = std::stoi("0" + readFile(dir.path() / "code2"));
+        runs.first = readFile(dir.path() / "out1");
+        runs.second = readFile(dir.path() / "out2");
+        runs.firstErr = readFile(dir.path() / "err1");
+        runs.secondErr = readFile(dir.path() / "err2");
+        return runs;
+    }
+
+    TempDir dir;
+};
+
+bool names(const std::string& text, const std::string& name)
+{
+    return text.find(name) != std::string::npos;
+}
+
+TEST(WatchCli, TheSecondRunTellsTheDropTheExpiryMovedBackAndTheNearExpiryNameAndNothingElse)
+{
+    WatchFixture watch;
+    watch.reply("steady.org", orgRecord("STEADY.ORG", 400));
+    watch.reply("gone.org", orgRecord("GONE.ORG", 300, "Old Registrar"));
+    watch.reply("back.org", orgRecord("BACK.ORG", 400));
+    watch.reply("soon.org", orgRecord("SOON.ORG", 10));
+    watch.reply("renewed.org", orgRecord("RENEWED.ORG", 100));
+    watch.later("gone.org", OrgNotFound);
+    watch.later("back.org", orgRecord("BACK.ORG", 200));
+    watch.later("renewed.org", orgRecord("RENEWED.ORG", 465)); // good news is no news
+    const auto list = watch.dir.write("names.txt", "steady.org\ngone.org\nback.org\nsoon.org\nrenewed.org\n");
+
+    const TwoRuns runs = watch.twice(quoted(list) + " --warn-days 30 --notify -");
+    EXPECT_EQ(runs.firstCode, 3) << runs.firstErr; // soon.org is near expiry
+    EXPECT_EQ(runs.secondCode, 3) << runs.secondErr;
+    EXPECT_TRUE(names(runs.first, "soon.org")) << runs.first;
+    for (const char* quiet : {"gone.org", "back.org", "steady.org", "renewed.org"})
+        EXPECT_FALSE(names(runs.first, quiet)) << quiet << "\n" << runs.first;
+
+    for (const char* told :
+         {"gone.org", "back.org", "soon.org", "Old Registrar", isoInDays(10).c_str(), isoInDays(200).c_str()})
+        EXPECT_TRUE(names(runs.second, told)) << told << "\n" << runs.second;
+    for (const char* quiet : {"steady.org", "renewed.org"})
+        EXPECT_FALSE(names(runs.second, quiet)) << quiet << "\n" << runs.second;
+    // One message: one subject line, the drop first and the near-expiry name before the change.
+    EXPECT_EQ(runs.second.rfind("zonedesk: ", 0), 0U) << runs.second;
+    EXPECT_EQ(runs.second.find("zonedesk: ", 1), std::string::npos) << runs.second;
+    EXPECT_LT(runs.second.find("gone.org"), runs.second.find("soon.org"));
+    EXPECT_LT(runs.second.find("soon.org"), runs.second.find("back.org"));
+}
+
+TEST(WatchCli, ANameFailingTwiceIsToldAtTheSecondRunWithItsReason)
+{
+    WatchFixture watch;
+    watch.reply("broken.org", "hello world\r\n");
+    watch.reply("fine.org", orgRecord("FINE.ORG", 400));
+    const auto list = watch.dir.write("names.txt", "broken.org\nfine.org\n");
+
+    const TwoRuns runs = watch.twice(quoted(list));
+    EXPECT_EQ(runs.firstCode, 4); // a failed lookup, as lookup says it
+    EXPECT_EQ(runs.first, "");    // one failure is not yet news
+    EXPECT_EQ(runs.secondCode, 4);
+    EXPECT_TRUE(names(runs.second, "broken.org")) << runs.second;
+    EXPECT_TRUE(names(runs.second, "unrecognised")) << runs.second;
+    EXPECT_FALSE(names(runs.second, "fine.org")) << runs.second;
+}
+
+TEST(WatchCli, ARegistrarChangeIsToldAndAWithheldOwnerIsNot)
+{
+    WatchFixture watch;
+    watch.reply("moved.org", orgRecord("MOVED.ORG", 400, "First Registrar"));
+    watch.reply("hidden.org",
+                orgRecord("HIDDEN.ORG", 400) +
+                    "Registrant Name: Holder\r\nRegistrant Organization: Holder Ltd\r\n");
+    watch.later("moved.org", orgRecord("MOVED.ORG", 400, "Second Registrar"));
+    watch.later(
+        "hidden.org",
+        orgRecord("HIDDEN.ORG", 400) +
+            "Registrant Name: REDACTED FOR PRIVACY\r\nRegistrant Organization: REDACTED FOR PRIVACY\r\n");
+    const auto list = watch.dir.write("names.txt", "moved.org\nhidden.org\n");
+
+    const TwoRuns runs = watch.twice(quoted(list));
+    EXPECT_EQ(runs.secondCode, 0) << runs.secondErr;
+    EXPECT_TRUE(names(runs.second, "moved.org")) << runs.second;
+    EXPECT_TRUE(names(runs.second, "First Registrar")) << runs.second;
+    EXPECT_TRUE(names(runs.second, "Second Registrar")) << runs.second;
+    EXPECT_FALSE(names(runs.second, "hidden.org")) << runs.second;
+}
+
+TEST(WatchCli, NothingToSaySendsNothingUnlessAlwaysIsGiven)
+{
+    WatchFixture watch;
+    watch.reply("fine.org", orgRecord("FINE.ORG", 400));
+    const auto list = watch.dir.write("names.txt", "fine.org\n");
+    const TwoRuns quiet = watch.twice(quoted(list));
+    EXPECT_EQ(quiet.firstCode, 0);
+    EXPECT_EQ(quiet.first, "");
+    EXPECT_EQ(quiet.second, "");
+
+    const TwoRuns always = watch.twice(quoted(list) + " --always");
+    EXPECT_EQ(always.secondCode, 0);
+    EXPECT_TRUE(names(always.second, "all 1 name")) << always.second;
+}
+
+TEST(WatchCli, ASettingsFileNamesTheWatchAndTheCommandLineWins)
+{
+    WatchFixture watch;
+    watch.reply("soon.org", orgRecord("SOON.ORG", 20));
+    const auto list = watch.dir.write("names.txt", "soon.org\n");
+    const auto config =
+        watch.dir.write("watch.ini", "[watch]\r\nlist=" + list.string() + "\r\nwarn-days=30\r\nnotify=-\r\n");
+    const TwoRuns runs = watch.twice("--config " + quoted(config));
+    EXPECT_EQ(runs.firstCode, 3);
+    EXPECT_TRUE(names(runs.first, "soon.org")) << runs.first << runs.firstErr;
+
+    const TwoRuns narrower = watch.twice("--config " + quoted(config) + " --warn-days 7");
+    EXPECT_EQ(narrower.firstCode, 0) << narrower.firstErr;
+    EXPECT_EQ(narrower.first, "");
+}
+
+TEST(WatchCli, RefusesTargetsItCannotServeBeforeAskingAnyone)
+{
+    TempDir dir;
+    const auto list = dir.write("names.txt", "example.org\n");
+    const auto err = dir.path() / "err";
+    const auto run = [&](const std::string& args) {
+        return runShell(Cli + " watch " + quoted(list) + " " + args + " 2> " + quoted(err)).exitCode;
+    };
+    EXPECT_EQ(run("--notify mailto:me@example.com"), 1); // no --smtp
+    EXPECT_NE(readFile(err).find("--smtp"), std::string::npos) << readFile(err);
+    EXPECT_EQ(run("--notify pager"), 1);
+    EXPECT_EQ(run("--notify http://example.com/hook"), 1); // plain http leaves the machine
+    EXPECT_EQ(run("--notify 'mailto:me@example.com%0d%0aBcc:x@example.net' --smtp smtp://127.0.0.1:1"), 1);
+    EXPECT_EQ(runShell(Cli + " watch 2>/dev/null").exitCode, 1);
+    EXPECT_EQ(
+        runShell(Cli + " watch --config " + quoted(dir.path() / "missing.ini") + " 2>/dev/null").exitCode, 2);
+}
+
+TEST(WatchCli, InstallsListsAndRemovesATimerWhereNoUserManagerAnswers)
+{
+    TempDir dir;
+    const auto list = dir.write("my names.txt", "example.org\n");
+    const std::string environment =
+        "XDG_CONFIG_HOME=" + quoted(dir.path() / "config") + " PATH=/nonexistent ";
+    const auto installed = runShell(environment + Cli + " watch --install-timer weekly " + quoted(list) +
+                                    " --notify desktop --warn-days 14 2>" + quoted(dir.path() / "err"));
+    EXPECT_EQ(installed.exitCode, 0) << readFile(dir.path() / "err");
+    const auto units = dir.path() / "config/systemd/user";
+    EXPECT_TRUE(std::filesystem::exists(units / "zonedesk-watch-my-names.service"));
+    const std::string timer = readFile(units / "zonedesk-watch-my-names.timer");
+    EXPECT_NE(timer.find("Persistent=true"), std::string::npos) << timer;
+    EXPECT_NE(timer.find("OnCalendar=weekly"), std::string::npos) << timer;
+    // No systemctl: the crontab line runs the same watch.
+    EXPECT_NE(installed.out.find(" * * 1 "), std::string::npos) << installed.out;
+    EXPECT_NE(installed.out.find("watch --config"), std::string::npos) << installed.out;
+    const std::string settings = readFile(dir.path() / "config/zonedesk/watch-my-names.ini");
+    EXPECT_NE(settings.find("warn-days=14"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("notify=desktop"), std::string::npos) << settings;
+
+    const auto listed = runShell(environment + Cli + " watch --list-timers");
+    EXPECT_EQ(listed.exitCode, 0);
+    EXPECT_EQ(listed.out.rfind("my-names\tweekly\t" + list.string() + "\t", 0), 0U) << listed.out;
+
+    EXPECT_EQ(runShell(environment + Cli + " watch --remove-timer my-names 2>/dev/null").exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(units / "zonedesk-watch-my-names.timer"));
+    EXPECT_EQ(runShell(environment + Cli + " watch --list-timers").out, "");
+    EXPECT_EQ(runShell(environment + Cli + " watch --remove-timer my-names 2>/dev/null").exitCode, 2);
+    EXPECT_EQ(runShell(environment + Cli + " watch --remove-timer '../x' 2>/dev/null").exitCode, 1);
+}
+
+} // namespace
+} // namespace zonedesk::test
