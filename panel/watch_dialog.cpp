@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -228,6 +229,7 @@ WatchDialog::WatchDialog(const QString& listFile, int warnDays, QWidget* parent)
     connect(m_list, &QLineEdit::textChanged, this, &WatchDialog::updateFields);
     for (QRadioButton* channel : {m_desktop, m_mail, m_webhook})
         connect(channel, &QRadioButton::toggled, this, &WatchDialog::updateFields);
+    showExisting();
     updateFields();
 }
 
@@ -249,8 +251,42 @@ void WatchDialog::browse()
                                                                        QString(),
                                                                        QFileInfo(listPath()).absolutePath(),
                                                                        tr("文本文件 (*.txt);;所有文件 (*)"));
-    if (!path.isEmpty())
-        m_list->setText(path);
+    if (path.isEmpty())
+        return;
+    m_list->setText(path);
+    showExisting();
+}
+
+void WatchDialog::showExisting()
+{
+    const std::string name = timerName();
+    const std::vector<watch::InstalledTimer> timers = watch::listTimers();
+    const auto timer =
+        std::find_if(timers.begin(), timers.end(), [&name](const watch::InstalledTimer& installed) {
+            return installed.name == name;
+        });
+    std::string why;
+    const std::optional<watch::WatchConfig> config =
+        timer == timers.end() ? std::nullopt : watch::readWatchConfig(timer->config, why);
+    if (!config)
+        return;
+    (timer->schedule == watch::Schedule::Weekly ? m_weekly : m_daily)->setChecked(true);
+    if (config->warnDays)
+        m_days->setValue(*config->warnDays);
+    const std::string target = config->targets.empty() ? std::string() : config->targets.front();
+    if (target.starts_with("mailto:")) {
+        m_mail->setChecked(true);
+        m_mailAddress->setText(QString::fromStdString(target.substr(7)));
+        m_smtpUrl->setText(QString::fromStdString(config->smtp));
+        m_smtpUser->setText(QString::fromStdString(config->smtpUser));
+    } else if (target.starts_with("http")) {
+        m_webhook->setChecked(true);
+        m_webhookUrl->setText(QString::fromStdString(target));
+        const int format = m_webhookFormat->findData(QString::fromStdString(config->webhookFormat));
+        m_webhookFormat->setCurrentIndex(std::max(format, 0));
+    } else {
+        m_desktop->setChecked(true);
+    }
 }
 
 void WatchDialog::updateFields()
@@ -345,7 +381,10 @@ void WatchDialog::install()
     spec.schedule = m_weekly->isChecked() ? watch::Schedule::Weekly : watch::Schedule::Daily;
     spec.cli = toLocal(QFileInfo(m_cli).absoluteFilePath());
     spec.config = watch::watchConfigPath(spec.name);
+    // systemctl may take its time (up to its limit) to answer.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const watch::TimerOutcome outcome = watch::installTimer(spec, *config);
+    QGuiApplication::restoreOverrideCursor();
     if (!outcome.ok) {
         showProblem(tr("无法设置定期检查：%1").arg(QString::fromStdString(outcome.message)));
         return;
@@ -378,7 +417,9 @@ void WatchDialog::install()
 
 void WatchDialog::remove()
 {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const watch::TimerOutcome outcome = watch::removeTimer(timerName());
+    QGuiApplication::restoreOverrideCursor();
     if (outcome.ok)
         tell(this, tr("已移除定期检查“%1”。").arg(QString::fromStdString(timerName())));
     else

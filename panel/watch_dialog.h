@@ -34,6 +34,8 @@ public:
 
 private:
     void browse();
+    /// The fields as the timer of the list's name has them, when there is one.
+    void showExisting();
     /// The chosen channel's fields enabled, the timer's name shown, 移除 only for a timer there is.
     void updateFields();
     /// 设置: the timer written and enabled, or the reason a field is wrong said in the dialog.

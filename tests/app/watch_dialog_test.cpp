@@ -165,8 +165,10 @@ private Q_SLOTS:
                               config.string() + "\"\n") != std::string::npos,
                  service.c_str());
 
-        // Opened again on the same list: the timer is there to remove.
+        // Opened again on the same list: the timer's settings are shown, and it is there to remove.
         openWith([](WatchDialog* dialog) {
+            QVERIFY(child<QRadioButton>(dialog, "weekly")->isChecked());
+            QCOMPARE(child<QSpinBox>(dialog, "warnDays")->value(), 46);
             auto* remove = child<QPushButton>(dialog, "remove");
             QVERIFY(remove->isEnabled());
             QTest::mouseClick(remove, Qt::LeftButton);
