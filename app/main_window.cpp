@@ -19,6 +19,7 @@
 #include "app/about_dialog.h"
 #include "core/lookup_status.h"
 #include "history/history_recorder.h"
+#include "panel/watch_dialog.h"
 #include "ui/message_box.h"
 #include "view/history_dialog.h"
 
@@ -226,6 +227,14 @@ void MainWindow::createActions()
     QAction* reply = addNamedAction(
         QStringLiteral("reply"), tr("查看注册局的回复(&W)..."), tr("显示所选域名最近一次查询时注册局的回复"));
     connect(reply, &QAction::triggered, this, &MainWindow::showReply);
+    QAction* scheduleWatch =
+        addNamedAction(QStringLiteral("scheduleWatch"),
+                       tr("定期检查(&P)..."),
+                       tr("让系统每天或每周在后台查询一个列表，有域名掉落、将到期或有变化时通知你"));
+    connect(scheduleWatch, &QAction::triggered, this, [this] {
+        WatchDialog dialog(panel().lastImportedFile(), m_state.settings.expiryWarnDays, this);
+        dialog.exec();
+    });
     // The shortcuts work wherever the focus is in the window, also when the menu bar is hidden.
     for (QAction* named : std::as_const(m_actions)) {
         if (named != copyRows)
@@ -281,6 +290,7 @@ void MainWindow::createMenus()
     QAction* last = file->addAction(tr("打开上次结果(&L)"), this, [this] { openLastResults(); });
     last->setObjectName(QStringLiteral("openLastResults"));
     last->setStatusTip(tr("从查询历史中打开上次查询的结果"));
+    file->addAction(action(QStringLiteral("scheduleWatch")));
     file->addSeparator();
     for (const char* name : {"start", "stop", "recheckSelected", "recheckErrors", "recheckAll"})
         file->addAction(action(QLatin1String(name)));

@@ -42,8 +42,8 @@ public:
     QAction* sidebarAction() const { return m_sidebarAction; }
 
     /// The window's actions by name ("import", "export", "start", "stop", "recheckSelected",
-    /// "recheckErrors", "recheckAll", "copyRows", "copyNames", "history", "reply"); null for
-    /// another name.
+    /// "recheckErrors", "recheckAll", "copyRows", "copyNames", "history", "reply", "scheduleWatch");
+    /// null for another name.
     QAction* action(const QString& name) const;
 
     /// The status bar's figures beside the panes: the run's pace, then what it came to; and how

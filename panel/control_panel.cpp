@@ -263,6 +263,7 @@ void ControlPanel::importFile(const QString& path)
     m_state.table.clear();
     m_state.table.setCount(staged->count());
     std::copy(staged->inUse().begin(), staged->inUse().end(), m_state.table.inUse().begin());
+    m_lastImportedFile = QFileInfo(path).absoluteFilePath();
     Q_EMIT listImported();
     QStringList notes = importReasons(report);
     if (!notes.isEmpty()) {

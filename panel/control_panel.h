@@ -81,6 +81,9 @@ public:
 
     WebPane* webPane() const { return m_webPane; }
 
+    /// The list file imported last, as an absolute path; empty before any import.
+    QString lastImportedFile() const { return m_lastImportedFile; }
+
     /// Start and Import enabled again (the run is over).
     void enableStart();
 
@@ -131,6 +134,7 @@ private:
     QLabel* m_placeholder = nullptr;
     WebPane* m_webPane = nullptr;
     bool m_runInProgress = false; // from Start until the run's end enables it again
+    QString m_lastImportedFile;
 };
 
 } // namespace zonedesk

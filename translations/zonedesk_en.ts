@@ -622,6 +622,14 @@ Stop them and close the program? Finished results are kept.</translation>
         <source>继续查询</source>
         <translation>Keep Looking Up</translation>
     </message>
+    <message>
+        <source>定期检查(&amp;P)...</source>
+        <translation>S&amp;cheduled Check...</translation>
+    </message>
+    <message>
+        <source>让系统每天或每周在后台查询一个列表，有域名掉落、将到期或有变化时通知你</source>
+        <translation>Have the system look a list up daily or weekly in the background and tell you when names drop, near expiry or change</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::PanelBar</name>
@@ -651,6 +659,173 @@ Stop them and close the program? Finished results are kept.</translation>
     <message>
         <source>历史记录写入失败，本次查询不再记录（%1）</source>
         <translation>Writing the lookup history failed: the rest of this run is not recorded (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>zonedesk::WatchDialog</name>
+    <message>
+        <source>邮件地址应当形如 name@example.com。</source>
+        <translation>The mail address should look like name@example.com.</translation>
+    </message>
+    <message>
+        <source>邮件地址中不能有空格、控制字符或 &lt;&gt;,;&quot; 这些字符。</source>
+        <translation>The mail address can&apos;t hold blanks, control characters or any of &lt;&gt;,;&quot;.</translation>
+    </message>
+    <message>
+        <source>Webhook 地址中不能有空格或控制字符。</source>
+        <translation>The webhook URL can&apos;t hold blanks or control characters.</translation>
+    </message>
+    <message>
+        <source>Webhook 地址应以 https:// 开头（http:// 只能用于本机）。</source>
+        <translation>The webhook URL should begin with https:// (http:// only for this computer).</translation>
+    </message>
+    <message>
+        <source>SMTP 服务器应当形如 smtps://mail.example.com:465 或 smtp://mail.example.com:587。</source>
+        <translation>The SMTP server should look like smtps://mail.example.com:465 or smtp://mail.example.com:587.</translation>
+    </message>
+    <message>
+        <source>定期检查</source>
+        <translation>Scheduled Check</translation>
+    </message>
+    <message>
+        <source>浏览...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>域名列表文件：</source>
+        <translation>List file:</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name:</translation>
+    </message>
+    <message>
+        <source> 天</source>
+        <translation> days</translation>
+    </message>
+    <message>
+        <source>提前提醒天数：</source>
+        <translation>Warn days ahead:</translation>
+    </message>
+    <message>
+        <source>每天</source>
+        <translation>Daily</translation>
+    </message>
+    <message>
+        <source>每周</source>
+        <translation>Weekly</translation>
+    </message>
+    <message>
+        <source>频率：</source>
+        <translation>How often:</translation>
+    </message>
+    <message>
+        <source>通知方式</source>
+        <translation>Notify by</translation>
+    </message>
+    <message>
+        <source>桌面通知</source>
+        <translation>Desktop notification</translation>
+    </message>
+    <message>
+        <source>邮件</source>
+        <translation>Mail</translation>
+    </message>
+    <message>
+        <source>Webhook</source>
+        <translation>Webhook</translation>
+    </message>
+    <message>
+        <source>收件地址：</source>
+        <translation>To:</translation>
+    </message>
+    <message>
+        <source>SMTP 服务器：</source>
+        <translation>SMTP server:</translation>
+    </message>
+    <message>
+        <source>用户名：</source>
+        <translation>User name:</translation>
+    </message>
+    <message>
+        <source>密码：</source>
+        <translation>Password:</translation>
+    </message>
+    <message>
+        <source>留空则沿用已保存的密码</source>
+        <translation>Leave empty to keep the saved password</translation>
+    </message>
+    <message>
+        <source>网址：</source>
+        <translation>URL:</translation>
+    </message>
+    <message>
+        <source>格式：</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>设置</source>
+        <translation>Set Up</translation>
+    </message>
+    <message>
+        <source>移除</source>
+        <translation>Remove</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>文本文件 (*.txt);;所有文件 (*)</source>
+        <translation>Text files (*.txt);;All files (*)</translation>
+    </message>
+    <message>
+        <source>请选择要定期检查的域名列表文件。</source>
+        <translation>Choose the list file to check regularly.</translation>
+    </message>
+    <message>
+        <source>找不到列表文件“%1”。</source>
+        <translation>The list file &quot;%1&quot; can&apos;t be found.</translation>
+    </message>
+    <message>
+        <source>无法保存 SMTP 密码到“%1”。</source>
+        <translation>Can&apos;t save the SMTP password to &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>找不到 zonedesk-cli（%1）：定期检查由它在后台查询。请把它装在本程序旁边。</source>
+        <translation>zonedesk-cli (%1) can&apos;t be found: it does the scheduled lookups in the background. Install it beside this program.</translation>
+    </message>
+    <message>
+        <source>无法设置定期检查：%1</source>
+        <translation>Can&apos;t set the scheduled check up: %1</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>已移除定期检查“%1”。</source>
+        <translation>The scheduled check &quot;%1&quot; is removed.</translation>
+    </message>
+    <message>
+        <source>无法移除定期检查：%1</source>
+        <translation>Can&apos;t remove the scheduled check: %1</translation>
+    </message>
+    <message>
+        <source>已设置定期检查：每周检查一次“%1”。电脑关机时错过的检查，会在下次开机后补上。</source>
+        <translation>Scheduled check set up: &quot;%1&quot; is checked once a week. A check missed while the computer was off runs after the next start.</translation>
+    </message>
+    <message>
+        <source>已设置定期检查：每天检查一次“%1”。电脑关机时错过的检查，会在下次开机后补上。</source>
+        <translation>Scheduled check set up: &quot;%1&quot; is checked once a day. A check missed while the computer was off runs after the next start.</translation>
+    </message>
+    <message>
+        <source>设置已保存，但连不上 systemd 的用户服务管理器，计时器没有启用。要让系统每周检查一次，请运行 crontab -e，加入下面这一行：</source>
+        <translation>The settings are saved, but systemd&apos;s user service manager can&apos;t be reached, so the timer is not enabled. To have the list checked once a week, run crontab -e and add this line:</translation>
+    </message>
+    <message>
+        <source>设置已保存，但连不上 systemd 的用户服务管理器，计时器没有启用。要让系统每天检查一次，请运行 crontab -e，加入下面这一行：</source>
+        <translation>The settings are saved, but systemd&apos;s user service manager can&apos;t be reached, so the timer is not enabled. To have the list checked once a day, run crontab -e and add this line:</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 // The watch's settings go to $XDG_CONFIG_HOME/zonedesk/watch-NAME.ini, which the service names.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -29,8 +30,8 @@ struct TimerSpec
     std::filesystem::path config; // the watch's settings file
 };
 
-/// A timer name from a list file's name: its stem with every other byte as "-" ("my list.txt" →
-/// "my-list"); "watch" when nothing is left.
+/// A timer name from a list file's name: its stem with each run of other bytes as one "-" and none
+/// at the ends ("my list.txt" → "my-list"), cut to 64 bytes; "watch" when nothing is left.
 std::string timerNameFor(const std::filesystem::path& list);
 
 /// True for a name timerNameFor could give.
@@ -76,5 +77,15 @@ struct InstalledTimer
 
 /// The zonedesk-watch-*.timer files in userUnitFolder(), by name.
 std::vector<InstalledTimer> listTimers();
+
+/// How long one systemctl call may take before it is killed.
+inline constexpr std::chrono::seconds SystemctlLimit{20};
+
+/// Runs `systemctl --user ARGS…` (found on PATH, no shell, its output kept) and waits at most
+/// `limit`, then kills it with anything it started. True when it exited with 0; otherwise false
+/// with `why`: its own first line of output, or that it was not found or did not answer.
+bool runUserSystemctl(const std::vector<std::string>& args,
+                      std::chrono::milliseconds limit,
+                      std::string& why);
 
 } // namespace zonedesk::watch
