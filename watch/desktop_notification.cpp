@@ -34,9 +34,27 @@ std::string validUtf8(std::string_view text)
     return valid;
 }
 
-/// What a registry wrote, fit for one line of the body: control characters gone (line breaks and
-/// tabs become a space so words stay apart), cut at `maxChars` characters, and & < > escaped
-/// because the notification servers that read markup would take them for it.
+enum class Shown
+{
+    AsIs,
+    Space,
+    Dropped,
+};
+
+/// How a character of registry text is shown. Line breaks become a space so words stay apart; the
+/// other control characters and the bidirectional overrides, which could turn the line around, go.
+Shown shown(gunichar c)
+{
+    if (c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029)
+        return Shown::Space;
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069))
+        return Shown::Dropped;
+    return Shown::AsIs;
+}
+
+/// What a registry wrote, fit for one line of the body: cleaned as `shown` says, cut at `maxChars`
+/// characters, and & < > escaped because the notification servers that read markup would take
+/// them for it.
 std::string bodyText(std::string_view raw, std::size_t maxChars = ValueChars)
 {
     const std::string valid = validUtf8(raw);
@@ -48,20 +66,16 @@ std::string bodyText(std::string_view raw, std::size_t maxChars = ValueChars)
         const gchar* next = g_utf8_find_next_char(p, end);
         if (next == nullptr)
             next = end;
-        const gunichar c = g_utf8_get_char(p);
+        const Shown how = shown(g_utf8_get_char(p));
         const std::string_view character(p, static_cast<std::size_t>(next - p));
         p = next;
-        const bool control = c < 0x20 || (c >= 0x7f && c <= 0x9f);
-        if (control && c != '\t' && c != '\n' && c != '\r')
+        if (how == Shown::Dropped)
             continue;
         if (chars == maxChars) {
             cut = true;
             break;
         }
-        if (control)
-            plain += ' ';
-        else
-            plain += character;
+        plain += how == Shown::Space ? std::string_view(" ") : character;
         ++chars;
     }
     std::string out;
@@ -166,6 +180,12 @@ std::string summaryLine(const WatchReport& report)
     return "zonedesk: " + std::to_string(names.size()) + " names need attention";
 }
 
+/// `timeout` as GLib's milliseconds: at least 1, at most what a gint holds.
+gint glibMilliseconds(std::chrono::milliseconds timeout)
+{
+    return static_cast<gint>(std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 1, G_MAXINT));
+}
+
 // The asynchronous calls finish on a main context of this call's own, pushed as the thread's
 // default while it runs: nothing is left queued on the program's default context, and the wait
 // ends at the deadline even while the bus itself does not answer.
@@ -175,7 +195,7 @@ public:
     explicit CallContext(std::chrono::milliseconds timeout)
         : m_context(g_main_context_new())
         , m_cancellable(g_cancellable_new())
-        , m_deadline(g_timeout_source_new(static_cast<guint>(std::max<std::int64_t>(timeout.count(), 1))))
+        , m_deadline(g_timeout_source_new(static_cast<guint>(glibMilliseconds(timeout))))
     {
         g_main_context_push_thread_default(m_context);
         g_source_set_callback(m_deadline, &CallContext::cancel, m_cancellable, nullptr);
@@ -321,7 +341,7 @@ bool showDesktopNotice(const DesktopNotice& notice, std::chrono::milliseconds ti
                            notifyArguments(notice),
                            G_VARIANT_TYPE("(u)"),
                            G_DBUS_CALL_FLAGS_NONE,
-                           static_cast<gint>(std::max<std::int64_t>(timeout.count(), 1)),
+                           glibMilliseconds(timeout),
                            call.cancellable(),
                            &CallContext::keep,
                            &call);

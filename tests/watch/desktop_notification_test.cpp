@@ -136,13 +136,13 @@ TEST(DesktopNotice, RegistryTextIsEscapedCleanedAndCut)
         change(NoticeKind::RegistrarChanged, "y.com", "<b>&", "Evil\x1b[31m\r\nCorp\x7f\xc2\x85");
     Notice failing = notice(NoticeKind::FailingAgain, "w.com");
     failing.reason = "bad \xff byte";
-    Notice owner = change(NoticeKind::OwnerChanged, "z.com", std::string(100, 'a'), "\xe4\xb8\xad");
+    Notice owner = change(NoticeKind::OwnerChanged, "z.com", std::string(100, 'a'), "\u202e\u4e2d\u2028x");
     report.notices = {changed, owner, failing};
     const DesktopNotice shown = desktopNotice(report);
     EXPECT_NE(shown.body.find("\nregistrar changed: y.com (&lt;b&gt;&amp; → Evil[31m  Corp)\n"),
               std::string::npos)
         << shown.body;
-    EXPECT_NE(shown.body.find("\nowner changed: z.com (" + std::string(80, 'a') + "… → 中)\n"),
+    EXPECT_NE(shown.body.find("\nowner changed: z.com (" + std::string(80, 'a') + "… → 中 x)\n"),
               std::string::npos)
         << shown.body;
     EXPECT_TRUE(shown.body.ends_with("\nfailing again: w.com (bad \xef\xbf\xbd byte)")) << shown.body;
