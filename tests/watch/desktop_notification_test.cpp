@@ -136,7 +136,8 @@ TEST(DesktopNotice, RegistryTextIsEscapedCleanedAndCut)
         change(NoticeKind::RegistrarChanged, "y.com", "<b>&", "Evil\x1b[31m\r\nCorp\x7f\xc2\x85");
     Notice failing = notice(NoticeKind::FailingAgain, "w.com");
     failing.reason = "bad \xff byte";
-    Notice owner = change(NoticeKind::OwnerChanged, "z.com", std::string(100, 'a'), "\u202e\u4e2d\u2028x");
+    Notice owner =
+        change(NoticeKind::OwnerChanged, "z.com", std::string(100, 'a'), "\u202e\u4e2d\u202c\u2028x");
     report.notices = {changed, owner, failing};
     const DesktopNotice shown = desktopNotice(report);
     EXPECT_NE(shown.body.find("\nregistrar changed: y.com (&lt;b&gt;&amp; → Evil[31m  Corp)\n"),
