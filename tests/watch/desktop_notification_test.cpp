@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: MIT
 #include "watch/desktop_notification.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <iterator>
 #include <string>
+
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <gtest/gtest.h>
 
+#include "core/unique_fd.h"
 #include "tests/support/notification_listener_process.h"
 #include "tests/support/scoped_variable.h"
 #include "tests/support/temp_dir.h"
@@ -165,6 +171,25 @@ TEST(DesktopNotification, ABusThatIsNotThereIsSaid)
     std::string why;
     EXPECT_FALSE(showDesktopNotice(desktopNotice(sevenNotices()), 1s, why));
     EXPECT_TRUE(why.starts_with("cannot connect to the D-Bus session bus: ")) << why;
+}
+
+TEST(DesktopNotification, ABusThatNeverAnswersIsLeftAtTheLimit)
+{
+    // A socket that takes connections into its backlog and never reads: the handshake stalls.
+    const test::TempDir dir;
+    const std::string path = (dir.path() / "frozen-bus").string();
+    const core::UniqueFd socket(::socket(AF_UNIX, SOCK_STREAM, 0));
+    sockaddr_un bus{};
+    bus.sun_family = AF_UNIX;
+    ASSERT_LT(path.size(), sizeof bus.sun_path);
+    std::copy(path.begin(), path.end(), std::begin(bus.sun_path));
+    ASSERT_EQ(::bind(socket.get(), reinterpret_cast<const sockaddr*>(&bus), sizeof bus), 0);
+    ASSERT_EQ(::listen(socket.get(), 4), 0);
+    const std::string address = "unix:path=" + path;
+    const test::ScopedVariable frozen("DBUS_SESSION_BUS_ADDRESS", address.c_str());
+    std::string why;
+    EXPECT_FALSE(showDesktopNotice(desktopNotice(sevenNotices()), 1s, why));
+    EXPECT_EQ(why, "the D-Bus session bus did not answer within 1000 ms");
 }
 
 // On the session bus that ctest starts for this program (dbus-run-session with a configuration
