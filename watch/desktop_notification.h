@@ -15,7 +15,7 @@ struct DesktopNotice
 {
     std::string summary;
     std::string body;    // the few markup characters a server may read are escaped
-    bool urgent = false; // a drop: the "critical" urgency
+    bool urgent = false; // a drop or an expired name: the "critical" urgency
 };
 
 DesktopNotice desktopNotice(const WatchReport& report);
