@@ -222,6 +222,15 @@ bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string
               words + ")";
         return false;
     }
+    if (code == CURLE_LOGIN_DENIED) {
+        why = "the mail server refused the login of " + smtp.user + " with SMTP " +
+              std::to_string(responseCode(handle)) + " (" + words + ")";
+        return false;
+    }
+    if (code == CURLE_COULDNT_CONNECT) {
+        why = "the mail server refused the connection (" + words + ")";
+        return false;
+    }
     if (const long reply = responseCode(handle); reply >= 400) {
         why = "the mail server refused the mail with SMTP " + std::to_string(reply) + " (" + words + ")";
         return false;

@@ -10,7 +10,7 @@ namespace zonedesk::watch {
 namespace {
 
 // A webhook's answer is only read so that the connection ends cleanly; past this it is cut off.
-constexpr std::size_t ReplyCap = 64 * 1024;
+constexpr std::size_t ReplyCap = std::size_t{64} * 1024;
 
 struct Reply
 {

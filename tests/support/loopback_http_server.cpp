@@ -13,7 +13,7 @@ namespace zonedesk::test {
 
 namespace {
 
-constexpr std::size_t BodyCap = 16 * 1024 * 1024;
+constexpr std::size_t BodyCap = std::size_t{16} * 1024 * 1024;
 
 std::string lowered(std::string text)
 {

@@ -60,6 +60,12 @@ void LoopbackSmtpServer::refuse(Step step, int code)
     m_refusalCode = code;
 }
 
+void LoopbackSmtpServer::offerLogins(std::string mechanisms)
+{
+    const std::lock_guard lock(m_mutex);
+    m_mechanisms = std::move(mechanisms);
+}
+
 void LoopbackSmtpServer::hang()
 {
     m_hang = true;
@@ -99,7 +105,10 @@ void LoopbackSmtpServer::serve(int fd)
     sendAll(fd, "220 loopback ESMTP\r\n");
     while (const std::optional<std::string> command = reader.line()) {
         if (startsWith(*command, "EHLO")) {
-            sendAll(fd, "250-loopback\r\n250-AUTH PLAIN LOGIN\r\n250 8BITMIME\r\n");
+            const std::lock_guard lock(m_mutex);
+            sendAll(fd, "250-loopback\r\n250-AUTH " + m_mechanisms + "\r\n250 8BITMIME\r\n");
+        } else if (startsWith(*command, "AUTH") && !answer(Step::Auth, "").empty()) {
+            sendAll(fd, answer(Step::Auth, ""));
         } else if (startsWith(*command, "HELO") || startsWith(*command, "NOOP")) {
             sendAll(fd, "250 ok\r\n");
         } else if (startsWith(*command, "AUTH PLAIN")) {

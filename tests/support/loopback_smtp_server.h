@@ -29,6 +29,7 @@ public:
     enum class Step
     {
         None,
+        Auth,    // the answer to AUTH
         Mail,    // the answer to MAIL FROM
         Rcpt,    // the answer to RCPT TO
         Data,    // the answer to DATA
@@ -45,6 +46,9 @@ public:
 
     /// Answers `step` with `code` (a 4xx or 5xx) from now on.
     void refuse(Step step, int code);
+
+    /// The mechanisms EHLO offers after AUTH ("PLAIN LOGIN" unless told otherwise).
+    void offerLogins(std::string mechanisms);
 
     /// Accepts connections but never greets them.
     void hang();
@@ -63,6 +67,7 @@ private:
     std::thread m_thread;
 
     mutable std::mutex m_mutex; // guards everything below
+    std::string m_mechanisms = "PLAIN LOGIN";
     Step m_refused = Step::None;
     int m_refusalCode = 0;
     std::vector<ReceivedMail> m_mails;

@@ -177,24 +177,40 @@ SmtpSettings settingsFor(const LoopbackSmtpServer& server, std::chrono::millisec
     return {.url = server.url(), .user = "", .password = "", .from = From, .timeout = timeout};
 }
 
-TEST(SendMail, DeliversTheMessageWithTheLogin)
+TEST(SendMail, DeliversTheMessageWithTheLoginTheServerOffers)
+{
+    const std::string message = mailMessage(test::sampleWatchReport(), From, To, Now);
+    for (const std::string mechanism : {"PLAIN", "LOGIN"}) {
+        LoopbackSmtpServer server;
+        server.offerLogins(mechanism);
+        SmtpSettings smtp = settingsFor(server);
+        smtp.user = "watch@example.com";
+        smtp.password = "s3cret pass";
+        std::string why;
+        ASSERT_TRUE(sendMail(smtp, To, message, why)) << mechanism << ": " << why;
+
+        const auto mails = server.mails();
+        ASSERT_EQ(mails.size(), 1U);
+        EXPECT_EQ(mails[0].sender, "<" + From + ">");
+        EXPECT_EQ(mails[0].recipients, std::vector<std::string>{"<" + To + ">"});
+        EXPECT_EQ(mails[0].mechanism, mechanism);
+        EXPECT_EQ(mails[0].user, "watch@example.com");
+        EXPECT_EQ(mails[0].password, "s3cret pass");
+        EXPECT_EQ(mails[0].data, message);
+    }
+}
+
+TEST(SendMail, ARefusedLoginFailsSayingSo)
 {
     LoopbackSmtpServer server;
+    server.refuse(LoopbackSmtpServer::Step::Auth, 535);
     SmtpSettings smtp = settingsFor(server);
     smtp.user = "watch@example.com";
-    smtp.password = "s3cret pass";
-    const std::string message = mailMessage(test::sampleWatchReport(), From, To, Now);
+    smtp.password = "wrong";
     std::string why;
-    ASSERT_TRUE(sendMail(smtp, To, message, why)) << why;
-
-    const auto mails = server.mails();
-    ASSERT_EQ(mails.size(), 1U);
-    EXPECT_EQ(mails[0].sender, "<" + From + ">");
-    EXPECT_EQ(mails[0].recipients, std::vector<std::string>{"<" + To + ">"});
-    EXPECT_FALSE(mails[0].mechanism.empty());
-    EXPECT_EQ(mails[0].user, "watch@example.com");
-    EXPECT_EQ(mails[0].password, "s3cret pass");
-    EXPECT_EQ(mails[0].data, message);
+    EXPECT_FALSE(sendMail(smtp, To, mailMessage(test::sampleWatchReport(), From, To, Now), why));
+    EXPECT_NE(why.find("refused the login of watch@example.com with SMTP 535"), std::string::npos) << why;
+    EXPECT_TRUE(server.mails().empty());
 }
 
 TEST(SendMail, LogsInOnlyWhenAUserIsGiven)
@@ -246,7 +262,7 @@ TEST(SendMail, NoAnswerOrNoServerFails)
     nowhere.from = From;
     std::string why;
     EXPECT_FALSE(sendMail(nowhere, To, "Subject: x\r\n\r\nx\r\n", why));
-    EXPECT_NE(why.find("could not be sent"), std::string::npos) << why;
+    EXPECT_NE(why.find("refused the connection"), std::string::npos) << why;
 }
 
 } // namespace
