@@ -13,7 +13,7 @@ namespace zonedesk::watch {
 
 namespace {
 
-using Json = nlohmann::json;
+using Json = nlohmann::ordered_json; // keys in the order written, for a reader of the body
 
 constexpr std::string_view Replacement = "\xEF\xBF\xBD"; // U+FFFD
 
@@ -419,9 +419,11 @@ std::string messageText(const WatchReport& report)
 
 std::string messageHtml(const WatchReport& report)
 {
-    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                       escapeHtml(messageSubject(report)) + "</title>\n</head>\n<body>\n<p>" +
-                       escapeHtml(headingLine(report)) + "</p>\n";
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+        escapeHtml(messageSubject(report)) +
+        "</title>\n<style>th, td { text-align: left; padding: 0 1em 0 0; }</style>\n</head>\n<body>\n<p>" +
+        escapeHtml(headingLine(report)) + "</p>\n";
     for (const Section section : Sections) {
         const std::vector<const Notice*> notices = noticesIn(report, section);
         if (notices.empty())
