@@ -18,8 +18,10 @@ enum class WebhookFormat
     Ntfy,  // ntfy's JSON publishing: {"topic", "title", "message", "priority", "tags"}
 };
 
-/// One line, ASCII: "zonedesk: 1 dropped, 2 expiring within 30 days, 1 changed, 1 failing" or
-/// "zonedesk: all 12 names fine".
+/// One line, ASCII: "zonedesk: 1 dropped, 2 expiring within 30 days, 1 changed, 1 failing" (kinds
+/// absent are left out; "changed" counts names, so a name whose registrar and owner both moved
+/// counts once) or, for an empty report, "zonedesk: all 12 names fine" ("the 1 name is fine",
+/// "no names looked up").
 std::string messageSubject(const WatchReport& report);
 
 /// The message in plain UTF-8 text, LF line ends: a heading line, then a section per kind present
