@@ -1,2 +1,242 @@
 // SPDX-License-Identifier: MIT
 #include "watch/mail_sender.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <ctime>
+#include <random>
+
+#include <glib.h>
+
+#include "watch/curl_handles.h"
+#include "watch/notify_target.h"
+#include "watch/watch_message.h"
+
+namespace zonedesk::watch {
+
+namespace {
+
+constexpr std::size_t Base64LineLength = 76;
+
+// Printable ASCII only: a header value can never end its line or start another.
+std::string headerSafe(std::string_view value)
+{
+    std::string out;
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F)
+            out += c;
+    }
+    return out;
+}
+
+std::string twoDigits(int n)
+{
+    return std::string(1, static_cast<char>('0' + n / 10 % 10)) + static_cast<char>('0' + n % 10);
+}
+
+// RFC 5322's date-time in UTC, with English names whatever the locale.
+std::string rfc5322Date(std::int64_t now)
+{
+    constexpr std::array<const char*, 7> Days = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    constexpr std::array<const char*, 12> Months = {
+        "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    const std::time_t seconds = now;
+    std::tm utc{};
+    if (gmtime_r(&seconds, &utc) == nullptr)
+        return "Thu, 01 Jan 1970 00:00:00 +0000";
+    return std::string(Days.at(static_cast<std::size_t>(utc.tm_wday) % 7)) + ", " + twoDigits(utc.tm_mday) +
+           " " + Months.at(static_cast<std::size_t>(utc.tm_mon) % 12) + " " +
+           std::to_string(utc.tm_year + 1900) + " " + twoDigits(utc.tm_hour) + ":" + twoDigits(utc.tm_min) +
+           ":" + twoDigits(utc.tm_sec) + " +0000";
+}
+
+std::string randomHex(std::size_t bytes)
+{
+    static constexpr std::string_view Digits = "0123456789abcdef";
+    std::random_device source;
+    std::string out;
+    for (std::size_t i = 0; i < bytes; ++i) {
+        const unsigned byte = source() & 0xFFU;
+        out += Digits[byte >> 4U];
+        out += Digits[byte & 0x0FU];
+    }
+    return out;
+}
+
+// Text parts travel with CR LF line ends, as MIME's canonical form of text asks.
+std::string withCrLf(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (const char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string base64Lines(std::string_view data)
+{
+    gchar* encoded = g_base64_encode(reinterpret_cast<const guchar*>(data.data()), data.size());
+    const std::string_view all(encoded);
+    std::string out;
+    for (std::size_t at = 0; at < all.size(); at += Base64LineLength)
+        out.append(all.substr(at, Base64LineLength)).append("\r\n");
+    g_free(encoded);
+    return out;
+}
+
+std::string domainOf(std::string_view address)
+{
+    const std::size_t at = address.rfind('@');
+    const std::string domain = headerSafe(at == std::string_view::npos ? "" : address.substr(at + 1));
+    // Message-ID's right side must be a dot-atom; anything else gets a name of our own.
+    const bool plain = !domain.empty() && std::all_of(domain.begin(), domain.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '.' || c == '-';
+    });
+    return plain ? domain : "zonedesk.invalid";
+}
+
+long responseCode(CURL* handle)
+{
+    long code = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &code) != CURLE_OK)
+        return 0;
+    return code;
+}
+
+bool isPlainLoopback(const std::string& url)
+{
+    const CurlUrl parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return false;
+    char* rawScheme = nullptr;
+    char* rawHost = nullptr;
+    const bool gotScheme = curl_url_get(parsed.get(), CURLUPART_SCHEME, &rawScheme, 0) == CURLUE_OK;
+    const CurlText scheme(rawScheme);
+    const bool gotHost = curl_url_get(parsed.get(), CURLUPART_HOST, &rawHost, 0) == CURLUE_OK;
+    const CurlText host(rawHost);
+    return gotScheme && gotHost && std::string_view(scheme.get()) == "smtp" && isLoopbackHost(host.get());
+}
+
+struct Upload
+{
+    std::string_view rest;
+};
+
+std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* data)
+{
+    auto* upload = static_cast<Upload*>(data);
+    const std::size_t n = std::min(size * count, upload->rest.size());
+    std::copy_n(upload->rest.data(), n, buffer);
+    upload->rest.remove_prefix(n);
+    return n;
+}
+
+template <typename Value>
+bool set(CURL* handle, CURLoption option, Value value, const char* name, std::string& why)
+{
+    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
+        why = std::string("libcurl refused ") + name + ": " + curl_easy_strerror(code);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string
+mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now)
+{
+    // "=_" never occurs in base64 text, so the boundary cannot turn up inside a part.
+    const std::string boundary = "=_zonedesk_" + randomHex(16);
+    std::string message;
+    message += "Date: " + rfc5322Date(now) + "\r\n";
+    message += "From: " + headerSafe(from) + "\r\n";
+    message += "To: " + headerSafe(to) + "\r\n";
+    message += "Subject: " + headerSafe(messageSubject(report)) + "\r\n";
+    message += "Message-ID: <" + randomHex(16) + "." + std::to_string(now) + "@" + domainOf(from) + ">\r\n";
+    message += "MIME-Version: 1.0\r\n";
+    message += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
+    message += "\r\n";
+    message += "--" + boundary + "\r\n";
+    message += "Content-Type: text/plain; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: base64\r\n\r\n";
+    message += base64Lines(withCrLf(messageText(report)));
+    message += "--" + boundary + "\r\n";
+    message += "Content-Type: text/html; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: base64\r\n\r\n";
+    message += base64Lines(withCrLf(messageHtml(report)));
+    message += "--" + boundary + "--\r\n";
+    return message;
+}
+
+bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why)
+{
+    const CurlEasy easy = newCurlEasy();
+    CurlList recipients;
+    if (!easy || !appendCurlList(recipients, ("<" + headerSafe(to) + ">").c_str())) {
+        why = "no memory to start the mail transfer";
+        return false;
+    }
+    CURL* const handle = easy.get();
+    const std::string sender = "<" + headerSafe(smtp.from) + ">";
+    Upload upload{message};
+    std::array<char, CURL_ERROR_SIZE> detail{};
+    // STARTTLS is required except on this machine, where a test or a local relay may not offer it.
+    const long tls = isPlainLoopback(smtp.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL;
+    const long limitMs = smtp.timeout.count();
+    bool ok = set(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+              set(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
+              set(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
+              set(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
+              set(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
+              set(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
+              set(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
+              set(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
+              set(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
+              set(handle,
+                  CURLOPT_INFILESIZE_LARGE,
+                  static_cast<curl_off_t>(message.size()),
+                  "CURLOPT_INFILESIZE_LARGE",
+                  why) &&
+              set(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+              set(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+              set(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+              set(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+    if (ok && !smtp.user.empty())
+        ok = set(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
+             set(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
+    if (!ok)
+        return false;
+
+    const CURLcode code = curl_easy_perform(handle);
+    if (code == CURLE_OK)
+        return true;
+    const std::string words = detail[0] != '\0' ? std::string(detail.data()) : curl_easy_strerror(code);
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        why = "the mail server did not finish within " + std::to_string(smtp.timeout.count()) + " ms (" +
+              words + ")";
+        return false;
+    }
+    if (code == CURLE_LOGIN_DENIED) {
+        why = "the mail server refused the login of " + smtp.user + " with SMTP " +
+              std::to_string(responseCode(handle)) + " (" + words + ")";
+        return false;
+    }
+    if (code == CURLE_COULDNT_CONNECT) {
+        why = "the mail server refused the connection (" + words + ")";
+        return false;
+    }
+    if (const long reply = responseCode(handle); reply >= 400) {
+        why = "the mail server refused the mail with SMTP " + std::to_string(reply) + " (" + words + ")";
+        return false;
+    }
+    why = "the mail could not be sent: " + words;
+    return false;
+}
+
+} // namespace zonedesk::watch

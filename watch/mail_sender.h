@@ -21,12 +21,17 @@ struct SmtpSettings
 
 /// The whole message (headers, a multipart/alternative body of text and HTML), CR LF line ends.
 /// Only `from`, `to` and the ASCII subject reach a header; `to` and `from` must have passed
-/// parseNotifyTarget's checks. `now` is the Date header's time (seconds since the epoch).
+/// parseNotifyTarget's checks; any byte outside printable ASCII is dropped from a header all the
+/// same. `now` is the Date header's time (seconds since the epoch, written in UTC). Each part is
+/// base64 in lines of 76; the boundary ("=_zonedesk_" and 32 random hex digits) and the
+/// Message-ID are new for every message.
 std::string
 mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now);
 
-/// Sends `message` to `to`; false with `why` (a sentence) when the server refused it or could
-/// not be reached in time.
+/// Sends `message` to `to`: one attempt, TLS required (smtps://, or STARTTLS on smtp://) except
+/// for smtp:// to a loopback host, no proxy. False with `why` (a sentence naming the SMTP reply
+/// code where there is one) when the server refused the login or the mail, or could not be
+/// reached within `smtp.timeout`. Any thread.
 bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why);
 
 } // namespace zonedesk::watch

@@ -29,4 +29,8 @@ struct NotifyTarget
 /// address), text that names no kind.
 std::optional<NotifyTarget> parseNotifyTarget(std::string_view text, std::string& why);
 
+/// True for a URL's host (as curl_url gives it) that is this machine: "localhost", 127.0.0.0/8
+/// in dotted form, "[::1]". Plain http and SMTP without TLS are allowed only to these.
+bool isLoopbackHost(std::string_view host);
+
 } // namespace zonedesk::watch

@@ -1,2 +1,456 @@
 // SPDX-License-Identifier: MIT
 #include "watch/watch_message.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <set>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace zonedesk::watch {
+
+namespace {
+
+using Json = nlohmann::ordered_json; // keys in the order written, for a reader of the body
+
+constexpr std::string_view Replacement = "\xEF\xBF\xBD"; // U+FFFD
+
+void appendCodePoint(std::string& out, std::uint32_t point)
+{
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0U | (point >> 6U));
+        out += static_cast<char>(0x80U | (point & 0x3FU));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0U | (point >> 12U));
+        out += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
+        out += static_cast<char>(0x80U | (point & 0x3FU));
+    } else {
+        out += static_cast<char>(0xF0U | (point >> 18U));
+        out += static_cast<char>(0x80U | ((point >> 12U) & 0x3FU));
+        out += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
+        out += static_cast<char>(0x80U | (point & 0x3FU));
+    }
+}
+
+// The code point at `text`'s start and its length in bytes; 0 bytes for a sequence that is not
+// UTF-8 (overlong, a surrogate, past U+10FFFF, cut short).
+std::pair<std::uint32_t, std::size_t> decodeOne(std::string_view text)
+{
+    const auto lead = static_cast<unsigned char>(text[0]);
+    if (lead < 0x80)
+        return {lead, 1};
+    std::size_t length = 0;
+    std::uint32_t point = 0;
+    std::uint32_t least = 0;
+    if ((lead & 0xE0U) == 0xC0U) {
+        length = 2, point = lead & 0x1FU, least = 0x80;
+    } else if ((lead & 0xF0U) == 0xE0U) {
+        length = 3, point = lead & 0x0FU, least = 0x800;
+    } else if ((lead & 0xF8U) == 0xF0U) {
+        length = 4, point = lead & 0x07U, least = 0x10000;
+    } else {
+        return {0, 0};
+    }
+    if (text.size() < length)
+        return {0, 0};
+    for (std::size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0U) != 0x80U)
+            return {0, 0};
+        point = (point << 6U) | (next & 0x3FU);
+    }
+    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
+        return {0, 0};
+    return {point, length};
+}
+
+// Characters that would move or hide text on a reader's screen: line and paragraph separators,
+// and the bidirectional overrides and isolates.
+bool reordersText(std::uint32_t point)
+{
+    return point == 0x2028 || point == 0x2029 || (point >= 0x202A && point <= 0x202E) ||
+           (point >= 0x2066 && point <= 0x2069);
+}
+
+// Registry text as one line of readable UTF-8: a C0 control (CR, LF, tab, …) as its visible
+// picture (U+2400 + the byte: "␍␊"), DEL as "␡", and C1 controls, text-reordering characters and
+// bytes that are not UTF-8 as U+FFFD. A name holding CR LF therefore stays on its own line.
+std::string visible(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    while (!text.empty()) {
+        const auto [point, length] = decodeOne(text);
+        if (length == 0) {
+            out += Replacement;
+            text.remove_prefix(1);
+            continue;
+        }
+        if (point < 0x20)
+            appendCodePoint(out, 0x2400 + point);
+        else if (point == 0x7F)
+            appendCodePoint(out, 0x2421);
+        else if ((point >= 0x80 && point <= 0x9F) || reordersText(point))
+            out += Replacement;
+        else
+            out.append(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+    return out;
+}
+
+std::string escapeHtml(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&#39;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+// What Slack's mrkdwn reads as markup: only these three, by its rule for escaping text.
+std::string escapeSlack(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string counted(std::size_t n, std::string_view one, std::string_view many)
+{
+    return std::to_string(n) + " " + std::string(n == 1 ? one : many);
+}
+
+std::string daysWord(std::int64_t n)
+{
+    return counted(static_cast<std::size_t>(n), "day", "days");
+}
+
+bool isChange(NoticeKind kind)
+{
+    return kind == NoticeKind::ExpiryMovedBack || kind == NoticeKind::RegistrarChanged ||
+           kind == NoticeKind::OwnerChanged;
+}
+
+// A name with two changes (registrar and owner) is one changed name.
+std::size_t changedNames(const WatchReport& report)
+{
+    std::set<std::string_view> names;
+    for (const Notice& notice : report.notices)
+        if (isChange(notice.kind))
+            names.insert(notice.name);
+    return names.size();
+}
+
+std::size_t namesToReport(const WatchReport& report)
+{
+    std::set<std::string_view> names;
+    for (const Notice& notice : report.notices)
+        names.insert(notice.name);
+    return names.size();
+}
+
+// The sections of a message, in the order it lists them; the three changes share one.
+enum class Section
+{
+    Dropped,
+    Expiring,
+    Changed,
+    Failing,
+};
+
+constexpr std::array Sections = {Section::Dropped, Section::Expiring, Section::Changed, Section::Failing};
+
+Section sectionOf(NoticeKind kind)
+{
+    switch (kind) {
+    case NoticeKind::Dropped: return Section::Dropped;
+    case NoticeKind::NearExpiry: return Section::Expiring;
+    case NoticeKind::ExpiryMovedBack:
+    case NoticeKind::RegistrarChanged:
+    case NoticeKind::OwnerChanged: return Section::Changed;
+    case NoticeKind::FailingAgain: return Section::Failing;
+    }
+    return Section::Failing;
+}
+
+std::vector<const Notice*> noticesIn(const WatchReport& report, Section section)
+{
+    std::vector<const Notice*> found;
+    for (const Notice& notice : report.notices)
+        if (sectionOf(notice.kind) == section)
+            found.push_back(&notice);
+    return found;
+}
+
+std::string sectionTitle(const WatchReport& report, Section section)
+{
+    switch (section) {
+    case Section::Dropped: return "Dropped (now available)";
+    case Section::Expiring: return "Expiring within " + daysWord(std::max(report.warnDays, 0));
+    case Section::Changed: return "Changed";
+    case Section::Failing: return "Failing for the second run in a row";
+    }
+    return {};
+}
+
+std::string daysLeftText(const Notice& notice)
+{
+    if (!notice.daysLeft)
+        return {};
+    const std::int64_t days = *notice.daysLeft;
+    if (days == 0)
+        return "today";
+    if (days < 0)
+        return "expired " + daysWord(-days) + " ago";
+    return daysWord(days);
+}
+
+std::string changeWhat(NoticeKind kind)
+{
+    switch (kind) {
+    case NoticeKind::ExpiryMovedBack: return "expiry moved back";
+    case NoticeKind::RegistrarChanged: return "registrar";
+    case NoticeKind::OwnerChanged: return "owner";
+    default: return {};
+    }
+}
+
+std::string orNone(std::string_view value)
+{
+    return value.empty() ? std::string("(none)") : visible(value);
+}
+
+std::string headingLine(const WatchReport& report)
+{
+    if (report.empty()) {
+        if (report.total == 0)
+            return "No names were looked up.";
+        return report.total == 1 ? "The 1 name looked up is fine."
+                                 : "All " + std::to_string(report.total) + " names looked up are fine.";
+    }
+    const std::size_t names = namesToReport(report);
+    return "Of " + counted(report.total, "name", "names") + " looked up, " + std::to_string(names) +
+           (names == 1 ? " needs" : " need") + " a look.";
+}
+
+std::string textLine(const Notice& notice)
+{
+    std::string line = "  " + visible(notice.name);
+    switch (sectionOf(notice.kind)) {
+    case Section::Dropped:
+        if (!notice.registrar.empty())
+            line += "  (registrar was " + visible(notice.registrar) + ")";
+        break;
+    case Section::Expiring:
+        line += "  " + (notice.expiry.empty() ? std::string("expiry unknown") : visible(notice.expiry));
+        if (notice.daysLeft)
+            line += "  (" + daysLeftText(notice) + ")";
+        if (!notice.registrar.empty())
+            line += "  " + visible(notice.registrar);
+        break;
+    case Section::Changed:
+        line += "  " + changeWhat(notice.kind) + ": " + orNone(notice.before) + " -> " + orNone(notice.after);
+        break;
+    case Section::Failing:
+        if (!notice.reason.empty())
+            line += "  " + visible(notice.reason);
+        break;
+    }
+    return line + "\n";
+}
+
+void appendHtmlRow(std::string& html, const std::vector<std::string>& cells, std::string_view tag = "td")
+{
+    html += "<tr>";
+    for (const std::string& cell : cells)
+        html += "<" + std::string(tag) + ">" + cell + "</" + std::string(tag) + ">";
+    html += "</tr>\n";
+}
+
+std::vector<std::string> htmlHeader(Section section)
+{
+    switch (section) {
+    case Section::Dropped: return {"Name", "Registrar was"};
+    case Section::Expiring: return {"Name", "Expires", "Days left", "Registrar"};
+    case Section::Changed: return {"Name", "What", "Before", "After"};
+    case Section::Failing: return {"Name", "Reason"};
+    }
+    return {};
+}
+
+std::string htmlText(std::string_view registryText)
+{
+    return escapeHtml(visible(registryText));
+}
+
+std::vector<std::string> htmlCells(const Notice& notice)
+{
+    const std::string name = htmlText(notice.name);
+    switch (sectionOf(notice.kind)) {
+    case Section::Dropped: return {name, htmlText(notice.registrar)};
+    case Section::Expiring:
+        return {name, htmlText(notice.expiry), escapeHtml(daysLeftText(notice)), htmlText(notice.registrar)};
+    case Section::Changed:
+        return {name,
+                escapeHtml(changeWhat(notice.kind)),
+                escapeHtml(orNone(notice.before)),
+                escapeHtml(orNone(notice.after))};
+    case Section::Failing: return {name, htmlText(notice.reason)};
+    }
+    return {};
+}
+
+// Strings as the JSON library takes them: text that is not UTF-8 becomes U+FFFD at dump().
+Json textOrNull(const std::string& text)
+{
+    return text.empty() ? Json(nullptr) : Json(text);
+}
+
+bool isUrgent(const WatchReport& report)
+{
+    return std::any_of(report.notices.begin(), report.notices.end(), [](const Notice& notice) {
+        return notice.kind == NoticeKind::Dropped ||
+               (notice.kind == NoticeKind::NearExpiry && notice.daysLeft && *notice.daysLeft < 0);
+    });
+}
+
+Json jsonBody(const WatchReport& report)
+{
+    Json notices = Json::array();
+    for (const Notice& notice : report.notices) {
+        notices.push_back({
+            {"name",      notice.name                                             },
+            {"kind",      noticeKey(notice.kind)                                  },
+            {"daysLeft",  notice.daysLeft ? Json(*notice.daysLeft) : Json(nullptr)},
+            {"expiry",    textOrNull(notice.expiry)                               },
+            {"registrar", textOrNull(notice.registrar)                            },
+            {"before",    textOrNull(notice.before)                               },
+            {"after",     textOrNull(notice.after)                                },
+            {"reason",    textOrNull(notice.reason)                               },
+        });
+    }
+    return {
+        {"subject",  messageSubject(report)},
+        {"total",    report.total          },
+        {"warnDays", report.warnDays       },
+        {"notices",  std::move(notices)    },
+    };
+}
+
+Json ntfyBody(const WatchReport& report, std::string_view topic)
+{
+    Json tags = Json::array({"zonedesk"});
+    for (const NoticeKind kind : {NoticeKind::Dropped,
+                                  NoticeKind::NearExpiry,
+                                  NoticeKind::ExpiryMovedBack,
+                                  NoticeKind::RegistrarChanged,
+                                  NoticeKind::OwnerChanged,
+                                  NoticeKind::FailingAgain})
+        if (report.count(kind) > 0)
+            tags.push_back(noticeKey(kind));
+    return {
+        {"topic",    topic                   },
+        {"title",    messageSubject(report)  },
+        {"message",  messageText(report)     },
+        {"priority", isUrgent(report) ? 4 : 3},
+        {"tags",     std::move(tags)         },
+    };
+}
+
+} // namespace
+
+std::string messageSubject(const WatchReport& report)
+{
+    if (report.empty()) {
+        if (report.total == 0)
+            return "zonedesk: no names looked up";
+        return report.total == 1 ? "zonedesk: the 1 name is fine"
+                                 : "zonedesk: all " + std::to_string(report.total) + " names fine";
+    }
+    std::vector<std::string> parts;
+    if (const std::size_t n = report.count(NoticeKind::Dropped); n > 0)
+        parts.push_back(std::to_string(n) + " dropped");
+    if (const std::size_t n = report.count(NoticeKind::NearExpiry); n > 0)
+        parts.push_back(std::to_string(n) + " expiring within " + daysWord(std::max(report.warnDays, 0)));
+    if (const std::size_t n = changedNames(report); n > 0)
+        parts.push_back(std::to_string(n) + " changed");
+    if (const std::size_t n = report.count(NoticeKind::FailingAgain); n > 0)
+        parts.push_back(std::to_string(n) + " failing");
+    std::string subject = "zonedesk: ";
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        subject += (i > 0 ? ", " : "") + parts[i];
+    return subject;
+}
+
+std::string messageText(const WatchReport& report)
+{
+    std::string text = headingLine(report) + "\n";
+    for (const Section section : Sections) {
+        const std::vector<const Notice*> notices = noticesIn(report, section);
+        if (notices.empty())
+            continue;
+        text += "\n" + sectionTitle(report, section) + ":\n";
+        for (const Notice* notice : notices)
+            text += textLine(*notice);
+    }
+    return text;
+}
+
+std::string messageHtml(const WatchReport& report)
+{
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+        escapeHtml(messageSubject(report)) +
+        "</title>\n<style>th, td { text-align: left; padding: 0 1em 0 0; }</style>\n</head>\n<body>\n<p>" +
+        escapeHtml(headingLine(report)) + "</p>\n";
+    for (const Section section : Sections) {
+        const std::vector<const Notice*> notices = noticesIn(report, section);
+        if (notices.empty())
+            continue;
+        html += "<h2>" + escapeHtml(sectionTitle(report, section)) + "</h2>\n<table>\n";
+        appendHtmlRow(html, htmlHeader(section), "th");
+        for (const Notice* notice : notices)
+            appendHtmlRow(html, htmlCells(*notice));
+        html += "</table>\n";
+    }
+    return html + "</body>\n</html>\n";
+}
+
+std::string webhookBody(const WatchReport& report, WebhookFormat format, std::string_view ntfyTopic)
+{
+    Json body;
+    switch (format) {
+    case WebhookFormat::Json: body = jsonBody(report); break;
+    case WebhookFormat::Slack:
+        body = {
+            {"text", escapeSlack(messageSubject(report) + "\n" + messageText(report))}
+        };
+        break;
+    case WebhookFormat::Ntfy: body = ntfyBody(report, ntfyTopic); break;
+    }
+    // Replace, never throw: a byte that is not UTF-8 becomes U+FFFD, control bytes are escaped.
+    return body.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+} // namespace zonedesk::watch
