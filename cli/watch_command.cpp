@@ -259,9 +259,9 @@ private:
             m_webhookFormat != "ntfy") {
             std::cerr << "zonedesk-cli watch: " << m_configPath
                       << ": webhook-format must be json, slack or ntfy\n";
-            return false;
+            return ExitUsage;
         }
-        return true;
+        return ExitOk;
     }
 
     /// The mail settings with the password, when a target is an address; false after saying why.

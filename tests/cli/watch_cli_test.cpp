@@ -59,6 +59,12 @@ struct TwoRuns
 class WatchFixture
 {
 public:
+    WatchFixture()
+    {
+        std::filesystem::create_directories(dir.path() / "replies");
+        std::filesystem::create_directories(dir.path() / "later");
+    }
+
     void reply(const std::string& name, const std::string& text) { dir.write("replies/" + name, text); }
 
     void later(const std::string& name, const std::string& text) { dir.write("later/" + name, text); }
@@ -67,7 +73,6 @@ public:
     /// command, VAR=value words, say), the later replies put in place between the runs.
     TwoRuns twice(const std::string& args, const std::string& prefix = "")
     {
-        dir.write("later/.keep", "");
         const auto env = dir.path() / "endpoints";
         const std::string watch =
             prefix + Cli + " watch -q --db " + quoted(dir.path() / "history.sqlite3") + " " + args;
@@ -234,7 +239,7 @@ TEST(WatchCli, InstallsListsAndRemovesATimerWhereNoUserManagerAnswers)
     EXPECT_NE(timer.find("OnCalendar=weekly"), std::string::npos) << timer;
     // No systemctl: the crontab line runs the same watch.
     EXPECT_NE(installed.out.find(" * * 1 "), std::string::npos) << installed.out;
-    EXPECT_NE(installed.out.find("watch --config"), std::string::npos) << installed.out;
+    EXPECT_NE(installed.out.find("'watch' '--config'"), std::string::npos) << installed.out;
     const std::string settings = readFile(dir.path() / "config/zonedesk/watch-my-names.ini");
     EXPECT_NE(settings.find("warn-days=14"), std::string::npos) << settings;
     EXPECT_NE(settings.find("notify=desktop"), std::string::npos) << settings;
