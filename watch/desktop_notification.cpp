@@ -167,11 +167,8 @@ std::string noticeLine(const Notice& notice)
 
 std::string summaryLine(const WatchReport& report)
 {
-    if (report.empty()) {
-        if (report.total == 1)
-            return "zonedesk: the 1 name is fine";
-        return "zonedesk: all " + std::to_string(report.total) + " names fine";
-    }
+    if (report.empty())
+        return "zonedesk: " + quietSummary(report);
     std::set<std::string> names;
     for (const Notice& notice : report.notices)
         names.insert(notice.name);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdint>
 #include <set>
 #include <vector>
@@ -244,10 +245,9 @@ std::string orNone(std::string_view value)
 std::string headingLine(const WatchReport& report)
 {
     if (report.empty()) {
-        if (report.total == 0)
-            return "No names were looked up.";
-        return report.total == 1 ? "The 1 name looked up is fine."
-                                 : "All " + std::to_string(report.total) + " names looked up are fine.";
+        std::string line = quietSummary(report) + ".";
+        line.front() = static_cast<char>(std::toupper(static_cast<unsigned char>(line.front())));
+        return line;
     }
     const std::size_t names = namesToReport(report);
     return "Of " + counted(report.total, "name", "names") + " looked up, " + std::to_string(names) +
@@ -382,12 +382,8 @@ Json ntfyBody(const WatchReport& report, std::string_view topic)
 
 std::string messageSubject(const WatchReport& report)
 {
-    if (report.empty()) {
-        if (report.total == 0)
-            return "zonedesk: no names looked up";
-        return report.total == 1 ? "zonedesk: the 1 name is fine"
-                                 : "zonedesk: all " + std::to_string(report.total) + " names fine";
-    }
+    if (report.empty())
+        return "zonedesk: " + quietSummary(report);
     std::vector<std::string> parts;
     if (const std::size_t n = report.count(NoticeKind::Dropped); n > 0)
         parts.push_back(std::to_string(n) + " dropped");

@@ -20,6 +20,19 @@ std::size_t WatchReport::count(NoticeKind kind) const
         notices.begin(), notices.end(), [kind](const Notice& notice) { return notice.kind == kind; }));
 }
 
+std::string quietSummary(const WatchReport& report)
+{
+    if (report.total == 0)
+        return "no names looked up";
+    if (report.failed == 0)
+        return report.total == 1 ? "the 1 name is fine"
+                                 : "all " + std::to_string(report.total) + " names fine";
+    const std::size_t fine = report.total - std::min(report.failed, report.total);
+    return std::to_string(fine) + " of " + std::to_string(report.total) +
+           (report.total == 1 ? " name" : " names") + " fine, " + std::to_string(report.failed) +
+           (report.failed == 1 ? " lookup" : " lookups") + " failed";
+}
+
 std::string_view noticeKey(NoticeKind kind)
 {
     switch (kind) {
@@ -103,8 +116,10 @@ WatchReport buildWatchReport(const core::DomainTable& table,
     for (std::size_t i = 0; i < records.size(); ++i) {
         const core::DomainRecord& record = records[i];
         const auto status = core::settledStatus(record);
+        if (!status || *status == ErrorStatus)
+            ++report.failed;
         if (!status)
-            continue; // never asked (a stopped run): nothing is known of it
+            continue; // never asked (a run that could not start a worker): nothing is known of it
         const history::HistoryEntry now = history::historyEntryOf(record);
         if (const auto expiry = core::recordDate(record, Field::ExpiryDate)) {
             const std::int64_t days = core::daysBetween(today, *expiry);

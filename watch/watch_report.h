@@ -51,6 +51,7 @@ struct Notice
 struct WatchReport
 {
     std::size_t total = 0;       // names looked up
+    std::size_t failed = 0;      // of them, names whose lookup failed (ERR!) or never ran
     std::int32_t warnDays = 30;  // the near-expiry window
     std::vector<Notice> notices; // in NoticeKind order; near expiry soonest first
 
@@ -58,6 +59,11 @@ struct WatchReport
 
     std::size_t count(NoticeKind kind) const;
 };
+
+/// What a report without notices says of the names (English, no full stop): "all 12 names
+/// fine", "the 1 name is fine", or, when lookups failed for the first time, "11 of 12 names
+/// fine, 1 lookup failed": a failure never reads as fine.
+std::string quietSummary(const WatchReport& report);
 
 /// A stable English key for data: "dropped", "near-expiry", "expiry-moved-back",
 /// "registrar-changed", "owner-changed", "failing-again".

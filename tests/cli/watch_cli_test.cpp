@@ -187,6 +187,12 @@ TEST(WatchCli, NothingToSaySendsNothingUnlessAlwaysIsGiven)
     const TwoRuns always = watch.twice(quoted(list) + " --always");
     EXPECT_EQ(always.secondCode, 0);
     EXPECT_TRUE(names(always.second, "1 name is fine")) << always.second;
+
+    // A lookup that failed once is not news yet, but --always never calls it fine.
+    watch.reply("broken.org", "hello world\r\n");
+    const auto two = watch.dir.write("two.txt", "fine.org\nbroken.org\n");
+    const TwoRuns failing = watch.twice(quoted(two) + " --always");
+    EXPECT_TRUE(names(failing.first, "1 of 2 names fine, 1 lookup failed")) << failing.first;
 }
 
 TEST(WatchCli, ASettingsFileNamesTheWatchAndTheCommandLineWins)

@@ -30,6 +30,10 @@ TEST(MessageSubject, CountsEachKindWithItsNumberAndWindow)
     EXPECT_EQ(messageSubject(fine), "zonedesk: all 12 names fine");
     fine.total = 1;
     EXPECT_EQ(messageSubject(fine), "zonedesk: the 1 name is fine");
+    // A lookup that failed for the first time is no notice yet, but never fine.
+    fine.total = 12;
+    fine.failed = 2;
+    EXPECT_EQ(messageSubject(fine), "zonedesk: 10 of 12 names fine, 2 lookups failed");
 
     // x.com's expiry and registrar are two notices but one changed name.
     EXPECT_EQ(messageSubject(sampleWatchReport()),
@@ -70,7 +74,7 @@ TEST(MessageText, ListsEachSectionInOrderOneLinePerNotice)
 
     WatchReport fine;
     fine.total = 3;
-    EXPECT_EQ(messageText(fine), "All 3 names looked up are fine.\n");
+    EXPECT_EQ(messageText(fine), "All 3 names fine.\n");
 }
 
 TEST(MessageText, RegistryTextCannotBreakALineOrHideBytes)
