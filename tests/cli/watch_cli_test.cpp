@@ -1,12 +1,19 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli watch as cron or a timer runs it: two runs against the demo responder with a reply
 // changed in between, the message each target gets, and the timers it sets up.
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include <glib.h>
 
 #include <gtest/gtest.h>
 
 #include "core/calendar_date.h"
 #include "tests/support/data_home.h"
+#include "tests/support/loopback_http_server.h"
+#include "tests/support/loopback_smtp_server.h"
 #include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
 
@@ -134,6 +141,130 @@ TEST(WatchCli, TheSecondRunTellsTheDropTheExpiryMovedBackAndTheNearExpiryNameAnd
     EXPECT_EQ(runs.second.find("zonedesk: ", 1), std::string::npos) << runs.second;
     EXPECT_LT(runs.second.find("gone.org"), runs.second.find("soon.org"));
     EXPECT_LT(runs.second.find("soon.org"), runs.second.find("back.org"));
+}
+
+/// The text of every base64 part of a mail, decoded, one after the other.
+std::string mailText(const std::string& data)
+{
+    std::string text;
+    std::size_t at = 0;
+    while ((at = data.find("Content-Transfer-Encoding: base64\r\n\r\n", at)) != std::string::npos) {
+        at = data.find("\r\n\r\n", at) + 4;
+        const std::size_t end = data.find("\r\n--", at);
+        const std::string lines = data.substr(at, end - at);
+        gsize length = 0;
+        guchar* decoded = g_base64_decode(lines.c_str(), &length);
+        text.append(reinterpret_cast<const char*>(decoded), length);
+        g_free(decoded);
+        at = end;
+    }
+    return text;
+}
+
+/// Runs a command under a session bus of its own with the tests' notification server on it,
+/// which writes each notification as a JSON line to `notes`.
+std::string onATestBus(const TempDir& dir, const std::filesystem::path& notes)
+{
+    const auto script =
+        dir.write("on-bus.sh",
+                  "conf=$1; listener=$2; notes=$3; shift 3\n"
+                  "exec " ZONEDESK_DBUS_RUN_SESSION " --config-file=\"$conf\" -- sh -c '\n"
+                  "  listener=$1; notes=$2; shift 2\n"
+                  "  \"$listener\" \"$notes\" > \"$notes.ready\" &\n"
+                  "  server=$!\n"
+                  "  for i in $(seq 200); do grep -q ready \"$notes.ready\" && break; sleep 0.05; done\n"
+                  "  \"$@\"; status=$?\n"
+                  "  kill $server; exit $status' sh \"$listener\" \"$notes\" \"$@\"\n");
+    return "sh " + quoted(script) +
+           " '" ZONEDESK_TEST_BUS_CONFIG "' '" ZONEDESK_NOTIFICATION_LISTENER_PATH "' " + quoted(notes) + " ";
+}
+
+/// The names a message's line tells, of those given.
+std::set<std::string> namesIn(const std::string& text, const std::vector<std::string>& candidates)
+{
+    std::set<std::string> found;
+    for (const std::string& name : candidates) {
+        if (text.find(name) != std::string::npos)
+            found.insert(name);
+    }
+    return found;
+}
+
+TEST(WatchCli, EveryTargetGetsOneMessageNamingExactlyWhatNeedsTheHolder)
+{
+    if (std::string(ZONEDESK_DBUS_RUN_SESSION).empty())
+        GTEST_SKIP() << "no dbus-run-session";
+    WatchFixture watch;
+    watch.reply("steady.org", orgRecord("STEADY.ORG", 400));
+    watch.reply("gone.org", orgRecord("GONE.ORG", 300));
+    watch.reply("back.org", orgRecord("BACK.ORG", 400));
+    watch.reply("soon.org", orgRecord("SOON.ORG", 10));
+    watch.later("gone.org", OrgNotFound);
+    watch.later("back.org", orgRecord("BACK.ORG", 200));
+    const auto list = watch.dir.write("names.txt", "steady.org\ngone.org\nback.org\nsoon.org\n");
+    LoopbackHttpServer hook;
+    LoopbackSmtpServer mail;
+    const auto notes = watch.dir.path() / "notes.jsonl";
+    const TwoRuns runs = watch.twice(quoted(list) + " --notify - --notify " + hook.url("/hook") +
+                                         " --notify mailto:me@example.com --smtp " + mail.url() +
+                                         " --smtp-from watch@example.com --notify desktop",
+                                     onATestBus(watch.dir, notes));
+    EXPECT_EQ(runs.secondCode, 3) << runs.secondErr;
+    const std::vector<std::string> all{"steady.org", "gone.org", "back.org", "soon.org"};
+    const std::set<std::string> told{"gone.org", "back.org", "soon.org"};
+
+    // Standard output.
+    EXPECT_EQ(namesIn(runs.second, all), told) << runs.second;
+
+    // The webhook: the facts as data, one notice for each.
+    const auto requests = hook.requests();
+    ASSERT_EQ(requests.size(), 2U) << runs.firstErr << runs.secondErr;
+    const auto body = nlohmann::json::parse(requests[1].body);
+    std::set<std::pair<std::string, std::string>> notices;
+    for (const auto& notice : body.at("notices"))
+        notices.emplace(notice.at("kind").get<std::string>(), notice.at("name").get<std::string>());
+    EXPECT_EQ(notices,
+              (std::set<std::pair<std::string, std::string>>{
+                  {"dropped",           "gone.org"},
+                  {"near-expiry",       "soon.org"},
+                  {"expiry-moved-back", "back.org"}
+    }))
+        << requests[1].body;
+
+    // The mail, in both its parts.
+    const auto mails = mail.mails();
+    ASSERT_EQ(mails.size(), 2U) << runs.secondErr;
+    EXPECT_EQ(mails[1].recipients, std::vector<std::string>{"<me@example.com>"});
+    EXPECT_NE(mails[1].data.find("Subject: zonedesk: 1 dropped, 1 expiring within 30 days, 1 changed\r\n"),
+              std::string::npos)
+        << mails[1].data;
+    EXPECT_EQ(namesIn(mailText(mails[1].data), all), told);
+
+    // The desktop notification.
+    const std::string shown = readFile(notes);
+    const std::size_t second = shown.find('\n') + 1;
+    ASSERT_NE(second, std::string::npos + 1) << shown;
+    const auto notification = nlohmann::json::parse(shown.substr(second, shown.find('\n', second) - second));
+    EXPECT_EQ(namesIn(notification.at("body").get<std::string>(), all), told) << shown;
+    EXPECT_EQ(notification.at("urgency"), 2) << shown; // a drop
+}
+
+TEST(WatchCli, ATargetThatFailsTwiceIsSaidAndTheOthersStillGetTheMessage)
+{
+    WatchFixture watch;
+    watch.reply("soon.org", orgRecord("SOON.ORG", 5));
+    const auto list = watch.dir.write("names.txt", "soon.org\n");
+    LoopbackHttpServer broken({HttpAnswer::with(500)});
+    LoopbackHttpServer flaky({HttpAnswer::with(503), HttpAnswer::with(200)});
+    const TwoRuns runs = watch.twice(quoted(list) + " --notify " + broken.url("/a") + " --notify " +
+                                     flaky.url("/b") + " --notify -");
+    EXPECT_EQ(runs.firstCode, 5); // a message was not delivered: more urgent than the expiry
+    EXPECT_NE(runs.firstErr.find(broken.url("/a") + ": the webhook answered HTTP 500"), std::string::npos)
+        << runs.firstErr;
+    EXPECT_EQ(runs.firstErr.find(flaky.url("/b")), std::string::npos) << runs.firstErr; // the retry got it
+    EXPECT_EQ(broken.requests().size(), 4U); // tried twice in each run
+    EXPECT_EQ(flaky.requests().size(), 3U);  // 503, then 200; then 200 at once
+    EXPECT_TRUE(names(runs.first, "soon.org"));
 }
 
 TEST(WatchCli, ANameFailingTwiceIsToldAtTheSecondRunWithItsReason)
