@@ -24,6 +24,7 @@
 #include "core/settings_file.h"
 #include "ui/dialog_font.h"
 #include "ui/message_box.h"
+#include "watch/notify_target.h"
 #include "watch/watch_timer.h"
 
 namespace zonedesk {
@@ -46,37 +47,31 @@ bool hasBlankOrControl(std::string_view text)
         text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7f; });
 }
 
-/// Why `address` can't be mailed to; empty when it can. The checks the watch's own reading of a
-/// target makes of an address: something on each side of the last "@", no blank, no control byte,
-/// nothing that would end or split a header.
+/// Why `address` can't be mailed to; empty when it can. The watch's own reading of a target
+/// decides, so that the dialog never writes a target the watch would refuse.
 QString mailAddressProblem(std::string_view address)
 {
+    std::string why;
+    if (watch::parseNotifyTarget("mailto:" + std::string(address), why))
+        return {};
     const std::size_t at = address.rfind('@');
-    if (address.empty() || at == std::string_view::npos || at == 0 || at + 1 == address.size())
+    if (at == std::string_view::npos || at == 0 || at + 1 == address.size())
         return WatchDialog::tr("邮件地址应当形如 name@example.com。");
     if (hasBlankOrControl(address) || address.find_first_of("<>,;\"") != std::string_view::npos)
         return WatchDialog::tr("邮件地址中不能有空格、控制字符或 <>,;\" 这些字符。");
-    return {};
-}
-
-bool loopbackHttp(std::string_view url)
-{
-    for (const std::string_view host : {"http://127.0.0.1", "http://localhost", "http://[::1]"}) {
-        if (url.starts_with(host) &&
-            (url.size() == host.size() || url[host.size()] == ':' || url[host.size()] == '/'))
-            return true;
-    }
-    return false;
+    return WatchDialog::tr("邮件地址应当形如 name@example.com。");
 }
 
 /// Why `url` can't take a webhook's POST; empty when it can: https, or http to this computer only.
 QString webhookUrlProblem(std::string_view url)
 {
+    std::string why;
+    const auto target = watch::parseNotifyTarget(url, why);
+    if (target && target->kind == watch::NotifyTarget::Kind::Webhook)
+        return {};
     if (hasBlankOrControl(url))
         return WatchDialog::tr("Webhook 地址中不能有空格或控制字符。");
-    if (!(url.starts_with("https://") && url.size() > 8) && !loopbackHttp(url))
-        return WatchDialog::tr("Webhook 地址应以 https:// 开头（http:// 只能用于本机）。");
-    return {};
+    return WatchDialog::tr("Webhook 地址应以 https:// 开头（http:// 只能用于本机）。");
 }
 
 QString smtpUrlProblem(std::string_view url)
