@@ -57,10 +57,7 @@ std::optional<std::string> readPasswordFile(const std::string& path, std::string
     }
     if (line.ends_with('\r'))
         line.pop_back();
-
-    struct stat status
-    {};
-
+    struct stat status = {};
     if (::stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
         std::cerr << "zonedesk-cli: warning: others can read the SMTP password file " << path
                   << " (chmod 600 it)\n";
@@ -169,14 +166,15 @@ public:
                 return usageError("--notify " + text + " needs --smtp smtps://HOST:PORT");
             targets.push_back(std::move(*target));
         }
+        // The mail's sender and password are checked before a timer is set up with them.
+        if (!prepareMail(targets))
+            return ExitUsage;
         if (!m_install.empty())
             return installTimer(warnDays);
         std::string why;
         const auto endpoints = m_options.resolve(why);
         if (!endpoints)
             return usageError(why);
-        if (!prepareMail(targets))
-            return ExitUsage;
 
         const auto table = importForCommand(m_list, m_options.encoding, true);
         if (!table)

@@ -267,6 +267,57 @@ TEST(WatchCli, ATargetThatFailsTwiceIsSaidAndTheOthersStillGetTheMessage)
     EXPECT_TRUE(names(runs.first, "soon.org"));
 }
 
+TEST(WatchCli, AnNtfyTopicIsPublishedAtItsServersRootAndSlackGetsText)
+{
+    WatchFixture watch;
+    watch.reply("soon.org", orgRecord("SOON.ORG", 5));
+    const auto list = watch.dir.write("names.txt", "soon.org\n");
+    LoopbackHttpServer ntfy;
+    const TwoRuns runs =
+        watch.twice(quoted(list) + " --notify " + ntfy.url("/my-domains") + " --webhook-format ntfy");
+    EXPECT_EQ(runs.firstCode, 3) << runs.firstErr;
+    const auto requests = ntfy.requests();
+    ASSERT_EQ(requests.size(), 2U);
+    EXPECT_EQ(requests[0].path, "/");
+    const auto body = nlohmann::json::parse(requests[0].body);
+    EXPECT_EQ(body.at("topic"), "my-domains");
+    EXPECT_NE(body.at("message").get<std::string>().find("soon.org"), std::string::npos) << requests[0].body;
+
+    LoopbackHttpServer slack;
+    watch.twice(quoted(list) + " --notify " + slack.url("/services/T0/B0") + " --webhook-format slack");
+    ASSERT_EQ(slack.requests().size(), 2U);
+    EXPECT_EQ(slack.requests()[0].path, "/services/T0/B0");
+    EXPECT_NE(nlohmann::json::parse(slack.requests()[0].body).at("text").get<std::string>().find("soon.org"),
+              std::string::npos);
+}
+
+TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironment)
+{
+    WatchFixture watch;
+    watch.reply("soon.org", orgRecord("SOON.ORG", 5));
+    const auto list = watch.dir.write("names.txt", "soon.org\n");
+    const auto password = watch.dir.write("password", "from-the-file\n");
+    std::filesystem::permissions(password,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    LoopbackSmtpServer mail;
+    const std::string target = quoted(list) + " --notify mailto:me@example.com --smtp " + mail.url() +
+                               " --smtp-user watcher@example.com";
+    watch.twice(target + " --smtp-password-file " + quoted(password), "ZONEDESK_SMTP_PASSWORD=ignored ");
+    watch.twice(target, "ZONEDESK_SMTP_PASSWORD=from-the-environment ");
+    const auto mails = mail.mails();
+    ASSERT_EQ(mails.size(), 4U);
+    EXPECT_EQ(mails[0].user, "watcher@example.com");
+    EXPECT_EQ(mails[0].password, "from-the-file");
+    EXPECT_EQ(mails[0].sender, "<watcher@example.com>"); // the user is the sender
+    EXPECT_EQ(mails[3].password, "from-the-environment");
+
+    // A sender is needed before anything is asked.
+    const auto refused = runShell(Cli + " watch " + quoted(list) + " --notify mailto:me@example.com --smtp " +
+                                  mail.url() + " 2>&1");
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.out.find("--smtp-from"), std::string::npos) << refused.out;
+}
+
 TEST(WatchCli, ANameFailingTwiceIsToldAtTheSecondRunWithItsReason)
 {
     WatchFixture watch;
