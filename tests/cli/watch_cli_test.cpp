@@ -131,9 +131,10 @@ TEST(WatchCli, TheSecondRunTellsTheDropTheExpiryMovedBackAndTheNearExpiryNameAnd
     for (const char* quiet : {"gone.org", "back.org", "steady.org", "renewed.org"})
         EXPECT_FALSE(names(runs.first, quiet)) << quiet << "\n" << runs.first;
 
-    for (const char* told :
-         {"gone.org", "back.org", "soon.org", "Old Registrar", isoInDays(10).c_str(), isoInDays(200).c_str()})
-        EXPECT_TRUE(names(runs.second, told)) << told << "\n" << runs.second;
+    const std::vector<std::string> told{
+        "gone.org", "back.org", "soon.org", "Old Registrar", isoInDays(10), isoInDays(200)};
+    for (const std::string& each : told)
+        EXPECT_TRUE(names(runs.second, each)) << each << "\n" << runs.second;
     for (const char* quiet : {"steady.org", "renewed.org"})
         EXPECT_FALSE(names(runs.second, quiet)) << quiet << "\n" << runs.second;
     // One message: one subject line, the drop first and the near-expiry name before the change.
