@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include <curl/curl.h>
 
@@ -51,6 +52,17 @@ inline bool appendCurlList(CurlList& list, const char* text)
         return false;
     static_cast<void>(list.release());
     list.reset(longer);
+    return true;
+}
+
+/// Sets `option` on `handle`; false, with `why` naming the option (`name`), when libcurl refuses it.
+template <typename Value>
+bool setCurlOption(CURL* handle, CURLoption option, Value value, const char* name, std::string& why)
+{
+    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
+        why = std::string("libcurl refused ") + name + ": " + curl_easy_strerror(code);
+        return false;
+    }
     return true;
 }
 

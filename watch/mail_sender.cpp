@@ -136,16 +136,6 @@ std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* 
     return n;
 }
 
-template <typename Value>
-bool set(CURL* handle, CURLoption option, Value value, const char* name, std::string& why)
-{
-    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
-        why = std::string("libcurl refused ") + name + ": " + curl_easy_strerror(code);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string
@@ -189,27 +179,27 @@ bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string
     // STARTTLS is required except on this machine, where a test or a local relay may not offer it.
     const long tls = isPlainLoopback(smtp.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL;
     const long limitMs = smtp.timeout.count();
-    bool ok = set(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
-              set(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
-              set(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
-              set(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
-              set(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
-              set(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
-              set(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
-              set(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
-              set(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
-              set(handle,
-                  CURLOPT_INFILESIZE_LARGE,
-                  static_cast<curl_off_t>(message.size()),
-                  "CURLOPT_INFILESIZE_LARGE",
-                  why) &&
-              set(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
-              set(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
-              set(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-              set(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+    bool ok = setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+              setCurlOption(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
+              setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
+              setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
+              setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
+              setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
+              setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
+              setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
+              setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
+              setCurlOption(handle,
+                            CURLOPT_INFILESIZE_LARGE,
+                            static_cast<curl_off_t>(message.size()),
+                            "CURLOPT_INFILESIZE_LARGE",
+                            why) &&
+              setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+              setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+              setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+              setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
     if (ok && !smtp.user.empty())
-        ok = set(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
-             set(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
+        ok = setCurlOption(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
+             setCurlOption(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
     if (!ok)
         return false;
 

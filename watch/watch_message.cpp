@@ -104,7 +104,9 @@ std::string visible(std::string_view text)
     return out;
 }
 
-std::string escapeHtml(std::string_view text)
+/// `text` with &, < and > as entities, and the quotes too unless `quotes` is false: Slack's
+/// mrkdwn reads only the three as markup, by its rule for escaping text.
+std::string escapeMarkup(std::string_view text, bool quotes = true)
 {
     std::string out;
     out.reserve(text.size());
@@ -113,28 +115,22 @@ std::string escapeHtml(std::string_view text)
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&#39;"; break;
+        case '"': out += quotes ? "&quot;" : "\""; break;
+        case '\'': out += quotes ? "&#39;" : "'"; break;
         default: out += c;
         }
     }
     return out;
 }
 
-// What Slack's mrkdwn reads as markup: only these three, by its rule for escaping text.
+std::string escapeHtml(std::string_view text)
+{
+    return escapeMarkup(text);
+}
+
 std::string escapeSlack(std::string_view text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
-    return out;
+    return escapeMarkup(text, false);
 }
 
 std::string counted(std::size_t n, std::string_view one, std::string_view many)

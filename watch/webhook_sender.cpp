@@ -29,16 +29,6 @@ std::size_t discardReply(char* /*data*/, std::size_t size, std::size_t count, vo
     return size * count;
 }
 
-template <typename Value>
-bool set(CURL* handle, CURLoption option, Value value, const char* name, std::string& why)
-{
-    if (const CURLcode code = curl_easy_setopt(handle, option, value); code != CURLE_OK) {
-        why = std::string("libcurl refused ") + name + ": " + curl_easy_strerror(code);
-        return false;
-    }
-    return true;
-}
-
 } // namespace
 
 bool postWebhook(const std::string& url,
@@ -58,25 +48,26 @@ bool postWebhook(const std::string& url,
     Reply reply;
     std::array<char, CURL_ERROR_SIZE> detail{};
     const long limitMs = timeout.count();
-    const bool ok = set(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
-                    set(handle, CURLOPT_URL, url.c_str(), "CURLOPT_URL", why) &&
-                    set(handle, CURLOPT_PROTOCOLS_STR, "http,https", "CURLOPT_PROTOCOLS_STR", why) &&
-                    set(handle, CURLOPT_FOLLOWLOCATION, 0L, "CURLOPT_FOLLOWLOCATION", why) &&
-                    set(handle, CURLOPT_POST, 1L, "CURLOPT_POST", why) &&
-                    set(handle, CURLOPT_POSTFIELDS, body.data(), "CURLOPT_POSTFIELDS", why) &&
-                    set(handle,
-                        CURLOPT_POSTFIELDSIZE_LARGE,
-                        static_cast<curl_off_t>(body.size()),
-                        "CURLOPT_POSTFIELDSIZE_LARGE",
-                        why) &&
-                    set(handle, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER", why) &&
-                    set(handle, CURLOPT_USERAGENT, "zonedesk", "CURLOPT_USERAGENT", why) &&
-                    set(handle, CURLOPT_WRITEFUNCTION, discardReply, "CURLOPT_WRITEFUNCTION", why) &&
-                    set(handle, CURLOPT_WRITEDATA, &reply, "CURLOPT_WRITEDATA", why) &&
-                    set(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
-                    set(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
-                    set(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-                    set(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+    const bool ok =
+        setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+        setCurlOption(handle, CURLOPT_URL, url.c_str(), "CURLOPT_URL", why) &&
+        setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "http,https", "CURLOPT_PROTOCOLS_STR", why) &&
+        setCurlOption(handle, CURLOPT_FOLLOWLOCATION, 0L, "CURLOPT_FOLLOWLOCATION", why) &&
+        setCurlOption(handle, CURLOPT_POST, 1L, "CURLOPT_POST", why) &&
+        setCurlOption(handle, CURLOPT_POSTFIELDS, body.data(), "CURLOPT_POSTFIELDS", why) &&
+        setCurlOption(handle,
+                      CURLOPT_POSTFIELDSIZE_LARGE,
+                      static_cast<curl_off_t>(body.size()),
+                      "CURLOPT_POSTFIELDSIZE_LARGE",
+                      why) &&
+        setCurlOption(handle, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER", why) &&
+        setCurlOption(handle, CURLOPT_USERAGENT, "zonedesk", "CURLOPT_USERAGENT", why) &&
+        setCurlOption(handle, CURLOPT_WRITEFUNCTION, discardReply, "CURLOPT_WRITEFUNCTION", why) &&
+        setCurlOption(handle, CURLOPT_WRITEDATA, &reply, "CURLOPT_WRITEDATA", why) &&
+        setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+        setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+        setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+        setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
     if (!ok)
         return false;
 
