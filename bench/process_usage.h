@@ -2,7 +2,10 @@
 // What the benchmarks read of their own process: CPU time and peak memory.
 #pragma once
 
+#include <cstdio>
+
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace zonedesk::bench {
 
@@ -21,6 +24,20 @@ inline long maxRssKiB()
     rusage usage{};
     ::getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
+}
+
+/// The process's resident set now, KiB (0 when /proc can't be read): a step that runs after a
+/// larger one grows this without growing the peak.
+inline long residentKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm == nullptr)
+        return 0;
+    const bool read = std::fscanf(statm, "%ld %ld", &pages, &resident) == 2;
+    std::fclose(statm);
+    return read ? resident * (::sysconf(_SC_PAGESIZE) / 1024) : 0;
 }
 
 } // namespace zonedesk::bench
