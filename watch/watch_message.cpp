@@ -354,6 +354,25 @@ Json jsonBody(const WatchReport& report)
     };
 }
 
+// What the services take in one message: ntfy turns a longer message into an attachment or refuses
+// it, Slack cuts its text off.
+constexpr std::size_t NtfyMessageLimit = 4000;
+constexpr std::size_t SlackTextLimit = 39000;
+
+/// `text` cut at its last whole line within `limit` bytes, saying how many lines were left out.
+std::string fitted(std::string text, std::size_t limit)
+{
+    if (text.size() <= limit)
+        return text;
+    constexpr std::size_t Room = 40; // for the line saying what was left out
+    const std::size_t end = text.rfind('\n', limit > Room ? limit - Room : 0);
+    const std::size_t kept = end == std::string::npos ? 0 : end + 1;
+    const auto left = static_cast<std::size_t>(
+        std::count(text.begin() + static_cast<std::ptrdiff_t>(kept), text.end(), '\n'));
+    text.resize(kept);
+    return text + "... " + std::to_string(left) + (left == 1 ? " more line" : " more lines") + " not shown\n";
+}
+
 Json ntfyBody(const WatchReport& report, std::string_view topic)
 {
     Json tags = Json::array({"zonedesk"});
@@ -366,11 +385,11 @@ Json ntfyBody(const WatchReport& report, std::string_view topic)
         if (report.count(kind) > 0)
             tags.push_back(noticeKey(kind));
     return {
-        {"topic",    topic                   },
-        {"title",    messageSubject(report)  },
-        {"message",  messageText(report)     },
-        {"priority", isUrgent(report) ? 4 : 3},
-        {"tags",     std::move(tags)         },
+        {"topic",   topic                     },
+        {"title",   messageSubject(report)    },
+        {"message", fitted(messageText(report), NtfyMessageLimit)},
+        {"priority",         isUrgent(report) ? 4 : 3                         },
+        {"tags",         std::move(tags)    },
     };
 }
 
@@ -436,7 +455,8 @@ std::string webhookBody(const WatchReport& report, WebhookFormat format, std::st
     case WebhookFormat::Json: body = jsonBody(report); break;
     case WebhookFormat::Slack:
         body = {
-            {"text", escapeSlack(messageSubject(report) + "\n" + messageText(report))}
+            {"text",
+             fitted(escapeSlack(messageSubject(report) + "\n" + messageText(report)), SlackTextLimit)}
         };
         break;
     case WebhookFormat::Ntfy: body = ntfyBody(report, ntfyTopic); break;

@@ -51,6 +51,7 @@ namespace {
 using core::Field;
 
 constexpr auto ErrorStatus = static_cast<std::int32_t>(core::LookupStatus::Error);
+constexpr auto RegisteredStatus = static_cast<std::int32_t>(core::LookupStatus::Success);
 
 /// The name's lookup before this run's, when the store has one.
 std::optional<history::HistoryEntry>
@@ -113,6 +114,7 @@ WatchReport buildWatchReport(const core::DomainTable& table,
     report.total = records.size();
     const std::int64_t runId = recorder != nullptr ? recorder->runId() : 0;
     const bool history = recorder != nullptr && store != nullptr;
+    const std::vector<history::Change> none;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const core::DomainRecord& record = records[i];
         const auto status = core::settledStatus(record);
@@ -120,36 +122,43 @@ WatchReport buildWatchReport(const core::DomainTable& table,
             ++report.failed;
         if (!status)
             continue; // never asked (a run that could not start a worker): nothing is known of it
+        const auto expiry = core::recordDate(record, Field::ExpiryDate);
+        const std::int64_t days = expiry ? core::daysBetween(today, *expiry) : 0;
+        // A name that is not registered (or failed) expires nothing, whatever dates its reply held.
+        const bool near = *status == RegisteredStatus && expiry && days <= warnDays;
+        const std::vector<history::Change>& changes = recorder != nullptr ? recorder->changesOf(i) : none;
+        const bool failing = history && *status == ErrorStatus;
+        // Most names have nothing to tell: only those that may are read out of the table's GBK.
+        if (!near && !failing &&
+            std::none_of(changes.begin(), changes.end(), [](const history::Change& change) {
+                return worthANotice(change.kind);
+            }))
+            continue;
         const history::HistoryEntry now = history::historyEntryOf(record);
-        if (const auto expiry = core::recordDate(record, Field::ExpiryDate)) {
-            const std::int64_t days = core::daysBetween(today, *expiry);
-            if (days <= warnDays) {
-                Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now));
-                // Dates lie within a few thousand years of each other.
-                notice.daysLeft = static_cast<std::int32_t>(days);
-                notice.expiry = expiry->iso();
-            }
+        if (near) {
+            Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now));
+            // Dates lie within a few thousand years of each other.
+            notice.daysLeft = static_cast<std::int32_t>(days);
+            notice.expiry = expiry->iso();
         }
-        if (recorder != nullptr) {
-            for (const history::Change& change : recorder->changesOf(i)) {
-                if (!worthANotice(change.kind))
-                    continue;
-                Notice notice = noticeOf(noticeKindOf(change.kind), now);
-                notice.before = change.from;
-                notice.after = change.to;
-                if (change.kind == history::ChangeKind::Dropped) {
-                    // What the name was: its expiry and registrar at the lookup before the drop.
-                    notice.expiry = change.from;
-                    notice.registrar.clear();
-                    if (store != nullptr) {
-                        if (const auto before = previousLookup(*store, now.name, runId, why))
-                            notice.registrar = before->values[Field::Registrar];
-                    }
+        for (const history::Change& change : changes) {
+            if (!worthANotice(change.kind))
+                continue;
+            Notice notice = noticeOf(noticeKindOf(change.kind), now);
+            notice.before = change.from;
+            notice.after = change.to;
+            if (change.kind == history::ChangeKind::Dropped) {
+                // What the name was: its expiry and registrar at the lookup before the drop.
+                notice.expiry = change.from;
+                notice.registrar.clear();
+                if (store != nullptr) {
+                    if (const auto before = previousLookup(*store, now.name, runId, why))
+                        notice.registrar = before->values[Field::Registrar];
                 }
-                report.notices.push_back(std::move(notice));
             }
+            report.notices.push_back(std::move(notice));
         }
-        if (history && *status == ErrorStatus) {
+        if (failing) {
             const auto before = previousLookup(*store, now.name, runId, why);
             if (before && before->status == ErrorStatus) {
                 Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::FailingAgain, now));

@@ -190,6 +190,29 @@ TEST(WebhookBody, NtfyIsUrgentOnlyForADropOrAnExpiry)
     EXPECT_EQ(Json::parse(webhookBody(report, WebhookFormat::Ntfy, "t"))["priority"], 3);
 }
 
+TEST(WebhookBody, APushOrChatMessageStaysWithinWhatTheServiceTakesAndSaysWhatItLeftOut)
+{
+    WatchReport large;
+    large.total = 5000;
+    for (int i = 0; i < 5000; ++i)
+        large.notices.push_back(
+            test::changed(NoticeKind::RegistrarChanged, "name" + std::to_string(i) + ".com", "A", "B"));
+    const std::string ntfy = Json::parse(webhookBody(large, WebhookFormat::Ntfy, "t"))["message"];
+    EXPECT_LE(ntfy.size(), 4096U);
+    EXPECT_TRUE(ntfy.ends_with(" more lines not shown\n")) << ntfy.substr(ntfy.size() - 80);
+    EXPECT_NE(ntfy.find("name0.com"), std::string::npos);
+    const std::string slack = Json::parse(webhookBody(large, WebhookFormat::Slack))["text"];
+    EXPECT_LE(slack.size(), 40000U);
+    EXPECT_TRUE(slack.ends_with(" more lines not shown\n"));
+    // Each line is either whole or left out, and the count says how many.
+    const std::size_t shown = static_cast<std::size_t>(std::count(slack.begin(), slack.end(), '\n'));
+    const std::size_t left = std::stoul(slack.substr(slack.rfind("... ") + 4));
+    const std::string text = messageText(large);
+    EXPECT_EQ(shown - 1 + left, static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
+    // The facts as data are never cut.
+    EXPECT_EQ(Json::parse(webhookBody(large, WebhookFormat::Json))["notices"].size(), 5000U);
+}
+
 TEST(WebhookBody, EveryFormatIsValidJsonFromBytesThatAreNotUtf8)
 {
     WatchReport report = hostileWatchReport();
