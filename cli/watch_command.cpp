@@ -91,7 +91,8 @@ public:
     void declare(CLI::App& app) override
     {
         app.add_option("LIST", m_list, "The list file, one name per line")->type_name("FILE");
-        app.add_option("--config", m_configPath, "Read the list, days, targets and mail settings from FILE")
+        app.add_option(
+               "--config", m_configPath, "Read the list, days, targets and mail settings from this file")
             ->type_name("watch.ini");
         addWarnDaysOption(app, m_warnDays)->description("Tell of names expiring within N days (default 30)");
         app.add_option("--notify", m_targets, "Where the message goes (several allowed; default -)")
