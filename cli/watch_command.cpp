@@ -379,12 +379,12 @@ private:
         config.always = m_always;
         if (!m_options.dbPath.empty())
             config.db = std::filesystem::absolute(m_options.dbPath, error).string();
-        watch::TimerSpec spec;
-        spec.name = name;
-        spec.schedule = m_install == "weekly" ? watch::Schedule::Weekly : watch::Schedule::Daily;
-        spec.cli = std::filesystem::read_symlink("/proc/self/exe", error);
-        spec.config = watch::watchConfigPath(name);
-        const watch::TimerOutcome outcome = watch::installTimer(spec, config);
+        watch::TimerPlan plan;
+        plan.name = name;
+        plan.schedule = m_install == "weekly" ? watch::Schedule::Weekly : watch::Schedule::Daily;
+        plan.cli = std::filesystem::read_symlink("/proc/self/exe", error);
+        plan.config = watch::watchConfigPath(name);
+        const watch::TimerOutcome outcome = watch::installTimer(plan, config);
         for (const std::string& file : outcome.written)
             std::cout << file << "\n";
         if (!outcome.crontab.empty())

@@ -371,14 +371,14 @@ void WatchDialog::install()
         return;
     }
 
-    watch::TimerSpec spec;
-    spec.name = timerName();
-    spec.schedule = m_weekly->isChecked() ? watch::Schedule::Weekly : watch::Schedule::Daily;
-    spec.cli = toLocal(QFileInfo(m_cli).absoluteFilePath());
-    spec.config = watch::watchConfigPath(spec.name);
+    watch::TimerPlan plan;
+    plan.name = timerName();
+    plan.schedule = m_weekly->isChecked() ? watch::Schedule::Weekly : watch::Schedule::Daily;
+    plan.cli = toLocal(QFileInfo(m_cli).absoluteFilePath());
+    plan.config = watch::watchConfigPath(plan.name);
     // systemctl may take its time (up to its limit) to answer.
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const watch::TimerOutcome outcome = watch::installTimer(spec, *config);
+    const watch::TimerOutcome outcome = watch::installTimer(plan, *config);
     QGuiApplication::restoreOverrideCursor();
     if (!outcome.ok) {
         showProblem(tr("无法设置定期检查：%1").arg(QString::fromStdString(outcome.message)));

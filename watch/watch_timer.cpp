@@ -109,9 +109,9 @@ std::string cronQuoted(std::string_view argument)
     return out + "'";
 }
 
-std::vector<std::string> commandOf(const TimerSpec& spec)
+std::vector<std::string> commandOf(const TimerPlan& plan)
 {
-    return {spec.cli.string(), "watch", "--config", spec.config.string()};
+    return {plan.cli.string(), "watch", "--config", plan.config.string()};
 }
 
 /// Why `path` can't stand in a unit's command line and a crontab line alike; empty when it can.
@@ -185,17 +185,17 @@ std::filesystem::path watchConfigPath(std::string_view name)
     return configHome() / "zonedesk" / ("watch-" + std::string(name) + ".ini");
 }
 
-std::string serviceUnit(const TimerSpec& spec)
+std::string serviceUnit(const TimerPlan& plan)
 {
-    std::vector<std::string> command = commandOf(spec);
-    if (needsEnv(spec.cli))
+    std::vector<std::string> command = commandOf(plan);
+    if (needsEnv(plan.cli))
         command.insert(command.begin(), std::string(EnvProgram));
     std::string exec;
     for (const std::string& word : command)
         exec += (exec.empty() ? "" : " ") + systemdQuoted(word, exec.empty());
     return "[Unit]\n"
            "Description=zonedesk watch " +
-           spec.name +
+           plan.name +
            ": looks the list up and reports what changed\n"
            "\n"
            "[Service]\n"
@@ -204,16 +204,16 @@ std::string serviceUnit(const TimerSpec& spec)
            exec + "\n";
 }
 
-std::string timerUnit(const TimerSpec& spec)
+std::string timerUnit(const TimerPlan& plan)
 {
     return "[Unit]\n"
            "Description=zonedesk watch " +
-           spec.name + ", " + std::string(scheduleWord(spec.schedule)) +
+           plan.name + ", " + std::string(scheduleWord(plan.schedule)) +
            "\n"
            "\n"
            "[Timer]\n"
            "OnCalendar=" +
-           std::string(scheduleWord(spec.schedule)) +
+           std::string(scheduleWord(plan.schedule)) +
            "\n"
            // A run missed while the machine was off happens at the next start.
            "Persistent=true\n"
@@ -224,29 +224,29 @@ std::string timerUnit(const TimerSpec& spec)
            "WantedBy=timers.target\n";
 }
 
-std::string crontabLine(const TimerSpec& spec)
+std::string crontabLine(const TimerPlan& plan)
 {
-    std::string line = spec.schedule == Schedule::Weekly ? "17 6 * * 1" : "17 6 * * *";
-    for (const std::string& argument : commandOf(spec))
+    std::string line = plan.schedule == Schedule::Weekly ? "17 6 * * 1" : "17 6 * * *";
+    for (const std::string& argument : commandOf(plan))
         line += " " + cronQuoted(argument);
     return line;
 }
 
-TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config)
+TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
 {
     TimerOutcome outcome;
-    if (!validTimerName(spec.name)) {
+    if (!validTimerName(plan.name)) {
         outcome.message =
-            "\"" + spec.name + R"(" can't name a timer: use 1 to 64 letters, digits, "-" and "_".)";
+            "\"" + plan.name + R"(" can't name a timer: use 1 to 64 letters, digits, "-" and "_".)";
         return outcome;
     }
     // env would read a program path with "=" as a variable to set.
     const std::string envClash =
-        needsEnv(spec.cli) && spec.cli.string().find('=') != std::string::npos
+        needsEnv(plan.cli) && plan.cli.string().find('=') != std::string::npos
             ? "the zonedesk-cli path holds a quote or a backslash and a \"=\", which systemd can't run"
             : std::string();
     for (const std::string& why :
-         {unusablePath("zonedesk-cli", spec.cli), unusablePath("settings", spec.config), envClash}) {
+         {unusablePath("zonedesk-cli", plan.cli), unusablePath("settings", plan.config), envClash}) {
         if (!why.empty()) {
             outcome.message = "Can't set the timer up: " + why + ".";
             return outcome;
@@ -254,11 +254,11 @@ TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config)
     }
 
     std::string why;
-    if (!writeWatchConfig(spec.config, config, why)) {
+    if (!writeWatchConfig(plan.config, config, why)) {
         outcome.message = "Can't set the timer up: " + why + ".";
         return outcome;
     }
-    outcome.written.push_back(spec.config.string());
+    outcome.written.push_back(plan.config.string());
 
     const std::filesystem::path folder = userUnitFolder();
     std::error_code error;
@@ -267,10 +267,10 @@ TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config)
         outcome.message = "Can't make the folder " + folder.string() + ": " + error.message() + ".";
         return outcome;
     }
-    const std::string timer = unitName(spec.name, ".timer");
+    const std::string timer = unitName(plan.name, ".timer");
     for (const auto& [file, text] : {
-             std::pair{folder / unitName(spec.name, ".service"), serviceUnit(spec)},
-             std::pair{folder / timer,                           timerUnit(spec)                        }
+             std::pair{folder / unitName(plan.name, ".service"), serviceUnit(plan)},
+             std::pair{folder / timer,                           timerUnit(plan)                        }
     }) {
         if (!core::replaceProfileFile(file, text)) {
             outcome.message = "Can't write " + file.string() + ".";
@@ -284,13 +284,13 @@ TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config)
                       runUserSystemctl({"enable", "--now", timer}, SystemctlLimit, why);
     if (outcome.enabled) {
         outcome.message = "The timer " + timer + " runs the watch " +
-                          std::string(scheduleWord(spec.schedule)) +
+                          std::string(scheduleWord(plan.schedule)) +
                           "; a run missed while the computer was off happens at the next start.";
         return outcome;
     }
-    outcome.crontab = crontabLine(spec);
+    outcome.crontab = crontabLine(plan);
     outcome.message = "The unit files are written, but systemd's user manager is not reachable (" + why +
-                      "). To run the watch " + std::string(scheduleWord(spec.schedule)) +
+                      "). To run the watch " + std::string(scheduleWord(plan.schedule)) +
                       " with cron instead, add this line to your crontab (crontab -e).";
     return outcome;
 }

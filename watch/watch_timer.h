@@ -22,7 +22,7 @@ enum class Schedule
     Weekly,
 };
 
-struct TimerSpec
+struct TimerPlan
 {
     std::string name; // [A-Za-z0-9_-], at most 64 bytes
     Schedule schedule = Schedule::Daily;
@@ -44,12 +44,12 @@ std::filesystem::path userUnitFolder();
 std::filesystem::path watchConfigPath(std::string_view name);
 
 /// The unit files' text; paths quoted as systemd reads them ("%" and "$" escaped).
-std::string serviceUnit(const TimerSpec& spec);
-std::string timerUnit(const TimerSpec& spec);
+std::string serviceUnit(const TimerPlan& plan);
+std::string timerUnit(const TimerPlan& plan);
 
 /// The crontab line that runs the same command ("17 6 * * * …" or weekly on Mondays), paths
 /// quoted for the shell cron runs.
-std::string crontabLine(const TimerSpec& spec);
+std::string crontabLine(const TimerPlan& plan);
 
 struct TimerOutcome
 {
@@ -62,7 +62,7 @@ struct TimerOutcome
 
 /// Writes the settings file, the service and the timer, then enables the timer with
 /// `systemctl --user` when a user manager answers; otherwise gives the crontab line.
-TimerOutcome installTimer(const TimerSpec& spec, const WatchConfig& config);
+TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config);
 
 /// Disables the timer (where systemctl --user answers) and removes its three files.
 TimerOutcome removeTimer(std::string_view name);

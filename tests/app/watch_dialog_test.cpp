@@ -223,13 +223,13 @@ private Q_SLOTS:
         });
         QVERIFY2(m_said.isEmpty(), qPrintable(m_said.join(QLatin1Char('\n'))));
 
-        watch::TimerSpec spec;
-        spec.name = "domains";
-        spec.cli = m_cli;
-        spec.config = watch::watchConfigPath("domains");
-        QCOMPARE(shown, watch::crontabLine(spec));
+        watch::TimerPlan plan;
+        plan.name = "domains";
+        plan.cli = m_cli;
+        plan.config = watch::watchConfigPath("domains");
+        QCOMPARE(shown, watch::crontabLine(plan));
         std::string why;
-        const auto config = watch::readWatchConfig(spec.config, why);
+        const auto config = watch::readWatchConfig(plan.config, why);
         QVERIFY2(config.has_value(), why.c_str());
         QCOMPARE(config->list, other.string());
         QCOMPARE(config->targets, std::vector<std::string>{"mailto:me@example.com"});

@@ -29,15 +29,15 @@ WatchConfig listed(const std::string& list, std::optional<std::int32_t> warnDays
     return config;
 }
 
-TimerSpec
-timerSpec(const std::string& name, Schedule schedule, const std::string& cli, const std::string& config)
+TimerPlan
+timerPlan(const std::string& name, Schedule schedule, const std::string& cli, const std::string& config)
 {
-    TimerSpec spec;
-    spec.name = name;
-    spec.schedule = schedule;
-    spec.cli = cli;
-    spec.config = config;
-    return spec;
+    TimerPlan plan;
+    plan.name = name;
+    plan.schedule = schedule;
+    plan.cli = cli;
+    plan.config = config;
+    return plan;
 }
 
 void writeText(const std::filesystem::path& path, std::string_view text)
@@ -66,9 +66,9 @@ protected:
         return path;
     }
 
-    TimerSpec spec(const std::string& name, Schedule schedule = Schedule::Daily) const
+    TimerPlan plan(const std::string& name, Schedule schedule = Schedule::Daily) const
     {
-        return timerSpec(name, schedule, program("zonedesk-cli"), watchConfigPath(name));
+        return timerPlan(name, schedule, program("zonedesk-cli"), watchConfigPath(name));
     }
 
     test::TempDir m_dir;
@@ -158,9 +158,9 @@ TEST(TimerFolders, FollowXdgConfigHomeOnlyWhenItIsAnAbsolutePath)
 
 TEST(TimerUnits, AreTheseTexts)
 {
-    const TimerSpec spec = timerSpec(
+    const TimerPlan plan = timerPlan(
         "domains", Schedule::Weekly, "/usr/bin/zonedesk-cli", "/home/me/.config/zonedesk/watch-domains.ini");
-    EXPECT_EQ(serviceUnit(spec),
+    EXPECT_EQ(serviceUnit(plan),
               "[Unit]\n"
               "Description=zonedesk watch domains: looks the list up and reports what changed\n"
               "\n"
@@ -168,7 +168,7 @@ TEST(TimerUnits, AreTheseTexts)
               "Type=oneshot\n"
               "ExecStart=\"/usr/bin/zonedesk-cli\" \"watch\" \"--config\" "
               "\"/home/me/.config/zonedesk/watch-domains.ini\"\n");
-    EXPECT_EQ(timerUnit(spec),
+    EXPECT_EQ(timerUnit(plan),
               "[Unit]\n"
               "Description=zonedesk watch domains, weekly\n"
               "\n"
@@ -179,16 +179,16 @@ TEST(TimerUnits, AreTheseTexts)
               "\n"
               "[Install]\n"
               "WantedBy=timers.target\n");
-    EXPECT_EQ(crontabLine(spec),
+    EXPECT_EQ(crontabLine(plan),
               "17 6 * * 1 '/usr/bin/zonedesk-cli' 'watch' '--config' "
               "'/home/me/.config/zonedesk/watch-domains.ini'");
 }
 
 TEST(TimerUnits, PathsAreQuotedAsSystemdAndCronReadThem)
 {
-    const TimerSpec spec = timerSpec(
+    const TimerPlan plan = timerPlan(
         "a", Schedule::Daily, "/opt/my tools/100%/$HOME/zonedesk-cli", "/home/me/it's \"100%\" $x\\y.ini");
-    const std::string service = serviceUnit(spec);
+    const std::string service = serviceUnit(plan);
     // "%" is a specifier and "$" a variable in an argument; systemd expands no variable in the
     // program, so its "$" stays single.
     EXPECT_NE(service.find("ExecStart=\"/opt/my tools/100%%/$HOME/zonedesk-cli\" \"watch\" \"--config\" "
@@ -197,7 +197,7 @@ TEST(TimerUnits, PathsAreQuotedAsSystemdAndCronReadThem)
         << service;
 
     const test::ShellRun run = test::runShell(
-        "printf '%s\\n' " + asCronRunsIt(crontabLine(spec).substr(std::string("17 6 * * * ").size())));
+        "printf '%s\\n' " + asCronRunsIt(crontabLine(plan).substr(std::string("17 6 * * * ").size())));
     EXPECT_EQ(run.out,
               "/opt/my tools/100%/$HOME/zonedesk-cli\nwatch\n--config\n/home/me/it's \"100%\" $x\\y.ini\n");
 }
@@ -209,7 +209,7 @@ TEST_F(WatchTimer, SystemdAcceptsTheUnitsWhateverThePaths)
     const FakeSystemctl systemctl;
     // systemd refuses a quote or a backslash in a program's path even escaped: env runs such a one.
     for (const std::string cli : {"zonedesk-cli", "my 100% $tools", "it's \"quoted\" a\\b"}) {
-        TimerSpec wanted = spec("name", Schedule::Weekly);
+        TimerPlan wanted = plan("name", Schedule::Weekly);
         wanted.cli = program(cli);
         wanted.config = m_dir.path() / "config" / "it's 100% $x\\y.ini";
         const TimerOutcome outcome = installTimer(wanted, listed("/a b.txt"));
@@ -223,7 +223,7 @@ TEST_F(WatchTimer, SystemdAcceptsTheUnitsWhateverThePaths)
     // The check itself: a program that is not there is a complaint.
     writeText(
         units() / "zonedesk-watch-name.service",
-        serviceUnit(timerSpec("name", Schedule::Daily, m_dir.path() / "bin" / "nothing here", "/a.ini")));
+        serviceUnit(timerPlan("name", Schedule::Daily, m_dir.path() / "bin" / "nothing here", "/a.ini")));
     EXPECT_NE(
         verifyComplaints(units() / "zonedesk-watch-name.service", units() / "zonedesk-watch-name.timer"), "");
 }
@@ -233,7 +233,7 @@ TEST_F(WatchTimer, InstallListRemoveAndListAgain)
     const FakeSystemctl systemctl;
     WatchConfig config = listed(m_dir.path() / "my list.txt", 20);
     config.targets = {"desktop"};
-    const TimerOutcome installed = installTimer(spec("my-list"), config);
+    const TimerOutcome installed = installTimer(plan("my-list"), config);
     ASSERT_TRUE(installed.ok) << installed.message;
     EXPECT_TRUE(installed.enabled);
     EXPECT_EQ(installed.crontab, "");
@@ -247,10 +247,10 @@ TEST_F(WatchTimer, InstallListRemoveAndListAgain)
                                         "--user enable --now zonedesk-watch-my-list.timer"}));
     std::string why;
     EXPECT_EQ(readWatchConfig(watchConfigPath("my-list"), why), config) << why;
-    EXPECT_EQ(test::readFile(files[1]), serviceUnit(spec("my-list")));
-    EXPECT_EQ(test::readFile(files[2]), timerUnit(spec("my-list")));
+    EXPECT_EQ(test::readFile(files[1]), serviceUnit(plan("my-list")));
+    EXPECT_EQ(test::readFile(files[2]), timerUnit(plan("my-list")));
 
-    ASSERT_TRUE(installTimer(spec("other", Schedule::Weekly), listed("/b.txt")).ok);
+    ASSERT_TRUE(installTimer(plan("other", Schedule::Weekly), listed("/b.txt")).ok);
     std::vector<InstalledTimer> timers = listTimers();
     ASSERT_EQ(timers.size(), 2U);
     EXPECT_EQ(timers[0].name, "my-list");
@@ -261,7 +261,7 @@ TEST_F(WatchTimer, InstallListRemoveAndListAgain)
     EXPECT_EQ(timers[1].schedule, Schedule::Weekly);
 
     // The same name again replaces its files, leaving nothing beside them.
-    const TimerOutcome again = installTimer(spec("my-list", Schedule::Weekly), listed("/c.txt", 5));
+    const TimerOutcome again = installTimer(plan("my-list", Schedule::Weekly), listed("/c.txt", 5));
     ASSERT_TRUE(again.ok) << again.message;
     timers = listTimers();
     ASSERT_EQ(timers.size(), 2U);
@@ -288,10 +288,10 @@ TEST_F(WatchTimer, WithoutAUserManagerTheCrontabLineIsGiven)
 {
     {
         const FakeSystemctl absent(FakeSystemctl::Answer::Absent);
-        const TimerOutcome outcome = installTimer(spec("a"), listed("/a.txt"));
+        const TimerOutcome outcome = installTimer(plan("a"), listed("/a.txt"));
         EXPECT_TRUE(outcome.ok) << outcome.message;
         EXPECT_FALSE(outcome.enabled);
-        EXPECT_EQ(outcome.crontab, crontabLine(spec("a")));
+        EXPECT_EQ(outcome.crontab, crontabLine(plan("a")));
         EXPECT_NE(outcome.message.find("systemctl was not found"), std::string::npos) << outcome.message;
         EXPECT_NE(outcome.message.find("crontab -e"), std::string::npos) << outcome.message;
         EXPECT_TRUE(std::filesystem::exists(units() / "zonedesk-watch-a.timer"));
@@ -304,40 +304,40 @@ TEST_F(WatchTimer, WithoutAUserManagerTheCrontabLineIsGiven)
     // The manager reloads but can't enable: not enabled, and its own words say why.
     FakeSystemctl failing;
     failing.failOn("enable");
-    const TimerOutcome outcome = installTimer(spec("b"), listed("/b.txt"));
+    const TimerOutcome outcome = installTimer(plan("b"), listed("/b.txt"));
     EXPECT_TRUE(outcome.ok);
     EXPECT_FALSE(outcome.enabled);
-    EXPECT_EQ(outcome.crontab, crontabLine(spec("b")));
+    EXPECT_EQ(outcome.crontab, crontabLine(plan("b")));
     EXPECT_NE(outcome.message.find("Failed to connect to bus"), std::string::npos) << outcome.message;
     failing.failOn("daemon-reload");
-    EXPECT_FALSE(installTimer(spec("b"), listed("/b.txt")).enabled);
+    EXPECT_FALSE(installTimer(plan("b"), listed("/b.txt")).enabled);
     EXPECT_EQ(failing.calls().back(), "--user daemon-reload"); // no enable after a failed reload
 }
 
 TEST_F(WatchTimer, BadNamesAndPathsAreRefusedBeforeAnythingIsWritten)
 {
     const FakeSystemctl systemctl;
-    ASSERT_TRUE(installTimer(spec("keep"), listed("/a.txt")).ok);
+    ASSERT_TRUE(installTimer(plan("keep"), listed("/a.txt")).ok);
     for (const char* name : {"", "../keep", "a b", "keep.timer"}) {
-        TimerSpec bad = spec("keep");
+        TimerPlan bad = plan("keep");
         bad.name = name;
         EXPECT_FALSE(installTimer(bad, listed("/a.txt")).ok) << name;
         const TimerOutcome removed = removeTimer(name);
         EXPECT_FALSE(removed.ok) << name;
         EXPECT_FALSE(removed.message.empty());
     }
-    TimerSpec relative = spec("rel");
+    TimerPlan relative = plan("rel");
     relative.cli = "zonedesk-cli";
-    TimerSpec newline = spec("nl");
+    TimerPlan newline = plan("nl");
     newline.cli = m_dir.path() / "a\nb";
-    TimerSpec envClash = spec("env");
+    TimerPlan envClash = plan("env");
     envClash.cli = m_dir.path() / "a=\"b\"";
-    for (const TimerSpec& bad : {relative, newline, envClash}) {
+    for (const TimerPlan& bad : {relative, newline, envClash}) {
         const TimerOutcome outcome = installTimer(bad, listed("/a.txt"));
         EXPECT_FALSE(outcome.ok) << bad.cli;
         EXPECT_NE(outcome.message.find("zonedesk-cli"), std::string::npos) << outcome.message;
     }
-    const TimerOutcome unwritable = installTimer(spec("w"), listed("/a\nb"));
+    const TimerOutcome unwritable = installTimer(plan("w"), listed("/a\nb"));
     EXPECT_FALSE(unwritable.ok);
     EXPECT_NE(unwritable.message.find("list"), std::string::npos) << unwritable.message;
     EXPECT_EQ(listTimers().size(), 1U);
