@@ -11,6 +11,8 @@
 
 #include <gio/gio.h>
 
+#include "watch/registry_text.h"
+
 namespace zonedesk::watch {
 
 namespace {
@@ -47,7 +49,7 @@ Shown shown(gunichar c)
 {
     if (c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029)
         return Shown::Space;
-    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069))
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || reordersText(c))
         return Shown::Dropped;
     return Shown::AsIs;
 }
@@ -78,15 +80,7 @@ std::string bodyText(std::string_view raw, std::size_t maxChars = ValueChars)
         plain += how == Shown::Space ? std::string_view(" ") : character;
         ++chars;
     }
-    std::string out;
-    for (const char c : plain) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default: out += c;
-        }
-    }
+    std::string out = escapeMarkup(plain, false);
     if (cut)
         out += "…";
     return out;

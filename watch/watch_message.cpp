@@ -8,6 +8,10 @@
 #include <set>
 #include <vector>
 
+#include <glib.h>
+
+#include "watch/registry_text.h"
+
 #include <nlohmann/json.hpp>
 
 namespace zonedesk::watch {
@@ -18,65 +22,6 @@ using Json = nlohmann::ordered_json; // keys in the order written, for a reader 
 
 constexpr std::string_view Replacement = "\xEF\xBF\xBD"; // U+FFFD
 
-void appendCodePoint(std::string& out, std::uint32_t point)
-{
-    if (point < 0x80) {
-        out += static_cast<char>(point);
-    } else if (point < 0x800) {
-        out += static_cast<char>(0xC0U | (point >> 6U));
-        out += static_cast<char>(0x80U | (point & 0x3FU));
-    } else if (point < 0x10000) {
-        out += static_cast<char>(0xE0U | (point >> 12U));
-        out += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
-        out += static_cast<char>(0x80U | (point & 0x3FU));
-    } else {
-        out += static_cast<char>(0xF0U | (point >> 18U));
-        out += static_cast<char>(0x80U | ((point >> 12U) & 0x3FU));
-        out += static_cast<char>(0x80U | ((point >> 6U) & 0x3FU));
-        out += static_cast<char>(0x80U | (point & 0x3FU));
-    }
-}
-
-// The code point at `text`'s start and its length in bytes; 0 bytes for a sequence that is not
-// UTF-8 (overlong, a surrogate, past U+10FFFF, cut short).
-std::pair<std::uint32_t, std::size_t> decodeOne(std::string_view text)
-{
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80)
-        return {lead, 1};
-    std::size_t length = 0;
-    std::uint32_t point = 0;
-    std::uint32_t least = 0;
-    if ((lead & 0xE0U) == 0xC0U) {
-        length = 2, point = lead & 0x1FU, least = 0x80;
-    } else if ((lead & 0xF0U) == 0xE0U) {
-        length = 3, point = lead & 0x0FU, least = 0x800;
-    } else if ((lead & 0xF8U) == 0xF0U) {
-        length = 4, point = lead & 0x07U, least = 0x10000;
-    } else {
-        return {0, 0};
-    }
-    if (text.size() < length)
-        return {0, 0};
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0U) != 0x80U)
-            return {0, 0};
-        point = (point << 6U) | (next & 0x3FU);
-    }
-    if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF))
-        return {0, 0};
-    return {point, length};
-}
-
-// Characters that would move or hide text on a reader's screen: line and paragraph separators,
-// and the bidirectional overrides and isolates.
-bool reordersText(std::uint32_t point)
-{
-    return point == 0x2028 || point == 0x2029 || (point >= 0x202A && point <= 0x202E) ||
-           (point >= 0x2066 && point <= 0x2069);
-}
-
 // Registry text as one line of readable UTF-8: a C0 control (CR, LF, tab, …) as its visible
 // picture (U+2400 + the byte: "␍␊"), DEL as "␡", and C1 controls, text-reordering characters and
 // bytes that are not UTF-8 as U+FFFD. A name holding CR LF therefore stays on its own line.
@@ -84,41 +29,30 @@ std::string visible(std::string_view text)
 {
     std::string out;
     out.reserve(text.size());
-    while (!text.empty()) {
-        const auto [point, length] = decodeOne(text);
-        if (length == 0) {
+    const auto append = [&out](gunichar point) {
+        std::array<gchar, 6> bytes{};
+        out.append(bytes.data(), static_cast<std::size_t>(g_unichar_to_utf8(point, bytes.data())));
+    };
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end) {
+        // GLib reads a NUL byte as the end of the text: it is a C0 control like the others here.
+        const gunichar point = *p == '\0' ? 0 : g_utf8_get_char_validated(p, end - p);
+        if (point == static_cast<gunichar>(-1) || point == static_cast<gunichar>(-2)) {
             out += Replacement;
-            text.remove_prefix(1);
+            ++p;
             continue;
         }
+        const char* const next = *p == '\0' ? p + 1 : g_utf8_next_char(p);
         if (point < 0x20)
-            appendCodePoint(out, 0x2400 + point);
+            append(0x2400 + point);
         else if (point == 0x7F)
-            appendCodePoint(out, 0x2421);
+            append(0x2421);
         else if ((point >= 0x80 && point <= 0x9F) || reordersText(point))
             out += Replacement;
         else
-            out.append(text.substr(0, length));
-        text.remove_prefix(length);
-    }
-    return out;
-}
-
-/// `text` with &, < and > as entities, and the quotes too unless `quotes` is false: Slack's
-/// mrkdwn reads only the three as markup, by its rule for escaping text.
-std::string escapeMarkup(std::string_view text, bool quotes = true)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += quotes ? "&quot;" : "\""; break;
-        case '\'': out += quotes ? "&#39;" : "'"; break;
-        default: out += c;
-        }
+            out.append(p, static_cast<std::size_t>(next - p));
+        p = next;
     }
     return out;
 }
