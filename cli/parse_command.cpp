@@ -10,6 +10,8 @@
 #include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/whois_servers.h"
+#include "parse/generic_reply.h"
 #include "parse/parse_reply.h"
 
 namespace zonedesk::cli {
@@ -40,12 +42,15 @@ public:
 
     std::string_view summary() const override
     {
-        return "Read a saved WHOIS reply with a registry's rules and print what it says";
+        return "Read a saved WHOIS reply as a lookup would and print what it says";
     }
 
     void declare(CLI::App& app) override
     {
-        app.add_option("--server", m_host, "The WHOIS server the reply came from")
+        app.add_option("--server",
+                       m_host,
+                       "The WHOIS server the reply came from: the ten registries' hosts are read by their "
+                       "own rules, any other host by the generic reader")
             ->type_name("HOST")
             ->required();
         app.add_option(
@@ -53,8 +58,9 @@ public:
             ->type_name("NAME");
         app.add_flag("--json", m_json, "One JSON object instead of name<TAB>value lines");
         app.add_option("FILE", m_file, "The reply (default, or -: standard input)");
-        app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email\n"
-                   "and registrar in UTF-8 (\\n, \\r, \\t and \\\\ escaped).");
+        app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email,\n"
+                   "registrar, error and reader (registry or generic) in UTF-8 (\\n, \\r, \\t and \\\\\n"
+                   "escaped).");
     }
 
     int run() override
@@ -69,8 +75,14 @@ public:
         }
         core::DomainRecord record{};
         core::copyField(record.server, host);
-        parse::parseReply(reply, record, m_domain);
-        printRecordResult(std::cout, record, json ? OutputFormat::Json : OutputFormat::Lines);
+        // The reader `lookup` uses for the host: the registry's own rules, else the generic one.
+        const bool registry = core::serverForHost(host).has_value();
+        if (registry)
+            parse::parseReply(reply, record, m_domain);
+        else
+            parse::readGenericReply(reply, m_domain).storeInto(record);
+        printRecordResult(
+            std::cout, record, json ? OutputFormat::Json : OutputFormat::Lines, registry ? "registry" : "generic");
         return ExitOk;
     }
 

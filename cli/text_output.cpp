@@ -203,7 +203,10 @@ JsonObject changesJson(const std::vector<history::Change>& changes)
 
 } // namespace
 
-void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format)
+void printRecordResult(std::ostream& out,
+                       const core::DomainRecord& record,
+                       OutputFormat format,
+                       std::string_view reader)
 {
     const auto fields = resultFields(record);
     if (format == OutputFormat::Json) {
@@ -214,6 +217,8 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
             object[name] = value;
         object["error"] = errorKey(record);
         addIsoDates(object, record);
+        if (!reader.empty())
+            object["reader"] = reader;
         out << jsonLine(object);
         return;
     }
@@ -221,6 +226,8 @@ void printRecordResult(std::ostream& out, const core::DomainRecord& record, Outp
     for (const auto& [name, value] : fields)
         out << name << "\t" << escapedLine(value) << "\n";
     out << "error\t" << errorKey(record) << "\n";
+    if (!reader.empty())
+        out << "reader\t" << reader << "\n";
 }
 
 std::string recordJsonLine(const core::DomainRecord& record,

@@ -41,8 +41,12 @@ std::string escapedLine(std::string_view text);
 /// and not obeyed.
 std::string visibleControls(std::string_view text);
 
-/// status, statusText and the six result fields of a record, in UTF-8.
-void printRecordResult(std::ostream& out, const core::DomainRecord& record, OutputFormat format);
+/// status, statusText and the six result fields of a record, in UTF-8, then the error and, when
+/// given, the reader that read the reply ("registry" or "generic").
+void printRecordResult(std::ostream& out,
+                       const core::DomainRecord& record,
+                       OutputFormat format,
+                       std::string_view reader = {});
 
 /// Every field of record `index` as one JSON object on one line (UTF-8), "aLabel" after "domain"
 /// when the name may pass for another. Results only once `done` is seen, as in the CSV export. With `changes`

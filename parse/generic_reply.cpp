@@ -456,9 +456,10 @@ StatedNames statedNames(const std::vector<Line>& lines, std::string_view queried
             continue;
         }
         stated.any = true;
-        if (queried && answersFor(*name, *queried))
+        // Without the name asked for (a saved reply read on its own), the name stated is taken.
+        if (!queried || answersFor(*name, *queried))
             stated.queried = true;
-        else if (queried)
+        else
             stated.other = true;
     }
     return stated;

@@ -12,7 +12,9 @@ namespace zonedesk::parse {
 namespace {
 
 // A line labelled with one of these is the server talking, not a field of the record.
-constexpr std::string_view MessageLabels[] = {"error", "warning", "notice", "note", "message", "reason"};
+// .nz answers every query with a "query_status:" line.
+constexpr std::string_view MessageLabels[] = {
+    "error", "warning", "notice", "note", "message", "reason", "query_status"};
 constexpr std::ptrdiff_t MostLabelWords = 4;
 
 bool isDigit(char c)

@@ -22,7 +22,9 @@ struct RefusalPhrase
 // The one list of refusals. PIR answers "WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR
 // DETAILS"; Verisign "Sorry, the Whois database is currently down"; the retired .info port-43
 // service "TLD is not supported."; .ga and .ml "WHOIS lookup for x can temporarily not be
-// answered"; the rest are the wordings servers commonly use.
+// answered"; the rest are the wordings servers commonly use. A server that limits or refuses the
+// query says nothing about the name, whatever else its reply holds ("Too many requests..." above
+// "No entries found").
 constexpr RefusalPhrase RefusalPhrases[] = {
     {"whois limit exceeded",                   Refusal::Throttled  },
     {"the whois database is currently down",   Refusal::Throttled  },
@@ -35,6 +37,16 @@ constexpr RefusalPhrase RefusalPhrases[] = {
     {"number of allowed queries exceeded",     Refusal::Throttled  },
     {"server too busy",                        Refusal::Throttled  },
     {"can temporarily not be answered",        Refusal::Throttled  },
+    {"too many requests",                      Refusal::Throttled  }, // AFNIC
+    {"too many connections",                   Refusal::Throttled  }, // .dk
+    {"too many queries",                       Refusal::Throttled  },
+    {"try again later",                        Refusal::Throttled  }, // .cz .nl
+    {"limit reached",                          Refusal::Throttled  }, // DENIC "access control limit reached"
+    {"query quota",                            Refusal::Throttled  }, // Nominet
+    {"please go away for",                     Refusal::Throttled  }, // ZA Central Registry
+    {"still in grace period, wait",            Refusal::Throttled  }, // EURid
+    {"request denied",                         Refusal::Throttled  }, // .nz "440 Request Denied"
+    {"access denied",                          Refusal::Throttled  },
     {"tld is not supported.",                  Refusal::Unavailable},
 };
 

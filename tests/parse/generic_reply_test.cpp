@@ -4,6 +4,7 @@
 #include "parse/generic_reply.h"
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -212,9 +213,12 @@ TEST(GenericReply, NamesAreComparedInTheirAsciiForm)
 }
 
 /// The name the source asked for: its file is named after it ("google.ac.txt", likexian's
-/// "ac_google.ac"); io-developer's "free.txt" asked for "free.<zone>".
+/// "ac_google.ac"); io-developer's "free.txt" asked for "free.<zone>"; empty where not known.
 std::string queriedName(const GenericReply& reply)
 {
+    // weppos's files are named for their verdict: the name is the one the reply states.
+    if (reply.source.starts_with("weppos/"))
+        return {};
     std::string name = reply.source.substr(reply.source.rfind('/') + 1);
     if (reply.source.starts_with("likexian/"))
         return name.substr(name.find('_') + 1);
@@ -231,38 +235,43 @@ std::string queriedName(const GenericReply& reply)
 // Where this reader and the manifest part, and why the manifest is wrong there.
 struct Correction
 {
-    std::string_view file;
+    std::string_view file; // folder/file
     std::string_view column; // "verdict" or a date column
     std::string_view value;
     std::string_view why;
 };
 
 constexpr Correction Corrections[] = {
-    {"name/available-2.txt",
+    {"generic-replies/name/available-2.txt",
      "verdict",                         "registered",
      "\"Not available for registration.\": the name is held"                                                     },
-    {"name/available-3.txt",
+    {"generic-replies/name/available-3.txt",
      "verdict",                         "registered",
      "\"Not available for second level registration.\": a shared name, held"                                     },
-    {"nz/available-1.txt",   "verdict", "error",      "\"440 Request Denied\" says nothing about the name"       },
-    {"nz/available-2.txt",
+    {"generic-replies/nz/available-1.txt",   "verdict", "error",      "\"440 Request Denied\" says nothing about the name"       },
+    {"generic-replies/nz/available-2.txt",
      "verdict",                         "error",
      "\"510 Domain is not managed by this register\": no such zone"                                              },
-    {"lv/registered-2.txt",  "updated", "",           "[Whois] Updated: is the database's time, not the record's"},
+    {"generic-replies/lv/registered-2.txt",  "updated", "",           "[Whois] Updated: is the database's time, not the record's"},
  // The source took the last "changed:" of the reply, the name servers' own.
-    {"ee/registered-2.txt",  "updated", "2019-12-13", "the Domain section's changed: is the record's"            },
-    {"ee/registered-3.txt",  "updated", "2020-10-20", "the Domain section's changed: is the record's"            },
-    {"ee/registered-4.txt",  "updated", "2020-08-03", "the Domain section's changed: is the record's"            },
+    {"generic-replies/ee/registered-2.txt",  "updated", "2019-12-13", "the Domain section's changed: is the record's"            },
+    {"generic-replies/ee/registered-3.txt",  "updated", "2020-10-20", "the Domain section's changed: is the record's"            },
+    {"generic-replies/ee/registered-4.txt",  "updated", "2020-08-03", "the Domain section's changed: is the record's"            },
 };
 
+/// The manifest's value as scored: "n/a" (the registry never publishes it) counts as none; "?"
+/// (not known) is not scored.
 std::string expected(const GenericReply& reply, std::string_view column, const std::string& value)
 {
+    const std::string key = reply.set + "/" + reply.file;
     for (const Correction& correction : Corrections) {
-        if (correction.file == reply.file && correction.column == column)
+        if (correction.file == key && correction.column == column)
             return std::string(correction.value);
     }
-    return value;
+    return value == "n/a" ? std::string() : value;
 }
+
+constexpr std::string_view NotKnown = "?";
 
 std::string statusWord(LookupStatus status)
 {
@@ -280,12 +289,61 @@ struct Score
     int invented = 0; // a value where the manifest has none
 
     double share() const { return total == 0 ? 1.0 : static_cast<double>(right) / total; }
+
+    Score& operator+=(const Score& other)
+    {
+        right += other.right;
+        total += other.total;
+        invented += other.invented;
+        return *this;
+    }
+};
+
+struct Scores
+{
+    Score verdict, expiry, created, updated, registrar;
+    int owners = 0;
+    int registered = 0;
+
+    Scores& operator+=(const Scores& other)
+    {
+        verdict += other.verdict;
+        expiry += other.expiry;
+        created += other.created;
+        updated += other.updated;
+        registrar += other.registrar;
+        owners += other.owners;
+        registered += other.registered;
+        return *this;
+    }
+
+    void print(const std::string& title) const
+    {
+        std::printf("%s\n", title.c_str());
+        for (const auto& [name, score] : {
+                 std::pair{"verdict", verdict},
+                 std::pair{"expiry", expiry},
+                 std::pair{"created", created},
+                 std::pair{"updated", updated},
+                 std::pair{"registrar", registrar},
+        }) {
+            std::printf("  %-10s %4d/%4d  %5.1f %%  invented %d\n",
+                        name,
+                        score.right,
+                        score.total,
+                        100.0 * score.share(),
+                        score.invented);
+        }
+        std::printf("  owner      %4d of %4d registered replies have one\n", owners, registered);
+    }
 };
 
 /// Compares a stored date with the manifest's by calendar day.
 void scoreDate(Score& score, const std::string& file, std::string_view stored, const std::string& expected)
 {
     const auto date = core::readDate(stored);
+    if (expected == NotKnown)
+        return;
     if (expected.empty()) {
         score.invented += date ? 1 : 0;
         EXPECT_FALSE(date) << file << ": \"" << stored << "\" where the manifest has no date";
@@ -295,7 +353,42 @@ void scoreDate(Score& score, const std::string& file, std::string_view stored, c
     score.right += date && date->iso() == expected ? 1 : 0;
     if (!date || date->iso() != expected)
         std::printf(
-            "  %-34s \"%s\" should be %s\n", file.c_str(), std::string(stored).c_str(), expected.c_str());
+            "  %-44s \"%s\" should be %s\n", file.c_str(), std::string(stored).c_str(), expected.c_str());
+}
+
+void scoreReply(Scores& scores, const GenericReply& reply)
+{
+    const std::string file = reply.set + "/" + reply.file;
+    const parse::Reading reading = readGenericReply(genericBytes(reply), queriedName(reply));
+    const std::string verdict =
+        expected(reply, "verdict", reply.verdict == "throttled" ? "error" : reply.verdict);
+    ++scores.verdict.total;
+    scores.verdict.right += statusWord(reading.status()) == verdict ? 1 : 0;
+    EXPECT_EQ(statusWord(reading.status()), verdict) << file;
+    if (reply.verdict == "throttled") {
+        EXPECT_EQ(reading.reason(), core::ErrorReason::Throttled) << file;
+    }
+    if (verdict != "registered" || reading.status() != LookupStatus::Success)
+        return;
+    scoreDate(scores.expiry, file, reading.value(Field::ExpiryDate), expected(reply, "expiry", reply.expiry));
+    scoreDate(scores.created,
+              file,
+              reading.value(Field::RegistrationDate),
+              expected(reply, "created", reply.created));
+    scoreDate(scores.updated, file, reading.value(Field::UpdatedDate), expected(reply, "updated", reply.updated));
+    ++scores.registered;
+    scores.owners += reading.hasValue(Field::Owner) ? 1 : 0;
+    const std::string registrar = expected(reply, "registrar", reply.registrar);
+    if (!registrar.empty() && registrar != NotKnown) {
+        // Compared as a record can hold it: GBK has no "Ü".
+        const std::string stored = core::gbkToUtf8(reading.value(Field::Registrar));
+        const std::string wanted = core::gbkToUtf8(core::utf8ToGbk(registrar));
+        ++scores.registrar.total;
+        const bool same = core::asciiLower(stored) == core::asciiLower(wanted);
+        scores.registrar.right += same ? 1 : 0;
+        if (!same)
+            std::printf("  %-44s registrar \"%s\" should be \"%s\"\n", file.c_str(), stored.c_str(), wanted.c_str());
+    }
 }
 
 TEST(GenericReply, ReadsTheSharedRepliesOfEveryOtherRegistry)
@@ -303,64 +396,19 @@ TEST(GenericReply, ReadsTheSharedRepliesOfEveryOtherRegistry)
     const auto replies = genericReplies();
     if (replies.empty())
         GTEST_SKIP() << "shared generic replies not found";
-    Score verdicts, expiry, created, updated, registrar, owner;
-    for (const GenericReply& reply : replies) {
-        const parse::Reading reading = readGenericReply(genericBytes(reply), queriedName(reply));
-        const std::string verdict =
-            expected(reply, "verdict", reply.verdict == "throttled" ? "error" : reply.verdict);
-        ++verdicts.total;
-        verdicts.right += statusWord(reading.status()) == verdict ? 1 : 0;
-        EXPECT_EQ(statusWord(reading.status()), verdict) << reply.file;
-        if (reply.verdict == "throttled") {
-            EXPECT_EQ(reading.reason(), core::ErrorReason::Throttled) << reply.file;
-        }
-        if (verdict != "registered" || reading.status() != LookupStatus::Success)
-            continue;
-        scoreDate(
-            expiry, reply.file, reading.value(Field::ExpiryDate), expected(reply, "expiry", reply.expiry));
-        scoreDate(created,
-                  reply.file,
-                  reading.value(Field::RegistrationDate),
-                  expected(reply, "created", reply.created));
-        scoreDate(updated,
-                  reply.file,
-                  reading.value(Field::UpdatedDate),
-                  expected(reply, "updated", reply.updated));
-        ++owner.total;
-        owner.right += reading.hasValue(Field::Owner) ? 1 : 0;
-        if (!reply.registrar.empty()) {
-            // Compared as a record can hold it: GBK has no "Ü".
-            const std::string stored = core::gbkToUtf8(reading.value(Field::Registrar));
-            const std::string wanted = core::gbkToUtf8(core::utf8ToGbk(reply.registrar));
-            ++registrar.total;
-            const bool same = core::asciiLower(stored) == core::asciiLower(wanted);
-            registrar.right += same ? 1 : 0;
-            if (!same)
-                std::printf("  %-34s registrar \"%s\" should be \"%s\"\n",
-                            reply.file.c_str(),
-                            stored.c_str(),
-                            wanted.c_str());
-        }
+    std::map<std::string, Scores> bySet;
+    for (const GenericReply& reply : replies)
+        scoreReply(bySet[reply.set], reply);
+    Scores all;
+    for (const auto& [set, scores] : bySet) {
+        scores.print(set);
+        all += scores;
     }
-    for (const auto& [name, score] : {
-             std::pair{"verdict",   verdicts },
-             std::pair{"expiry",    expiry   },
-             std::pair{"created",   created  },
-             std::pair{"updated",   updated  },
-             std::pair{"registrar", registrar}
-    }) {
-        std::printf("%-10s %3d/%3d  %5.1f %%  invented %d\n",
-                    name,
-                    score.right,
-                    score.total,
-                    100.0 * score.share(),
-                    score.invented);
-    }
-    std::printf("owner      %3d of %3d registered replies have one\n", owner.right, owner.total);
-    EXPECT_EQ(verdicts.right, verdicts.total);
-    EXPECT_GE(expiry.share(), 0.95);
-    EXPECT_GE(created.share(), 0.90);
-    EXPECT_GE(registrar.share(), 0.90);
+    all.print("all");
+    EXPECT_EQ(all.verdict.right, all.verdict.total);
+    EXPECT_GE(all.expiry.share(), 0.97);
+    EXPECT_GE(all.created.share(), 0.97);
+    EXPECT_GE(all.registrar.share(), 0.95);
 }
 
 } // namespace

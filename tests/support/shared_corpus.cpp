@@ -80,16 +80,32 @@ std::optional<std::filesystem::path> genericCorpusFolder()
 std::vector<GenericReply> genericReplies()
 {
     std::vector<GenericReply> replies;
-    for (auto& cells : manifestRows(genericCorpusFolder(), 10))
-        replies.push_back(
-            {cells[0], cells[1], cells[2], cells[3], cells[4], cells[5], cells[6], cells[7], cells[9]});
+    const std::pair<const char*, const char*> sets[] = {
+        {"generic-replies",   "ZONEDESK_GENERIC_REPLIES"  },
+        {"generic-replies-2", "ZONEDESK_GENERIC_REPLIES_2"},
+    };
+    for (const auto& [name, variable] : sets) {
+        const auto folder = sharedFolder(name, variable);
+        for (auto& cells : manifestRows(folder, 10)) {
+            replies.push_back({cells[0],
+                               cells[1],
+                               cells[2],
+                               cells[3],
+                               cells[4],
+                               cells[5],
+                               cells[6],
+                               cells[7],
+                               cells[9],
+                               name,
+                               *folder / cells[0]});
+        }
+    }
     return replies;
 }
 
 std::string genericBytes(const GenericReply& reply)
 {
-    const auto folder = genericCorpusFolder();
-    return folder ? readFile(*folder / reply.file) : std::string();
+    return readFile(reply.path);
 }
 
 std::string corpusBytes(const CorpusReply& reply)

@@ -34,6 +34,8 @@ struct GenericReply
     std::string updated;
     std::string registrar; // empty when the source expects none
     std::string source;    // owner/repo@commit:path of the file in its public repository
+    std::string set;       // the folder's name: "generic-replies" or "generic-replies-2"
+    std::filesystem::path path;
 };
 
 /// The corpus folder: $ZONEDESK_WHOIS_REPLIES, else ../shared/whois-replies beside the source tree;
@@ -50,7 +52,8 @@ std::string corpusBytes(const CorpusReply& reply);
 /// source tree; nullopt when it is not there (tests then skip).
 std::optional<std::filesystem::path> genericCorpusFolder();
 
-/// The rows of the generic corpus's manifest.tsv; empty when that corpus is absent.
+/// The rows of the generic corpora's manifests: ../shared/generic-replies and
+/// ../shared/generic-replies-2 ($ZONEDESK_GENERIC_REPLIES_2), each where it is there.
 std::vector<GenericReply> genericReplies();
 
 /// The bytes of one reply of the generic corpus.
