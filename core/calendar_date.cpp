@@ -145,7 +145,7 @@ std::optional<CalendarDate> slashedDate(int year, int first, int second)
 }
 
 /// A date that starts exactly at `start`, in any notation the registries use.
-std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, bool dayFirstDigits)
+std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, DateOrder order)
 {
     std::size_t pos = start;
     char first = 0;
@@ -190,7 +190,10 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, boo
         const auto month = number(text, pos, 1, 2);
         if (month && separator(text, pos, second) && second == first) {
             if (const auto year = number(text, pos, 4, 4))
-                return first == '.' ? valid(*year, *month, *day) : slashedDate(*year, *day, *month);
+                return first == '.'                        ? valid(*year, *month, *day)
+                       : order == DateOrder::DayFirst   ? valid(*year, *month, *day)
+                       : order == DateOrder::MonthFirst ? valid(*year, *day, *month)
+                                                        : slashedDate(*year, *day, *month);
         }
         return std::nullopt;
     }
@@ -203,13 +206,13 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, boo
         }
         return std::nullopt;
     }
-    // Day, month, year in digits with hyphens: only where the registry is known to write it so.
-    if (!dayFirstDigits)
+    // Day and month in digits with hyphens: only where the registry's order is known.
+    if (order == DateOrder::Unstated)
         return std::nullopt;
     const auto month = number(text, pos, 1, 2);
     if (month && separator(text, pos, second) && second == '-') {
         if (const auto year = number(text, pos, 4, 4))
-            return valid(*year, *month, *day);
+            return order == DateOrder::DayFirst ? valid(*year, *month, *day) : valid(*year, *day, *month);
     }
     return std::nullopt;
 }
@@ -276,12 +279,12 @@ CalendarDate CalendarDate::fromDayNumber(std::int64_t days)
 
 std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server)
 {
-    const bool dayFirstDigits = server == WhoisServer::Hkirc;
+    const DateOrder order = server == WhoisServer::Hkirc ? DateOrder::DayFirst : DateOrder::Unstated;
     for (std::size_t i = 0; i < text.size(); ++i) {
         // A date starts a token: never inside a longer number or word.
         if (i > 0 && (isDigit(text[i - 1]) || isLetter(text[i - 1])))
             continue;
-        const auto date = isDigit(text[i])    ? dateAt(text, i, dayFirstDigits)
+        const auto date = isDigit(text[i])    ? dateAt(text, i, order)
                           : isLetter(text[i]) ? ctimeDateAt(text, i)
                                               : std::nullopt;
         if (date)
@@ -290,7 +293,7 @@ std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisS
     return std::nullopt;
 }
 
-std::optional<CalendarDate> readLeadingDate(std::string_view text)
+std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder order)
 {
     std::size_t pos = 0;
     while (pos < text.size() && text[pos] == ' ')
@@ -312,7 +315,7 @@ std::optional<CalendarDate> readLeadingDate(std::string_view text)
     }
     if (pos >= text.size())
         return std::nullopt;
-    return isDigit(text[pos])    ? dateAt(text, pos, false)
+    return isDigit(text[pos])    ? dateAt(text, pos, order)
            : isLetter(text[pos]) ? ctimeDateAt(text, pos)
                                  : std::nullopt;
 }

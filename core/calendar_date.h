@@ -30,6 +30,15 @@ struct CalendarDate
     static CalendarDate fromDayNumber(std::int64_t days);
 };
 
+/// The order of day and month in a registry's dates written with digits only ("05-06-2026",
+/// "02/11/2019"): where it is not stated, only dates that can be read one way are read.
+enum class DateOrder : std::uint8_t
+{
+    Unstated,
+    DayFirst,
+    MonthFirst,
+};
+
 /// The first date in `text` as a registry stored it: ISO 8601 with or without time, fraction and
 /// zone ("2028-09-14T04:00:00Z"), "2028/09/14", "2028.09.14", "2028. 09. 14.", "20280914",
 /// "2028-Sep-14", day first with full stops ("14.09.2028"), "14-sep-2028" and "21 Oct 2009" with
@@ -42,9 +51,10 @@ struct CalendarDate
 std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server = std::nullopt);
 
 /// The date that opens `text` (after blanks and a weekday's name), in the notations readDate
-/// reads without a registry's own ("2028-09-14T04:00:00Z", "Tue Dec 12 2000", "4.7.2018"); nullopt
+/// reads without a registry's own ("2028-09-14T04:00:00Z", "Tue Dec 12 2000", "4.7.2018") and,
+/// given the registry's `order`, digits around slashes or hyphens read in that order; nullopt
 /// when the text opens with anything else ("before 1 January 1996", "registrar AT ns.il 19990605").
-std::optional<CalendarDate> readLeadingDate(std::string_view text);
+std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder order = DateOrder::Unstated);
 
 /// Today in the local time zone.
 CalendarDate today();

@@ -9,6 +9,7 @@
 
 #include "core/result_fields.h"
 #include "core/whois_servers.h"
+#include "parse/layout_override.h"
 
 namespace zonedesk::parse {
 
@@ -33,50 +34,6 @@ struct CutRule
     Then then = Then::Keep;
 };
 
-/// Bit set of fields stored as "N/A" because the registry's reply does not carry them.
-using FieldSet = std::uint8_t;
-
-constexpr FieldSet fieldBit(Field field)
-{
-    return static_cast<FieldSet>(1U << static_cast<unsigned>(field));
-}
-
-template <typename... Fields> constexpr FieldSet fields(Fields... each)
-{
-    return static_cast<FieldSet>((fieldBit(each) | ... | 0U));
-}
-
-/// What happens to a value of today's line-oriented layouts.
-enum class LineThen : std::uint8_t
-{
-    Keep,
-    SkipIfRedacted,    // a redaction text counts as no value, so a later rule for the field applies
-    DateInParentheses, // "Connected (2015/03/31)" -> "2015/03/31"
-    AfterParenColon,   // "Company English Name (...): NAME" -> "NAME"
-};
-
-/// One field of today's layout: the rest of the first line that begins with `label` (after blanks
-/// and a "x. " letter), trimmed. Several rules may name one field: the first non-empty value wins.
-struct LineRule
-{
-    Field field;
-    std::string_view label;
-    LineThen then = LineThen::Keep;
-};
-
-/// A registry's current reply layout: the not-registered phrases (each at the start of a line) and
-/// the field labels. Values are UTF-8 and stored in GBK.
-struct CurrentLayout
-{
-    std::span<const std::string_view> notRegistered;
-    std::span<const LineRule> rules;
-    /// Phrases at the start of a line by which the registry says it holds the name back: an answer
-    /// (the name is taken) even though the reply carries no field.
-    std::span<const std::string_view> reserved = {};
-    FieldSet notApplicable = 0;
-    bool readIso2022Jp = false; // a reply in ISO-2022-JP is decoded before its lines are read
-};
-
 /// When the reply is cut down to the section that holds the record.
 enum class SectionCut : std::uint8_t
 {
@@ -95,7 +52,9 @@ struct Branch
     bool sectionToGbk = false;        // the section passes through utf8ToGbkInPlace before the field rules
     std::span<const CutRule> rules;
     FieldSet notApplicable = 0;
-    const CurrentLayout* current = nullptr; // today's layout, read when the rules above find nothing
+    /// What the generic reader needs besides its tables to read today's replies, read when the
+    /// rules above find nothing.
+    const LayoutOverride* today = nullptr;
     /// A label only the old layout has, for a registry whose date labels outlived it: without it,
     /// the old rules' dates do not make the reply an old one.
     std::string_view oldLayoutMarker = {};

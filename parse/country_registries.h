@@ -70,81 +70,49 @@ constexpr CutRule EducauseRules[] = {
 //          the line ("a. [Domain Name]")
 //    .hk   Registrar Name: MARKMONITOR INC. / Company English Name (...): GOOGLE LLC
 //    .edu  the same date labels, tab-indented; "NO MATCH: name" when free
-constexpr std::string_view CnnicNotRegistered[] = {"No matching record."};
-
-constexpr LineRule CnnicLines[] = {
-    {Field::ExpiryDate,       "Expiration Time:",          LineThen::Keep},
-    {Field::RegistrationDate, "Registration Time:",        LineThen::Keep},
-    {Field::Registrar,        "Sponsoring Registrar:",     LineThen::Keep},
-    {Field::Owner,            "Registrant:",               LineThen::Keep},
-    {Field::Email,            "Registrant Contact Email:", LineThen::Keep},
-};
-
-constexpr std::string_view CnnicReserved[] = {"the domain you want to register is reserved"};
-
-constexpr CurrentLayout CnnicCurrent{
-    .notRegistered = CnnicNotRegistered,
-    .rules = CnnicLines,
-    .reserved = CnnicReserved,
+constexpr LayoutOverride CnnicToday{
     .notApplicable = fields(Field::UpdatedDate),
 };
 
-constexpr std::string_view JprsNotRegistered[] = {"No match!!"};
-
-constexpr LineRule JprsLines[] = {
-    {Field::ExpiryDate,       "[有効期限]",    LineThen::Keep             },
-    {Field::ExpiryDate,       "[Expires on]",      LineThen::Keep             },
-    {Field::ExpiryDate,       "[状態]",          LineThen::DateInParentheses},
-    {Field::ExpiryDate,       "[State]",           LineThen::DateInParentheses},
-    {Field::RegistrationDate, "[登録年月日]", LineThen::Keep             },
-    {Field::RegistrationDate, "[Created on]",      LineThen::Keep             },
-    {Field::RegistrationDate, "[Registered Date]", LineThen::Keep             },
-    {Field::UpdatedDate,      "[最終更新]",    LineThen::Keep             },
-    {Field::UpdatedDate,      "[Last Updated]",    LineThen::Keep             },
-    {Field::UpdatedDate,      "[Last Update]",     LineThen::Keep             },
-    {Field::Owner,            "[登録者名]",    LineThen::Keep             },
-    {Field::Owner,            "[Registrant]",      LineThen::Keep             },
-    {Field::Owner,            "[組織名]",       LineThen::Keep             },
-    {Field::Owner,            "[Organization]",    LineThen::Keep             },
-    {Field::Email,            "[Email]",           LineThen::Keep             },
+constexpr OwnLabel JprsLabels[] = {
+    {Field::ExpiryDate,       "[有効期限]",    LabelThen::Keep             },
+    {Field::ExpiryDate,       "[Expires on]",      LabelThen::Keep             },
+    {Field::ExpiryDate,       "[状態]",          LabelThen::DateInParentheses},
+    {Field::ExpiryDate,       "[State]",           LabelThen::DateInParentheses},
+    {Field::RegistrationDate, "[登録年月日]", LabelThen::Keep             },
+    {Field::RegistrationDate, "[Created on]",      LabelThen::Keep             },
+    {Field::RegistrationDate, "[Registered Date]", LabelThen::Keep             },
+    {Field::UpdatedDate,      "[最終更新]",    LabelThen::Keep             },
+    {Field::UpdatedDate,      "[Last Updated]",    LabelThen::Keep             },
+    {Field::UpdatedDate,      "[Last Update]",     LabelThen::Keep             },
+    {Field::Owner,            "[登録者名]",    LabelThen::Keep             },
+    {Field::Owner,            "[Registrant]",      LabelThen::Keep             },
+    {Field::Owner,            "[組織名]",       LabelThen::Keep             },
+    {Field::Owner,            "[Organization]",    LabelThen::Keep             },
+    {Field::Email,            "[Email]",           LabelThen::Keep             },
 };
 
-constexpr CurrentLayout JprsCurrent{
-    .notRegistered = JprsNotRegistered,
-    .rules = JprsLines,
+constexpr LayoutOverride JprsToday{
+    .labels = JprsLabels,
     .notApplicable = fields(Field::Registrar),
     .readIso2022Jp = true,
 };
 
-constexpr std::string_view HkircNotRegistered[] = {"The domain has not been registered.", "Domain Not Found"};
-
 // The registrant block's lines come first among the contacts, so its "Email:" is the first one
 // that begins a line (the registrar's stands after "Registrar Contact Information:").
-constexpr LineRule HkircLines[] = {
-    {Field::ExpiryDate,       "Expiry Date:",                   LineThen::Keep           },
-    {Field::RegistrationDate, "Domain Name Commencement Date:", LineThen::Keep           },
-    {Field::Registrar,        "Registrar Name:",                LineThen::Keep           },
-    {Field::Owner,            "Company English Name",           LineThen::AfterParenColon},
-    {Field::Email,            "Email:",                         LineThen::Keep           },
+constexpr OwnLabel HkircLabels[] = {
+    {Field::ExpiryDate, "Expiry Date:", LabelThen::Keep},
+    {Field::Owner, "Company English Name", LabelThen::AfterParenColon},
+    {Field::Email, "Email:",               LabelThen::Keep           },
 };
 
-constexpr CurrentLayout HkircCurrent{
-    .notRegistered = HkircNotRegistered,
-    .rules = HkircLines,
+constexpr LayoutOverride HkircToday{
+    .labels = HkircLabels,
+    .dateOrder = core::DateOrder::DayFirst,
     .notApplicable = fields(Field::UpdatedDate),
 };
 
-constexpr std::string_view EducauseNotRegistered[] = {"NO MATCH:", "No Match"};
-
-constexpr LineRule EducauseLines[] = {
-    {Field::ExpiryDate,       "Domain expires:",             LineThen::Keep},
-    {Field::RegistrationDate, "Domain record activated:",    LineThen::Keep},
-    {Field::UpdatedDate,      "Domain record last updated:", LineThen::Keep},
-};
-
-constexpr CurrentLayout EducauseCurrent{
-    .notRegistered = EducauseNotRegistered,
-    .rules = EducauseLines,
+constexpr LayoutOverride EducauseToday{
     .notApplicable = fields(Field::Registrar, Field::Owner, Field::Email),
 };
 
@@ -155,7 +123,7 @@ constexpr Branch CnnicBranch{
     .notRegistered = "no matching record",
     .rules = CnnicRules,
     .notApplicable = fields(Field::UpdatedDate),
-    .current = &CnnicCurrent,
+    .today = &CnnicToday,
 };
 
 constexpr Branch JprsBranch{
@@ -166,7 +134,7 @@ constexpr Branch JprsBranch{
     .sectionToGbk = true,
     .rules = JprsRules,
     .notApplicable = fields(Field::Registrar),
-    .current = &JprsCurrent,
+    .today = &JprsToday,
 };
 
 constexpr Branch HkircBranch{
@@ -174,7 +142,7 @@ constexpr Branch HkircBranch{
     .notRegistered = "Domain Not Found",
     .rules = HkircRules,
     .notApplicable = fields(Field::Owner, Field::UpdatedDate),
-    .current = &HkircCurrent,
+    .today = &HkircToday,
     .oldLayoutMarker = "Name of Registrar:",
 };
 
@@ -183,7 +151,7 @@ constexpr Branch EducauseBranch{
     .notRegistered = "No Match",
     .rules = EducauseRules,
     .notApplicable = fields(Field::Registrar, Field::Owner, Field::Email),
-    .current = &EducauseCurrent,
+    .today = &EducauseToday,
 };
 
 constexpr Branch CountryBranches[] = {CnnicBranch, JprsBranch, HkircBranch, EducauseBranch};

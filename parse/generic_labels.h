@@ -64,6 +64,11 @@ constexpr FactLabel FactLabels[] = {
     {Field::ExpiryDate,       "expiration",                                Part::Domain    }, // .tg
     {Field::ExpiryDate,       "validity",                                  Part::Domain    }, // .il
     {Field::ExpiryDate,       "fecha de vencimiento",                      Part::Domain    }, // .bo .ve
+    {Field::ExpiryDate,       "record expired",                            Part::Domain    }, // .my
+    {Field::ExpiryDate,       "expired",                                   Part::Domain    }, // .ly
+    {Field::ExpiryDate,       "date_renewal",                              Part::Domain    }, // .co.ca
+    {Field::ExpiryDate,       "domain_datebilleduntil",                    Part::Domain    }, // .nz
+    {Field::ExpiryDate,       "valid-date",                                Part::Domain    }, // .sk (2010)
     {Field::ExpiryDate,       "사용 종료일",                          Part::Domain    }, // .kr
     {Field::ExpiryDate,       "registrar registration expiration date",    Part::Domain    },
 
@@ -90,6 +95,15 @@ constexpr FactLabel FactLabels[] = {
     {Field::RegistrationDate, "activation",                                Part::Domain    }, // .tg
     {Field::RegistrationDate, "fecha de registro",                         Part::Domain    }, // .bo
     {Field::RegistrationDate, "fecha de creación",                        Part::Domain    }, // .ve
+    {Field::RegistrationDate, "fecha de creacion",                         Part::Domain    }, // .uy .ve
+    {Field::RegistrationDate, "date registered",                           Part::Domain    }, // .nl
+    {Field::RegistrationDate, "date_approved",                             Part::Domain    }, // .co.ca
+    {Field::RegistrationDate, "entry created",                             Part::Domain    }, // .ac.uk .gov.uk
+    {Field::RegistrationDate, "domain creation date",                      Part::Domain    }, // .hm
+    {Field::RegistrationDate, "activated on",                              Part::Domain    }, // .bg
+    {Field::RegistrationDate, "acivated",                                  Part::Domain    }, // .tn, its spelling
+    {Field::RegistrationDate, "assigned",                                  Part::Domain    }, // .il
+    {Field::RegistrationDate, "date de creation",                          Part::Domain    }, // .dz
     {Field::RegistrationDate, "등록일",                                 Part::Domain    }, // .kr
 
     {Field::UpdatedDate,      "updated date",                              Part::Domain    },
@@ -112,6 +126,12 @@ constexpr FactLabel FactLabels[] = {
     {Field::UpdatedDate,      "updated",                                   Part::Domain    }, // .sk
     {Field::UpdatedDate,      "domain_datelastmodified",                   Part::Domain    }, // .nz
     {Field::UpdatedDate,      "ultima actualización",                     Part::Domain    }, // .ve
+    {Field::UpdatedDate,      "ultima actualizacion",                      Part::Domain    }, // .uy .ve
+    {Field::UpdatedDate,      "record last updated",                       Part::Domain    }, // .nl
+    {Field::UpdatedDate,      "record last modified",                      Part::Domain    }, // .my
+    {Field::UpdatedDate,      "record changed on",                         Part::Domain    }, // .ee (2010)
+    {Field::UpdatedDate,      "entry updated",                             Part::Domain    }, // .ac.uk .gov.uk
+    {Field::UpdatedDate,      "updated on",                                Part::Domain    }, // .name
     {Field::UpdatedDate,      "최근 정보 변경일",                   Part::Domain    }, // .kr
 
     {Field::Owner,            "registrant name",                           Part::Domain    },
@@ -137,6 +157,7 @@ constexpr FactLabel FactLabels[] = {
     {Field::Owner,            "organization",                              Part::Registrant},
     {Field::Owner,            "organisation",                              Part::Registrant},
     {Field::Owner,            "org",                                       Part::Registrant},
+    {Field::Owner,            "organization name",                         Part::Registrant}, // .ai
     {Field::Owner,            "nombre",                                    Part::Registrant},
     {Field::Owner,            "organizacion",                              Part::Registrant},
     {Field::Owner,            "등록인",                                 Part::Domain    }, // .kr
@@ -183,7 +204,11 @@ constexpr NameLabel NameLabels[] = {
     {"ascii"},             // .ir: the A-label of a name in Persian
     {"puny name"},         // .中国
     {"name"},              // .ee, under "Domain:"
+    {"ドメイン名"},        // .jp in Japanese
     {"nombre de dominio"}, // .ve
+    {"complete domain name"}, // .ai
+    {"nom de domaine"},    // .dz
+    {"domain-name"},       // .ma (RWhois), .sk (2010)
     {"dominio"},           // .bo
     {"도메인이름"},        // .kr
 };
@@ -192,9 +217,11 @@ constexpr NameLabel NameLabels[] = {
 //    Record created on 2018-02-05 22:59:12.55172          (.mo, .tw)
 //         Registered on 02nd August 2000                  (.as, .gg)
 //    Domain GOOGLE.KG (ACTIVE)                            (.kg)
+//    Record changed on 28-May-2010                        (.ee)
 // Any other label counts without a colon only before a tab or two blanks ("Domain name\tgoogle.ch").
 constexpr std::string_view BlankLabels[] = {
-    "record created on", "record expires on", "registered on", "domain"};
+    "record created on", "record expires on", "record last updated on", "record changed on", "registered on",
+    "domain"};
 
 /// A word of a heading ("Administrative Contact:", "[Holder]", "Registrar") and the part of the
 /// reply the lines under it belong to; the first word found in the heading decides. A heading
@@ -242,7 +269,8 @@ constexpr PartWord ObjectLabels[] = {
 constexpr std::string_view ContactLabel = "contact";
 
 /// Labels of the server's own lines: their values are messages, not fields.
-constexpr std::string_view MessageLabels[] = {"error", "warning", "notice", "note", "message", "reason"};
+constexpr std::string_view MessageLabels[] = {
+    "error", "warning", "notice", "note", "notes", "message", "reason"};
 
 /// Where in a message line a phrase must stand.
 enum class Where : std::uint8_t
@@ -281,6 +309,19 @@ constexpr Phrase NotRegisteredPhrases[] = {
     {"no existe",                     Where::Anywhere }, // .cl
     {"available",                     Where::WholeLine},
     {"is free",                       Where::LineEnd  }, // .nl
+    {"is available",                  Where::LineEnd  }, // .co.ca "X.CO.CA is available."
+    {"no records matching",           Where::Anywhere }, // swhoisd (.ax .bj)
+    {"no records found for object",   Where::Anywhere }, // .in.ua
+    {"no results were found",         Where::Anywhere }, // .co.pl
+    {"domain name not known in",      Where::Anywhere }, // .cf .tk
+    {"no data was found to match",    Where::Anywhere }, // .il
+    {"not registred",                 Where::Anywhere }, // .ai, its spelling
+    {"do not have an entry in our database", Where::Anywhere}, // .ch
+    {"no domain records were found",  Where::Anywhere }, // .coop
+    {"not available in our whois database", Where::Anywhere}, // .lk: its word for not found
+    {"object_not_found",              Where::Anywhere }, // .mx
+    {"no objects found",              Where::Anywhere }, // RWhois (.ma)
+    {"no found",                      Where::WholeLine}, // .tw
 };
 
 // The registry holds the name back, or it can't be had: taken, never free. Checked before the
@@ -290,6 +331,8 @@ constexpr Phrase TakenPhrases[] = {
     {"not available for second level registration", Where::Anywhere}, // .name
     {"reserved name",                               Where::Anywhere}, // .am
     {"is reserved",                                 Where::Anywhere},
+    {"can not be registered",                       Where::Anywhere}, // .wed: a prohibited string
+    {"cannot be registered",                        Where::Anywhere},
 };
 
 /// A state a registry writes as the value of a status line ("Status: free"), the whole value.

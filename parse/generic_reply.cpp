@@ -18,10 +18,12 @@
 #include <vector>
 
 #include "core/calendar_date.h"
+#include "core/encodings.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/text.h"
 #include "core/withheld_value.h"
+#include "parse/date_notations.h"
 #include "parse/generic_labels.h"
 #include "parse/reply_record.h"
 #include "parse/service_refusals.h"
@@ -95,9 +97,15 @@ std::size_t wordCount(std::string_view text)
 }
 
 /// `raw` as the tables write labels: lower case, each run of blanks one blank, no dots or blanks
-/// at its end.
+/// at its end. Of a label in two languages ("Data de registo / Creation Date", .pt) the last is
+/// kept, and a note in parentheses after it ("Expiration Date (dd/mm/yyyy)") is no part of it.
 std::string normalLabel(std::string_view raw)
 {
+    raw = trim(raw);
+    if (const std::size_t slash = raw.rfind(" / "); slash != std::string_view::npos)
+        raw = raw.substr(slash + 3);
+    if (const std::size_t note = raw.find(" ("); note != std::string_view::npos && raw.ends_with(')'))
+        raw = raw.substr(0, note);
     std::string label;
     for (const char c : trim(raw)) {
         const bool blank = c == ' ' || c == '\t';
@@ -160,14 +168,34 @@ void readLabel(Line& line)
         }
         return;
     }
-    const std::size_t colon = body.find(':');
+    // "Nom de domaine#. . . . .google.dz" (.dz): a label, a hash and a leader of dots.
+    if (const std::size_t hash = body.find("#."); hash != std::string_view::npos && canBeLabel(body.substr(0, hash))) {
+        line.label = normalLabel(body.substr(0, hash));
+        line.value = trim(body.substr(std::min(body.find_first_not_of(". ", hash + 1), body.size())));
+        line.labelEnd = hash;
+        line.colonLabel = true;
+        return;
+    }
+    std::size_t start = 0;
+    std::size_t colon = body.find(':');
+    // RWhois writes "class:Attribute:value" ("domain:Created:20090324", .ma): the class is no part
+    // of the label.
+    if (colon != std::string_view::npos && colon + 1 < body.size() && isAsciiLetter(body[colon + 1])) {
+        const std::size_t second = body.find(':', colon + 1);
+        if (second != std::string_view::npos && second - colon <= LongestLabel &&
+            body.substr(0, second).find_first_of(" \t") == std::string_view::npos &&
+            !body.substr(second + 1).starts_with("//")) {
+            start = colon + 1;
+            colon = second;
+        }
+    }
     // A colon in an address ("https://") or a time ("22:59") ends no label.
     const bool url = colon != std::string_view::npos && body.substr(colon + 1).starts_with("//");
     const bool time = colon != std::string_view::npos && colon > 0 && colon + 1 < body.size() &&
                       isDigit(body[colon - 1]) && isDigit(body[colon + 1]);
     if (colon != std::string_view::npos && !url && !time) {
-        if (canBeLabel(body.substr(0, colon))) {
-            line.label = normalLabel(body.substr(0, colon));
+        if (canBeLabel(body.substr(start, colon - start))) {
+            line.label = normalLabel(body.substr(start, colon - start));
             line.value = trim(body.substr(colon + 1));
             line.value =
                 trim(line.value.substr(std::min(line.value.find_first_not_of('.'), line.value.size())));
@@ -193,6 +221,22 @@ void readLabel(Line& line)
     }
 }
 
+/// The length of an item's mark before a label ("1a.        Domain Name : x", .gov.za; "a [Domain
+/// Name]   x", .my): up to three lower-case letters or digits, then a full stop and a blank, or
+/// blanks and a bracketed label; 0 where the line has none.
+std::size_t itemMarkLength(std::string_view body)
+{
+    std::size_t end = 0;
+    while (end < body.size() && end < 4 && (isDigit(body[end]) || (body[end] >= 'a' && body[end] <= 'z')))
+        ++end;
+    if (end == 0 || end > 3 || end + 1 >= body.size())
+        return 0;
+    if (body[end] == '.' && (body[end + 1] == ' ' || body[end + 1] == '\t'))
+        return end + 1;
+    const bool blank = body[end] == ' ' || body[end] == '\t';
+    return blank && trim(body.substr(end)).starts_with('[') ? end : 0;
+}
+
 Line readLine(std::string_view raw)
 {
     Line line;
@@ -207,6 +251,11 @@ Line readLine(std::string_view raw)
         line.comment = true;
         return line;
     }
+    // A lettered item of a bracketed layout: "a. [Domain Name]  x.jp".
+    if (line.body.size() > 4 && line.body[0] >= 'a' && line.body[0] <= 'z' && line.body[1] == '.' &&
+        line.body[2] == ' ')
+        line.body = trim(line.body.substr(3));
+    line.body = trim(line.body.substr(itemMarkLength(line.body)));
     // "** Domain Name: x" (.tr) is a field; "* Please note ... *" is a comment.
     if (line.body.front() == '*') {
         line.body = line.body.substr(std::min(line.body.find_first_not_of("* "), line.body.size()));
@@ -314,7 +363,16 @@ void markObjects(std::vector<Line>& lines)
         std::size_t end = start;
         while (end < lines.size() && !lines[end].blank && !lines[end].comment)
             ++end;
+        // A paragraph that states an expiry is the domain's, whatever label opens it (.sl opens its
+        // record with "Registrar:").
+        const bool expires = std::any_of(lines.begin() + start, lines.begin() + end, [](const Line& line) {
+            return std::any_of(std::begin(generic::FactLabels), std::end(generic::FactLabels), [&](const auto& row) {
+                return row.field == Field::ExpiryDate && row.label == line.label;
+            });
+        });
         std::optional<Part> part;
+        if (expires)
+            part = Part::Domain;
         for (std::size_t i = start; i < end; ++i) {
             const Line& line = lines[i];
             if (!part && line.colonLabel) {
@@ -330,6 +388,16 @@ void markObjects(std::vector<Line>& lines)
         }
         start = end + 1;
     }
+}
+
+/// Whether `line` states a name under a label that names the domain and no party's fact ("Domain
+/// Name: x.ee", not a contact's "name:").
+bool statesDomainName(const Line& line)
+{
+    const auto same = [&](const auto& row) { return row.label == line.label; };
+    return line.colonLabel && line.value.find('.') != std::string_view::npos &&
+           std::any_of(std::begin(generic::NameLabels), std::end(generic::NameLabels), same) &&
+           std::none_of(std::begin(generic::FactLabels), std::end(generic::FactLabels), same);
 }
 
 /// Gives every heading's block its part, and a heading whose block opens with a line without a
@@ -352,18 +420,24 @@ void markHeadings(std::vector<Line>& lines)
         const Line& next = lines[j];
         const bool nextIsText = next.label.empty() && !isBareHeading(next);
         std::size_t end = j;
+        // The domain's own lines may follow inside a party's block (.ee "Registrant:" holds
+        // "Domain Name:" and the record's dates): its name ends the party's block.
+        const auto ends = [&](const Line& line) { return part != Part::Domain && statesDomainName(line); };
         if (next.indent > heading.indent) {
             // An indented block, blank lines and all, up to the next line at the heading's depth.
-            for (std::size_t k = j; k < lines.size() && (lines[k].blank || lines[k].indent > heading.indent);
+            for (std::size_t k = j;
+                 k < lines.size() && (lines[k].blank || lines[k].indent > heading.indent) && !ends(lines[k]);
                  ++k)
                 end = k + 1;
         } else if (!bare && nextIsText) {
             // The value on the lines below the label (.li, .bg), up to a blank line or a label.
             while (end < lines.size() && !lines[end].blank && !lines[end].comment && lines[end].label.empty())
                 ++end;
-        } else if (!next.label.empty() && startsParagraph(lines, i)) {
-            // A section of fields up to the next blank line: "Registrant:" then "name: ...".
-            while (end < lines.size() && !lines[end].blank)
+        } else if (next.colonLabel ? bare || startsParagraph(lines, i)
+                                   : !next.label.empty() && !bare && startsParagraph(lines, i)) {
+            // A section of fields up to the next blank line: "Registrant:" then "name: ...". A bare
+            // heading opens one even inside a paragraph (.im: "Domain Owners / Registrant").
+            while (end < lines.size() && !lines[end].blank && !ends(lines[end]))
                 ++end;
         } else {
             continue; // an empty field among others ("Registrant organisation:" of .cl)
@@ -405,7 +479,7 @@ Part partOf(Field field)
 
 /// The value each field takes: for a date the first label's value that opens with a date; for the
 /// others the first that is not withheld, else the first withheld one.
-std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field field)
+std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field field, core::DateOrder order)
 {
     std::optional<std::string_view> withheld;
     for (const generic::FactLabel& row : generic::FactLabels) {
@@ -416,7 +490,7 @@ std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field 
                 (line.part != row.part && (row.part != Part::Domain || line.part != partOf(field))))
                 continue;
             if (isDateField(field)) {
-                if (core::readLeadingDate(line.value))
+                if (core::readLeadingDate(line.value, order))
                     return line.value;
             } else if (!core::isWithheld(line.value)) {
                 return line.value;
@@ -433,6 +507,7 @@ struct StatedNames
     bool any = false;     // a domain line with a value
     bool queried = false; // one of them is the queried name
     bool other = false;   // one of them is a name, and not the queried one
+    std::string name;     // the first name stated, in its comparable form
 };
 
 StatedNames statedNames(const std::vector<Line>& lines, std::string_view queriedName)
@@ -456,6 +531,8 @@ StatedNames statedNames(const std::vector<Line>& lines, std::string_view queried
             continue;
         }
         stated.any = true;
+        if (stated.name.empty())
+            stated.name = *name;
         // Without the name asked for (a saved reply read on its own), the name stated is taken.
         if (!queried || answersFor(*name, *queried))
             stated.queried = true;
@@ -496,21 +573,98 @@ std::size_t asciiPrefixLength(std::string_view text)
     return static_cast<std::size_t>(end - text.begin());
 }
 
-Record readRecord(const std::vector<Line>& lines)
+/// A line's text as the registry's own labels are matched: without blanks around it and without a
+/// lettered prefix ("a. [Domain Name]").
+std::string_view ownLabelLine(std::string_view line)
+{
+    line = trim(line);
+    if (line.size() > 3 && line[0] >= 'a' && line[0] <= 'z' && line[1] == '.' && line[2] == ' ')
+        line = trim(line.substr(3));
+    return line;
+}
+
+std::string_view applyThen(std::string_view value, LabelThen then)
+{
+    switch (then) {
+    case LabelThen::Keep: return value;
+    case LabelThen::DateInParentheses: {
+        const std::size_t open = value.find('(');
+        const std::size_t close = value.find(')', open == std::string_view::npos ? 0 : open);
+        if (open == std::string_view::npos || close == std::string_view::npos)
+            return {};
+        return trim(value.substr(open + 1, close - open - 1));
+    }
+    case LabelThen::AfterParenColon: {
+        const std::size_t mark = value.find("):");
+        return mark == std::string_view::npos ? std::string_view() : trim(value.substr(mark + 2));
+    }
+    }
+    return value;
+}
+
+/// The value of the registry's own labels for `field`: the first that holds one.
+std::string_view ownValue(const std::vector<std::string_view>& rawLines, const LayoutOverride& layout, Field field)
+{
+    for (const OwnLabel& own : layout.labels) {
+        if (own.field != field)
+            continue;
+        for (const std::string_view raw : rawLines) {
+            const std::string_view line = ownLabelLine(raw);
+            if (line.starts_with(own.label)) {
+                if (const std::string_view value = applyThen(trim(line.substr(own.label.size())), own.then);
+                    !value.empty())
+                    return value;
+                break;
+            }
+        }
+    }
+    return {};
+}
+
+/// A date value as the record keeps it: as the registry wrote it, or, where only the registry's
+/// order of day and month reads it (and `rewrite`), the date alone in ISO form, which every later
+/// reader reads one way; nothing where no date opens it.
+std::string storedDate(std::string_view found, core::DateOrder order, bool rewrite)
+{
+    std::string value(found);
+    utf8ToGbkInPlace(value);
+    // Bytes that are not UTF-8 are dropped: a date a stray byte ended would run into what
+    // followed it ("2020-04-21\xC7" "1z" reads as the 211th). Its ASCII start is kept instead,
+    // or nothing when that is no date.
+    if (!value.empty() && !core::readLeadingDate(value, order))
+        value = found.substr(0, std::min(found.size(), asciiPrefixLength(found)));
+    const auto ordered = core::readLeadingDate(value, order);
+    if (!ordered)
+        return {};
+    if (rewrite && core::readLeadingDate(value) != ordered)
+        return ordered->iso();
+    return value;
+}
+
+Record readRecord(const std::vector<Line>& lines,
+                  const std::vector<std::string_view>& rawLines,
+                  const LayoutOverride& layout,
+                  core::DateOrder order,
+                  bool rewriteDates)
 {
     Record record;
     for (const core::ResultField& row : core::ResultFields) {
         const Field field = row.field;
-        const std::string_view found = factValue(lines, field).value_or(std::string_view());
-        std::string value(found);
-        utf8ToGbkInPlace(value);
-        // Bytes that are not UTF-8 are dropped: a date a stray byte ended would run into what
-        // followed it ("2020-04-21\xC7" "1z" reads as the 211th). Its ASCII start is kept instead,
-        // or nothing when that is no date.
-        if (isDateField(field) && !value.empty() && !core::readLeadingDate(value)) {
-            value = found.substr(0, std::min(found.size(), asciiPrefixLength(found)));
-            if (!core::readLeadingDate(value))
-                value.clear();
+        if ((layout.notApplicable & fieldBit(field)) != 0) {
+            record.reading.set(field, NotApplicable);
+            continue;
+        }
+        std::string_view found = ownValue(rawLines, layout, field);
+        const bool own = !found.empty();
+        if (!own)
+            found = factValue(lines, field, order).value_or(std::string_view());
+        std::string value;
+        // The value of a registry's own label is kept as written, whatever it says ("null").
+        if (isDateField(field) && !own) {
+            value = storedDate(found, order, rewriteDates);
+        } else {
+            value = found;
+            utf8ToGbkInPlace(value);
         }
         record.anyFact = record.anyFact ||
                          (isDateField(field) ? !value.empty() : !found.empty() && !core::isWithheld(found));
@@ -521,24 +675,34 @@ Record readRecord(const std::vector<Line>& lines)
 
 } // namespace
 
-Reading readGenericReply(std::string_view reply, std::string_view queriedName)
+Reading readGenericReply(std::string_view reply, std::string_view queriedName, const LayoutOverride& layout)
 {
-    if (reply.empty())
-        return Reading(core::LookupStatus::Error, core::ErrorReason::EmptyReply);
     // A refusal or a throttled answer says nothing about the name: never free.
-    if (const Refusal refusal = serviceRefusal(reply); refusal != Refusal::None) {
-        return Reading(core::LookupStatus::Error,
-                       refusal == Refusal::Throttled ? core::ErrorReason::Throttled
-                                                     : core::ErrorReason::ServiceGone);
+    if (auto refused = refusalReading(reply, serviceRefusal(reply)))
+        return std::move(*refused);
+    std::string decoded;
+    if (layout.readIso2022Jp && reply.find("\x1B$") != std::string_view::npos) {
+        decoded = core::iso2022jpToUtf8(reply);
+        reply = decoded;
     }
     const std::vector<Line> lines = readLines(reply);
     const StatedNames stated = statedNames(lines, queriedName);
     if (stated.other && !stated.queried)
         return Reading(core::LookupStatus::Error, core::ErrorReason::OtherDomain);
+    const auto queried = comparableDomainName(queriedName);
+    const std::string_view name = queried ? std::string_view(*queried) : std::string_view(stated.name);
+    const core::DateOrder order = layout.dateOrder != core::DateOrder::Unstated
+                                      ? layout.dateOrder
+                                      : dateOrderOf(reply, name.substr(name.rfind('.') + 1));
+    // A registry with rules of its own has its dates read later with its server's notation: they
+    // stay as written. Any other registry's are rewritten where only its order reads them.
+    const bool rewriteDates = &layout == &NoOverride;
+    const std::vector<std::string_view> rawLines = layout.labels.empty() ? std::vector<std::string_view>()
+                                                                          : core::splitLines(reply);
     if (saysAny(lines, generic::TakenPhrases))
-        return readRecord(lines).reading;
+        return readRecord(lines, rawLines, layout, order, rewriteDates).reading;
     const std::optional<bool> status = statusSays(lines);
-    Record record = readRecord(lines);
+    Record record = readRecord(lines, rawLines, layout, order, rewriteDates);
     // A record of the queried name with its dates is an answer, whatever a stray line of legal text
     // says about names that are "not found".
     const bool carriesRecord = stated.queried && (record.reading.hasValue(Field::ExpiryDate) ||

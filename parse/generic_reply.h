@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "parse/layout_override.h"
 #include "parse/reading.h"
 
 namespace zonedesk::parse {
@@ -19,7 +20,13 @@ namespace zonedesk::parse {
 ///   the first label (in the table's order) that holds one, dates as the registry wrote them, in
 ///   GBK. Dates are kept only where core::readLeadingDate reads one; a withheld owner, e-mail or
 ///   registrar is kept only when no label holds a real one.
+/// Dates in digits only are read in the order of day and month the reply states or the registry is
+/// known to keep (dateOrderOf) and, where only that order reads them, stored in ISO form.
+/// A registry with rules of its own passes its `layout`: its own labels are read first, the fields
+/// it never carries are "N/A", and its dates stay as written.
 /// Pure; any thread.
-Reading readGenericReply(std::string_view reply, std::string_view queriedName);
+Reading readGenericReply(std::string_view reply,
+                         std::string_view queriedName,
+                         const LayoutOverride& layout = NoOverride);
 
 } // namespace zonedesk::parse

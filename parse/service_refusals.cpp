@@ -157,4 +157,17 @@ Refusal serviceRefusal(std::string_view reply)
     }
 }
 
+std::optional<Reading> refusalReading(std::string_view reply, Refusal refusal)
+{
+    if (reply.empty())
+        return Reading(core::LookupStatus::Error, core::ErrorReason::EmptyReply);
+    // A refusal says nothing about the domain: it must never read as a result.
+    if (refusal != Refusal::None) {
+        return Reading(core::LookupStatus::Error,
+                       refusal == Refusal::Throttled ? core::ErrorReason::Throttled
+                                                     : core::ErrorReason::ServiceGone);
+    }
+    return std::nullopt;
+}
+
 } // namespace zonedesk::parse

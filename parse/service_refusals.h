@@ -2,7 +2,10 @@
 // Replies in which a server refuses or cannot serve the query: never read as a result.
 #pragma once
 
+#include <optional>
 #include <string_view>
+
+#include "parse/reading.h"
 
 namespace zonedesk::parse {
 
@@ -17,5 +20,10 @@ enum class Refusal
 /// writes them: in its own message lines, not in the value of a record field, and never in a reply
 /// that carries a record.
 Refusal serviceRefusal(std::string_view reply);
+
+/// The reading every reader gives a reply that says nothing about the name: Error for an empty
+/// reply, and for `refusal` (of `reply`, as serviceRefusal found it) throttled or service gone;
+/// nullopt for any other reply.
+std::optional<Reading> refusalReading(std::string_view reply, Refusal refusal);
 
 } // namespace zonedesk::parse

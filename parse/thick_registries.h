@@ -50,36 +50,12 @@ constexpr CutRule BizRules[] = {
     {Field::Email,            "Registrant Email:",         "Administrative Contact ID:"   },
 };
 
-// Today's layout (ICANN 2013 on):
+// Today's layout (ICANN 2013 on), read by the generic tables alone:
 //    Creation Date: 1998-10-21T04:00:00Z
 //    Registry Expiry Date: 2014-10-20T04:00:00Z
 //    Registrant Name: REDACTED FOR PRIVACY
 //    Registrant Organization: Google LLC
-// The owner is the registrant's name unless that is redacted, then its organisation; when both
-// are, the redaction text stands as the registry wrote it.
-constexpr std::string_view ThickNotRegistered[] = {"NOT FOUND", "Domain not found.", "No Data Found"};
-
-constexpr LineRule ThickLines[] = {
-    {Field::ExpiryDate,       "Registry Expiry Date:",    LineThen::Keep          },
-    {Field::RegistrationDate, "Creation Date:",           LineThen::Keep          },
-    {Field::UpdatedDate,      "Updated Date:",            LineThen::Keep          },
-    {Field::Registrar,        "Registrar:",               LineThen::Keep          },
-    {Field::Registrar,        "Sponsoring Registrar:",    LineThen::Keep          },
-    {Field::Owner,            "Registrant Name:",         LineThen::SkipIfRedacted},
-    {Field::Owner,            "Registrant Organization:", LineThen::SkipIfRedacted},
-    {Field::Owner,            "Registrant Name:",         LineThen::Keep          },
-    {Field::Owner,            "Registrant Organization:", LineThen::Keep          },
-    {Field::Email,            "Registrant Email:",        LineThen::Keep          },
-};
-
-// "Name is reserved by afilias" (.info)
-constexpr std::string_view ThickReserved[] = {"Name is reserved by"};
-
-constexpr CurrentLayout ThickCurrent{
-    .notRegistered = ThickNotRegistered,
-    .rules = ThickLines,
-    .reserved = ThickReserved,
-};
+constexpr LayoutOverride ThickToday{};
 
 // Rules: the verdict is tested on the whole reply; "NOT FOUND" (.org, .info) and "Not found" (.biz)
 // are different phrases. The .org section ends at the first "Tech Email:" after the policy.
@@ -90,21 +66,21 @@ constexpr Branch PirBranch{
     .sectionStart = "you agree to abide by this policy",
     .sectionEnd = "Tech Email:",
     .rules = PirRules,
-    .current = &ThickCurrent,
+    .today = &ThickToday,
 };
 
 constexpr Branch AfiliasBranch{
     .server = WhoisServer::Afilias,
     .notRegistered = "NOT FOUND",
     .rules = AfiliasRules,
-    .current = &ThickCurrent,
+    .today = &ThickToday,
 };
 
 constexpr Branch BizRegistryBranch{
     .server = WhoisServer::BizRegistry,
     .notRegistered = "Not found",
     .rules = BizRules,
-    .current = &ThickCurrent,
+    .today = &ThickToday,
 };
 
 constexpr Branch ThickBranches[] = {PirBranch, AfiliasBranch, BizRegistryBranch};

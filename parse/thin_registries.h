@@ -47,24 +47,10 @@ constexpr CutRule NicCcRules[] = {
 //    Registry Expiry Date: 2020-09-14T04:00:00Z
 //    Registrar: MarkMonitor Inc.
 //    No match for "U34JEDZCQ.COM".
-constexpr std::string_view ThinNotRegistered[] = {"No match for \""};
-
-constexpr LineRule ThinLines[] = {
-    {Field::ExpiryDate,       "Registry Expiry Date:", LineThen::Keep},
-    {Field::RegistrationDate, "Creation Date:",        LineThen::Keep},
-    {Field::UpdatedDate,      "Updated Date:",         LineThen::Keep},
-    {Field::Registrar,        "Registrar:",            LineThen::Keep},
-    {Field::Registrar,        "Sponsoring Registrar:", LineThen::Keep},
-};
-
-constexpr CurrentLayout ThinCurrent{
-    .notRegistered = ThinNotRegistered,
-    .rules = ThinLines,
+constexpr LayoutOverride ThinToday{
     .notApplicable = fields(Field::Owner, Field::Email),
 };
 
-// Rules: the phrase is exact and case-sensitive; "NOTICE: " for .com/.net keeps its trailing blank,
-// and the .tv/.cc section start needs the full stop.
 constexpr Branch VerisignBranch{
     .server = WhoisServer::Verisign,
     .notRegistered = "No match for",
@@ -73,7 +59,7 @@ constexpr Branch VerisignBranch{
     .sectionEnd = "NOTICE: ",
     .rules = VerisignRules,
     .notApplicable = fields(Field::Owner, Field::Email),
-    .current = &ThinCurrent,
+    .today = &ThinToday,
 };
 
 constexpr Branch VerisignTvBranch{
@@ -84,7 +70,7 @@ constexpr Branch VerisignTvBranch{
     .sectionEnd = "NOTICE:",
     .rules = VerisignTvRules,
     .notApplicable = fields(Field::Owner, Field::Email),
-    .current = &ThinCurrent,
+    .today = &ThinToday,
 };
 
 constexpr Branch NicCcBranch{
@@ -95,7 +81,7 @@ constexpr Branch NicCcBranch{
     .sectionEnd = "NOTICE:",
     .rules = NicCcRules,
     .notApplicable = fields(Field::Owner, Field::Email),
-    .current = &ThinCurrent,
+    .today = &ThinToday,
 };
 
 constexpr Branch ThinBranches[] = {VerisignBranch, VerisignTvBranch, NicCcBranch};

@@ -8,6 +8,9 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/whois_servers.h"
+#include "parse/branch.h"
+#include "parse/old_layout.h"
 #include "parse/parse_reply.h"
 
 namespace zonedesk::test {
@@ -41,6 +44,18 @@ inline Parsed parseAs(std::string_view host, std::string_view reply)
             std::string(core::fieldText(record.owner)),
             std::string(core::fieldText(record.email)),
             std::string(core::fieldText(record.registrar))};
+}
+
+/// The verdict of the old rules alone (the original program's), without today's reading.
+inline core::LookupStatus oldVerdict(std::string_view host, std::string_view reply)
+{
+    return parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).status();
+}
+
+/// A field as the old rules alone cut it.
+inline std::string oldValue(std::string_view host, std::string_view reply, core::Field field)
+{
+    return std::string(parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).value(field));
 }
 
 inline constexpr std::string_view VerisignHost = "whois.verisign-grs.com";

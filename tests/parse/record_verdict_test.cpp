@@ -91,16 +91,20 @@ parse::Reading read(const std::string& reply, core::WhoisServer server, std::str
     return parse::readReply(reply, server, parse::serviceRefusal(reply), domain);
 }
 
-/// The registry's own not-registered phrases, both layouts.
+/// The registry's own not-registered phrase of the old layout and the phrases today's replies of
+/// the ten write.
 std::vector<std::string_view> notRegisteredPhrases(core::WhoisServer server)
 {
-    const parse::Branch& branch = parse::branchFor(server);
-    std::vector<std::string_view> phrases;
-    if (!branch.notRegistered.empty())
+    std::vector<std::string_view> phrases = {"NOT FOUND",
+                                             "Domain not found.",
+                                             "No Data Found",
+                                             "No match for \"",
+                                             "No matching record.",
+                                             "No match!!",
+                                             "The domain has not been registered.",
+                                             "NO MATCH:"};
+    if (const parse::Branch& branch = parse::branchFor(server); !branch.notRegistered.empty())
         phrases.push_back(branch.notRegistered);
-    if (branch.current != nullptr)
-        phrases.insert(
-            phrases.end(), branch.current->notRegistered.begin(), branch.current->notRegistered.end());
     return phrases;
 }
 

@@ -51,10 +51,12 @@ TEST(VerisignBranch, VerdictOnlyInsideTheSection)
 TEST(VerisignBranch, MissingSectionEndEmptiesEveryCutField)
 {
     // "NOTICE:" straight before a line break is not "NOTICE: ": the old rules see no section.
-    // Lines that begin with today's labels are then read as today's layout.
-    const Parsed parsed = parseAs(VerisignHost, thinReply("", Record, "NOTICE:\n"));
+    // The reply is then read as today's layout, whose labels include "Expiration Date:".
+    const std::string reply = thinReply("", Record, "NOTICE:\n");
+    EXPECT_EQ(oldValue(VerisignHost, reply, core::Field::ExpiryDate), "");
+    const Parsed parsed = parseAs(VerisignHost, reply);
     EXPECT_EQ(parsed.status, LookupStatus::Success);
-    EXPECT_EQ(parsed.expiryDate, ""); // "Expiration Date:" is not today's "Registry Expiry Date:"
+    EXPECT_EQ(parsed.expiryDate, "14-sep-2020");
     EXPECT_EQ(parsed.registrationDate, "15-sep-1997");
     EXPECT_EQ(parsed.registrar, "ABC REGISTRAR,   INC.");
     EXPECT_EQ(parsed.owner, "N/A");
@@ -75,8 +77,8 @@ TEST(VerisignTvBranch, NeedsTheFullStopAndReadsUpdatedDate)
     EXPECT_EQ(parsed.expiryDate, "14-sep-2020");
 
     const std::string noStop = "for detailed information\n" + std::string(Record) + "NOTICE:\n";
-    EXPECT_EQ(parseAs(VerisignTvHost, noStop).expiryDate, "");
-    EXPECT_EQ(parseAs(VerisignHost, noStop + " ").expiryDate, ""); // "NOTICE:\n" is not "NOTICE: "
+    EXPECT_EQ(oldValue(VerisignTvHost, noStop, core::Field::ExpiryDate), "");
+    EXPECT_EQ(oldValue(VerisignHost, noStop + " ", core::Field::ExpiryDate), ""); // "NOTICE:\n" is not "NOTICE: "
     const std::string comNoStop = "for detailed information\n" + std::string(Record) + "NOTICE: x";
     EXPECT_EQ(parseAs(VerisignHost, comNoStop).expiryDate, "14-sep-2020"); // .com needs no full stop
 }

@@ -79,7 +79,8 @@ TEST(ParsedValues, KeepNoControlBytesOrSurroundingBlanks)
 
 TEST(TodaysLayout, ThickOwnerSkipsRedactedNames)
 {
-    const std::string reply = "Creation Date: 2011-08-30T16:41:12Z\n"
+    const std::string reply = "Domain Name: EXAMPLE.ORG\n"
+                              "Creation Date: 2011-08-30T16:41:12Z\n"
                               "Registry Expiry Date: 2027-08-30T16:41:12Z\n"
                               "Registrar: Example Registrar, Inc.\n"
                               "Registrant Name: REDACTED FOR PRIVACY\n"
@@ -121,14 +122,15 @@ TEST(TodaysLayout, JpSecondLevelNameTakesTheExpiryFromItsState)
     EXPECT_EQ(parsed.registrar, "N/A");
 
     // UTF-8 Japanese: the registrant's name is stored in GBK.
-    const Parsed japanese = parseAs(JprsHost, "[有効期限]  2024/02/29\n[登録者名]  日本\n");
+    const Parsed japanese = parseAs(JprsHost, "[Domain Name]  X.JP\n[有効期限]  2024/02/29\n[登録者名]  日本\n");
     EXPECT_EQ(japanese.owner, "\xC8\xD5\xB1\xBE");
 }
 
 TEST(TodaysLayout, HkReadsTheRegistrarAndTheRegistrantsCompany)
 {
     // The date labels outlived the old layout: without "Name of Registrar:" the reply is today's.
-    const std::string reply = "Registrar Name: MARKMONITOR INC.\n"
+    const std::string reply = "Domain Name: GOOGLE.COM.HK\n"
+                              "Registrar Name: MARKMONITOR INC.\n"
                               "Registrar Contact Information: Email: ccops@markmonitor.com\n"
                               "Company English Name (It should be the same as ...): GOOGLE LLC\n"
                               "Email:  dns-admin@google.com \n"
