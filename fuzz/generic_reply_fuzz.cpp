@@ -3,7 +3,8 @@
 // The reading is stored into a record as the import leaves it (zero-filled, server and domain
 // set). Checks that every text field still ends within its width, that an Error always says why
 // and nothing else does, that a free name carries no values, that a registered one carries a value
-// unless the reply says the name is held, and that every date kept opens with a date.
+// unless the reply says the name is held, and that every date kept opens with a date; the same
+// bytes go through every registry's override too.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -18,6 +19,8 @@
 #include "core/result_fields.h"
 #include "core/text.h"
 #include "fuzz/field_check.h"
+#include "core/whois_servers.h"
+#include "parse/branch.h"
 #include "parse/generic_reply.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -44,6 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const core::Field field :
          {core::Field::ExpiryDate, core::Field::RegistrationDate, core::Field::UpdatedDate}) {
         if (!reading.value(field).empty() && !core::readLeadingDate(reading.value(field)))
+            std::abort();
+    }
+
+    // The same bytes through every registry's override of today's layout: its own labels, its
+    // encoding and date order.
+    for (std::size_t i = 0; i < core::WhoisServerCount; ++i) {
+        const parse::Branch& branch = parse::branchFor(static_cast<core::WhoisServer>(i));
+        const parse::Reading own = parse::readGenericReply(reply, name, *branch.today);
+        if ((own.status() == core::LookupStatus::Error) == (own.reason() == core::ErrorReason::None))
+            std::abort();
+        if (own.status() == core::LookupStatus::NotRegistered && own.hasAnyValue())
             std::abort();
     }
 

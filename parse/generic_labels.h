@@ -65,6 +65,7 @@ constexpr FactLabel FactLabels[] = {
     {Field::ExpiryDate,       "validity",                                  Part::Domain    }, // .il
     {Field::ExpiryDate,       "fecha de vencimiento",                      Part::Domain    }, // .bo .ve
     {Field::ExpiryDate,       "record expired",                            Part::Domain    }, // .my
+    {Field::ExpiryDate,       "domain currently expires",                  Part::Domain    }, // .ws
     {Field::ExpiryDate,       "expired",                                   Part::Domain    }, // .ly
     {Field::ExpiryDate,       "date_renewal",                              Part::Domain    }, // .co.ca
     {Field::ExpiryDate,       "domain_datebilleduntil",                    Part::Domain    }, // .nz
@@ -132,6 +133,7 @@ constexpr FactLabel FactLabels[] = {
     {Field::UpdatedDate,      "record changed on",                         Part::Domain    }, // .ee (2010)
     {Field::UpdatedDate,      "entry updated",                             Part::Domain    }, // .ac.uk .gov.uk
     {Field::UpdatedDate,      "updated on",                                Part::Domain    }, // .name
+    {Field::UpdatedDate,      "domain last updated",                       Part::Domain    }, // .ws
     {Field::UpdatedDate,      "최근 정보 변경일",                   Part::Domain    }, // .kr
 
     {Field::Owner,            "registrant name",                           Part::Domain    },
@@ -146,6 +148,7 @@ constexpr FactLabel FactLabels[] = {
     {Field::Owner,            "domain holder",                             Part::Domain    }, // .si .th
     {Field::Owner,            "holder",                                    Part::Domain    }, // .nu .se
     {Field::Owner,            "owner name",                                Part::Domain    }, // .pt .tm
+    {Field::Owner,            "department name",                           Part::Domain    }, // .gov.za
     {Field::Owner,            "owner-organization",                        Part::Domain    }, // .vg
     {Field::Owner,            "owner",                                     Part::Domain    }, // .br
     {Field::Owner,            "titular",                                   Part::Domain    }, // .ve
@@ -202,6 +205,7 @@ constexpr NameLabel NameLabels[] = {
     {"domain_name"},       // .nz
     {"query"},             // .cm .il .kr
     {"ascii"},             // .ir: the A-label of a name in Persian
+    {"ace"},               // .cl: the same, "ACE: x.cl (RFC-3490, ...)"
     {"puny name"},         // .中国
     {"name"},              // .ee, under "Domain:"
     {"ドメイン名"},        // .jp in Japanese
@@ -278,6 +282,7 @@ enum class Where : std::uint8_t
     Anywhere,
     WholeLine, // the line is the phrase, a full stop or "!" after it allowed
     LineEnd,   // the phrase ends the line ("free.nl is free", not "is free of charge")
+    AfterName, // the line is a name and the phrase ("X.CO.CA is available.", not "... details is available.")
 };
 
 struct Phrase
@@ -309,7 +314,7 @@ constexpr Phrase NotRegisteredPhrases[] = {
     {"no existe",                     Where::Anywhere }, // .cl
     {"available",                     Where::WholeLine},
     {"is free",                       Where::LineEnd  }, // .nl
-    {"is available",                  Where::LineEnd  }, // .co.ca "X.CO.CA is available."
+    {"is available",                  Where::AfterName}, // .co.ca "X.CO.CA is available."
     {"no records matching",           Where::Anywhere }, // swhoisd (.ax .bj)
     {"no records found for object",   Where::Anywhere }, // .in.ua
     {"no results were found",         Where::Anywhere }, // .co.pl

@@ -209,9 +209,13 @@ void readLabel(Line& line)
         if (!lower.starts_with(label) || lower.size() == label.size())
             continue;
         const std::string_view rest = body.substr(label.size());
+        // After one blank only a date or a name is a value: "Domain GOOGLE.KG", not the heading
+        // "Domain Owners / Registrant" (.im).
+        const std::string_view word = trim(rest).substr(0, trim(rest).find_first_of(" \t"));
         const bool blankLabel =
             std::find(std::begin(generic::BlankLabels), std::end(generic::BlankLabels), label) !=
-            std::end(generic::BlankLabels);
+                std::end(generic::BlankLabels) &&
+            (core::readLeadingDate(trim(rest)) || trim(word, ".").find('.') != std::string_view::npos);
         if (rest.starts_with('\t') || rest.starts_with("  ") || (blankLabel && rest.starts_with(' '))) {
             line.label = std::string(label);
             line.value = trim(rest);
@@ -276,6 +280,13 @@ bool holdsPhrase(std::string_view text, const generic::Phrase& phrase)
     case generic::Where::Anywhere: return lower.find(phrase.text) != std::string::npos;
     case generic::Where::WholeLine: return trim(lower, ".! ") == phrase.text;
     case generic::Where::LineEnd: return trim(lower, ".! ").ends_with(phrase.text);
+    case generic::Where::AfterName: {
+        const std::string_view line = trim(lower, ".! ");
+        if (!line.ends_with(phrase.text) || line.size() == phrase.text.size())
+            return false;
+        const std::string_view name = trim(line.substr(0, line.size() - phrase.text.size()));
+        return wordCount(name) == 1 && name.find('.') != std::string_view::npos;
+    }
     }
     return false;
 }
@@ -365,14 +376,13 @@ void markObjects(std::vector<Line>& lines)
             ++end;
         // A paragraph that states an expiry is the domain's, whatever label opens it (.sl opens its
         // record with "Registrar:").
-        const bool expires = std::any_of(lines.begin() + start, lines.begin() + end, [](const Line& line) {
-            return std::any_of(std::begin(generic::FactLabels), std::end(generic::FactLabels), [&](const auto& row) {
-                return row.field == Field::ExpiryDate && row.label == line.label;
-            });
-        });
         std::optional<Part> part;
-        if (expires)
-            part = Part::Domain;
+        for (std::size_t i = start; i < end; ++i) {
+            for (const generic::FactLabel& row : generic::FactLabels) {
+                if (row.field == Field::ExpiryDate && row.label == lines[i].label)
+                    part = Part::Domain;
+            }
+        }
         for (std::size_t i = start; i < end; ++i) {
             const Line& line = lines[i];
             if (!part && line.colonLabel) {
@@ -433,10 +443,11 @@ void markHeadings(std::vector<Line>& lines)
             // The value on the lines below the label (.li, .bg), up to a blank line or a label.
             while (end < lines.size() && !lines[end].blank && !lines[end].comment && lines[end].label.empty())
                 ++end;
-        } else if (next.colonLabel ? bare || startsParagraph(lines, i)
+        } else if (next.colonLabel ? (bare && j == i + 1) || startsParagraph(lines, i)
                                    : !next.label.empty() && !bare && startsParagraph(lines, i)) {
             // A section of fields up to the next blank line: "Registrant:" then "name: ...". A bare
-            // heading opens one even inside a paragraph (.im: "Domain Owners / Registrant").
+            // heading right above fields opens one even inside a paragraph (.im: "Domain Owners /
+            // Registrant").
             while (end < lines.size() && !lines[end].blank && !ends(lines[end]))
                 ++end;
         } else {
@@ -477,11 +488,47 @@ Part partOf(Field field)
     }
 }
 
+/// Whether `text` holds a byte of `bytes`.
+bool holdsAny(std::string_view text, std::string_view bytes)
+{
+    return text.find_first_of(bytes) != std::string_view::npos;
+}
+
+/// A registrar's name without the handle, IANA number or address a registry writes after it:
+/// "MarkMonitor, Inc. (R22-LRCC)", "MarkMonitor Inc. (292)", "NIC.SL (http://www.nic.sl)",
+/// "MarkMonitor Inc R45-ME". Only the last one goes ("dotASIA R4-ASIA (800046)"), and words in
+/// parentheses are the name's own ("Sabz Mehregan (HostIran Networks)", "X Ltd (UK)").
+std::string_view registrarName(std::string_view value)
+{
+    value = trim(value);
+    if (const std::size_t open = value.rfind(" ("); open != std::string_view::npos && value.ends_with(')')) {
+        const std::string_view inside = value.substr(open + 2, value.size() - open - 3);
+        const bool oneToken = !holdsAny(inside, " \t") && holdsAny(inside, "0123456789-.");
+        return oneToken ? trim(value.substr(0, open)) : value;
+    }
+    const std::size_t blank = value.find_last_of(" \t");
+    const std::string_view last = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
+    const bool handle = holdsAny(last, "0123456789") && holdsAny(last, "-") &&
+                        std::any_of(last.begin(), last.end(), isAsciiLetter) &&
+                        std::all_of(last.begin(), last.end(), [](char c) { return isAlnum(c) || c == '-'; });
+    return handle ? trim(value.substr(0, blank)) : value;
+}
+
+/// Whether a registrar's value is a handle ("REG-MARKMONITOR", "ACTI-0024", "ua.markmonitor"): one
+/// word holding a hyphen, a dot or a digit.
+bool isHandle(std::string_view value)
+{
+    return !value.empty() && !holdsAny(value, " \t") && holdsAny(value, "-_.0123456789");
+}
+
 /// The value each field takes: for a date the first label's value that opens with a date; for the
-/// others the first that is not withheld, else the first withheld one.
-std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field field, core::DateOrder order)
+/// others the first that is not withheld, else the first withheld one; a registrar's name before
+/// its handle, unless values are kept `asWritten`.
+std::optional<std::string_view>
+factValue(const std::vector<Line>& lines, Field field, core::DateOrder order, bool asWritten)
 {
     std::optional<std::string_view> withheld;
+    std::string_view handle;
     for (const generic::FactLabel& row : generic::FactLabels) {
         if (row.field != field)
             continue;
@@ -492,13 +539,19 @@ std::optional<std::string_view> factValue(const std::vector<Line>& lines, Field 
             if (isDateField(field)) {
                 if (core::readLeadingDate(line.value, order))
                     return line.value;
+            } else if (field == Field::Registrar && !asWritten && isHandle(registrarName(line.value))) {
+                // The registrar's name, where the reply gives one, over its handle (FRED's
+                // "registrar: REG-X" before the registrar's object).
+                handle = handle.empty() ? registrarName(line.value) : handle;
             } else if (!core::isWithheld(line.value)) {
-                return line.value;
+                return field == Field::Registrar && !asWritten ? registrarName(line.value) : line.value;
             } else if (!withheld) {
                 withheld = line.value;
             }
         }
     }
+    if (!handle.empty())
+        return handle;
     return withheld;
 }
 
@@ -550,7 +603,11 @@ std::optional<bool> statusSays(const std::vector<Line>& lines)
             std::find(std::begin(generic::StatusLabels), std::end(generic::StatusLabels), line.label) ==
                 std::end(generic::StatusLabels))
             continue;
-        const std::string value = core::asciiLower(trim(line.value, " .\t"));
+        std::string value = core::asciiLower(trim(line.value, " .\t"));
+        // A remark in parentheses after the state is no part of it: "AVAILABLE (No match for
+        // domain "x.sx")".
+        if (const std::size_t remark = value.find(" ("); remark != std::string::npos && value.ends_with(')'))
+            value = trim(value.substr(0, remark));
         for (const generic::StatusWord& word : generic::StatusWords) {
             if (value == word.value)
                 return word.registered;
@@ -645,7 +702,7 @@ Record readRecord(const std::vector<Line>& lines,
                   const std::vector<std::string_view>& rawLines,
                   const LayoutOverride& layout,
                   core::DateOrder order,
-                  bool rewriteDates)
+                  bool asWritten)
 {
     Record record;
     for (const core::ResultField& row : core::ResultFields) {
@@ -657,11 +714,11 @@ Record readRecord(const std::vector<Line>& lines,
         std::string_view found = ownValue(rawLines, layout, field);
         const bool own = !found.empty();
         if (!own)
-            found = factValue(lines, field, order).value_or(std::string_view());
+            found = factValue(lines, field, order, asWritten).value_or(std::string_view());
         std::string value;
         // The value of a registry's own label is kept as written, whatever it says ("null").
         if (isDateField(field) && !own) {
-            value = storedDate(found, order, rewriteDates);
+            value = storedDate(found, order, !asWritten);
         } else {
             value = found;
             utf8ToGbkInPlace(value);
@@ -671,6 +728,46 @@ Record readRecord(const std::vector<Line>& lines,
         record.reading.set(field, value);
     }
     return record;
+}
+
+bool carriesDates(const Reading& reading)
+{
+    return reading.hasValue(Field::ExpiryDate) || reading.hasValue(Field::RegistrationDate);
+}
+
+/// Whether a contact's section names someone (.cl lists only the name's contacts and servers): a
+/// free name has no contacts.
+bool namesContacts(const std::vector<Line>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const Line& line) {
+        return line.underHeading && line.part == Part::Other && !line.value.empty() &&
+               !core::isWithheld(line.value) &&
+               std::any_of(std::begin(generic::FactLabels), std::end(generic::FactLabels), [&](const auto& row) {
+                   return row.field == Field::Owner && row.part == Part::Registrant && row.label == line.label;
+               });
+    });
+}
+
+/// Whether the reply lists the name's servers as a zone file does, the name without its zone
+/// before each ("go ns-1.example.com", Tonic's .to), with no labelled line besides.
+bool listsDelegation(const std::vector<Line>& lines, std::string_view queriedName)
+{
+    const auto queried = comparableDomainName(queriedName);
+    const std::string_view own =
+        queried ? std::string_view(*queried).substr(0, queried->find('.')) : std::string_view();
+    bool any = false;
+    for (const Line& line : lines) {
+        if (!line.label.empty())
+            return false;
+        if (line.blank || line.comment || wordCount(line.body) != 2)
+            continue;
+        const std::string_view first = line.body.substr(0, line.body.find_first_of(" \t"));
+        const std::string_view host = trim(line.body.substr(first.size()));
+        const bool label = std::all_of(first.begin(), first.end(), [](char c) { return isAlnum(c) || c == '-'; });
+        any = any || (label && host.find('.') != std::string_view::npos &&
+                      (own.empty() || core::asciiLower(first) == own));
+    }
+    return any;
 }
 
 } // namespace
@@ -694,24 +791,34 @@ Reading readGenericReply(std::string_view reply, std::string_view queriedName, c
     const core::DateOrder order = layout.dateOrder != core::DateOrder::Unstated
                                       ? layout.dateOrder
                                       : dateOrderOf(reply, name.substr(name.rfind('.') + 1));
-    // A registry with rules of its own has its dates read later with its server's notation: they
-    // stay as written. Any other registry's are rewritten where only its order reads them.
-    const bool rewriteDates = &layout == &NoOverride;
+    // A registry with rules of its own keeps its values as written: its dates are read later with
+    // its server's notation, its registrar stands as it always did. Any other registry's dates are
+    // rewritten where only its order reads them, and its registrar loses a handle after the name.
+    const bool asWritten = &layout != &NoOverride;
     const std::vector<std::string_view> rawLines = layout.labels.empty() ? std::vector<std::string_view>()
                                                                           : core::splitLines(reply);
     if (saysAny(lines, generic::TakenPhrases))
-        return readRecord(lines, rawLines, layout, order, rewriteDates).reading;
+        return readRecord(lines, rawLines, layout, order, asWritten).reading;
     const std::optional<bool> status = statusSays(lines);
-    Record record = readRecord(lines, rawLines, layout, order, rewriteDates);
+    Record record = readRecord(lines, rawLines, layout, order, asWritten);
     // A record of the queried name with its dates is an answer, whatever a stray line of legal text
     // says about names that are "not found".
-    const bool carriesRecord = stated.queried && (record.reading.hasValue(Field::ExpiryDate) ||
-                                                  record.reading.hasValue(Field::RegistrationDate));
+    const bool carriesRecord = stated.queried && carriesDates(record.reading);
     if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesRecord) || status == false)
         return Reading(core::LookupStatus::NotRegistered);
+    if (listsDelegation(lines, queriedName))
+        return std::move(record.reading);
+    // A reply that names no domain is a record only with a section of its holder's and the record's
+    // dates (.tr, 2014), not a stray run of fields.
+    const std::string_view owner = record.reading.value(Field::Owner);
+    const bool holderSection = std::any_of(lines.begin(), lines.end(), [](const Line& line) {
+        return line.underHeading && line.part == Part::Registrant;
+    });
+    const bool unnamedRecord =
+        holderSection && !owner.empty() && !core::isWithheld(owner) && carriesDates(record.reading);
     // Text that is neither a record nor a not-registered answer must not pass for a registered
     // name with empty fields.
-    if (!stated.any || (!record.anyFact && status != true))
+    if ((!stated.any && !unnamedRecord) || (!record.anyFact && status != true && !namesContacts(lines)))
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
     return std::move(record.reading);
 }

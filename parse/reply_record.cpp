@@ -93,6 +93,11 @@ bool standsInMessage(std::string_view reply, std::size_t start)
     // A field's label is a few words; more make a sentence ("The queried object does not exist:").
     if (std::count(label.begin(), label.end(), ' ') >= MostLabelWords)
         return true;
+    // Nor is a server's own name or a code a label: "whois.domain-registry.nl: only 1 request per
+    // second allowed", EURid's "-1: Still in grace period".
+    const bool hostName = label.find(' ') == std::string::npos && label.find('.') != std::string::npos;
+    if (hostName || std::none_of(label.begin(), label.end(), isLetter))
+        return true;
     return std::find(std::begin(MessageLabels), std::end(MessageLabels), label) != std::end(MessageLabels);
 }
 

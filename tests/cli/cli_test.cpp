@@ -141,7 +141,8 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
               "owner\t\xE5\xBC\xA0\xE4\xB8\x89\n"
               "email\ta@b.cn\n"
               "registrar\tR\"1\n"
-              "error\t\n");
+              "error\t\n"
+              "reader\tregistry\n");
 
     const CliRun json = runCli("parse --json --server whois.cnnic.cn < " + quoted(reply));
     EXPECT_EQ(json.exitCode, 0);
@@ -149,16 +150,30 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
               "{\"status\":1,\"statusText\":\"\xE6\x88\x90\xE5\x8A\x9F\",\"expiryDate\":\"2030-01-01\","
               "\"registrationDate\":\"\",\"updatedDate\":\"N/A\",\"owner\":\"\xE5\xBC\xA0\xE4\xB8\x89\","
               "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\",\"error\":\"\","
-              "\"expiry\":\"2030-01-01\",\"created\":null,\"updated\":null}\n");
+              "\"expiry\":\"2030-01-01\",\"created\":null,\"updated\":null,\"reader\":\"registry\"}\n");
 }
 
-TEST(CliParse, UnknownHostPrintsTheUntouchedRecord)
+TEST(CliParse, AnyOtherHostIsReadByTheGenericReader)
 {
     TempDir dir;
-    const CliRun run = runCli("parse --server whois.example.net " + quoted(dir.write("r.txt", "anything")));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out.substr(0, 50),
-              "status\t0\nstatusText\t\xE6\x97\xA0whois\xE6\x9C\x8D\xE5\x8A\xA1\xE5\x99\xA8\nexpiryDate\t\n");
+    // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
+    const auto throttled = dir.write("fr.txt",
+                                     "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
+                                     "%% No entries found in the AFNIC Database.\n");
+    const CliRun fr = runCli("parse --json --server whois.nic.fr " + quoted(throttled));
+    EXPECT_EQ(fr.exitCode, 0);
+    EXPECT_NE(fr.out.find("\"statusText\":\"ERR!\""), std::string::npos) << fr.out;
+    EXPECT_NE(fr.out.find("\"error\":\"throttled\""), std::string::npos) << fr.out;
+    EXPECT_NE(fr.out.find("\"reader\":\"generic\""), std::string::npos) << fr.out;
+
+    const auto de = dir.write("de.txt",
+                              "Domain: example.de\nNserver: ns1.example.de\nStatus: connect\n"
+                              "Changed: 2024-03-30T19:36:27+02:00\n\n[Tech-C]\nType: ROLE\n");
+    const CliRun lines = runCli("parse --server whois.denic.de --domain example.de " + quoted(de));
+    EXPECT_EQ(lines.exitCode, 0);
+    EXPECT_NE(lines.out.find("statusText\t\xE6\x88\x90\xE5\x8A\x9F\n"), std::string::npos) << lines.out;
+    EXPECT_NE(lines.out.find("updatedDate\t2024-03-30T19:36:27+02:00\n"), std::string::npos) << lines.out;
+    EXPECT_NE(lines.out.find("reader\tgeneric\n"), std::string::npos) << lines.out;
 }
 
 /// An environment entry that routes every registry host of these tests to `server`.

@@ -82,6 +82,12 @@ TEST(GenericReply, ReadsTheNotationsRegistriesWriteFieldsIn)
          "Expires on..............: 2029-Aug-22.\n",                                                   {"2029-Aug-22.", "2001-Aug-23.", "", "", "", ""}                                  },
         {"Domain GOOGLE.KG (ACTIVE)\nRecord created: Tue Feb 10 09:42:42 2004\n"
          "Record last updated on:  Wed Mar  5 00:13:49 2025\n",                                        {"", "Tue Feb 10 09:42:42 2004", "Wed Mar  5 00:13:49 2025", "", "", ""}          },
+ // Bilingual labels with a note, item marks, a registrar's handle after its name.
+        {"Nome de domínio / Domain Name: x.tld\nData de registo / Creation Date (yyyy-mm-dd): 2003-01-09\n"
+         "1a.    Registrar : R Inc. (R22-LRCC)\n",                                                     {"", "2003-01-09", "", "", "", "R Inc."}},
+ // RWhois classes, hash and dot leaders, the registrar's object naming the handle.
+        {"domain:Domain-Name:x.tld\ndomain:Created:20090324\nExpiry#. . . .2028-01-02\nregistrar: REG-R\n\n"
+         "registrar: REG-R\norganization: R Ltd\n",                                                    {"2028-01-02", "20090324", "", "", "", "R Ltd"}},
     };
     for (const Case& c : cases) {
         const bool kg = std::string_view(c.reply).starts_with("Domain GOOGLE");
@@ -129,6 +135,37 @@ TEST(GenericReply, ADateEndedByAStrayByteKeepsItsDate)
                  "stray bytes");
 }
 
+TEST(GenericReply, DatesInDigitsFollowTheOrderTheReplyOrItsRegistryKeeps)
+{
+    struct Case
+    {
+        const char* name;
+        const char* header;
+        const char* written;
+        const char* stored; // "": left unread
+    };
+
+    const Case cases[] = {
+        {"x.tld", "", "28/02/2015", "28/02/2015"}, // one reading only: kept as written
+        {"x.tld", "", "02/11/2019", ""},           // either order: never guessed
+        {"x.tld", "", "02-11-2019", ""},
+        {"x.tld", "%% complete date format : DD/MM/YYYY\n", "02/11/2019", "2019-11-02"},
+        {"x.tld", "% Dates (mm/dd/yyyy)\n", "02/11/2019", "2019-02-11"},
+        {"x.nl", "", "02-11-2019", "2019-11-02"}, // the table's order for the registry
+        {"x.co.il", "", "02-11-2019 10:00", "2019-11-02"},
+        {"x.tk", "", "02/11/2019", "2019-02-11"},
+        {"x.tk", "", "12/18/2001", "12/18/2001"},
+        {"x.nl", "", "2019-11-02", "2019-11-02"},
+    };
+    for (const Case& c : cases) {
+        const std::string reply =
+            std::string(c.header) + "Domain Name: " + c.name + "\nCreation Date: " + c.written + "\nRegistrar: R\n";
+        const parse::Reading reading = readGenericReply(reply, c.name);
+        EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
+        EXPECT_EQ(reading.value(Field::RegistrationDate), c.stored) << reply;
+    }
+}
+
 TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
 {
     for (const char* reply : {"No match for \"X.TLD\".\n>>> Last update of WHOIS database: 2025-01-01 <<<\n",
@@ -141,7 +178,9 @@ TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
                               "x.tld is free\n",
                               "Available\nDomain: x.tld\n",
                               "This domain name has not been registered.\n",
-                              ">>> Domain x.tld is available for registration\n"})
+                              ">>> Domain x.tld is available for registration\n",
+                              "X.TLD is available.\nTerms: further details is available.\n",
+                              "Status: AVAILABLE (No match for domain \"x.tld\")\n"})
         EXPECT_EQ(readGenericReply(reply, "x.tld").status(), LookupStatus::NotRegistered) << reply;
 
     // Legal text, a registrant's name and the lines under a heading are no verdict.
@@ -165,7 +204,8 @@ TEST(GenericReply, ReservedNamesAreTaken)
     for (const char* reply : {"Not available for registration.\n",
                               "Reserved name: Reserved brand name\n",
                               "Domain: x.tld\nThis name is reserved.\nNo match for x.tld\n",
-                              "domain: x.tld\nstatus: taken\n"}) {
+                              "domain: x.tld\nstatus: taken\n",
+                              "Domain Name: x.tld\nNotes: This name can not be registered\n"}) {
         const parse::Reading reading = readGenericReply(reply, "x.tld");
         EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
     }
@@ -182,6 +222,7 @@ TEST(GenericReply, RefusalsStrangersAndNoiseAreErrors)
     const Case cases[] = {
         {"",                                                                            core::ErrorReason::EmptyReply  },
         {"%% Maximum query rate reached\n",                                             core::ErrorReason::Throttled   },
+        {"whois.x.tld: only 1 request per second allowed, try again later\n",           core::ErrorReason::Throttled   },
         {"WHOIS lookup for x.tld can temporarily not be answered. Please try again.\n",
          core::ErrorReason::Throttled                                                                                  },
         {"Domain Name: other.tld\nCreation Date: 2001-02-03\n",                         core::ErrorReason::OtherDomain },
@@ -241,6 +282,10 @@ struct Correction
     std::string_view why;
 };
 
+constexpr std::string_view NameOverHandle = "the registrar's object names it: the name, not the handle";
+constexpr std::string_view OnlyAHandle = "the reply gives the registrar's handle only";
+constexpr std::string_view NoRegistrar = "the reply names no registrar";
+
 constexpr Correction Corrections[] = {
     {"generic-replies/name/available-2.txt",
      "verdict",                         "registered",
@@ -257,6 +302,40 @@ constexpr Correction Corrections[] = {
     {"generic-replies/ee/registered-2.txt",  "updated", "2019-12-13", "the Domain section's changed: is the record's"            },
     {"generic-replies/ee/registered-3.txt",  "updated", "2020-10-20", "the Domain section's changed: is the record's"            },
     {"generic-replies/ee/registered-4.txt",  "updated", "2020-08-03", "the Domain section's changed: is the record's"            },
+    // Dates the reply states for the domain and the manifest left out.
+    {"generic-replies-2/eu.org/registered-1.txt", "updated", "2003-03-28", "the domain object's changed:"},
+    {"generic-replies-2/as/registered-1.txt", "created", "2000-08-02", "\"Registered on 02nd August 2000\""},
+    {"generic-replies-2/ir/registered-1.txt", "expiry", "2014-12-22", "\"expire-date: 2014-12-22\""},
+    {"generic-replies-2/ro/registered-1.txt", "created", "2000-07-17", "\"Registered On: 2000-07-17\""},
+    {"generic-replies-2/sg/registered-1.txt", "updated", "2013-12-02", "\"Modified Date: 02-Dec-2013\""},
+    {"generic-replies-2/bo/available-1.txt", "verdict", "error", "\"solo acepta consultas con dominios .bo\": not about the name"},
+    {"generic-replies-2/wed/available-1.txt", "verdict", "registered", "\"Prohibited String - Object Cannot Be Registered\""},
+    // The registrar's name over its handle, where the reply gives both.
+    {"generic-replies/it/registered-3.txt", "registrar", "Algorithmedia S.r.l.", NameOverHandle},
+    {"generic-replies/it/registered-4.txt", "registrar", "MarkMonitor International Limited", NameOverHandle},
+    {"generic-replies-2/it/registered-1.txt", "registrar", "MarkMonitor International Limited", NameOverHandle},
+    {"generic-replies/sk/registered-1.txt", "registrar", "FAJNOR IP s. r. o.", NameOverHandle},
+    {"generic-replies/ua/registered-1.txt", "registrar", "MarkMonitor Inc.", NameOverHandle},
+    {"generic-replies/ua/registered-2.txt", "registrar", "MarkMonitor Inc.", NameOverHandle},
+    {"generic-replies/ua/registered-3.txt", "registrar", "NIC.UA LLC", NameOverHandle},
+    {"generic-replies-2/uk/registered-1.txt", "registrar", "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]",
+     "the value as the reply writes it, as the .uk rows of generic-replies have it"},
+    // The source took a contact's organisation for the registrar.
+    {"generic-replies/cz/registered-1.txt", "registrar", "REG-MARKMONITOR", OnlyAHandle},
+    {"generic-replies/mk/registered-1.txt", "registrar", "UNET-REG", OnlyAHandle},
+    {"generic-replies/tz/registered-1.txt", "registrar", "REG-ITFARM", OnlyAHandle},
+    {"generic-replies/it.ao/registered-1.txt", "registrar", "REGITAO", OnlyAHandle},
+    {"generic-replies/bo/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/br/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/cf/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/de/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies-2/de/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/hr/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/ie/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/il/registered-1.txt", "registrar", "Domain The Net Technologies Ltd", "its \"registrar name:\""},
+    {"generic-replies/ir/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/is/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/pr/registered-1.txt", "registrar", "", NoRegistrar},
 };
 
 /// The manifest's value as scored: "n/a" (the registry never publishes it) counts as none; "?"
@@ -382,7 +461,13 @@ void scoreReply(Scores& scores, const GenericReply& reply)
     if (!registrar.empty() && registrar != NotKnown) {
         // Compared as a record can hold it: GBK has no "Ü".
         const std::string stored = core::gbkToUtf8(reading.value(Field::Registrar));
-        const std::string wanted = core::gbkToUtf8(core::utf8ToGbk(registrar));
+        // A record keeps no handle, IANA number or address in parentheses after the name: the
+        // sources differ there ("Donuts Internal (9999)").
+        std::string wanted = core::gbkToUtf8(core::utf8ToGbk(registrar));
+        if (const std::size_t open = wanted.rfind(" (");
+            open != std::string::npos && wanted.ends_with(')') && wanted.find(' ', open + 1) == std::string::npos &&
+            wanted.find_first_of("0123456789-.", open) != std::string::npos)
+            wanted.resize(open);
         ++scores.registrar.total;
         const bool same = core::asciiLower(stored) == core::asciiLower(wanted);
         scores.registrar.right += same ? 1 : 0;
