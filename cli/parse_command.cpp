@@ -81,8 +81,10 @@ public:
             parse::parseReply(reply, record, m_domain);
         else
             parse::readGenericReply(reply, m_domain).storeInto(record);
-        printRecordResult(
-            std::cout, record, json ? OutputFormat::Json : OutputFormat::Lines, registry ? "registry" : "generic");
+        printRecordResult(std::cout,
+                          record,
+                          json ? OutputFormat::Json : OutputFormat::Lines,
+                          registry ? "registry" : "generic");
         return ExitOk;
     }
 

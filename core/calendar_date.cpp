@@ -190,7 +190,7 @@ std::optional<CalendarDate> dateAt(std::string_view text, std::size_t start, Dat
         const auto month = number(text, pos, 1, 2);
         if (month && separator(text, pos, second) && second == first) {
             if (const auto year = number(text, pos, 4, 4))
-                return first == '.'                        ? valid(*year, *month, *day)
+                return first == '.'                     ? valid(*year, *month, *day)
                        : order == DateOrder::DayFirst   ? valid(*year, *month, *day)
                        : order == DateOrder::MonthFirst ? valid(*year, *day, *month)
                                                         : slashedDate(*year, *day, *month);

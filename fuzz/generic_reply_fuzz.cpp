@@ -18,8 +18,8 @@
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/text.h"
-#include "fuzz/field_check.h"
 #include "core/whois_servers.h"
+#include "fuzz/field_check.h"
 #include "parse/branch.h"
 #include "parse/generic_reply.h"
 

@@ -101,9 +101,9 @@ constexpr LayoutOverride JprsToday{
 // The registrant block's lines come first among the contacts, so its "Email:" is the first one
 // that begins a line (the registrar's stands after "Registrar Contact Information:").
 constexpr OwnLabel HkircLabels[] = {
-    {Field::ExpiryDate, "Expiry Date:", LabelThen::Keep},
-    {Field::Owner, "Company English Name", LabelThen::AfterParenColon},
-    {Field::Email, "Email:",               LabelThen::Keep           },
+    {Field::ExpiryDate, "Expiry Date:",         LabelThen::Keep           },
+    {Field::Owner,      "Company English Name", LabelThen::AfterParenColon},
+    {Field::Email,      "Email:",               LabelThen::Keep           },
 };
 
 constexpr LayoutOverride HkircToday{

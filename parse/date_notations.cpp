@@ -35,7 +35,7 @@ struct KnownOrder
 constexpr KnownOrder KnownOrders[] = {
     {"bg", core::DateOrder::DayFirst  }, // "expires at: 30/06/2014 00:00:00 EEST"
     {"cf", core::DateOrder::MonthFirst}, // Freenom: "Domain registered: 12/18/2001"
-    {"es", core::DateOrder::DayFirst  }, // "Creation Date: 30/10/2002 00:00:00"
+    {"es", core::DateOrder::DayFirst  }, // ">>> LAST UPDATE: 10/10/2019", "Creation Date: 16/09/03"
     {"ga", core::DateOrder::MonthFirst}, // Freenom
     {"gq", core::DateOrder::MonthFirst}, // Freenom
     {"hm", core::DateOrder::DayFirst  }, // "Domain creation date: 28/04/2003"
@@ -44,6 +44,7 @@ constexpr KnownOrder KnownOrders[] = {
     {"lu", core::DateOrder::DayFirst  }, // "registered: 04/06/2003"
     {"ml", core::DateOrder::MonthFirst}, // Freenom
     {"nl", core::DateOrder::DayFirst  }, // "Date registered: 27-05-1999"
+    {"pt", core::DateOrder::DayFirst  }, // "Expiration Date: 02/11/2019 23:59:00"; older replies state it
     {"sm", core::DateOrder::DayFirst  }, // "Registration date: 03/04/2003"
     {"tk", core::DateOrder::MonthFirst}, // Freenom: "Record will expire on: 03/02/2012"
     {"tn", core::DateOrder::DayFirst  }, // "Creation date.......: 07-01-1998 00:00:00 GMT+1"

@@ -201,20 +201,20 @@ struct NameLabel
 constexpr NameLabel NameLabels[] = {
     {"domain name"},
     {"domain"},
-    {"domainname"},        // .lu
-    {"domain_name"},       // .nz
-    {"query"},             // .cm .il .kr
-    {"ascii"},             // .ir: the A-label of a name in Persian
-    {"ace"},               // .cl: the same, "ACE: x.cl (RFC-3490, ...)"
-    {"puny name"},         // .中国
-    {"name"},              // .ee, under "Domain:"
-    {"ドメイン名"},        // .jp in Japanese
-    {"nombre de dominio"}, // .ve
+    {"domainname"},           // .lu
+    {"domain_name"},          // .nz
+    {"query"},                // .cm .il .kr
+    {"ascii"},                // .ir: the A-label of a name in Persian
+    {"ace"},                  // .cl: the same, "ACE: x.cl (RFC-3490, ...)"
+    {"puny name"},            // .中国
+    {"name"},                 // .ee, under "Domain:"
+    {"ドメイン名"},           // .jp in Japanese
+    {"nombre de dominio"},    // .ve
     {"complete domain name"}, // .ai
-    {"nom de domaine"},    // .dz
-    {"domain-name"},       // .ma (RWhois), .sk (2010)
-    {"dominio"},           // .bo
-    {"도메인이름"},        // .kr
+    {"nom de domaine"},       // .dz
+    {"domain-name"},          // .ma (RWhois), .sk (2010)
+    {"dominio"},              // .bo
+    {"도메인이름"},           // .kr
 };
 
 // Labels some registries write without a colon, the value after one blank:
@@ -223,9 +223,12 @@ constexpr NameLabel NameLabels[] = {
 //    Domain GOOGLE.KG (ACTIVE)                            (.kg)
 //    Record changed on 28-May-2010                        (.ee)
 // Any other label counts without a colon only before a tab or two blanks ("Domain name\tgoogle.ch").
-constexpr std::string_view BlankLabels[] = {
-    "record created on", "record expires on", "record last updated on", "record changed on", "registered on",
-    "domain"};
+constexpr std::string_view BlankLabels[] = {"record created on",
+                                            "record expires on",
+                                            "record last updated on",
+                                            "record changed on",
+                                            "registered on",
+                                            "domain"};
 
 /// A word of a heading ("Administrative Contact:", "[Holder]", "Registrar") and the part of the
 /// reply the lines under it belong to; the first word found in the heading decides. A heading
@@ -295,38 +298,38 @@ struct Phrase
 // ">>>"), a label itself ("Not found: x.ca"), or the value of an "Error:" line; never in a field's
 // value ("Registrant Organization: Not Found Ltd.") or in the lines under a heading.
 constexpr Phrase NotRegisteredPhrases[] = {
-    {"no match",                      Where::Anywhere }, // "No match for", "Nincs talalat / No match"
-    {"not found",                     Where::Anywhere }, // "NOT FOUND", "Domain not found.", "Not found: x.so"
-    {"no entries found",              Where::Anywhere },
-    {"no data found",                 Where::Anywhere },
-    {"no matching record",            Where::Anywhere }, // CNNIC's layout
-    {"nothing found",                 Where::Anywhere },
-    {"no such domain",                Where::Anywhere },
-    {"no object found",               Where::Anywhere },
-    {"does not exist",                Where::Anywhere },
-    {"not registered",                Where::Anywhere }, // "Domain free.ai not registered.", "is not registered"
-    {"not been registered",           Where::Anywhere }, // Nominet's gTLDs
-    {"no information available",      Where::Anywhere }, // .es .pl
-    {"is available for registration", Where::LineEnd  }, // not "... is available for registration. By using"
-    {"is available for purchase",     Where::LineEnd  }, // .tm
-    {"returned 0 objects",            Where::Anywhere }, // IANA (.int)
-    {"no se encuentra registrado",    Where::Anywhere }, // .ar
-    {"no existe",                     Where::Anywhere }, // .cl
-    {"available",                     Where::WholeLine},
-    {"is free",                       Where::LineEnd  }, // .nl
-    {"is available",                  Where::AfterName}, // .co.ca "X.CO.CA is available."
-    {"no records matching",           Where::Anywhere }, // swhoisd (.ax .bj)
-    {"no records found for object",   Where::Anywhere }, // .in.ua
-    {"no results were found",         Where::Anywhere }, // .co.pl
-    {"domain name not known in",      Where::Anywhere }, // .cf .tk
-    {"no data was found to match",    Where::Anywhere }, // .il
-    {"not registred",                 Where::Anywhere }, // .ai, its spelling
-    {"do not have an entry in our database", Where::Anywhere}, // .ch
-    {"no domain records were found",  Where::Anywhere }, // .coop
-    {"not available in our whois database", Where::Anywhere}, // .lk: its word for not found
-    {"object_not_found",              Where::Anywhere }, // .mx
-    {"no objects found",              Where::Anywhere }, // RWhois (.ma)
-    {"no found",                      Where::WholeLine}, // .tw
+    {"no match",                             Where::Anywhere }, // "No match for", "Nincs talalat / No match"
+    {"not found",                            Where::Anywhere }, // "NOT FOUND", "Domain not found.", "Not found: x.so"
+    {"no entries found",                     Where::Anywhere },
+    {"no data found",                        Where::Anywhere },
+    {"no matching record",                   Where::Anywhere }, // CNNIC's layout
+    {"nothing found",                        Where::Anywhere },
+    {"no such domain",                       Where::Anywhere },
+    {"no object found",                      Where::Anywhere },
+    {"does not exist",                       Where::Anywhere },
+    {"not registered",                       Where::Anywhere }, // "Domain free.ai not registered.", "is not registered"
+    {"not been registered",                  Where::Anywhere }, // Nominet's gTLDs
+    {"no information available",             Where::Anywhere }, // .es .pl
+    {"is available for registration",        Where::LineEnd  }, // not "... is available for registration. By using"
+    {"is available for purchase",            Where::LineEnd  }, // .tm
+    {"returned 0 objects",                   Where::Anywhere }, // IANA (.int)
+    {"no se encuentra registrado",           Where::Anywhere }, // .ar
+    {"no existe",                            Where::Anywhere }, // .cl
+    {"available",                            Where::WholeLine},
+    {"is free",                              Where::LineEnd  }, // .nl
+    {"is available",                         Where::AfterName}, // .co.ca "X.CO.CA is available."
+    {"no records matching",                  Where::Anywhere }, // swhoisd (.ax .bj)
+    {"no records found for object",          Where::Anywhere }, // .in.ua
+    {"no results were found",                Where::Anywhere }, // .co.pl
+    {"domain name not known in",             Where::Anywhere }, // .cf .tk
+    {"no data was found to match",           Where::Anywhere }, // .il
+    {"not registred",                        Where::Anywhere }, // .ai, its spelling
+    {"do not have an entry in our database", Where::Anywhere }, // .ch
+    {"no domain records were found",         Where::Anywhere }, // .coop
+    {"not available in our whois database",  Where::Anywhere }, // .lk: its word for not found
+    {"object_not_found",                     Where::Anywhere }, // .mx
+    {"no objects found",                     Where::Anywhere }, // RWhois (.ma)
+    {"no found",                             Where::WholeLine}, // .tw
 };
 
 // The registry holds the name back, or it can't be had: taken, never free. Checked before the

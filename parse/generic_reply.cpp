@@ -169,7 +169,8 @@ void readLabel(Line& line)
         return;
     }
     // "Nom de domaine#. . . . .google.dz" (.dz): a label, a hash and a leader of dots.
-    if (const std::size_t hash = body.find("#."); hash != std::string_view::npos && canBeLabel(body.substr(0, hash))) {
+    if (const std::size_t hash = body.find("#.");
+        hash != std::string_view::npos && canBeLabel(body.substr(0, hash))) {
         line.label = normalLabel(body.substr(0, hash));
         line.value = trim(body.substr(std::min(body.find_first_not_of(". ", hash + 1), body.size())));
         line.labelEnd = hash;
@@ -507,7 +508,8 @@ std::string_view registrarName(std::string_view value)
         return oneToken ? trim(value.substr(0, open)) : value;
     }
     const std::size_t blank = value.find_last_of(" \t");
-    const std::string_view last = blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
+    const std::string_view last =
+        blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
     const bool handle = holdsAny(last, "0123456789") && holdsAny(last, "-") &&
                         std::any_of(last.begin(), last.end(), isAsciiLetter) &&
                         std::all_of(last.begin(), last.end(), [](char c) { return isAlnum(c) || c == '-'; });
@@ -660,7 +662,8 @@ std::string_view applyThen(std::string_view value, LabelThen then)
 }
 
 /// The value of the registry's own labels for `field`: the first that holds one.
-std::string_view ownValue(const std::vector<std::string_view>& rawLines, const LayoutOverride& layout, Field field)
+std::string_view
+ownValue(const std::vector<std::string_view>& rawLines, const LayoutOverride& layout, Field field)
 {
     for (const OwnLabel& own : layout.labels) {
         if (own.field != field)
@@ -742,9 +745,11 @@ bool namesContacts(const std::vector<Line>& lines)
     return std::any_of(lines.begin(), lines.end(), [](const Line& line) {
         return line.underHeading && line.part == Part::Other && !line.value.empty() &&
                !core::isWithheld(line.value) &&
-               std::any_of(std::begin(generic::FactLabels), std::end(generic::FactLabels), [&](const auto& row) {
-                   return row.field == Field::Owner && row.part == Part::Registrant && row.label == line.label;
-               });
+               std::any_of(
+                   std::begin(generic::FactLabels), std::end(generic::FactLabels), [&](const auto& row) {
+                       return row.field == Field::Owner && row.part == Part::Registrant &&
+                              row.label == line.label;
+                   });
     });
 }
 
@@ -763,7 +768,8 @@ bool listsDelegation(const std::vector<Line>& lines, std::string_view queriedNam
             continue;
         const std::string_view first = line.body.substr(0, line.body.find_first_of(" \t"));
         const std::string_view host = trim(line.body.substr(first.size()));
-        const bool label = std::all_of(first.begin(), first.end(), [](char c) { return isAlnum(c) || c == '-'; });
+        const bool label =
+            std::all_of(first.begin(), first.end(), [](char c) { return isAlnum(c) || c == '-'; });
         any = any || (label && host.find('.') != std::string_view::npos &&
                       (own.empty() || core::asciiLower(first) == own));
     }
@@ -795,8 +801,8 @@ Reading readGenericReply(std::string_view reply, std::string_view queriedName, c
     // its server's notation, its registrar stands as it always did. Any other registry's dates are
     // rewritten where only its order reads them, and its registrar loses a handle after the name.
     const bool asWritten = &layout != &NoOverride;
-    const std::vector<std::string_view> rawLines = layout.labels.empty() ? std::vector<std::string_view>()
-                                                                          : core::splitLines(reply);
+    const std::vector<std::string_view> rawLines =
+        layout.labels.empty() ? std::vector<std::string_view>() : core::splitLines(reply);
     if (saysAny(lines, generic::TakenPhrases))
         return readRecord(lines, rawLines, layout, order, asWritten).reading;
     const std::optional<bool> status = statusSays(lines);

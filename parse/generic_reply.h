@@ -10,7 +10,8 @@
 namespace zonedesk::parse {
 
 /// What `reply`, a complete port-43 reply about `queriedName` (ASCII or A-label; a name in UTF-8
-/// is compared by its A-label; empty: not known, the name the reply states is taken), says, read by the labels and phrases registries commonly use:
+/// is compared by its A-label; empty: not known, the name the reply states is taken), says, read by the
+/// labels and phrases registries commonly use:
 /// - Error with its reason for an empty reply, a refusal (serviceRefusal), a reply that states it
 ///   is about another name, and a reply that holds neither a not-registered answer nor a domain
 ///   line with a fact (Unrecognised);

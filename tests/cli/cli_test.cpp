@@ -157,9 +157,10 @@ TEST(CliParse, AnyOtherHostIsReadByTheGenericReader)
 {
     TempDir dir;
     // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
-    const auto throttled = dir.write("fr.txt",
-                                     "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
-                                     "%% No entries found in the AFNIC Database.\n");
+    const auto throttled =
+        dir.write("fr.txt",
+                  "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
+                  "%% No entries found in the AFNIC Database.\n");
     const CliRun fr = runCli("parse --json --server whois.nic.fr " + quoted(throttled));
     EXPECT_EQ(fr.exitCode, 0);
     EXPECT_NE(fr.out.find("\"statusText\":\"ERR!\""), std::string::npos) << fr.out;

@@ -84,10 +84,10 @@ TEST(GenericReply, ReadsTheNotationsRegistriesWriteFieldsIn)
          "Record last updated on:  Wed Mar  5 00:13:49 2025\n",                                        {"", "Tue Feb 10 09:42:42 2004", "Wed Mar  5 00:13:49 2025", "", "", ""}          },
  // Bilingual labels with a note, item marks, a registrar's handle after its name.
         {"Nome de domínio / Domain Name: x.tld\nData de registo / Creation Date (yyyy-mm-dd): 2003-01-09\n"
-         "1a.    Registrar : R Inc. (R22-LRCC)\n",                                                     {"", "2003-01-09", "", "", "", "R Inc."}},
+         "1a.    Registrar : R Inc. (R22-LRCC)\n",                                                     {"", "2003-01-09", "", "", "", "R Inc."}                                          },
  // RWhois classes, hash and dot leaders, the registrar's object naming the handle.
         {"domain:Domain-Name:x.tld\ndomain:Created:20090324\nExpiry#. . . .2028-01-02\nregistrar: REG-R\n\n"
-         "registrar: REG-R\norganization: R Ltd\n",                                                    {"2028-01-02", "20090324", "", "", "", "R Ltd"}},
+         "registrar: REG-R\norganization: R Ltd\n",                                                    {"2028-01-02", "20090324", "", "", "", "R Ltd"}                                   },
     };
     for (const Case& c : cases) {
         const bool kg = std::string_view(c.reply).starts_with("Domain GOOGLE");
@@ -146,20 +146,20 @@ TEST(GenericReply, DatesInDigitsFollowTheOrderTheReplyOrItsRegistryKeeps)
     };
 
     const Case cases[] = {
-        {"x.tld", "", "28/02/2015", "28/02/2015"}, // one reading only: kept as written
-        {"x.tld", "", "02/11/2019", ""},           // either order: never guessed
-        {"x.tld", "", "02-11-2019", ""},
-        {"x.tld", "%% complete date format : DD/MM/YYYY\n", "02/11/2019", "2019-11-02"},
-        {"x.tld", "% Dates (mm/dd/yyyy)\n", "02/11/2019", "2019-02-11"},
-        {"x.nl", "", "02-11-2019", "2019-11-02"}, // the table's order for the registry
-        {"x.co.il", "", "02-11-2019 10:00", "2019-11-02"},
-        {"x.tk", "", "02/11/2019", "2019-02-11"},
-        {"x.tk", "", "12/18/2001", "12/18/2001"},
-        {"x.nl", "", "2019-11-02", "2019-11-02"},
+        {"x.tld",   "",                                       "28/02/2015",       "28/02/2015"}, // one reading only: kept as written
+        {"x.tld",   "",                                       "02/11/2019",       ""          }, // either order: never guessed
+        {"x.tld",   "",                                       "02-11-2019",       ""          },
+        {"x.tld",   "%% complete date format : DD/MM/YYYY\n", "02/11/2019",       "2019-11-02"},
+        {"x.tld",   "% Dates (mm/dd/yyyy)\n",                 "02/11/2019",       "2019-02-11"},
+        {"x.nl",    "",                                       "02-11-2019",       "2019-11-02"}, // the table's order for the registry
+        {"x.co.il", "",                                       "02-11-2019 10:00", "2019-11-02"},
+        {"x.tk",    "",                                       "02/11/2019",       "2019-02-11"},
+        {"x.tk",    "",                                       "12/18/2001",       "12/18/2001"},
+        {"x.nl",    "",                                       "2019-11-02",       "2019-11-02"},
     };
     for (const Case& c : cases) {
-        const std::string reply =
-            std::string(c.header) + "Domain Name: " + c.name + "\nCreation Date: " + c.written + "\nRegistrar: R\n";
+        const std::string reply = std::string(c.header) + "Domain Name: " + c.name +
+                                  "\nCreation Date: " + c.written + "\nRegistrar: R\n";
         const parse::Reading reading = readGenericReply(reply, c.name);
         EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
         EXPECT_EQ(reading.value(Field::RegistrationDate), c.stored) << reply;
@@ -276,7 +276,7 @@ std::string queriedName(const GenericReply& reply)
 // Where this reader and the manifest part, and why the manifest is wrong there.
 struct Correction
 {
-    std::string_view file; // folder/file
+    std::string_view file;   // folder/file
     std::string_view column; // "verdict" or a date column
     std::string_view value;
     std::string_view why;
@@ -288,54 +288,73 @@ constexpr std::string_view NoRegistrar = "the reply names no registrar";
 
 constexpr Correction Corrections[] = {
     {"generic-replies/name/available-2.txt",
-     "verdict",                         "registered",
-     "\"Not available for registration.\": the name is held"                                                     },
+     "verdict",                                                "registered",
+     "\"Not available for registration.\": the name is held"                                                                                               },
     {"generic-replies/name/available-3.txt",
-     "verdict",                         "registered",
-     "\"Not available for second level registration.\": a shared name, held"                                     },
-    {"generic-replies/nz/available-1.txt",   "verdict", "error",      "\"440 Request Denied\" says nothing about the name"       },
+     "verdict",                                                "registered",
+     "\"Not available for second level registration.\": a shared name, held"                                                                               },
+    {"generic-replies/nz/available-1.txt",
+     "verdict",                                                "error",
+     "\"440 Request Denied\" says nothing about the name"                                                                                                  },
     {"generic-replies/nz/available-2.txt",
-     "verdict",                         "error",
-     "\"510 Domain is not managed by this register\": no such zone"                                              },
-    {"generic-replies/lv/registered-2.txt",  "updated", "",           "[Whois] Updated: is the database's time, not the record's"},
+     "verdict",                                                "error",
+     "\"510 Domain is not managed by this register\": no such zone"                                                                                        },
+    {"generic-replies/lv/registered-2.txt",
+     "updated",                                                "",
+     "[Whois] Updated: is the database's time, not the record's"                                                                                           },
  // The source took the last "changed:" of the reply, the name servers' own.
-    {"generic-replies/ee/registered-2.txt",  "updated", "2019-12-13", "the Domain section's changed: is the record's"            },
-    {"generic-replies/ee/registered-3.txt",  "updated", "2020-10-20", "the Domain section's changed: is the record's"            },
-    {"generic-replies/ee/registered-4.txt",  "updated", "2020-08-03", "the Domain section's changed: is the record's"            },
-    // Dates the reply states for the domain and the manifest left out.
-    {"generic-replies-2/eu.org/registered-1.txt", "updated", "2003-03-28", "the domain object's changed:"},
-    {"generic-replies-2/as/registered-1.txt", "created", "2000-08-02", "\"Registered on 02nd August 2000\""},
-    {"generic-replies-2/ir/registered-1.txt", "expiry", "2014-12-22", "\"expire-date: 2014-12-22\""},
-    {"generic-replies-2/ro/registered-1.txt", "created", "2000-07-17", "\"Registered On: 2000-07-17\""},
-    {"generic-replies-2/sg/registered-1.txt", "updated", "2013-12-02", "\"Modified Date: 02-Dec-2013\""},
-    {"generic-replies-2/bo/available-1.txt", "verdict", "error", "\"solo acepta consultas con dominios .bo\": not about the name"},
-    {"generic-replies-2/wed/available-1.txt", "verdict", "registered", "\"Prohibited String - Object Cannot Be Registered\""},
-    // The registrar's name over its handle, where the reply gives both.
-    {"generic-replies/it/registered-3.txt", "registrar", "Algorithmedia S.r.l.", NameOverHandle},
-    {"generic-replies/it/registered-4.txt", "registrar", "MarkMonitor International Limited", NameOverHandle},
-    {"generic-replies-2/it/registered-1.txt", "registrar", "MarkMonitor International Limited", NameOverHandle},
-    {"generic-replies/sk/registered-1.txt", "registrar", "FAJNOR IP s. r. o.", NameOverHandle},
-    {"generic-replies/ua/registered-1.txt", "registrar", "MarkMonitor Inc.", NameOverHandle},
-    {"generic-replies/ua/registered-2.txt", "registrar", "MarkMonitor Inc.", NameOverHandle},
-    {"generic-replies/ua/registered-3.txt", "registrar", "NIC.UA LLC", NameOverHandle},
-    {"generic-replies-2/uk/registered-1.txt", "registrar", "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]",
-     "the value as the reply writes it, as the .uk rows of generic-replies have it"},
-    // The source took a contact's organisation for the registrar.
-    {"generic-replies/cz/registered-1.txt", "registrar", "REG-MARKMONITOR", OnlyAHandle},
-    {"generic-replies/mk/registered-1.txt", "registrar", "UNET-REG", OnlyAHandle},
-    {"generic-replies/tz/registered-1.txt", "registrar", "REG-ITFARM", OnlyAHandle},
-    {"generic-replies/it.ao/registered-1.txt", "registrar", "REGITAO", OnlyAHandle},
-    {"generic-replies/bo/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/br/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/cf/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/de/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies-2/de/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/hr/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/ie/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/il/registered-1.txt", "registrar", "Domain The Net Technologies Ltd", "its \"registrar name:\""},
-    {"generic-replies/ir/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/is/registered-1.txt", "registrar", "", NoRegistrar},
-    {"generic-replies/pr/registered-1.txt", "registrar", "", NoRegistrar},
+    {"generic-replies/ee/registered-2.txt",
+     "updated",                                                "2019-12-13",
+     "the Domain section's changed: is the record's"                                                                                                       },
+    {"generic-replies/ee/registered-3.txt",
+     "updated",                                                "2020-10-20",
+     "the Domain section's changed: is the record's"                                                                                                       },
+    {"generic-replies/ee/registered-4.txt",
+     "updated",                                                "2020-08-03",
+     "the Domain section's changed: is the record's"                                                                                                       },
+ // Dates the reply states for the domain and the manifest left out.
+    {"generic-replies-2/eu.org/registered-1.txt", "updated",   "2003-03-28",                                           "the domain object's changed:"      },
+    {"generic-replies-2/as/registered-1.txt",     "created",   "2000-08-02",                                           "\"Registered on 02nd August 2000\""},
+    {"generic-replies-2/ir/registered-1.txt",     "expiry",    "2014-12-22",                                           "\"expire-date: 2014-12-22\""       },
+    {"generic-replies-2/ro/registered-1.txt",     "created",   "2000-07-17",                                           "\"Registered On: 2000-07-17\""     },
+    {"generic-replies-2/sg/registered-1.txt",     "updated",   "2013-12-02",                                           "\"Modified Date: 02-Dec-2013\""    },
+    {"generic-replies-2/bo/available-1.txt",
+     "verdict",                                                "error",
+     "\"solo acepta consultas con dominios .bo\": not about the name"                                                                                      },
+    {"generic-replies-2/wed/available-1.txt",
+     "verdict",                                                "registered",
+     "\"Prohibited String - Object Cannot Be Registered\""                                                                                                 },
+ // The registrar's name over its handle, where the reply gives both.
+    {"generic-replies/it/registered-3.txt",       "registrar", "Algorithmedia S.r.l.",                                 NameOverHandle                      },
+    {"generic-replies/it/registered-4.txt",       "registrar", "MarkMonitor International Limited",                    NameOverHandle                      },
+    {"generic-replies-2/it/registered-1.txt",
+     "registrar",                                              "MarkMonitor International Limited",
+     NameOverHandle                                                                                                                                        },
+    {"generic-replies/sk/registered-1.txt",       "registrar", "FAJNOR IP s. r. o.",                                   NameOverHandle                      },
+    {"generic-replies/ua/registered-1.txt",       "registrar", "MarkMonitor Inc.",                                     NameOverHandle                      },
+    {"generic-replies/ua/registered-2.txt",       "registrar", "MarkMonitor Inc.",                                     NameOverHandle                      },
+    {"generic-replies/ua/registered-3.txt",       "registrar", "NIC.UA LLC",                                           NameOverHandle                      },
+    {"generic-replies-2/uk/registered-1.txt",
+     "registrar",                                              "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]",
+     "the value as the reply writes it, as the .uk rows of generic-replies have it"                                                                        },
+ // The source took a contact's organisation for the registrar.
+    {"generic-replies/cz/registered-1.txt",       "registrar", "REG-MARKMONITOR",                                      OnlyAHandle                         },
+    {"generic-replies/mk/registered-1.txt",       "registrar", "UNET-REG",                                             OnlyAHandle                         },
+    {"generic-replies/tz/registered-1.txt",       "registrar", "REG-ITFARM",                                           OnlyAHandle                         },
+    {"generic-replies/it.ao/registered-1.txt",    "registrar", "REGITAO",                                              OnlyAHandle                         },
+    {"generic-replies/bo/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/br/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/cf/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/de/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies-2/de/registered-1.txt",     "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/hr/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/ie/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/il/registered-1.txt",
+     "registrar",                                              "Domain The Net Technologies Ltd",
+     "its \"registrar name:\""                                                                                                                             },
+    {"generic-replies/ir/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/is/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+    {"generic-replies/pr/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
 };
 
 /// The manifest's value as scored: "n/a" (the registry never publishes it) counts as none; "?"
@@ -400,10 +419,10 @@ struct Scores
     {
         std::printf("%s\n", title.c_str());
         for (const auto& [name, score] : {
-                 std::pair{"verdict", verdict},
-                 std::pair{"expiry", expiry},
-                 std::pair{"created", created},
-                 std::pair{"updated", updated},
+                 std::pair{"verdict",   verdict  },
+                 std::pair{"expiry",    expiry   },
+                 std::pair{"created",   created  },
+                 std::pair{"updated",   updated  },
                  std::pair{"registrar", registrar},
         }) {
             std::printf("  %-10s %4d/%4d  %5.1f %%  invented %d\n",
@@ -454,7 +473,8 @@ void scoreReply(Scores& scores, const GenericReply& reply)
               file,
               reading.value(Field::RegistrationDate),
               expected(reply, "created", reply.created));
-    scoreDate(scores.updated, file, reading.value(Field::UpdatedDate), expected(reply, "updated", reply.updated));
+    scoreDate(
+        scores.updated, file, reading.value(Field::UpdatedDate), expected(reply, "updated", reply.updated));
     ++scores.registered;
     scores.owners += reading.hasValue(Field::Owner) ? 1 : 0;
     const std::string registrar = expected(reply, "registrar", reply.registrar);
@@ -465,14 +485,16 @@ void scoreReply(Scores& scores, const GenericReply& reply)
         // sources differ there ("Donuts Internal (9999)").
         std::string wanted = core::gbkToUtf8(core::utf8ToGbk(registrar));
         if (const std::size_t open = wanted.rfind(" (");
-            open != std::string::npos && wanted.ends_with(')') && wanted.find(' ', open + 1) == std::string::npos &&
+            open != std::string::npos && wanted.ends_with(')') &&
+            wanted.find(' ', open + 1) == std::string::npos &&
             wanted.find_first_of("0123456789-.", open) != std::string::npos)
             wanted.resize(open);
         ++scores.registrar.total;
         const bool same = core::asciiLower(stored) == core::asciiLower(wanted);
         scores.registrar.right += same ? 1 : 0;
         if (!same)
-            std::printf("  %-44s registrar \"%s\" should be \"%s\"\n", file.c_str(), stored.c_str(), wanted.c_str());
+            std::printf(
+                "  %-44s registrar \"%s\" should be \"%s\"\n", file.c_str(), stored.c_str(), wanted.c_str());
     }
 }
 

@@ -55,7 +55,8 @@ inline core::LookupStatus oldVerdict(std::string_view host, std::string_view rep
 /// A field as the old rules alone cut it.
 inline std::string oldValue(std::string_view host, std::string_view reply, core::Field field)
 {
-    return std::string(parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).value(field));
+    return std::string(
+        parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).value(field));
 }
 
 inline constexpr std::string_view VerisignHost = "whois.verisign-grs.com";

@@ -78,7 +78,8 @@ TEST(VerisignTvBranch, NeedsTheFullStopAndReadsUpdatedDate)
 
     const std::string noStop = "for detailed information\n" + std::string(Record) + "NOTICE:\n";
     EXPECT_EQ(oldValue(VerisignTvHost, noStop, core::Field::ExpiryDate), "");
-    EXPECT_EQ(oldValue(VerisignHost, noStop + " ", core::Field::ExpiryDate), ""); // "NOTICE:\n" is not "NOTICE: "
+    EXPECT_EQ(oldValue(VerisignHost, noStop + " ", core::Field::ExpiryDate),
+              ""); // "NOTICE:\n" is not "NOTICE: "
     const std::string comNoStop = "for detailed information\n" + std::string(Record) + "NOTICE: x";
     EXPECT_EQ(parseAs(VerisignHost, comNoStop).expiryDate, "14-sep-2020"); // .com needs no full stop
 }

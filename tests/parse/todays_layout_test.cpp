@@ -122,7 +122,8 @@ TEST(TodaysLayout, JpSecondLevelNameTakesTheExpiryFromItsState)
     EXPECT_EQ(parsed.registrar, "N/A");
 
     // UTF-8 Japanese: the registrant's name is stored in GBK.
-    const Parsed japanese = parseAs(JprsHost, "[Domain Name]  X.JP\n[有効期限]  2024/02/29\n[登録者名]  日本\n");
+    const Parsed japanese =
+        parseAs(JprsHost, "[Domain Name]  X.JP\n[有効期限]  2024/02/29\n[登録者名]  日本\n");
     EXPECT_EQ(japanese.owner, "\xC8\xD5\xB1\xBE");
 }
 
