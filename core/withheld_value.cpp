@@ -37,6 +37,7 @@ struct WithheldPhrase
 constexpr WithheldPhrase WithheldPhrases[] = {
     {"",                              Match::Whole,   WithheldForm::ShortForm},
     {"n/a",                           Match::Whole,   WithheldForm::ShortForm},
+    {"---",                           Match::Whole,   WithheldForm::ShortForm}, // .ws: a placeholder
     {"redacted",                      Match::Whole,   WithheldForm::ShortForm},
     {"redacted for privacy",          Match::Whole,   WithheldForm::ShortForm},
     {"redacted for privacy purposes", Match::Whole,   WithheldForm::ShortForm},

@@ -56,7 +56,7 @@ constexpr KnownOrder KnownOrders[] = {
 core::DateOrder dateOrderOf(std::string_view reply, std::string_view tld)
 {
     // A statement is near the top or in a label; a long reply is not searched to its end.
-    constexpr std::size_t Searched = 16 * 1024;
+    constexpr std::size_t Searched = std::size_t{16} * 1024;
     const std::string head = core::asciiLower(reply.substr(0, std::min(reply.size(), Searched)));
     for (const StatedNotation& notation : StatedNotations) {
         if (head.find(notation.text) != std::string::npos)

@@ -541,6 +541,9 @@ factValue(const std::vector<Line>& lines, Field field, core::DateOrder order, bo
             if (isDateField(field)) {
                 if (core::readLeadingDate(line.value, order))
                     return line.value;
+                // A registry with rules of its own keeps what its date label says ("null").
+                if (asWritten && !withheld)
+                    withheld = line.value;
             } else if (field == Field::Registrar && !asWritten && isHandle(registrarName(line.value))) {
                 // The registrar's name, where the reply gives one, over its handle (FRED's
                 // "registrar: REG-X" before the registrar's object).
@@ -682,9 +685,9 @@ ownValue(const std::vector<std::string_view>& rawLines, const LayoutOverride& la
 }
 
 /// A date value as the record keeps it: as the registry wrote it, or, where only the registry's
-/// order of day and month reads it (and `rewrite`), the date alone in ISO form, which every later
-/// reader reads one way; nothing where no date opens it.
-std::string storedDate(std::string_view found, core::DateOrder order, bool rewrite)
+/// order of day and month reads it, the date alone in ISO form, which every later reader reads one
+/// way; nothing where no date opens it.
+std::string storedDate(std::string_view found, core::DateOrder order)
 {
     std::string value(found);
     utf8ToGbkInPlace(value);
@@ -696,7 +699,7 @@ std::string storedDate(std::string_view found, core::DateOrder order, bool rewri
     const auto ordered = core::readLeadingDate(value, order);
     if (!ordered)
         return {};
-    if (rewrite && core::readLeadingDate(value) != ordered)
+    if (core::readLeadingDate(value) != ordered)
         return ordered->iso();
     return value;
 }
@@ -719,9 +722,9 @@ Record readRecord(const std::vector<Line>& lines,
         if (!own)
             found = factValue(lines, field, order, asWritten).value_or(std::string_view());
         std::string value;
-        // The value of a registry's own label is kept as written, whatever it says ("null").
-        if (isDateField(field) && !own) {
-            value = storedDate(found, order, !asWritten);
+        // A registry with rules of its own keeps its dates as written, whatever they say ("null").
+        if (isDateField(field) && !asWritten) {
+            value = storedDate(found, order);
         } else {
             value = found;
             utf8ToGbkInPlace(value);

@@ -226,11 +226,13 @@ TEST(CliHistory, AKilledRunLeavesEveryCommittedBatchConsistent)
     TempDir dir;
     const std::string db = (dir.path() / "h.sqlite3").string();
     std::string names;
-    for (int i = 0; i < 400; ++i)
-        names += "n" + std::to_string(i) + ".com\n";
-    const auto list = dir.write("list.txt", names);
     LoopbackWhoisServer server;
-    server.setDefault(Behaviour::answer(comRecord("", "2030-01-01", "R"), std::chrono::milliseconds(20)));
+    for (int i = 0; i < 400; ++i) {
+        const std::string name = "n" + std::to_string(i) + ".com";
+        names += name + "\n";
+        server.on(name, Behaviour::answer(comRecord(name, "2030-01-01", "R"), std::chrono::milliseconds(20)));
+    }
+    const auto list = dir.write("list.txt", names);
 
     const std::string route = "ZONEDESK_WHOIS_ENDPOINTS=whois.verisign-grs.com=" + server.address();
     const std::string rdap = "ZONEDESK_RDAP_ENDPOINTS=" + rdapNowhere();
