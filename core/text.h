@@ -38,13 +38,17 @@ inline std::vector<std::string_view> splitLines(std::string_view text)
     return lines;
 }
 
+/// `c` lowered if it is A-Z, else as it is.
+constexpr char asciiLower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 /// `text` with A-Z lowered (every other byte as it is, so not for GBK-aware work).
 inline std::string asciiLower(std::string_view text)
 {
     std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) {
-        return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    });
+    std::transform(out.begin(), out.end(), out.begin(), [](char c) { return asciiLower(c); });
     return out;
 }
 

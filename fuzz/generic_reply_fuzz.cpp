@@ -54,7 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // encoding and date order.
     for (std::size_t i = 0; i < core::WhoisServerCount; ++i) {
         const parse::Branch& branch = parse::branchFor(static_cast<core::WhoisServer>(i));
-        const parse::Reading own = parse::readGenericReply(reply, name, *branch.today);
+        if (reply.empty())
+            break;
+        const parse::Reading own = parse::readTodaysReply(reply, name, *branch.today);
         if ((own.status() == core::LookupStatus::Error) == (own.reason() == core::ErrorReason::None))
             std::abort();
         if (own.status() == core::LookupStatus::NotRegistered && own.hasAnyValue())

@@ -57,9 +57,11 @@ core::DateOrder dateOrderOf(std::string_view reply, std::string_view tld)
 {
     // A statement is near the top or in a label; a long reply is not searched to its end.
     constexpr std::size_t Searched = std::size_t{16} * 1024;
-    const std::string head = core::asciiLower(reply.substr(0, std::min(reply.size(), Searched)));
+    const std::string_view head = reply.substr(0, std::min(reply.size(), Searched));
+    const auto sameLetter = [](char a, char b) { return core::asciiLower(a) == b; };
     for (const StatedNotation& notation : StatedNotations) {
-        if (head.find(notation.text) != std::string::npos)
+        if (std::search(head.begin(), head.end(), notation.text.begin(), notation.text.end(), sameLetter) !=
+            head.end())
             return notation.order;
     }
     for (const KnownOrder& known : KnownOrders) {

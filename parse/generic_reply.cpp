@@ -256,10 +256,6 @@ Line readLine(std::string_view raw)
         line.comment = true;
         return line;
     }
-    // A lettered item of a bracketed layout: "a. [Domain Name]  x.jp".
-    if (line.body.size() > 4 && line.body[0] >= 'a' && line.body[0] <= 'z' && line.body[1] == '.' &&
-        line.body[2] == ' ')
-        line.body = trim(line.body.substr(3));
     line.body = trim(line.body.substr(itemMarkLength(line.body)));
     // "** Domain Name: x" (.tr) is a field; "* Please note ... *" is a comment.
     if (line.body.front() == '*') {
@@ -568,10 +564,11 @@ struct StatedNames
     std::string name;     // the first name stated, in its comparable form
 };
 
-StatedNames statedNames(const std::vector<Line>& lines, std::string_view queriedName)
+using QueriedName = std::optional<std::string>; // comparable form; nullopt: not known
+
+StatedNames statedNames(const std::vector<Line>& lines, const QueriedName& queried)
 {
     StatedNames stated;
-    const auto queried = comparableDomainName(queriedName);
     for (const Line& line : lines) {
         if (line.value.empty() || line.comment)
             continue;
@@ -635,14 +632,12 @@ std::size_t asciiPrefixLength(std::string_view text)
     return static_cast<std::size_t>(end - text.begin());
 }
 
-/// A line's text as the registry's own labels are matched: without blanks around it and without a
-/// lettered prefix ("a. [Domain Name]").
+/// A line's text as the registry's own labels are matched: without blanks around it and without an
+/// item's mark ("a. [Domain Name]").
 std::string_view ownLabelLine(std::string_view line)
 {
     line = trim(line);
-    if (line.size() > 3 && line[0] >= 'a' && line[0] <= 'z' && line[1] == '.' && line[2] == ' ')
-        line = trim(line.substr(3));
-    return line;
+    return trim(line.substr(itemMarkLength(line)));
 }
 
 std::string_view applyThen(std::string_view value, LabelThen then)
@@ -707,8 +702,7 @@ std::string storedDate(std::string_view found, core::DateOrder order)
 Record readRecord(const std::vector<Line>& lines,
                   const std::vector<std::string_view>& rawLines,
                   const LayoutOverride& layout,
-                  core::DateOrder order,
-                  bool asWritten)
+                  core::DateOrder order)
 {
     Record record;
     for (const core::ResultField& row : core::ResultFields) {
@@ -720,10 +714,10 @@ Record readRecord(const std::vector<Line>& lines,
         std::string_view found = ownValue(rawLines, layout, field);
         const bool own = !found.empty();
         if (!own)
-            found = factValue(lines, field, order, asWritten).value_or(std::string_view());
+            found = factValue(lines, field, order, layout.keepWritten).value_or(std::string_view());
         std::string value;
         // A registry with rules of its own keeps its dates as written, whatever they say ("null").
-        if (isDateField(field) && !asWritten) {
+        if (isDateField(field) && !layout.keepWritten) {
             value = storedDate(found, order);
         } else {
             value = found;
@@ -758,9 +752,8 @@ bool namesContacts(const std::vector<Line>& lines)
 
 /// Whether the reply lists the name's servers as a zone file does, the name without its zone
 /// before each ("go ns-1.example.com", Tonic's .to), with no labelled line besides.
-bool listsDelegation(const std::vector<Line>& lines, std::string_view queriedName)
+bool listsDelegation(const std::vector<Line>& lines, const QueriedName& queried)
 {
-    const auto queried = comparableDomainName(queriedName);
     const std::string_view own =
         queried ? std::string_view(*queried).substr(0, queried->find('.')) : std::string_view();
     bool any = false;
@@ -781,41 +774,42 @@ bool listsDelegation(const std::vector<Line>& lines, std::string_view queriedNam
 
 } // namespace
 
-Reading readGenericReply(std::string_view reply, std::string_view queriedName, const LayoutOverride& layout)
+Reading readGenericReply(std::string_view reply, std::string_view queriedName)
 {
     // A refusal or a throttled answer says nothing about the name: never free.
     if (auto refused = refusalReading(reply, serviceRefusal(reply)))
         return std::move(*refused);
+    return readTodaysReply(reply, queriedName, NoOverride);
+}
+
+Reading readTodaysReply(std::string_view reply, std::string_view queriedName, const LayoutOverride& layout)
+{
     std::string decoded;
     if (layout.readIso2022Jp && reply.find("\x1B$") != std::string_view::npos) {
         decoded = core::iso2022jpToUtf8(reply);
         reply = decoded;
     }
     const std::vector<Line> lines = readLines(reply);
-    const StatedNames stated = statedNames(lines, queriedName);
+    const QueriedName queried = comparableDomainName(queriedName);
+    const StatedNames stated = statedNames(lines, queried);
     if (stated.other && !stated.queried)
         return Reading(core::LookupStatus::Error, core::ErrorReason::OtherDomain);
-    const auto queried = comparableDomainName(queriedName);
     const std::string_view name = queried ? std::string_view(*queried) : std::string_view(stated.name);
     const core::DateOrder order = layout.dateOrder != core::DateOrder::Unstated
                                       ? layout.dateOrder
                                       : dateOrderOf(reply, name.substr(name.rfind('.') + 1));
-    // A registry with rules of its own keeps its values as written: its dates are read later with
-    // its server's notation, its registrar stands as it always did. Any other registry's dates are
-    // rewritten where only its order reads them, and its registrar loses a handle after the name.
-    const bool asWritten = &layout != &NoOverride;
     const std::vector<std::string_view> rawLines =
         layout.labels.empty() ? std::vector<std::string_view>() : core::splitLines(reply);
     if (saysAny(lines, generic::TakenPhrases))
-        return readRecord(lines, rawLines, layout, order, asWritten).reading;
+        return readRecord(lines, rawLines, layout, order).reading;
     const std::optional<bool> status = statusSays(lines);
-    Record record = readRecord(lines, rawLines, layout, order, asWritten);
+    Record record = readRecord(lines, rawLines, layout, order);
     // A record of the queried name with its dates is an answer, whatever a stray line of legal text
     // says about names that are "not found".
     const bool carriesRecord = stated.queried && carriesDates(record.reading);
     if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesRecord) || status == false)
         return Reading(core::LookupStatus::NotRegistered);
-    if (listsDelegation(lines, queriedName))
+    if (listsDelegation(lines, queried))
         return std::move(record.reading);
     // A reply that names no domain is a record only with a section of its holder's and the record's
     // dates (.tr, 2014), not a stray run of fields.

@@ -23,11 +23,13 @@ namespace zonedesk::parse {
 ///   registrar is kept only when no label holds a real one.
 /// Dates in digits only are read in the order of day and month the reply states or the registry is
 /// known to keep (dateOrderOf) and, where only that order reads them, stored in ISO form.
-/// A registry with rules of its own passes its `layout`: its own labels are read first, the fields
-/// it never carries are "N/A", and its dates stay as written.
 /// Pure; any thread.
-Reading readGenericReply(std::string_view reply,
-                         std::string_view queriedName,
-                         const LayoutOverride& layout = NoOverride);
+Reading readGenericReply(std::string_view reply, std::string_view queriedName);
+
+/// readGenericReply for a reply whose emptiness and refusal the caller has checked, with a registry's
+/// `layout`: its own labels are read first, the fields it never carries are "N/A", and its values
+/// stay as written where the layout says so.
+/// Pure; any thread.
+Reading readTodaysReply(std::string_view reply, std::string_view queriedName, const LayoutOverride& layout);
 
 } // namespace zonedesk::parse

@@ -51,9 +51,13 @@ struct LayoutOverride
     core::DateOrder dateOrder = core::DateOrder::Unstated; // else the reply's or the TLD's order
     FieldSet notApplicable = 0;
     bool readIso2022Jp = false; // a reply in ISO-2022-JP is decoded before its lines are read
+    /// A registry with rules of its own keeps its values as written: its dates are read later with
+    /// its server's notation, its registrar stands as it always did. Any other registry's dates are
+    /// rewritten where only its order reads them, and its registrar loses a handle after the name.
+    bool keepWritten = true;
 };
 
 /// The generic reader as it stands, for registries without rules of their own.
-inline constexpr LayoutOverride NoOverride{};
+inline constexpr LayoutOverride NoOverride{.keepWritten = false};
 
 } // namespace zonedesk::parse

@@ -29,7 +29,7 @@ Reading readBranch(const Branch& branch, std::string_view reply, std::string_vie
         oldLayout;
     bool reserved = false;
     if (branch.today != nullptr && !oldStands) {
-        Reading today = readGenericReply(reply, queriedName, *branch.today);
+        Reading today = readTodaysReply(reply, queriedName, *branch.today);
         if (today.status() == core::LookupStatus::NotRegistered) {
             reading.setVerdict(core::LookupStatus::NotRegistered); // the old values stay as read
         } else if (today.status() == core::LookupStatus::Success && today.hasAnyDate()) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <sys/wait.h>
 
@@ -155,26 +156,30 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
 
 TEST(CliParse, AnyOtherHostIsReadByTheGenericReader)
 {
-    TempDir dir;
-    // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
-    const auto throttled =
-        dir.write("fr.txt",
-                  "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
-                  "%% No entries found in the AFNIC Database.\n");
-    const CliRun fr = runCli("parse --json --server whois.nic.fr " + quoted(throttled));
-    EXPECT_EQ(fr.exitCode, 0);
-    EXPECT_NE(fr.out.find("\"statusText\":\"ERR!\""), std::string::npos) << fr.out;
-    EXPECT_NE(fr.out.find("\"error\":\"throttled\""), std::string::npos) << fr.out;
-    EXPECT_NE(fr.out.find("\"reader\":\"generic\""), std::string::npos) << fr.out;
+    struct Case
+    {
+        const char* args;
+        const char* reply;
+        std::vector<const char*> lines;
+    };
 
-    const auto de = dir.write("de.txt",
-                              "Domain: example.de\nNserver: ns1.example.de\nStatus: connect\n"
-                              "Changed: 2024-03-30T19:36:27+02:00\n\n[Tech-C]\nType: ROLE\n");
-    const CliRun lines = runCli("parse --server whois.denic.de --domain example.de " + quoted(de));
-    EXPECT_EQ(lines.exitCode, 0);
-    EXPECT_NE(lines.out.find("statusText\t\xE6\x88\x90\xE5\x8A\x9F\n"), std::string::npos) << lines.out;
-    EXPECT_NE(lines.out.find("updatedDate\t2024-03-30T19:36:27+02:00\n"), std::string::npos) << lines.out;
-    EXPECT_NE(lines.out.find("reader\tgeneric\n"), std::string::npos) << lines.out;
+    const Case cases[] = {
+  // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
+        {"--server whois.nic.fr",
+         "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
+         "%% No entries found in the AFNIC Database.\n",                                                       {"statusText\tERR!\n", "error\tthrottled\n", "reader\tgeneric\n"}},
+        {"--server whois.denic.de --domain example.de",
+         "Domain: example.de\nNserver: ns1.example.de\nStatus: connect\nChanged: 2024-03-30T19:36:27+02:00\n", {"statusText\t\xE6\x88\x90\xE5\x8A\x9F\n",
+          "updatedDate\t2024-03-30T19:36:27+02:00\n",
+          "reader\tgeneric\n"}                                    },
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const CliRun run = runCli(std::string("parse ") + c.args + " " + quoted(dir.write("r.txt", c.reply)));
+        EXPECT_EQ(run.exitCode, 0);
+        for (const char* line : c.lines)
+            EXPECT_NE(run.out.find(line), std::string::npos) << c.args << "\n" << run.out;
+    }
 }
 
 /// An environment entry that routes every registry host of these tests to `server`.

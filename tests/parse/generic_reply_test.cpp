@@ -273,88 +273,65 @@ std::string queriedName(const GenericReply& reply)
     return name;
 }
 
-// Where this reader and the manifest part, and why the manifest is wrong there.
+// Where this reader and the manifest part; the comment above each group says why the manifest is
+// wrong there.
 struct Correction
 {
     std::string_view file;   // folder/file
-    std::string_view column; // "verdict" or a date column
+    std::string_view column; // "verdict", a date column or "registrar"
     std::string_view value;
-    std::string_view why;
 };
 
-constexpr std::string_view NameOverHandle = "the registrar's object names it: the name, not the handle";
-constexpr std::string_view OnlyAHandle = "the reply gives the registrar's handle only";
-constexpr std::string_view NoRegistrar = "the reply names no registrar";
-
 constexpr Correction Corrections[] = {
-    {"generic-replies/name/available-2.txt",
-     "verdict",                                                "registered",
-     "\"Not available for registration.\": the name is held"                                                                                               },
-    {"generic-replies/name/available-3.txt",
-     "verdict",                                                "registered",
-     "\"Not available for second level registration.\": a shared name, held"                                                                               },
-    {"generic-replies/nz/available-1.txt",
-     "verdict",                                                "error",
-     "\"440 Request Denied\" says nothing about the name"                                                                                                  },
-    {"generic-replies/nz/available-2.txt",
-     "verdict",                                                "error",
-     "\"510 Domain is not managed by this register\": no such zone"                                                                                        },
-    {"generic-replies/lv/registered-2.txt",
-     "updated",                                                "",
-     "[Whois] Updated: is the database's time, not the record's"                                                                                           },
- // The source took the last "changed:" of the reply, the name servers' own.
-    {"generic-replies/ee/registered-2.txt",
-     "updated",                                                "2019-12-13",
-     "the Domain section's changed: is the record's"                                                                                                       },
-    {"generic-replies/ee/registered-3.txt",
-     "updated",                                                "2020-10-20",
-     "the Domain section's changed: is the record's"                                                                                                       },
-    {"generic-replies/ee/registered-4.txt",
-     "updated",                                                "2020-08-03",
-     "the Domain section's changed: is the record's"                                                                                                       },
+  // "Not available for registration." and "... second level registration.": held names.
+    {"generic-replies/name/available-2.txt",      "verdict",   "registered"                                          },
+    {"generic-replies/name/available-3.txt",      "verdict",   "registered"                                          },
+ // "440 Request Denied", "510 Domain is not managed by this register", "solo acepta consultas con
+  // dominios .bo": nothing about the name. "Object Cannot Be Registered": held.
+    {"generic-replies/nz/available-1.txt",        "verdict",   "error"                                               },
+    {"generic-replies/nz/available-2.txt",        "verdict",   "error"                                               },
+    {"generic-replies-2/bo/available-1.txt",      "verdict",   "error"                                               },
+    {"generic-replies-2/wed/available-1.txt",     "verdict",   "registered"                                          },
+ // .lv "[Whois] Updated:" is the database's time; .ee: the source took the name servers' last
+  // "changed:", not the Domain section's.
+    {"generic-replies/lv/registered-2.txt",       "updated",   ""                                                    },
+    {"generic-replies/ee/registered-2.txt",       "updated",   "2019-12-13"                                          },
+    {"generic-replies/ee/registered-3.txt",       "updated",   "2020-10-20"                                          },
+    {"generic-replies/ee/registered-4.txt",       "updated",   "2020-08-03"                                          },
  // Dates the reply states for the domain and the manifest left out.
-    {"generic-replies-2/eu.org/registered-1.txt", "updated",   "2003-03-28",                                           "the domain object's changed:"      },
-    {"generic-replies-2/as/registered-1.txt",     "created",   "2000-08-02",                                           "\"Registered on 02nd August 2000\""},
-    {"generic-replies-2/ir/registered-1.txt",     "expiry",    "2014-12-22",                                           "\"expire-date: 2014-12-22\""       },
-    {"generic-replies-2/ro/registered-1.txt",     "created",   "2000-07-17",                                           "\"Registered On: 2000-07-17\""     },
-    {"generic-replies-2/sg/registered-1.txt",     "updated",   "2013-12-02",                                           "\"Modified Date: 02-Dec-2013\""    },
-    {"generic-replies-2/bo/available-1.txt",
-     "verdict",                                                "error",
-     "\"solo acepta consultas con dominios .bo\": not about the name"                                                                                      },
-    {"generic-replies-2/wed/available-1.txt",
-     "verdict",                                                "registered",
-     "\"Prohibited String - Object Cannot Be Registered\""                                                                                                 },
- // The registrar's name over its handle, where the reply gives both.
-    {"generic-replies/it/registered-3.txt",       "registrar", "Algorithmedia S.r.l.",                                 NameOverHandle                      },
-    {"generic-replies/it/registered-4.txt",       "registrar", "MarkMonitor International Limited",                    NameOverHandle                      },
-    {"generic-replies-2/it/registered-1.txt",
-     "registrar",                                              "MarkMonitor International Limited",
-     NameOverHandle                                                                                                                                        },
-    {"generic-replies/sk/registered-1.txt",       "registrar", "FAJNOR IP s. r. o.",                                   NameOverHandle                      },
-    {"generic-replies/ua/registered-1.txt",       "registrar", "MarkMonitor Inc.",                                     NameOverHandle                      },
-    {"generic-replies/ua/registered-2.txt",       "registrar", "MarkMonitor Inc.",                                     NameOverHandle                      },
-    {"generic-replies/ua/registered-3.txt",       "registrar", "NIC.UA LLC",                                           NameOverHandle                      },
+    {"generic-replies-2/eu.org/registered-1.txt", "updated",   "2003-03-28"                                          },
+    {"generic-replies-2/as/registered-1.txt",     "created",   "2000-08-02"                                          },
+    {"generic-replies-2/ir/registered-1.txt",     "expiry",    "2014-12-22"                                          },
+    {"generic-replies-2/ro/registered-1.txt",     "created",   "2000-07-17"                                          },
+    {"generic-replies-2/sg/registered-1.txt",     "updated",   "2013-12-02"                                          },
+ // The registrar's name over its handle, where the reply gives both; .uk as its other rows have it;
+  // .il its "registrar name:".
+    {"generic-replies/it/registered-3.txt",       "registrar", "Algorithmedia S.r.l."                                },
+    {"generic-replies/it/registered-4.txt",       "registrar", "MarkMonitor International Limited"                   },
+    {"generic-replies-2/it/registered-1.txt",     "registrar", "MarkMonitor International Limited"                   },
+    {"generic-replies/sk/registered-1.txt",       "registrar", "FAJNOR IP s. r. o."                                  },
+    {"generic-replies/ua/registered-1.txt",       "registrar", "MarkMonitor Inc."                                    },
+    {"generic-replies/ua/registered-2.txt",       "registrar", "MarkMonitor Inc."                                    },
+    {"generic-replies/ua/registered-3.txt",       "registrar", "NIC.UA LLC"                                          },
     {"generic-replies-2/uk/registered-1.txt",
-     "registrar",                                              "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]",
-     "the value as the reply writes it, as the .uk rows of generic-replies have it"                                                                        },
- // The source took a contact's organisation for the registrar.
-    {"generic-replies/cz/registered-1.txt",       "registrar", "REG-MARKMONITOR",                                      OnlyAHandle                         },
-    {"generic-replies/mk/registered-1.txt",       "registrar", "UNET-REG",                                             OnlyAHandle                         },
-    {"generic-replies/tz/registered-1.txt",       "registrar", "REG-ITFARM",                                           OnlyAHandle                         },
-    {"generic-replies/it.ao/registered-1.txt",    "registrar", "REGITAO",                                              OnlyAHandle                         },
-    {"generic-replies/bo/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/br/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/cf/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/de/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies-2/de/registered-1.txt",     "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/hr/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/ie/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/il/registered-1.txt",
-     "registrar",                                              "Domain The Net Technologies Ltd",
-     "its \"registrar name:\""                                                                                                                             },
-    {"generic-replies/ir/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/is/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
-    {"generic-replies/pr/registered-1.txt",       "registrar", "",                                                     NoRegistrar                         },
+     "registrar",                                              "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]"},
+    {"generic-replies/il/registered-1.txt",       "registrar", "Domain The Net Technologies Ltd"                     },
+ // The reply gives the registrar's handle only, or no registrar: the source took a contact's
+  // organisation.
+    {"generic-replies/cz/registered-1.txt",       "registrar", "REG-MARKMONITOR"                                     },
+    {"generic-replies/mk/registered-1.txt",       "registrar", "UNET-REG"                                            },
+    {"generic-replies/tz/registered-1.txt",       "registrar", "REG-ITFARM"                                          },
+    {"generic-replies/it.ao/registered-1.txt",    "registrar", "REGITAO"                                             },
+    {"generic-replies/bo/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/br/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/cf/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/de/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies-2/de/registered-1.txt",     "registrar", ""                                                    },
+    {"generic-replies/hr/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/ie/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/ir/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/is/registered-1.txt",       "registrar", ""                                                    },
+    {"generic-replies/pr/registered-1.txt",       "registrar", ""                                                    },
 };
 
 /// The manifest's value as scored: "n/a" (the registry never publishes it) counts as none; "?"
