@@ -36,7 +36,7 @@ TEST(CnnicBranch, StartLabelNeedsItsTrailingBlank)
     EXPECT_EQ(parseAs(CnnicHost, "Registration Date:\n2003 Expiration Date: x").registrationDate, "");
     EXPECT_EQ(parseAs(CnnicHost, "no matching record").status, LookupStatus::NotRegistered);
     // The old rules want their phrase's letter case; today's reader takes the phrase in any.
-    EXPECT_EQ(oldVerdict(CnnicHost, "NO MATCHING RECORD"), LookupStatus::Success);
+    EXPECT_EQ(oldReading(CnnicHost, "NO MATCHING RECORD").status(), LookupStatus::Success);
     EXPECT_EQ(parseAs(CnnicHost, "NO MATCHING RECORD").status, LookupStatus::NotRegistered);
 }
 
@@ -132,7 +132,7 @@ TEST(HkircBranch, RegistrarEndsWithItsLine)
 TEST(HkircBranch, VerdictIsCaseSensitive)
 {
     EXPECT_EQ(parseAs(HkircHost, "Domain Not Found\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(oldVerdict(HkircHost, "domain not found\n"), LookupStatus::Success);
+    EXPECT_EQ(oldReading(HkircHost, "domain not found\n").status(), LookupStatus::Success);
 }
 
 TEST(EducauseBranch, ExpiryLosesItsBlanksAndVerdictNeedsCapitalM)
@@ -148,7 +148,7 @@ TEST(EducauseBranch, ExpiryLosesItsBlanksAndVerdictNeedsCapitalM)
     EXPECT_EQ(parsed.owner, "N/A");
     EXPECT_EQ(parsed.email, "N/A");
     EXPECT_EQ(parseAs(EducauseHost, "No Match\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(oldVerdict(EducauseHost, "No match\n"), LookupStatus::Success);
+    EXPECT_EQ(oldReading(EducauseHost, "No match\n").status(), LookupStatus::Success);
 }
 
 } // namespace

@@ -364,14 +364,6 @@ struct Score
     int invented = 0; // a value where the manifest has none
 
     double share() const { return total == 0 ? 1.0 : static_cast<double>(right) / total; }
-
-    Score& operator+=(const Score& other)
-    {
-        right += other.right;
-        total += other.total;
-        invented += other.invented;
-        return *this;
-    }
 };
 
 struct Scores
@@ -379,18 +371,6 @@ struct Scores
     Score verdict, expiry, created, updated, registrar;
     int owners = 0;
     int registered = 0;
-
-    Scores& operator+=(const Scores& other)
-    {
-        verdict += other.verdict;
-        expiry += other.expiry;
-        created += other.created;
-        updated += other.updated;
-        registrar += other.registrar;
-        owners += other.owners;
-        registered += other.registered;
-        return *this;
-    }
 
     void print(const std::string& title) const
     {
@@ -483,16 +463,14 @@ TEST(GenericReply, ReadsTheSharedRepliesOfEveryOtherRegistry)
     std::map<std::string, Scores> bySet;
     for (const GenericReply& reply : replies)
         scoreReply(bySet[reply.set], reply);
-    Scores all;
+    // Each folder on its own: one can't make up for the other.
     for (const auto& [set, scores] : bySet) {
         scores.print(set);
-        all += scores;
+        EXPECT_EQ(scores.verdict.right, scores.verdict.total) << set;
+        EXPECT_GE(scores.expiry.share(), 0.97) << set;
+        EXPECT_GE(scores.created.share(), 0.97) << set;
+        EXPECT_GE(scores.registrar.share(), 0.95) << set;
     }
-    all.print("all");
-    EXPECT_EQ(all.verdict.right, all.verdict.total);
-    EXPECT_GE(all.expiry.share(), 0.97);
-    EXPECT_GE(all.created.share(), 0.97);
-    EXPECT_GE(all.registrar.share(), 0.95);
 }
 
 } // namespace

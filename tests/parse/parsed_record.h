@@ -46,17 +46,10 @@ inline Parsed parseAs(std::string_view host, std::string_view reply)
             std::string(core::fieldText(record.registrar))};
 }
 
-/// The verdict of the old rules alone (the original program's), without today's reading.
-inline core::LookupStatus oldVerdict(std::string_view host, std::string_view reply)
+/// What the old rules alone (the original program's) make of `reply`, without today's reading.
+inline parse::Reading oldReading(std::string_view host, std::string_view reply)
 {
-    return parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).status();
-}
-
-/// A field as the old rules alone cut it.
-inline std::string oldValue(std::string_view host, std::string_view reply, core::Field field)
-{
-    return std::string(
-        parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply).value(field));
+    return parse::readOldLayout(parse::branchFor(*core::serverForHost(host)), reply);
 }
 
 inline constexpr std::string_view VerisignHost = "whois.verisign-grs.com";

@@ -89,11 +89,11 @@ TEST(AfiliasBranch, ReadsTheWholeReply)
 TEST(BizBranch, OnlyCapitalisedNotFoundMeansFree)
 {
     EXPECT_EQ(parseAs(BizHost, "Not found: x.biz\n").status, LookupStatus::NotRegistered);
-    EXPECT_EQ(oldVerdict(BizHost, "not found\n"), LookupStatus::Success);
+    EXPECT_EQ(oldReading(BizHost, "not found\n").status(), LookupStatus::Success);
     // Today's layouts of the thick registries say "NOT FOUND" at the start of a line.
     EXPECT_EQ(parseAs(BizHost, "NOT FOUND\n").status, LookupStatus::NotRegistered);
     EXPECT_EQ(parseAs(BizHost, "Terms: NOT FOUND means free\n").status, LookupStatus::Error);
-    EXPECT_EQ(oldVerdict(PirHost, "Not found\n"), LookupStatus::Success);
+    EXPECT_EQ(oldReading(PirHost, "Not found\n").status(), LookupStatus::Success);
 }
 
 TEST(BizBranch, UpdatedDateNeedsTheMarkerLine)

@@ -53,7 +53,7 @@ TEST(VerisignBranch, MissingSectionEndEmptiesEveryCutField)
     // "NOTICE:" straight before a line break is not "NOTICE: ": the old rules see no section.
     // The reply is then read as today's layout, whose labels include "Expiration Date:".
     const std::string reply = thinReply("", Record, "NOTICE:\n");
-    EXPECT_EQ(oldValue(VerisignHost, reply, core::Field::ExpiryDate), "");
+    EXPECT_EQ(oldReading(VerisignHost, reply).value(core::Field::ExpiryDate), "");
     const Parsed parsed = parseAs(VerisignHost, reply);
     EXPECT_EQ(parsed.status, LookupStatus::Success);
     EXPECT_EQ(parsed.expiryDate, "14-sep-2020");
@@ -77,8 +77,8 @@ TEST(VerisignTvBranch, NeedsTheFullStopAndReadsUpdatedDate)
     EXPECT_EQ(parsed.expiryDate, "14-sep-2020");
 
     const std::string noStop = "for detailed information\n" + std::string(Record) + "NOTICE:\n";
-    EXPECT_EQ(oldValue(VerisignTvHost, noStop, core::Field::ExpiryDate), "");
-    EXPECT_EQ(oldValue(VerisignHost, noStop + " ", core::Field::ExpiryDate),
+    EXPECT_EQ(oldReading(VerisignTvHost, noStop).value(core::Field::ExpiryDate), "");
+    EXPECT_EQ(oldReading(VerisignHost, noStop + " ").value(core::Field::ExpiryDate),
               ""); // "NOTICE:\n" is not "NOTICE: "
     const std::string comNoStop = "for detailed information\n" + std::string(Record) + "NOTICE: x";
     EXPECT_EQ(parseAs(VerisignHost, comNoStop).expiryDate, "14-sep-2020"); // .com needs no full stop
