@@ -3,8 +3,8 @@
 // The reading is stored into a record as the import leaves it (zero-filled, server and domain
 // set). Checks that every text field still ends within its width, that an Error always says why
 // and nothing else does, that a free name carries no values, that a registered one carries a value
-// unless the reply says the name is held, and that every date kept opens with a date; the same
-// bytes go through every registry's override too.
+// unless the reply says the name is held or lists its servers, and that every date kept opens with a
+// date; the same bytes go through every registry's override too.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -38,10 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (reading.status() == core::LookupStatus::NotRegistered && reading.hasAnyValue())
         std::abort();
-    const std::string lower = core::asciiLower(reply);
-    const bool saysHeld = lower.find("reserved") != std::string::npos ||
-                          lower.find("not available") != std::string::npos ||
-                          lower.find("status") != std::string::npos;
+    // Held, a registered status word, or a zone-file listing of the name's servers (no label at all).
+    const bool saysHeld = parse::saysHeld(reply) ||
+                          core::asciiLower(reply).find("status") != std::string::npos ||
+                          reply.find(':') == std::string_view::npos;
     if (reading.status() == core::LookupStatus::Success && !reading.hasAnyValue() && !saysHeld)
         std::abort();
     for (const core::Field field :

@@ -751,28 +751,40 @@ bool namesContacts(const std::vector<Line>& lines)
 }
 
 /// Whether the reply lists the name's servers as a zone file does, the name without its zone
-/// before each ("go ns-1.example.com", Tonic's .to), with no labelled line besides.
+/// before each ("go ns-1.example.com", Tonic's .to), with no labelled line besides: two servers at
+/// least, as every registry asks for, under one name.
 bool listsDelegation(const std::vector<Line>& lines, const QueriedName& queried)
 {
-    const std::string_view own =
-        queried ? std::string_view(*queried).substr(0, queried->find('.')) : std::string_view();
-    bool any = false;
+    std::string own =
+        queried ? std::string(std::string_view(*queried).substr(0, queried->find('.'))) : std::string();
+    int servers = 0;
     for (const Line& line : lines) {
         if (!line.label.empty())
             return false;
         if (line.blank || line.comment || wordCount(line.body) != 2)
             continue;
         const std::string_view first = line.body.substr(0, line.body.find_first_of(" \t"));
-        const std::string_view host = trim(line.body.substr(first.size()));
+        const std::string_view host = trim(trim(line.body.substr(first.size())), ".");
         const bool label =
             std::all_of(first.begin(), first.end(), [](char c) { return isAlnum(c) || c == '-'; });
-        any = any || (label && host.find('.') != std::string_view::npos &&
-                      (own.empty() || core::asciiLower(first) == own));
+        const bool hostName =
+            host.find('.') != std::string_view::npos &&
+            std::all_of(host.begin(), host.end(), [](char c) { return isAlnum(c) || c == '-' || c == '.'; });
+        if (!label || !hostName)
+            continue;
+        if (own.empty())
+            own = core::asciiLower(first);
+        servers += core::asciiLower(first) == own ? 1 : 0;
     }
-    return any;
+    return servers >= 2;
 }
 
 } // namespace
+
+bool saysHeld(std::string_view reply)
+{
+    return saysAny(readLines(reply), generic::TakenPhrases);
+}
 
 Reading readGenericReply(std::string_view reply, std::string_view queriedName)
 {

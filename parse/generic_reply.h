@@ -26,6 +26,10 @@ namespace zonedesk::parse {
 /// Pure; any thread.
 Reading readGenericReply(std::string_view reply, std::string_view queriedName);
 
+/// Whether a server's line of `reply` says the registry holds the name back: reserved, not
+/// available for registration, can't be registered.
+bool saysHeld(std::string_view reply);
+
 /// readGenericReply for a reply whose emptiness and refusal the caller has checked, with a registry's
 /// `layout`: its own labels are read first, the fields it never carries are "N/A", and its values
 /// stay as written where the layout says so.

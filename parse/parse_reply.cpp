@@ -37,7 +37,8 @@ Reading readBranch(const Branch& branch, std::string_view reply, std::string_vie
                 reading = std::move(today);
         } else {
             // A name the registry holds back is an answer without a field.
-            reserved = today.status() == core::LookupStatus::Success && !today.hasAnyValue();
+            reserved =
+                today.status() == core::LookupStatus::Success && !today.hasAnyValue() && saysHeld(reply);
         }
     }
     // Text that is neither a record nor a not-registered answer (noise, a greeting, a page of some
