@@ -723,9 +723,12 @@ Record readRecord(const std::vector<Line>& lines,
             value = found;
             utf8ToGbkInPlace(value);
         }
-        record.anyFact = record.anyFact ||
-                         (isDateField(field) ? !value.empty() : !found.empty() && !core::isWithheld(found));
         record.reading.set(field, value);
+        // What the record keeps counts: a value of bytes that are not text keeps nothing.
+        record.anyFact =
+            record.anyFact || (isDateField(field) ? !value.empty()
+                                                  : record.reading.hasValue(field) &&
+                                                        !core::isWithheld(record.reading.value(field)));
     }
     return record;
 }
