@@ -158,7 +158,7 @@ const std::vector<std::string_view>& knownLabels()
 void readLabel(Line& line)
 {
     const std::string_view body = line.body;
-    if (body.front() == '[') {
+    if (body.starts_with('[')) {
         const std::size_t close = body.find(']');
         if (close != std::string_view::npos && canBeLabel(body.substr(1, close - 1))) {
             line.label = normalLabel(body.substr(1, close - 1));
@@ -258,7 +258,7 @@ Line readLine(std::string_view raw)
     }
     line.body = trim(line.body.substr(itemMarkLength(line.body)));
     // "** Domain Name: x" (.tr) is a field; "* Please note ... *" is a comment.
-    if (line.body.front() == '*') {
+    if (line.body.starts_with('*')) {
         line.body = line.body.substr(std::min(line.body.find_first_not_of("* "), line.body.size()));
         if (!line.body.empty())
             readLabel(line);
