@@ -415,7 +415,7 @@ private Q_SLOTS:
 
         // Ctrl+F, then typing, keeps the matching rows; the export keeps the table's order.
         mainWindow().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
         QTest::keyClick(&mainWindow(), Qt::Key_F, Qt::ControlModifier);
         QTRY_VERIFY(QApplication::focusWidget() != nullptr &&
                     QApplication::focusWidget()->objectName() == QStringLiteral("filter"));

@@ -204,7 +204,7 @@ private Q_SLOTS:
     {
         start();
         mainWindow().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
         QTest::keyClick(&mainWindow(), Qt::Key_V, Qt::AltModifier);
         QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr);
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());

@@ -56,7 +56,7 @@ private:
         m_dir.reset();
         QVERIFY(startProgram(TenRegistriesOnly));
         // Keys reach the window's shortcuts once the window manager has made it the active one.
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
         QVERIFY(state().endpoints.add("whois.verisign-grs.com=" + m_server->address()));
         QVERIFY(state().endpoints.addRdapList(test::rdapNowhere()));
     }
@@ -164,7 +164,7 @@ private Q_SLOTS:
         QTRY_VERIFY(mainWindow().runSummary().contains(QStringLiteral("个/秒，剩余约 ")));
 
         // The window manager gives the window back its focus once the box is gone.
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
         list().setFocus();
         QTest::keyClick(&list(), Qt::Key_Escape);
         QTRY_VERIFY(!mainWindow().run().inProgress());
@@ -340,7 +340,7 @@ private Q_SLOTS:
         ModalWatcher<HistoryDialog> history([](HistoryDialog* dialog) { dialog->accept(); });
         QTest::keyClick(&list(), Qt::Key_H, Qt::ControlModifier);
         QTRY_VERIFY(history.seen);
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
 
         auto* filter = mainWindow().findChild<QLineEdit*>(QStringLiteral("filter"));
         filter->setFocus();

@@ -101,7 +101,7 @@ private:
                 dialog->reject();
         });
         MessageBoxCloser closer;
-        QVERIFY(QTest::qWaitForWindowActive(&mainWindow()));
+        QVERIFY(activateMainWindow());
         QMenu* file = mainWindow().menuBar()->actions().value(0)->menu();
         QVERIFY(file != nullptr);
         QVERIFY(file->actions().contains(mainWindow().action(QStringLiteral("scheduleWatch"))));

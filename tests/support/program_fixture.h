@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 
 #include "app/application.h"
@@ -29,6 +30,19 @@ protected:
     ControlPanel& panel() { return mainWindow().panel(); }
 
     AppState& state() { return *m_app->state(); }
+
+    /// Brings the main window to the front and waits until it has the keyboard. A window manager
+    /// may hand focus elsewhere when a modal box closes, so the window asks for it again.
+    bool activateMainWindow()
+    {
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            mainWindow().raise();
+            mainWindow().activateWindow();
+            if (QTest::qWaitForWindowActive(&mainWindow()))
+                return true;
+        }
+        return false;
+    }
 
     /// Starts the program in the test's folder (made at the first start; an earlier start's
     /// config.ini stays), with `config` as its config.ini when given. False when it did not start.
