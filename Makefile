@@ -21,8 +21,10 @@ configure: deps
 build: configure
 	cmake --build --preset $(PRESET)
 
+# Every test; the plain build runs clang-tidy over the Qt-free code after them.
 test: build
 	ctest --preset $(PRESET)
+	@if [ "$(PRESET)" = default ]; then scripts/check-tidy $(BUILD_DIR); fi
 
 cli: configure
 	cmake --build --preset $(PRESET) --target zonedesk-cli
@@ -45,7 +47,7 @@ demo: build
 screenshot: build
 	BUILD_DIR=$(BUILD_DIR) scripts/demo-screenshot
 
-# clang-tidy over the Qt-free core (also a test of `make test`).
+# clang-tidy over the Qt-free code (also run by `make test`).
 tidy: configure
 	scripts/check-tidy $(BUILD_DIR)
 

@@ -61,11 +61,11 @@ struct Registry
 };
 
 constexpr Registry Registries[] = {
-    {".org", core::WhoisServer::Pir,         "Domain not found.\r\n"   },
-    {".com", core::WhoisServer::Verisign,    "No match for \"%s\".\r\n"},
-    {".biz", core::WhoisServer::BizRegistry, "Domain not found.\r\n"   },
-    {".tv",  core::WhoisServer::VerisignTv,  "No match for \"%s\".\r\n"},
-    {".cc",  core::WhoisServer::NicCc,       "No match for \"%s\".\r\n"},
+    {".org", core::WhoisServer::Pir, "Domain not found.\r\n"},
+    {".com", core::WhoisServer::Verisign, "No match for \"%s\".\r\n"},
+    {".biz", core::WhoisServer::BizRegistry, "Domain not found.\r\n"},
+    {".tv", core::WhoisServer::VerisignTv, "No match for \"%s\".\r\n"},
+    {".cc", core::WhoisServer::NicCc, "No match for \"%s\".\r\n"},
 };
 constexpr int RegistryCount = static_cast<int>(std::size(Registries));
 

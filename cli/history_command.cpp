@@ -25,7 +25,7 @@ std::string isoTime(std::int64_t seconds)
     ::gmtime_r(&time, &utc);
     char text[32];
     const std::size_t length = std::strftime(text, sizeof(text), "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return std::string(text, length);
+    return {text, length};
 }
 
 /// Says why the history could not be read; the exit code for it.
@@ -112,12 +112,12 @@ private:
     {
         if (m_jsonl) {
             JsonObject object{
-                {"time",   isoTime(entry.time)          },
-                {"run",    entry.runId                  },
-                {"domain", entry.name                   },
-                {"server", entry.server                 },
-                {"source", entry.source                 },
-                {"status", entry.status                 },
+                {"time", isoTime(entry.time)},
+                {"run", entry.runId},
+                {"domain", entry.name},
+                {"server", entry.server},
+                {"source", entry.source},
+                {"status", entry.status},
                 {"result", core::statusKey(entry.status)},
             };
             for (const core::ResultField& field : core::ResultFields)
@@ -150,11 +150,11 @@ private:
                 for (const history::Change& change : history::changesBetween(before, after)) {
                     if (m_jsonl)
                         std::cout << jsonLine({
-                            {"time",   isoTime(after.time)            },
-                            {"domain", after.name                     },
-                            {"kind",   history::changeKey(change.kind)},
-                            {"from",   change.from                    },
-                            {"to",     change.to                      },
+                            {"time", isoTime(after.time)},
+                            {"domain", after.name},
+                            {"kind", history::changeKey(change.kind)},
+                            {"from", change.from},
+                            {"to", change.to},
                         });
                     else
                         std::cout << isoTime(after.time) << '\t' << escapedLine(after.name) << '\t'
@@ -206,14 +206,14 @@ public:
             const std::string ended = run.ended ? isoTime(*run.ended) : std::string();
             if (m_jsonl)
                 std::cout << jsonLine({
-                    {"id",         run.id                                             },
-                    {"started",    isoTime(run.started)                               },
-                    {"ended",      run.ended ? JsonObject(ended) : JsonObject(nullptr)},
-                    {"program",    run.program                                        },
-                    {"total",      run.total                                          },
-                    {"registered", run.registered                                     },
-                    {"available",  run.available                                      },
-                    {"errors",     run.errors                                         },
+                    {"id", run.id},
+                    {"started", isoTime(run.started)},
+                    {"ended", run.ended ? JsonObject(ended) : JsonObject(nullptr)},
+                    {"program", run.program},
+                    {"total", run.total},
+                    {"registered", run.registered},
+                    {"available", run.available},
+                    {"errors", run.errors},
                 });
             else
                 std::cout << run.id << '\t' << isoTime(run.started) << '\t' << (run.ended ? ended : "-")
@@ -261,9 +261,7 @@ public:
             return ExitFile;
         }
         if (m_jsonl)
-            std::cout << jsonLine({
-                {"deleted", *deleted}
-            });
+            std::cout << jsonLine({{"deleted", *deleted}});
         else
             std::cout << "deleted " << *deleted << " lookup" << (*deleted == 1 ? "" : "s") << "\n";
         return ExitOk;

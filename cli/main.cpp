@@ -26,9 +26,7 @@ const CLI::App* chosen(const CLI::App& app)
     return subcommands.empty() ? nullptr : subcommands.front();
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int runCommandLine(int argc, char** argv)
 {
     using namespace zonedesk::cli;
     const auto commands = allCommands();
@@ -88,4 +86,19 @@ int main(int argc, char** argv)
         return ExitUsage;
     }
     return byApp.at(sub)->run();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A failure no command foresaw (memory, the file system) is told and ends the program cleanly.
+    try {
+        return runCommandLine(argc, argv);
+    } catch (const std::exception& error) {
+        std::cerr << "zonedesk-cli: " << error.what() << "\n";
+    } catch (...) {
+        std::cerr << "zonedesk-cli: an unexpected failure\n";
+    }
+    return zonedesk::cli::ExitFile;
 }

@@ -46,7 +46,7 @@ bool writeJsonl(const core::DomainTable& table,
 /// A new file in the temporary folder for results that could not go where they were asked to.
 std::optional<std::string> fallbackPath(std::string_view extension)
 {
-    const char* folder = std::getenv("TMPDIR");
+    const char* folder = std::getenv("TMPDIR"); // NOLINT(concurrency-mt-unsafe): no thread sets it
     std::string path = std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") +
                        "/zonedesk-results-XXXXXX" + std::string(extension);
     const int fd = ::mkstemps(path.data(), static_cast<int>(extension.size()));

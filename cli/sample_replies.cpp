@@ -19,10 +19,10 @@ constexpr std::string_view SampleKeys[core::WhoisServerCount] = {
 
 /// The sample files' name for the suffixes beyond the ten answered over port 43.
 constexpr std::pair<std::string_view, std::string_view> OtherSampleKeys[] = {
-    {"de", "denic"  },
+    {"de", "denic"},
     {"uk", "nominet"},
-    {"au", "auda"   },
-    {"sg", "sgnic"  },
+    {"au", "auda"},
+    {"sg", "sgnic"},
 };
 
 /// The sample files' name for the registry of `domain`; empty for none.
@@ -47,11 +47,11 @@ void replaceAll(std::string& text, std::string_view placeholder, std::string_vie
 } // namespace
 
 const OtherSampleSuffix OtherSampleSuffixes[7] = {
-    {"de",  true },
-    {"uk",  true },
-    {"au",  true },
-    {"sg",  true },
-    {"io",  false},
+    {"de", true},
+    {"uk", true},
+    {"au", true},
+    {"sg", true},
+    {"io", false},
     {"xyz", false},
     {"app", false},
 };

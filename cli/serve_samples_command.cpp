@@ -167,8 +167,8 @@ public:
                   << "ZONEDESK_RDAP_ENDPOINTS='" << rdapEndpoints << "'" << std::endl;
 
         stopServing = 0;
-        std::signal(SIGINT, onStopSignal);
-        std::signal(SIGTERM, onStopSignal);
+        static_cast<void>(std::signal(SIGINT, onStopSignal)); // both are catchable: no SIG_ERR
+        static_cast<void>(std::signal(SIGTERM, onStopSignal));
         while (stopServing == 0) {
             pollfd entry{listener.get(), POLLIN, 0};
             if (::poll(&entry, 1, 200) <= 0)

@@ -97,12 +97,12 @@ public:
             const Route route = routeOf(name, data, m_tenOnly);
             if (m_jsonl)
                 std::cout << jsonLine({
-                    {"name",     route.name    },
-                    {"queried",  route.asked   },
-                    {"tld",      route.tld     },
-                    {"first",    route.first   },
+                    {"name", route.name},
+                    {"queried", route.asked},
+                    {"tld", route.tld},
+                    {"first", route.first},
                     {"fallback", route.fallback},
-                    {"why",      route.why     },
+                    {"why", route.why},
                 });
             else
                 std::cout << escapedLine(route.name) << '\t' << route.asked << '\t' << route.tld << '\t'

@@ -148,9 +148,7 @@ struct NamedValue
 std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 {
     const bool done = core::isDone(record);
-    std::vector<NamedValue> values{
-        {"statusText", core::gbkToUtf8(core::recordStatusText(record))}
-    };
+    std::vector<NamedValue> values{{"statusText", core::gbkToUtf8(core::recordStatusText(record))}};
     for (const core::ResultField& field : core::ResultFields)
         values.push_back({field.key, done ? core::gbkToUtf8(field.record.text(record)) : std::string()});
     return values;
@@ -161,8 +159,10 @@ std::string_view errorKey(const core::DomainRecord& record)
 {
     // An Error says why; so does a name left without a server when no registry service is known.
     const auto status = core::settledStatus(record);
-    return status == static_cast<std::int32_t>(core::LookupStatus::Error) ||
-                   status == static_cast<std::int32_t>(core::LookupStatus::NoServer)
+    const auto settledAs = [&status](core::LookupStatus settled) {
+        return status == static_cast<std::int32_t>(settled);
+    };
+    return settledAs(core::LookupStatus::Error) || settledAs(core::LookupStatus::NoServer)
                ? core::errorReasonKey(core::errorReasonOf(record))
                : std::string_view();
 }
@@ -193,11 +193,7 @@ JsonObject changesJson(const std::vector<history::Change>& changes)
 {
     JsonObject list = JsonObject::array();
     for (const history::Change& change : changes)
-        list.push_back({
-            {"kind", history::changeKey(change.kind)},
-            {"from", change.from                    },
-            {"to",   change.to                      }
-        });
+        list.push_back({{"kind", history::changeKey(change.kind)}, {"from", change.from}, {"to", change.to}});
     return list;
 }
 
@@ -210,9 +206,7 @@ void printRecordResult(std::ostream& out,
 {
     const auto fields = resultFields(record);
     if (format == OutputFormat::Json) {
-        JsonObject object{
-            {"status", record.status}
-        };
+        JsonObject object{{"status", record.status}};
         for (const auto& [name, value] : fields)
             object[name] = value;
         object["error"] = errorKey(record);
@@ -236,8 +230,8 @@ std::string recordJsonLine(const core::DomainRecord& record,
 {
     const auto status = core::settledStatus(record);
     JsonObject object{
-        {"index",  index                                          },
-        {"server", core::fieldText(record.server)                 },
+        {"index", index},
+        {"server", core::fieldText(record.server)},
         {"domain", core::gbkToUtf8(core::fieldText(record.domain))},
     };
     if (const auto aLabel = core::confusableALabel(core::fieldText(record.domain)))

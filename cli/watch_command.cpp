@@ -162,7 +162,7 @@ public:
             std::string why;
             auto target = watch::parseNotifyTarget(text, why);
             if (!target)
-                return usageError("--notify " + text + ": " + why);
+                return usageError("--notify " + text + ": " += why);
             if (target->kind == watch::NotifyTarget::Kind::Mail && m_smtp.empty())
                 return usageError("--notify " + text + " needs --smtp smtps://HOST:PORT");
             targets.push_back(std::move(*target));
@@ -288,7 +288,7 @@ private:
                 return false;
             }
             m_mail.password = *password;
-        } else if (const char* password = std::getenv(PasswordVariable)) {
+        } else if (const char* password = std::getenv(PasswordVariable)) { // NOLINT(concurrency-mt-unsafe)
             m_mail.password = password;
         }
         m_mail.timeout = notifyTimeout();
@@ -347,7 +347,7 @@ private:
     {
         switch (target.kind) {
         case watch::NotifyTarget::Kind::Desktop: return "the desktop";
-        case watch::NotifyTarget::Kind::Mail: return target.address;
+        case watch::NotifyTarget::Kind::Mail:
         case watch::NotifyTarget::Kind::Webhook: return target.address;
         case watch::NotifyTarget::Kind::Stdout: break;
         }
@@ -363,6 +363,7 @@ private:
         const std::string name = m_timerName.empty() ? watch::timerNameFor(list) : m_timerName;
         if (!watch::validTimerName(name))
             return usageError("a timer name holds letters, digits, - and _ only (at most 64): " + name);
+        // NOLINTNEXTLINE(concurrency-mt-unsafe): no thread of this program sets the environment
         if (std::getenv(PasswordVariable) != nullptr && m_smtpPasswordFile.empty())
             std::cerr << "zonedesk-cli: warning: the timer does not see $" << PasswordVariable
                       << "; give --smtp-password-file for mail\n";

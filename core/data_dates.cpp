@@ -52,8 +52,8 @@ std::vector<DataFileDate> dataFileDates(const ServiceData& data, const std::file
     if (bootstrap.empty())
         bootstrap = readmeDate(readme, BootstrapFileName);
     return {
-        {BootstrapFileName,  std::move(bootstrap)},
-        { WhoisTableFileName, readmeDate(readme,  WhoisTableFileName)},
+        {BootstrapFileName, std::move(bootstrap)},
+        {WhoisTableFileName, readmeDate(readme, WhoisTableFileName)},
     };
 }
 

@@ -117,11 +117,11 @@ constexpr std::string_view RowsNames[] = {"all", "selected", "shown"}; // by Exp
 
 /// The export choice's flags and their keys.
 constexpr std::pair<std::string_view, bool ExportChoice::*> ExportFlags[] = {
-    {"exportHeader",     &ExportChoice::header    },
+    {"exportHeader", &ExportChoice::header},
     {"exportAllColumns", &ExportChoice::allColumns},
-    {"exportIsoDates",   &ExportChoice::isoDates  },
-    {"exportDaysLeft",   &ExportChoice::daysLeft  },
-    {"exportBom",        &ExportChoice::utf8Bom   },
+    {"exportIsoDates", &ExportChoice::isoDates},
+    {"exportDaysLeft", &ExportChoice::daysLeft},
+    {"exportBom", &ExportChoice::utf8Bom},
 };
 
 /// Anything but the words written reads as the default.
@@ -158,10 +158,8 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
     settings.normal = readGeometry(valueOf, {"x", "y", "width", "height"});
     settings.maximized = value("maximized") != "0";
     // One byte over the limit tells a cut value from a whole one.
-    for (auto [key, folder] : {
-             std::pair{"importFolder", &settings.importFolder},
-             std::pair{"exportFolder", &settings.exportFolder}
-    }) {
+    for (auto [key, folder] : {std::pair{"importFolder", &settings.importFolder},
+                               std::pair{"exportFolder", &settings.exportFolder}}) {
         std::string read = value(key, MaxFolderLength + 1);
         if (storable(read))
             *folder = std::move(read);

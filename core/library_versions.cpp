@@ -35,16 +35,16 @@ std::vector<LibraryVersion> libraryVersions()
 {
     const curl_version_info_data* curl = curl_version_info(CURLVERSION_NOW);
     return {
-        {"libidn2",          orUnknown(idn2_check_version(nullptr))              },
-        {"iconv (GNU libc)", orUnknown(gnu_get_libc_version())                   },
-        {"libcurl",          orUnknown(curl != nullptr ? curl->version : nullptr)},
+        {"libidn2", orUnknown(idn2_check_version(nullptr))},
+        {"iconv (GNU libc)", orUnknown(gnu_get_libc_version())},
+        {"libcurl", orUnknown(curl != nullptr ? curl->version : nullptr)},
         {"nlohmann-json",
          std::to_string(NLOHMANN_JSON_VERSION_MAJOR) + "." + std::to_string(NLOHMANN_JSON_VERSION_MINOR) +
-             "." + std::to_string(NLOHMANN_JSON_VERSION_PATCH)                   },
-        {"SQLite",           orUnknown(sqlite3_libversion())                     },
-        {"zstd",             orUnknown(ZSTD_versionString())                     },
-        {"libpsl",           orUnknown(psl_get_version())                        },
-        {"ICU",              icuVersion()                                        },
+             "." + std::to_string(NLOHMANN_JSON_VERSION_PATCH)},
+        {"SQLite", orUnknown(sqlite3_libversion())},
+        {"zstd", orUnknown(ZSTD_versionString())},
+        {"libpsl", orUnknown(psl_get_version())},
+        {"ICU", icuVersion()},
     };
 }
 

@@ -71,14 +71,14 @@ inline constexpr std::string_view LeadingColumnTitles[] = {"whois服务器", "�
 
 // Rows in the order of the JSON, TSV and history columns.
 inline constexpr ResultField ResultFields[] = {
-  // clang-format off
+    // clang-format off
     {Field::ExpiryDate,       member<&DomainRecord::expiryDate>,       "expiryDate",       "expiry",       "expiry",  "过期日期",      3, true },
     {Field::RegistrationDate, member<&DomainRecord::registrationDate>, "registrationDate", "registration", "created", "注册日期",      4, true },
     {Field::UpdatedDate,      member<&DomainRecord::updatedDate>,      "updatedDate",      "updated",      "updated", "whois更新日期", 8, false},
     {Field::Owner,            member<&DomainRecord::owner>,            "owner",            "owner",        "",        "所有人",        5, true },
     {Field::Email,            member<&DomainRecord::email>,            "email",            "email",        "",        "联系Email",     6, true },
     {Field::Registrar,        member<&DomainRecord::registrar>,        "registrar",        "registrar",    "",        "注册商",        7, true },
-  // clang-format on
+    // clang-format on
 };
 
 static_assert(std::size(ResultFields) == FieldCount);

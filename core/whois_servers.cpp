@@ -23,16 +23,16 @@ struct ServerHost
 // the reply parser recognises a registry by them. Indexed by WhoisServer; at most 50 bytes each.
 // .info's registry answers only over RDAP since it retired its port-43 service.
 constexpr ServerHost ServerHosts[WhoisServerCount] = {
-    {WhoisServer::Cnnic,       "whois.cnnic.cn",                   Transport::Whois        },
-    {WhoisServer::Verisign,    "whois.verisign-grs.com",           Transport::WhoisThenRdap},
-    {WhoisServer::Pir,         "whois.publicinterestregistry.org", Transport::WhoisThenRdap},
-    {WhoisServer::BizRegistry, "whois.nic.biz",                    Transport::WhoisThenRdap},
-    {WhoisServer::Educause,    "whois.educause.edu",               Transport::Whois        },
-    {WhoisServer::Hkirc,       "whois.hkirc.hk",                   Transport::Whois        },
-    {WhoisServer::Jprs,        "whois.jprs.jp",                    Transport::Whois        },
-    {WhoisServer::VerisignTv,  "whois.nic.tv",                     Transport::WhoisThenRdap},
-    {WhoisServer::Afilias,     "rdap.identitydigital.services",    Transport::Rdap         },
-    {WhoisServer::NicCc,       "ccwhois.verisign-grs.com",         Transport::WhoisThenRdap},
+    {WhoisServer::Cnnic, "whois.cnnic.cn", Transport::Whois},
+    {WhoisServer::Verisign, "whois.verisign-grs.com", Transport::WhoisThenRdap},
+    {WhoisServer::Pir, "whois.publicinterestregistry.org", Transport::WhoisThenRdap},
+    {WhoisServer::BizRegistry, "whois.nic.biz", Transport::WhoisThenRdap},
+    {WhoisServer::Educause, "whois.educause.edu", Transport::Whois},
+    {WhoisServer::Hkirc, "whois.hkirc.hk", Transport::Whois},
+    {WhoisServer::Jprs, "whois.jprs.jp", Transport::Whois},
+    {WhoisServer::VerisignTv, "whois.nic.tv", Transport::WhoisThenRdap},
+    {WhoisServer::Afilias, "rdap.identitydigital.services", Transport::Rdap},
+    {WhoisServer::NicCc, "ccwhois.verisign-grs.com", Transport::WhoisThenRdap},
 };
 
 struct RdapBase
@@ -44,13 +44,13 @@ struct RdapBase
 // IANA's RDAP bootstrap (2026) for the suffixes the servers above serve; .cn, .jp, .hk and .edu
 // have none.
 constexpr RdapBase RdapBases[] = {
-    {"com",  "https://rdap.verisign.com/com/v1/"            },
-    {"net",  "https://rdap.verisign.com/net/v1/"            },
-    {"org",  "https://rdap.publicinterestregistry.org/rdap/"},
-    {"info", "https://rdap.identitydigital.services/rdap/"  },
-    {"biz",  "https://rdap.nic.biz/"                        },
-    {"tv",   "https://rdap.nic.tv/"                         },
-    {"cc",   "https://tld-rdap.verisign.com/cc/v1/"         },
+    {"com", "https://rdap.verisign.com/com/v1/"},
+    {"net", "https://rdap.verisign.com/net/v1/"},
+    {"org", "https://rdap.publicinterestregistry.org/rdap/"},
+    {"info", "https://rdap.identitydigital.services/rdap/"},
+    {"biz", "https://rdap.nic.biz/"},
+    {"tv", "https://rdap.nic.tv/"},
+    {"cc", "https://tld-rdap.verisign.com/cc/v1/"},
 };
 
 constexpr bool hostsAreIndexedAndFit()
@@ -79,26 +79,26 @@ constexpr std::nullopt_t None = std::nullopt;
 // .org.jp and .sg) stand before the top-level rules that would also match. A "none" rule clears
 // the record's server; no match at all leaves it as it is.
 constexpr SuffixRule SuffixRules[] = {
-    {".com.sg#", None                    },
-    {".net.sg#", None                    },
-    {".net.jp#", None                    },
-    {".org.sg#", None                    },
-    {".org.jp#", None                    },
-    {".org.cn#", WhoisServer::Cnnic      },
-    {".net.cn#", WhoisServer::Cnnic      },
-    {".com.cn#", WhoisServer::Cnnic      },
-    {".cn#",     WhoisServer::Cnnic      },
-    {".com#",    WhoisServer::Verisign   },
-    {".net#",    WhoisServer::Verisign   },
-    {".org#",    WhoisServer::Pir        },
-    {".biz#",    WhoisServer::BizRegistry},
-    {".edu#",    WhoisServer::Educause   },
-    {".hk#",     WhoisServer::Hkirc      },
-    {".com.jp#", WhoisServer::Jprs       },
-    {".jp#",     WhoisServer::Jprs       },
-    {".tv#",     WhoisServer::VerisignTv },
-    {".info#",   WhoisServer::Afilias    },
-    {".cc#",     WhoisServer::NicCc      },
+    {".com.sg#", None},
+    {".net.sg#", None},
+    {".net.jp#", None},
+    {".org.sg#", None},
+    {".org.jp#", None},
+    {".org.cn#", WhoisServer::Cnnic},
+    {".net.cn#", WhoisServer::Cnnic},
+    {".com.cn#", WhoisServer::Cnnic},
+    {".cn#", WhoisServer::Cnnic},
+    {".com#", WhoisServer::Verisign},
+    {".net#", WhoisServer::Verisign},
+    {".org#", WhoisServer::Pir},
+    {".biz#", WhoisServer::BizRegistry},
+    {".edu#", WhoisServer::Educause},
+    {".hk#", WhoisServer::Hkirc},
+    {".com.jp#", WhoisServer::Jprs},
+    {".jp#", WhoisServer::Jprs},
+    {".tv#", WhoisServer::VerisignTv},
+    {".info#", WhoisServer::Afilias},
+    {".cc#", WhoisServer::NicCc},
 };
 
 /// No rule hides a later one: the name "x" + a rule's pattern is decided by that very rule. (Every

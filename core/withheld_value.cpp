@@ -35,29 +35,29 @@ struct WithheldPhrase
 // Only wordings no registrant's real name begins with are openings; short words that could start
 // a name ("Redacted", "Private") match only as the whole value.
 constexpr WithheldPhrase WithheldPhrases[] = {
-    {"",                              Match::Whole,   WithheldForm::ShortForm},
-    {"n/a",                           Match::Whole,   WithheldForm::ShortForm},
-    {"---",                           Match::Whole,   WithheldForm::ShortForm}, // .ws: a placeholder
-    {"redacted",                      Match::Whole,   WithheldForm::ShortForm},
-    {"redacted for privacy",          Match::Whole,   WithheldForm::ShortForm},
-    {"redacted for privacy purposes", Match::Whole,   WithheldForm::ShortForm},
-    {"data protected",                Match::Whole,   WithheldForm::ShortForm},
-    {"gdpr masked",                   Match::Whole,   WithheldForm::ShortForm},
-    {"private person",                Match::Whole,   WithheldForm::ShortForm}, // .ru, .su, .ee
-    {"hidden upon user request",      Match::Whole,   WithheldForm::ShortForm}, // .tr
-    {"<data not disclosed>",          Match::Whole,   WithheldForm::ShortForm}, // .at
-    {"(not shown)",                   Match::Whole,   WithheldForm::ShortForm}, // .se
-    {"redacted |",                    Match::Opening, WithheldForm::ShortForm},
-    {"not disclosed",                 Match::Opening, WithheldForm::ShortForm},
-    {"not shown",                     Match::Opening, WithheldForm::ShortForm}, // .be
-    {"not displayed",                 Match::Opening, WithheldForm::ShortForm}, // .tw
-    {"hidden!",                       Match::Opening, WithheldForm::ShortForm},
-    {"https://",                      Match::Opening, WithheldForm::ShortForm},
-    {"http://",                       Match::Opening, WithheldForm::ShortForm},
-    {"please query the",              Match::Opening, WithheldForm::Sentence }, // RDDS, Whois service
-    {"please contact the registrar",  Match::Opening, WithheldForm::Sentence }, // .in
-    {"visit www.",                    Match::Opening, WithheldForm::Sentence }, // .qa
-    {"visit whois.",                  Match::Opening, WithheldForm::Sentence }, // .ae
+    {"", Match::Whole, WithheldForm::ShortForm},
+    {"n/a", Match::Whole, WithheldForm::ShortForm},
+    {"---", Match::Whole, WithheldForm::ShortForm}, // .ws: a placeholder
+    {"redacted", Match::Whole, WithheldForm::ShortForm},
+    {"redacted for privacy", Match::Whole, WithheldForm::ShortForm},
+    {"redacted for privacy purposes", Match::Whole, WithheldForm::ShortForm},
+    {"data protected", Match::Whole, WithheldForm::ShortForm},
+    {"gdpr masked", Match::Whole, WithheldForm::ShortForm},
+    {"private person", Match::Whole, WithheldForm::ShortForm},           // .ru, .su, .ee
+    {"hidden upon user request", Match::Whole, WithheldForm::ShortForm}, // .tr
+    {"<data not disclosed>", Match::Whole, WithheldForm::ShortForm},     // .at
+    {"(not shown)", Match::Whole, WithheldForm::ShortForm},              // .se
+    {"redacted |", Match::Opening, WithheldForm::ShortForm},
+    {"not disclosed", Match::Opening, WithheldForm::ShortForm},
+    {"not shown", Match::Opening, WithheldForm::ShortForm},     // .be
+    {"not displayed", Match::Opening, WithheldForm::ShortForm}, // .tw
+    {"hidden!", Match::Opening, WithheldForm::ShortForm},
+    {"https://", Match::Opening, WithheldForm::ShortForm},
+    {"http://", Match::Opening, WithheldForm::ShortForm},
+    {"please query the", Match::Opening, WithheldForm::Sentence},             // RDDS, Whois service
+    {"please contact the registrar", Match::Opening, WithheldForm::Sentence}, // .in
+    {"visit www.", Match::Opening, WithheldForm::Sentence},                   // .qa
+    {"visit whois.", Match::Opening, WithheldForm::Sentence},                 // .ae
 };
 
 constexpr std::size_t LongestPhrase = std::max_element(std::begin(WithheldPhrases),

@@ -98,7 +98,7 @@ constexpr std::int64_t TrainAfter = 200;
 constexpr std::int64_t RetrainAfter = 5000;
 constexpr std::int64_t TrainOn = 2000;
 constexpr std::size_t TrainOnBytes = std::size_t{8} << 20; // a few large replies must not take more
-constexpr std::size_t DictionaryCapacity = 16 * 1024;
+constexpr std::size_t DictionaryCapacity = std::size_t{16} * 1024;
 
 /// "l.id, l.run_id, …, l.<field>, …, l.error": an entry's columns read from the table named `alias`.
 std::string entryColumns(std::string_view alias)

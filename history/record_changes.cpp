@@ -19,12 +19,12 @@ struct KindText
 };
 
 constexpr KindText Kinds[] = {
-    {ChangeKind::Dropped,          "dropped",           "dropped (now available)", "已释放！"   },
-    {ChangeKind::Registered,       "registered",        "registered",              "已被注册"   },
-    {ChangeKind::Renewed,          "renewed",           "renewed",                 "续费"         },
-    {ChangeKind::ExpiryMovedBack,  "expiry-moved-back", "expiry moved back",       "到期日提前"},
-    {ChangeKind::RegistrarChanged, "registrar-changed", "registrar changed",       "注册商变更"},
-    {ChangeKind::OwnerChanged,     "owner-changed",     "owner changed",           "所有人变更"},
+    {ChangeKind::Dropped, "dropped", "dropped (now available)", "已释放！"},
+    {ChangeKind::Registered, "registered", "registered", "已被注册"},
+    {ChangeKind::Renewed, "renewed", "renewed", "续费"},
+    {ChangeKind::ExpiryMovedBack, "expiry-moved-back", "expiry moved back", "到期日提前"},
+    {ChangeKind::RegistrarChanged, "registrar-changed", "registrar changed", "注册商变更"},
+    {ChangeKind::OwnerChanged, "owner-changed", "owner changed", "所有人变更"},
 };
 
 const KindText& textsOf(ChangeKind kind)
@@ -66,10 +66,8 @@ std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntr
              was->iso(),
              is->iso()});
     // A value the registry withheld or left out on one side is no change.
-    for (const auto& [field, kind] : {
-             std::pair{Field::Registrar, ChangeKind::RegistrarChanged},
-             std::pair{Field::Owner,     ChangeKind::OwnerChanged    }
-    }) {
+    for (const auto& [field, kind] : {std::pair{Field::Registrar, ChangeKind::RegistrarChanged},
+                                      std::pair{Field::Owner, ChangeKind::OwnerChanged}}) {
         const std::string& from = before.values[field];
         const std::string& to = after.values[field];
         if (!core::isWithheld(from) && !core::isWithheld(to) && from != to)

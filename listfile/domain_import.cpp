@@ -101,15 +101,15 @@ struct SkipTexts
 
 // Indexed by SkipReason.
 constexpr SkipTexts SkipReasons[SkipReasonCount] = {
-    {SkipReason::TooLong,       "longer than 40 bytes",                    "长于 40 字节"                },
-    {SkipReason::LineTooLong,   "a line too long to be a name",            "行太长，不是域名"        },
-    {SkipReason::Blank,         "a blank inside",                          "含有空格"                    },
-    {SkipReason::ControlByte,   "a control character",                     "含有控制字符"              },
-    {SkipReason::NoDot,         "no dot",                                  "没有点号"                    },
-    {SkipReason::BadCharacter,  "characters a domain name can't hold",     "含有域名不允许的字符"  },
-    {SkipReason::FormulaPrefix, "starts with =, +, - or @",                "以 =、+、- 或 @ 开头"      },
-    {SkipReason::NotInGbk,      "text GBK can't hold",                     "含有 GBK 无法表示的字符"},
-    {SkipReason::PublicSuffix,  "a public suffix, which nobody registers", "是公共后缀，不能注册"  },
+    {SkipReason::TooLong, "longer than 40 bytes", "长于 40 字节"},
+    {SkipReason::LineTooLong, "a line too long to be a name", "行太长，不是域名"},
+    {SkipReason::Blank, "a blank inside", "含有空格"},
+    {SkipReason::ControlByte, "a control character", "含有控制字符"},
+    {SkipReason::NoDot, "no dot", "没有点号"},
+    {SkipReason::BadCharacter, "characters a domain name can't hold", "含有域名不允许的字符"},
+    {SkipReason::FormulaPrefix, "starts with =, +, - or @", "以 =、+、- 或 @ 开头"},
+    {SkipReason::NotInGbk, "text GBK can't hold", "含有 GBK 无法表示的字符"},
+    {SkipReason::PublicSuffix, "a public suffix, which nobody registers", "是公共后缀，不能注册"},
 };
 
 constexpr bool skipReasonsAreIndexed()

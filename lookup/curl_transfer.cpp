@@ -11,13 +11,13 @@ namespace {
 // CURLOPT_QUICK_EXIT: without it, a transfer that ends while its name is being resolved waits
 // for the resolver (the system's time-outs, half a minute), whatever the time limits say.
 constexpr CurlOption TransferLimits[] = {
-    {.option = CURLOPT_PROTOCOLS_STR,       .name = "CURLOPT_PROTOCOLS_STR",       .text = "http,https"},
-    {.option = CURLOPT_REDIR_PROTOCOLS_STR, .name = "CURLOPT_REDIR_PROTOCOLS_STR", .text = "https"     },
-    {.option = CURLOPT_FOLLOWLOCATION,      .name = "CURLOPT_FOLLOWLOCATION",      .number = 1         },
-    {.option = CURLOPT_MAXREDIRS,           .name = "CURLOPT_MAXREDIRS",           .number = 3         },
-    {.option = CURLOPT_NOSIGNAL,            .name = "CURLOPT_NOSIGNAL",            .number = 1         },
-    {.option = CURLOPT_QUICK_EXIT,          .name = "CURLOPT_QUICK_EXIT",          .number = 1         },
-    {.option = CURLOPT_USERAGENT,           .name = "CURLOPT_USERAGENT",           .text = "zonedesk"  },
+    {.option = CURLOPT_PROTOCOLS_STR, .name = "CURLOPT_PROTOCOLS_STR", .text = "http,https"},
+    {.option = CURLOPT_REDIR_PROTOCOLS_STR, .name = "CURLOPT_REDIR_PROTOCOLS_STR", .text = "https"},
+    {.option = CURLOPT_FOLLOWLOCATION, .name = "CURLOPT_FOLLOWLOCATION", .number = 1},
+    {.option = CURLOPT_MAXREDIRS, .name = "CURLOPT_MAXREDIRS", .number = 3},
+    {.option = CURLOPT_NOSIGNAL, .name = "CURLOPT_NOSIGNAL", .number = 1},
+    {.option = CURLOPT_QUICK_EXIT, .name = "CURLOPT_QUICK_EXIT", .number = 1},
+    {.option = CURLOPT_USERAGENT, .name = "CURLOPT_USERAGENT", .text = "zonedesk"},
 };
 
 } // namespace

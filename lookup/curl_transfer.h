@@ -17,8 +17,8 @@ void initialiseCurl();
 /// One option of a handle: a number, or a text when `text` is set.
 struct CurlOption
 {
-    CURLoption option;
-    const char* name; // as libcurl's documentation calls it, for the error
+    CURLoption option{};
+    const char* name = nullptr; // as libcurl's documentation calls it, for the error
     long number = 0;
     const char* text = nullptr;
 };

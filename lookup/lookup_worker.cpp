@@ -91,7 +91,7 @@ parse::Reading readRdapAnswer(const ExchangeResult& whole, const Query& query)
 // Indexed by Protocol.
 constexpr ProtocolRules Rules[ProtocolCount] = {
     {askOverWhois, readWhoisReply, core::ResultSource::Whois},
-    {askOverRdap,  readRdapAnswer, core::ResultSource::Rdap },
+    {askOverRdap, readRdapAnswer, core::ResultSource::Rdap},
 };
 
 /// Whether a protocol's outcome is worth keeping rather than asking over the other one: an
@@ -228,9 +228,7 @@ std::optional<LookupWorker::Plan> LookupWorker::planForTen(core::WhoisServer ser
 {
     const std::string rdapBase =
         m_rdapBases != nullptr ? m_rdapBases->rdapBaseFor(name) : std::string(core::rdapBaseFor(name));
-    Plan plan{
-        {name, rdapBase.empty() ? std::string() : rdapBase + "domain/" + name, m_endpoint, server}
-    };
+    Plan plan{{name, rdapBase.empty() ? std::string() : rdapBase + "domain/" + name, m_endpoint, server}};
     const core::Transport transport = core::transportOf(server);
     plan.allowed[indexOf(Protocol::Whois)] = transport != core::Transport::Rdap || rdapBase.empty();
     plan.allowed[indexOf(Protocol::Rdap)] = transport != core::Transport::Whois && !rdapBase.empty();
@@ -284,8 +282,7 @@ std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord&
     const Endpoint endpoint =
         m_rdapBases != nullptr ? m_rdapBases->endpointFor(whoisHost) : Endpoint{whoisHost};
     Plan plan{
-        {asked, rdapBase.empty() ? std::string() : rdapBase + "domain/" + asked, endpoint, std::nullopt}
-    };
+        {asked, rdapBase.empty() ? std::string() : rdapBase + "domain/" + asked, endpoint, std::nullopt}};
     plan.allowed[indexOf(Protocol::Whois)] = !whoisHost.empty();
     plan.allowed[indexOf(Protocol::Rdap)] = !rdapBase.empty();
     const bool rdapFirst = plan.allowed[indexOf(Protocol::Rdap)] &&

@@ -17,11 +17,11 @@ using core::WhoisServer;
 //    Expiration Date: 2012-03-17 12:48
 // The expiry date runs to the end of the reply, line break and any further lines included.
 constexpr CutRule CnnicRules[] = {
-    {Field::RegistrationDate, "Registration Date: ",   "Expiration Date",      Then::Keep     },
-    {Field::ExpiryDate,       "Expiration Date:",      "",                     Then::Keep     },
-    {Field::Registrar,        "Sponsoring Registrar:", "Name Server",          Then::Utf8ToGbk},
-    {Field::Owner,            "Registrant Name:",      "Administrative Email", Then::Utf8ToGbk},
-    {Field::Email,            "Administrative Email:", "Sponsoring Registrar", Then::Keep     },
+    {Field::RegistrationDate, "Registration Date: ", "Expiration Date", Then::Keep},
+    {Field::ExpiryDate, "Expiration Date:", "", Then::Keep},
+    {Field::Registrar, "Sponsoring Registrar:", "Name Server", Then::Utf8ToGbk},
+    {Field::Owner, "Registrant Name:", "Administrative Email", Then::Utf8ToGbk},
+    {Field::Email, "Administrative Email:", "Sponsoring Registrar", Then::Keep},
 };
 
 // ISO-2022-JP labels in brackets; the dates are found by 7-bit byte strings inside the Japanese
@@ -31,11 +31,11 @@ constexpr CutRule CnnicRules[] = {
 //    [ESC$B最終更新ESC(B]                2014/08/01    "G=*99": inside 最終更新
 //    Contact Information: ...
 constexpr CutRule JprsRules[] = {
-    {Field::RegistrationDate, "BEPO?G/7nF",   "[",                    Then::RestAfterBracket},
-    {Field::ExpiryDate,       "BM-8z4|8B",    "[",                    Then::RestAfterBracket},
-    {Field::Owner,            "[Registrant]", "[Name Server]",        Then::Iso2022JpToGbk  },
-    {Field::Email,            "[Email]",      "[Web Page]",           Then::Keep            },
-    {Field::UpdatedDate,      "G=*99",        "Contact Information:", Then::RestAfterBracket},
+    {Field::RegistrationDate, "BEPO?G/7nF", "[", Then::RestAfterBracket},
+    {Field::ExpiryDate, "BM-8z4|8B", "[", Then::RestAfterBracket},
+    {Field::Owner, "[Registrant]", "[Name Server]", Then::Iso2022JpToGbk},
+    {Field::Email, "[Email]", "[Web Page]", Then::Keep},
+    {Field::UpdatedDate, "G=*99", "Contact Information:", Then::RestAfterBracket},
 };
 
 //    Name of Registrar: HKDNR
@@ -47,10 +47,10 @@ constexpr CutRule JprsRules[] = {
 // The registrar goes to `registrar` and ends with its line: the next "Account Name:" stands in
 // another contact many lines further down.
 constexpr CutRule HkircRules[] = {
-    {Field::RegistrationDate, "Domain Name Commencement Date:", "Country:"                      },
-    {Field::ExpiryDate,       "Expiry Date:",                   "Re-registration Status:"       },
-    {Field::Registrar,        "Name of Registrar:",             "\n"                            },
-    {Field::Email,            "Email:",                         "Domain Name Commencement Date:"},
+    {Field::RegistrationDate, "Domain Name Commencement Date:", "Country:"},
+    {Field::ExpiryDate, "Expiry Date:", "Re-registration Status:"},
+    {Field::Registrar, "Name of Registrar:", "\n"},
+    {Field::Email, "Email:", "Domain Name Commencement Date:"},
 };
 
 //    Domain record activated:    11-Mar-1998
@@ -58,9 +58,9 @@ constexpr CutRule HkircRules[] = {
 //    Domain expires:             31-Jul-2010
 // The expiry date runs to the end of the reply, untouched.
 constexpr CutRule EducauseRules[] = {
-    {Field::RegistrationDate, "Domain record activated:",    "Domain record last updated:"},
-    {Field::ExpiryDate,       "Domain expires:",             ""                           },
-    {Field::UpdatedDate,      "Domain record last updated:", "Domain expires:"            },
+    {Field::RegistrationDate, "Domain record activated:", "Domain record last updated:"},
+    {Field::ExpiryDate, "Domain expires:", ""},
+    {Field::UpdatedDate, "Domain record last updated:", "Domain expires:"},
 };
 
 // Today's layouts.
@@ -75,21 +75,21 @@ constexpr LayoutOverride CnnicToday{
 };
 
 constexpr OwnLabel JprsLabels[] = {
-    {Field::ExpiryDate,       "[有効期限]",    LabelThen::Keep             },
-    {Field::ExpiryDate,       "[Expires on]",      LabelThen::Keep             },
-    {Field::ExpiryDate,       "[状態]",          LabelThen::DateInParentheses},
-    {Field::ExpiryDate,       "[State]",           LabelThen::DateInParentheses},
-    {Field::RegistrationDate, "[登録年月日]", LabelThen::Keep             },
-    {Field::RegistrationDate, "[Created on]",      LabelThen::Keep             },
-    {Field::RegistrationDate, "[Registered Date]", LabelThen::Keep             },
-    {Field::UpdatedDate,      "[最終更新]",    LabelThen::Keep             },
-    {Field::UpdatedDate,      "[Last Updated]",    LabelThen::Keep             },
-    {Field::UpdatedDate,      "[Last Update]",     LabelThen::Keep             },
-    {Field::Owner,            "[登録者名]",    LabelThen::Keep             },
-    {Field::Owner,            "[Registrant]",      LabelThen::Keep             },
-    {Field::Owner,            "[組織名]",       LabelThen::Keep             },
-    {Field::Owner,            "[Organization]",    LabelThen::Keep             },
-    {Field::Email,            "[Email]",           LabelThen::Keep             },
+    {Field::ExpiryDate, "[有効期限]", LabelThen::Keep},
+    {Field::ExpiryDate, "[Expires on]", LabelThen::Keep},
+    {Field::ExpiryDate, "[状態]", LabelThen::DateInParentheses},
+    {Field::ExpiryDate, "[State]", LabelThen::DateInParentheses},
+    {Field::RegistrationDate, "[登録年月日]", LabelThen::Keep},
+    {Field::RegistrationDate, "[Created on]", LabelThen::Keep},
+    {Field::RegistrationDate, "[Registered Date]", LabelThen::Keep},
+    {Field::UpdatedDate, "[最終更新]", LabelThen::Keep},
+    {Field::UpdatedDate, "[Last Updated]", LabelThen::Keep},
+    {Field::UpdatedDate, "[Last Update]", LabelThen::Keep},
+    {Field::Owner, "[登録者名]", LabelThen::Keep},
+    {Field::Owner, "[Registrant]", LabelThen::Keep},
+    {Field::Owner, "[組織名]", LabelThen::Keep},
+    {Field::Owner, "[Organization]", LabelThen::Keep},
+    {Field::Email, "[Email]", LabelThen::Keep},
 };
 
 constexpr LayoutOverride JprsToday{
@@ -101,9 +101,9 @@ constexpr LayoutOverride JprsToday{
 // The registrant block's lines come first among the contacts, so its "Email:" is the first one
 // that begins a line (the registrar's stands after "Registrar Contact Information:").
 constexpr OwnLabel HkircLabels[] = {
-    {Field::ExpiryDate, "Expiry Date:",         LabelThen::Keep           },
-    {Field::Owner,      "Company English Name", LabelThen::AfterParenColon},
-    {Field::Email,      "Email:",               LabelThen::Keep           },
+    {Field::ExpiryDate, "Expiry Date:", LabelThen::Keep},
+    {Field::Owner, "Company English Name", LabelThen::AfterParenColon},
+    {Field::Email, "Email:", LabelThen::Keep},
 };
 
 constexpr LayoutOverride HkircToday{

@@ -18,8 +18,8 @@ struct StatedNotation
 
 // As replies state them, in a header line or in a label.
 constexpr StatedNotation StatedNotations[] = {
-    {"dd/mm/yyyy", core::DateOrder::DayFirst  },
-    {"dd-mm-yyyy", core::DateOrder::DayFirst  },
+    {"dd/mm/yyyy", core::DateOrder::DayFirst},
+    {"dd-mm-yyyy", core::DateOrder::DayFirst},
     {"mm/dd/yyyy", core::DateOrder::MonthFirst},
     {"mm-dd-yyyy", core::DateOrder::MonthFirst},
 };
@@ -33,22 +33,22 @@ struct KnownOrder
 // Registries whose order is fixed but stated nowhere in their replies, each with a line it was
 // seen in.
 constexpr KnownOrder KnownOrders[] = {
-    {"bg", core::DateOrder::DayFirst  }, // "expires at: 30/06/2014 00:00:00 EEST"
+    {"bg", core::DateOrder::DayFirst},   // "expires at: 30/06/2014 00:00:00 EEST"
     {"cf", core::DateOrder::MonthFirst}, // Freenom: "Domain registered: 12/18/2001"
-    {"es", core::DateOrder::DayFirst  }, // ">>> LAST UPDATE: 10/10/2019", "Creation Date: 16/09/03"
+    {"es", core::DateOrder::DayFirst},   // ">>> LAST UPDATE: 10/10/2019", "Creation Date: 16/09/03"
     {"ga", core::DateOrder::MonthFirst}, // Freenom
     {"gq", core::DateOrder::MonthFirst}, // Freenom
-    {"hm", core::DateOrder::DayFirst  }, // "Domain creation date: 28/04/2003"
-    {"il", core::DateOrder::DayFirst  }, // "validity: 05-06-2026"
-    {"im", core::DateOrder::DayFirst  }, // "Expiry Date: 03/08/2014 23:59:52"
-    {"lu", core::DateOrder::DayFirst  }, // "registered: 04/06/2003"
+    {"hm", core::DateOrder::DayFirst},   // "Domain creation date: 28/04/2003"
+    {"il", core::DateOrder::DayFirst},   // "validity: 05-06-2026"
+    {"im", core::DateOrder::DayFirst},   // "Expiry Date: 03/08/2014 23:59:52"
+    {"lu", core::DateOrder::DayFirst},   // "registered: 04/06/2003"
     {"ml", core::DateOrder::MonthFirst}, // Freenom
-    {"nl", core::DateOrder::DayFirst  }, // "Date registered: 27-05-1999"
-    {"pt", core::DateOrder::DayFirst  }, // "Expiration Date: 02/11/2019 23:59:00"; older replies state it
-    {"sm", core::DateOrder::DayFirst  }, // "Registration date: 03/04/2003"
+    {"nl", core::DateOrder::DayFirst},   // "Date registered: 27-05-1999"
+    {"pt", core::DateOrder::DayFirst},   // "Expiration Date: 02/11/2019 23:59:00"; older replies state it
+    {"sm", core::DateOrder::DayFirst},   // "Registration date: 03/04/2003"
     {"tk", core::DateOrder::MonthFirst}, // Freenom: "Record will expire on: 03/02/2012"
-    {"tn", core::DateOrder::DayFirst  }, // "Creation date.......: 07-01-1998 00:00:00 GMT+1"
-    {"ug", core::DateOrder::DayFirst  }, // "Updated: 13/02/2008 09:35:15 EAT"
+    {"tn", core::DateOrder::DayFirst},   // "Creation date.......: 07-01-1998 00:00:00 GMT+1"
+    {"ug", core::DateOrder::DayFirst},   // "Updated: 13/02/2008 09:35:15 EAT"
 };
 
 } // namespace

@@ -41,154 +41,154 @@ struct FactLabel
 // ("Registry Expiry Date" before a registrar's "Registrar Registration Expiration Date"), and
 // English labels before the same label in the registry's language.
 constexpr FactLabel FactLabels[] = {
-    {Field::ExpiryDate,       "registry expiry date",                      Part::Domain    }, // ICANN registries
-    {Field::ExpiryDate,       "expiry date",                               Part::Domain    }, // .fr and its islands, .uk
-    {Field::ExpiryDate,       "expiration date",                           Part::Domain    }, // .by .cl .co .id .pt .rs
-    {Field::ExpiryDate,       "expiration time",                           Part::Domain    }, // .中国
-    {Field::ExpiryDate,       "domain expiration date",                    Part::Domain    }, // .co (2017)
-    {Field::ExpiryDate,       "expire date",                               Part::Domain    }, // .it
-    {Field::ExpiryDate,       "expires",                                   Part::Domain    }, // .am .br .dk .is .se .ua
-    {Field::ExpiryDate,       "expires on",                                Part::Domain    }, // .pr .ro .tr
-    {Field::ExpiryDate,       "expires at",                                Part::Domain    }, // .bg
-    {Field::ExpiryDate,       "domain expires",                            Part::Domain    }, // .edu's layout
-    {Field::ExpiryDate,       "expire",                                    Part::Domain    }, // .ar .ee, FRED (.cz .mk .tz)
-    {Field::ExpiryDate,       "expire-date",                               Part::Domain    }, // .ir
-    {Field::ExpiryDate,       "expiry",                                    Part::Domain    }, // .tm
-    {Field::ExpiryDate,       "paid-till",                                 Part::Domain    }, // .ru .su .рф
-    {Field::ExpiryDate,       "valid until",                               Part::Domain    }, // .sk
-    {Field::ExpiryDate,       "renewal date",                              Part::Domain    }, // .pl
-    {Field::ExpiryDate,       "renewal",                                   Part::Domain    }, // .ie
-    {Field::ExpiryDate,       "record expires on",                         Part::Domain    }, // .kg .mo .tw
-    {Field::ExpiryDate,       "record will expire on",                     Part::Domain    }, // .cf .tk
-    {Field::ExpiryDate,       "exp date",                                  Part::Domain    }, // .th
-    {Field::ExpiryDate,       "expiration",                                Part::Domain    }, // .tg
-    {Field::ExpiryDate,       "validity",                                  Part::Domain    }, // .il
-    {Field::ExpiryDate,       "fecha de vencimiento",                      Part::Domain    }, // .bo .ve
-    {Field::ExpiryDate,       "record expired",                            Part::Domain    }, // .my
-    {Field::ExpiryDate,       "domain currently expires",                  Part::Domain    }, // .ws
-    {Field::ExpiryDate,       "expired",                                   Part::Domain    }, // .ly
-    {Field::ExpiryDate,       "date_renewal",                              Part::Domain    }, // .co.ca
-    {Field::ExpiryDate,       "domain_datebilleduntil",                    Part::Domain    }, // .nz
-    {Field::ExpiryDate,       "valid-date",                                Part::Domain    }, // .sk (2010)
-    {Field::ExpiryDate,       "사용 종료일",                          Part::Domain    }, // .kr
-    {Field::ExpiryDate,       "registrar registration expiration date",    Part::Domain    },
+    {Field::ExpiryDate, "registry expiry date", Part::Domain},     // ICANN registries
+    {Field::ExpiryDate, "expiry date", Part::Domain},              // .fr and its islands, .uk
+    {Field::ExpiryDate, "expiration date", Part::Domain},          // .by .cl .co .id .pt .rs
+    {Field::ExpiryDate, "expiration time", Part::Domain},          // .中国
+    {Field::ExpiryDate, "domain expiration date", Part::Domain},   // .co (2017)
+    {Field::ExpiryDate, "expire date", Part::Domain},              // .it
+    {Field::ExpiryDate, "expires", Part::Domain},                  // .am .br .dk .is .se .ua
+    {Field::ExpiryDate, "expires on", Part::Domain},               // .pr .ro .tr
+    {Field::ExpiryDate, "expires at", Part::Domain},               // .bg
+    {Field::ExpiryDate, "domain expires", Part::Domain},           // .edu's layout
+    {Field::ExpiryDate, "expire", Part::Domain},                   // .ar .ee, FRED (.cz .mk .tz)
+    {Field::ExpiryDate, "expire-date", Part::Domain},              // .ir
+    {Field::ExpiryDate, "expiry", Part::Domain},                   // .tm
+    {Field::ExpiryDate, "paid-till", Part::Domain},                // .ru .su .рф
+    {Field::ExpiryDate, "valid until", Part::Domain},              // .sk
+    {Field::ExpiryDate, "renewal date", Part::Domain},             // .pl
+    {Field::ExpiryDate, "renewal", Part::Domain},                  // .ie
+    {Field::ExpiryDate, "record expires on", Part::Domain},        // .kg .mo .tw
+    {Field::ExpiryDate, "record will expire on", Part::Domain},    // .cf .tk
+    {Field::ExpiryDate, "exp date", Part::Domain},                 // .th
+    {Field::ExpiryDate, "expiration", Part::Domain},               // .tg
+    {Field::ExpiryDate, "validity", Part::Domain},                 // .il
+    {Field::ExpiryDate, "fecha de vencimiento", Part::Domain},     // .bo .ve
+    {Field::ExpiryDate, "record expired", Part::Domain},           // .my
+    {Field::ExpiryDate, "domain currently expires", Part::Domain}, // .ws
+    {Field::ExpiryDate, "expired", Part::Domain},                  // .ly
+    {Field::ExpiryDate, "date_renewal", Part::Domain},             // .co.ca
+    {Field::ExpiryDate, "domain_datebilleduntil", Part::Domain},   // .nz
+    {Field::ExpiryDate, "valid-date", Part::Domain},               // .sk (2010)
+    {Field::ExpiryDate, "사용 종료일", Part::Domain},              // .kr
+    {Field::ExpiryDate, "registrar registration expiration date", Part::Domain},
 
-    {Field::RegistrationDate, "creation date",                             Part::Domain    },
-    {Field::RegistrationDate, "registered",                                Part::Domain    }, // .am .ar .dk .ee, FRED
-    {Field::RegistrationDate, "created",                                   Part::Domain    }, // RIPE-like, .it .sk
-    {Field::RegistrationDate, "created on",                                Part::Domain    }, // .id .in .pr
-    {Field::RegistrationDate, "created date",                              Part::Domain    }, // .vg
-    {Field::RegistrationDate, "domain registration date",                  Part::Domain    }, // .co (2017)
-    {Field::RegistrationDate, "domain create date",                        Part::Domain    }, // Neustar's ccTLDs
-    {Field::RegistrationDate, "domain name commencement date",             Part::Domain    }, // .hk's layout
-    {Field::RegistrationDate, "domain record activated",                   Part::Domain    }, // .edu's layout
-    {Field::RegistrationDate, "domain_dateregistered",                     Part::Domain    }, // .nz
-    {Field::RegistrationDate, "registered on",                             Part::Domain    }, // .uk .ro; .as .gg without colon
-    {Field::RegistrationDate, "registered date",                           Part::Domain    }, // .kr
-    {Field::RegistrationDate, "registration date",                         Part::Domain    }, // .rs
-    {Field::RegistrationDate, "registration time",                         Part::Domain    }, // .中国
-    {Field::RegistrationDate, "registration",                              Part::Domain    }, // .ie
-    {Field::RegistrationDate, "record created",                            Part::Domain    }, // .hu .kg
-    {Field::RegistrationDate, "record created on",                         Part::Domain    }, // .mo .tw
-    {Field::RegistrationDate, "domain created",                            Part::Domain    }, // .kz
-    {Field::RegistrationDate, "domain registered",                         Part::Domain    }, // .cf .tk
-    {Field::RegistrationDate, "first registration date",                   Part::Domain    }, // .ch .li
-    {Field::RegistrationDate, "activation",                                Part::Domain    }, // .tg
-    {Field::RegistrationDate, "fecha de registro",                         Part::Domain    }, // .bo
-    {Field::RegistrationDate, "fecha de creación",                        Part::Domain    }, // .ve
-    {Field::RegistrationDate, "fecha de creacion",                         Part::Domain    }, // .uy .ve
-    {Field::RegistrationDate, "date registered",                           Part::Domain    }, // .nl
-    {Field::RegistrationDate, "date_approved",                             Part::Domain    }, // .co.ca
-    {Field::RegistrationDate, "entry created",                             Part::Domain    }, // .ac.uk .gov.uk
-    {Field::RegistrationDate, "domain creation date",                      Part::Domain    }, // .hm
-    {Field::RegistrationDate, "activated on",                              Part::Domain    }, // .bg
-    {Field::RegistrationDate, "acivated",                                  Part::Domain    }, // .tn, its spelling
-    {Field::RegistrationDate, "assigned",                                  Part::Domain    }, // .il
-    {Field::RegistrationDate, "date de creation",                          Part::Domain    }, // .dz
-    {Field::RegistrationDate, "등록일",                                 Part::Domain    }, // .kr
+    {Field::RegistrationDate, "creation date", Part::Domain},
+    {Field::RegistrationDate, "registered", Part::Domain},                    // .am .ar .dk .ee, FRED
+    {Field::RegistrationDate, "created", Part::Domain},                       // RIPE-like, .it .sk
+    {Field::RegistrationDate, "created on", Part::Domain},                    // .id .in .pr
+    {Field::RegistrationDate, "created date", Part::Domain},                  // .vg
+    {Field::RegistrationDate, "domain registration date", Part::Domain},      // .co (2017)
+    {Field::RegistrationDate, "domain create date", Part::Domain},            // Neustar's ccTLDs
+    {Field::RegistrationDate, "domain name commencement date", Part::Domain}, // .hk's layout
+    {Field::RegistrationDate, "domain record activated", Part::Domain},       // .edu's layout
+    {Field::RegistrationDate, "domain_dateregistered", Part::Domain},         // .nz
+    {Field::RegistrationDate, "registered on", Part::Domain},           // .uk .ro; .as .gg without colon
+    {Field::RegistrationDate, "registered date", Part::Domain},         // .kr
+    {Field::RegistrationDate, "registration date", Part::Domain},       // .rs
+    {Field::RegistrationDate, "registration time", Part::Domain},       // .中国
+    {Field::RegistrationDate, "registration", Part::Domain},            // .ie
+    {Field::RegistrationDate, "record created", Part::Domain},          // .hu .kg
+    {Field::RegistrationDate, "record created on", Part::Domain},       // .mo .tw
+    {Field::RegistrationDate, "domain created", Part::Domain},          // .kz
+    {Field::RegistrationDate, "domain registered", Part::Domain},       // .cf .tk
+    {Field::RegistrationDate, "first registration date", Part::Domain}, // .ch .li
+    {Field::RegistrationDate, "activation", Part::Domain},              // .tg
+    {Field::RegistrationDate, "fecha de registro", Part::Domain},       // .bo
+    {Field::RegistrationDate, "fecha de creación", Part::Domain},       // .ve
+    {Field::RegistrationDate, "fecha de creacion", Part::Domain},       // .uy .ve
+    {Field::RegistrationDate, "date registered", Part::Domain},         // .nl
+    {Field::RegistrationDate, "date_approved", Part::Domain},           // .co.ca
+    {Field::RegistrationDate, "entry created", Part::Domain},           // .ac.uk .gov.uk
+    {Field::RegistrationDate, "domain creation date", Part::Domain},    // .hm
+    {Field::RegistrationDate, "activated on", Part::Domain},            // .bg
+    {Field::RegistrationDate, "acivated", Part::Domain},                // .tn, its spelling
+    {Field::RegistrationDate, "assigned", Part::Domain},                // .il
+    {Field::RegistrationDate, "date de creation", Part::Domain},        // .dz
+    {Field::RegistrationDate, "등록일", Part::Domain},                  // .kr
 
-    {Field::UpdatedDate,      "updated date",                              Part::Domain    },
-    {Field::UpdatedDate,      "update date",                               Part::Domain    }, // .by
-    {Field::UpdatedDate,      "domain last updated date",                  Part::Domain    }, // .co (2017)
-    {Field::UpdatedDate,      "last updated",                              Part::Domain    }, // .uk
-    {Field::UpdatedDate,      "last updated on",                           Part::Domain    }, // .id .in .so
-    {Field::UpdatedDate,      "last updated date",                         Part::Domain    }, // .kr
-    {Field::UpdatedDate,      "record last updated on",                    Part::Domain    }, // .kg
-    {Field::UpdatedDate,      "last update",                               Part::Domain    }, // .it
-    {Field::UpdatedDate,      "last-update",                               Part::Domain    }, // .fr and its islands
-    {Field::UpdatedDate,      "last-updated",                              Part::Domain    }, // .ir
-    {Field::UpdatedDate,      "last modified",                             Part::Domain    }, // .au .kz .om .pl
-    {Field::UpdatedDate,      "last-modified",                             Part::Domain    },
-    {Field::UpdatedDate,      "domain record last updated",                Part::Domain    }, // .edu's layout
-    {Field::UpdatedDate,      "modified",                                  Part::Domain    }, // .fi .se .ua
-    {Field::UpdatedDate,      "modified date",                             Part::Domain    }, // .bn
-    {Field::UpdatedDate,      "modification date",                         Part::Domain    }, // .rs
-    {Field::UpdatedDate,      "changed",                                   Part::Domain    }, // RIPE-like, .at .de
-    {Field::UpdatedDate,      "updated",                                   Part::Domain    }, // .sk
-    {Field::UpdatedDate,      "domain_datelastmodified",                   Part::Domain    }, // .nz
-    {Field::UpdatedDate,      "ultima actualización",                     Part::Domain    }, // .ve
-    {Field::UpdatedDate,      "ultima actualizacion",                      Part::Domain    }, // .uy .ve
-    {Field::UpdatedDate,      "record last updated",                       Part::Domain    }, // .nl
-    {Field::UpdatedDate,      "record last modified",                      Part::Domain    }, // .my
-    {Field::UpdatedDate,      "record changed on",                         Part::Domain    }, // .ee (2010)
-    {Field::UpdatedDate,      "entry updated",                             Part::Domain    }, // .ac.uk .gov.uk
-    {Field::UpdatedDate,      "updated on",                                Part::Domain    }, // .name
-    {Field::UpdatedDate,      "domain last updated",                       Part::Domain    }, // .ws
-    {Field::UpdatedDate,      "최근 정보 변경일",                   Part::Domain    }, // .kr
+    {Field::UpdatedDate, "updated date", Part::Domain},
+    {Field::UpdatedDate, "update date", Part::Domain},              // .by
+    {Field::UpdatedDate, "domain last updated date", Part::Domain}, // .co (2017)
+    {Field::UpdatedDate, "last updated", Part::Domain},             // .uk
+    {Field::UpdatedDate, "last updated on", Part::Domain},          // .id .in .so
+    {Field::UpdatedDate, "last updated date", Part::Domain},        // .kr
+    {Field::UpdatedDate, "record last updated on", Part::Domain},   // .kg
+    {Field::UpdatedDate, "last update", Part::Domain},              // .it
+    {Field::UpdatedDate, "last-update", Part::Domain},              // .fr and its islands
+    {Field::UpdatedDate, "last-updated", Part::Domain},             // .ir
+    {Field::UpdatedDate, "last modified", Part::Domain},            // .au .kz .om .pl
+    {Field::UpdatedDate, "last-modified", Part::Domain},
+    {Field::UpdatedDate, "domain record last updated", Part::Domain}, // .edu's layout
+    {Field::UpdatedDate, "modified", Part::Domain},                   // .fi .se .ua
+    {Field::UpdatedDate, "modified date", Part::Domain},              // .bn
+    {Field::UpdatedDate, "modification date", Part::Domain},          // .rs
+    {Field::UpdatedDate, "changed", Part::Domain},                    // RIPE-like, .at .de
+    {Field::UpdatedDate, "updated", Part::Domain},                    // .sk
+    {Field::UpdatedDate, "domain_datelastmodified", Part::Domain},    // .nz
+    {Field::UpdatedDate, "ultima actualización", Part::Domain},       // .ve
+    {Field::UpdatedDate, "ultima actualizacion", Part::Domain},       // .uy .ve
+    {Field::UpdatedDate, "record last updated", Part::Domain},        // .nl
+    {Field::UpdatedDate, "record last modified", Part::Domain},       // .my
+    {Field::UpdatedDate, "record changed on", Part::Domain},          // .ee (2010)
+    {Field::UpdatedDate, "entry updated", Part::Domain},              // .ac.uk .gov.uk
+    {Field::UpdatedDate, "updated on", Part::Domain},                 // .name
+    {Field::UpdatedDate, "domain last updated", Part::Domain},        // .ws
+    {Field::UpdatedDate, "최근 정보 변경일", Part::Domain},           // .kr
 
-    {Field::Owner,            "registrant name",                           Part::Domain    },
-    {Field::Owner,            "registrant organization",                   Part::Domain    },
-    {Field::Owner,            "registrant organisation",                   Part::Domain    },
-    {Field::Owner,            "registrant contact name",                   Part::Domain    }, // .ae .om .qa
-    {Field::Owner,            "registrant contact organisation",           Part::Domain    },
-    {Field::Owner,            "registrant internationalized name",         Part::Domain    }, // .so
-    {Field::Owner,            "registrant internationalized organization", Part::Domain    },
-    {Field::Owner,            "registrant",                                Part::Domain    }, // .md .rs; a heading at .uk .tr
-    {Field::Owner,            "holder of domain name",                     Part::Domain    }, // .li
-    {Field::Owner,            "domain holder",                             Part::Domain    }, // .si .th
-    {Field::Owner,            "holder",                                    Part::Domain    }, // .nu .se
-    {Field::Owner,            "owner name",                                Part::Domain    }, // .pt .tm
-    {Field::Owner,            "department name",                           Part::Domain    }, // .gov.za
-    {Field::Owner,            "owner-organization",                        Part::Domain    }, // .vg
-    {Field::Owner,            "owner",                                     Part::Domain    }, // .br
-    {Field::Owner,            "titular",                                   Part::Domain    }, // .ve
-    {Field::Owner,            "org",                                       Part::Domain    }, // .ru .su
-    {Field::Owner,            "organisation",                              Part::Domain    }, // .int .tk
-    {Field::Owner,            "descr",                                     Part::Domain    }, // .hr .ie .il
-    {Field::Owner,            "person",                                    Part::Domain    }, // .su
-    {Field::Owner,            "name",                                      Part::Registrant},
-    {Field::Owner,            "organization",                              Part::Registrant},
-    {Field::Owner,            "organisation",                              Part::Registrant},
-    {Field::Owner,            "org",                                       Part::Registrant},
-    {Field::Owner,            "organization name",                         Part::Registrant}, // .ai
-    {Field::Owner,            "nombre",                                    Part::Registrant},
-    {Field::Owner,            "organizacion",                              Part::Registrant},
-    {Field::Owner,            "등록인",                                 Part::Domain    }, // .kr
+    {Field::Owner, "registrant name", Part::Domain},
+    {Field::Owner, "registrant organization", Part::Domain},
+    {Field::Owner, "registrant organisation", Part::Domain},
+    {Field::Owner, "registrant contact name", Part::Domain}, // .ae .om .qa
+    {Field::Owner, "registrant contact organisation", Part::Domain},
+    {Field::Owner, "registrant internationalized name", Part::Domain}, // .so
+    {Field::Owner, "registrant internationalized organization", Part::Domain},
+    {Field::Owner, "registrant", Part::Domain},            // .md .rs; a heading at .uk .tr
+    {Field::Owner, "holder of domain name", Part::Domain}, // .li
+    {Field::Owner, "domain holder", Part::Domain},         // .si .th
+    {Field::Owner, "holder", Part::Domain},                // .nu .se
+    {Field::Owner, "owner name", Part::Domain},            // .pt .tm
+    {Field::Owner, "department name", Part::Domain},       // .gov.za
+    {Field::Owner, "owner-organization", Part::Domain},    // .vg
+    {Field::Owner, "owner", Part::Domain},                 // .br
+    {Field::Owner, "titular", Part::Domain},               // .ve
+    {Field::Owner, "org", Part::Domain},                   // .ru .su
+    {Field::Owner, "organisation", Part::Domain},          // .int .tk
+    {Field::Owner, "descr", Part::Domain},                 // .hr .ie .il
+    {Field::Owner, "person", Part::Domain},                // .su
+    {Field::Owner, "name", Part::Registrant},
+    {Field::Owner, "organization", Part::Registrant},
+    {Field::Owner, "organisation", Part::Registrant},
+    {Field::Owner, "org", Part::Registrant},
+    {Field::Owner, "organization name", Part::Registrant}, // .ai
+    {Field::Owner, "nombre", Part::Registrant},
+    {Field::Owner, "organizacion", Part::Registrant},
+    {Field::Owner, "등록인", Part::Domain}, // .kr
 
-    {Field::Email,            "registrant email",                          Part::Domain    },
-    {Field::Email,            "registrant contact email",                  Part::Domain    },
-    {Field::Email,            "registrant e-mail",                         Part::Domain    },
-    {Field::Email,            "owner email",                               Part::Domain    }, // .pt
-    {Field::Email,            "holder email",                              Part::Domain    }, // .fi
-    {Field::Email,            "email",                                     Part::Registrant},
-    {Field::Email,            "e-mail",                                    Part::Registrant},
-    {Field::Email,            "email address",                             Part::Registrant},
-    {Field::Email,            "e-mail",                                    Part::Domain    }, // .il .su
+    {Field::Email, "registrant email", Part::Domain},
+    {Field::Email, "registrant contact email", Part::Domain},
+    {Field::Email, "registrant e-mail", Part::Domain},
+    {Field::Email, "owner email", Part::Domain},  // .pt
+    {Field::Email, "holder email", Part::Domain}, // .fi
+    {Field::Email, "email", Part::Registrant},
+    {Field::Email, "e-mail", Part::Registrant},
+    {Field::Email, "email address", Part::Registrant},
+    {Field::Email, "e-mail", Part::Domain}, // .il .su
 
-    {Field::Registrar,        "registrar",                                 Part::Domain    },
-    {Field::Registrar,        "registrar name",                            Part::Domain    }, // .ae .au .cl .cm .om
-    {Field::Registrar,        "sponsoring registrar",                      Part::Domain    }, // .co .in .pe .so .中国
-    {Field::Registrar,        "sponsoring registrar organization",         Part::Domain    }, // .id
-    {Field::Registrar,        "current registar",                          Part::Domain    }, // .kz, its spelling
-    {Field::Registrar,        "registrar-name",                            Part::Domain    }, // .lu
-    {Field::Registrar,        "registrar_name",                            Part::Domain    }, // .nz
-    {Field::Registrar,        "registration service provider",             Part::Domain    }, // .tw
-    {Field::Registrar,        "authorized agency",                         Part::Domain    }, // .kr
-    {Field::Registrar,        "registrar",                                 Part::Registrar },
-    {Field::Registrar,        "organization",                              Part::Registrar },
-    {Field::Registrar,        "name",                                      Part::Registrar },
-    {Field::Registrar,        "organisation",                              Part::Registrar },
-    {Field::Registrar,        "등록대행자",                           Part::Domain    }, // .kr
+    {Field::Registrar, "registrar", Part::Domain},
+    {Field::Registrar, "registrar name", Part::Domain},                    // .ae .au .cl .cm .om
+    {Field::Registrar, "sponsoring registrar", Part::Domain},              // .co .in .pe .so .中国
+    {Field::Registrar, "sponsoring registrar organization", Part::Domain}, // .id
+    {Field::Registrar, "current registar", Part::Domain},                  // .kz, its spelling
+    {Field::Registrar, "registrar-name", Part::Domain},                    // .lu
+    {Field::Registrar, "registrar_name", Part::Domain},                    // .nz
+    {Field::Registrar, "registration service provider", Part::Domain},     // .tw
+    {Field::Registrar, "authorized agency", Part::Domain},                 // .kr
+    {Field::Registrar, "registrar", Part::Registrar},
+    {Field::Registrar, "organization", Part::Registrar},
+    {Field::Registrar, "name", Part::Registrar},
+    {Field::Registrar, "organisation", Part::Registrar},
+    {Field::Registrar, "등록대행자", Part::Domain}, // .kr
 };
 
 /// A label under which a registry states the name its reply is about.
@@ -240,35 +240,35 @@ struct PartWord
 };
 
 constexpr PartWord HeadingWords[] = {
-    {"tech",         Part::Other     },
-    {"admin",        Part::Other     },
-    {"billing",      Part::Other     },
-    {"zone",         Part::Other     },
-    {"whois",        Part::Other     }, // .lv "[Whois] Updated:" is the database's time, not the record's
-    {"registrant",   Part::Registrant},
-    {"holder",       Part::Registrant},
-    {"owner",        Part::Registrant},
-    {"titular",      Part::Registrant},
+    {"tech", Part::Other},
+    {"admin", Part::Other},
+    {"billing", Part::Other},
+    {"zone", Part::Other},
+    {"whois", Part::Other}, // .lv "[Whois] Updated:" is the database's time, not the record's
+    {"registrant", Part::Registrant},
+    {"holder", Part::Registrant},
+    {"owner", Part::Registrant},
+    {"titular", Part::Registrant},
     {"using domain", Part::Registrant}, // .kz "Organization Using Domain Name"
-    {"registrar",    Part::Registrar },
-    {"contact",      Part::Other     },
-    {"reseller",     Part::Other     },
-    {"server",       Part::Other     },
-    {"domain",       Part::Domain    },
+    {"registrar", Part::Registrar},
+    {"contact", Part::Other},
+    {"reseller", Part::Other},
+    {"server", Part::Other},
+    {"domain", Part::Domain},
 };
 
 /// The first label of a paragraph that makes the paragraph an object of its own (RIPE-like
 /// replies list the contacts, name servers and the registrar after the domain, each with its own
 /// "created:" and "changed:").
 constexpr PartWord ObjectLabels[] = {
-    {"person",     Part::Other    },
-    {"personname", Part::Other    },
-    {"role",       Part::Other    },
-    {"nic-hdl",    Part::Other    },
-    {"nsset",      Part::Other    },
-    {"keyset",     Part::Other    },
-    {"nserver",    Part::Other    },
-    {"registrar",  Part::Registrar},
+    {"person", Part::Other},
+    {"personname", Part::Other},
+    {"role", Part::Other},
+    {"nic-hdl", Part::Other},
+    {"nsset", Part::Other},
+    {"keyset", Part::Other},
+    {"nserver", Part::Other},
+    {"registrar", Part::Registrar},
 };
 
 /// A label that opens a contact object wherever it stands, blank line or not (.ar, .pr): the
@@ -298,49 +298,49 @@ struct Phrase
 // ">>>"), a label itself ("Not found: x.ca"), or the value of an "Error:" line; never in a field's
 // value ("Registrant Organization: Not Found Ltd.") or in the lines under a heading.
 constexpr Phrase NotRegisteredPhrases[] = {
-    {"no match",                             Where::Anywhere }, // "No match for", "Nincs talalat / No match"
-    {"not found",                            Where::Anywhere }, // "NOT FOUND", "Domain not found.", "Not found: x.so"
-    {"no entries found",                     Where::Anywhere },
-    {"no data found",                        Where::Anywhere },
-    {"no matching record",                   Where::Anywhere }, // CNNIC's layout
-    {"nothing found",                        Where::Anywhere },
-    {"no such domain",                       Where::Anywhere },
-    {"no object found",                      Where::Anywhere },
-    {"does not exist",                       Where::Anywhere },
-    {"not registered",                       Where::Anywhere }, // "Domain free.ai not registered.", "is not registered"
-    {"not been registered",                  Where::Anywhere }, // Nominet's gTLDs
-    {"no information available",             Where::Anywhere }, // .es .pl
-    {"is available for registration",        Where::LineEnd  }, // not "... is available for registration. By using"
-    {"is available for purchase",            Where::LineEnd  }, // .tm
-    {"returned 0 objects",                   Where::Anywhere }, // IANA (.int)
-    {"no se encuentra registrado",           Where::Anywhere }, // .ar
-    {"no existe",                            Where::Anywhere }, // .cl
-    {"available",                            Where::WholeLine},
-    {"is free",                              Where::LineEnd  }, // .nl
-    {"is available",                         Where::AfterName}, // .co.ca "X.CO.CA is available."
-    {"no records matching",                  Where::Anywhere }, // swhoisd (.ax .bj)
-    {"no records found for object",          Where::Anywhere }, // .in.ua
-    {"no results were found",                Where::Anywhere }, // .co.pl
-    {"domain name not known in",             Where::Anywhere }, // .cf .tk
-    {"no data was found to match",           Where::Anywhere }, // .il
-    {"not registred",                        Where::Anywhere }, // .ai, its spelling
-    {"do not have an entry in our database", Where::Anywhere }, // .ch
-    {"no domain records were found",         Where::Anywhere }, // .coop
-    {"not available in our whois database",  Where::Anywhere }, // .lk: its word for not found
-    {"object_not_found",                     Where::Anywhere }, // .mx
-    {"no objects found",                     Where::Anywhere }, // RWhois (.ma)
-    {"no found",                             Where::WholeLine}, // .tw
+    {"no match", Where::Anywhere},  // "No match for", "Nincs talalat / No match"
+    {"not found", Where::Anywhere}, // "NOT FOUND", "Domain not found.", "Not found: x.so"
+    {"no entries found", Where::Anywhere},
+    {"no data found", Where::Anywhere},
+    {"no matching record", Where::Anywhere}, // CNNIC's layout
+    {"nothing found", Where::Anywhere},
+    {"no such domain", Where::Anywhere},
+    {"no object found", Where::Anywhere},
+    {"does not exist", Where::Anywhere},
+    {"not registered", Where::Anywhere},           // "Domain free.ai not registered.", "is not registered"
+    {"not been registered", Where::Anywhere},      // Nominet's gTLDs
+    {"no information available", Where::Anywhere}, // .es .pl
+    {"is available for registration", Where::LineEnd}, // not "... is available for registration. By using"
+    {"is available for purchase", Where::LineEnd},     // .tm
+    {"returned 0 objects", Where::Anywhere},           // IANA (.int)
+    {"no se encuentra registrado", Where::Anywhere},   // .ar
+    {"no existe", Where::Anywhere},                    // .cl
+    {"available", Where::WholeLine},
+    {"is free", Where::LineEnd},                               // .nl
+    {"is available", Where::AfterName},                        // .co.ca "X.CO.CA is available."
+    {"no records matching", Where::Anywhere},                  // swhoisd (.ax .bj)
+    {"no records found for object", Where::Anywhere},          // .in.ua
+    {"no results were found", Where::Anywhere},                // .co.pl
+    {"domain name not known in", Where::Anywhere},             // .cf .tk
+    {"no data was found to match", Where::Anywhere},           // .il
+    {"not registred", Where::Anywhere},                        // .ai, its spelling
+    {"do not have an entry in our database", Where::Anywhere}, // .ch
+    {"no domain records were found", Where::Anywhere},         // .coop
+    {"not available in our whois database", Where::Anywhere},  // .lk: its word for not found
+    {"object_not_found", Where::Anywhere},                     // .mx
+    {"no objects found", Where::Anywhere},                     // RWhois (.ma)
+    {"no found", Where::WholeLine},                            // .tw
 };
 
 // The registry holds the name back, or it can't be had: taken, never free. Checked before the
 // phrases above ("Not available for registration." holds "available for registration").
 constexpr Phrase TakenPhrases[] = {
-    {"not available for registration",              Where::Anywhere},
+    {"not available for registration", Where::Anywhere},
     {"not available for second level registration", Where::Anywhere}, // .name
-    {"reserved name",                               Where::Anywhere}, // .am
-    {"is reserved",                                 Where::Anywhere},
-    {"can not be registered",                       Where::Anywhere}, // .wed: a prohibited string
-    {"cannot be registered",                        Where::Anywhere},
+    {"reserved name", Where::Anywhere},                               // .am
+    {"is reserved", Where::Anywhere},
+    {"can not be registered", Where::Anywhere}, // .wed: a prohibited string
+    {"cannot be registered", Where::Anywhere},
 };
 
 /// A state a registry writes as the value of a status line ("Status: free"), the whole value.
@@ -354,18 +354,18 @@ constexpr std::string_view StatusLabels[] = {
     "status", "domain status", "query_status", "registration status"};
 
 constexpr StatusWord StatusWords[] = {
-    {"free",            false}, // .de .lv
-    {"available",       false}, // .be .eu .it .lt
+    {"free", false},      // .de .lv
+    {"available", false}, // .be .eu .it .lt
     {"no object found", false},
-    {"not registered",  false}, // .cm .ec
-    {"not found",       false},
-    {"220 available",   false}, // .nz
-    {"taken",           true }, // .aq .hm
-    {"active",          true }, // .gov
-    {"ok",              true }, // EPP's state of a name without locks
-    {"connect",         true }, // .de
-    {"registered",      true }, // .bg .fi
-    {"not available",   true }, // .be
+    {"not registered", false}, // .cm .ec
+    {"not found", false},
+    {"220 available", false}, // .nz
+    {"taken", true},          // .aq .hm
+    {"active", true},         // .gov
+    {"ok", true},             // EPP's state of a name without locks
+    {"connect", true},        // .de
+    {"registered", true},     // .bg .fi
+    {"not available", true},  // .be
 };
 
 } // namespace zonedesk::parse::generic

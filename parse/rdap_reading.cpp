@@ -35,8 +35,8 @@ struct EventField
 
 constexpr EventField EventFields[] = {
     {"registration", Field::RegistrationDate},
-    {"expiration",   Field::ExpiryDate      },
-    {"last changed", Field::UpdatedDate     },
+    {"expiration", Field::ExpiryDate},
+    {"last changed", Field::UpdatedDate},
 };
 
 /// `object[key]` as text, or empty when it is missing or not a string.

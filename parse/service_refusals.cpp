@@ -26,28 +26,28 @@ struct RefusalPhrase
 // query says nothing about the name, whatever else its reply holds ("Too many requests..." above
 // "No entries found").
 constexpr RefusalPhrase RefusalPhrases[] = {
-    {"whois limit exceeded",                   Refusal::Throttled  },
-    {"the whois database is currently down",   Refusal::Throttled  },
-    {"limit exceeded",                         Refusal::Throttled  },
-    {"quota exceeded",                         Refusal::Throttled  },
-    {"exceeded your query limit",              Refusal::Throttled  },
-    {"restricted due to excessive queries",    Refusal::Throttled  },
-    {"maximum daily connection limit reached", Refusal::Throttled  },
-    {"maximum query rate reached",             Refusal::Throttled  },
-    {"number of allowed queries exceeded",     Refusal::Throttled  },
-    {"server too busy",                        Refusal::Throttled  },
-    {"can temporarily not be answered",        Refusal::Throttled  },
-    {"too many requests",                      Refusal::Throttled  }, // AFNIC
-    {"too many connections",                   Refusal::Throttled  }, // .dk
-    {"too many queries",                       Refusal::Throttled  },
-    {"try again later",                        Refusal::Throttled  }, // .cz .nl
-    {"limit reached",                          Refusal::Throttled  }, // DENIC "access control limit reached"
-    {"query quota",                            Refusal::Throttled  }, // Nominet
-    {"please go away for",                     Refusal::Throttled  }, // ZA Central Registry
-    {"still in grace period, wait",            Refusal::Throttled  }, // EURid
-    {"request denied",                         Refusal::Throttled  }, // .nz "440 Request Denied"
-    {"access denied",                          Refusal::Throttled  },
-    {"tld is not supported.",                  Refusal::Unavailable},
+    {"whois limit exceeded", Refusal::Throttled},
+    {"the whois database is currently down", Refusal::Throttled},
+    {"limit exceeded", Refusal::Throttled},
+    {"quota exceeded", Refusal::Throttled},
+    {"exceeded your query limit", Refusal::Throttled},
+    {"restricted due to excessive queries", Refusal::Throttled},
+    {"maximum daily connection limit reached", Refusal::Throttled},
+    {"maximum query rate reached", Refusal::Throttled},
+    {"number of allowed queries exceeded", Refusal::Throttled},
+    {"server too busy", Refusal::Throttled},
+    {"can temporarily not be answered", Refusal::Throttled},
+    {"too many requests", Refusal::Throttled},    // AFNIC
+    {"too many connections", Refusal::Throttled}, // .dk
+    {"too many queries", Refusal::Throttled},
+    {"try again later", Refusal::Throttled},             // .cz .nl
+    {"limit reached", Refusal::Throttled},               // DENIC "access control limit reached"
+    {"query quota", Refusal::Throttled},                 // Nominet
+    {"please go away for", Refusal::Throttled},          // ZA Central Registry
+    {"still in grace period, wait", Refusal::Throttled}, // EURid
+    {"request denied", Refusal::Throttled},              // .nz "440 Request Denied"
+    {"access denied", Refusal::Throttled},
+    {"tld is not supported.", Refusal::Unavailable},
 };
 
 /// The phrases as one automaton (Aho-Corasick): every reply passes here, so it is read once, byte

@@ -22,32 +22,32 @@ using core::WhoisServer;
 // Start labels are searched from the start of the working text, end labels from the end of their
 // start label, so the first occurrence wins: the registrar ends at the first "Status:" after it.
 constexpr CutRule PirRules[] = {
-    {Field::RegistrationDate, "Created On:",           "Last Updated On"         },
-    {Field::ExpiryDate,       "Expiration Date:",      "Sponsoring Registrar"    },
-    {Field::Registrar,        "Sponsoring Registrar:", "Status:"                 },
-    {Field::UpdatedDate,      "Last Updated On:",      "Expiration Date:"        },
-    {Field::Owner,            "Registrant Name:",      "Registrant Organization:"},
-    {Field::Email,            "Registrant Email:",     "Admin ID:"               },
+    {Field::RegistrationDate, "Created On:", "Last Updated On"},
+    {Field::ExpiryDate, "Expiration Date:", "Sponsoring Registrar"},
+    {Field::Registrar, "Sponsoring Registrar:", "Status:"},
+    {Field::UpdatedDate, "Last Updated On:", "Expiration Date:"},
+    {Field::Owner, "Registrant Name:", "Registrant Organization:"},
+    {Field::Email, "Registrant Email:", "Admin ID:"},
 };
 
 constexpr CutRule AfiliasRules[] = {
-    {Field::RegistrationDate, "Created On:",           "Last Updated On:"        },
-    {Field::ExpiryDate,       "Expiration Date:",      "Trademark Name:"         },
-    {Field::Registrar,        "Sponsoring Registrar:", "Status:"                 },
-    {Field::UpdatedDate,      "Last Updated On:",      "Expiration Date:"        },
-    {Field::Owner,            "Registrant Name:",      "Registrant Organization:"},
-    {Field::Email,            "Registrant Email:",     "Name Server:"            },
+    {Field::RegistrationDate, "Created On:", "Last Updated On:"},
+    {Field::ExpiryDate, "Expiration Date:", "Trademark Name:"},
+    {Field::Registrar, "Sponsoring Registrar:", "Status:"},
+    {Field::UpdatedDate, "Last Updated On:", "Expiration Date:"},
+    {Field::Owner, "Registrant Name:", "Registrant Organization:"},
+    {Field::Email, "Registrant Email:", "Name Server:"},
 };
 
 //    Domain Last Updated Date: Sun Mar 01 00:41:31 GMT 2009
 //    >>>> Whois database was last updated on: Thu Mar 05 ...
 constexpr CutRule BizRules[] = {
-    {Field::RegistrationDate, "Domain Registration Date:", "Domain Expiration Date:"      },
-    {Field::ExpiryDate,       "Domain Expiration Date:",   "Domain Last Updated Date:"    },
-    {Field::Registrar,        "Sponsoring Registrar:",     "Sponsoring Registrar IANA ID:"},
-    {Field::UpdatedDate,      "Domain Last Updated Date:", ">>>>"                         },
-    {Field::Owner,            "Registrant Name:",          "Registrant Organization:"     },
-    {Field::Email,            "Registrant Email:",         "Administrative Contact ID:"   },
+    {Field::RegistrationDate, "Domain Registration Date:", "Domain Expiration Date:"},
+    {Field::ExpiryDate, "Domain Expiration Date:", "Domain Last Updated Date:"},
+    {Field::Registrar, "Sponsoring Registrar:", "Sponsoring Registrar IANA ID:"},
+    {Field::UpdatedDate, "Domain Last Updated Date:", ">>>>"},
+    {Field::Owner, "Registrant Name:", "Registrant Organization:"},
+    {Field::Email, "Registrant Email:", "Administrative Contact ID:"},
 };
 
 // Today's layout (ICANN 2013 on), read by the generic tables alone:

@@ -22,25 +22,25 @@ using core::WhoisServer;
 // Each value ends where the next expected label begins; the value after "Whois Server:" only ends
 // the registrar. "Expiration Date" without its colon already ends the creation date for .com and .tv.
 constexpr CutRule VerisignRules[] = {
-    {Field::RegistrationDate, "Creation Date:",                 "Expiration Date"},
-    {Field::ExpiryDate,       "Expiration Date:",               ">>>"            },
-    {Field::Registrar,        "Registrar:",                     "Whois Server:"  },
-    {Field::UpdatedDate,      "Last update of whois database:", "<<<"            },
+    {Field::RegistrationDate, "Creation Date:", "Expiration Date"},
+    {Field::ExpiryDate, "Expiration Date:", ">>>"},
+    {Field::Registrar, "Registrar:", "Whois Server:"},
+    {Field::UpdatedDate, "Last update of whois database:", "<<<"},
 };
 
 constexpr CutRule VerisignTvRules[] = {
-    {Field::RegistrationDate, "Creation Date:",   "Expiration Date"},
-    {Field::ExpiryDate,       "Expiration Date:", ">>>"            },
-    {Field::Registrar,        "Registrar:",       "Whois Server:"  },
-    {Field::UpdatedDate,      "Updated Date:",    "Creation Date:" },
+    {Field::RegistrationDate, "Creation Date:", "Expiration Date"},
+    {Field::ExpiryDate, "Expiration Date:", ">>>"},
+    {Field::Registrar, "Registrar:", "Whois Server:"},
+    {Field::UpdatedDate, "Updated Date:", "Creation Date:"},
 };
 
 // The registrar goes to `registrar`: its column, not the owner's.
 constexpr CutRule NicCcRules[] = {
-    {Field::RegistrationDate, "Creation Date:",                 "Expiration Date:"},
-    {Field::ExpiryDate,       "Expiration Date:",               ">>>"             },
-    {Field::UpdatedDate,      "Last update of whois database:", "<<<"             },
-    {Field::Registrar,        "Registrar:",                     "Whois Server:"   },
+    {Field::RegistrationDate, "Creation Date:", "Expiration Date:"},
+    {Field::ExpiryDate, "Expiration Date:", ">>>"},
+    {Field::UpdatedDate, "Last update of whois database:", "<<<"},
+    {Field::Registrar, "Registrar:", "Whois Server:"},
 };
 
 // Today's layout (2017 on), without the header paragraph:

@@ -100,12 +100,12 @@ std::string countsLine(const WatchReport& report)
     };
 
     const Count counts[] = {
-        {NoticeKind::Dropped,    "dropped"                                  },
+        {NoticeKind::Dropped, "dropped"},
         {NoticeKind::NearExpiry, "expiring within " + plural(report.warnDays, "day", "days")},
-        {NoticeKind::ExpiryMovedBack,               "expiry moved back"                                                         },
-        {NoticeKind::RegistrarChanged,"registrar changed"},
-        {NoticeKind::OwnerChanged,               "owner changed"                                                                                   },
-        {NoticeKind::FailingAgain,"failing again"},
+        {NoticeKind::ExpiryMovedBack, "expiry moved back"},
+        {NoticeKind::RegistrarChanged, "registrar changed"},
+        {NoticeKind::OwnerChanged, "owner changed"},
+        {NoticeKind::FailingAgain, "failing again"},
     };
     std::string line;
     for (const Count& count : counts) {

@@ -28,13 +28,13 @@ struct TextKey
 
 // Every key whose value is kept as written; warn-days, notify and always are read apart.
 constexpr TextKey TextKeys[] = {
-    {"list",               &WatchConfig::list            },
-    {"smtp",               &WatchConfig::smtp            },
-    {"smtp-user",          &WatchConfig::smtpUser        },
+    {"list", &WatchConfig::list},
+    {"smtp", &WatchConfig::smtp},
+    {"smtp-user", &WatchConfig::smtpUser},
     {"smtp-password-file", &WatchConfig::smtpPasswordFile},
-    {"smtp-from",          &WatchConfig::smtpFrom        },
-    {"webhook-format",     &WatchConfig::webhookFormat   },
-    {"db",                 &WatchConfig::db              },
+    {"smtp-from", &WatchConfig::smtpFrom},
+    {"webhook-format", &WatchConfig::webhookFormat},
+    {"db", &WatchConfig::db},
 };
 
 bool hasSection(std::string_view text)

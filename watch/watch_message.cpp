@@ -270,21 +270,21 @@ Json jsonBody(const WatchReport& report)
     Json notices = Json::array();
     for (const Notice& notice : report.notices) {
         notices.push_back({
-            {"name",      notice.name                                             },
-            {"kind",      noticeKey(notice.kind)                                  },
-            {"daysLeft",  notice.daysLeft ? Json(*notice.daysLeft) : Json(nullptr)},
-            {"expiry",    textOrNull(notice.expiry)                               },
-            {"registrar", textOrNull(notice.registrar)                            },
-            {"before",    textOrNull(notice.before)                               },
-            {"after",     textOrNull(notice.after)                                },
-            {"reason",    textOrNull(notice.reason)                               },
+            {"name", notice.name},
+            {"kind", noticeKey(notice.kind)},
+            {"daysLeft", notice.daysLeft ? Json(*notice.daysLeft) : Json(nullptr)},
+            {"expiry", textOrNull(notice.expiry)},
+            {"registrar", textOrNull(notice.registrar)},
+            {"before", textOrNull(notice.before)},
+            {"after", textOrNull(notice.after)},
+            {"reason", textOrNull(notice.reason)},
         });
     }
     return {
-        {"subject",  messageSubject(report)},
-        {"total",    report.total          },
-        {"warnDays", report.warnDays       },
-        {"notices",  std::move(notices)    },
+        {"subject", messageSubject(report)},
+        {"total", report.total},
+        {"warnDays", report.warnDays},
+        {"notices", std::move(notices)},
     };
 }
 
@@ -319,11 +319,11 @@ Json ntfyBody(const WatchReport& report, std::string_view topic)
         if (report.count(kind) > 0)
             tags.push_back(noticeKey(kind));
     return {
-        {"topic",   topic                     },
-        {"title",   messageSubject(report)    },
+        {"topic", topic},
+        {"title", messageSubject(report)},
         {"message", fitted(messageText(report), NtfyMessageLimit)},
-        {"priority",         isUrgent(report) ? 4 : 3                         },
-        {"tags",         std::move(tags)    },
+        {"priority", isUrgent(report) ? 4 : 3},
+        {"tags", std::move(tags)},
     };
 }
 
@@ -388,10 +388,8 @@ std::string webhookBody(const WatchReport& report, WebhookFormat format, std::st
     switch (format) {
     case WebhookFormat::Json: body = jsonBody(report); break;
     case WebhookFormat::Slack:
-        body = {
-            {"text",
-             fitted(escapeSlack(messageSubject(report) + "\n" + messageText(report)), SlackTextLimit)}
-        };
+        body = {{"text",
+                 fitted(escapeSlack(messageSubject(report) + "\n" + messageText(report)), SlackTextLimit)}};
         break;
     case WebhookFormat::Ntfy: body = ntfyBody(report, ntfyTopic); break;
     }

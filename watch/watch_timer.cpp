@@ -268,10 +268,8 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
         return outcome;
     }
     const std::string timer = unitName(plan.name, ".timer");
-    for (const auto& [file, text] : {
-             std::pair{folder / unitName(plan.name, ".service"), serviceUnit(plan)},
-             std::pair{folder / timer,                           timerUnit(plan)                        }
-    }) {
+    for (const auto& [file, text] : {std::pair{folder / unitName(plan.name, ".service"), serviceUnit(plan)},
+                                     std::pair{folder / timer, timerUnit(plan)}}) {
         if (!core::replaceProfileFile(file, text)) {
             outcome.message = "Can't write " + file.string() + ".";
             return outcome;

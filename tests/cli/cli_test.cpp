@@ -164,14 +164,16 @@ TEST(CliParse, AnyOtherHostIsReadByTheGenericReader)
     };
 
     const Case cases[] = {
-  // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
+        // AFNIC's answer to a rate-limited query carries a not-found line below its refusal.
         {"--server whois.nic.fr",
          "%% complete date format : DD/MM/YYYY\n%%\n%% Too many requests...\n%%\n\n"
-         "%% No entries found in the AFNIC Database.\n",                                                       {"statusText\tERR!\n", "error\tthrottled\n", "reader\tgeneric\n"}},
+         "%% No entries found in the AFNIC Database.\n",
+         {"statusText\tERR!\n", "error\tthrottled\n", "reader\tgeneric\n"}},
         {"--server whois.denic.de --domain example.de",
-         "Domain: example.de\nNserver: ns1.example.de\nStatus: connect\nChanged: 2024-03-30T19:36:27+02:00\n", {"statusText\t\xE6\x88\x90\xE5\x8A\x9F\n",
+         "Domain: example.de\nNserver: ns1.example.de\nStatus: connect\nChanged: 2024-03-30T19:36:27+02:00\n",
+         {"statusText\t\xE6\x88\x90\xE5\x8A\x9F\n",
           "updatedDate\t2024-03-30T19:36:27+02:00\n",
-          "reader\tgeneric\n"}                                    },
+          "reader\tgeneric\n"}},
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -350,20 +352,20 @@ TEST(CliServeSamples, SettlesTheDemoNamesBeyondTheTenRegistriesWithTheirTrueVerd
     };
 
     const Case cases[] = {
-        {"berlin-verlag.de",       "registered", "whois"},
-        {"free-lindenhof.de",      "available",  "whois"},
+        {"berlin-verlag.de", "registered", "whois"},
+        {"free-lindenhof.de", "available", "whois"},
         {"kensington-books.co.uk", "registered", "whois"},
-        {"free-thames.uk",         "available",  "whois"},
-        {"brisbane.com.au",        "registered", "whois"},
-        {"free-outback.com.au",    "available",  "whois"},
+        {"free-thames.uk", "available", "whois"},
+        {"brisbane.com.au", "registered", "whois"},
+        {"free-outback.com.au", "available", "whois"},
         {"singapore-trade.com.sg", "registered", "whois"},
-        {"free-merlion.sg",        "available",  "whois"},
-        {"devtools.io",            "registered", "rdap" }, // port 43 closes: RDAP answers
-        {"free-sandbox.io",        "available",  "rdap" },
-        {"newdomain.xyz",          "registered", "rdap" },
-        {"free-xyzzy.xyz",         "available",  "rdap" },
-        {"notekeeper.app",         "registered", "rdap" },
-        {"free-launchpad.app",     "available",  "rdap" },
+        {"free-merlion.sg", "available", "whois"},
+        {"devtools.io", "registered", "rdap"}, // port 43 closes: RDAP answers
+        {"free-sandbox.io", "available", "rdap"},
+        {"newdomain.xyz", "registered", "rdap"},
+        {"free-xyzzy.xyz", "available", "rdap"},
+        {"notekeeper.app", "registered", "rdap"},
+        {"free-launchpad.app", "available", "rdap"},
     };
     std::string names;
     for (const Case& c : cases)
@@ -539,22 +541,22 @@ TEST(Cli, ExitCodesTellUsageFromFileErrors)
     };
 
     const Case cases[] = {
-        {"--help",                                                            0},
-        {"import --help",                                                     0},
-        {"export --help",                                                     0},
-        {"",                                                                  1},
-        {"frobnicate",                                                        1},
-        {"import",                                                            1},
-        {"import --bogus " + quoted(list),                                    1},
-        {"export " + quoted(list),                                            1},
-        {"export " + quoted(list) + " -o",                                    1},
-        {"import " + quoted(dir.path() / "missing.txt"),                      2},
-        {"export " + quoted(dir.path() / "missing.txt") + " -o x.csv",        2},
+        {"--help", 0},
+        {"import --help", 0},
+        {"export --help", 0},
+        {"", 1},
+        {"frobnicate", 1},
+        {"import", 1},
+        {"import --bogus " + quoted(list), 1},
+        {"export " + quoted(list), 1},
+        {"export " + quoted(list) + " -o", 1},
+        {"import " + quoted(dir.path() / "missing.txt"), 2},
+        {"export " + quoted(dir.path() / "missing.txt") + " -o x.csv", 2},
         {"export " + quoted(list) + " -o " + quoted(dir.path() / "no/x.csv"), 2},
-        {"parse " + quoted(list),                                             1},
-        {"parse --server",                                                    1},
-        {"parse --server whois.nic.tv " + quoted(dir.path() / "missing"),     2},
-        {"parse --help",                                                      0},
+        {"parse " + quoted(list), 1},
+        {"parse --server", 1},
+        {"parse --server whois.nic.tv " + quoted(dir.path() / "missing"), 2},
+        {"parse --help", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(runCli(c.args).exitCode, c.exitCode) << c.args;

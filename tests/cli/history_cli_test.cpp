@@ -123,10 +123,10 @@ TEST(CliHistory, ADatabaseItCannotUseTurnsHistoryOffButNotTheRun)
     };
 
     const Case cases[] = {
-        {garbage.string(),                   "not a database"        },
-        {newer,                              "schema version 7"      },
+        {garbage.string(), "not a database"},
+        {newer, "schema version 7"},
         {(garbage / "sub.sqlite3").string(), "cannot make the folder"},
-        {locked,                             "locked"                },
+        {locked, "locked"},
     };
     for (const Case& c : cases) {
         const ShellRun run = cli(server, "lookup --db '" + c.db + "' a.com", true);

@@ -12,9 +12,7 @@ TEST(ProgressLine, FitsTheTerminalAndSaysDoneRateEtaAndWaits)
     facts.done = 250;
     facts.total = 1000;
     facts.seconds = 50;
-    facts.waiting = {
-        {"publicinterestregistry.org", 14.2}
-    };
+    facts.waiting = {{"publicinterestregistry.org", 14.2}};
 
     const std::string wide = progressLine(facts, 200);
     EXPECT_EQ(wide, "250/1000 (25%)  5.0/s  ETA 2m30s  publicinterestregistry.org throttled, next in 14s");

@@ -226,10 +226,7 @@ TEST(WatchCli, EveryTargetGetsOneMessageNamingExactlyWhatNeedsTheHolder)
         notices.emplace(notice.at("kind").get<std::string>(), notice.at("name").get<std::string>());
     EXPECT_EQ(notices,
               (std::set<std::pair<std::string, std::string>>{
-                  {"dropped",           "gone.org"},
-                  {"near-expiry",       "soon.org"},
-                  {"expiry-moved-back", "back.org"}
-    }))
+                  {"dropped", "gone.org"}, {"near-expiry", "soon.org"}, {"expiry-moved-back", "back.org"}}))
         << requests[1].body;
 
     // The mail, in both its parts.

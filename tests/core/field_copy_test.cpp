@@ -22,12 +22,12 @@ TEST(CopyField, CutsAtWidthMinusOneAndTerminates)
 
     // 0xD6 0xD0 and 0xCE 0xC4 are two GBK characters; the field holds 4 bytes of text.
     const Case cases[] = {
-        {"fits exactly",                        "abcd",               "abcd"      },
-        {"one byte too long",                   "abcde",              "abcd"      },
-        {"GBK character ends at the last byte", "xy\xD6\xD0",         "xy\xD6\xD0"},
-        {"GBK character straddles the end",     "xyz\xD6\xD0",        "xyz"       },
-        {"lead byte without trail is a byte",   "xyz\xD6",            "xyz\xD6"   },
-        {"ASCII after GBK stays aligned",       "\xD6\xD0xy\xCE\xC4", "\xD6\xD0xy"},
+        {"fits exactly", "abcd", "abcd"},
+        {"one byte too long", "abcde", "abcd"},
+        {"GBK character ends at the last byte", "xy\xD6\xD0", "xy\xD6\xD0"},
+        {"GBK character straddles the end", "xyz\xD6\xD0", "xyz"},
+        {"lead byte without trail is a byte", "xyz\xD6", "xyz\xD6"},
+        {"ASCII after GBK stays aligned", "\xD6\xD0xy\xCE\xC4", "\xD6\xD0xy"},
     };
     for (const Case& c : cases) {
         char field[5];

@@ -20,12 +20,12 @@ TEST(StatusText, ListAndCsvTextsAreGbkAndDifferOnlyForError)
     };
 
     const Case cases[] = {
-        {0,  "无whois服务器", "无whois服务器"},
-        {1,  "成功",            "成功"           },
-        {2,  "域名未注册",   "域名未注册"  },
-        {3,  "ERR!",              ""                 },
-        {4,  "",                  ""                 },
-        {-1, "",                  ""                 },
+        {0, "无whois服务器", "无whois服务器"},
+        {1, "成功", "成功"},
+        {2, "域名未注册", "域名未注册"},
+        {3, "ERR!", ""},
+        {4, "", ""},
+        {-1, "", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(statusText(c.status), utf8ToGbk(c.listUtf8)) << c.status;

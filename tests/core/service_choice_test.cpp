@@ -39,18 +39,18 @@ TEST(ChooseService, RdapFirstForGenericTldsWhoisFirstForCountryCodes)
     // .br has RDAP only, .aero WHOIS only; .xn--p1ai counts as generic; the ten give .com.sg no
     // server, but .com and .cn are theirs.
     const Case cases[] = {
-        {"www.example.shop",  "example.shop",     Service::Rdap,  Service::None,  ChoiceReason::Bootstrap    },
-        {"example.de",        "example.de",       Service::Whois, Service::Rdap,  ChoiceReason::Table        },
-        {"example.br",        "example.br",       Service::Rdap,  Service::None,  ChoiceReason::Bootstrap    },
-        {"example.aero",      "example.aero",     Service::Whois, Service::None,  ChoiceReason::Table        },
-        {"example.xn--p1ai",  "example.xn--p1ai", Service::Rdap,  Service::Whois, ChoiceReason::Bootstrap    },
-        {"www.example.co.uk", "example.co.uk",    Service::Whois, Service::None,  ChoiceReason::Table        },
-        {"example.com.sg",    "example.com.sg",   Service::Whois, Service::None,  ChoiceReason::Table        },
-        {"example.mil",       "example.mil",      Service::None,  Service::None,  ChoiceReason::Referral     },
-        {"example.com",       "example.com",      Service::None,  Service::None,  ChoiceReason::TenRegistries},
-        {"mail.example.cn",   "example.cn",       Service::None,  Service::None,  ChoiceReason::TenRegistries},
-        {"co.uk",             "",                 Service::None,  Service::None,  ChoiceReason::PublicSuffix },
-        {"not a name",        "",                 Service::None,  Service::None,  ChoiceReason::NotADomain   },
+        {"www.example.shop", "example.shop", Service::Rdap, Service::None, ChoiceReason::Bootstrap},
+        {"example.de", "example.de", Service::Whois, Service::Rdap, ChoiceReason::Table},
+        {"example.br", "example.br", Service::Rdap, Service::None, ChoiceReason::Bootstrap},
+        {"example.aero", "example.aero", Service::Whois, Service::None, ChoiceReason::Table},
+        {"example.xn--p1ai", "example.xn--p1ai", Service::Rdap, Service::Whois, ChoiceReason::Bootstrap},
+        {"www.example.co.uk", "example.co.uk", Service::Whois, Service::None, ChoiceReason::Table},
+        {"example.com.sg", "example.com.sg", Service::Whois, Service::None, ChoiceReason::Table},
+        {"example.mil", "example.mil", Service::None, Service::None, ChoiceReason::Referral},
+        {"example.com", "example.com", Service::None, Service::None, ChoiceReason::TenRegistries},
+        {"mail.example.cn", "example.cn", Service::None, Service::None, ChoiceReason::TenRegistries},
+        {"co.uk", "", Service::None, Service::None, ChoiceReason::PublicSuffix},
+        {"not a name", "", Service::None, Service::None, ChoiceReason::NotADomain},
     };
     const ServiceData data = smallData();
     for (const Case& c : cases) {

@@ -44,14 +44,14 @@ TEST(SettingsFile, ValuesFollowTheCLibraryReadingRules)
     };
 
     const Case cases[] = {
-        {"15days",       15       },
-        {"-5",           -5       },
-        {"abc",          0        },
-        {"",             0        },
-        {" \t+7",        7        },
-        {"99999999999",  INT32_MAX},
+        {"15days", 15},
+        {"-5", -5},
+        {"abc", 0},
+        {"", 0},
+        {" \t+7", 7},
+        {"99999999999", INT32_MAX},
         {"-99999999999", INT32_MIN},
-        {"- 5",          0        },
+        {"- 5", 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(expiryWarnDaysFromText(c.text), c.expected) << c.text;
@@ -80,13 +80,16 @@ TEST(WithProfileValue, KeepsEverythingElseAndEndsLinesWithCrLf)
 
     const Case cases[] = {
         {"replaces in place",
-         "; mine\n[user]\nchkgq=1\ngqts=30\n[more]\nx=y",                       "; mine\r\n[user]\r\nchkgq=1\r\ngqts=5\r\n[more]\r\nx=y\r\n"},
+         "; mine\n[user]\nchkgq=1\ngqts=30\n[more]\nx=y",
+         "; mine\r\n[user]\r\nchkgq=1\r\ngqts=5\r\n[more]\r\nx=y\r\n"},
         {"adds a missing key at the end of its section",
-         "[User]\nchkgq=0\n\n[more]\nx=y\n",                                    "[User]\r\nchkgq=0\r\ngqts=5\r\n\r\n[more]\r\nx=y\r\n"      },
-        {"adds a missing section",                         "[more]\r\nx=y\r\n", "[more]\r\nx=y\r\n[user]\r\ngqts=5\r\n"                     },
-        {"creates from nothing",                           "",                  "[user]\r\ngqts=5\r\n"                                      },
+         "[User]\nchkgq=0\n\n[more]\nx=y\n",
+         "[User]\r\nchkgq=0\r\ngqts=5\r\n\r\n[more]\r\nx=y\r\n"},
+        {"adds a missing section", "[more]\r\nx=y\r\n", "[more]\r\nx=y\r\n[user]\r\ngqts=5\r\n"},
+        {"creates from nothing", "", "[user]\r\ngqts=5\r\n"},
         {"a key of the same name elsewhere is left alone",
-         "[more]\ngqts=1\n[user]\n",                                            "[more]\r\ngqts=1\r\n[user]\r\ngqts=5\r\n"                  },
+         "[more]\ngqts=1\n[user]\n",
+         "[more]\r\ngqts=1\r\n[user]\r\ngqts=5\r\n"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(withProfileValue(c.before, "user", "gqts", "5"), c.after) << c.why;
@@ -130,16 +133,16 @@ TEST(SettingsFile, LanguageNamesChineseOrEnglishElseFollowsTheSystem)
         std::string_view text;
         LanguageChoice choice;
     } rows[] = {
-        {"zh",      LanguageChoice::Chinese},
+        {"zh", LanguageChoice::Chinese},
         {" ZH_cn ", LanguageChoice::Chinese},
         {"zh-Hans", LanguageChoice::Chinese},
-        {"en",      LanguageChoice::English},
-        {"EN-us",   LanguageChoice::English},
-        {"",        LanguageChoice::System }, // no key
-        {"de",      LanguageChoice::System },
-        {"eng",     LanguageChoice::System }, // a prefix is no language
-        {"zhx",     LanguageChoice::System },
-        {"_en",     LanguageChoice::System },
+        {"en", LanguageChoice::English},
+        {"EN-us", LanguageChoice::English},
+        {"", LanguageChoice::System}, // no key
+        {"de", LanguageChoice::System},
+        {"eng", LanguageChoice::System}, // a prefix is no language
+        {"zhx", LanguageChoice::System},
+        {"_en", LanguageChoice::System},
     };
 
     for (const auto& row : rows)

@@ -17,20 +17,21 @@ TEST(WithheldValue, RegistriesWordingsAndTheirForms)
 {
     using enum WithheldForm;
     const std::pair<std::string, WithheldForm> cases[] = {
-        {"",                                                                           ShortForm},
-        {" N/A\r",                                                                     ShortForm},
-        {"Redacted For Privacy",                                                       ShortForm}, // letter case
-        {"Redacted | EU Data Subject",                                                 ShortForm}, // .do
-        {"NOT DISCLOSED!",                                                             ShortForm}, // .eu
-        {"Not shown, please visit www.dnsbelgium.be for webbased whois.",              ShortForm},
-        {"(not shown)",                                                                ShortForm}, // .se
-        {"Private Person",                                                             ShortForm}, // .ru
-        {"HIDDEN! Details are available at https://whois.cctld.by",                    ShortForm},
-        {"https://whois.nic.la/contact/google.la/registrant",                          ShortForm}, // a contact form
+        {"", ShortForm},
+        {" N/A\r", ShortForm},
+        {"Redacted For Privacy", ShortForm},       // letter case
+        {"Redacted | EU Data Subject", ShortForm}, // .do
+        {"NOT DISCLOSED!", ShortForm},             // .eu
+        {"Not shown, please visit www.dnsbelgium.be for webbased whois.", ShortForm},
+        {"(not shown)", ShortForm},    // .se
+        {"Private Person", ShortForm}, // .ru
+        {"HIDDEN! Details are available at https://whois.cctld.by", ShortForm},
+        {"https://whois.nic.la/contact/google.la/registrant", ShortForm}, // a contact form
         {"Please query the RDDS service of the Registrar of Record  identified in this output for "
-         "information on how                      to contact the Registrant", Sentence }, // runs of blanks inside
-        {"Please contact the Registrar listed above",                                  Sentence }, // .in
-        {"Visit whois.aeda.ae for Web based WhoIs",                                    Sentence }, // .ae
+         "information on how                      to contact the Registrant",
+         Sentence},                                              // runs of blanks inside
+        {"Please contact the Registrar listed above", Sentence}, // .in
+        {"Visit whois.aeda.ae for Web based WhoIs", Sentence},   // .ae
     };
     for (const auto& [value, form] : cases)
         EXPECT_EQ(withheldForm(value), form) << value;

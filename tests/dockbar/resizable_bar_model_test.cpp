@@ -23,12 +23,10 @@ TEST(ResizableBarModel, LoneBarHasOnlyTheEdgeFacingTheClientArea)
         unsigned edge;
     };
 
-    for (const Case c : {
-             Case{DockSide::Left,   EdgeRight },
-             Case{DockSide::Right,  EdgeLeft  },
-             Case{DockSide::Top,    EdgeBottom},
-             Case{DockSide::Bottom, EdgeTop   }
-    }) {
+    for (const Case c : {Case{DockSide::Left, EdgeRight},
+                         Case{DockSide::Right, EdgeLeft},
+                         Case{DockSide::Top, EdgeBottom},
+                         Case{DockSide::Bottom, EdgeTop}}) {
         ResizableBarModel bar = docked(c.dockSide);
         bar.computeEdges(0, 1);
         bar.layoutClient({0, 0, 300, 600});

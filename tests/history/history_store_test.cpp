@@ -181,10 +181,7 @@ TEST(HistoryStore, BatchesHistoryRunsAndPrune)
         return true;
     };
     ASSERT_TRUE(store->eachPairSince(1'000'001, collect, error)) << error;
-    EXPECT_EQ(pairs,
-              (std::vector<std::pair<std::string, std::string>>{
-                  {"2026-05-14", "2027-05-14"}
-    }));
+    EXPECT_EQ(pairs, (std::vector<std::pair<std::string, std::string>>{{"2026-05-14", "2027-05-14"}}));
     pairs.clear();
     ASSERT_TRUE(store->eachPairSince(1'000'000 + 40 * 86400 + 1, collect, error)) << error;
     EXPECT_TRUE(pairs.empty()); // nothing since
@@ -215,10 +212,7 @@ TEST(HistoryStore, ARunKeepsItsWholeListAndTheLastListGathersTheRunsItResumed)
     auto store = HistoryStore::open(path, error);
     ASSERT_TRUE(store) << error;
     const std::vector<ListedName> names = {
-        {"a.com",   "whois.verisign-grs.com"},
-        {"b.com",   "whois.verisign-grs.com"},
-        {"name.sg", ""                      }
-    };
+        {"a.com", "whois.verisign-grs.com"}, {"b.com", "whois.verisign-grs.com"}, {"name.sg", ""}};
     const auto add = [&](std::int64_t run, const char* name, std::string expiry) {
         std::vector<HistoryEntry> batch = {entry(name, Registered, std::move(expiry))};
         batch[0].runId = run;
@@ -322,13 +316,10 @@ TEST(RecordChanges, RenewalRegistrarDropAndErrorsThatAreNoChange)
     const auto changes = [](const HistoryEntry& before, const HistoryEntry& after) {
         return changesBetween(before, after);
     };
-    EXPECT_EQ(
-        changes(entry("a.com", Registered, "2026-05-14T04:00:00Z", "R1"),
-                entry("a.com", Registered, "2027-05-14T04:00:00Z", "R2")),
-        (std::vector<Change>{
-            {ChangeKind::Renewed,          "2026-05-14", "2027-05-14"},
-            {ChangeKind::RegistrarChanged, "R1",         "R2"        }
-    }));
+    EXPECT_EQ(changes(entry("a.com", Registered, "2026-05-14T04:00:00Z", "R1"),
+                      entry("a.com", Registered, "2027-05-14T04:00:00Z", "R2")),
+              (std::vector<Change>{{ChangeKind::Renewed, "2026-05-14", "2027-05-14"},
+                                   {ChangeKind::RegistrarChanged, "R1", "R2"}}));
     EXPECT_EQ(
         changes(entry("a.com", Registered, "2027-05-14"), entry("a.com", Registered, "2026-01-01"))[0].kind,
         ChangeKind::ExpiryMovedBack);

@@ -80,12 +80,12 @@ TEST(StoredReply, DamagedOrHostileBytesAreRefusedWithinTheCap)
     };
 
     const Case cases[] = {
-        {"a format from a newer program", 7,    good,                      "unknown"                              },
-        {"not a frame at all",            zstd, IcannReply,                "damaged"                              },
-        {"cut short",                     zstd, good.substr(0,             good.size() - 3),                        "damaged"},
-        {"a second frame behind",                               zstd,             good + good,    "damaged"                   },
-        {"nothing",                               zstd,                           "",                  "damaged"         },
-        {"claims more than the cap",                               zstd,          plainFrame(StoredReplyCap + 1), "more than the cap"},
+        {"a format from a newer program", 7, good, "unknown"},
+        {"not a frame at all", zstd, IcannReply, "damaged"},
+        {"cut short", zstd, good.substr(0, good.size() - 3), "damaged"},
+        {"a second frame behind", zstd, good + good, "damaged"},
+        {"nothing", zstd, "", "damaged"},
+        {"claims more than the cap", zstd, plainFrame(StoredReplyCap + 1), "more than the cap"},
     };
     for (const Case& c : cases) {
         error.clear();

@@ -25,8 +25,8 @@ TEST(CurlTransfer, ARefusedLimitEndsTheSettingAndSaysWhich)
     EXPECT_TRUE(limitTransfer(easy.get(), error)) << error;
 
     const CurlOption refused[] = {
-        {.option = CURLOPT_FOLLOWLOCATION, .name = "CURLOPT_FOLLOWLOCATION", .number = 1            },
-        {.option = CURLOPT_PROTOCOLS_STR,  .name = "CURLOPT_PROTOCOLS_STR",  .text = "http,nonesuch"},
+        {.option = CURLOPT_FOLLOWLOCATION, .name = "CURLOPT_FOLLOWLOCATION", .number = 1},
+        {.option = CURLOPT_PROTOCOLS_STR, .name = "CURLOPT_PROTOCOLS_STR", .text = "http,nonesuch"},
     };
     EXPECT_FALSE(setCurlOptions(easy.get(), refused, error));
     EXPECT_EQ(error.rfind("CURLOPT_PROTOCOLS_STR refused: ", 0), 0U) << error;

@@ -176,11 +176,11 @@ TEST_F(LookupRunTest, NoMoreWorkersRunAtOnceThanTheCapAndEveryServerHasItsTurn)
     CountingTarget target(queue, alive);
     std::vector<std::unique_ptr<LoopbackWhoisServer>> servers;
     const std::pair<WhoisServer, const char*> names[] = {
-        {WhoisServer::Verisign,    "a.com"},
-        {WhoisServer::Pir,         "b.org"},
-        {WhoisServer::Cnnic,       "c.cn" },
+        {WhoisServer::Verisign, "a.com"},
+        {WhoisServer::Pir, "b.org"},
+        {WhoisServer::Cnnic, "c.cn"},
         {WhoisServer::BizRegistry, "d.biz"},
-        {WhoisServer::Jprs,        "e.jp" },
+        {WhoisServer::Jprs, "e.jp"},
     };
     for (const auto& [server, name] : names) {
         servers.push_back(std::make_unique<LoopbackWhoisServer>());
@@ -601,16 +601,16 @@ TEST_F(LookupRunTest, HostileRepliesEndInErrorsWithTheirReasons)
     };
 
     const Case cases[] = {
-        {"trickle.org",  LookupStatus::Error,   ErrorReason::TimedOut    }, // past the exchange limit
-        {"reset.org",    LookupStatus::Error,   ErrorReason::Reset       },
-        {"stall.org",    LookupStatus::Error,   ErrorReason::TimedOut    }, // idle after the record
-        {"hello.org",    LookupStatus::Error,   ErrorReason::Unrecognised},
-        {"noise.org",    LookupStatus::Error,   ErrorReason::Unrecognised},
-        {"line.org",     LookupStatus::Error,   ErrorReason::Unrecognised}, // cut at the cap, then read
-        {"empty.org",    LookupStatus::Error,   ErrorReason::EmptyReply  },
-        {"busy.org",     LookupStatus::Success, ErrorReason::None        }, // a record, whatever its values say
-        {"other.org",    LookupStatus::Error,   ErrorReason::OtherDomain },
-        {"holdings.org", LookupStatus::Success, ErrorReason::None        },
+        {"trickle.org", LookupStatus::Error, ErrorReason::TimedOut}, // past the exchange limit
+        {"reset.org", LookupStatus::Error, ErrorReason::Reset},
+        {"stall.org", LookupStatus::Error, ErrorReason::TimedOut}, // idle after the record
+        {"hello.org", LookupStatus::Error, ErrorReason::Unrecognised},
+        {"noise.org", LookupStatus::Error, ErrorReason::Unrecognised},
+        {"line.org", LookupStatus::Error, ErrorReason::Unrecognised}, // cut at the cap, then read
+        {"empty.org", LookupStatus::Error, ErrorReason::EmptyReply},
+        {"busy.org", LookupStatus::Success, ErrorReason::None}, // a record, whatever its values say
+        {"other.org", LookupStatus::Error, ErrorReason::OtherDomain},
+        {"holdings.org", LookupStatus::Success, ErrorReason::None},
     };
     for (const Case& c : cases)
         add(c.domain);

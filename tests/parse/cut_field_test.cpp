@@ -17,11 +17,12 @@ TEST(CutField, RemovesBlankPairsAndTrims)
 
     const Case cases[] = {
         {"pairs vanish, line break and odd blank trimmed",
-         "Registrar: ABC  INC.\n   Whois Server: x",                                                "ABCINC."   },
-        {"a run of three leaves one",                      "Registrar: ABC   INC.\nWhois Server:",  "ABC INC."  },
-        {"padded date",                                    "Registrar:  2024-01-31  Whois Server:", "2024-01-31"},
-        {"tabs are only trimmed, not removed",             "Registrar:\tA\t\tB\t\r\nWhois Server:", "A\t\tB"    },
-        {"value of only blanks",                           "Registrar:    Whois Server:",           ""          },
+         "Registrar: ABC  INC.\n   Whois Server: x",
+         "ABCINC."},
+        {"a run of three leaves one", "Registrar: ABC   INC.\nWhois Server:", "ABC INC."},
+        {"padded date", "Registrar:  2024-01-31  Whois Server:", "2024-01-31"},
+        {"tabs are only trimmed, not removed", "Registrar:\tA\t\tB\t\r\nWhois Server:", "A\t\tB"},
+        {"value of only blanks", "Registrar:    Whois Server:", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(cutField(c.text, "Registrar:", "Whois Server:"), c.expected) << c.why;

@@ -54,40 +54,52 @@ TEST(GenericReply, ReadsTheNotationsRegistriesWriteFieldsIn)
     const Case cases[] = {
         {"Domain Name: x.tld\nRegistry Expiry Date: 2026-05-14T04:00:00Z\nCreation Date: 2001-02-03\n"
          "Updated Date: 2025-04-01\nRegistrant Organization: X Ltd\nRegistrant Email: a@x.tld\nRegistrar: R "
-         "Inc.\n",                                                                                     {"2026-05-14T04:00:00Z", "2001-02-03", "2025-04-01", "X Ltd", "a@x.tld", "R Inc."}},
- // Dots before and after the colon; the value keeps its own full stop.
+         "Inc.\n",
+         {"2026-05-14T04:00:00Z", "2001-02-03", "2025-04-01", "X Ltd", "a@x.tld", "R Inc."}},
+        // Dots before and after the colon; the value keeps its own full stop.
         {"domain.............: x.tld\ncreated............: 30.6.2006\nexpires............: 4.7.2018\n"
-         "Registrar:..........R. Inc.\n",                                                              {"4.7.2018", "30.6.2006", "", "", "", "R. Inc."}                                  },
- // A label before a tab; a label without a colon before one blank.
+         "Registrar:..........R. Inc.\n",
+         {"4.7.2018", "30.6.2006", "", "", "", "R. Inc."}},
+        // A label before a tab; a label without a colon before one blank.
         {"Domain name\tx.tld\nFirst registration date\t31 May 1999\nRecord expires on 2027-05-31 "
-         "(YYYY-MM-DD)\n",                                                                             {"2027-05-31 (YYYY-MM-DD)", "31 May 1999", "", "", "", ""}                        },
- // Headings with their values below, indented or not.
+         "(YYYY-MM-DD)\n",
+         {"2027-05-31 (YYYY-MM-DD)", "31 May 1999", "", "", "", ""}},
+        // Headings with their values below, indented or not.
         {"    Domain name:\n        x.tld\n    Registrant:\n        X Ltd\n        1 High Street\n"
          "    Registrar:\n        R Ltd [Tag = R]\n    Relevant dates:\n        Registered on: 14-Feb-1999\n"
-         "        Expiry date:  14-Feb-2028\n",                                                        {"14-Feb-2028", "14-Feb-1999", "", "X Ltd", "", "R Ltd [Tag = R]"}                },
+         "        Expiry date:  14-Feb-2028\n",
+         {"14-Feb-2028", "14-Feb-1999", "", "X Ltd", "", "R Ltd [Tag = R]"}},
         {"Domain name:\nx.tld\nHolder of domain name:\nX AG\nVaduz\nRegistrar:\nR AG\nFirst registration "
          "date:\n"
-         "1996-02-08\n",                                                                               {"", "1996-02-08", "", "X AG", "", "R AG"}                                        },
- // Sections of their own fields: under "Registrant:" a name is the owner's, under
-  // "[Registrar]" or a bare "Registrar" the registrar's.
+         "1996-02-08\n",
+         {"", "1996-02-08", "", "X AG", "", "R AG"}},
+        // Sections of their own fields: under "Registrant:" a name is the owner's, under
+        // "[Registrar]" or a bare "Registrar" the registrar's.
         {"Domain:\nname:       x.tld\nregistered: 2010-07-04\nexpire:     2028-11-09\n\nRegistrant:\n"
-         "name:       X OU\nemail:      a@x.tld\nchanged:    2016-06-17\n\n[Registrar]\nName: R OU\n", {"2028-11-09", "2010-07-04", "", "X OU", "a@x.tld", "R OU"}                       },
+         "name:       X OU\nemail:      a@x.tld\nchanged:    2016-06-17\n\n[Registrar]\nName: R OU\n",
+         {"2028-11-09", "2010-07-04", "", "X OU", "a@x.tld", "R OU"}},
         {"Domain:               x.tld\nExpires:              2028-03-31\n\nRegistrant\nHandle: X1\nName: X "
          "A/S\n"
-         "\nRegistrar\n\nregistrar..........: R A/S\n",                                                {"2028-03-31", "", "", "X A/S", "", "R A/S"}                                      },
- // The domain's object first; the contacts' and name servers' own dates are not the record's.
+         "\nRegistrar\n\nregistrar..........: R A/S\n",
+         {"2028-03-31", "", "", "X A/S", "", "R A/S"}},
+        // The domain's object first; the contacts' and name servers' own dates are not the record's.
         {"domain:   x.tld\nregistrar: R-REG\nexpire:   17.04.2028\ncontact:  C1\nname:     X\n"
-         "created:  03.06.2011\nchanged:  12.09.2017\n",                                               {"17.04.2028", "", "", "", "", "R-REG"}                                           },
+         "created:  03.06.2011\nchanged:  12.09.2017\n",
+         {"17.04.2028", "", "", "", "", "R-REG"}},
         {"** Domain Name: x.tld\n** Additional Info:\nCreated on..............: 2001-Aug-23.\n"
-         "Expires on..............: 2029-Aug-22.\n",                                                   {"2029-Aug-22.", "2001-Aug-23.", "", "", "", ""}                                  },
+         "Expires on..............: 2029-Aug-22.\n",
+         {"2029-Aug-22.", "2001-Aug-23.", "", "", "", ""}},
         {"Domain GOOGLE.KG (ACTIVE)\nRecord created: Tue Feb 10 09:42:42 2004\n"
-         "Record last updated on:  Wed Mar  5 00:13:49 2025\n",                                        {"", "Tue Feb 10 09:42:42 2004", "Wed Mar  5 00:13:49 2025", "", "", ""}          },
- // Bilingual labels with a note, item marks, a registrar's handle after its name.
+         "Record last updated on:  Wed Mar  5 00:13:49 2025\n",
+         {"", "Tue Feb 10 09:42:42 2004", "Wed Mar  5 00:13:49 2025", "", "", ""}},
+        // Bilingual labels with a note, item marks, a registrar's handle after its name.
         {"Nome de domínio / Domain Name: x.tld\nData de registo / Creation Date (yyyy-mm-dd): 2003-01-09\n"
-         "1a.    Registrar : R Inc. (R22-LRCC)\n",                                                     {"", "2003-01-09", "", "", "", "R Inc."}                                          },
- // RWhois classes, hash and dot leaders, the registrar's object naming the handle.
+         "1a.    Registrar : R Inc. (R22-LRCC)\n",
+         {"", "2003-01-09", "", "", "", "R Inc."}},
+        // RWhois classes, hash and dot leaders, the registrar's object naming the handle.
         {"domain:Domain-Name:x.tld\ndomain:Created:20090324\nExpiry#. . . .2028-01-02\nregistrar: REG-R\n\n"
-         "registrar: REG-R\norganization: R Ltd\n",                                                    {"2028-01-02", "20090324", "", "", "", "R Ltd"}                                   },
+         "registrar: REG-R\norganization: R Ltd\n",
+         {"2028-01-02", "20090324", "", "", "", "R Ltd"}},
     };
     for (const Case& c : cases) {
         const bool kg = std::string_view(c.reply).starts_with("Domain GOOGLE");
@@ -146,16 +158,16 @@ TEST(GenericReply, DatesInDigitsFollowTheOrderTheReplyOrItsRegistryKeeps)
     };
 
     const Case cases[] = {
-        {"x.tld",   "",                                       "28/02/2015",       "28/02/2015"}, // one reading only: kept as written
-        {"x.tld",   "",                                       "02/11/2019",       ""          }, // either order: never guessed
-        {"x.tld",   "",                                       "02-11-2019",       ""          },
-        {"x.tld",   "%% complete date format : DD/MM/YYYY\n", "02/11/2019",       "2019-11-02"},
-        {"x.tld",   "% Dates (mm/dd/yyyy)\n",                 "02/11/2019",       "2019-02-11"},
-        {"x.nl",    "",                                       "02-11-2019",       "2019-11-02"}, // the table's order for the registry
-        {"x.co.il", "",                                       "02-11-2019 10:00", "2019-11-02"},
-        {"x.tk",    "",                                       "02/11/2019",       "2019-02-11"},
-        {"x.tk",    "",                                       "12/18/2001",       "12/18/2001"},
-        {"x.nl",    "",                                       "2019-11-02",       "2019-11-02"},
+        {"x.tld", "", "28/02/2015", "28/02/2015"}, // one reading only: kept as written
+        {"x.tld", "", "02/11/2019", ""},           // either order: never guessed
+        {"x.tld", "", "02-11-2019", ""},
+        {"x.tld", "%% complete date format : DD/MM/YYYY\n", "02/11/2019", "2019-11-02"},
+        {"x.tld", "% Dates (mm/dd/yyyy)\n", "02/11/2019", "2019-02-11"},
+        {"x.nl", "", "02-11-2019", "2019-11-02"}, // the table's order for the registry
+        {"x.co.il", "", "02-11-2019 10:00", "2019-11-02"},
+        {"x.tk", "", "02/11/2019", "2019-02-11"},
+        {"x.tk", "", "12/18/2001", "12/18/2001"},
+        {"x.nl", "", "2019-11-02", "2019-11-02"},
     };
     for (const Case& c : cases) {
         const std::string reply = std::string(c.header) + "Domain Name: " + c.name +
@@ -220,17 +232,17 @@ TEST(GenericReply, RefusalsStrangersAndNoiseAreErrors)
     };
 
     const Case cases[] = {
-        {"",                                                                            core::ErrorReason::EmptyReply  },
-        {"%% Maximum query rate reached\n",                                             core::ErrorReason::Throttled   },
-        {"whois.x.tld: only 1 request per second allowed, try again later\n",           core::ErrorReason::Throttled   },
+        {"", core::ErrorReason::EmptyReply},
+        {"%% Maximum query rate reached\n", core::ErrorReason::Throttled},
+        {"whois.x.tld: only 1 request per second allowed, try again later\n", core::ErrorReason::Throttled},
         {"WHOIS lookup for x.tld can temporarily not be answered. Please try again.\n",
-         core::ErrorReason::Throttled                                                                                  },
-        {"Domain Name: other.tld\nCreation Date: 2001-02-03\n",                         core::ErrorReason::OtherDomain },
-        {"Domain Name: other.tld\nDomain Status: No Object Found\n",                    core::ErrorReason::OtherDomain },
-        {"Welcome to the whois server.\nPlease read our terms.\n",                      core::ErrorReason::Unrecognised},
-        {"Creation Date: 2001-02-03\n",                                                 core::ErrorReason::Unrecognised},
-        {"Domain Name: x.tld\nStatus: pendingDelete\n",                                 core::ErrorReason::Unrecognised},
-        {"Domain Name: x.tld\nRegistrant Name: REDACTED FOR PRIVACY\n",                 core::ErrorReason::Unrecognised},
+         core::ErrorReason::Throttled},
+        {"Domain Name: other.tld\nCreation Date: 2001-02-03\n", core::ErrorReason::OtherDomain},
+        {"Domain Name: other.tld\nDomain Status: No Object Found\n", core::ErrorReason::OtherDomain},
+        {"Welcome to the whois server.\nPlease read our terms.\n", core::ErrorReason::Unrecognised},
+        {"Creation Date: 2001-02-03\n", core::ErrorReason::Unrecognised},
+        {"Domain Name: x.tld\nStatus: pendingDelete\n", core::ErrorReason::Unrecognised},
+        {"Domain Name: x.tld\nRegistrant Name: REDACTED FOR PRIVACY\n", core::ErrorReason::Unrecognised},
     };
     for (const Case& c : cases) {
         const parse::Reading reading = readGenericReply(c.reply, "x.tld");
@@ -283,55 +295,56 @@ struct Correction
 };
 
 constexpr Correction Corrections[] = {
-  // "Not available for registration." and "... second level registration.": held names.
-    {"generic-replies/name/available-2.txt",      "verdict",   "registered"                                          },
-    {"generic-replies/name/available-3.txt",      "verdict",   "registered"                                          },
- // "440 Request Denied", "510 Domain is not managed by this register", "solo acepta consultas con
-  // dominios .bo": nothing about the name. "Object Cannot Be Registered": held.
-    {"generic-replies/nz/available-1.txt",        "verdict",   "error"                                               },
-    {"generic-replies/nz/available-2.txt",        "verdict",   "error"                                               },
-    {"generic-replies-2/bo/available-1.txt",      "verdict",   "error"                                               },
-    {"generic-replies-2/wed/available-1.txt",     "verdict",   "registered"                                          },
- // .lv "[Whois] Updated:" is the database's time; .ee: the source took the name servers' last
-  // "changed:", not the Domain section's.
-    {"generic-replies/lv/registered-2.txt",       "updated",   ""                                                    },
-    {"generic-replies/ee/registered-2.txt",       "updated",   "2019-12-13"                                          },
-    {"generic-replies/ee/registered-3.txt",       "updated",   "2020-10-20"                                          },
-    {"generic-replies/ee/registered-4.txt",       "updated",   "2020-08-03"                                          },
- // Dates the reply states for the domain and the manifest left out.
-    {"generic-replies-2/eu.org/registered-1.txt", "updated",   "2003-03-28"                                          },
-    {"generic-replies-2/as/registered-1.txt",     "created",   "2000-08-02"                                          },
-    {"generic-replies-2/ir/registered-1.txt",     "expiry",    "2014-12-22"                                          },
-    {"generic-replies-2/ro/registered-1.txt",     "created",   "2000-07-17"                                          },
-    {"generic-replies-2/sg/registered-1.txt",     "updated",   "2013-12-02"                                          },
- // The registrar's name over its handle, where the reply gives both; .uk as its other rows have it;
-  // .il its "registrar name:".
-    {"generic-replies/it/registered-3.txt",       "registrar", "Algorithmedia S.r.l."                                },
-    {"generic-replies/it/registered-4.txt",       "registrar", "MarkMonitor International Limited"                   },
-    {"generic-replies-2/it/registered-1.txt",     "registrar", "MarkMonitor International Limited"                   },
-    {"generic-replies/sk/registered-1.txt",       "registrar", "FAJNOR IP s. r. o."                                  },
-    {"generic-replies/ua/registered-1.txt",       "registrar", "MarkMonitor Inc."                                    },
-    {"generic-replies/ua/registered-2.txt",       "registrar", "MarkMonitor Inc."                                    },
-    {"generic-replies/ua/registered-3.txt",       "registrar", "NIC.UA LLC"                                          },
+    // "Not available for registration." and "... second level registration.": held names.
+    {"generic-replies/name/available-2.txt", "verdict", "registered"},
+    {"generic-replies/name/available-3.txt", "verdict", "registered"},
+    // "440 Request Denied", "510 Domain is not managed by this register", "solo acepta consultas con
+    // dominios .bo": nothing about the name. "Object Cannot Be Registered": held.
+    {"generic-replies/nz/available-1.txt", "verdict", "error"},
+    {"generic-replies/nz/available-2.txt", "verdict", "error"},
+    {"generic-replies-2/bo/available-1.txt", "verdict", "error"},
+    {"generic-replies-2/wed/available-1.txt", "verdict", "registered"},
+    // .lv "[Whois] Updated:" is the database's time; .ee: the source took the name servers' last
+    // "changed:", not the Domain section's.
+    {"generic-replies/lv/registered-2.txt", "updated", ""},
+    {"generic-replies/ee/registered-2.txt", "updated", "2019-12-13"},
+    {"generic-replies/ee/registered-3.txt", "updated", "2020-10-20"},
+    {"generic-replies/ee/registered-4.txt", "updated", "2020-08-03"},
+    // Dates the reply states for the domain and the manifest left out.
+    {"generic-replies-2/eu.org/registered-1.txt", "updated", "2003-03-28"},
+    {"generic-replies-2/as/registered-1.txt", "created", "2000-08-02"},
+    {"generic-replies-2/ir/registered-1.txt", "expiry", "2014-12-22"},
+    {"generic-replies-2/ro/registered-1.txt", "created", "2000-07-17"},
+    {"generic-replies-2/sg/registered-1.txt", "updated", "2013-12-02"},
+    // The registrar's name over its handle, where the reply gives both; .uk as its other rows have it;
+    // .il its "registrar name:".
+    {"generic-replies/it/registered-3.txt", "registrar", "Algorithmedia S.r.l."},
+    {"generic-replies/it/registered-4.txt", "registrar", "MarkMonitor International Limited"},
+    {"generic-replies-2/it/registered-1.txt", "registrar", "MarkMonitor International Limited"},
+    {"generic-replies/sk/registered-1.txt", "registrar", "FAJNOR IP s. r. o."},
+    {"generic-replies/ua/registered-1.txt", "registrar", "MarkMonitor Inc."},
+    {"generic-replies/ua/registered-2.txt", "registrar", "MarkMonitor Inc."},
+    {"generic-replies/ua/registered-3.txt", "registrar", "NIC.UA LLC"},
     {"generic-replies-2/uk/registered-1.txt",
-     "registrar",                                              "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]"},
-    {"generic-replies/il/registered-1.txt",       "registrar", "Domain The Net Technologies Ltd"                     },
- // The reply gives the registrar's handle only, or no registrar: the source took a contact's
-  // organisation.
-    {"generic-replies/cz/registered-1.txt",       "registrar", "REG-MARKMONITOR"                                     },
-    {"generic-replies/mk/registered-1.txt",       "registrar", "UNET-REG"                                            },
-    {"generic-replies/tz/registered-1.txt",       "registrar", "REG-ITFARM"                                          },
-    {"generic-replies/it.ao/registered-1.txt",    "registrar", "REGITAO"                                             },
-    {"generic-replies/bo/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/br/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/cf/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/de/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies-2/de/registered-1.txt",     "registrar", ""                                                    },
-    {"generic-replies/hr/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/ie/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/ir/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/is/registered-1.txt",       "registrar", ""                                                    },
-    {"generic-replies/pr/registered-1.txt",       "registrar", ""                                                    },
+     "registrar",
+     "Markmonitor Inc. t/a Markmonitor [Tag = MARKMONITOR]"},
+    {"generic-replies/il/registered-1.txt", "registrar", "Domain The Net Technologies Ltd"},
+    // The reply gives the registrar's handle only, or no registrar: the source took a contact's
+    // organisation.
+    {"generic-replies/cz/registered-1.txt", "registrar", "REG-MARKMONITOR"},
+    {"generic-replies/mk/registered-1.txt", "registrar", "UNET-REG"},
+    {"generic-replies/tz/registered-1.txt", "registrar", "REG-ITFARM"},
+    {"generic-replies/it.ao/registered-1.txt", "registrar", "REGITAO"},
+    {"generic-replies/bo/registered-1.txt", "registrar", ""},
+    {"generic-replies/br/registered-1.txt", "registrar", ""},
+    {"generic-replies/cf/registered-1.txt", "registrar", ""},
+    {"generic-replies/de/registered-1.txt", "registrar", ""},
+    {"generic-replies-2/de/registered-1.txt", "registrar", ""},
+    {"generic-replies/hr/registered-1.txt", "registrar", ""},
+    {"generic-replies/ie/registered-1.txt", "registrar", ""},
+    {"generic-replies/ir/registered-1.txt", "registrar", ""},
+    {"generic-replies/is/registered-1.txt", "registrar", ""},
+    {"generic-replies/pr/registered-1.txt", "registrar", ""},
 };
 
 /// The manifest's value as scored: "n/a" (the registry never publishes it) counts as none; "?"
@@ -376,12 +389,12 @@ struct Scores
     {
         std::printf("%s\n", title.c_str());
         for (const auto& [name, score] : {
-                 std::pair{"verdict",   verdict  },
-                 std::pair{"expiry",    expiry   },
-                 std::pair{"created",   created  },
-                 std::pair{"updated",   updated  },
+                 std::pair{"verdict", verdict},
+                 std::pair{"expiry", expiry},
+                 std::pair{"created", created},
+                 std::pair{"updated", updated},
                  std::pair{"registrar", registrar},
-        }) {
+             }) {
             std::printf("  %-10s %4d/%4d  %5.1f %%  invented %d\n",
                         name,
                         score.right,

@@ -40,16 +40,16 @@ TEST(RdapReading, NotFoundCountsOnlyWhenTheRdapServerSaysIt)
     };
 
     const Case cases[] = {
-        {"",                                         "application/rdap+json",           LookupStatus::NotRegistered},
-        {" \r\n",                                    "Application/JSON; charset=utf-8", LookupStatus::NotRegistered},
-        {R"({"errorCode":404,"title":"Not Found"})", "application/rdap+json",           LookupStatus::NotRegistered},
-        {R"({"rdapConformance":["rdap_level_0"]})",  "text/plain",                      LookupStatus::NotRegistered},
-        {"",                                         "",                                LookupStatus::Error        },
-        {"",                                         "text/html",                       LookupStatus::Error        },
-        {"<html><body>404 Not Found</body></html>",  "text/html",                       LookupStatus::Error        },
-        {"<html><body>404 Not Found</body></html>",  "application/rdap+json",           LookupStatus::Error        },
-        {R"({"message":"no route"})",                "application/json",                LookupStatus::Error        },
-        {"[]",                                       "application/json",                LookupStatus::Error        },
+        {"", "application/rdap+json", LookupStatus::NotRegistered},
+        {" \r\n", "Application/JSON; charset=utf-8", LookupStatus::NotRegistered},
+        {R"({"errorCode":404,"title":"Not Found"})", "application/rdap+json", LookupStatus::NotRegistered},
+        {R"({"rdapConformance":["rdap_level_0"]})", "text/plain", LookupStatus::NotRegistered},
+        {"", "", LookupStatus::Error},
+        {"", "text/html", LookupStatus::Error},
+        {"<html><body>404 Not Found</body></html>", "text/html", LookupStatus::Error},
+        {"<html><body>404 Not Found</body></html>", "application/rdap+json", LookupStatus::Error},
+        {R"({"message":"no route"})", "application/json", LookupStatus::Error},
+        {"[]", "application/json", LookupStatus::Error},
     };
     for (const Case& c : cases) {
         const Reading reading = readRdap(404, c.body, "x.org", c.mediaType);
@@ -106,10 +106,10 @@ TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)
 TEST(RdapReading, RegistrarNameFallsBackToItsOrganisation)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {R"(["org",{},"text","MarkMonitor Inc."])",                                   "MarkMonitor Inc." },
-        {R"(["fn",{},"text"," "],["org",{},"text","MarkMonitor Inc."])",              "MarkMonitor Inc." },
+        {R"(["org",{},"text","MarkMonitor Inc."])", "MarkMonitor Inc."},
+        {R"(["fn",{},"text"," "],["org",{},"text","MarkMonitor Inc."])", "MarkMonitor Inc."},
         {R"(["org",{},"text","Example Group"],["fn",{},"text","Example Registrar"])", "Example Registrar"},
-        {R"(["version",{},"text","4.0"])",                                            "N/A"              },
+        {R"(["version",{},"text","4.0"])", "N/A"},
     };
     for (const auto& [vcard, expected] : cases) {
         const std::string entity =

@@ -34,10 +34,8 @@ std::string withName(std::string text, std::string_view name)
     std::string upper(name);
     for (char& c : upper)
         c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
-    for (const auto& [mark, value] : {
-             std::pair<std::string_view, std::string_view>{"{DOMAIN}", upper},
-             std::pair<std::string_view, std::string_view>{"{domain}", name }
-    }) {
+    for (const auto& [mark, value] : {std::pair<std::string_view, std::string_view>{"{DOMAIN}", upper},
+                                      std::pair<std::string_view, std::string_view>{"{domain}", name}}) {
         for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at))
             text.replace(at, mark.size(), value);
     }
@@ -56,16 +54,16 @@ std::vector<RegisteredReply> registeredReplies()
     };
 
     const Sample samples[] = {
-        {"afilias",    AfiliasHost,    "example.info"},
-        {"biz",        BizHost,        "example.biz" },
-        {"cnnic",      CnnicHost,      "example.cn"  },
-        {"educause",   EducauseHost,   "example.edu" },
-        {"hkirc",      HkircHost,      "example.hk"  },
-        {"jprs",       JprsHost,       "example.jp"  },
-        {"niccc",      NicCcHost,      "example.cc"  },
-        {"pir",        PirHost,        "example.org" },
-        {"verisign",   VerisignHost,   "example.com" },
-        {"verisigntv", VerisignTvHost, "example.tv"  },
+        {"afilias", AfiliasHost, "example.info"},
+        {"biz", BizHost, "example.biz"},
+        {"cnnic", CnnicHost, "example.cn"},
+        {"educause", EducauseHost, "example.edu"},
+        {"hkirc", HkircHost, "example.hk"},
+        {"jprs", JprsHost, "example.jp"},
+        {"niccc", NicCcHost, "example.cc"},
+        {"pir", PirHost, "example.org"},
+        {"verisign", VerisignHost, "example.com"},
+        {"verisigntv", VerisignTvHost, "example.tv"},
     };
     std::vector<RegisteredReply> replies;
     const std::filesystem::path folder = std::filesystem::path(ZONEDESK_SOURCE_DIR) / "res" / "samples";

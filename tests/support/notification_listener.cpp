@@ -79,13 +79,13 @@ nlohmann::json notifyCall(GVariant* parameters)
                   &hints,
                   &expire);
     nlohmann::json call = {
-        {"app_name",       app                          },
-        {"replaces_id",    replaces                     },
-        {"app_icon",       icon                         },
-        {"summary",        summary                      },
-        {"body",           body                         },
-        {"actions",        g_variant_n_children(actions)},
-        {"expire_timeout", expire                       },
+        {"app_name", app},
+        {"replaces_id", replaces},
+        {"app_icon", icon},
+        {"summary", summary},
+        {"body", body},
+        {"actions", g_variant_n_children(actions)},
+        {"expire_timeout", expire},
     };
     guchar urgency = 0;
     call["urgency"] = g_variant_lookup(hints, "urgency", "y", &urgency) != FALSE ? nlohmann::json(urgency)

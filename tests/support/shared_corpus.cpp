@@ -81,7 +81,7 @@ std::vector<GenericReply> genericReplies()
 {
     std::vector<GenericReply> replies;
     const std::pair<const char*, const char*> sets[] = {
-        {"generic-replies",   "ZONEDESK_GENERIC_REPLIES"  },
+        {"generic-replies", "ZONEDESK_GENERIC_REPLIES"},
         {"generic-replies-2", "ZONEDESK_GENERIC_REPLIES_2"},
     };
     for (const auto& [name, variable] : sets) {

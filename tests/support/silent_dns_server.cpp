@@ -59,9 +59,7 @@ int main(int argc, char** argv)
     }
     std::vector<int> held; // TCP connections are kept open, unanswered
     for (;;) {
-        std::array<pollfd, 2> ready{
-            {{udp, POLLIN, 0}, {tcp, POLLIN, 0}}
-        };
+        std::array<pollfd, 2> ready{{{udp, POLLIN, 0}, {tcp, POLLIN, 0}}};
         if (::poll(ready.data(), ready.size(), -1) < 0)
             continue;
         if ((ready[0].revents & POLLIN) != 0) {

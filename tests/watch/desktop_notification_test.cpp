@@ -117,14 +117,15 @@ TEST(DesktopNotice, ExpiryLinesAndUrgency)
     Notice dated = nearExpiry("d.com", std::nullopt);
     dated.expiry = "2026-12-20";
     const Row rows[] = {
-        {nearExpiry("t.com", 0),                             "expires today: t.com",       false}, // today is not yet expired
-        {nearExpiry("e.com", -1),                            "expired 1 day ago: e.com",   true }, // expired: critical
-        {nearExpiry("f.com", -40),                           "expired 40 days ago: f.com", true },
-        {dated,              "expires on 2026-12-20: d.com", false                       }, // no day count, a date
-        {nearExpiry("u.com",     std::nullopt),          "expires soon: u.com",                        false     },
-        {change(NoticeKind::OwnerChanged,           "o.com",                             "",                          ""),
-         "owner changed: o.com", false}, // no values: no ()
-        {notice(NoticeKind::FailingAgain,                  "w.com"),                  "failing again: w.com",                     false                                                                 }, // no reason: no ()
+        {nearExpiry("t.com", 0), "expires today: t.com", false},     // today is not yet expired
+        {nearExpiry("e.com", -1), "expired 1 day ago: e.com", true}, // expired: critical
+        {nearExpiry("f.com", -40), "expired 40 days ago: f.com", true},
+        {dated, "expires on 2026-12-20: d.com", false}, // no day count, a date
+        {nearExpiry("u.com", std::nullopt), "expires soon: u.com", false},
+        {change(NoticeKind::OwnerChanged, "o.com", "", ""),
+         "owner changed: o.com",
+         false},                                                                    // no values: no ()
+        {notice(NoticeKind::FailingAgain, "w.com"), "failing again: w.com", false}, // no reason: no ()
     };
     for (const Row& row : rows) {
         WatchReport report;

@@ -230,9 +230,9 @@ TEST(SendMail, ARefusalFailsWithTheServersCode)
         LoopbackSmtpServer::Step step;
         int code;
     } rows[] = {
-        {LoopbackSmtpServer::Step::Mail,    553},
-        {LoopbackSmtpServer::Step::Rcpt,    550},
-        {LoopbackSmtpServer::Step::Data,    554},
+        {LoopbackSmtpServer::Step::Mail, 553},
+        {LoopbackSmtpServer::Step::Rcpt, 550},
+        {LoopbackSmtpServer::Step::Data, 554},
         {LoopbackSmtpServer::Step::Message, 452},
     };
 

@@ -94,13 +94,13 @@ TEST(WatchConfig, ABadValueIsRefusedNamingItsKey)
     };
 
     const Case cases[] = {
-        {"warn-days=thirty",      "warn-days"     },
-        {"warn-days=12x",         "warn-days"     },
-        {"warn-days=-1",          "warn-days"     },
-        {"warn-days=3651",        "warn-days"     },
-        {"warn-days=99999999999", "warn-days"     },
-        {"always=yes",            "always"        },
-        {"webhook-format=xml",    "webhook-format"},
+        {"warn-days=thirty", "warn-days"},
+        {"warn-days=12x", "warn-days"},
+        {"warn-days=-1", "warn-days"},
+        {"warn-days=3651", "warn-days"},
+        {"warn-days=99999999999", "warn-days"},
+        {"always=yes", "always"},
+        {"webhook-format=xml", "webhook-format"},
     };
     test::TempDir dir;
     for (const Case& c : cases) {

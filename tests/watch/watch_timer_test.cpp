@@ -116,15 +116,15 @@ TEST(TimerName, ComesFromTheListsNameAndIsAlwaysValid)
     };
 
     const Case cases[] = {
-        {"my list.txt",          "my-list"},
+        {"my list.txt", "my-list"},
         {"/home/me/domains.txt", "domains"},
-        {"a..b  c.list",         "a-b-c"  },
-        {"--x_y--.txt",          "x_y"    },
-        {"中文.txt",           "watch"  },
-        {"",                     "watch"  },
-        {"客户 names.txt",     "names"  },
-        {".hidden",              "hidden" },
-        {"/tmp/",                "watch"  },
+        {"a..b  c.list", "a-b-c"},
+        {"--x_y--.txt", "x_y"},
+        {"中文.txt", "watch"},
+        {"", "watch"},
+        {"客户 names.txt", "names"},
+        {".hidden", "hidden"},
+        {"/tmp/", "watch"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(timerNameFor(c.list), c.name) << c.list;
