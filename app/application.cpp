@@ -12,6 +12,7 @@
 #include "core/settings_file.h"
 #include "panel/web_pane.h"
 #include "ui/message_box.h"
+#include "ui/settings_path.h"
 #include "ui/ui_language.h"
 
 // The resources live in a static library: nothing would pull their registration in otherwise.
@@ -21,22 +22,6 @@ static void initResources()
 }
 
 namespace zonedesk {
-
-namespace {
-
-/// The path initialize() chose, for settingsFilePath().
-std::filesystem::path& chosenConfigPath()
-{
-    static std::filesystem::path path;
-    return path;
-}
-
-} // namespace
-
-std::filesystem::path settingsFilePath()
-{
-    return chosenConfigPath();
-}
 
 std::filesystem::path executableFolder()
 {
@@ -60,7 +45,7 @@ bool Application::initialize()
     if (m_programDir.empty())
         m_programDir = executableFolder();
     m_configPath = core::configPath(m_programDir);
-    chosenConfigPath() = m_configPath;
+    setSettingsFilePath(m_configPath);
     // Before the first text is shown, the memory box's too.
     installUiLanguage(chooseUiLanguage(core::loadSettings(m_configPath).language));
     m_table = core::DomainTable::allocate();

@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "ui/app_state.h"
+#include "ui/settings_path.h"
 
 namespace zonedesk {
 
@@ -53,9 +54,6 @@ private:
     std::unique_ptr<MainWindow> m_mainWindow;
     QStringList m_arguments;
 };
-
-/// Where the running desktop program keeps config.ini (for the About box); empty before start-up.
-std::filesystem::path settingsFilePath();
 
 /// The folder that holds the running executable (from /proc/self/exe), ending without a slash.
 std::filesystem::path executableFolder();

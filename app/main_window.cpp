@@ -16,12 +16,12 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/about_dialog.h"
 #include "core/lookup_status.h"
-#include "history/history_recorder.h"
-#include "panel/watch_dialog.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/history_dialog.h"
+#include "dialogs/watch_dialog.h"
+#include "history/history_writer.h"
 #include "ui/message_box.h"
-#include "view/history_dialog.h"
 
 namespace zonedesk {
 
@@ -136,6 +136,10 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // A download under way ends within a second of its stop; its answer is not waited for.
+    m_dataUpdate.request_stop();
+    if (m_dataUpdate.joinable())
+        m_dataUpdate.join();
     delete m_run;
 }
 
@@ -338,6 +342,10 @@ void MainWindow::createMenus()
     });
 
     QMenu* help = menuBar()->addMenu(tr("帮助(&H)"));
+    QAction* updateData = help->addAction(tr("更新注册局数据(&U)..."), this, &MainWindow::updateData);
+    updateData->setObjectName(QStringLiteral("updateData"));
+    updateData->setStatusTip(tr("从 IANA 下载最新的 RDAP 服务器列表，用于十家注册局以外的域名"));
+    help->addSeparator();
     QAction* about = help->addAction(tr("关于(&A)..."), this, &MainWindow::showAbout);
     about->setStatusTip(tr("显示程序信息，版本号和版权"));
 }
@@ -405,6 +413,47 @@ void MainWindow::updateFilterCount()
     const int shown = m_view->model()->rowCount();
     m_filterCount->setText(tr("显示 %1 / 共 %2").arg(shown).arg(total));
     m_filterCount->setVisible(!m_filter->text().isEmpty());
+}
+
+void MainWindow::updateData()
+{
+    auto* action = findChild<QAction*>(QStringLiteral("updateData"));
+    action->setEnabled(false);
+    setPane(0, tr("正在更新注册局数据..."));
+    if (m_dataUpdate.joinable())
+        m_dataUpdate.join(); // the last update has ended: it enabled the action again
+    m_dataUpdate = std::jthread([this](std::stop_token stop) {
+        const net::BootstrapUpdate update = net::updateBootstrap(net::IanaBootstrapUrl, stop);
+        if (!stop.stop_requested())
+            QMetaObject::invokeMethod(
+                this, [this, update] { showDataUpdate(update); }, Qt::QueuedConnection);
+    });
+}
+
+void MainWindow::showDataUpdate(const net::BootstrapUpdate& update)
+{
+    using Outcome = net::BootstrapUpdate::Outcome;
+    findChild<QAction*>(QStringLiteral("updateData"))->setEnabled(true);
+    QString text;
+    switch (update.outcome) {
+    case Outcome::Failed:
+        text = tr("无法更新注册局数据：%1。现有数据保持不变。").arg(QString::fromStdString(update.error));
+        break;
+    case Outcome::NotModified:
+    case Outcome::Unchanged:
+    case Outcome::OlderFetched: text = tr("注册局数据已是最新。"); break;
+    case Outcome::FirstCopy:
+    case Outcome::Updated:
+        text = tr("注册局数据已更新（发布于 %1）：新增 %2 个顶级域，移除 %3 个，%4 个更换了服务器。"
+                  "新数据在下次启动程序时生效。")
+                   .arg(QString::fromStdString(update.fetched->publication()))
+                   .arg(update.changes.added.size())
+                   .arg(update.changes.removed.size())
+                   .arg(update.changes.moved.size());
+        break;
+    }
+    setPane(0, tr("就绪"));
+    tell(this, text);
 }
 
 void MainWindow::showAbout()

@@ -3,11 +3,14 @@
 // progress and end said in the status bar.
 #pragma once
 
+#include <thread>
+
 #include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 
+#include "net/bootstrap_update.h"
 #include "panel/panel_bar.h"
 #include "ui/app_state.h"
 #include "view/domain_list_view.h"
@@ -131,6 +134,10 @@ private:
     void showHistoryNotice(const QString& text);
     /// Says why the history could not be read.
     void tellHistoryUnreadable(const std::string& why);
+    /// 帮助 > 更新注册局数据…: IANA's current RDAP bootstrap fetched on a thread of its own.
+    void updateData();
+    /// Says how the update ended; the new data is used from the program's next start.
+    void showDataUpdate(const net::BootstrapUpdate& update);
     /// Notes the geometry as the normal one once the event loop has seen any state change that
     /// came with it (a window manager's maximise arrives as a resize and a state change).
     void noteGeometry();
@@ -150,6 +157,7 @@ private:
     bool m_showingThrottle = false; // pane 0 shows a throttled server's countdown
     QRect m_normalGeometry;
     bool m_noteQueued = false;
+    std::jthread m_dataUpdate; // stopped and joined with the window
 };
 
 } // namespace zonedesk

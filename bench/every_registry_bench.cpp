@@ -26,8 +26,8 @@
 #include "core/lookup_status.h"
 #include "core/service_choice.h"
 #include "core/whois_servers.h"
-#include "lookup/message_queue.h"
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
+#include "lookup/worker_end_queue.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -237,8 +237,8 @@ int main(int argc, char** argv)
     const double cpuBefore = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
     {
-        zonedesk::lookup::MessageQueue queue;
-        zonedesk::lookup::RecordedRun run(*table, queue);
+        zonedesk::lookup::WorkerEndQueue queue;
+        zonedesk::lookup::RunWithHistory run(*table, queue);
         run.setEndpoints(endpoints);
         run.setServiceData(&data);
         run.setReferralCache(cache.path() / "iana-referrals.tsv");

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The history's size per lookup: one run storing every reply of the shared corpora (the ten
-// registries' and the generic set) as the recorder does, in hand-overs of 50, with each reply's
+// registries' and the generic set) as the history writer does, in hand-overs of 50, with each reply's
 // facts from the manifests. Prints the database's size per lookup once it is closed, with the
 // replies compressed as the store keeps them (against our dictionary, then against the one the
 // file trains on its own replies) and, for comparison, with the same rows written with their

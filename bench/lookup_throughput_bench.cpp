@@ -21,10 +21,10 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
-#include "history/history_recorder.h"
 #include "history/history_store.h"
-#include "lookup/message_queue.h"
-#include "lookup/recorded_run.h"
+#include "history/history_writer.h"
+#include "lookup/run_with_history.h"
+#include "lookup/worker_end_queue.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -83,20 +83,20 @@ Measured measure(zonedesk::core::DomainTable& table,
     measured.errors = -1; // until the run ends
     const double cpuBefore = cpuSeconds();
     const auto start = std::chrono::steady_clock::now();
-    zonedesk::lookup::MessageQueue queue;
+    zonedesk::lookup::WorkerEndQueue queue;
     {
-        zonedesk::lookup::RecordedRun run(table, queue);
+        zonedesk::lookup::RunWithHistory run(table, queue);
         run.setEndpoints(endpoints);
-        std::unique_ptr<zonedesk::history::HistoryRecorder> recorder;
+        std::unique_ptr<zonedesk::history::HistoryWriter> runHistory;
         std::string why;
         if (history != nullptr)
-            recorder = zonedesk::history::HistoryRecorder::open(*history, table, "bench", why);
-        zonedesk::history::HistoryRecorder* recorded = recorder.get();
-        if (run.start(std::move(recorder)) != zonedesk::lookup::LookupRun::StartResult::Running)
+            runHistory = zonedesk::history::HistoryWriter::open(*history, table, "bench", why);
+        zonedesk::history::HistoryWriter* recorded = runHistory.get();
+        if (run.start(std::move(runHistory)) != zonedesk::lookup::LookupRun::StartResult::Running)
             return measured;
         run.waitForEnd(queue, 250ms, [] { return false; });
         if (recorded != nullptr) {
-            run.waitForRecorder();
+            run.waitForHistory();
             measured.stored = recorded->storedCount();
         }
     }

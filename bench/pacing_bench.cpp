@@ -21,8 +21,8 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/whois_servers.h"
-#include "lookup/message_queue.h"
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
+#include "lookup/worker_end_queue.h"
 #include "tests/support/loopback_whois_server.h"
 
 namespace {
@@ -144,8 +144,8 @@ int main(int argc, char** argv)
     table->setCount(names);
     zonedesk::core::assignWhoisServers(*table);
 
-    zonedesk::lookup::MessageQueue queue;
-    zonedesk::lookup::RecordedRun run(*table, queue);
+    zonedesk::lookup::WorkerEndQueue queue;
+    zonedesk::lookup::RunWithHistory run(*table, queue);
     run.setEndpoints(endpoints);
     const auto start = Clock::now();
     run.start();

@@ -30,10 +30,10 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/whois_servers.h"
-#include "history/history_recorder.h"
 #include "history/history_store.h"
-#include "lookup/message_queue.h"
-#include "lookup/recorded_run.h"
+#include "history/history_writer.h"
+#include "lookup/run_with_history.h"
+#include "lookup/worker_end_queue.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 #include "watch/desktop_notification.h"
@@ -205,31 +205,31 @@ StatusCounts statusCounts(const core::DomainTable& table)
 }
 
 /// One run over `table` (its records as `imported` first) recorded into `history`, as the CLI
-/// drives it; `afterwards` is called with the run's recorder while the run still holds it.
+/// drives it; `afterwards` is called with the run's history writer while the run still holds it.
 bool watchRun(int number,
               core::DomainTable& table,
               const std::vector<core::DomainRecord>& imported,
               const lookup::EndpointOverrides& endpoints,
               const std::string& history,
-              const std::function<void(const history::HistoryRecorder&)>& afterwards)
+              const std::function<void(const history::HistoryWriter&)>& afterwards)
 {
     std::copy(imported.begin(), imported.end(), table.inUse().begin());
     const double cpuBefore = bench::cpuSeconds();
     const auto start = Clock::now();
-    lookup::MessageQueue queue;
-    lookup::RecordedRun run(table, queue);
+    lookup::WorkerEndQueue queue;
+    lookup::RunWithHistory run(table, queue);
     run.setEndpoints(endpoints);
     std::string why;
-    auto recorder = history::HistoryRecorder::open(history, table, "bench", why);
-    if (!recorder) {
+    auto runHistory = history::HistoryWriter::open(history, table, "bench", why);
+    if (!runHistory) {
         say(why);
         return false;
     }
-    const history::HistoryRecorder* recorded = recorder.get();
-    if (run.start(std::move(recorder)) != lookup::LookupRun::StartResult::Running)
+    const history::HistoryWriter* recorded = runHistory.get();
+    if (run.start(std::move(runHistory)) != lookup::LookupRun::StartResult::Running)
         return false;
     run.waitForEnd(queue, 250ms, [] { return false; });
-    run.waitForRecorder();
+    run.waitForHistory();
     const double wall = secondsSince(start);
     const double cpu = bench::cpuSeconds() - cpuBefore;
     const auto names = static_cast<double>(table.count());
@@ -269,7 +269,7 @@ void timeRendering(const char* what, const std::function<std::size_t()>& render)
 
 /// The second run's report and its renderings; false when the notices are not those planted.
 bool reportOn(const core::DomainTable& table,
-              const history::HistoryRecorder& recorder,
+              const history::HistoryWriter& runHistory,
               const std::string& path)
 {
     std::string why;
@@ -284,7 +284,7 @@ bool reportOn(const core::DomainTable& table,
     const long residentBefore = bench::residentKiB();
     auto start = Clock::now();
     const watch::WatchReport report =
-        watch::buildWatchReport(table, &recorder, store.get(), WarnDays, core::today(), why);
+        watch::buildWatchReport(table, &runHistory, store.get(), WarnDays, core::today(), why);
     const double firstSeconds = secondsSince(start);
     if (!why.empty())
         say("the history could not be read: " + why);
@@ -294,10 +294,10 @@ bool reportOn(const core::DomainTable& table,
     for (int i = 0; i < 3; ++i) {
         std::string ignored;
         start = Clock::now();
-        watch::buildWatchReport(table, &recorder, nullptr, WarnDays, core::today(), ignored);
+        watch::buildWatchReport(table, &runHistory, nullptr, WarnDays, core::today(), ignored);
         withoutSeconds = std::min(withoutSeconds, secondsSince(start));
         start = Clock::now();
-        watch::buildWatchReport(table, &recorder, store.get(), WarnDays, core::today(), ignored);
+        watch::buildWatchReport(table, &runHistory, store.get(), WarnDays, core::today(), ignored);
         withSeconds = std::min(withSeconds, secondsSince(start));
     }
 
@@ -411,9 +411,9 @@ int main(int argc, char** argv)
     const long rssBefore = bench::maxRssKiB();
     bool matches = false;
     const bool ran =
-        watchRun(1, *table, imported, endpoints, history, [](const history::HistoryRecorder&) {}) &&
-        watchRun(2, *table, imported, endpoints, history, [&](const history::HistoryRecorder& recorder) {
-            matches = reportOn(*table, recorder, history);
+        watchRun(1, *table, imported, endpoints, history, [](const history::HistoryWriter&) {}) &&
+        watchRun(2, *table, imported, endpoints, history, [&](const history::HistoryWriter& runHistory) {
+            matches = reportOn(*table, runHistory, history);
         });
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);

@@ -9,10 +9,10 @@
 #include "cli/expiry_report.h"
 #include "cli/import_report.h"
 #include "cli/lookup_options.h"
-#include "cli/recorded_lookup.h"
+#include "cli/lookup_with_history.h"
 #include "cli/result_writers.h"
 #include "core/domain_table.h"
-#include "history/history_recorder.h"
+#include "history/history_writer.h"
 
 namespace zonedesk::cli {
 
@@ -110,10 +110,10 @@ public:
             std::cerr << "zonedesk-cli: the list holds no name to look up\n";
             return ExitFile;
         }
-        RecordedLookup lookup(*table, m_options, *endpoints);
-        const RecordedLookup::End end = lookup.run(!m_noHistory, m_quiet);
-        const history::HistoryRecorder* recorded = lookup.recorder();
-        const bool stopped = end == RecordedLookup::End::Stopped;
+        LookupWithHistory lookup(*table, m_options, *endpoints);
+        const LookupWithHistory::End end = lookup.run(!m_noHistory, m_quiet);
+        const history::HistoryWriter* recorded = lookup.runHistory();
+        const bool stopped = end == LookupWithHistory::End::Stopped;
         const int written = writeResults(*table, csvPath, jsonlPath, recorded);
         if (toStdout)
             printResults(*table, *toStdout, m_header, recorded);
@@ -133,7 +133,7 @@ public:
         if (!near.empty())
             return ExitNearExpiry;
         // Names a run that could not start left unasked are no success either.
-        return end == RecordedLookup::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
+        return end == LookupWithHistory::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
     }
 
 private:

@@ -11,7 +11,7 @@
 #include "core/user_settings.h"
 #include "listfile/list_reader.h"
 #include "lookup/endpoints.h"
-#include "lookup/internet_session.h"
+#include "lookup/exchange_options.h"
 
 #include <CLI/CLI.hpp>
 
@@ -20,7 +20,7 @@ namespace zonedesk::cli {
 struct LookupOptions
 {
     listfile::ListEncoding encoding = listfile::ListEncoding::Auto;
-    lookup::InternetSession session;
+    lookup::ExchangeOptions session;
     std::vector<std::string> endpointArgs;
     std::vector<std::string> rdapEndpointArgs;
     std::optional<double> connectSeconds;

@@ -18,7 +18,7 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
-#include "history/history_recorder.h"
+#include "history/history_writer.h"
 #include "listfile/csv_export.h"
 
 namespace zonedesk::cli {
@@ -26,19 +26,19 @@ namespace zonedesk::cli {
 namespace {
 
 /// Record `index`'s changes when history is on; null otherwise.
-const std::vector<history::Change>* changesOf(const history::HistoryRecorder* recorder, std::size_t index)
+const std::vector<history::Change>* changesOf(const history::HistoryWriter* runHistory, std::size_t index)
 {
-    return recorder != nullptr && recorder->active() ? &recorder->changesOf(index) : nullptr;
+    return runHistory != nullptr && runHistory->active() ? &runHistory->changesOf(index) : nullptr;
 }
 
 bool writeJsonl(const core::DomainTable& table,
                 const std::string& path,
-                const history::HistoryRecorder* recorder)
+                const history::HistoryWriter* runHistory)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     const auto records = table.inUse();
     for (std::size_t i = 0; i < records.size() && out; ++i)
-        out << recordJsonLine(records[i], i, changesOf(recorder, i));
+        out << recordJsonLine(records[i], i, changesOf(runHistory, i));
     out.close();
     return !out.fail();
 }
@@ -95,7 +95,7 @@ bool checkWritable(const std::string& path)
 int writeResults(const core::DomainTable& table,
                  const std::string& csvPath,
                  const std::string& jsonlPath,
-                 const history::HistoryRecorder* recorder)
+                 const history::HistoryWriter* runHistory)
 {
     int result = ExitOk;
     if (!csvPath.empty()) {
@@ -110,7 +110,7 @@ int writeResults(const core::DomainTable& table,
     }
     if (!jsonlPath.empty()) {
         const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
-            const bool ok = writeJsonl(table, path, recorder);
+            const bool ok = writeJsonl(table, path, runHistory);
             if (!ok)
                 std::cerr << "zonedesk-cli: cannot write " << path << "\n";
             return ok;
@@ -123,7 +123,7 @@ int writeResults(const core::DomainTable& table,
 void printResults(const core::DomainTable& table,
                   Format format,
                   bool header,
-                  const history::HistoryRecorder* recorder)
+                  const history::HistoryWriter* runHistory)
 {
     const auto records = table.inUse();
     if (header && format == Format::Tsv)
@@ -134,22 +134,22 @@ void printResults(const core::DomainTable& table,
         switch (format) {
         case Format::Tsv: std::cout << recordTsvLine(records[i], i); break;
         case Format::Csv: std::cout << listfile::csvLine(records[i]); break;
-        case Format::Jsonl: std::cout << recordJsonLine(records[i], i, changesOf(recorder, i)); break;
+        case Format::Jsonl: std::cout << recordJsonLine(records[i], i, changesOf(runHistory, i)); break;
         }
     }
     std::cout.flush();
 }
 
 /// name<TAB>change; change... for every name that changed since its previous lookup.
-void printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryRecorder* recorder)
+void printChanges(std::ostream& out, const core::DomainTable& table, const history::HistoryWriter* runHistory)
 {
-    if (recorder == nullptr)
+    if (runHistory == nullptr)
         return;
     const auto records = table.inUse();
-    for (const std::size_t i : recorder->changedRecords()) {
+    for (const std::size_t i : runHistory->changedRecords()) {
         out << shownDomain(records[i]);
         const char* separator = "\t";
-        for (const history::Change& change : recorder->changesOf(i)) {
+        for (const history::Change& change : runHistory->changesOf(i)) {
             out << separator << escapedLine(history::changeText(change));
             separator = "; ";
         }

@@ -14,7 +14,7 @@ class DomainTable;
 }
 
 namespace zonedesk::history {
-class HistoryRecorder;
+class HistoryWriter;
 }
 
 namespace zonedesk::cli {
@@ -35,18 +35,18 @@ bool checkWritable(const std::string& path);
 int writeResults(const core::DomainTable& table,
                  const std::string& csvPath,
                  const std::string& jsonlPath,
-                 const history::HistoryRecorder* recorder);
+                 const history::HistoryWriter* runHistory);
 
 /// Every record on standard output in `format`, after a header row when `header` (TSV, CSV).
 void printResults(const core::DomainTable& table,
                   Format format,
                   bool header,
-                  const history::HistoryRecorder* recorder);
+                  const history::HistoryWriter* runHistory);
 
 /// name<TAB>change; change... for every name that changed since its previous lookup.
 void printChanges(std::ostream& out,
                   const core::DomainTable& table,
-                  const history::HistoryRecorder* recorder);
+                  const history::HistoryWriter* runHistory);
 
 /// True when a settled record ended in Error.
 bool anyFailed(const core::DomainTable& table);

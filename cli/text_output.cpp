@@ -2,6 +2,7 @@
 // UTF-8 output of record results (records hold GBK).
 #include "cli/text_output.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/service_choice.h"
+#include "core/text.h"
 #include "core/whois_query_name.h"
 
 namespace zonedesk::cli {
@@ -30,29 +32,15 @@ void appendHexEscape(std::string& out, unsigned char byte)
     out.push_back(HexDigits[byte & 0x0F]);
 }
 
-/// The length of the well-formed UTF-8 character at text[pos], or 0 for a byte that starts none.
-std::size_t utf8Length(std::string_view text, std::size_t pos)
-{
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    const std::size_t length = lead < 0x80   ? 1
-                               : lead < 0xC2 ? 0
-                               : lead < 0xE0 ? 2
-                               : lead < 0xF0 ? 3
-                               : lead < 0xF5 ? 4
-                                             : 0;
-    if (length <= 1 || pos + length > text.size())
-        return length == 1 ? 1 : 0;
-    return core::isUtf8(text.substr(pos, length)) ? length : 0;
-}
-
 bool isC1(std::string_view character)
 {
     return character.size() == 2 && character[0] == '\xC2' && static_cast<unsigned char>(character[1]) < 0xA0;
 }
 
 /// `text` with every C0 control but those `keep` accepts, DEL and every C1 control (a raw byte
-/// 0x80-0x9F outside a UTF-8 character, or U+0080-U+009F) written as "\x1b" escapes; `keep` gets
-/// the text and the control's position.
+/// 0x80-0x9F outside a UTF-8 character, or U+0080-U+009F) written as "\x1b" escapes, and the
+/// characters that reorder a line (core::reordersText) as "\u202e"; `keep` gets the text and the
+/// control's position.
 template <typename Keep> std::string escapeControls(std::string_view text, Keep keep)
 {
     std::string out;
@@ -67,7 +55,8 @@ template <typename Keep> std::string escapeControls(std::string_view text, Keep 
             ++i;
             continue;
         }
-        const std::size_t length = utf8Length(text, i);
+        const core::Utf8Char next = core::utf8CharAt(text, i);
+        const std::size_t length = next.length;
         if (length == 0) {
             if (byte < 0xA0)
                 appendHexEscape(out, byte);
@@ -80,6 +69,10 @@ template <typename Keep> std::string escapeControls(std::string_view text, Keep 
         if (isC1(character)) {
             for (const char c : character)
                 appendHexEscape(out, static_cast<unsigned char>(c));
+        } else if (core::reordersText(next.point)) {
+            out += "\\u";
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out.push_back(HexDigits[(next.point >> shift) & 0x0F]);
         } else {
             out.append(character);
         }

@@ -6,36 +6,28 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <tuple>
 #include <vector>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "cli/command.h"
 #include "cli/import_report.h"
 #include "cli/lookup_options.h"
-#include "cli/recorded_lookup.h"
+#include "cli/lookup_with_history.h"
 #include "cli/result_writers.h"
 #include "core/calendar_date.h"
 #include "core/domain_table.h"
 #include "history/history_store.h"
-#include "watch/desktop_notification.h"
-#include "watch/mail_sender.h"
+#include "watch/delivery.h"
 #include "watch/notify_target.h"
+#include "watch/password_file.h"
 #include "watch/watch_config.h"
 #include "watch/watch_message.h"
 #include "watch/watch_report.h"
 #include "watch/watch_timer.h"
-#include "watch/webhook_sender.h"
 
 namespace zonedesk::cli {
 
@@ -45,38 +37,6 @@ using namespace std::chrono_literals;
 
 constexpr std::int32_t DefaultWarnDays = 30;
 constexpr const char* PasswordVariable = "ZONEDESK_SMTP_PASSWORD";
-
-/// The first line of the password file; none, with `why`, when it can't be read.
-std::optional<std::string> readPasswordFile(const std::string& path, std::string& why)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::string line;
-    if (!file || !std::getline(file, line)) {
-        why = "cannot read the SMTP password file " + path;
-        return std::nullopt;
-    }
-    if (line.ends_with('\r'))
-        line.pop_back();
-    struct stat status = {};
-    if (::stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IRWXG | S_IRWXO)) != 0)
-        std::cerr << "zonedesk-cli: warning: others can read the SMTP password file " << path
-                  << " (chmod 600 it)\n";
-    return line;
-}
-
-/// An ntfy URL ("https://ntfy.sh/alerts") as the server's root to publish to and the topic.
-std::pair<std::string, std::string> ntfyRootAndTopic(const std::string& url)
-{
-    const std::size_t scheme = url.find("://");
-    const std::size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    if (path == std::string::npos)
-        return {url + "/", {}};
-    std::string topic = url.substr(path + 1);
-    topic = topic.substr(0, topic.find_first_of("?#"));
-    while (topic.ends_with('/'))
-        topic.pop_back();
-    return {url.substr(0, path + 1), topic.substr(topic.rfind('/') + 1)};
-}
 
 class WatchCommand final : public Command
 {
@@ -106,7 +66,9 @@ public:
                        m_smtpPasswordFile,
                        "The mail server's password: the first line of FILE (or $ZONEDESK_SMTP_PASSWORD)")
             ->type_name("FILE");
-        app.add_option("--smtp-from", m_smtpFrom, "The sender's address (default: the SMTP user)")
+        app.add_option("--smtp-from",
+                       m_smtpFrom,
+                       "The sender's address (default: the SMTP user when it is an address, else USER@HOST)")
             ->type_name("ADDR");
         app.add_option("--webhook-format", m_webhookFormat, "The webhooks' JSON shape (default json)")
             ->type_name("json|slack|ntfy")
@@ -167,6 +129,9 @@ public:
                 return usageError("--notify " + text + " needs --smtp smtps://HOST:PORT");
             targets.push_back(std::move(*target));
         }
+        m_delivery.timeout = notifyTimeout();
+        m_delivery.webhookFormat =
+            watch::webhookFormatNamed(m_webhookFormat).value_or(watch::WebhookFormat::Json);
         // The mail's sender and password are checked before a timer is set up with them.
         if (!prepareMail(targets))
             return ExitUsage;
@@ -184,13 +149,13 @@ public:
             std::cerr << "zonedesk-cli: the list holds no name to look up\n";
             return ExitFile;
         }
-        RecordedLookup lookup(*table, m_options, *endpoints);
-        const RecordedLookup::End end = lookup.run(true, m_quiet);
-        if (end == RecordedLookup::End::Stopped)
+        LookupWithHistory lookup(*table, m_options, *endpoints);
+        const LookupWithHistory::End end = lookup.run(true, m_quiet);
+        if (end == LookupWithHistory::End::Stopped)
             return ExitInterrupted; // a part of the list tells nothing: no message
 
         std::unique_ptr<history::HistoryStore> store;
-        if (lookup.recorder() != nullptr) {
+        if (lookup.runHistory() != nullptr) {
             const std::string db =
                 m_options.dbPath.empty() ? history::defaultHistoryPath() : m_options.dbPath;
             store = history::HistoryStore::open(db, why);
@@ -201,7 +166,7 @@ public:
         }
         why.clear();
         const watch::WatchReport report =
-            watch::buildWatchReport(*table, lookup.recorder(), store.get(), warnDays, core::today(), why);
+            watch::buildWatchReport(*table, lookup.runHistory(), store.get(), warnDays, core::today(), why);
         if (!why.empty())
             std::cerr << "zonedesk-cli: the history could not be read to its end: " << why << "\n";
 
@@ -221,7 +186,7 @@ public:
             return ExitNotifyFailed;
         if (report.count(watch::NoticeKind::NearExpiry) > 0)
             return ExitNearExpiry;
-        return end == RecordedLookup::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
+        return end == LookupWithHistory::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
     }
 
 private:
@@ -254,8 +219,7 @@ private:
         if (m_targets.empty())
             m_targets = config->targets;
         m_always = m_always || config->always;
-        if (!m_webhookFormat.empty() && m_webhookFormat != "json" && m_webhookFormat != "slack" &&
-            m_webhookFormat != "ntfy") {
+        if (!watch::webhookFormatNamed(m_webhookFormat)) {
             std::cerr << "zonedesk-cli watch: " << m_configPath
                       << ": webhook-format must be json, slack or ntfy\n";
             return ExitUsage;
@@ -271,27 +235,32 @@ private:
         });
         if (!mail)
             return true;
-        m_mail.url = m_smtp;
-        m_mail.user = m_smtpUser;
-        m_mail.from = !m_smtpFrom.empty() ? m_smtpFrom : m_smtpUser;
+        watch::SmtpSettings& settings = m_delivery.mail;
+        settings.url = m_smtp;
+        settings.user = m_smtpUser;
+        settings.from = watch::mailSender(m_smtpFrom, m_smtpUser);
         std::string why;
-        if (m_mail.from.empty() || !watch::parseNotifyTarget("mailto:" + m_mail.from, why)) {
-            std::cerr << "zonedesk-cli watch: mail needs a sender: --smtp-from ADDR (or an address as "
-                         "--smtp-user)"
+        if (settings.from.empty() || !watch::parseNotifyTarget("mailto:" + settings.from, why)) {
+            std::cerr << "zonedesk-cli watch: mail needs a sender: --smtp-from ADDR"
+                      << (settings.from.empty() ? "" : " (" + settings.from + " is not one)")
                       << (why.empty() ? "" : ": " + why) << "\n";
             return false;
         }
         if (!m_smtpPasswordFile.empty()) {
-            const auto password = readPasswordFile(m_smtpPasswordFile, why);
+            bool othersCanRead = false;
+            const auto password = watch::readPasswordFile(m_smtpPasswordFile, othersCanRead, why);
             if (!password) {
                 std::cerr << "zonedesk-cli watch: " << why << "\n";
                 return false;
             }
-            m_mail.password = *password;
+            if (othersCanRead)
+                std::cerr << "zonedesk-cli: warning: others can read the SMTP password file "
+                          << m_smtpPasswordFile << " (chmod 600 it)\n";
+            settings.password = *password;
         } else if (const char* password = std::getenv(PasswordVariable)) { // NOLINT(concurrency-mt-unsafe)
-            m_mail.password = password;
+            settings.password = password;
         }
-        m_mail.timeout = notifyTimeout();
+        settings.timeout = m_delivery.timeout;
         return true;
     }
 
@@ -300,58 +269,15 @@ private:
         return std::chrono::milliseconds(std::lround(m_notifySeconds * 1000));
     }
 
-    /// Sends the message to one target, once more after a pause when the first try fails; says
-    /// on stderr when both failed.
+    /// Sends the message to one target (tried twice); says on stderr when it did not arrive.
     bool deliver(const watch::WatchReport& report, const watch::NotifyTarget& target)
     {
-        using Kind = watch::NotifyTarget::Kind;
-        if (target.kind == Kind::Stdout) {
-            std::cout << watch::messageSubject(report) << "\n\n" << watch::messageText(report) << std::flush;
-            return static_cast<bool>(std::cout);
-        }
-        std::string body;
-        std::string url = target.address;
-        if (target.kind == Kind::Mail)
-            body = watch::mailMessage(report, m_mail.from, target.address, std::int64_t{std::time(nullptr)});
-        if (target.kind == Kind::Webhook) {
-            const watch::WebhookFormat format = m_webhookFormat == "slack"  ? watch::WebhookFormat::Slack
-                                                : m_webhookFormat == "ntfy" ? watch::WebhookFormat::Ntfy
-                                                                            : watch::WebhookFormat::Json;
-            std::string topic;
-            if (format == watch::WebhookFormat::Ntfy)
-                std::tie(url, topic) = ntfyRootAndTopic(target.address);
-            body = watch::webhookBody(report, format, topic);
-        }
         std::string why;
-        for (int attempt = 0; attempt < 2; ++attempt) {
-            if (attempt > 0)
-                std::this_thread::sleep_for(1s);
-            why.clear();
-            bool sent = false;
-            switch (target.kind) {
-            case Kind::Desktop:
-                sent = watch::showDesktopNotice(watch::desktopNotice(report), notifyTimeout(), why);
-                break;
-            case Kind::Mail: sent = watch::sendMail(m_mail, target.address, body, why); break;
-            case Kind::Webhook: sent = watch::postWebhook(url, body, notifyTimeout(), why); break;
-            case Kind::Stdout: break;
-            }
-            if (sent)
-                return true;
-        }
-        std::cerr << "zonedesk-cli: the message did not reach " << targetText(target) << ": " << why << "\n";
+        if (watch::deliver(report, target, m_delivery, std::cout, why))
+            return true;
+        std::cerr << "zonedesk-cli: the message did not reach " << watch::targetText(target) << ": " << why
+                  << "\n";
         return false;
-    }
-
-    static std::string targetText(const watch::NotifyTarget& target)
-    {
-        switch (target.kind) {
-        case watch::NotifyTarget::Kind::Desktop: return "the desktop";
-        case watch::NotifyTarget::Kind::Mail:
-        case watch::NotifyTarget::Kind::Webhook: return target.address;
-        case watch::NotifyTarget::Kind::Stdout: break;
-        }
-        return "standard output";
     }
 
     int installTimer(std::int32_t warnDays)
@@ -444,7 +370,7 @@ private:
     bool m_listTimers = false;
     bool m_quiet = false;
     LookupOptions m_options;
-    watch::SmtpSettings m_mail;
+    watch::DeliverySettings m_delivery;
 };
 
 } // namespace

@@ -16,6 +16,7 @@
 #include "core/calendar_date.h"
 
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 
@@ -45,16 +46,6 @@ constexpr std::array<std::string_view, 12> MonthNames = {"january",
 constexpr std::array<std::string_view, 7> WeekdayNames = {
     "monday", "tuesday", "wednesday", "thursday", "friday", "saturday", "sunday"};
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool isLeap(int year)
 {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
@@ -78,11 +69,11 @@ std::optional<int> number(std::string_view text, std::size_t& pos, std::size_t l
 {
     std::size_t length = 0;
     int value = 0;
-    while (pos + length < text.size() && isDigit(text[pos + length]) && length < most) {
+    while (pos + length < text.size() && isAsciiDigit(text[pos + length]) && length < most) {
         value = value * 10 + (text[pos + length] - '0');
         ++length;
     }
-    if (length < least || (pos + length < text.size() && isDigit(text[pos + length])))
+    if (length < least || (pos + length < text.size() && isAsciiDigit(text[pos + length])))
         return std::nullopt;
     pos += length;
     return value;
@@ -93,7 +84,7 @@ std::optional<int> number(std::string_view text, std::size_t& pos, std::size_t l
 std::optional<int> monthName(std::string_view text, std::size_t& pos)
 {
     std::size_t length = 0;
-    while (pos + length < text.size() && isLetter(text[pos + length]))
+    while (pos + length < text.size() && isAsciiLetter(text[pos + length]))
         ++length;
     if (length < 3)
         return std::nullopt;
@@ -129,7 +120,7 @@ void ordinalSuffix(std::string_view text, std::size_t& pos)
         return;
     const std::string suffix = asciiLower(text.substr(pos, 2));
     if ((suffix == "st" || suffix == "nd" || suffix == "rd" || suffix == "th") &&
-        (pos + 2 == text.size() || !isLetter(text[pos + 2])))
+        (pos + 2 == text.size() || !isAsciiLetter(text[pos + 2])))
         pos += 2;
 }
 
@@ -233,7 +224,7 @@ std::optional<CalendarDate> ctimeDateAt(std::string_view text, std::size_t start
     // The time and the zone, up to the year at the end of the next few words.
     const std::string_view rest = text.substr(pos, 24);
     for (std::size_t i = 1; i + 4 <= rest.size(); ++i) {
-        if (rest[i - 1] == ' ' && isDigit(rest[i])) {
+        if (rest[i - 1] == ' ' && isAsciiDigit(rest[i])) {
             std::size_t at = pos + i;
             if (const auto year = number(text, at, 4, 4))
                 return valid(*year, *month, *day);
@@ -253,28 +244,17 @@ std::string CalendarDate::iso() const
 
 std::int64_t CalendarDate::dayNumber() const
 {
-    // Howard Hinnant's days_from_civil.
-    const std::int64_t y = month <= 2 ? year - 1 : year;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yearOfEra = y - era * 400;
-    const std::int64_t dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
+    const std::chrono::year_month_day date{std::chrono::year{year},
+                                           std::chrono::month{static_cast<unsigned>(month)},
+                                           std::chrono::day{static_cast<unsigned>(day)}};
+    return std::chrono::sys_days{date}.time_since_epoch().count();
 }
 
 CalendarDate CalendarDate::fromDayNumber(std::int64_t days)
 {
-    // Howard Hinnant's civil_from_days.
-    days += 719468;
-    const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const std::int64_t dayOfEra = days - era * 146097;
-    const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
-    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
-    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
-    const auto day = static_cast<int>(dayOfYear - (153 * mp + 2) / 5 + 1);
-    const auto month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    const auto year = static_cast<int>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
-    return {year, month, day};
+    const std::chrono::year_month_day date{std::chrono::sys_days{std::chrono::days{days}}};
+    return {
+        int{date.year()}, static_cast<int>(unsigned{date.month()}), static_cast<int>(unsigned{date.day()})};
 }
 
 std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisServer> server)
@@ -282,11 +262,11 @@ std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisS
     const DateOrder order = server == WhoisServer::Hkirc ? DateOrder::DayFirst : DateOrder::Unstated;
     for (std::size_t i = 0; i < text.size(); ++i) {
         // A date starts a token: never inside a longer number or word.
-        if (i > 0 && (isDigit(text[i - 1]) || isLetter(text[i - 1])))
+        if (i > 0 && (isAsciiDigit(text[i - 1]) || isAsciiLetter(text[i - 1])))
             continue;
-        const auto date = isDigit(text[i])    ? dateAt(text, i, order)
-                          : isLetter(text[i]) ? ctimeDateAt(text, i)
-                                              : std::nullopt;
+        const auto date = isAsciiDigit(text[i])    ? dateAt(text, i, order)
+                          : isAsciiLetter(text[i]) ? ctimeDateAt(text, i)
+                                                   : std::nullopt;
         if (date)
             return date;
     }
@@ -300,7 +280,7 @@ std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder ord
         ++pos;
     // A weekday's name and its comma may come first: "Tue Dec 12 2000", "Wed, 21 Oct 2009".
     std::size_t length = 0;
-    while (pos + length < text.size() && isLetter(text[pos + length]))
+    while (pos + length < text.size() && isAsciiLetter(text[pos + length]))
         ++length;
     const std::string word = asciiLower(text.substr(pos, length));
     for (const std::string_view weekday : WeekdayNames) {
@@ -315,9 +295,9 @@ std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder ord
     }
     if (pos >= text.size())
         return std::nullopt;
-    return isDigit(text[pos])    ? dateAt(text, pos, order)
-           : isLetter(text[pos]) ? ctimeDateAt(text, pos)
-                                 : std::nullopt;
+    return isAsciiDigit(text[pos])    ? dateAt(text, pos, order)
+           : isAsciiLetter(text[pos]) ? ctimeDateAt(text, pos)
+                                      : std::nullopt;
 }
 
 CalendarDate today()

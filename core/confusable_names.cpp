@@ -8,6 +8,7 @@
 #include <unicode/uspoof.h>
 
 #include "core/encodings.h"
+#include "core/text.h"
 #include "core/whois_query_name.h"
 
 namespace zonedesk::core {
@@ -20,11 +21,6 @@ struct CloseChecker
 };
 
 using Checker = std::unique_ptr<USpoofChecker, CloseChecker>;
-
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 /// Highly restrictive (UTS #39 5.2): one script, or Latin with Han and kana, Bopomofo or Hangul,
 /// as Chinese, Japanese and Korean names are written; plus invisible marks and mixed digit sets.

@@ -240,12 +240,12 @@ std::string withDesktopSettings(std::string_view text, const DesktopSettings& se
 
 bool saveDesktopSettings(const std::filesystem::path& path, const DesktopSettings& settings)
 {
-    return replaceProfileFile(path, withDesktopSettings(readProfileFile(path), settings));
+    return replaceFileAtomically(path, withDesktopSettings(readWholeFile(path), settings));
 }
 
 DesktopSettings loadDesktopSettings(const std::filesystem::path& path)
 {
-    return desktopSettingsFromProfile(readProfileFile(path));
+    return desktopSettingsFromProfile(readWholeFile(path));
 }
 
 } // namespace zonedesk::core

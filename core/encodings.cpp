@@ -7,6 +7,7 @@
 #include <optional>
 
 #include <iconv.h>
+#include <unicode/utf8.h>
 
 namespace zonedesk::core {
 
@@ -155,6 +156,21 @@ std::optional<std::string> utf8ToGbkExact(std::string_view utf8)
 std::string utf16ToUtf8(std::string_view utf16, bool bigEndian)
 {
     return convert(utf16, bigEndian ? "UTF-16BE" : "UTF-16LE", Utf8, OnInvalid::Replace);
+}
+
+Utf8Char utf8CharAt(std::string_view text, std::size_t pos)
+{
+    if (pos >= text.size())
+        return {};
+    // At most four bytes make a character: ICU's offsets stay small whatever the text's size.
+    const std::string_view rest = text.substr(pos, 4);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(rest.data());
+    std::int32_t at = 0;
+    UChar32 point = 0;
+    U8_NEXT(bytes, at, static_cast<std::int32_t>(rest.size()), point);
+    if (point < 0)
+        return {};
+    return {static_cast<std::uint32_t>(point), static_cast<std::size_t>(at)};
 }
 
 bool isUtf8(std::string_view text, bool mayBeCut)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +36,17 @@ std::optional<std::string> utf8ToGbkExact(std::string_view utf8);
 /// UTF-16 (little- or big-endian, no byte-order mark) to UTF-8; a unit that is not UTF-16 becomes
 /// U+FFFD, and so does an odd last byte.
 std::string utf16ToUtf8(std::string_view utf16, bool bigEndian);
+
+/// One character of UTF-8 text: its code point and its length in bytes.
+struct Utf8Char
+{
+    std::uint32_t point = 0;
+    std::size_t length = 0; // 0: no well-formed character starts there
+};
+
+/// The well-formed UTF-8 character at text[pos] (ICU's reading: no overlong form, no surrogate,
+/// nothing above U+10FFFF, nothing cut off by the end of `text`); length 0 for any other byte.
+Utf8Char utf8CharAt(std::string_view text, std::size_t pos);
 
 /// Whether `text` is well-formed UTF-8; with `mayBeCut`, a sequence cut off by the end of `text`
 /// still counts as well-formed (the text is the first part of something longer).

@@ -25,11 +25,6 @@ constexpr std::size_t MaxBootstrapValues = 4 * MaxBootstrapEntries;
 constexpr std::size_t MaxNameBytes = 253;
 constexpr std::size_t MaxLabelBytes = 63;
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 /// "YYYY-MM-DDTHH:MM:SS", an optional fraction, then "Z".
 bool isPublicationTime(std::string_view text)
 {
@@ -37,14 +32,13 @@ bool isPublicationTime(std::string_view text)
     if (text.size() < Shape.size() + 1 || !text.ends_with('Z'))
         return false;
     for (std::size_t i = 0; i < Shape.size(); ++i) {
-        if (Shape[i] == 'd' ? !isDigit(text[i]) : text[i] != Shape[i])
+        if (Shape[i] == 'd' ? !isAsciiDigit(text[i]) : text[i] != Shape[i])
             return false;
     }
     std::string_view rest = text.substr(Shape.size(), text.size() - Shape.size() - 1);
     if (rest.empty())
         return true;
-    return rest.size() >= 2 && rest.front() == '.' &&
-           std::all_of(rest.begin() + 1, rest.end(), [](char c) { return isDigit(c); });
+    return rest.size() >= 2 && rest.front() == '.' && std::all_of(rest.begin() + 1, rest.end(), isAsciiDigit);
 }
 
 /// A domain name or a single label in lower-case LDH form (A-labels included).
@@ -62,7 +56,7 @@ bool isEntry(std::string_view name)
             continue;
         }
         const char c = name[i];
-        if (!((c >= 'a' && c <= 'z') || isDigit(c) || c == '-'))
+        if (!((c >= 'a' && c <= 'z') || isAsciiDigit(c) || c == '-'))
             return false;
     }
     return true;

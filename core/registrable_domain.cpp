@@ -18,11 +18,6 @@ namespace {
 constexpr std::size_t MaxNameBytes = 253;
 constexpr std::size_t MaxLabelBytes = 63;
 
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 } // namespace
 
 void PublicSuffixList::Deleter::operator()(psl_ctx_st* context) const
@@ -93,7 +88,7 @@ std::optional<std::string> normalizedDomainName(std::string_view name, std::stri
             break;
         rest.remove_prefix(dot + 1);
     }
-    if (std::all_of(rest.begin(), rest.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    if (std::all_of(rest.begin(), rest.end(), isAsciiDigit)) {
         error = "an address, not a name (the last label is all digits)";
         return std::nullopt;
     }

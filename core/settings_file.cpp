@@ -71,7 +71,7 @@ std::optional<KeyLine> keyLine(std::string_view line)
 } // namespace
 
 /// The file's bytes; empty when it can't be read (a missing config.ini reads as an empty one).
-std::string readProfileFile(const std::filesystem::path& path)
+std::string readWholeFile(const std::filesystem::path& path)
 {
     std::string text;
     const core::UniqueFile file(std::fopen(path.c_str(), "rbe"));
@@ -85,7 +85,7 @@ std::string readProfileFile(const std::filesystem::path& path)
 }
 
 /// Writes `bytes` to a new file beside `path` and renames it over `path`.
-bool replaceProfileFile(const std::filesystem::path& path, std::string_view bytes)
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
     std::string temp = path.string() + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -235,7 +235,7 @@ core::LanguageChoice languageFromText(std::string_view text)
 
 core::UserSettings loadSettings(const std::filesystem::path& path)
 {
-    const std::string text = readProfileFile(path);
+    const std::string text = readWholeFile(path);
     core::UserSettings settings;
     settings.redDisplay = redDisplayFromText(profileValue(text, UserSection, RedDisplayKey));
     settings.expiryWarnDays = expiryWarnDaysFromText(profileValue(text, UserSection, ExpiryWarnDaysKey));
@@ -254,10 +254,10 @@ core::UserSettings loadSettings(const std::filesystem::path& path)
 
 bool saveSettings(const std::filesystem::path& path, const core::UserSettings& settings)
 {
-    std::string text = readProfileFile(path);
+    std::string text = readWholeFile(path);
     text = withProfileValue(text, UserSection, RedDisplayKey, settings.redDisplay != 0 ? "1" : "0");
     text = withProfileValue(text, UserSection, ExpiryWarnDaysKey, std::to_string(settings.expiryWarnDays));
-    return replaceProfileFile(path, text);
+    return replaceFileAtomically(path, text);
 }
 
 } // namespace zonedesk::core

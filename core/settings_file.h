@@ -41,10 +41,10 @@ std::string withProfileValue(std::string_view text,
                              std::string_view value);
 
 /// The whole file at `path`; empty when it can't be read.
-std::string readProfileFile(const std::filesystem::path& path);
+std::string readWholeFile(const std::filesystem::path& path);
 
 /// Replaces the file at `path` with `text` (written beside it, then renamed). False on failure.
-bool replaceProfileFile(const std::filesystem::path& path, std::string_view text);
+bool replaceFileAtomically(const std::filesystem::path& path, std::string_view text);
 
 /// "chkgq": off only for exactly "0".
 std::int32_t redDisplayFromText(std::string_view text);

@@ -3,11 +3,39 @@
 #pragma once
 
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace zonedesk::core {
+
+/// Code points that would move or hide text on a reader's screen: the line and paragraph
+/// separators, and the bidirectional embeddings, overrides and isolates. Text a registry wrote is
+/// never shown with them, wherever it is shown (a terminal, a message, a notification).
+constexpr bool reordersText(std::uint32_t point)
+{
+    return point == 0x2028 || point == 0x2029 || (point >= 0x202A && point <= 0x202E) ||
+           (point >= 0x2066 && point <= 0x2069);
+}
+
+/// ASCII's digits and letters, whatever the locale (the C library's isdigit and isalpha read the
+/// locale, and take no negative char).
+constexpr bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+constexpr bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+/// Whether every byte of `text` is ASCII (so it is the same text in GBK and in UTF-8).
+constexpr bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
 
 /// The C library's white space: blank, tab, CR, LF, vertical tab, form feed.
 inline constexpr std::string_view WhiteSpace = " \t\r\n\v\f";

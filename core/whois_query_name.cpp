@@ -8,6 +8,7 @@
 #include <idn2.h>
 
 #include "core/encodings.h"
+#include "core/text.h"
 
 namespace zonedesk::core {
 
@@ -28,8 +29,7 @@ std::optional<std::string> aLabelsOf(std::string_view utf8Name)
 
 std::optional<std::string> whoisQueryName(std::string_view gbkDomain)
 {
-    if (std::all_of(
-            gbkDomain.begin(), gbkDomain.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (isAscii(gbkDomain))
         return std::string(gbkDomain);
     return aLabelsOf(gbkToUtf8(gbkDomain));
 }

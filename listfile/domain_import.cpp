@@ -133,18 +133,13 @@ bool hasEmptyLabel(std::string_view name)
     return name.starts_with('.') || name.ends_with('.') || name.find("..") != std::string_view::npos;
 }
 
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
 /// The line's name as GBK: cleaned as normaliseDomainLine cleans it; an IDN mapped as UTS #46 maps
 /// it first, so that "BÜCHER.jp" and "例子。cn" name what a browser would. A name the mapping can't
 /// take, or whose mapped form GBK can't hold, is kept as written and checked as it is. nullopt,
 /// with the reason, for a name with no GBK form at all.
 std::optional<std::string> lineName(std::string_view line, ListEncoding encoding, SkipReason& reason)
 {
-    if (isAscii(line))
+    if (core::isAscii(line))
         return normaliseDomainLine(line);
     const bool utf8 = encoding == ListEncoding::Utf8;
     if (!utf8 || core::isUtf8(line)) {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "core/encodings.h"
+#include "core/text.h"
 
 namespace zonedesk::listfile {
 
@@ -15,11 +16,6 @@ namespace {
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view Utf16LeBom = "\xFF\xFE";
 constexpr std::string_view Utf16BeBom = "\xFE\xFF";
-
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 /// How many bytes at the end of `utf16` must wait for the next chunk: an odd byte, and a high
 /// surrogate whose low half has not arrived.
@@ -97,7 +93,7 @@ void ListReader::detectOnFirstChunk(std::string& raw)
         m_encoding = ListEncoding::Utf16;
         m_utf16Carry = start.starts_with(Utf16BeBom) ? "\xFE\xFF" : "\xFF\xFE";
         raw.erase(0, 2);
-    } else if (!m_forced && !isAscii(raw)) {
+    } else if (!m_forced && !core::isAscii(raw)) {
         m_encoding = core::isUtf8(raw, true) ? ListEncoding::Utf8 : ListEncoding::Gbk;
     }
 }
@@ -181,7 +177,7 @@ ListEncoding ListReader::lineEncoding(std::string_view line)
 {
     if (m_encoding == ListEncoding::Utf16)
         return ListEncoding::Utf8;
-    if (m_encoding == ListEncoding::Auto && !isAscii(line))
+    if (m_encoding == ListEncoding::Auto && !core::isAscii(line))
         m_encoding = core::isUtf8(line) ? ListEncoding::Utf8 : ListEncoding::Gbk;
     return m_encoding == ListEncoding::Auto ? ListEncoding::Gbk : m_encoding;
 }

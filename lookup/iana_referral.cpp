@@ -106,7 +106,7 @@ std::filesystem::path defaultReferralCache()
 Referral ianaReferral(std::string_view tld,
                       const std::filesystem::path& cacheFile,
                       const EndpointOverrides& endpoints,
-                      const InternetSession& session,
+                      const ExchangeOptions& session,
                       std::chrono::system_clock::time_point now,
                       const std::stop_token& stop)
 {
@@ -127,7 +127,7 @@ Referral ianaReferral(std::string_view tld,
         }
     }
 
-    InternetSession bounded = session;
+    ExchangeOptions bounded = session;
     bounded.replySizeCap = std::min(session.replySizeCap, MaxReferralReplyBytes);
     const ExchangeResult result = exchangeWhois(endpoints.endpointFor(IanaWhoisHost), tld, bounded, stop);
     if (result.outcome == ExchangeOutcome::Stopped) {

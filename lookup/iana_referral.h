@@ -12,7 +12,7 @@
 
 #include "core/error_reason.h"
 #include "lookup/endpoints.h"
-#include "lookup/internet_session.h"
+#include "lookup/exchange_options.h"
 
 namespace zonedesk::lookup {
 
@@ -51,7 +51,7 @@ std::filesystem::path defaultReferralCache();
 Referral ianaReferral(std::string_view tld,
                       const std::filesystem::path& cacheFile,
                       const EndpointOverrides& endpoints,
-                      const InternetSession& session,
+                      const ExchangeOptions& session,
                       std::chrono::system_clock::time_point now,
                       const std::stop_token& stop);
 

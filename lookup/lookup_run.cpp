@@ -10,10 +10,10 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/whois_servers.h"
-#include "core/window_messages.h"
-#include "lookup/curl_dns_share.h"
+#include "core/worker_ended.h"
 #include "lookup/host_resolver.h"
 #include "lookup/lookup_worker.h"
+#include "net/curl_dns_share.h"
 
 namespace zonedesk::lookup {
 
@@ -44,7 +44,7 @@ std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params)
     return std::jthread(lookupThreadMain, std::move(params));
 }
 
-LookupRun::LookupRun(core::DomainTable& table, core::PostTarget& target, WorkerThreadStarter startThread)
+LookupRun::LookupRun(core::DomainTable& table, core::WorkerEndTarget& target, WorkerThreadStarter startThread)
     : m_table(table)
     , m_target(target)
     , m_startThread(std::move(startThread))
@@ -70,7 +70,7 @@ LookupRun::StartResult LookupRun::startLookups()
     m_startFailed = false;
     m_windingDown = false;
     m_whoisHosts = std::make_shared<HostResolver>();
-    m_rdapHosts = std::make_shared<CurlDnsShare>();
+    m_rdapHosts = std::make_shared<net::CurlDnsShare>();
     std::vector<std::size_t> unclaimed; // what a start that cannot finish gives back
     for (std::size_t i = 0; i < static_cast<std::size_t>(m_table.count()); ++i) {
         if (m_table[i].claimed == 0)
@@ -170,7 +170,7 @@ FinishedRecords collectFinished(core::DomainTable& table, std::int32_t rows)
     return finished;
 }
 
-bool LookupRun::waitForEnd(MessageQueue& queue,
+bool LookupRun::waitForEnd(WorkerEndQueue& queue,
                            std::chrono::milliseconds tickInterval,
                            const std::function<bool()>& interrupted,
                            const std::function<void()>& tick)
@@ -181,8 +181,7 @@ bool LookupRun::waitForEnd(MessageQueue& queue,
             join();
             return false;
         }
-        const auto message = queue.take(tickInterval);
-        if (message && message->message == core::WM_WORKER_DONE && workerDone())
+        if (queue.take(tickInterval) && workerDone())
             return true;
         if (tick)
             tick();

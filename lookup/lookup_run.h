@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // A lookup run: one worker thread per distinct WHOIS server of the table, started, counted and
-// stopped from the thread that drives it (the UI thread, the CLI's main thread), through RecordedRun.
+// stopped from the thread that drives it (the UI thread, the CLI's main thread), through RunWithHistory.
 #pragma once
 
 #include <algorithm>
@@ -16,14 +16,14 @@
 #include <vector>
 
 #include "lookup/endpoints.h"
+#include "lookup/exchange_options.h"
 #include "lookup/iana_referral.h"
-#include "lookup/internet_session.h"
 #include "lookup/lookup_worker.h"
-#include "lookup/message_queue.h"
+#include "lookup/worker_end_queue.h"
 
 namespace zonedesk::core {
 class DomainTable;
-class PostTarget;
+class WorkerEndTarget;
 } // namespace zonedesk::core
 
 namespace zonedesk::lookup {
@@ -55,10 +55,10 @@ std::jthread startWorkerThread(std::unique_ptr<WorkerParams> params);
 class LookupRun
 {
 public:
-    /// `target` receives core::WM_WORKER_DONE from every worker; it and the table must outlive the run.
+    /// `target` receives the end of every worker; it and the table must outlive the run.
     /// `startThread` starts each worker's thread (UI thread).
     LookupRun(core::DomainTable& table,
-              core::PostTarget& target,
+              core::WorkerEndTarget& target,
               WorkerThreadStarter startThread = startWorkerThread);
 
     /// Stops and joins every worker.
@@ -68,7 +68,7 @@ public:
 
     /// The limits of the run's exchanges. Without a resolver of its own, each run looks each host
     /// up once for all its workers.
-    void setSession(const InternetSession& session) { m_session = session; }
+    void setExchangeOptions(const ExchangeOptions& session) { m_session = session; }
 
     void setEndpoints(const EndpointOverrides& endpoints) { m_endpoints = endpoints; }
 
@@ -88,7 +88,7 @@ public:
         NoDomains,         // the table is empty: say so; the run is over
         CannotStartThread, // say "Cannot Start New Thread"; the run is over: its workers have
                            // ended, and its records not finished are unclaimed again
-        Running,           // workers are running: wait for their core::WM_WORKER_DONE
+        Running,           // workers are running: wait for their ends
         NothingToQuery,    // no record needed a lookup: the run is over
     };
 
@@ -99,7 +99,7 @@ public:
     /// Handles the start of a run. UI thread, not while a run is in progress.
     StartResult startLookups();
 
-    /// Handles one core::WM_WORKER_DONE, starting the next server's worker; true when it was the
+    /// Handles one worker's end, starting the next server's worker; true when it was the
     /// run's last worker. The reports of workers joined before they were handled belong to no run
     /// and count for none. UI thread.
     bool workerDone();
@@ -137,7 +137,7 @@ public:
     /// For a run whose target is `queue` (the CLI, tests): handles its messages until the last
     /// worker has reported (true), or until `interrupted` says so (false, after stopping and
     /// joining the workers); calls `tick` at least every `tickInterval`.
-    bool waitForEnd(MessageQueue& queue,
+    bool waitForEnd(WorkerEndQueue& queue,
                     std::chrono::milliseconds tickInterval,
                     const std::function<bool()>& interrupted,
                     const std::function<void()>& tick = {});
@@ -152,10 +152,10 @@ private:
     bool startWorkers();
 
     core::DomainTable& m_table;
-    core::PostTarget& m_target;
-    InternetSession m_session;
+    core::WorkerEndTarget& m_target;
+    ExchangeOptions m_session;
     std::shared_ptr<HostResolver> m_whoisHosts; // the current run's
-    std::shared_ptr<CurlDnsShare> m_rdapHosts;
+    std::shared_ptr<net::CurlDnsShare> m_rdapHosts;
     EndpointOverrides m_endpoints;
     std::vector<std::string>* m_rawReplies = nullptr;
     WorkerThreadStarter m_startThread;
@@ -165,7 +165,7 @@ private:
     std::filesystem::path m_referralCache = defaultReferralCache();
     bool m_startFailed = false;
     bool m_windingDown = false;
-    /// core::WM_WORKER_DONE reports still queued for the target from workers already joined: each
+    /// Ends still queued for the target from workers already joined: each
     /// worker posts exactly one before its thread ends, and the queue hands them over before any
     /// report of a later run.
     std::int32_t m_strayReports = 0;

@@ -12,10 +12,9 @@
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
-#include "core/post_target.h"
 #include "core/service_choice.h"
 #include "core/whois_query_name.h"
-#include "core/window_messages.h"
+#include "core/worker_ended.h"
 #include "lookup/exchange_result.h"
 #include "lookup/iana_referral.h"
 #include "lookup/rdap_exchange.h"
@@ -61,12 +60,12 @@ struct Query
 /// which is what the worker retries.
 struct ProtocolRules
 {
-    ExchangeResult (*ask)(const Query& query, const InternetSession& session, const std::stop_token& stop);
+    ExchangeResult (*ask)(const Query& query, const ExchangeOptions& session, const std::stop_token& stop);
     parse::Reading (*read)(const ExchangeResult& whole, const Query& query);
     core::ResultSource source;
 };
 
-ExchangeResult askOverWhois(const Query& query, const InternetSession& session, const std::stop_token& stop)
+ExchangeResult askOverWhois(const Query& query, const ExchangeOptions& session, const std::stop_token& stop)
 {
     return exchangeWhois(query.whoisEndpoint, query.name, session, stop);
 }
@@ -78,7 +77,7 @@ parse::Reading readWhoisReply(const ExchangeResult& whole, const Query& query)
     return parse::readReply(whole.reply, *query.server, parse::serviceRefusal(whole.reply), query.name);
 }
 
-ExchangeResult askOverRdap(const Query& query, const InternetSession& session, const std::stop_token& stop)
+ExchangeResult askOverRdap(const Query& query, const ExchangeOptions& session, const std::stop_token& stop)
 {
     return exchangeRdap(query.rdapUrl, session, stop);
 }
@@ -127,14 +126,14 @@ public:
     void run(const WorkerParams& params);
 
 private:
-    /// The pause before each query of a protocol whose server throttled (see InternetSession).
+    /// The pause before each query of a protocol whose server throttled (see ExchangeOptions).
     struct Pace
     {
         milliseconds pause{0};
         int answersInARow = 0;
 
-        void throttled(const InternetSession& session);
-        void answered(const InternetSession& session);
+        void throttled(const ExchangeOptions& session);
+        void answered(const ExchangeOptions& session);
     };
 
     /// Each record of the worker's server among the first `count`, in table order, until a stop.
@@ -162,7 +161,7 @@ private:
     std::optional<Plan> planForOther(core::DomainRecord& record, const std::string& name);
 
     /// One name over one protocol: exchanges until an answer, asking a throttling server again
-    /// after each of the session's pauses (at least its Retry-After); after the last, the throttle
+    /// after each of the options' pauses (at least its Retry-After); after the last, the throttle
     /// is the answer. An exchange that failed or ended before the reply was whole is Error with its
     /// reason. `raw` gets the last whole reply. nullopt when stopped.
     std::optional<parse::Reading> ask(Protocol protocol, const Query& query, std::string& raw);
@@ -176,7 +175,7 @@ private:
     std::string m_server;
     Endpoint m_endpoint;
     const EndpointOverrides* m_rdapBases = nullptr; // RDAP bases by suffix, overrides included
-    InternetSession m_session;
+    ExchangeOptions m_session;
     std::array<Pace, ProtocolCount> m_paces;
     std::atomic<std::int64_t>* m_throttledUntil = nullptr;
     std::vector<std::string>* m_rawReplies = nullptr;
@@ -188,13 +187,13 @@ private:
 
 void LookupWorker::run(const WorkerParams& params)
 {
-    const auto report = [&params](std::intptr_t lParam) {
+    const auto report = [&params](bool queried) {
         if (params.ended != nullptr)
             params.ended->store(true, std::memory_order_release);
-        params.target->post(core::WM_WORKER_DONE, lParam);
+        params.target->post(core::WorkerEnded{.queried = queried});
     };
-    if (!params.options.open()) {
-        report(-1);
+    if (!params.options.usable()) {
+        report(false);
         return;
     }
     m_table = params.table;
@@ -208,7 +207,7 @@ void LookupWorker::run(const WorkerParams& params)
     m_services = params.services != nullptr ? params.services : &core::defaultServiceData();
     m_referralCache = params.referralCache;
     lookupAll();
-    report(0);
+    report(true);
 }
 
 void LookupWorker::lookupAll()
@@ -377,13 +376,13 @@ std::optional<parse::Reading> LookupWorker::ask(Protocol protocol, const Query& 
     }
 }
 
-void LookupWorker::Pace::throttled(const InternetSession& session)
+void LookupWorker::Pace::throttled(const ExchangeOptions& session)
 {
     pause = pause.count() == 0 ? session.paceStart : std::min(pause * 2, session.paceMax);
     answersInARow = 0;
 }
 
-void LookupWorker::Pace::answered(const InternetSession& session)
+void LookupWorker::Pace::answered(const ExchangeOptions& session)
 {
     if (pause.count() == 0 || ++answersInARow < session.paceEaseAfter)
         return;

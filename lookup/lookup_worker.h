@@ -13,12 +13,12 @@
 
 #include "core/whois_servers.h"
 #include "lookup/endpoints.h"
-#include "lookup/internet_session.h"
+#include "lookup/exchange_options.h"
 
 namespace zonedesk::core {
 class DomainTable;
 struct ServiceData;
-class PostTarget;
+class WorkerEndTarget;
 } // namespace zonedesk::core
 
 namespace zonedesk::lookup {
@@ -26,11 +26,11 @@ namespace zonedesk::lookup {
 /// What the UI thread hands a worker at its creation; the worker's thread owns it from then on.
 struct WorkerParams
 {
-    core::PostTarget* target = nullptr; // receives core::WM_WORKER_DONE
+    core::WorkerEndTarget* target = nullptr; // receives the worker's end
     core::DomainTable* table = nullptr;
     std::int32_t count = 0;                       // the table's count when the worker was created
     std::string server;                           // the host the worker queries, as records hold it
-    InternetSession options;                      // the limits the worker's session opens with
+    ExchangeOptions options;                      // the limits the worker's session opens with
     const EndpointOverrides* endpoints = nullptr; // outlives the worker (owned by the run)
     /// While the worker waits for a throttling server: when it asks again (steady clock, ns);
     /// 0 otherwise. Written by the worker (release), read by the UI thread (acquire).
@@ -48,9 +48,8 @@ struct WorkerParams
 };
 
 /// A worker thread's function, the whole life of a worker: looks up every record of `params`'
-/// server among the first `count`, in table order, until a stop, then posts core::WM_WORKER_DONE
-/// exactly once (lParam -1 when the session's options cannot open a session, and nothing was
-/// queried; 0 otherwise).
+/// server among the first `count`, in table order, until a stop, then posts its end exactly once
+/// (`queried` false when its exchange options cannot be used, and nothing was asked).
 void lookupThreadMain(std::stop_token stop, std::unique_ptr<WorkerParams> params);
 
 } // namespace zonedesk::lookup

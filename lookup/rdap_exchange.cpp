@@ -9,29 +9,15 @@
 
 #include <curl/curl.h>
 
-#include "lookup/curl_dns_share.h"
-#include "lookup/curl_transfer.h"
+#include "net/curl_dns_share.h"
+#include "net/curl_handles.h"
+#include "net/curl_options.h"
 
 namespace zonedesk::lookup {
 
 namespace {
 
 constexpr int StopSliceMs = 100;
-
-struct EasyDeleter
-{
-    void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
-};
-
-struct MultiDeleter
-{
-    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
-};
-
-struct HeaderListDeleter
-{
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
 
 /// The body as it arrives, up to the cap; a body over the cap ends the transfer.
 struct Body
@@ -65,56 +51,67 @@ core::ErrorReason reasonFor(CURLcode code, bool overCap)
     case CURLE_PEER_FAILED_VERIFICATION: return core::ErrorReason::ConnectFailed;
     case CURLE_OPERATION_TIMEDOUT: return core::ErrorReason::TimedOut;
     case CURLE_SEND_ERROR: return core::ErrorReason::SendFailed;
-    default: return isRefusedRedirect(code) ? core::ErrorReason::RedirectRefused : core::ErrorReason::Reset;
+    default:
+        return net::isRefusedRedirect(code) ? core::ErrorReason::RedirectRefused : core::ErrorReason::Reset;
     }
 }
 
 /// The run's DNS cache, its entries kept for the whole run; true without one.
-bool shareDns(CURL* handle, const InternetSession& session)
+bool shareDns(CURL* handle, const ExchangeOptions& session, std::string& error)
 {
     if (!session.rdapHosts || session.rdapHosts->handle() == nullptr)
         return true;
-    return curl_easy_setopt(handle, CURLOPT_SHARE, session.rdapHosts->handle()) == CURLE_OK &&
-           curl_easy_setopt(handle, CURLOPT_DNS_CACHE_TIMEOUT, -1L) == CURLE_OK;
+    return net::setCurlOption(handle, CURLOPT_SHARE, session.rdapHosts->handle(), "CURLOPT_SHARE", error) &&
+           net::setCurlOption(handle, CURLOPT_DNS_CACHE_TIMEOUT, -1L, "CURLOPT_DNS_CACHE_TIMEOUT", error);
+}
+
+/// The URL, the time limits and where the body goes; false when libcurl refuses any.
+bool setTransfer(CURL* handle,
+                 const std::string& url,
+                 const curl_slist* headers,
+                 const ExchangeOptions& session,
+                 Body& body,
+                 std::string& error)
+{
+    // The connect time-out covers the look-up of the host too (libcurl resolves on a thread).
+    // Idle limit: less than a byte a second for the read time-out ends the transfer.
+    const net::CurlOption limits[] = {
+        {.option = CURLOPT_URL, .name = "CURLOPT_URL", .text = url.c_str()},
+        {.option = CURLOPT_CONNECTTIMEOUT_MS,
+         .name = "CURLOPT_CONNECTTIMEOUT_MS",
+         .number = session.connectTimeout.count()},
+        {.option = CURLOPT_TIMEOUT_MS, .name = "CURLOPT_TIMEOUT_MS", .number = session.exchangeLimit.count()},
+        {.option = CURLOPT_LOW_SPEED_LIMIT, .name = "CURLOPT_LOW_SPEED_LIMIT", .number = 1},
+        {.option = CURLOPT_LOW_SPEED_TIME,
+         .name = "CURLOPT_LOW_SPEED_TIME",
+         .number = std::max(1L, long{session.readTimeout.count()} / 1000)},
+    };
+    return net::limitTransfer(handle, error) && shareDns(handle, session, error) &&
+           net::setCurlOptions(handle, limits, error) &&
+           net::setCurlOption(handle, CURLOPT_HTTPHEADER, headers, "CURLOPT_HTTPHEADER", error) &&
+           net::setCurlOption(handle, CURLOPT_WRITEFUNCTION, appendBody, "CURLOPT_WRITEFUNCTION", error) &&
+           net::setCurlOption(handle, CURLOPT_WRITEDATA, &body, "CURLOPT_WRITEDATA", error);
 }
 
 } // namespace
 
 ExchangeResult
-exchangeRdap(const std::string& url, const InternetSession& session, const std::stop_token& stop)
+exchangeRdap(const std::string& url, const ExchangeOptions& session, const std::stop_token& stop)
 {
-    initialiseCurl();
     ExchangeResult result;
-    const std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
-    const std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
-    const std::unique_ptr<curl_slist, HeaderListDeleter> headers(
-        curl_slist_append(nullptr, "Accept: application/rdap+json"));
-    if (!easy || !multi || !headers) {
-        result.reason = core::ErrorReason::ConnectFailed;
-        return result;
-    }
+    const net::CurlEasy easy = net::newCurlEasy();
+    const net::CurlMulti multi = net::newCurlMulti();
+    net::CurlList headers;
     Body body{{}, session.replySizeCap, false};
-    CURL* handle = easy.get();
     std::string refused;
     // A limit libcurl does not take is a transfer without it: nothing is asked.
-    if (!limitTransfer(handle, refused) || !shareDns(handle, session)) {
+    if (!easy || !multi || !net::appendCurlList(headers, "Accept: application/rdap+json") ||
+        !setTransfer(easy.get(), url, headers.get(), session, body, refused) ||
+        curl_multi_add_handle(multi.get(), easy.get()) != CURLM_OK) {
         result.reason = core::ErrorReason::ConnectFailed;
         return result;
     }
-    curl_easy_setopt(handle, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get());
-    // The connect time-out covers the look-up of the host too (libcurl resolves on a thread).
-    const long connectMs = session.connectTimeout.count(); // libcurl takes these as long
-    const long totalMs = session.exchangeLimit.count();
-    const long idleSeconds = std::max(1L, long{session.readTimeout.count()} / 1000);
-    curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT_MS, totalMs);
-    // Idle limit: less than a byte a second for the read time-out ends the transfer.
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, idleSeconds);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &body);
-    curl_multi_add_handle(multi.get(), handle);
+    CURL* handle = easy.get();
 
     int running = 1;
     CURLcode code = CURLE_OK;

@@ -101,7 +101,7 @@ Step connectTo(const HostAddress& address,
 
 /// Every address in turn, then the same again after the back-off, as many times as the retries say.
 Step connectAny(const std::vector<HostAddress>& addresses,
-                const InternetSession& session,
+                const ExchangeOptions& session,
                 Clock::time_point exchangeDeadline,
                 const std::stop_token& stop,
                 core::UniqueFd& out)
@@ -148,7 +148,7 @@ Step sendAll(int fd, std::string_view bytes, Clock::time_point deadline, const s
 /// Gives None for a complete reply (closed by the server, or cut at the cap), else why it is not.
 /// False when stopped.
 bool receive(int fd,
-             const InternetSession& session,
+             const ExchangeOptions& session,
              Clock::time_point exchangeDeadline,
              const std::stop_token& stop,
              std::string& reply,
@@ -193,7 +193,7 @@ bool receive(int fd,
 
 ExchangeResult exchangeWhois(const Endpoint& endpoint,
                              std::string_view query,
-                             const InternetSession& session,
+                             const ExchangeOptions& session,
                              const std::stop_token& stop)
 {
     ExchangeResult result;

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // One WHOIS exchange (RFC 3912) over TCP: connect, send the query and CR LF, read until the server
-// closes, within the session's time limits.
+// closes, within the exchange options' time limits.
 #pragma once
 
 #include <stop_token>
@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "lookup/endpoints.h"
+#include "lookup/exchange_options.h"
 #include "lookup/exchange_result.h"
-#include "lookup/internet_session.h"
 
 namespace zonedesk::lookup {
 
@@ -22,7 +22,7 @@ namespace zonedesk::lookup {
 /// outlives the call. Worker threads; any number at once.
 ExchangeResult exchangeWhois(const Endpoint& endpoint,
                              std::string_view query,
-                             const InternetSession& session,
+                             const ExchangeOptions& session,
                              const std::stop_token& stop);
 
 } // namespace zonedesk::lookup

@@ -25,7 +25,7 @@
 #include "core/withheld_value.h"
 #include "parse/date_notations.h"
 #include "parse/generic_labels.h"
-#include "parse/reply_record.h"
+#include "parse/reply_entry.h"
 #include "parse/service_refusals.h"
 #include "parse/utf8_to_gbk.h"
 
@@ -55,19 +55,9 @@ struct Line
     Part part = Part::Domain;
 };
 
-bool isDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
-bool isAsciiLetter(char c)
-{
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
 bool isAlnum(char c)
 {
-    return isDigit(c) || isAsciiLetter(c);
+    return core::isAsciiDigit(c) || core::isAsciiLetter(c);
 }
 
 std::size_t indentOf(std::string_view line)
@@ -181,7 +171,7 @@ void readLabel(Line& line)
     std::size_t colon = body.find(':');
     // RWhois writes "class:Attribute:value" ("domain:Created:20090324", .ma): the class is no part
     // of the label.
-    if (colon != std::string_view::npos && colon + 1 < body.size() && isAsciiLetter(body[colon + 1])) {
+    if (colon != std::string_view::npos && colon + 1 < body.size() && core::isAsciiLetter(body[colon + 1])) {
         const std::size_t second = body.find(':', colon + 1);
         if (second != std::string_view::npos && second - colon <= LongestLabel &&
             body.substr(0, second).find_first_of(" \t") == std::string_view::npos &&
@@ -193,7 +183,7 @@ void readLabel(Line& line)
     // A colon in an address ("https://") or a time ("22:59") ends no label.
     const bool url = colon != std::string_view::npos && body.substr(colon + 1).starts_with("//");
     const bool time = colon != std::string_view::npos && colon > 0 && colon + 1 < body.size() &&
-                      isDigit(body[colon - 1]) && isDigit(body[colon + 1]);
+                      core::isAsciiDigit(body[colon - 1]) && core::isAsciiDigit(body[colon + 1]);
     if (colon != std::string_view::npos && !url && !time) {
         if (canBeLabel(body.substr(start, colon - start))) {
             line.label = normalLabel(body.substr(start, colon - start));
@@ -232,7 +222,8 @@ void readLabel(Line& line)
 std::size_t itemMarkLength(std::string_view body)
 {
     std::size_t end = 0;
-    while (end < body.size() && end < 4 && (isDigit(body[end]) || (body[end] >= 'a' && body[end] <= 'z')))
+    while (end < body.size() && end < 4 &&
+           (core::isAsciiDigit(body[end]) || (body[end] >= 'a' && body[end] <= 'z')))
         ++end;
     if (end == 0 || end > 3 || end + 1 >= body.size())
         return 0;
@@ -469,11 +460,6 @@ std::vector<Line> readLines(std::string_view reply)
     return lines;
 }
 
-bool isDateField(Field field)
-{
-    return field == Field::ExpiryDate || field == Field::RegistrationDate || field == Field::UpdatedDate;
-}
-
 /// The party a field is about.
 Part partOf(Field field)
 {
@@ -507,7 +493,7 @@ std::string_view registrarName(std::string_view value)
     const std::string_view last =
         blank == std::string_view::npos ? std::string_view() : value.substr(blank + 1);
     const bool handle = holdsAny(last, "0123456789") && holdsAny(last, "-") &&
-                        std::any_of(last.begin(), last.end(), isAsciiLetter) &&
+                        std::any_of(last.begin(), last.end(), core::isAsciiLetter) &&
                         std::all_of(last.begin(), last.end(), [](char c) { return isAlnum(c) || c == '-'; });
     return handle ? trim(value.substr(0, blank)) : value;
 }
@@ -534,7 +520,7 @@ factValue(const std::vector<Line>& lines, Field field, core::DateOrder order, bo
             if (line.label != row.label || line.value.empty() || line.comment ||
                 (line.part != row.part && (row.part != Part::Domain || line.part != partOf(field))))
                 continue;
-            if (isDateField(field)) {
+            if (core::resultField(field).isDate()) {
                 if (core::readLeadingDate(line.value, order))
                     return line.value;
                 // A registry with rules of its own keeps what its date label says ("null").
@@ -717,7 +703,7 @@ Record readRecord(const std::vector<Line>& lines,
             found = factValue(lines, field, order, layout.keepWritten).value_or(std::string_view());
         std::string value;
         // A registry with rules of its own keeps its dates as written, whatever they say ("null").
-        if (isDateField(field) && !layout.keepWritten) {
+        if (core::resultField(field).isDate() && !layout.keepWritten) {
             value = storedDate(found, order);
         } else {
             value = found;
@@ -725,10 +711,10 @@ Record readRecord(const std::vector<Line>& lines,
         }
         record.reading.set(field, value);
         // What the record keeps counts: a value of bytes that are not text keeps nothing.
-        record.anyFact =
-            record.anyFact || (isDateField(field) ? !value.empty()
-                                                  : record.reading.hasValue(field) &&
-                                                        !core::isWithheld(record.reading.value(field)));
+        record.anyFact = record.anyFact || (core::resultField(field).isDate()
+                                                ? !value.empty()
+                                                : record.reading.hasValue(field) &&
+                                                      !core::isWithheld(record.reading.value(field)));
     }
     return record;
 }
@@ -821,8 +807,8 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
     Record record = readRecord(lines, rawLines, layout, order);
     // A record of the queried name with its dates is an answer, whatever a stray line of legal text
     // says about names that are "not found".
-    const bool carriesRecord = stated.queried && carriesDates(record.reading);
-    if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesRecord) || status == false)
+    const bool carriesEntry = stated.queried && carriesDates(record.reading);
+    if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesEntry) || status == false)
         return Reading(core::LookupStatus::NotRegistered);
     if (listsDelegation(lines, queried))
         return std::move(record.reading);

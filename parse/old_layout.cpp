@@ -6,21 +6,15 @@
 #include <string>
 
 #include "core/encodings.h"
+#include "core/result_fields.h"
 #include "parse/branch.h"
 #include "parse/cut_field.h"
-#include "parse/reply_record.h"
+#include "parse/reply_entry.h"
 #include "parse/utf8_to_gbk.h"
 
 namespace zonedesk::parse {
 
 namespace {
-
-constexpr Field AllFields[] = {Field::RegistrationDate,
-                               Field::ExpiryDate,
-                               Field::UpdatedDate,
-                               Field::Owner,
-                               Field::Email,
-                               Field::Registrar};
 
 std::string applyRule(std::string_view text, const CutRule& rule)
 {
@@ -68,7 +62,7 @@ Reading readOldLayout(const Branch& branch, std::string_view reply)
         cutSection();
     // A reply with a record is an answer for the name, whatever a notice in it says of names that
     // are "NOT FOUND".
-    if (saysInMessage(text, branch.notRegistered) && !carriesRecord(reply))
+    if (saysInMessage(text, branch.notRegistered) && !carriesEntry(reply))
         return Reading(core::LookupStatus::NotRegistered);
     if (branch.sectionCut == SectionCut::AfterVerdict)
         cutSection();
@@ -76,9 +70,9 @@ Reading readOldLayout(const Branch& branch, std::string_view reply)
     Reading reading(core::LookupStatus::Success);
     for (const CutRule& rule : branch.rules)
         reading.set(rule.field, applyRule(text, rule));
-    for (const Field field : AllFields) {
-        if ((branch.notApplicable & fieldBit(field)) != 0)
-            reading.set(field, NotApplicable);
+    for (const core::ResultField& each : core::ResultFields) {
+        if ((branch.notApplicable & fieldBit(each.field)) != 0)
+            reading.set(each.field, NotApplicable);
     }
     return reading;
 }

@@ -8,7 +8,7 @@
 #include "parse/branch.h"
 #include "parse/generic_reply.h"
 #include "parse/old_layout.h"
-#include "parse/reply_record.h"
+#include "parse/reply_entry.h"
 
 namespace zonedesk::parse {
 

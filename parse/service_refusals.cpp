@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/text.h"
-#include "parse/reply_record.h"
+#include "parse/reply_entry.h"
 
 namespace zonedesk::parse {
 
@@ -148,7 +148,7 @@ Refusal serviceRefusal(std::string_view reply)
         if (hit.kind == Refusal::None)
             return Refusal::None;
         if (standsInMessage(reply, hit.start))
-            return carriesRecord(reply) ? Refusal::None : hit.kind;
+            return carriesEntry(reply) ? Refusal::None : hit.kind;
         // The rest of a field's line is that field's value too.
         const std::size_t lineEnd = reply.find('\n', hit.start);
         if (lineEnd == std::string_view::npos)

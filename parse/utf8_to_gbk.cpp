@@ -5,13 +5,14 @@
 #include <algorithm>
 
 #include "core/encodings.h"
+#include "core/text.h"
 
 namespace zonedesk::parse {
 
 void utf8ToGbkInPlace(std::string& value)
 {
     // Pure ASCII is the common case for WHOIS values and needs no converter.
-    if (std::all_of(value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    if (core::isAscii(value))
         return;
     value = core::utf8ToGbk(value);
 }

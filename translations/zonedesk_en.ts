@@ -630,6 +630,30 @@ Stop them and close the program? Finished results are kept.</translation>
         <source>让系统每天或每周在后台查询一个列表，有域名掉落、将到期或有变化时通知你</source>
         <translation>Have the system look a list up daily or weekly in the background and tell you when names drop, near expiry or change</translation>
     </message>
+    <message>
+        <source>更新注册局数据(&amp;U)...</source>
+        <translation>&amp;Update registry data...</translation>
+    </message>
+    <message>
+        <source>从 IANA 下载最新的 RDAP 服务器列表，用于十家注册局以外的域名</source>
+        <translation>Download IANA&apos;s latest list of RDAP servers, used for names outside the ten registries</translation>
+    </message>
+    <message>
+        <source>正在更新注册局数据...</source>
+        <translation>Updating the registry data...</translation>
+    </message>
+    <message>
+        <source>无法更新注册局数据：%1。现有数据保持不变。</source>
+        <translation>Could not update the registry data: %1. The data in use is unchanged.</translation>
+    </message>
+    <message>
+        <source>注册局数据已是最新。</source>
+        <translation>The registry data is up to date.</translation>
+    </message>
+    <message>
+        <source>注册局数据已更新（发布于 %1）：新增 %2 个顶级域，移除 %3 个，%4 个更换了服务器。新数据在下次启动程序时生效。</source>
+        <translation>The registry data was updated (published %1): %2 TLDs added, %3 removed, %4 moved to another server. The new data is used from the next start of the program.</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::PanelBar</name>

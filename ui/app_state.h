@@ -12,7 +12,7 @@
 #include "core/domain_table.h"
 #include "core/user_settings.h"
 #include "history/history_store.h"
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
 
 namespace zonedesk {
 

@@ -17,9 +17,9 @@
 #include "core/service_choice.h"
 #include "core/whois_query_name.h"
 #include "core/withheld_value.h"
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
+#include "ui/calendar_text.h"
 #include "ui/core_text.h"
-#include "view/calendar_text.h"
 
 namespace zonedesk {
 

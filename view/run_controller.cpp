@@ -5,8 +5,8 @@
 #include <chrono>
 #include <cmath>
 
-#include "core/window_messages.h"
-#include "history/history_recorder.h"
+#include "core/worker_ended.h"
+#include "history/history_writer.h"
 #include "ui/message_box.h"
 
 namespace zonedesk {
@@ -34,8 +34,8 @@ void RunController::stop()
     m_run.stop();
     m_refreshTimer.stop();
     m_historyTimer.stop();
-    m_recorder = nullptr;
-    m_run.letRecorderGo(); // what finished before the stop is kept; the window is going
+    m_runHistory = nullptr;
+    m_run.letHistoryGo(); // what finished before the stop is kept; the window is going
 }
 
 void RunController::requestStop()
@@ -70,26 +70,26 @@ std::optional<RunController::Pace> RunController::pace(int done) const
     return pace;
 }
 
-std::unique_ptr<history::HistoryRecorder> RunController::makeRecorder(std::optional<std::int64_t> resumes)
+std::unique_ptr<history::HistoryWriter> RunController::makeHistoryWriter(std::optional<std::int64_t> resumes)
 {
     // The history is a help, never a condition: without it the run goes on, said once.
-    std::unique_ptr<history::HistoryRecorder> recorder;
+    std::unique_ptr<history::HistoryWriter> runHistory;
     if (historyStore(m_state) != nullptr)
-        recorder = history::HistoryRecorder::open(
+        runHistory = history::HistoryWriter::open(
             historyPath(m_state), m_state.table, "desktop", m_state.history.error, resumes);
-    if (!recorder && !m_state.history.errorTold) {
+    if (!runHistory && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
         Q_EMIT historyNotice(tr("历史记录不可用，本次查询照常进行，但不会被记录（%1）")
                                  .arg(QString::fromStdString(m_state.history.error)));
     }
-    return recorder;
+    return runHistory;
 }
 
 void RunController::start()
 {
-    lookup::InternetSession session = m_session;
+    lookup::ExchangeOptions session = m_session;
     session.preferRdap = m_state.settings.preferRdap;
-    m_run.setSession(session);
+    m_run.setExchangeOptions(session);
     m_run.setEndpoints(m_state.endpoints);
     m_run.setMaxWorkers(m_state.settings.jobs);
     letHistoryGo();
@@ -104,14 +104,14 @@ void RunController::start()
     }
     // Some names settled, the rest not: the run finishes the list it was given.
     const bool resuming = settled > 0 && settled < total;
-    auto recorder =
-        m_state.table.count() > 0 ? makeRecorder(resuming ? m_state.listRun : std::nullopt) : nullptr;
-    m_recorder = recorder.get();
-    if (m_recorder != nullptr)
-        m_state.listRun = m_recorder->runId();
+    auto runHistory =
+        m_state.table.count() > 0 ? makeHistoryWriter(resuming ? m_state.listRun : std::nullopt) : nullptr;
+    m_runHistory = runHistory.get();
+    if (m_runHistory != nullptr)
+        m_state.listRun = m_runHistory->runId();
     m_startedAt = std::chrono::steady_clock::now();
     m_doneAtStart = resuming ? settled : 0; // a new run over a settled list starts from none
-    switch (m_run.start(std::move(recorder))) {
+    switch (m_run.start(std::move(runHistory))) {
     case lookup::LookupRun::StartResult::NoDomains:
         tell(qobject_cast<QWidget*>(parent()), tr("请至少指定一个域名。"));
         Q_EMIT finished();
@@ -150,27 +150,27 @@ void RunController::finish()
     if (m_run.startFailed())
         tell(qobject_cast<QWidget*>(parent()), tr("Cannot Start New Thread"));
     // The writer may still be storing the end of the run: it is looked at until it is done.
-    if (m_recorder != nullptr)
+    if (m_runHistory != nullptr)
         m_historyTimer.start();
     Q_EMIT finished();
 }
 
 void RunController::showHistoryResults()
 {
-    if (m_recorder == nullptr)
+    if (m_runHistory == nullptr)
         return;
-    const bool settled = m_recorder->settled();
-    for (const std::size_t row : m_recorder->changedRecords())
-        m_model.setChanges(static_cast<int>(row), m_recorder->changesOf(row));
-    if (!m_recorder->active() && !m_state.history.errorTold) {
+    const bool settled = m_runHistory->settled();
+    for (const std::size_t row : m_runHistory->changedRecords())
+        m_model.setChanges(static_cast<int>(row), m_runHistory->changesOf(row));
+    if (!m_runHistory->active() && !m_state.history.errorTold) {
         m_state.history.errorTold = true;
-        Q_EMIT historyNotice(
-            tr("历史记录写入失败，本次查询不再记录（%1）").arg(QString::fromStdString(m_recorder->error())));
+        Q_EMIT historyNotice(tr("历史记录写入失败，本次查询不再记录（%1）")
+                                 .arg(QString::fromStdString(m_runHistory->error())));
     }
     if (settled) {
         m_historyTimer.stop();
-        m_recorder = nullptr;
-        m_run.letRecorderGo();
+        m_runHistory = nullptr;
+        m_run.letHistoryGo();
     }
 }
 
@@ -178,17 +178,17 @@ void RunController::letHistoryGo()
 {
     // A run's writer may still be storing its end: it is waited for, and its changes shown on the
     // rows they belong to, before those rows are replaced or a new run begins.
-    if (m_recorder == nullptr)
+    if (m_runHistory == nullptr)
         return;
-    m_run.waitForRecorder();
+    m_run.waitForHistory();
     showHistoryResults();
 }
 
 bool RunController::event(QEvent* event)
 {
-    if (event->type() != WindowMessage::type())
+    if (event->type() != WorkerEndedEvent::type())
         return QObject::event(event);
-    if (static_cast<WindowMessage*>(event)->message() == core::WM_WORKER_DONE && m_run.workerDone())
+    if (m_run.workerDone())
         finish();
     return true;
 }

@@ -12,15 +12,15 @@
 #include <QObject>
 #include <QTimer>
 
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
 #include "ui/app_state.h"
-#include "ui/window_message.h"
+#include "ui/worker_ended_event.h"
 #include "view/domain_list_model.h"
 
 namespace zonedesk {
 
 namespace history {
-class HistoryRecorder;
+class HistoryWriter;
 }
 
 class RunController final : public QObject
@@ -37,7 +37,7 @@ public:
 
     bool inProgress() const { return m_run.inProgress(); }
 
-    void setInternetSession(const lookup::InternetSession& session) { m_session = session; }
+    void setInternetSession(const lookup::ExchangeOptions& session) { m_session = session; }
 
     /// Starts a run over the table with the settings in effect now.
     void start();
@@ -97,20 +97,20 @@ private:
     /// Writes newly finished records into their rows and hands them to the history.
     void refresh();
     void finish();
-    /// Shows the changes the history's writer has worked out; lets the recorder go once it is done.
+    /// Shows the changes the history's writer has worked out; lets the history writer go once it is done.
     void showHistoryResults();
-    /// A recorder for a run that starts now, going on with the list of run `resumes` when given;
+    /// A history writer for a run that starts now, going on with the list of run `resumes` when given;
     /// null when the history can't be used (said once).
-    std::unique_ptr<history::HistoryRecorder> makeRecorder(std::optional<std::int64_t> resumes);
+    std::unique_ptr<history::HistoryWriter> makeHistoryWriter(std::optional<std::int64_t> resumes);
 
     AppState& m_state;
     DomainListModel& m_model;
-    lookup::InternetSession m_session;
-    QtPostTarget m_postTarget;
+    lookup::ExchangeOptions m_session;
+    QtWorkerEndTarget m_postTarget;
     QTimer m_refreshTimer;
     QTimer m_historyTimer; // after a run, until the history's writer has stored its end
-    history::HistoryRecorder* m_recorder = nullptr; // the run's, while it has one
-    lookup::RecordedRun m_run;
+    history::HistoryWriter* m_runHistory = nullptr; // the run's, while it has one
+    lookup::RunWithHistory m_run;
     std::chrono::steady_clock::time_point m_startedAt;
     int m_doneAtStart = 0;
 };

@@ -11,6 +11,7 @@
 
 #include <gio/gio.h>
 
+#include "core/text.h"
 #include "watch/registry_text.h"
 
 namespace zonedesk::watch {
@@ -49,7 +50,7 @@ Shown shown(gunichar c)
 {
     if (c == '\t' || c == '\n' || c == '\r' || c == 0x2028 || c == 0x2029)
         return Shown::Space;
-    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || reordersText(c))
+    if (c < 0x20 || (c >= 0x7f && c <= 0x9f) || core::reordersText(c))
         return Shown::Dropped;
     return Shown::AsIs;
 }
@@ -80,7 +81,7 @@ std::string bodyText(std::string_view raw, std::size_t maxChars = ValueChars)
         plain += how == Shown::Space ? std::string_view(" ") : character;
         ++chars;
     }
-    std::string out = escapeMarkup(plain, false);
+    std::string out = escapeMarkup(plain);
     if (cut)
         out += "…";
     return out;

@@ -9,7 +9,8 @@
 
 #include <glib.h>
 
-#include "watch/curl_handles.h"
+#include "net/curl_handles.h"
+#include "net/curl_options.h"
 #include "watch/notify_target.h"
 #include "watch/watch_message.h"
 
@@ -110,15 +111,15 @@ long responseCode(CURL* handle)
 
 bool isPlainLoopback(const std::string& url)
 {
-    const CurlUrl parsed(curl_url());
+    const net::CurlUrl parsed(curl_url());
     if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
         return false;
     char* rawScheme = nullptr;
     char* rawHost = nullptr;
     const bool gotScheme = curl_url_get(parsed.get(), CURLUPART_SCHEME, &rawScheme, 0) == CURLUE_OK;
-    const CurlText scheme(rawScheme);
+    const net::CurlText scheme(rawScheme);
     const bool gotHost = curl_url_get(parsed.get(), CURLUPART_HOST, &rawHost, 0) == CURLUE_OK;
-    const CurlText host(rawHost);
+    const net::CurlText host(rawHost);
     return gotScheme && gotHost && std::string_view(scheme.get()) == "smtp" && isLoopbackHost(host.get());
 }
 
@@ -166,9 +167,9 @@ mailMessage(const WatchReport& report, const std::string& from, const std::strin
 
 bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why)
 {
-    const CurlEasy easy = newCurlEasy();
-    CurlList recipients;
-    if (!easy || !appendCurlList(recipients, ("<" + headerSafe(to) + ">").c_str())) {
+    const net::CurlEasy easy = net::newCurlEasy();
+    net::CurlList recipients;
+    if (!easy || !net::appendCurlList(recipients, ("<" + headerSafe(to) + ">").c_str())) {
         why = "no memory to start the mail transfer";
         return false;
     }
@@ -179,27 +180,27 @@ bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string
     // STARTTLS is required except on this machine, where a test or a local relay may not offer it.
     const long tls = isPlainLoopback(smtp.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL;
     const long limitMs = smtp.timeout.count();
-    bool ok = setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
-              setCurlOption(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
-              setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
-              setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
-              setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
-              setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
-              setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
-              setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
-              setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
-              setCurlOption(handle,
-                            CURLOPT_INFILESIZE_LARGE,
-                            static_cast<curl_off_t>(message.size()),
-                            "CURLOPT_INFILESIZE_LARGE",
-                            why) &&
-              setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
-              setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
-              setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-              setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+    bool ok = net::setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+              net::setCurlOption(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
+              net::setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
+              net::setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
+              net::setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
+              net::setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
+              net::setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
+              net::setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
+              net::setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
+              net::setCurlOption(handle,
+                                 CURLOPT_INFILESIZE_LARGE,
+                                 static_cast<curl_off_t>(message.size()),
+                                 "CURLOPT_INFILESIZE_LARGE",
+                                 why) &&
+              net::setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+              net::setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+              net::setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+              net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
     if (ok && !smtp.user.empty())
-        ok = setCurlOption(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
-             setCurlOption(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
+        ok = net::setCurlOption(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
+             net::setCurlOption(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
     if (!ok)
         return false;
 

@@ -6,7 +6,7 @@
 
 #include <arpa/inet.h>
 
-#include "watch/curl_handles.h"
+#include "net/curl_handles.h"
 
 namespace zonedesk::watch {
 
@@ -80,7 +80,7 @@ bool checkWebhookUrl(std::string_view text, std::string& why)
         why = "a webhook URL may not hold a blank or a control character";
         return false;
     }
-    const CurlUrl url(curl_url());
+    const net::CurlUrl url(curl_url());
     if (!url) {
         why = "no memory to read the webhook URL";
         return false;
@@ -93,9 +93,9 @@ bool checkWebhookUrl(std::string_view text, std::string& why)
     char* rawScheme = nullptr;
     char* rawHost = nullptr;
     const bool gotScheme = curl_url_get(url.get(), CURLUPART_SCHEME, &rawScheme, 0) == CURLUE_OK;
-    const CurlText scheme(rawScheme);
+    const net::CurlText scheme(rawScheme);
     const bool gotHost = curl_url_get(url.get(), CURLUPART_HOST, &rawHost, 0) == CURLUE_OK;
-    const CurlText host(rawHost);
+    const net::CurlText host(rawHost);
     if (!gotScheme || !gotHost) {
         why = "the webhook URL names no host";
         return false;

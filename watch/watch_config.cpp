@@ -90,7 +90,7 @@ std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, st
         why = "the watch settings file " + path.string() + " can't be read";
         return std::nullopt;
     }
-    const std::string text = core::readProfileFile(path);
+    const std::string text = core::readWholeFile(path);
     if (!hasSection(text)) {
         why = "the watch settings file " + path.string() + " has no [watch] section";
         return std::nullopt;
@@ -190,7 +190,7 @@ bool writeWatchConfig(const std::filesystem::path& path, const WatchConfig& conf
         why = "can't make the folder " + path.parent_path().string() + ": " + error.message();
         return false;
     }
-    if (!core::replaceProfileFile(path, text)) {
+    if (!core::replaceFileAtomically(path, text)) {
         why = "can't write the watch settings file " + path.string();
         return false;
     }

@@ -5,11 +5,13 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
+#include <memory>
 #include <set>
 #include <vector>
 
 #include <glib.h>
 
+#include "core/text.h"
 #include "watch/registry_text.h"
 
 #include <nlohmann/json.hpp>
@@ -48,7 +50,7 @@ std::string visible(std::string_view text)
             append(0x2400 + point);
         else if (point == 0x7F)
             append(0x2421);
-        else if ((point >= 0x80 && point <= 0x9F) || reordersText(point))
+        else if ((point >= 0x80 && point <= 0x9F) || core::reordersText(point))
             out += Replacement;
         else
             out.append(p, static_cast<std::size_t>(next - p));
@@ -57,14 +59,19 @@ std::string visible(std::string_view text)
     return out;
 }
 
+/// `text` for HTML: made visible (so valid UTF-8, as GLib's markup escape needs), then escaped,
+/// quotes too.
 std::string escapeHtml(std::string_view text)
 {
-    return escapeMarkup(text);
+    const std::string shown = visible(text);
+    const std::unique_ptr<gchar, decltype(&g_free)> escaped(
+        g_markup_escape_text(shown.data(), static_cast<gssize>(shown.size())), &g_free);
+    return escaped ? std::string(escaped.get()) : std::string();
 }
 
 std::string escapeSlack(std::string_view text)
 {
-    return escapeMarkup(text, false);
+    return escapeMarkup(text);
 }
 
 std::string counted(std::size_t n, std::string_view one, std::string_view many)

@@ -8,8 +8,8 @@
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
-#include "history/history_recorder.h"
 #include "history/history_store.h"
+#include "history/history_writer.h"
 #include "history/record_changes.h"
 
 namespace zonedesk::watch {
@@ -102,7 +102,7 @@ bool worthANotice(history::ChangeKind kind)
 } // namespace
 
 WatchReport buildWatchReport(const core::DomainTable& table,
-                             const history::HistoryRecorder* recorder,
+                             const history::HistoryWriter* runHistory,
                              history::HistoryStore* store,
                              std::int32_t warnDays,
                              const core::CalendarDate& today,
@@ -112,8 +112,8 @@ WatchReport buildWatchReport(const core::DomainTable& table,
     report.warnDays = warnDays;
     const auto records = table.inUse();
     report.total = records.size();
-    const std::int64_t runId = recorder != nullptr ? recorder->runId() : 0;
-    const bool history = recorder != nullptr && store != nullptr;
+    const std::int64_t runId = runHistory != nullptr ? runHistory->runId() : 0;
+    const bool history = runHistory != nullptr && store != nullptr;
     const std::vector<history::Change> none;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const core::DomainRecord& record = records[i];
@@ -126,7 +126,7 @@ WatchReport buildWatchReport(const core::DomainTable& table,
         const std::int64_t days = expiry ? core::daysBetween(today, *expiry) : 0;
         // A name that is not registered (or failed) expires nothing, whatever dates its reply held.
         const bool near = *status == RegisteredStatus && expiry && days <= warnDays;
-        const std::vector<history::Change>& changes = recorder != nullptr ? recorder->changesOf(i) : none;
+        const std::vector<history::Change>& changes = runHistory != nullptr ? runHistory->changesOf(i) : none;
         const bool failing = history && *status == ErrorStatus;
         // Most names have nothing to tell: only those that may are read out of the table's GBK.
         if (!near && !failing &&

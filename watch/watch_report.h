@@ -17,7 +17,7 @@ class DomainTable;
 } // namespace zonedesk::core
 
 namespace zonedesk::history {
-class HistoryRecorder;
+class HistoryWriter;
 class HistoryStore;
 } // namespace zonedesk::history
 
@@ -69,14 +69,14 @@ std::string quietSummary(const WatchReport& report);
 /// "registrar-changed", "owner-changed", "failing-again".
 std::string_view noticeKey(NoticeKind kind);
 
-/// The report of a finished run over `table`. The changes come from `recorder` (drops, expiry
+/// The report of a finished run over `table`. The changes come from `runHistory` (drops, expiry
 /// dates moved back, other registrars and owners); near expiry from the table; a name is failing
 /// again when its lookup ended in ERR! and its previous one in `store` did too (the run's own
-/// lookups, run `recorder->runId()`, are passed over). Without a recorder or a store only the
+/// lookups, run `runHistory->runId()`, are passed over). Without a history or a store only the
 /// near-expiry names are known. A read of the store that fails is said in `why`; the report
 /// then lacks what it would have added.
 WatchReport buildWatchReport(const core::DomainTable& table,
-                             const history::HistoryRecorder* recorder,
+                             const history::HistoryWriter* runHistory,
                              history::HistoryStore* store,
                              std::int32_t warnDays,
                              const core::CalendarDate& today,

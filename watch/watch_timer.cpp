@@ -270,7 +270,7 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
     const std::string timer = unitName(plan.name, ".timer");
     for (const auto& [file, text] : {std::pair{folder / unitName(plan.name, ".service"), serviceUnit(plan)},
                                      std::pair{folder / timer, timerUnit(plan)}}) {
-        if (!core::replaceProfileFile(file, text)) {
+        if (!core::replaceFileAtomically(file, text)) {
             outcome.message = "Can't write " + file.string() + ".";
             return outcome;
         }
@@ -337,7 +337,7 @@ std::vector<InstalledTimer> listTimers()
             continue;
         InstalledTimer timer;
         timer.name = name;
-        const std::string text = core::readProfileFile(entry.path());
+        const std::string text = core::readWholeFile(entry.path());
         timer.schedule =
             core::profileValue(text, "Timer", "OnCalendar") == "weekly" ? Schedule::Weekly : Schedule::Daily;
         timer.config = watchConfigPath(name);

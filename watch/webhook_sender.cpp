@@ -3,7 +3,8 @@
 
 #include <array>
 
-#include "watch/curl_handles.h"
+#include "net/curl_handles.h"
+#include "net/curl_options.h"
 
 namespace zonedesk::watch {
 
@@ -36,11 +37,11 @@ bool postWebhook(const std::string& url,
                  std::chrono::milliseconds timeout,
                  std::string& why)
 {
-    const CurlEasy easy = newCurlEasy();
-    CurlList headers;
+    const net::CurlEasy easy = net::newCurlEasy();
+    net::CurlList headers;
     // "Expect:" keeps libcurl from waiting for a 100 Continue before a larger body.
-    if (!easy || !appendCurlList(headers, "Content-Type: application/json") ||
-        !appendCurlList(headers, "Expect:")) {
+    if (!easy || !net::appendCurlList(headers, "Content-Type: application/json") ||
+        !net::appendCurlList(headers, "Expect:")) {
         why = "no memory to start the webhook transfer";
         return false;
     }
@@ -49,25 +50,25 @@ bool postWebhook(const std::string& url,
     std::array<char, CURL_ERROR_SIZE> detail{};
     const long limitMs = timeout.count();
     const bool ok =
-        setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
-        setCurlOption(handle, CURLOPT_URL, url.c_str(), "CURLOPT_URL", why) &&
-        setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "http,https", "CURLOPT_PROTOCOLS_STR", why) &&
-        setCurlOption(handle, CURLOPT_FOLLOWLOCATION, 0L, "CURLOPT_FOLLOWLOCATION", why) &&
-        setCurlOption(handle, CURLOPT_POST, 1L, "CURLOPT_POST", why) &&
-        setCurlOption(handle, CURLOPT_POSTFIELDS, body.data(), "CURLOPT_POSTFIELDS", why) &&
-        setCurlOption(handle,
-                      CURLOPT_POSTFIELDSIZE_LARGE,
-                      static_cast<curl_off_t>(body.size()),
-                      "CURLOPT_POSTFIELDSIZE_LARGE",
-                      why) &&
-        setCurlOption(handle, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER", why) &&
-        setCurlOption(handle, CURLOPT_USERAGENT, "zonedesk", "CURLOPT_USERAGENT", why) &&
-        setCurlOption(handle, CURLOPT_WRITEFUNCTION, discardReply, "CURLOPT_WRITEFUNCTION", why) &&
-        setCurlOption(handle, CURLOPT_WRITEDATA, &reply, "CURLOPT_WRITEDATA", why) &&
-        setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
-        setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
-        setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-        setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+        net::setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+        net::setCurlOption(handle, CURLOPT_URL, url.c_str(), "CURLOPT_URL", why) &&
+        net::setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "http,https", "CURLOPT_PROTOCOLS_STR", why) &&
+        net::setCurlOption(handle, CURLOPT_FOLLOWLOCATION, 0L, "CURLOPT_FOLLOWLOCATION", why) &&
+        net::setCurlOption(handle, CURLOPT_POST, 1L, "CURLOPT_POST", why) &&
+        net::setCurlOption(handle, CURLOPT_POSTFIELDS, body.data(), "CURLOPT_POSTFIELDS", why) &&
+        net::setCurlOption(handle,
+                           CURLOPT_POSTFIELDSIZE_LARGE,
+                           static_cast<curl_off_t>(body.size()),
+                           "CURLOPT_POSTFIELDSIZE_LARGE",
+                           why) &&
+        net::setCurlOption(handle, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER", why) &&
+        net::setCurlOption(handle, CURLOPT_USERAGENT, "zonedesk", "CURLOPT_USERAGENT", why) &&
+        net::setCurlOption(handle, CURLOPT_WRITEFUNCTION, discardReply, "CURLOPT_WRITEFUNCTION", why) &&
+        net::setCurlOption(handle, CURLOPT_WRITEDATA, &reply, "CURLOPT_WRITEDATA", why) &&
+        net::setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+        net::setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+        net::setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+        net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
     if (!ok)
         return false;
 

@@ -19,12 +19,12 @@
 #include "app/application.h"
 #include "core/calendar_date.h"
 #include "core/field_copy.h"
+#include "dialogs/history_dialog.h"
 #include "panel/web_pane.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
-#include "view/history_dialog.h"
 
 namespace zonedesk {
 
@@ -437,7 +437,7 @@ private Q_SLOTS:
         route(server);
         importLines("a.com\n");
         panel().startButton()->click();
-        // A modal box open while the worker finishes: its WM_WORKER_DONE must still end the run.
+        // A modal box open while the worker finishes: its end must still end the run.
         bool finishedInsideTheBox = false;
         QTimer watcher;
         connect(&watcher, &QTimer::timeout, this, [&] {
@@ -642,7 +642,7 @@ private Q_SLOTS:
         server.setDefault(Behaviour::answer("WHOIS LIMIT EXCEEDED - SEE WWW.PIR.ORG/WHOIS FOR DETAILS\n"));
         start();
         route(server);
-        lookup::InternetSession session;
+        lookup::ExchangeOptions session;
         session.throttleRetryPauses = {std::chrono::seconds(16)};
         mainWindow().run().setInternetSession(session);
         importLines("busy.org\n");

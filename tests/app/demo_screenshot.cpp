@@ -10,8 +10,8 @@
 #include <QTimer>
 
 #include "app/application.h"
+#include "dialogs/history_dialog.h"
 #include "panel/web_pane.h"
-#include "view/history_dialog.h"
 
 int main(int argc, char** argv)
 {

@@ -2,7 +2,7 @@
 // The export dialog as the user meets it: the program's own CSV by default, the spreadsheet layout
 // with its options, the rows selected or shown by the filter, and the choice kept across runs.
 // Needs an X server (scripts/run-gui-test).
-#include "panel/export_dialog.h"
+#include "dialogs/export_dialog.h"
 
 #include <filesystem>
 #include <functional>

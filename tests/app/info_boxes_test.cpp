@@ -8,10 +8,10 @@
 #include <QTableWidget>
 #include <QTest>
 
-#include "app/about_dialog.h"
 #include "core/library_versions.h"
 #include "core/lookup_status.h"
-#include "view/history_dialog.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/history_dialog.h"
 
 namespace zonedesk {
 

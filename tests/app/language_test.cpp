@@ -18,7 +18,6 @@
 #include <QTest>
 #include <QTranslator>
 
-#include "app/about_dialog.h"
 #include "app/application.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
@@ -26,6 +25,7 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "dialogs/about_dialog.h"
 #include "history/record_changes.h"
 #include "listfile/domain_import.h"
 #include "panel/web_pane.h"

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/about_dialog.h"
 #include "app/application.h"
+#include "dialogs/about_dialog.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"

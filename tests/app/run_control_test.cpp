@@ -19,12 +19,12 @@
 #include <QTimer>
 
 #include "app/application.h"
+#include "dialogs/history_dialog.h"
 #include "panel/web_pane.h"
 #include "tests/support/gui_test_main.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/program_fixture.h"
 #include "tests/support/temp_dir.h"
-#include "view/history_dialog.h"
 
 namespace zonedesk {
 

@@ -186,9 +186,10 @@ TEST(CliHistory, RawRepliesReachATerminalWithTheirControlsShownAndAPipeByteForBy
     TempDir dir;
     const std::string db = (dir.path() / "h.sqlite3").string();
     LoopbackWhoisServer server;
+    // U+202E (right-to-left override) would turn the rest of the line around.
     const std::string hostile = "Notice: \x1b[2J\x1b]0;title\x07\x9b"
                                 "31m\xC2\x9b"
-                                "1m\x7f\rback\r\n";
+                                "1m\x7f\rback\xE2\x80\xAEmoc.elpmaxe\r\n";
     server.on("a.com", Behaviour::answer(comRecord("a.com", "2027-05-14", "R") + hostile));
     ASSERT_EQ(cli(server, "lookup -q --db " + db + " a.com").exitCode, 0);
 
@@ -201,12 +202,13 @@ TEST(CliHistory, RawRepliesReachATerminalWithTheirControlsShownAndAPipeByteForBy
     ASSERT_EQ(terminal.exitCode, 0);
     EXPECT_NE(terminal.out.find("Notice: \\x1b[2J\\x1b]0;title\\x07\\x9b"
                                 "31m\\xc2\\x9b"
-                                "1m\\x7f\\x0dback\r"),
+                                "1m\\x7f\\x0dback\\u202emoc.elpmaxe\r"),
               std::string::npos)
         << terminal.out;
     EXPECT_NE(terminal.out.find("Registrar: R\r"), std::string::npos); // CR LF is a line end
     EXPECT_EQ(terminal.out.find("Registrar: R\\x0d"), std::string::npos);
     EXPECT_EQ(terminal.out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(terminal.out.find("\xE2\x80\xAE"), std::string::npos);
 
     // JSON escapes what it may leave as it is: DEL and the C1 controls too.
     const ShellRun json = cli(server, "history -j --raw --db " + db + " a.com");

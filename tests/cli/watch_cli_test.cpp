@@ -309,9 +309,9 @@ TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironment)
     EXPECT_EQ(mails[0].sender, "<watcher@example.com>"); // the user is the sender
     EXPECT_EQ(mails[3].password, "from-the-environment");
 
-    // A sender is needed before anything is asked.
+    // A sender that is no address is refused before anything is asked.
     const auto refused = runShell(Cli + " watch " + quoted(list) + " --notify mailto:me@example.com --smtp " +
-                                  mail.url() + " 2>&1");
+                                  mail.url() + " --smtp-from 'not an address' 2>&1");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("--smtp-from"), std::string::npos) << refused.out;
 }

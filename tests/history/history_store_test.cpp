@@ -13,7 +13,7 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
-#include "history/history_recorder.h"
+#include "history/history_writer.h"
 #include "history/record_changes.h"
 #include "tests/support/temp_dir.h"
 
@@ -369,7 +369,7 @@ TEST(RecordChanges, AWithheldValueOnEitherSideIsNoChange)
     EXPECT_EQ(changesBetween(before, after)[0].kind, ChangeKind::OwnerChanged);
 }
 
-TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
+TEST(HistoryWriter, StoresFinishedRecordsOnceAndSeesTheirChanges)
 {
     test::TempDir dir;
     std::string error;
@@ -389,26 +389,26 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
     }
     std::vector<std::string> raw(3);
     raw[0] = "the reply of a.com";
-    HistoryRecorder recorder(path, *table, "cli");
-    ASSERT_TRUE(recorder.active()) << recorder.error();
+    HistoryWriter runHistory(path, *table, "cli");
+    ASSERT_TRUE(runHistory.active()) << runHistory.error();
 
     auto& a = (*table)[0];
     a.status = Available;
     core::publishDone(a);
-    recorder.tick(raw);
-    recorder.tick(raw); // handed over once
+    runHistory.tick(raw);
+    runHistory.tick(raw); // handed over once
 
     auto& b = (*table)[1];
     b.status = Registered;
     core::copyField(b.expiryDate, "2030-01-01");
     core::publishDone(b);
-    recorder.finish(raw); // c.com never finished: not stored
-    recorder.wait();
-    EXPECT_TRUE(recorder.settled());
-    EXPECT_EQ(recorder.storedCount(), 2U);
-    ASSERT_EQ(recorder.changesOf(0).size(), 1U);
-    EXPECT_EQ(recorder.changesOf(0)[0].kind, ChangeKind::Dropped);
-    EXPECT_EQ(recorder.changedRecords(), std::vector<std::size_t>{0});
+    runHistory.finish(raw); // c.com never finished: not stored
+    runHistory.wait();
+    EXPECT_TRUE(runHistory.settled());
+    EXPECT_EQ(runHistory.storedCount(), 2U);
+    ASSERT_EQ(runHistory.changesOf(0).size(), 1U);
+    EXPECT_EQ(runHistory.changesOf(0)[0].kind, ChangeKind::Dropped);
+    EXPECT_EQ(runHistory.changedRecords(), std::vector<std::size_t>{0});
     EXPECT_EQ(historyOf(*store, "a.com", true)[0].raw, "the reply of a.com");
     EXPECT_TRUE(historyOf(*store, "c.com", false).empty());
     ASSERT_TRUE(runsOf(*store)[0].ended);
@@ -422,9 +422,9 @@ TEST(HistoryRecorder, StoresFinishedRecordsOnceAndSeesTheirChanges)
     EXPECT_EQ((*restored)[1].status, Registered);
     EXPECT_EQ(core::fieldText((*restored)[1].expiryDate), "2030-01-01");
 
-    // A database that can't be used: the recorder is off and says why, and nothing waits.
+    // A database that can't be used: the history writer is off and says why, and nothing waits.
     const auto garbage = dir.write("garbage", std::string(4096, 'z'));
-    HistoryRecorder off(garbage.string(), *table, "cli");
+    HistoryWriter off(garbage.string(), *table, "cli");
     EXPECT_FALSE(off.active());
     EXPECT_NE(off.error().find("not a database"), std::string::npos) << off.error();
     off.finish(raw);

@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "history/history_store.h"
-#include "lookup/internet_session.h"
+#include "lookup/exchange_options.h"
 #include "tests/support/sqlite_probe.h"
 #include "tests/support/temp_dir.h"
 
@@ -47,7 +47,7 @@ using test::scalar;
 
 TEST(StoredReply, CompressedRepliesComeBackByteForByte)
 {
-    EXPECT_GE(StoredReplyCap, lookup::InternetSession{}.replySizeCap); // every reply a lookup keeps
+    EXPECT_GE(StoredReplyCap, lookup::ExchangeOptions{}.replySizeCap); // every reply a lookup keeps
     std::string binary = IcannReply + std::string("\0\x80\xff\x1b[2J", 7);
     for (const std::string& reply : {IcannReply, binary, std::string(100'000, 'x')}) {
         const StoredReply stored = storeReply(reply);

@@ -15,7 +15,7 @@
 #include "core/lookup_status.h"
 #include "core/service_choice.h"
 #include "core/whois_servers.h"
-#include "lookup/recorded_run.h"
+#include "lookup/run_with_history.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/support/temp_dir.h"
 
@@ -83,8 +83,8 @@ protected:
     {
         core::assignWhoisServers(*table);
         core::assignOtherServices(*table, data);
-        RecordedRun run(*table, queue);
-        run.setSession(session);
+        RunWithHistory run(*table, queue);
+        run.setExchangeOptions(session);
         run.setEndpoints(endpoints);
         run.setServiceData(&data);
         run.setReferralCache(cache.path() / "iana-referrals.tsv");
@@ -106,9 +106,9 @@ protected:
     LoopbackWhoisServer zz;
     LoopbackWhoisServer com;
     EndpointOverrides endpoints;
-    InternetSession session;
+    ExchangeOptions session;
     std::unique_ptr<core::DomainTable> table;
-    MessageQueue queue;
+    WorkerEndQueue queue;
 };
 
 TEST_F(EveryRegistryTest, EachNameGoesToTheServiceItsTldHasAndComesBackWithItsVerdict)

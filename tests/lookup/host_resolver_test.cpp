@@ -151,7 +151,7 @@ TEST(HostResolver, TheWhoisExchangeResolvesWithinItsConnectLimitAndItsStop)
 {
     auto standIn = std::make_shared<StandIn>();
     const Opener opener{standIn};
-    InternetSession session;
+    ExchangeOptions session;
     session.connectTimeout = 300ms;
     session.exchangeLimit = 1h;
     session.whoisHosts = std::make_shared<HostResolver>(lookupOf(standIn));
@@ -179,7 +179,7 @@ TEST(HostResolver, TheWhoisExchangeConnectsToTheAddressTheResolverGives)
     server.on("example.com", test::Behaviour::answer("No match for \"EXAMPLE.COM\".\r\n"));
     auto standIn = std::make_shared<StandIn>();
     standIn->openUp();
-    InternetSession session;
+    ExchangeOptions session;
     session.whoisHosts = std::make_shared<HostResolver>(lookupOf(standIn));
     for (int i = 0; i < 2; ++i) {
         const ExchangeResult result =
@@ -187,7 +187,7 @@ TEST(HostResolver, TheWhoisExchangeConnectsToTheAddressTheResolverGives)
         EXPECT_EQ(result.reason, core::ErrorReason::None);
         EXPECT_EQ(result.reply, "No match for \"EXAMPLE.COM\".\r\n");
     }
-    EXPECT_EQ(standIn->asked, 1); // once for both exchanges of the session
+    EXPECT_EQ(standIn->asked, 1); // once for both exchanges that share it
 }
 
 } // namespace

@@ -23,9 +23,9 @@ using test::TempDir;
 
 const std::chrono::system_clock::time_point Now{std::chrono::seconds(1'785'000'000)};
 
-InternetSession quickSession()
+ExchangeOptions quickSession()
 {
-    InternetSession session;
+    ExchangeOptions session;
     session.connectTimeout = 500ms;
     session.connectBackoff = 10ms;
     session.readTimeout = 300ms;
@@ -169,7 +169,7 @@ TEST_F(IanaReferral, ReadsNoMoreThanItsReplyCap)
 {
     m_server.on("big",
                 Behaviour::stallAfter("refer: whois.big\n" + std::string(2 * MaxReferralReplyBytes, 'x')));
-    InternetSession patient = quickSession();
+    ExchangeOptions patient = quickSession();
     patient.readTimeout = 30s;
     patient.exchangeLimit = 60s;
     const Referral referral =

@@ -17,11 +17,10 @@
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
-#include "core/post_target.h"
 #include "core/whois_servers.h"
-#include "core/window_messages.h"
+#include "core/worker_ended.h"
 #include "lookup/lookup_worker.h"
-#include "lookup/message_queue.h"
+#include "lookup/worker_end_queue.h"
 #include "tests/support/loopback_whois_server.h"
 
 namespace zonedesk::lookup {
@@ -78,14 +77,14 @@ protected:
         return true;
     }
 
-    /// Starts a run and handles WM_WORKER_DONE until the last worker has reported.
+    /// Starts a run and handles the workers' ends until the last worker has reported.
     LookupRun::StartResult runToEnd(LookupRun& run)
     {
         assignWhoisServers(*table);
         EXPECT_TRUE(everyServerIsRouted());
         if (!everyServerIsRouted())
             return LookupRun::StartResult::NoDomains;
-        run.setSession(session);
+        run.setExchangeOptions(session);
         run.setEndpoints(endpoints);
         const auto result = run.startLookups();
         if (result != LookupRun::StartResult::Running)
@@ -98,9 +97,9 @@ protected:
     std::int32_t status(std::size_t i) const { return (*table)[i].status; }
 
     std::unique_ptr<DomainTable> table;
-    InternetSession session;
+    ExchangeOptions session;
     EndpointOverrides endpoints;
-    MessageQueue queue;
+    WorkerEndQueue queue;
 };
 
 TEST_F(LookupRunTest, ScanHandsOutEachServerOnceAndSettlesRecordsWithoutOne)
@@ -154,20 +153,20 @@ TEST_F(LookupRunTest, NoMoreWorkersRunAtOnceThanTheCapAndEveryServerHasItsTurn)
 {
     // Counts the workers alive: one more at its thread's start, one fewer at its end's report (its
     // last act, which the run answers by starting the next server's worker).
-    struct CountingTarget final : PostTarget
+    struct CountingTarget final : WorkerEndTarget
     {
-        MessageQueue& queue;
+        WorkerEndQueue& queue;
         std::atomic<int>& alive;
 
-        CountingTarget(MessageQueue& to, std::atomic<int>& count)
+        CountingTarget(WorkerEndQueue& to, std::atomic<int>& count)
             : queue(to)
             , alive(count)
         {}
 
-        void post(int message, std::intptr_t lParam) override
+        void post(core::WorkerEnded ended) override
         {
             --alive;
-            queue.post(message, lParam);
+            queue.post(ended);
         }
     };
 
@@ -269,16 +268,15 @@ TEST_F(LookupRunTest, NonAsciiDomainIsQueriedAsItsALabel)
 
 TEST_F(LookupRunTest, WorkerWhoseSessionCannotOpenReportsMinusOne)
 {
-    session.connectTimeout = 0ms; // the session does not open, so nothing is queried
+    session.connectTimeout = 0ms; // options no exchange can use: nothing is queried
     add("a.com");
     LookupRun run(*table, queue);
     assignWhoisServers(*table);
-    run.setSession(session);
+    run.setExchangeOptions(session);
     ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
-    const auto message = queue.take(10s);
-    ASSERT_TRUE(message);
-    EXPECT_EQ(message->message, WM_WORKER_DONE);
-    EXPECT_EQ(message->lParam, -1);
+    const auto ended = queue.take(10s);
+    ASSERT_TRUE(ended);
+    EXPECT_FALSE(ended->queried);
     EXPECT_TRUE(run.workerDone());
     EXPECT_FALSE(isDone((*table)[0]));
 }
@@ -294,7 +292,7 @@ TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
     assignWhoisServers(*table);
     ASSERT_TRUE(everyServerIsRouted());
     LookupRun run(*table, queue);
-    run.setSession(session);
+    run.setExchangeOptions(session);
     run.setEndpoints(endpoints);
     ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
     while (com.connectionCount() == 0)
@@ -324,7 +322,7 @@ TEST_F(LookupRunTest, WindingDownEndsTheRunWithItsReportsAndTheNextStartResumes)
     ASSERT_TRUE(everyServerIsRouted());
     LookupRun run(*table, queue);
     run.setMaxWorkers(1);
-    run.setSession(session);
+    run.setExchangeOptions(session);
     run.setEndpoints(endpoints);
     ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
     while (com.connectionCount() == 0)
@@ -635,7 +633,7 @@ TEST_F(LookupRunTest, StopEndsAThrottleWaitAtOnce)
     add("busy.org");
     assignWhoisServers(*table);
     LookupRun run(*table, queue);
-    run.setSession(session);
+    run.setExchangeOptions(session);
     run.setEndpoints(endpoints);
     ASSERT_EQ(run.startLookups(), LookupRun::StartResult::Running);
     const auto giveUp = std::chrono::steady_clock::now() + 10s;
@@ -679,7 +677,7 @@ protected:
                 throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
             return startWorkerThread(std::move(params));
         });
-        run->setSession(session);
+        run->setExchangeOptions(session);
         run->setEndpoints(endpoints);
     }
 
@@ -700,7 +698,7 @@ TEST_F(CannotStartThreadTest, NoWorkerOutlivesTheFailedStart)
     for (int i = 0; i < 2; ++i) {
         const auto report = queue.take(0ms);
         ASSERT_TRUE(report) << "worker " << i << " is still running";
-        EXPECT_EQ(report->message, WM_WORKER_DONE);
+        EXPECT_TRUE(report->queried);
         EXPECT_FALSE(run->workerDone()); // the run is already over
     }
     EXPECT_FALSE(queue.take(0ms));
@@ -733,7 +731,7 @@ TEST_F(CannotStartThreadTest, TheNextRunLooksEverythingUpAndIgnoresTheFailedStar
     ASSERT_TRUE(everyServerIsRouted());
     session.readTimeout = 2s;
     session.exchangeLimit = 10s;
-    run->setSession(session);
+    run->setExchangeOptions(session);
     run->setEndpoints(endpoints);
     ASSERT_EQ(run->startLookups(), LookupRun::StartResult::Running);
     EXPECT_EQ(run->runningWorkers(), 3);

@@ -19,9 +19,9 @@ using test::httpResponse;
 using test::LoopbackWhoisServer;
 using test::rdapRequest;
 
-InternetSession quickSession()
+ExchangeOptions quickSession()
 {
-    InternetSession session;
+    ExchangeOptions session;
     session.connectTimeout = 500ms;
     session.readTimeout = 1s; // libcurl counts its idle limit in whole seconds
     session.exchangeLimit = 5s;
@@ -54,7 +54,7 @@ TEST(RdapExchange, OverTheCapSilentOrRefusedIsNoAnswer)
     server.speakHttp();
     server.on(rdapRequest("big.org"), Behaviour::answer(httpResponse(200, std::string(5000, '{'))));
     server.on(rdapRequest("silent.org"), Behaviour::silent());
-    InternetSession capped = quickSession();
+    ExchangeOptions capped = quickSession();
     capped.replySizeCap = 4096;
     EXPECT_EQ(exchangeRdap(server.httpBase() + "domain/big.org", capped, {}).reason,
               core::ErrorReason::TooLarge);
@@ -90,7 +90,7 @@ TEST(RdapExchange, StopRequestEndsAWaitingRequestQuickly)
     LoopbackWhoisServer server;
     server.speakHttp();
     server.setDefault(Behaviour::silent());
-    InternetSession patient = quickSession();
+    ExchangeOptions patient = quickSession();
     patient.readTimeout = 60s;
     patient.exchangeLimit = 60s;
     std::stop_source stop;

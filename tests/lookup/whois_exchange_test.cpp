@@ -21,9 +21,9 @@ using test::Behaviour;
 using test::LoopbackWhoisServer;
 
 /// Short limits, so that no test waits for the real ones.
-InternetSession quickSession()
+ExchangeOptions quickSession()
 {
-    InternetSession session;
+    ExchangeOptions session;
     session.connectTimeout = 500ms;
     session.connectBackoff = 10ms;
     session.readTimeout = 300ms;
@@ -36,7 +36,7 @@ Endpoint at(const LoopbackWhoisServer& server)
     return {"127.0.0.1", server.port()};
 }
 
-ExchangeResult ask(const LoopbackWhoisServer& server, std::string_view query, const InternetSession& session)
+ExchangeResult ask(const LoopbackWhoisServer& server, std::string_view query, const ExchangeOptions& session)
 {
     return exchangeWhois(at(server), query, session, {});
 }
@@ -70,7 +70,7 @@ TEST(WhoisExchange, StopsReadingAtTheSizeCap)
 {
     LoopbackWhoisServer server;
     server.setDefault(Behaviour::answer(std::string(3 << 20, 'm')));
-    InternetSession session = quickSession();
+    ExchangeOptions session = quickSession();
     session.replySizeCap = 1 << 20;
     const ExchangeResult result = ask(server, "big.com", session);
     EXPECT_EQ(result.outcome, ExchangeOutcome::Received);
@@ -94,7 +94,7 @@ TEST(WhoisExchange, FailuresBeforeReceivingAndTimeLimits)
     EXPECT_EQ(silent.reply, "");
     EXPECT_EQ(silent.reason, ErrorReason::TimedOut);
 
-    InternetSession limited = quickSession();
+    ExchangeOptions limited = quickSession();
     limited.exchangeLimit = 300ms;
     const ExchangeResult slow = ask(server, "slow.com", limited); // whole-exchange limit
     EXPECT_EQ(slow.outcome, ExchangeOutcome::Received);
@@ -124,7 +124,7 @@ TEST(WhoisExchange, AReplyCutOffBeforeTheServerClosesIsIncomplete)
     EXPECT_EQ(stalled.reply, record);
     EXPECT_EQ(stalled.reason, ErrorReason::TimedOut);
 
-    InternetSession capped = quickSession();
+    ExchangeOptions capped = quickSession();
     capped.replySizeCap = 2048; // a reply cut at the cap is whole enough to read
     const ExchangeResult big = ask(server, "capped.com", capped);
     EXPECT_EQ(big.reply.size(), 2048U);
@@ -143,11 +143,14 @@ TEST(WhoisExchange, StopRequestEndsASilentExchangeQuickly)
 {
     LoopbackWhoisServer server;
     server.setDefault(Behaviour::silent());
-    InternetSession session; // the real, long limits
+    ExchangeOptions session; // the real, long limits
     std::stop_source stop;
     auto pending = std::async(std::launch::async,
                               [&] { return exchangeWhois(at(server), "s.com", session, stop.get_token()); });
-    std::this_thread::sleep_for(100ms);
+    // The stop comes while the server holds the connection, not before the exchange began.
+    for (int waited = 0; server.connectionCount() == 0 && waited < 500; ++waited)
+        std::this_thread::sleep_for(10ms);
+    ASSERT_EQ(server.connectionCount(), 1);
     const auto asked = std::chrono::steady_clock::now();
     stop.request_stop();
     ASSERT_EQ(pending.wait_for(5s), std::future_status::ready);

@@ -3,6 +3,7 @@
 // notations and traps they hold.
 #include "parse/generic_reply.h"
 
+#include <array>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -22,25 +23,16 @@ using core::Field;
 using core::LookupStatus;
 using parse::readGenericReply;
 
-struct Fields
-{
-    const char* expiry;
-    const char* created;
-    const char* updated;
-    const char* owner;
-    const char* email;
-    const char* registrar;
-};
+/// The six values in the order of core::ResultFields: expiry, created, updated, owner, e-mail,
+/// registrar.
+using Fields = std::array<const char*, core::FieldCount>;
 
 void expectFields(const parse::Reading& reading, const Fields& fields, const char* reply)
 {
     EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
-    EXPECT_EQ(reading.value(Field::ExpiryDate), fields.expiry) << reply;
-    EXPECT_EQ(reading.value(Field::RegistrationDate), fields.created) << reply;
-    EXPECT_EQ(reading.value(Field::UpdatedDate), fields.updated) << reply;
-    EXPECT_EQ(reading.value(Field::Owner), fields.owner) << reply;
-    EXPECT_EQ(reading.value(Field::Email), fields.email) << reply;
-    EXPECT_EQ(reading.value(Field::Registrar), fields.registrar) << reply;
+    for (std::size_t i = 0; i < core::FieldCount; ++i)
+        EXPECT_EQ(reading.value(core::ResultFields[i].field), fields[i])
+            << core::ResultFields[i].key << ": " << reply;
 }
 
 TEST(GenericReply, ReadsTheNotationsRegistriesWriteFieldsIn)

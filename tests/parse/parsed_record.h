@@ -8,6 +8,7 @@
 #include "core/domain_table.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
+#include "core/result_fields.h"
 #include "core/whois_servers.h"
 #include "parse/branch.h"
 #include "parse/old_layout.h"
@@ -30,20 +31,18 @@ inline Parsed parseAs(std::string_view host, std::string_view reply)
 {
     core::DomainRecord record{};
     core::copyField(record.server, host);
-    for (auto* field : {&record.expiryDate, &record.registrationDate, &record.updatedDate})
-        core::copyField(*field, Untouched);
-    core::copyField(record.owner, Untouched);
-    core::copyField(record.email, Untouched);
-    core::copyField(record.registrar, Untouched);
+    for (const core::ResultField& each : core::ResultFields)
+        each.record.store(record, Untouched);
     parse::parseReply(reply, record);
+    const auto value = [&record](core::Field field) { return std::string(core::fieldValue(record, field)); };
     return {static_cast<core::LookupStatus>(record.status),
             core::isDone(record),
-            std::string(core::fieldText(record.expiryDate)),
-            std::string(core::fieldText(record.registrationDate)),
-            std::string(core::fieldText(record.updatedDate)),
-            std::string(core::fieldText(record.owner)),
-            std::string(core::fieldText(record.email)),
-            std::string(core::fieldText(record.registrar))};
+            value(core::Field::ExpiryDate),
+            value(core::Field::RegistrationDate),
+            value(core::Field::UpdatedDate),
+            value(core::Field::Owner),
+            value(core::Field::Email),
+            value(core::Field::Registrar)};
 }
 
 /// What the old rules alone (the original program's) make of `reply`, without today's reading.

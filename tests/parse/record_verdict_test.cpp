@@ -10,7 +10,7 @@
 #include "core/whois_servers.h"
 #include "parse/branch.h"
 #include "parse/parse_reply.h"
-#include "parse/reply_record.h"
+#include "parse/reply_entry.h"
 #include "tests/parse/parsed_record.h"
 #include "tests/support/shared_corpus.h"
 #include "tests/support/temp_dir.h"
@@ -111,7 +111,7 @@ TEST(RecordVerdict, NotRegisteredPhrasesInsideARecordSayNothing)
     int withRecord = 0;
     for (const RegisteredReply& reply : registeredReplies()) {
         ASSERT_EQ(read(reply.text, reply.server).status(), LookupStatus::Success) << reply.label;
-        const bool record = parse::carriesRecord(reply.text);
+        const bool record = parse::carriesEntry(reply.text);
         withRecord += record ? 1 : 0;
         for (const std::string_view phrase : notRegisteredPhrases(reply.server)) {
             const std::string p(phrase);
@@ -141,7 +141,7 @@ TEST(RecordVerdict, AReplyForAnotherNameIsAnError)
 {
     int checked = 0;
     for (const RegisteredReply& reply : registeredReplies()) {
-        if (!parse::carriesRecord(reply.text))
+        if (!parse::carriesEntry(reply.text))
             continue;
         ++checked;
         const std::string suffix = reply.domain.substr(reply.domain.rfind('.'));

@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: MIT
+#include "cli/lookup_with_history.h"
+
+#include <chrono>
+#include <iostream>
+#include <optional>
+#include <vector>
+
+#include <unistd.h>
+
+#include "cli/interrupt_guard.h"
+#include "cli/progress_line.h"
+#include "core/service_choice.h"
+
+namespace zonedesk::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+ProgressFacts progressFacts(const core::DomainTable& table,
+                            std::chrono::steady_clock::duration elapsed,
+                            const std::vector<lookup::LookupRun::ThrottleNotice>& throttled)
+{
+    ProgressFacts facts;
+    for (const core::DomainRecord& record : table.inUse())
+        facts.done += core::isDone(record) ? 1U : 0U;
+    facts.total = static_cast<std::size_t>(table.count());
+    facts.seconds = std::chrono::duration<double>(elapsed).count();
+    const auto now = std::chrono::steady_clock::now();
+    for (const auto& notice : throttled) {
+        std::string_view host = notice.server;
+        if (host.starts_with("whois."))
+            host.remove_prefix(6);
+        facts.waiting.push_back(
+            {std::string(host), std::chrono::duration<double>(notice.retryAt - now).count()});
+    }
+    return facts;
+}
+
+} // namespace
+
+LookupWithHistory::LookupWithHistory(core::DomainTable& table,
+                                     const LookupOptions& options,
+                                     const lookup::EndpointOverrides& endpoints)
+    : m_table(table)
+    , m_dbPath(options.dbPath)
+    , m_run(table, m_queue)
+{
+    if (!options.tenRegistries) {
+        const core::ServiceData& services = core::defaultServiceData();
+        for (const std::string& problem : services.problems)
+            std::cerr << "zonedesk-cli: " << problem << "\n";
+        core::assignOtherServices(table, services);
+    }
+    m_run.setExchangeOptions(options.session);
+    m_run.setEndpoints(endpoints);
+    m_run.setMaxWorkers(options.jobs);
+}
+
+LookupWithHistory::End LookupWithHistory::run(bool keepHistory, bool quiet)
+{
+    // The history is a help, never a condition: a database that can't be used is said once
+    // and the run goes on without it.
+    const auto historyOff = [](const std::string& why) {
+        std::cerr << "zonedesk-cli: history is off for this run: " << why << "\n";
+    };
+    std::unique_ptr<history::HistoryWriter> runHistory;
+    if (keepHistory) {
+        std::string why;
+        runHistory = history::HistoryWriter::open(
+            m_dbPath.empty() ? history::defaultHistoryPath() : m_dbPath, m_table, "cli", why);
+        if (!runHistory)
+            historyOff(why);
+    }
+    m_recorded = runHistory.get(); // the run owns it from here on
+
+    const InterruptGuard guard;
+    const auto started = m_run.start(std::move(runHistory));
+    bool finished = true;
+    if (started == lookup::LookupRun::StartResult::Running) {
+        const bool showProgress = !quiet && ::isatty(STDERR_FILENO) == 1;
+        std::optional<ResizeWatch> resizes;
+        if (showProgress)
+            resizes.emplace();
+        const auto start = std::chrono::steady_clock::now();
+        finished = m_run.waitForEnd(m_queue, 250ms, &InterruptGuard::interrupted, [&] {
+            if (showProgress)
+                std::cerr << "\r\033[K"
+                          << progressLine(progressFacts(m_table,
+                                                        std::chrono::steady_clock::now() - start,
+                                                        m_run.throttledServers()),
+                                          ResizeWatch::columns())
+                          << std::flush;
+        });
+        if (showProgress)
+            std::cerr << "\r\033[K" << std::flush;
+    }
+    m_run.waitForHistory();
+    if (m_recorded != nullptr && !m_recorded->active()) {
+        historyOff(m_recorded->error());
+        m_recorded = nullptr;
+    }
+    if (started == lookup::LookupRun::StartResult::CannotStartThread || m_run.startFailed()) {
+        std::cerr << "zonedesk-cli: Cannot Start New Thread\n";
+        return End::NotStarted;
+    }
+    return finished ? End::Finished : End::Stopped;
+}
+
+} // namespace zonedesk::cli

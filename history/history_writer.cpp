@@ -1,0 +1,315 @@
+// SPDX-License-Identifier: MIT
+#include "history/history_writer.h"
+
+#include <algorithm>
+#include <ctime>
+#include <unordered_map>
+
+#include "core/encodings.h"
+#include "core/error_reason.h"
+#include "core/field_copy.h"
+#include "core/lookup_status.h"
+#include "core/result_fields.h"
+
+namespace zonedesk::history {
+
+namespace {
+
+std::int64_t now()
+{
+    return std::int64_t{std::time(nullptr)};
+}
+
+} // namespace
+
+HistoryEntry historyEntryOf(const core::DomainRecord& record)
+{
+    using core::fieldText;
+    using core::gbkToUtf8;
+    HistoryEntry entry;
+    entry.name = gbkToUtf8(fieldText(record.domain));
+    entry.server = std::string(fieldText(record.server));
+    entry.status = record.status;
+    const bool asked = entry.status != static_cast<std::int32_t>(core::LookupStatus::Error) ||
+                       core::errorReasonOf(record) != static_cast<std::uint8_t>(core::ErrorReason::BadName);
+    entry.source = !asked ? "" : core::resultSource(record) == core::ResultSource::Rdap ? "rdap" : "whois";
+    for (const core::ResultField& field : core::ResultFields)
+        entry.values[field.field] = gbkToUtf8(field.record.text(record));
+    if (entry.status == static_cast<std::int32_t>(core::LookupStatus::Error))
+        entry.error = std::string(core::errorReasonKey(core::errorReasonOf(record)));
+    return entry;
+}
+
+namespace {
+
+/// A stored lookup into its record, finished as the run left it: Start asks nothing again.
+void restoreRecord(core::DomainRecord& record, const HistoryEntry& entry)
+{
+    core::copyField(record.domain, core::utf8ToGbk(entry.name));
+    core::copyField(record.server, entry.server);
+    for (const core::ResultField& field : core::ResultFields)
+        field.record.store(record, core::utf8ToGbk(entry.values[field.field]));
+    record.status = entry.status;
+    std::uint8_t reason = 0;
+    for (std::uint8_t r = 1; !entry.error.empty() && r < 64; ++r) {
+        if (core::errorReasonKey(r) == entry.error) {
+            reason = r;
+            break;
+        }
+    }
+    record.errorReason =
+        static_cast<std::uint8_t>(reason | (entry.source == "rdap" ? core::ResultSourceBit : 0));
+    record.claimed = 1;
+    core::publishDone(record);
+}
+
+} // namespace
+
+std::int32_t restoreEntries(core::DomainTable& table, const std::vector<HistoryEntry>& entries)
+{
+    table.clear();
+    const auto count = static_cast<std::int32_t>(std::min<std::size_t>(entries.size(), core::TableCapacity));
+    table.setCount(count);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i)
+        restoreRecord(table[i], entries[i]);
+    return count;
+}
+
+std::int32_t restoreList(core::DomainTable& table, const RunList& list)
+{
+    if (list.names.empty())
+        return restoreEntries(table, list.entries);
+    std::unordered_map<std::string_view, const HistoryEntry*> latest;
+    for (const HistoryEntry& entry : list.entries)
+        latest[entry.name] = &entry; // oldest first: the last one stays
+    table.clear();
+    const auto count =
+        static_cast<std::int32_t>(std::min<std::size_t>(list.names.size(), core::TableCapacity));
+    table.setCount(count);
+    for (std::size_t i = 0; i < static_cast<std::size_t>(count); ++i) {
+        const ListedName& listed = list.names[i];
+        core::DomainRecord& record = table[i];
+        if (const auto found = latest.find(listed.name); found != latest.end()) {
+            restoreRecord(record, *found->second);
+            continue;
+        }
+        core::copyField(record.domain, core::utf8ToGbk(listed.name));
+        core::copyField(record.server, listed.server);
+    }
+    return count;
+}
+
+HistoryWriter::HistoryWriter(const std::string& path,
+                             const core::DomainTable& table,
+                             std::string_view program,
+                             std::optional<std::int64_t> resumes)
+    : m_table(table)
+    , m_seen(static_cast<std::size_t>(table.count()), false)
+    , m_changes(static_cast<std::size_t>(table.count()))
+{
+    // Records settled before the run (by an earlier start, or opened from the history) are not
+    // this run's lookups: it has no reply of theirs, and they are stored already.
+    for (std::size_t i = 0; i < m_seen.size(); ++i)
+        m_seen[i] = core::isDone(table[i]);
+    std::string why;
+    m_store = HistoryStore::open(path, why);
+    const auto id = m_store ? m_store->beginRun(now(), program, why) : std::nullopt;
+    if (!id) {
+        fail(why);
+        m_settled = true;
+        return;
+    }
+    m_runId = *id;
+    std::vector<ListedName> names;
+    names.reserve(m_seen.size());
+    for (const core::DomainRecord& record : table.inUse())
+        names.push_back(
+            {core::gbkToUtf8(core::fieldText(record.domain)), std::string(core::fieldText(record.server))});
+    if (!m_store->setRunList(m_runId, names, resumes, why)) {
+        fail(why);
+        m_settled = true;
+        return;
+    }
+    m_active = true;
+    m_writer = std::thread([this] { writerLoop(); });
+}
+
+std::unique_ptr<HistoryWriter> HistoryWriter::open(const std::string& path,
+                                                   const core::DomainTable& table,
+                                                   std::string_view program,
+                                                   std::string& why,
+                                                   std::optional<std::int64_t> resumes)
+{
+    auto runHistory = std::make_unique<HistoryWriter>(path, table, program, resumes);
+    if (runHistory->active())
+        return runHistory;
+    why = runHistory->error();
+    return nullptr;
+}
+
+HistoryWriter::~HistoryWriter()
+{
+    if (!m_writer.joinable())
+        return;
+    if (!m_finished) {
+        std::vector<std::string> none;
+        finish(none);
+    }
+    m_writer.join();
+}
+
+void HistoryWriter::fail(std::string why)
+{
+    m_active = false;
+    if (m_error.empty())
+        m_error = std::move(why);
+}
+
+void HistoryWriter::writerLoop()
+{
+    bool failed = false;
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [this] { return !m_jobs.empty(); });
+            job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+        }
+        Written written;
+        written.ended = job.end;
+        if (!failed && !job.records.empty()) {
+            std::vector<HistoryEntry> entries;
+            entries.reserve(job.records.size());
+            written.changes.resize(job.records.size());
+            for (std::size_t i = 0; i < job.records.size(); ++i) {
+                HistoryEntry entry = historyEntryOf(job.records[i]);
+                entry.runId = m_runId;
+                entry.time = job.time;
+                entry.raw = std::move(job.raw[i]);
+                // A previous lookup that can't be read gives no change rather than "first lookup".
+                std::optional<HistoryEntry> previous;
+                std::string unread;
+                if (m_store->latest(entry.name, previous, unread) && previous)
+                    written.changes[i] = changesBetween(*previous, entry);
+                entries.push_back(std::move(entry));
+            }
+            if (m_store->add(entries, written.error))
+                written.indexes = std::move(job.indexes);
+            else
+                failed = true;
+        }
+        if (!failed && job.end && !m_store->endRun(m_runId, now(), job.counts, written.error))
+            failed = true;
+        {
+            const std::lock_guard lock(m_mutex);
+            m_written.push_back(std::move(written));
+        }
+        if (job.end)
+            return;
+    }
+}
+
+void HistoryWriter::takeWritten()
+{
+    std::deque<Written> written;
+    {
+        const std::lock_guard lock(m_mutex);
+        written.swap(m_written);
+    }
+    for (Written& batch : written) {
+        for (std::size_t i = 0; i < batch.indexes.size(); ++i)
+            m_changes[batch.indexes[i]] = std::move(batch.changes[i]);
+        m_stored += batch.indexes.size();
+        if (!batch.error.empty())
+            fail(batch.error);
+        if (batch.ended)
+            m_settled = true;
+    }
+}
+
+void HistoryWriter::tick(std::vector<std::string>& replies)
+{
+    if (m_finished || !m_writer.joinable())
+        return;
+    takeWritten();
+    if (!m_active)
+        return; // the writer stopped writing; finish() still ends it
+    Job job;
+    job.time = now();
+    const auto records = m_table.inUse();
+    for (std::size_t i = 0; i < records.size() && i < m_seen.size(); ++i) {
+        if (m_seen[i] || !core::isDone(records[i]))
+            continue;
+        m_seen[i] = true;
+        // A name without a server was never asked: nothing to remember.
+        if (records[i].status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
+            continue;
+        job.records.push_back(records[i]);
+        job.raw.push_back(i < replies.size() ? std::move(replies[i]) : std::string());
+        switch (static_cast<core::LookupStatus>(records[i].status)) {
+        case core::LookupStatus::Success: ++m_counts.registered; break;
+        case core::LookupStatus::NotRegistered: ++m_counts.available; break;
+        case core::LookupStatus::Error: ++m_counts.errors; break;
+        case core::LookupStatus::NoServer: break;
+        }
+        ++m_counts.total;
+        job.indexes.push_back(i);
+    }
+    if (job.records.empty())
+        return;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(job));
+    }
+    m_wake.notify_one();
+}
+
+void HistoryWriter::finish(std::vector<std::string>& replies)
+{
+    if (m_finished || !m_writer.joinable())
+        return;
+    tick(replies);
+    m_finished = true;
+    Job end;
+    end.end = true;
+    end.counts = m_counts;
+    {
+        const std::lock_guard lock(m_mutex);
+        m_jobs.push_back(std::move(end));
+    }
+    m_wake.notify_one();
+}
+
+bool HistoryWriter::settled()
+{
+    if (!m_settled && m_finished)
+        takeWritten();
+    return m_settled;
+}
+
+void HistoryWriter::wait()
+{
+    if (m_writer.joinable() && m_finished) {
+        m_writer.join();
+        takeWritten();
+    }
+}
+
+const std::vector<Change>& HistoryWriter::changesOf(std::size_t index) const
+{
+    static const std::vector<Change> none;
+    return index < m_changes.size() ? m_changes[index] : none;
+}
+
+std::vector<std::size_t> HistoryWriter::changedRecords() const
+{
+    std::vector<std::size_t> changed;
+    for (std::size_t i = 0; i < m_changes.size(); ++i) {
+        if (!m_changes[i].empty())
+            changed.push_back(i);
+    }
+    return changed;
+}
+
+} // namespace zonedesk::history
