@@ -33,6 +33,15 @@ struct sigaction handlerAction(void (*handler)(int))
     return action;
 }
 
+/// Listens to `signal` with `action` unless the program was started with it ignored (nohup, a
+/// script's background job): an ignored signal stays ignored, as the one who started us asked.
+void listen(int signal, const struct sigaction& action, struct sigaction& old)
+{
+    ::sigaction(signal, nullptr, &old);
+    if (old.sa_handler != SIG_IGN)
+        ::sigaction(signal, &action, nullptr);
+}
+
 struct sigaction oldInterrupt
 {};
 
@@ -51,10 +60,10 @@ InterruptGuard::InterruptGuard()
 {
     interruptedFlag = 0;
     const struct sigaction action = handlerAction(onInterrupt);
-    ::sigaction(SIGINT, &action, &oldInterrupt);
-    ::sigaction(SIGTERM, &action, &oldTerminate);
+    listen(SIGINT, action, oldInterrupt);
+    listen(SIGTERM, action, oldTerminate);
     // A closed terminal or ssh session ends the run as SIGTERM does: what finished is written.
-    ::sigaction(SIGHUP, &action, &oldHangUp);
+    listen(SIGHUP, action, oldHangUp);
 }
 
 InterruptGuard::~InterruptGuard()

@@ -7,7 +7,7 @@
 namespace zonedesk::cli {
 
 /// Installs the Ctrl+C, SIGTERM and SIGHUP handlers for its life and puts the old ones back
-/// afterwards.
+/// afterwards. A signal ignored when the program started (`nohup`) stays ignored.
 class InterruptGuard
 {
 public:

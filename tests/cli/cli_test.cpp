@@ -252,12 +252,14 @@ TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
         server.on("hangs.com", Behaviour::silent());
         const auto list = dir.write("list.txt", "quick.org\nhangs.com\n");
         const auto csv = dir.path() / "out.csv";
-        // The shell sends the signal once the silent server holds the connection.
-        const std::string script = routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) + " -o " +
-                                   quoted(csv) + " --jsonl " + quoted(dir.path() / "jsonl") +
-                                   " & pid=$!; for i in $(seq 100); do sleep 0.05; " + "[ -s " +
-                                   quoted(dir.path() / "connected") + " ] && break; done; " + "kill -" +
-                                   signal + " $pid; wait $pid";
+        // The shell sends the signal once the silent server holds the connection. A background
+        // job of a script starts with SIGINT ignored (and keeps it so): env gives it back, as a
+        // terminal's foreground job has it.
+        const std::string script =
+            "env --default-signal=INT " + routeAll(server) + ZONEDESK_CLI_PATH + " lookup " + quoted(list) +
+            " -o " + quoted(csv) + " --jsonl " + quoted(dir.path() / "jsonl") +
+            " & pid=$!; for i in $(seq 100); do sleep 0.05; " + "[ -s " + quoted(dir.path() / "connected") +
+            " ] && break; done; " + "kill -" + signal + " $pid; wait $pid";
         std::thread watcher([&] {
             while (server.connectionCount() < 2)
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -274,6 +276,31 @@ TEST(CliLookup, InterruptStopsTheRunAndWritesWhatIsFinished)
         EXPECT_NE(written.find("\"quick.org\",\"\xD3\xF2"), std::string::npos); // finished: its result
         EXPECT_NE(written.find("\"hangs.com\",\"\xCE\xB4\xB2\xE9\xD1\xAF\""), std::string::npos); // 未查询
     }
+}
+
+TEST(CliLookup, ASignalIgnoredAtTheStartStaysIgnored)
+{
+    // nohup starts the program with SIGHUP ignored: a closed terminal must not stop the run.
+    TempDir dir;
+    LoopbackWhoisServer server;
+    server.on("slow.org", Behaviour::answer("NOT FOUND\n", std::chrono::milliseconds(1500)));
+    const auto list = dir.write("list.txt", "slow.org\n");
+    const auto csv = dir.path() / "out.csv";
+    const auto connected = dir.path() / "connected";
+    // The shell sends SIGHUP once the server holds the connection, before it answers.
+    const std::string script = "trap '' HUP; " + routeAll(server) + ZONEDESK_CLI_PATH + " lookup -q " +
+                               quoted(list) + " -o " + quoted(csv) + " & pid=$!; for i in $(seq 200); do " +
+                               "[ -s " + quoted(connected) +
+                               " ] && break; sleep 0.05; done; kill -HUP $pid; " + "wait $pid";
+    std::thread watcher([&] {
+        for (int waited = 0; server.connectionCount() == 0 && waited < 1000; ++waited)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        dir.write("connected", "yes");
+    });
+    const CliRun run = runShell(script);
+    watcher.join();
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(readFile(csv).find("\"slow.org\",\"\xD3\xF2"), std::string::npos) << readFile(csv); // looked up
 }
 
 TEST(CliLookup, ErrorsSayWhyAndAFinishedRunIsNeverLost)

@@ -46,7 +46,9 @@ TEST(CliNameResolution, AnUnansweringDnsServerCostsTheConnectLimitAndCtrlCEndsTh
              "echo limited $(( " + nowMs + " - start ))",
              // Ctrl+C while the host is looked up, under limits that would allow ten minutes.
              "rm -f " + quoted(asked),
-             lookup + " --timeout 600 --connect-timeout 600 -q >/dev/null 2>&1 & cli=$!",
+             // A script's background job starts with SIGINT ignored; env gives it back.
+             "env --default-signal=INT " + lookup +
+                 " --timeout 600 --connect-timeout 600 -q >/dev/null 2>&1 & cli=$!",
              "for i in $(seq 400); do [ -e " + quoted(asked) + " ] && break; sleep 0.05; done",
              "start=" + nowMs,
              "kill -INT $cli"s,
