@@ -175,6 +175,11 @@ std::optional<RdapBootstrap> RdapBootstrap::parse(std::string_view text, std::st
         for (const json& item : service[0])
             bootstrap.m_bases.emplace(asciiLower(item.get_ref<const std::string&>()), base);
     }
+    // Taken, it would leave every TLD without its RDAP service.
+    if (bootstrap.m_bases.empty()) {
+        error = "no TLD with a usable service URL";
+        return std::nullopt;
+    }
     return bootstrap;
 }
 

@@ -194,17 +194,17 @@ BootstrapUpdate updateBootstrap(const std::string& url, const std::stop_token& s
     if (!download)
         return update;
     if (download->status == 304) {
+        // "Not modified" answers a question; without one it leaves nothing to use.
+        if (validators.etag.empty() && validators.lastModified.empty()) {
+            update.error = "the server answered 304 (not modified) to a request for the whole file";
+            return update;
+        }
         update.outcome = BootstrapUpdate::Outcome::NotModified;
         return update;
     }
     update.fetched = core::RdapBootstrap::parse(download->body, update.error);
     if (!update.fetched)
         return update;
-    if ((!cachedBytes || *cachedBytes != download->body) &&
-        !core::writeFileAtomically(update.cacheFile, download->body, update.error))
-        return update;
-    update.validatorsNote = saveValidators(validatorsFile, download->validators);
-
     const core::RdapBootstrap& fetched = *update.fetched;
     if (!update.inUse)
         update.outcome = BootstrapUpdate::Outcome::FirstCopy;
@@ -212,10 +212,20 @@ BootstrapUpdate updateBootstrap(const std::string& url, const std::stop_token& s
         update.outcome = BootstrapUpdate::Outcome::Unchanged;
     else if (core::publishedLater(update.inUse->publication(), fetched.publication()))
         update.outcome = BootstrapUpdate::Outcome::OlderFetched;
-    else {
+    else
         update.outcome = BootstrapUpdate::Outcome::Updated;
-        update.changes = core::compareBootstraps(*update.inUse, fetched);
+
+    // An older copy than the one in use is never written: it would replace a newer cached one.
+    if (update.outcome == BootstrapUpdate::Outcome::OlderFetched)
+        return update;
+    if ((!cachedBytes || *cachedBytes != download->body) &&
+        !core::writeFileAtomically(update.cacheFile, download->body, update.error)) {
+        update.outcome = BootstrapUpdate::Outcome::Failed;
+        return update;
     }
+    update.validatorsNote = saveValidators(validatorsFile, download->validators);
+    if (update.outcome == BootstrapUpdate::Outcome::Updated)
+        update.changes = core::compareBootstraps(*update.inUse, fetched);
     return update;
 }
 

@@ -130,6 +130,47 @@ TEST_F(UpdateData, ABrokenDownloadLeavesTheCacheAsItWas)
     EXPECT_EQ(readFile(cached()), Newer);
 }
 
+TEST_F(UpdateData, AnAnswerThatWouldLoseDataIsRefused)
+{
+    const std::string Older = bootstrap("2026-07-01T00:00:00Z", R"([["aa", "bb", "cc"], ["https://old/"]])");
+    const std::string NoService = bootstrap("2026-09-01T00:00:00Z", "");
+    const std::string NoHttps = bootstrap("2026-09-01T00:00:00Z", R"([["aa", "cc"], ["ftp://one/"]])");
+
+    const struct
+    {
+        const char* what;
+        std::string answer;
+        int exitCode;
+        const char* says; // on standard error, or standard output when the exit code is 0
+    } cases[] = {
+        // An older copy is said to be older and never replaces the newer cached one.
+        {"older", httpResponse(200, Older, "ETag: \"v0\"\r\n"), 0, "is older than the one in use"},
+        // A bootstrap without a usable service would take every TLD's RDAP away.
+        {"no service", httpResponse(200, NoService, ""), 2, "no TLD with a usable service URL"},
+        {"no https", httpResponse(200, NoHttps, ""), 2, "no TLD with a usable service URL"},
+    };
+
+    m_server.on(Request, Behaviour::answer(httpResponse(200, Newer, NewerHeaders)));
+    ASSERT_EQ(update().exitCode, 0) << err();
+    for (const auto& each : cases) {
+        m_server.on(Request, Behaviour::answer(each.answer));
+        const ShellRun run = update();
+        EXPECT_EQ(run.exitCode, each.exitCode) << each.what << ": " << err();
+        EXPECT_NE((each.exitCode == 0 ? run.out : err()).find(each.says), std::string::npos)
+            << each.what << ": " << run.out << err();
+        EXPECT_EQ(readFile(cached()), Newer) << each.what;
+        EXPECT_EQ(readFile(validators()), "ETag: \"v2\"\nLast-Modified: Sat, 01 Aug 2026 00:00:00 GMT\n")
+            << each.what;
+    }
+
+    // "Not modified" to a request that asked nothing leaves nothing to use: an error.
+    std::filesystem::remove(cached());
+    m_server.on(Request, Behaviour::answer(httpResponse(304, "", "")));
+    const ShellRun unasked = update();
+    EXPECT_EQ(unasked.exitCode, 2);
+    EXPECT_NE(err().find("304 (not modified) to a request for the whole file"), std::string::npos) << err();
+}
+
 TEST_F(UpdateData, ARedirectAwayFromHttpsIsNotFollowed)
 {
     m_server.on(

@@ -38,7 +38,8 @@ TEST(DataFileDates, TheBootstrapInUseAndTheTablesReadmeDate)
     ServiceData data;
     std::string error;
     data.rdap = RdapBootstrap::parse(
-        R"({"publication":"2027-02-03T04:05:06Z","version":"1.0","services":[]})", error);
+        R"({"publication":"2027-02-03T04:05:06Z","version":"1.0","services":[[["aa"],["https://one/"]]]})",
+        error);
     ASSERT_TRUE(data.rdap) << error;
     // A later bootstrap from the cache is the one in use: its date, not the shipped copy's.
     auto dates = dataFileDates(data, dir.path());
