@@ -127,6 +127,9 @@ public:
                 return usageError("--notify " + text + ": " += why);
             if (target->kind == watch::NotifyTarget::Kind::Mail && m_smtp.empty())
                 return usageError("--notify " + text + " needs --smtp smtps://HOST:PORT");
+            if (target->kind == watch::NotifyTarget::Kind::Mail && !m_smtp.starts_with("smtps://") &&
+                !m_smtp.starts_with("smtp://"))
+                return usageError("--smtp " + m_smtp + ": give smtps://HOST:PORT or smtp://HOST:PORT");
             targets.push_back(std::move(*target));
         }
         m_delivery.timeout = notifyTimeout();

@@ -9,6 +9,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include "net/curl_handles.h"
 #include "watch/desktop_notification.h"
 #include "watch/webhook_sender.h"
 
@@ -34,6 +35,24 @@ std::string hostName()
     if (::gethostname(name.data(), name.size() - 1) != 0)
         return {};
     return name.data();
+}
+
+/// A URL as a message may show it: scheme, host, port and path, never its user, password, query
+/// or fragment (a webhook's token lives there).
+std::string shownUrl(const std::string& url)
+{
+    const net::CurlUrl parsed(curl_url());
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+        return "the webhook";
+    const auto part = [&parsed](CURLUPart which) {
+        char* raw = nullptr;
+        const bool got = curl_url_get(parsed.get(), which, &raw, 0) == CURLUE_OK;
+        const net::CurlText text(raw);
+        return got && text ? std::string(text.get()) : std::string();
+    };
+    const std::string port = part(CURLUPART_PORT);
+    return part(CURLUPART_SCHEME) + "://" + part(CURLUPART_HOST) + (port.empty() ? "" : ":" + port) +
+           part(CURLUPART_PATH);
 }
 
 bool tryOnce(const WatchReport& report,
@@ -91,8 +110,8 @@ std::string targetText(const NotifyTarget& target)
 {
     switch (target.kind) {
     case NotifyTarget::Kind::Desktop: return "the desktop";
-    case NotifyTarget::Kind::Mail:
-    case NotifyTarget::Kind::Webhook: return target.address;
+    case NotifyTarget::Kind::Mail: return target.address;
+    case NotifyTarget::Kind::Webhook: return shownUrl(target.address);
     case NotifyTarget::Kind::Stdout: break;
     }
     return "standard output";
@@ -123,14 +142,17 @@ std::string mailSender(const std::string& from, const std::string& smtpUser)
 std::pair<std::string, std::string> ntfyRootAndTopic(const std::string& url)
 {
     const std::size_t scheme = url.find("://");
-    const std::size_t path = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    if (path == std::string::npos)
+    const std::size_t pathStart = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    if (pathStart == std::string::npos)
         return {url + "/", {}};
-    std::string topic = url.substr(path + 1);
-    topic = topic.substr(0, topic.find_first_of("?#"));
-    while (topic.ends_with('/'))
-        topic.pop_back();
-    return {url.substr(0, path + 1), topic.substr(topic.rfind('/') + 1)};
+    std::string path = url.substr(pathStart);
+    path = path.substr(0, path.find_first_of("?#"));
+    while (path.size() > 1 && path.ends_with('/'))
+        path.pop_back();
+    // The topic is the last segment; the server publishes at the folder above it (ntfy under a
+    // sub-path has its root there, not at the host's).
+    const std::size_t last = path.rfind('/');
+    return {url.substr(0, pathStart) + path.substr(0, last + 1), path.substr(last + 1)};
 }
 
 } // namespace zonedesk::watch

@@ -53,20 +53,30 @@ readPasswordFile(const std::filesystem::path& path, bool& othersCanRead, std::st
     return lines.empty() ? std::string() : std::string(lines.front());
 }
 
-bool writePasswordFile(const std::filesystem::path& path, const std::string& password, std::string& why)
+bool writePrivateFile(const std::filesystem::path& path, std::string_view bytes, std::string& why)
 {
     std::error_code made;
-    std::filesystem::create_directories(path.parent_path(), made);
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), made);
+    if (made) {
+        why = "cannot make the folder " + path.parent_path().string() + ": " + made.message();
+        return false;
+    }
     // Made first with the owner's permissions alone: the replacement keeps them.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     const bool owned = fd >= 0 && ::fchmod(fd, 0600) == 0;
     if (fd >= 0)
         ::close(fd);
-    if (!owned || !core::replaceFileAtomically(path, password)) {
+    if (!owned || !core::replaceFileAtomically(path, bytes)) {
         why = "cannot write " + path.string();
         return false;
     }
     return true;
+}
+
+bool writePasswordFile(const std::filesystem::path& path, const std::string& password, std::string& why)
+{
+    return writePrivateFile(path, password, why);
 }
 
 } // namespace zonedesk::watch

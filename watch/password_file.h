@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zonedesk::watch {
 
@@ -14,8 +15,12 @@ namespace zonedesk::watch {
 std::optional<std::string>
 readPasswordFile(const std::filesystem::path& path, bool& othersCanRead, std::string& why);
 
-/// Writes `password` to `path` (its folder made when missing), never readable by others, even
-/// for a moment: the file is made with the owner's permissions alone and replaced whole.
+/// Writes `bytes` to `path` (its folder made when missing), never readable by others, even for a
+/// moment: the file is made with the owner's permissions alone and replaced whole. For the files
+/// that hold secrets: the password, and the watch's settings (webhook URLs carry their tokens).
+bool writePrivateFile(const std::filesystem::path& path, std::string_view bytes, std::string& why);
+
+/// writePrivateFile for the password.
 bool writePasswordFile(const std::filesystem::path& path, const std::string& password, std::string& why);
 
 } // namespace zonedesk::watch

@@ -3,10 +3,10 @@
 
 #include <charconv>
 #include <string_view>
-#include <system_error>
 
 #include "core/settings_file.h"
 #include "core/text.h"
+#include "watch/password_file.h"
 
 namespace zonedesk::watch {
 
@@ -183,15 +183,9 @@ bool writeWatchConfig(const std::filesystem::path& path, const WatchConfig& conf
     if (!put("always", config.always ? "1" : ""))
         return false;
 
-    std::error_code error;
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), error);
-    if (error) {
-        why = "can't make the folder " + path.parent_path().string() + ": " + error.message();
-        return false;
-    }
-    if (!core::replaceFileAtomically(path, text)) {
-        why = "can't write the watch settings file " + path.string();
+    // Webhook URLs carry their tokens: the file is its owner's alone.
+    if (!writePrivateFile(path, text, why)) {
+        why = "can't write the watch settings file: " + why;
         return false;
     }
     return true;

@@ -314,6 +314,11 @@ TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironment)
                                   mail.url() + " --smtp-from 'not an address' 2>&1");
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_NE(refused.out.find("--smtp-from"), std::string::npos) << refused.out;
+    // So is a mail server without its scheme.
+    const auto noScheme = runShell(Cli + " watch " + quoted(list) +
+                                   " --notify mailto:me@example.com --smtp mail.example.com:587 2>&1");
+    EXPECT_EQ(noScheme.exitCode, 1);
+    EXPECT_NE(noScheme.out.find("give smtps://HOST:PORT"), std::string::npos) << noScheme.out;
 }
 
 TEST(WatchCli, ANameFailingTwiceIsToldAtTheSecondRunWithItsReason)

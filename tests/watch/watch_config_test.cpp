@@ -83,6 +83,9 @@ TEST(WatchConfig, AwkwardValuesSurviveAWriteAndARead)
     ASSERT_TRUE(writeWatchConfig(path, plain, why)) << why;
     EXPECT_EQ(test::readFile(path),
               "[watch]\r\nlist=/home/me/domains.txt\r\nwarn-days=14\r\nnotify=desktop -\r\n");
+    // Webhook URLs carry their tokens: the file is its owner's alone.
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(WatchConfig, ABadValueIsRefusedNamingItsKey)
