@@ -13,6 +13,7 @@
 #include "core/text.h"
 #include "core/whois_hosts.h"
 #include "lookup/whois_exchange.h"
+#include "parse/service_refusals.h"
 
 namespace zonedesk::lookup {
 
@@ -70,6 +71,31 @@ ReferralCache readCache(const std::filesystem::path& file, std::int64_t now)
     return cache;
 }
 
+/// A host a domain may be sent to: a host name, neither an IPv4 literal nor IANA's own server
+/// (which knows TLDs, not domains: its "0 objects" would read as a free name).
+bool isReferralHost(std::string_view host)
+{
+    const bool ipv4 = !host.empty() && std::all_of(host.begin(), host.end(), [](char c) {
+        return core::isAsciiDigit(c) || c == '.';
+    });
+    return core::isWhoisHostName(host) && !ipv4 && host != IanaWhoisHost;
+}
+
+/// Whether `reply` is IANA's record of `tld`: a "domain:" line that names it (any letter case).
+/// A refusal, an answer cut before it, another encoding or line end, another object: not one.
+bool isTldRecord(std::string_view reply, std::string_view tld)
+{
+    for (const std::string_view line : core::splitLines(reply)) {
+        const std::string_view trimmed = core::trim(line);
+        const std::size_t colon = trimmed.find(':');
+        if (colon != std::string_view::npos &&
+            core::asciiLower(core::trim(trimmed.substr(0, colon))) == "domain" &&
+            core::asciiLower(core::trim(trimmed.substr(colon + 1))) == tld)
+            return true;
+    }
+    return false;
+}
+
 bool writeCache(const std::filesystem::path& file, const ReferralCache& cache, std::string& error)
 {
     std::string text;
@@ -91,11 +117,11 @@ std::string referralHost(std::string_view reply)
         const std::string key = core::asciiLower(core::trim(trimmed.substr(0, colon)));
         const std::string value = core::asciiLower(core::trim(trimmed.substr(colon + 1)));
         if (key == "refer")
-            return core::isWhoisHostName(value) ? value : std::string();
+            return isReferralHost(value) ? value : std::string();
         if (key == "whois" && whois.empty())
             whois = value;
     }
-    return core::isWhoisHostName(whois) ? whois : std::string();
+    return isReferralHost(whois) ? whois : std::string();
 }
 
 std::filesystem::path defaultReferralCache()
@@ -141,6 +167,14 @@ Referral ianaReferral(std::string_view tld,
     }
     if (result.reply.empty()) {
         referral.reason = core::ErrorReason::EmptyReply;
+        return referral;
+    }
+    // Only IANA's record of the TLD is an answer ("no host" included) and kept; anything else is
+    // an error of this run, asked again by the next.
+    if (!isTldRecord(result.reply, tld)) {
+        referral.reason = parse::serviceRefusal(result.reply) == parse::Refusal::Throttled
+                              ? core::ErrorReason::Throttled
+                              : core::ErrorReason::Unrecognised;
         return referral;
     }
     referral.answered = true;

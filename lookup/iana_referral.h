@@ -27,7 +27,7 @@ inline constexpr std::size_t MaxReferralCacheEntries = 10'000;
 
 /// The host a reply of whois.iana.org names on its "refer:" line, else on its "whois:" line (keys
 /// in any letter case), in lower case; empty when neither names a host a record's `server` field
-/// can hold.
+/// can hold, or names an IPv4 literal or whois.iana.org itself (never asked about a domain).
 std::string referralHost(std::string_view reply);
 
 struct Referral
@@ -46,8 +46,9 @@ std::filesystem::path defaultReferralCache();
 /// The WHOIS host of `tld` (a lower-case A-label): a fresh answer of `cacheFile` (asked at `now`
 /// or at most ReferralLifetime before), else whois.iana.org asked for the TLD at the endpoint
 /// `endpoints` give it, within `session`'s limits and at most MaxReferralReplyBytes; that answer
-/// goes into the cache file (written whole, its stale and unreadable lines dropped). A failed
-/// exchange is not kept. Worker threads; any number at once.
+/// goes into the cache file (written whole, its stale and unreadable lines dropped) when it is
+/// IANA's record of the TLD. A failed exchange, a refusal (Throttled) or any other answer
+/// (Unrecognised) is an error of this call and is not kept. Worker threads; any number at once.
 Referral ianaReferral(std::string_view tld,
                       const std::filesystem::path& cacheFile,
                       const EndpointOverrides& endpoints,

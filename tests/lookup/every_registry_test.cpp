@@ -171,7 +171,7 @@ TEST_F(EveryRegistryTest, EachNameGoesToTheServiceItsTldHasAndComesBackWithItsVe
 
 TEST_F(EveryRegistryTest, IanasReferralIsAskedOncePerTldAndKept)
 {
-    iana.on("zz", Behaviour::answer("refer:        whois.nic.zz\n"));
+    iana.on("zz", Behaviour::answer("domain:       ZZ\nrefer:        whois.nic.zz\n"));
     zz.setDefault(Behaviour::answer("No entries found.\n"));
     add("a.zz");
     add("b.zz");

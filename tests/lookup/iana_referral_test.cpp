@@ -63,6 +63,10 @@ TEST(ReferralHost, ReferLineFirstThenWhoisLine)
     EXPECT_EQ(referralHost("domain: MIL\nstatus: ACTIVE\n"), "");
     EXPECT_EQ(referralHost("refer: " + std::string(48, 'h') + ".org\nwhois: whois.fits.org\n"), "");
     EXPECT_EQ(referralHost("refer: not a host\n"), "");
+    // IANA's own server knows TLDs, not domains; an address is no host name.
+    EXPECT_EQ(referralHost("refer: whois.iana.org\ndomain: XX\n"), "");
+    EXPECT_EQ(referralHost("refer: 192.0.2.1\n"), "");
+    EXPECT_EQ(referralHost("whois: 10.0.0.1\n"), "");
     EXPECT_EQ(referralHost(""), "");
 }
 
@@ -125,6 +129,43 @@ TEST_F(IanaReferral, AFailedOrStoppedExchangeIsNotKept)
     EXPECT_FALSE(std::filesystem::exists(cacheFile()));
 }
 
+TEST_F(IanaReferral, OnlyIanasRecordOfTheTldIsKept)
+{
+    using core::ErrorReason;
+    // UTF-16 is read as text: this one is another TLD's record.
+    constexpr char Utf16[] = "d\0o\0m\0a\0i\0n\0:\0 \0Y\0Y\0\n\0r\0e\0f\0e\0r\0:\0 \0w\0.\0y\0y\0\n\0";
+    const std::string utf16(Utf16, sizeof(Utf16) - 1);
+
+    const struct
+    {
+        const char* tld;
+        std::string answer;
+        ErrorReason reason;
+    } hostile[] = {
+        {"xa", "% Too many requests, try again later\n", ErrorReason::Throttled},
+        {"xb", "refer: whois.xb\n" + std::string(2 * MaxReferralReplyBytes, 'x'), ErrorReason::Unrecognised},
+        {"xx", utf16, ErrorReason::Unrecognised},
+        {"xc", "domain: XC\rrefer: whois.xc\r", ErrorReason::Unrecognised}, // CR-only line ends
+        {"xd", "domain: OTHER\nrefer: whois.xd\n", ErrorReason::Unrecognised},
+        {"xe", "0 objects\n", ErrorReason::Unrecognised},
+    };
+
+    for (const auto& each : hostile) {
+        m_server.onSequence(each.tld,
+                            {Behaviour::answer(each.answer),
+                             Behaviour::answer("domain: " + std::string(each.tld) + "\nrefer: whois.ok\n")});
+        const Referral failed = ask(each.tld);
+        EXPECT_FALSE(failed.answered) << each.tld;
+        EXPECT_EQ(failed.reason, each.reason) << each.tld;
+        EXPECT_FALSE(std::filesystem::exists(cacheFile())) << each.tld;
+        // IANA answering again is heard at once, not a month later.
+        const Referral later = ask(each.tld, Now + 1h);
+        EXPECT_FALSE(later.fromCache) << each.tld;
+        EXPECT_EQ(later.host, "whois.ok") << each.tld;
+        std::filesystem::remove(cacheFile());
+    }
+}
+
 TEST_F(IanaReferral, ATldThatIsNotALabelIsNeverSent)
 {
     for (const char* tld : {"", "DEV", "dev\r\nexample", "co.uk", "-x"}) {
@@ -143,7 +184,7 @@ TEST_F(IanaReferral, TheNextWriteDropsUnreadableAndStaleLines)
     m_dir.write("cache/iana-referrals.tsv",
                 "aa\twhois.aa\t" + fresh + "\n" + "bb\twhois.bb\t" + stale + "\n" + "junk line\n" +
                     "cc\tnot a host\t" + fresh + "\n" + "dd\twhois.dd\t12x\n" + "ee\t\t" + fresh + "\n");
-    m_server.on("ff", Behaviour::answer("whois: whois.ff\n"));
+    m_server.on("ff", Behaviour::answer("domain: FF\nwhois: whois.ff\n"));
     EXPECT_TRUE(ask("aa").fromCache);
     EXPECT_TRUE(ask("ee").fromCache);
     EXPECT_EQ(ask("ff").host, "whois.ff");
@@ -154,7 +195,7 @@ TEST_F(IanaReferral, TheNextWriteDropsUnreadableAndStaleLines)
 
 TEST_F(IanaReferral, AnUnwritableCacheLeavesTheAnswerStanding)
 {
-    m_server.on("dev", Behaviour::answer("refer: whois.nic.google\n"));
+    m_server.on("dev", Behaviour::answer("refer: whois.nic.google\ndomain: DEV\n"));
     const auto blocker = m_dir.write("file", "");
     const Referral referral = ianaReferral(
         "dev", blocker / ReferralCacheFileName, routedTo(m_server.address()), quickSession(), Now, {});
@@ -168,7 +209,8 @@ TEST_F(IanaReferral, AnUnwritableCacheLeavesTheAnswerStanding)
 TEST_F(IanaReferral, ReadsNoMoreThanItsReplyCap)
 {
     m_server.on("big",
-                Behaviour::stallAfter("refer: whois.big\n" + std::string(2 * MaxReferralReplyBytes, 'x')));
+                Behaviour::stallAfter("domain: BIG\nrefer: whois.big\n" +
+                                      std::string(2 * MaxReferralReplyBytes, 'x')));
     ExchangeOptions patient = quickSession();
     patient.readTimeout = 30s;
     patient.exchangeLimit = 60s;
