@@ -136,7 +136,10 @@ readBoundedFile(const std::filesystem::path& path, std::size_t cap, std::string&
     return text;
 }
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error)
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::string_view bytes,
+                         std::string& error,
+                         std::filesystem::perms permissions)
 {
     std::error_code made;
     if (path.has_parent_path())
@@ -152,7 +155,8 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
         return false;
     }
     UniqueFd fd(raw);
-    int failure = ::fchmod(fd.get(), 0644) == 0 ? 0 : errno;
+    const auto mode = static_cast<mode_t>(permissions & std::filesystem::perms::mask);
+    int failure = ::fchmod(fd.get(), mode) == 0 ? 0 : errno;
     std::size_t done = 0;
     while (failure == 0 && done < bytes.size()) {
         const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);

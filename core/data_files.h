@@ -47,7 +47,14 @@ std::optional<std::string> readBoundedFile(const std::filesystem::path& path,
                                            bool* missing = nullptr);
 
 /// Writes `bytes` to a new file beside `path`, flushes it and renames it over `path`, making the
-/// folder when needed: readers see the old file or the new one, never a part. False with a reason.
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes, std::string& error);
+/// folder when needed: readers see the old file or the new one, never a part. The new file has
+/// `permissions` from its start (made for the owner alone, then widened). False with a reason.
+bool writeFileAtomically(const std::filesystem::path& path,
+                         std::string_view bytes,
+                         std::string& error,
+                         std::filesystem::perms permissions = std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::owner_write |
+                                                              std::filesystem::perms::group_read |
+                                                              std::filesystem::perms::others_read);
 
 } // namespace zonedesk::core

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "core/data_files.h"
 #include "core/text.h"
 #include "core/unique_file.h"
 
@@ -84,33 +85,18 @@ std::string readWholeFile(const std::filesystem::path& path)
     return text;
 }
 
-/// Writes `bytes` to a new file beside `path` and renames it over `path`.
+/// writeFileAtomically into a folder that is there, keeping the permissions of the file it
+/// replaces (the user's choice).
 bool replaceFileAtomically(const std::filesystem::path& path, std::string_view bytes)
 {
-    std::string temp = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
+    std::error_code error;
+    if (path.has_parent_path() && !std::filesystem::is_directory(path.parent_path(), error))
         return false;
-
-    struct stat old
-    {};
-
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    bool ok = ::fchmod(fd, mode) == 0;
-    std::size_t done = 0;
-    while (ok && done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        ok = n > 0;
-        if (ok)
-            done += static_cast<std::size_t>(n);
-    }
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(temp.c_str());
-    return ok;
+    const std::filesystem::file_status old = std::filesystem::status(path, error);
+    std::string unwritten;
+    return std::filesystem::is_regular_file(old)
+               ? writeFileAtomically(path, bytes, unwritten, old.permissions())
+               : writeFileAtomically(path, bytes, unwritten);
 }
 
 bool fileExists(const std::filesystem::path& path)

@@ -7,6 +7,7 @@
 #include <charconv>
 #include <map>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 #include "core/data_files.h"
@@ -81,19 +82,28 @@ bool isReferralHost(std::string_view host)
     return core::isWhoisHostName(host) && !ipv4 && host != IanaWhoisHost;
 }
 
+/// The "key: value" lines of an IANA answer, both in lower case, in the answer's order.
+std::vector<std::pair<std::string, std::string>> keyedLines(std::string_view reply)
+{
+    std::vector<std::pair<std::string, std::string>> lines;
+    for (const std::string_view line : core::splitLines(reply)) {
+        const std::string_view trimmed = core::trim(line);
+        const std::size_t colon = trimmed.find(':');
+        if (colon != std::string_view::npos)
+            lines.emplace_back(core::asciiLower(core::trim(trimmed.substr(0, colon))),
+                               core::asciiLower(core::trim(trimmed.substr(colon + 1))));
+    }
+    return lines;
+}
+
 /// Whether `reply` is IANA's record of `tld`: a "domain:" line that names it (any letter case).
 /// A refusal, an answer cut before it, another encoding or line end, another object: not one.
 bool isTldRecord(std::string_view reply, std::string_view tld)
 {
-    for (const std::string_view line : core::splitLines(reply)) {
-        const std::string_view trimmed = core::trim(line);
-        const std::size_t colon = trimmed.find(':');
-        if (colon != std::string_view::npos &&
-            core::asciiLower(core::trim(trimmed.substr(0, colon))) == "domain" &&
-            core::asciiLower(core::trim(trimmed.substr(colon + 1))) == tld)
-            return true;
-    }
-    return false;
+    const auto lines = keyedLines(reply);
+    return std::any_of(lines.begin(), lines.end(), [tld](const auto& line) {
+        return line.first == "domain" && line.second == tld;
+    });
 }
 
 bool writeCache(const std::filesystem::path& file, const ReferralCache& cache, std::string& error)
@@ -109,13 +119,7 @@ bool writeCache(const std::filesystem::path& file, const ReferralCache& cache, s
 std::string referralHost(std::string_view reply)
 {
     std::string whois;
-    for (const std::string_view line : core::splitLines(reply)) {
-        const std::string_view trimmed = core::trim(line);
-        const std::size_t colon = trimmed.find(':');
-        if (colon == std::string_view::npos)
-            continue;
-        const std::string key = core::asciiLower(core::trim(trimmed.substr(0, colon)));
-        const std::string value = core::asciiLower(core::trim(trimmed.substr(colon + 1)));
+    for (const auto& [key, value] : keyedLines(reply)) {
         if (key == "refer")
             return isReferralHost(value) ? value : std::string();
         if (key == "whois" && whois.empty())

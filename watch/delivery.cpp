@@ -9,7 +9,7 @@
 #include <pwd.h>
 #include <unistd.h>
 
-#include "net/curl_handles.h"
+#include "net/url_parts.h"
 #include "watch/desktop_notification.h"
 #include "watch/webhook_sender.h"
 
@@ -41,18 +41,11 @@ std::string hostName()
 /// or fragment (a webhook's token lives there).
 std::string shownUrl(const std::string& url)
 {
-    const net::CurlUrl parsed(curl_url());
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
+    std::string unread;
+    const auto parts = net::urlParts(url, unread);
+    if (!parts)
         return "the webhook";
-    const auto part = [&parsed](CURLUPart which) {
-        char* raw = nullptr;
-        const bool got = curl_url_get(parsed.get(), which, &raw, 0) == CURLUE_OK;
-        const net::CurlText text(raw);
-        return got && text ? std::string(text.get()) : std::string();
-    };
-    const std::string port = part(CURLUPART_PORT);
-    return part(CURLUPART_SCHEME) + "://" + part(CURLUPART_HOST) + (port.empty() ? "" : ":" + port) +
-           part(CURLUPART_PATH);
+    return parts->scheme + "://" + parts->host + (parts->port.empty() ? "" : ":" + parts->port) + parts->path;
 }
 
 bool tryOnce(const WatchReport& report,

@@ -11,6 +11,7 @@
 
 #include "net/curl_handles.h"
 #include "net/curl_options.h"
+#include "net/url_parts.h"
 #include "watch/notify_target.h"
 #include "watch/watch_message.h"
 
@@ -111,16 +112,9 @@ long responseCode(CURL* handle)
 
 bool isPlainLoopback(const std::string& url)
 {
-    const net::CurlUrl parsed(curl_url());
-    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK)
-        return false;
-    char* rawScheme = nullptr;
-    char* rawHost = nullptr;
-    const bool gotScheme = curl_url_get(parsed.get(), CURLUPART_SCHEME, &rawScheme, 0) == CURLUE_OK;
-    const net::CurlText scheme(rawScheme);
-    const bool gotHost = curl_url_get(parsed.get(), CURLUPART_HOST, &rawHost, 0) == CURLUE_OK;
-    const net::CurlText host(rawHost);
-    return gotScheme && gotHost && std::string_view(scheme.get()) == "smtp" && isLoopbackHost(host.get());
+    std::string unread;
+    const auto parts = net::urlParts(url, unread);
+    return parts && parts->scheme == "smtp" && !parts->host.empty() && isLoopbackHost(parts->host);
 }
 
 struct Upload

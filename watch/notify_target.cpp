@@ -6,7 +6,7 @@
 
 #include <arpa/inet.h>
 
-#include "net/curl_handles.h"
+#include "net/url_parts.h"
 
 namespace zonedesk::watch {
 
@@ -80,29 +80,19 @@ bool checkWebhookUrl(std::string_view text, std::string& why)
         why = "a webhook URL may not hold a blank or a control character";
         return false;
     }
-    const net::CurlUrl url(curl_url());
-    if (!url) {
-        why = "no memory to read the webhook URL";
+    std::string unread;
+    const auto parts = net::urlParts(std::string(text), unread);
+    if (!parts) {
+        why = "the webhook URL cannot be read: " + unread;
         return false;
     }
-    const std::string copy(text);
-    if (const CURLUcode code = curl_url_set(url.get(), CURLUPART_URL, copy.c_str(), 0); code != CURLUE_OK) {
-        why = std::string("the webhook URL cannot be read: ") + curl_url_strerror(code);
-        return false;
-    }
-    char* rawScheme = nullptr;
-    char* rawHost = nullptr;
-    const bool gotScheme = curl_url_get(url.get(), CURLUPART_SCHEME, &rawScheme, 0) == CURLUE_OK;
-    const net::CurlText scheme(rawScheme);
-    const bool gotHost = curl_url_get(url.get(), CURLUPART_HOST, &rawHost, 0) == CURLUE_OK;
-    const net::CurlText host(rawHost);
-    if (!gotScheme || !gotHost) {
+    if (parts->scheme.empty() || parts->host.empty()) {
         why = "the webhook URL names no host";
         return false;
     }
-    if (std::string_view(scheme.get()) == "https")
+    if (parts->scheme == "https")
         return true;
-    if (std::string_view(scheme.get()) == "http" && isLoopbackHost(host.get()))
+    if (parts->scheme == "http" && isLoopbackHost(parts->host))
         return true;
     why = "a webhook must use https (http only to this machine: 127.0.0.1, ::1 or localhost)";
     return false;
