@@ -47,34 +47,36 @@ TEST(CliOptions, GnuFormsUnknownOptionsAndMissingValues)
 
     // Usage errors (1) are found before anything is read or sent: the list here names nothing
     // the tests route anywhere but a closed port.
+    // clang-format off
     const Case cases[] = {
-        {"--version", 0},
-        {"help lookup", 0},
-        {"help frobnicate", 1},
-        {"lookup -h", 0},
-        {"lookup --warn-days=5 -q -f " + list, 4},
-        {"lookup --warn-days 5 -q -f " + list, 4},
-        {"lookup --warn-days", 1},
-        {"lookup --warn-days=-1 " + list, 1},
-        {"lookup --warn-days=soon " + list, 1},
-        {"lookup --format=xml " + list, 1},
-        {"lookup --encoding=latin1 " + list, 1},
-        {"lookup --connect-timeout=0 " + list, 1},
-        {"lookup --timeout 0.5 " + list, 1},
+        {"--version",                                         0},
+        {"help lookup",                                       0},
+        {"help frobnicate",                                   1},
+        {"lookup -h",                                         0},
+        {"lookup --warn-days=5 -q -f " + list,                4},
+        {"lookup --warn-days 5 -q -f " + list,                4},
+        {"lookup --warn-days",                                1},
+        {"lookup --warn-days=-1 " + list,                     1},
+        {"lookup --warn-days=soon " + list,                   1},
+        {"lookup --format=xml " + list,                       1},
+        {"lookup --encoding=latin1 " + list,                  1},
+        {"lookup --connect-timeout=0 " + list,                1},
+        {"lookup --timeout 0.5 " + list,                      1},
         {"lookup --connect-timeout 1 --timeout=5 -q " + list, 4},
-        {"lookup --endpoint nonsense " + list, 1},
-        {"lookup --rdap-endpoint=com=ftp://x/ " + list, 1},
-        {"lookup --bogus " + list, 1},
-        {"lookup -x " + list, 1},
-        {"lookup -o", 1},
-        {"lookup -j", 1},
-        {"lookup", 1},
-        {"lookup -o - -j - " + list, 1},
-        {"lookup -q -- " + list, 4},
-        {"lookup -q -- --weird.cn", 2}, // after --, a name: left out, not an option
-        {"report --warn-days=3", 1},
-        {"serve-samples --port=70000", 1},
+        {"lookup --endpoint nonsense " + list,                1},
+        {"lookup --rdap-endpoint=com=ftp://x/ " + list,       1},
+        {"lookup --bogus " + list,                            1},
+        {"lookup -x " + list,                                 1},
+        {"lookup -o",                                         1},
+        {"lookup -j",                                         1},
+        {"lookup",                                            1},
+        {"lookup -o - -j - " + list,                          1},
+        {"lookup -q -- " + list,                              4},
+        {"lookup -q -- --weird.cn",                           2}, // after --, a name: left out, not an option
+        {"report --warn-days=3",                              1},
+        {"serve-samples --port=70000",                        1},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(shell(Cli + " " + c.args).exitCode, c.exitCode) << c.args;
 }

@@ -116,11 +116,13 @@ TEST(ReadDate, EveryDateOfTheSharedReplies)
         const std::string host = hostForSuffix(reply.suffix);
         const auto server = core::serverForHost(host);
         const Parsed parsed = parseAs(host, corpusBytes(reply));
+        // clang-format off
         const std::pair<const std::string*, const std::string*> dates[] = {
-            {&reply.expiry, &parsed.expiryDate},
+            {&reply.expiry,  &parsed.expiryDate      },
             {&reply.created, &parsed.registrationDate},
-            {&reply.updated, &parsed.updatedDate},
+            {&reply.updated, &parsed.updatedDate     },
         };
+        // clang-format on
         for (const auto& [expected, stored] : dates) {
             if (expected->empty())
                 continue;

@@ -21,14 +21,16 @@ TEST(CopyField, CutsAtWidthMinusOneAndTerminates)
     };
 
     // 0xD6 0xD0 and 0xCE 0xC4 are two GBK characters; the field holds 4 bytes of text.
+    // clang-format off
     const Case cases[] = {
-        {"fits exactly", "abcd", "abcd"},
-        {"one byte too long", "abcde", "abcd"},
-        {"GBK character ends at the last byte", "xy\xD6\xD0", "xy\xD6\xD0"},
-        {"GBK character straddles the end", "xyz\xD6\xD0", "xyz"},
-        {"lead byte without trail is a byte", "xyz\xD6", "xyz\xD6"},
-        {"ASCII after GBK stays aligned", "\xD6\xD0xy\xCE\xC4", "\xD6\xD0xy"},
+        {"fits exactly",                        "abcd",               "abcd"      },
+        {"one byte too long",                   "abcde",              "abcd"      },
+        {"GBK character ends at the last byte", "xy\xD6\xD0",         "xy\xD6\xD0"},
+        {"GBK character straddles the end",     "xyz\xD6\xD0",        "xyz"       },
+        {"lead byte without trail is a byte",   "xyz\xD6",            "xyz\xD6"   },
+        {"ASCII after GBK stays aligned",       "\xD6\xD0xy\xCE\xC4", "\xD6\xD0xy"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         char field[5];
         std::memset(field, 'x', sizeof(field));

@@ -19,14 +19,16 @@ TEST(StatusText, ListAndCsvTextsAreGbkAndDifferOnlyForError)
         const char* csvUtf8;
     };
 
+    // clang-format off
     const Case cases[] = {
-        {0, "无whois服务器", "无whois服务器"},
-        {1, "成功", "成功"},
-        {2, "域名未注册", "域名未注册"},
-        {3, "ERR!", ""},
-        {4, "", ""},
-        {-1, "", ""},
+        {0,  "无whois服务器", "无whois服务器"},
+        {1,  "成功",            "成功"           },
+        {2,  "域名未注册",   "域名未注册"  },
+        {3,  "ERR!",              ""                 },
+        {4,  "",                  ""                 },
+        {-1, "",                  ""                 },
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(statusText(c.status), utf8ToGbk(c.listUtf8)) << c.status;
         EXPECT_EQ(exportStatusText(c.status), utf8ToGbk(c.csvUtf8)) << c.status;

@@ -38,20 +38,22 @@ constexpr std::string_view GermanName = "B\xC3\xBC"
 TEST(SplitDomain, FindsTheRegistrableDomainByTheSystemList)
 {
     // foo.blogspot.com: the list's private section doesn't count, blogspot.com is a registration.
+    // clang-format off
     const Case cases[] = {
-        {"www.example.co.uk", Kind::Registrable, "example.co.uk", "co.uk", "uk"},
-        {"shop.example.com.au", Kind::Registrable, "example.com.au", "com.au", "au"},
-        {"Example.COM.", Kind::Registrable, "example.com", "com", "com"},
-        {"a.b.c.example.org", Kind::Registrable, "example.org", "org", "org"},
-        {"foo.blogspot.com", Kind::Registrable, "blogspot.com", "com", "com"},
-        {"deep.name.unknowntld", Kind::Registrable, "name.unknowntld", "unknowntld", "unknowntld"},
-        {"co.uk", Kind::PublicSuffix, "", "co.uk", "uk"},
-        {"com", Kind::PublicSuffix, "", "com", "com"},
-        {"localhost", Kind::PublicSuffix, "", "localhost", "localhost"},
-        {ChineseName, Kind::Registrable, "xn--fsqu00a.xn--fiqs8s", "xn--fiqs8s", "xn--fiqs8s"},
-        {ChineseALabels, Kind::Registrable, "xn--fsqu00a.xn--fiqs8s", "xn--fiqs8s", "xn--fiqs8s"},
-        {GermanName, Kind::Registrable, "xn--bcher-kva.de", "de", "de"},
+        {"www.example.co.uk",    Kind::Registrable,  "example.co.uk",          "co.uk",      "uk"        },
+        {"shop.example.com.au",  Kind::Registrable,  "example.com.au",         "com.au",     "au"        },
+        {"Example.COM.",         Kind::Registrable,  "example.com",            "com",        "com"       },
+        {"a.b.c.example.org",    Kind::Registrable,  "example.org",            "org",        "org"       },
+        {"foo.blogspot.com",     Kind::Registrable,  "blogspot.com",           "com",        "com"       },
+        {"deep.name.unknowntld", Kind::Registrable,  "name.unknowntld",        "unknowntld", "unknowntld"},
+        {"co.uk",                Kind::PublicSuffix, "",                       "co.uk",      "uk"        },
+        {"com",                  Kind::PublicSuffix, "",                       "com",        "com"       },
+        {"localhost",            Kind::PublicSuffix, "",                       "localhost",  "localhost" },
+        {ChineseName,            Kind::Registrable,  "xn--fsqu00a.xn--fiqs8s", "xn--fiqs8s", "xn--fiqs8s"},
+        {ChineseALabels,         Kind::Registrable,  "xn--fsqu00a.xn--fiqs8s", "xn--fiqs8s", "xn--fiqs8s"},
+        {GermanName,             Kind::Registrable,  "xn--bcher-kva.de",       "de",         "de"        },
     };
+    // clang-format on
     for (const Case& c : cases)
         expectParts(c, splitDomain(c.name));
     EXPECT_EQ(splitDomain("WWW.Example.co.uk.").name, "www.example.co.uk");
@@ -70,13 +72,15 @@ TEST(SplitDomain, FollowsWildcardExceptionAndPrivateRulesOfAList)
     std::string error;
     const auto list = PublicSuffixList::load(file, error);
     ASSERT_TRUE(list) << error;
+    // clang-format off
     const Case cases[] = {
-        {"a.b.foo.ck", Kind::Registrable, "b.foo.ck", "foo.ck", "ck"},
-        {"foo.ck", Kind::PublicSuffix, "", "foo.ck", "ck"},
-        {"a.www.ck", Kind::Registrable, "www.ck", "ck", "ck"},
-        {"x.blogspot.co.uk", Kind::Registrable, "blogspot.co.uk", "co.uk", "uk"},
-        {"www.example.net", Kind::Registrable, "example.net", "net", "net"}, // a TLD the list lacks
+        {"a.b.foo.ck",       Kind::Registrable,  "b.foo.ck",       "foo.ck", "ck" },
+        {"foo.ck",           Kind::PublicSuffix, "",               "foo.ck", "ck" },
+        {"a.www.ck",         Kind::Registrable,  "www.ck",         "ck",     "ck" },
+        {"x.blogspot.co.uk", Kind::Registrable,  "blogspot.co.uk", "co.uk",  "uk" },
+        {"www.example.net",  Kind::Registrable,  "example.net",    "net",    "net"}, // a TLD the list lacks
     };
+    // clang-format on
     for (const Case& c : cases)
         expectParts(c, splitDomain(c.name, *list));
 

@@ -43,16 +43,18 @@ TEST(SettingsFile, ValuesFollowTheCLibraryReadingRules)
         std::int32_t expected;
     };
 
+    // clang-format off
     const Case cases[] = {
-        {"15days", 15},
-        {"-5", -5},
-        {"abc", 0},
-        {"", 0},
-        {" \t+7", 7},
-        {"99999999999", INT32_MAX},
+        {"15days",       15       },
+        {"-5",           -5       },
+        {"abc",          0        },
+        {"",             0        },
+        {" \t+7",        7        },
+        {"99999999999",  INT32_MAX},
         {"-99999999999", INT32_MIN},
-        {"- 5", 0},
+        {"- 5",          0        },
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(expiryWarnDaysFromText(c.text), c.expected) << c.text;
 }
@@ -132,18 +134,21 @@ TEST(SettingsFile, LanguageNamesChineseOrEnglishElseFollowsTheSystem)
     {
         std::string_view text;
         LanguageChoice choice;
+        // clang-format off
     } rows[] = {
-        {"zh", LanguageChoice::Chinese},
+        {"zh",      LanguageChoice::Chinese},
         {" ZH_cn ", LanguageChoice::Chinese},
         {"zh-Hans", LanguageChoice::Chinese},
-        {"en", LanguageChoice::English},
-        {"EN-us", LanguageChoice::English},
-        {"", LanguageChoice::System}, // no key
-        {"de", LanguageChoice::System},
-        {"eng", LanguageChoice::System}, // a prefix is no language
-        {"zhx", LanguageChoice::System},
-        {"_en", LanguageChoice::System},
+        {"en",      LanguageChoice::English},
+        {"EN-us",   LanguageChoice::English},
+        {"",        LanguageChoice::System }, // no key
+        {"de",      LanguageChoice::System },
+        {"eng",     LanguageChoice::System }, // a prefix is no language
+        {"zhx",     LanguageChoice::System },
+        {"_en",     LanguageChoice::System },
     };
+
+    // clang-format on
 
     for (const auto& row : rows)
         EXPECT_EQ(languageFromText(row.text), row.choice) << row.text;

@@ -51,18 +51,20 @@ TEST(WhoisHostTable, RefusesTheWholeFileAtItsFirstBadLine)
         std::string_view error;
     };
 
+    // clang-format off
     const Case cases[] = {
-        {"de\twhois.denic.de\nuk whois.nic.uk\n", "line 2: not a TLD and a host separated by one tab"},
-        {"de\twhois.denic.de\textra\n", "line 1: not a TLD and a host separated by one tab"},
-        {"DE\twhois.denic.de\n", "line 1: the TLD is not one lower-case label"},
-        {"co.uk\twhois.nic.uk\n", "line 1: the TLD is not one lower-case label"},
-        {"\twhois.nic.uk\n", "line 1: the TLD is not one lower-case label"},
-        {"uk\t\n", "line 1: the host is not a lower-case host name"},
-        {"uk\twhois nic uk\n", "line 1: the host is not a lower-case host name"},
-        {"uk\twhois..uk\n", "line 1: the host is not a lower-case host name"},
-        {"uk\tWHOIS.NIC.UK\n", "line 1: the host is not a lower-case host name"},
-        {"uk\twhois.nic.uk\n\nuk\twhois.other.uk\n", "line 3: the TLD is listed again"},
+        {"de\twhois.denic.de\nuk whois.nic.uk\n",    "line 2: not a TLD and a host separated by one tab"},
+        {"de\twhois.denic.de\textra\n",              "line 1: not a TLD and a host separated by one tab"},
+        {"DE\twhois.denic.de\n",                     "line 1: the TLD is not one lower-case label"      },
+        {"co.uk\twhois.nic.uk\n",                    "line 1: the TLD is not one lower-case label"      },
+        {"\twhois.nic.uk\n",                         "line 1: the TLD is not one lower-case label"      },
+        {"uk\t\n",                                   "line 1: the host is not a lower-case host name"   },
+        {"uk\twhois nic uk\n",                       "line 1: the host is not a lower-case host name"   },
+        {"uk\twhois..uk\n",                          "line 1: the host is not a lower-case host name"   },
+        {"uk\tWHOIS.NIC.UK\n",                       "line 1: the host is not a lower-case host name"   },
+        {"uk\twhois.nic.uk\n\nuk\twhois.other.uk\n", "line 3: the TLD is listed again"                  },
     };
+    // clang-format on
     for (const Case& c : cases) {
         std::string error;
         EXPECT_FALSE(WhoisHostTable::parse(c.text, error)) << c.text;

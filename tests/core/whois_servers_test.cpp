@@ -21,35 +21,37 @@ TEST(AssignWhoisServers, OrderedSuffixRulesDecide)
         std::string_view expected; // a host, "" for a "none" rule, Unchanged when no rule applies
     };
 
+    // clang-format off
     const Case cases[] = {
-        {"example.com", "whois.verisign-grs.com"},
-        {"example.net", "whois.verisign-grs.com"},
-        {"example.org", "whois.publicinterestregistry.org"},
-        {"example.info", "rdap.identitydigital.services"},
-        {"example.tv", "whois.nic.tv"},
-        {"example.cc", "ccwhois.verisign-grs.com"},
-        {"example.biz", "whois.nic.biz"},
-        {"example.edu", "whois.educause.edu"},
-        {"example.com.cn", "whois.cnnic.cn"}, // not .com's Verisign: .com.cn comes first
-        {"example.gov.cn", "whois.cnnic.cn"},
-        {"example.cn", "whois.cnnic.cn"},
-        {"example.co.jp", "whois.jprs.jp"},
-        {"example.com.jp", "whois.jprs.jp"},
-        {"example.net.jp", ""}, // "none" shadows .jp
-        {"example.org.jp", ""},
-        {"example.com.hk", "whois.hkirc.hk"},
-        {"example.hk", "whois.hkirc.hk"},
-        {"example.com.sg", ""}, // "none" shadows .com
-        {"example.net.sg", ""},
-        {"example.org.sg", ""},
-        {"example.sg", Unchanged},
-        {"example.us", Unchanged},
-        {"example.mobi", Unchanged},
-        {"example.com.au", Unchanged},    // ".com#" needs the end of the name
-        {"example.community", Unchanged}, // ".com" is not a label boundary match
-        {"localhost", Unchanged},
-        {"", Unchanged},
+        {"example.com",       "whois.verisign-grs.com"          },
+        {"example.net",       "whois.verisign-grs.com"          },
+        {"example.org",       "whois.publicinterestregistry.org"},
+        {"example.info",      "rdap.identitydigital.services"   },
+        {"example.tv",        "whois.nic.tv"                    },
+        {"example.cc",        "ccwhois.verisign-grs.com"        },
+        {"example.biz",       "whois.nic.biz"                   },
+        {"example.edu",       "whois.educause.edu"              },
+        {"example.com.cn",    "whois.cnnic.cn"                  }, // not .com's Verisign: .com.cn comes first
+        {"example.gov.cn",    "whois.cnnic.cn"                  },
+        {"example.cn",        "whois.cnnic.cn"                  },
+        {"example.co.jp",     "whois.jprs.jp"                   },
+        {"example.com.jp",    "whois.jprs.jp"                   },
+        {"example.net.jp",    ""                                }, // "none" shadows .jp
+        {"example.org.jp",    ""                                },
+        {"example.com.hk",    "whois.hkirc.hk"                  },
+        {"example.hk",        "whois.hkirc.hk"                  },
+        {"example.com.sg",    ""                                }, // "none" shadows .com
+        {"example.net.sg",    ""                                },
+        {"example.org.sg",    ""                                },
+        {"example.sg",        Unchanged                         },
+        {"example.us",        Unchanged                         },
+        {"example.mobi",      Unchanged                         },
+        {"example.com.au",    Unchanged                         }, // ".com#" needs the end of the name
+        {"example.community", Unchanged                         }, // ".com" is not a label boundary match
+        {"localhost",         Unchanged                         },
+        {"",                  Unchanged                         },
     };
+    // clang-format on
     const auto table = DomainTable::allocate();
     ASSERT_NE(table, nullptr);
     std::size_t i = 0;

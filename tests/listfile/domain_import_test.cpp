@@ -25,26 +25,28 @@ TEST(NormaliseDomainLine, TrimsLowerCasesAndStripsWebDecoration)
         std::string expected;
     };
 
+    // clang-format off
     const Case cases[] = {
-        {"blanks and tabs go first", " \t example.com \t\r\n", "example.com"},
-        {"upper case, also of www.", "WWW.Example.COM", "example.com"},
-        {"everything at once", "  HTTP://www.Example.com/  ", "example.com"},
-        {"https:// goes like http://", "https://example.com", "example.com"},
-        {"www. only at the start", "ilovewww.com", "ilovewww.com"},
-        {"www. after the scheme", "http://www.example.com", "example.com"},
-        {"a path is cut, not joined", "example.com/a/b", "example.com"},
-        {"leading slashes still name a host", "//example.com/x", "example.com"},
-        {"uncovered blank stays", "http:// example.com", " example.com"},
-        {"only www. is empty", "www.", ""},
-        {"only a slash is empty", "/", ""},
-        {"blank line is empty", "   \r\n", ""},
-        {"word without dot is kept", "Localhost", "localhost"},
-        {"a final dot goes", "Example.COM.", "example.com"},
-        {"GBK trail byte 0x41 is not a letter", "\xD6\x41.CN", "\xD6\x41.cn"},
-        {"GBK name kept byte for byte", "\xD6\xD0\xCE\xC4.COM", "\xD6\xD0\xCE\xC4.com"},
-        {"scheme after a GBK character", "\xD6\xD0http://x.com", "\xD6\xD0x.com"},
-        {"GBK trail byte 'h' starts no scheme", "\xB0http://x.com", "\xB0http:"},
+        {"blanks and tabs go first",            " \t example.com \t\r\n",      "example.com"         },
+        {"upper case, also of www.",            "WWW.Example.COM",             "example.com"         },
+        {"everything at once",                  "  HTTP://www.Example.com/  ", "example.com"         },
+        {"https:// goes like http://",          "https://example.com",         "example.com"         },
+        {"www. only at the start",              "ilovewww.com",                "ilovewww.com"        },
+        {"www. after the scheme",               "http://www.example.com",      "example.com"         },
+        {"a path is cut, not joined",           "example.com/a/b",             "example.com"         },
+        {"leading slashes still name a host",   "//example.com/x",             "example.com"         },
+        {"uncovered blank stays",               "http:// example.com",         " example.com"        },
+        {"only www. is empty",                  "www.",                        ""                    },
+        {"only a slash is empty",               "/",                           ""                    },
+        {"blank line is empty",                 "   \r\n",                     ""                    },
+        {"word without dot is kept",            "Localhost",                   "localhost"           },
+        {"a final dot goes",                    "Example.COM.",                "example.com"         },
+        {"GBK trail byte 0x41 is not a letter", "\xD6\x41.CN",                 "\xD6\x41.cn"         },
+        {"GBK name kept byte for byte",         "\xD6\xD0\xCE\xC4.COM",        "\xD6\xD0\xCE\xC4.com"},
+        {"scheme after a GBK character",        "\xD6\xD0http://x.com",        "\xD6\xD0x.com"       },
+        {"GBK trail byte 'h' starts no scheme", "\xB0http://x.com",            "\xB0http:"           },
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(normaliseDomainLine(c.line), c.expected) << c.why;
 }
@@ -247,29 +249,26 @@ TEST_F(ImportDomains, NamesAreMappedAsBrowsersMapThemBeforeTheyAreChecked)
     };
 
     const std::string example = "\xC0\xFD\xD7\xD3"; // 例子 in GBK
+    // clang-format off
     const Case cases[] = {
         {"non-ASCII capitals folded",
          "B\xC3\x9C"
-         "CHER.jp",
-         "b\xA8\xB9"
-         "cher.jp"},
+         "CHER.jp",                                                                     "b\xA8\xB9"
+         "cher.jp"                                                                  },
         {"ideographic full stop",
          "\xE4\xBE\x8B\xE5\xAD\x90\xE3\x80\x82"
-         "cn",
-         example + ".cn"},
+         "cn",                                                                          example + ".cn"},
         {"half-width ideographic full stop",
          "\xE4\xBE\x8B\xE5\xAD\x90\xEF\xBD\xA1"
-         "cn",
-         example + ".cn"},
+         "cn",                                                                          example + ".cn"},
         {"full-width name and stop",
-         "\xEF\xBD\x85\xEF\xBD\x98\xEF\xBC\x8E\xEF\xBD\x83\xEF\xBD\x8F\xEF\xBD\x8D",
-         "ex.com"},
-        {"a final ideographic stop goes", "\xE4\xBE\x8B\xE5\xAD\x90.cn\xE3\x80\x82", example + ".cn"},
+         "\xEF\xBD\x85\xEF\xBD\x98\xEF\xBC\x8E\xEF\xBD\x83\xEF\xBD\x8F\xEF\xBD\x8D",    "ex.com"       },
+        {"a final ideographic stop goes",    "\xE4\xBE\x8B\xE5\xAD\x90.cn\xE3\x80\x82", example + ".cn"},
         {"web decoration still goes",
          "HTTPS://www.\xE4\xBE\x8B\xE5\xAD\x90\xE3\x80\x82"
-         "CN/x",
-         example + ".cn"},
+         "CN/x",                                                                        example + ".cn"},
     };
+    // clang-format on
     for (const Case& c : cases) {
         const ImportReport report = importDomains(*table, dir.write("list.txt", c.line + "\n"));
         ASSERT_EQ(report.count, 1) << c.why;

@@ -105,12 +105,14 @@ TEST(RdapReading, WithheldContactsKeepTheRegistrysWordsAndNothingIsEmpty)
 
 TEST(RdapReading, RegistrarNameFallsBackToItsOrganisation)
 {
+    // clang-format off
     const std::pair<const char*, const char*> cases[] = {
-        {R"(["org",{},"text","MarkMonitor Inc."])", "MarkMonitor Inc."},
-        {R"(["fn",{},"text"," "],["org",{},"text","MarkMonitor Inc."])", "MarkMonitor Inc."},
+        {R"(["org",{},"text","MarkMonitor Inc."])",                                   "MarkMonitor Inc." },
+        {R"(["fn",{},"text"," "],["org",{},"text","MarkMonitor Inc."])",              "MarkMonitor Inc." },
         {R"(["org",{},"text","Example Group"],["fn",{},"text","Example Registrar"])", "Example Registrar"},
-        {R"(["version",{},"text","4.0"])", "N/A"},
+        {R"(["version",{},"text","4.0"])",                                            "N/A"              },
     };
+    // clang-format on
     for (const auto& [vcard, expected] : cases) {
         const std::string entity =
             R"({"roles":["registrar"],"vcardArray":["vcard",[)" + std::string(vcard) + "]]}";

@@ -46,19 +46,21 @@ TEST(ServiceRefusal, CountsOnlyWhereTheServerSpeaks)
         parse::Refusal kind;
     };
 
+    // clang-format off
     const Case cases[] = {
-        // The server's own lines: no label, a comment, an error label.
-        {"% Error: quota exceeded for 1.2.3.4\n", parse::Refusal::Throttled},
-        {"Error: WHOIS LIMIT EXCEEDED\n", parse::Refusal::Throttled},
-        {"# server too busy, try later\n", parse::Refusal::Throttled},
-        // Values of a record's fields: a registrant may be called anything.
-        {"Registrant Organization: Server Too Busy Ltd.\n", parse::Refusal::None},
-        {"[Registrant]   Quota Exceeded K.K.\n", parse::Refusal::None},
-        {"Registrant Name: Limit Exceeded\nTech Name: Server Too Busy\n", parse::Refusal::None},
-        // A reply that carries a record is an answer, even with such a line in it.
-        {"Domain Name: X.ORG\nCreation Date: 2001-02-03\nServer too busy\n", parse::Refusal::None},
-        {"Domain names in .com can be registered...\nServer too busy\n", parse::Refusal::Throttled},
+  // The server's own lines: no label, a comment, an error label.
+        {"% Error: quota exceeded for 1.2.3.4\n",                            parse::Refusal::Throttled},
+        {"Error: WHOIS LIMIT EXCEEDED\n",                                    parse::Refusal::Throttled},
+        {"# server too busy, try later\n",                                   parse::Refusal::Throttled},
+ // Values of a record's fields: a registrant may be called anything.
+        {"Registrant Organization: Server Too Busy Ltd.\n",                  parse::Refusal::None     },
+        {"[Registrant]   Quota Exceeded K.K.\n",                             parse::Refusal::None     },
+        {"Registrant Name: Limit Exceeded\nTech Name: Server Too Busy\n",    parse::Refusal::None     },
+ // A reply that carries a record is an answer, even with such a line in it.
+        {"Domain Name: X.ORG\nCreation Date: 2001-02-03\nServer too busy\n", parse::Refusal::None     },
+        {"Domain names in .com can be registered...\nServer too busy\n",     parse::Refusal::Throttled},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(parse::serviceRefusal(c.reply), c.kind) << c.reply;
 }

@@ -1,26 +1,17 @@
 // SPDX-License-Identifier: MIT
-// The watch's delivery: one retry, the webhook shapes, and one rule for the mail's sender.
+// The watch's delivery: what a failure names, where ntfy publishes, one rule for the mail's sender.
+// The retry and the channels are run end to end in tests/cli/watch_cli_test.cpp.
 #include "watch/delivery.h"
 
 #include <array>
-#include <sstream>
 
 #include <pwd.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include "tests/support/loopback_http_server.h"
-#include "tests/watch/sample_watch_report.h"
-
-#include <nlohmann/json.hpp>
-
 namespace zonedesk::watch {
 namespace {
-
-using namespace std::chrono_literals;
-using test::HttpAnswer;
-using test::LoopbackHttpServer;
 
 std::string unixDefaultSender()
 {
@@ -71,40 +62,6 @@ TEST(Deliver, AWebhookIsNamedWithoutItsSecretsAndNtfyPublishesAtItsOwnRoot)
     for (const auto& each : ntfy)
         EXPECT_EQ(ntfyRootAndTopic(each.url), std::make_pair(std::string(each.root), std::string(each.topic)))
             << each.url;
-}
-
-TEST(Deliver, AFailedPostIsTriedOnceMoreAndTheSecondReasonIsSaid)
-{
-    DeliverySettings settings;
-    settings.timeout = 10s;
-    settings.retryPause = 0ms;
-    const WatchReport report = test::sampleWatchReport();
-    std::ostringstream unused;
-    std::string why;
-    {
-        LoopbackHttpServer server({HttpAnswer::with(500), HttpAnswer::with(204)});
-        const NotifyTarget target{NotifyTarget::Kind::Webhook, server.url("/hook")};
-        EXPECT_TRUE(deliver(report, target, settings, unused, why)) << why;
-        EXPECT_EQ(server.requests().size(), 2U);
-    }
-    {
-        LoopbackHttpServer server({HttpAnswer::with(500), HttpAnswer::with(503)});
-        const NotifyTarget target{NotifyTarget::Kind::Webhook, server.url("/hook")};
-        EXPECT_FALSE(deliver(report, target, settings, unused, why));
-        EXPECT_NE(why.find("503"), std::string::npos) << why;
-        EXPECT_EQ(server.requests().size(), 2U);
-    }
-    // ntfy: the topic goes into the body, the post to the server's root.
-    settings.webhookFormat = WebhookFormat::Ntfy;
-    LoopbackHttpServer ntfy({HttpAnswer::with(200)});
-    ASSERT_TRUE(
-        deliver(report, {NotifyTarget::Kind::Webhook, ntfy.url("/my-domains")}, settings, unused, why))
-        << why;
-    const auto requests = ntfy.requests();
-    ASSERT_EQ(requests.size(), 1U);
-    EXPECT_EQ(requests[0].path, "/");
-    EXPECT_EQ(nlohmann::json::parse(requests[0].body).value("topic", ""), "my-domains");
-    EXPECT_TRUE(unused.str().empty());
 }
 
 } // namespace

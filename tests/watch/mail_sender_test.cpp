@@ -229,12 +229,15 @@ TEST(SendMail, ARefusalFailsWithTheServersCode)
     {
         LoopbackSmtpServer::Step step;
         int code;
+        // clang-format off
     } rows[] = {
-        {LoopbackSmtpServer::Step::Mail, 553},
-        {LoopbackSmtpServer::Step::Rcpt, 550},
-        {LoopbackSmtpServer::Step::Data, 554},
+        {LoopbackSmtpServer::Step::Mail,    553},
+        {LoopbackSmtpServer::Step::Rcpt,    550},
+        {LoopbackSmtpServer::Step::Data,    554},
         {LoopbackSmtpServer::Step::Message, 452},
     };
+
+    // clang-format on
 
     for (const auto& row : rows) {
         LoopbackSmtpServer server;

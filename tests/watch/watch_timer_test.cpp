@@ -115,17 +115,19 @@ TEST(TimerName, ComesFromTheListsNameAndIsAlwaysValid)
         std::string name;
     };
 
+    // clang-format off
     const Case cases[] = {
-        {"my list.txt", "my-list"},
+        {"my list.txt",          "my-list"},
         {"/home/me/domains.txt", "domains"},
-        {"a..b  c.list", "a-b-c"},
-        {"--x_y--.txt", "x_y"},
-        {"中文.txt", "watch"},
-        {"", "watch"},
-        {"客户 names.txt", "names"},
-        {".hidden", "hidden"},
-        {"/tmp/", "watch"},
+        {"a..b  c.list",         "a-b-c"  },
+        {"--x_y--.txt",          "x_y"    },
+        {"中文.txt",           "watch"  },
+        {"",                     "watch"  },
+        {"客户 names.txt",     "names"  },
+        {".hidden",              "hidden" },
+        {"/tmp/",                "watch"  },
     };
+    // clang-format on
     for (const Case& c : cases) {
         EXPECT_EQ(timerNameFor(c.list), c.name) << c.list;
         EXPECT_TRUE(validTimerName(timerNameFor(c.list))) << c.list;
