@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +49,63 @@ constexpr std::string_view trim(std::string_view text, std::string_view blanks =
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
+
+/// The lines of `text` as splitLines gives them, one at a time: a reply of a million short lines
+/// is read without a vector of a million views.
+class EachLine
+{
+public:
+    class Iterator
+    {
+    public:
+        explicit Iterator(std::string_view text)
+            : m_rest(text)
+            , m_done(text.empty())
+        {
+            take();
+        }
+
+        std::string_view operator*() const { return m_line; }
+
+        Iterator& operator++()
+        {
+            m_done = m_last;
+            take();
+            return *this;
+        }
+
+        bool operator==(std::default_sentinel_t) const { return m_done; }
+
+    private:
+        void take()
+        {
+            if (m_done)
+                return;
+            const std::size_t end = m_rest.find('\n');
+            m_line = m_rest.substr(0, end);
+            if (m_line.ends_with('\r'))
+                m_line.remove_suffix(1);
+            m_last = end == std::string_view::npos || end + 1 == m_rest.size();
+            m_rest.remove_prefix(m_last ? m_rest.size() : end + 1);
+        }
+
+        std::string_view m_rest;
+        std::string_view m_line;
+        bool m_done;
+        bool m_last = false;
+    };
+
+    explicit EachLine(std::string_view text)
+        : m_text(text)
+    {}
+
+    Iterator begin() const { return Iterator(m_text); }
+
+    static std::default_sentinel_t end() { return {}; }
+
+private:
+    std::string_view m_text;
+};
 
 /// The lines of `text` without their LF or CR LF ends; a last line without an end counts.
 inline std::vector<std::string_view> splitLines(std::string_view text)

@@ -275,6 +275,9 @@ constexpr PartWord ObjectLabels[] = {
 /// object belongs to the party its value names ("Contact: Registrant"), else to another party.
 constexpr std::string_view ContactLabel = "contact";
 
+/// Labels that open a line naming one of the zone's servers ("name server 1", "nameservers").
+constexpr std::string_view NameServerLabels[] = {"nserver", "name server", "nameserver", "dns server"};
+
 /// Labels of the server's own lines: their values are messages, not fields.
 constexpr std::string_view MessageLabels[] = {
     "error", "warning", "notice", "note", "notes", "message", "reason"};

@@ -40,6 +40,8 @@ using generic::Part;
 constexpr std::size_t LongestLabel = 60;
 constexpr std::size_t MostLabelWords = 7;
 constexpr std::size_t MostHeadingWords = 4;
+// No registry's record runs to a thousand lines; a reply of more is no record, whatever it holds.
+constexpr std::size_t MostLines = 4096;
 
 struct Line
 {
@@ -260,12 +262,27 @@ Line readLine(std::string_view raw)
     return line;
 }
 
+/// Whether `written` holds `phrase` as whole words (`lower` is it in lower case): "no match" is not
+/// in "no matching record". A capital after a small letter starts a word too ("freeNOT FOUND", .sn).
+bool holdsWords(std::string_view written, std::string_view lower, std::string_view phrase)
+{
+    const auto small = [](char c) { return c >= 'a' && c <= 'z'; };
+    for (std::size_t at = lower.find(phrase); at != std::string_view::npos; at = lower.find(phrase, at + 1)) {
+        const std::size_t end = at + phrase.size();
+        const bool starts =
+            at == 0 || !isAlnum(lower[at - 1]) || (small(written[at - 1]) && !small(written[at]));
+        if (starts && (end == lower.size() || !isAlnum(lower[end])))
+            return true;
+    }
+    return false;
+}
+
 /// Whether `text` holds `phrase` where the table says it must stand (letter case ignored).
 bool holdsPhrase(std::string_view text, const generic::Phrase& phrase)
 {
     const std::string lower = core::asciiLower(trim(text));
     switch (phrase.where) {
-    case generic::Where::Anywhere: return lower.find(phrase.text) != std::string::npos;
+    case generic::Where::Anywhere: return holdsWords(trim(text), lower, phrase.text);
     case generic::Where::WholeLine: return trim(lower, ".! ") == phrase.text;
     case generic::Where::LineEnd: return trim(lower, ".! ").ends_with(phrase.text);
     case generic::Where::AfterName: {
@@ -302,11 +319,20 @@ std::optional<MessageText> messageText(const Line& line)
     return MessageText{line.body.substr(0, line.labelEnd), false};
 }
 
-template <std::size_t N> bool saysAny(const std::vector<Line>& lines, const generic::Phrase (&phrases)[N])
+enum class Comments : std::uint8_t
+{
+    Count,
+    Skip
+};
+
+template <std::size_t N>
+bool saysAny(const std::vector<Line>& lines,
+             const generic::Phrase (&phrases)[N],
+             Comments comments = Comments::Count)
 {
     for (const Line& line : lines) {
         const auto message = messageText(line);
-        if (!message)
+        if (!message || (line.comment && comments == Comments::Skip))
             continue;
         for (const generic::Phrase& phrase : phrases) {
             if ((message->wholeLine || phrase.where == generic::Where::Anywhere) &&
@@ -450,11 +476,20 @@ void markHeadings(std::vector<Line>& lines)
     }
 }
 
+/// The reply's lines, a run of blank lines as one (it means one break); at most MostLines + 1 of
+/// them, so a reply of any shape is read in memory of its own order (the caller refuses one
+/// longer than MostLines).
 std::vector<Line> readLines(std::string_view reply)
 {
     std::vector<Line> lines;
-    for (const std::string_view raw : core::splitLines(reply))
-        lines.push_back(readLine(raw));
+    for (const std::string_view raw : core::EachLine(reply)) {
+        Line line = readLine(raw);
+        if (line.blank && !lines.empty() && lines.back().blank)
+            continue;
+        if (lines.size() > MostLines)
+            break;
+        lines.push_back(std::move(line));
+    }
     markObjects(lines);
     markHeadings(lines);
     return lines;
@@ -646,13 +681,12 @@ std::string_view applyThen(std::string_view value, LabelThen then)
 }
 
 /// The value of the registry's own labels for `field`: the first that holds one.
-std::string_view
-ownValue(const std::vector<std::string_view>& rawLines, const LayoutOverride& layout, Field field)
+std::string_view ownValue(std::string_view reply, const LayoutOverride& layout, Field field)
 {
     for (const OwnLabel& own : layout.labels) {
         if (own.field != field)
             continue;
-        for (const std::string_view raw : rawLines) {
+        for (const std::string_view raw : core::EachLine(reply)) {
             const std::string_view line = ownLabelLine(raw);
             if (line.starts_with(own.label)) {
                 if (const std::string_view value = applyThen(trim(line.substr(own.label.size())), own.then);
@@ -686,7 +720,7 @@ std::string storedDate(std::string_view found, core::DateOrder order)
 }
 
 Record readRecord(const std::vector<Line>& lines,
-                  const std::vector<std::string_view>& rawLines,
+                  std::string_view reply,
                   const LayoutOverride& layout,
                   core::DateOrder order)
 {
@@ -697,7 +731,7 @@ Record readRecord(const std::vector<Line>& lines,
             record.reading.set(field, NotApplicable);
             continue;
         }
-        std::string_view found = ownValue(rawLines, layout, field);
+        std::string_view found = ownValue(reply, layout, field);
         const bool own = !found.empty();
         if (!own)
             found = factValue(lines, field, order, layout.keepWritten).value_or(std::string_view());
@@ -724,6 +758,26 @@ bool carriesDates(const Reading& reading)
     return reading.hasValue(Field::ExpiryDate) || reading.hasValue(Field::RegistrationDate);
 }
 
+bool isHostName(std::string_view text)
+{
+    return text.find('.') != std::string_view::npos && !text.empty() && isAlnum(text.front()) &&
+           std::all_of(text.begin(), text.end(), [](char c) { return isAlnum(c) || c == '-' || c == '.'; });
+}
+
+/// Whether the reply names a server of the name's zone ("Name Server: ns1.example.com", "nserver:",
+/// or a "Name servers:" heading over them): only a registered name has one.
+bool listsNameServer(const std::vector<Line>& lines)
+{
+    return std::any_of(lines.begin(), lines.end(), [](const Line& line) {
+        if (line.comment || line.value.empty() ||
+            std::none_of(std::begin(generic::NameServerLabels),
+                         std::end(generic::NameServerLabels),
+                         [&](std::string_view label) { return line.label.starts_with(label); }))
+            return false;
+        return isHostName(trim(line.value.substr(0, line.value.find_first_of(" \t")), "."));
+    });
+}
+
 /// Whether a contact's section names someone (.cl lists only the name's contacts and servers): a
 /// free name has no contacts.
 bool namesContacts(const std::vector<Line>& lines)
@@ -740,17 +794,15 @@ bool namesContacts(const std::vector<Line>& lines)
 }
 
 /// Whether the reply lists the name's servers as a zone file does, the name without its zone
-/// before each ("go ns-1.example.com", Tonic's .to), with no labelled line besides: two servers at
-/// least, as every registry asks for, under one name.
+/// before each ("go ns-1.example.com", Tonic's .to): two servers at least, as every registry asks
+/// for, under one name.
 bool listsDelegation(const std::vector<Line>& lines, const QueriedName& queried)
 {
     std::string own =
         queried ? std::string(std::string_view(*queried).substr(0, queried->find('.'))) : std::string();
     int servers = 0;
     for (const Line& line : lines) {
-        if (!line.label.empty())
-            return false;
-        if (line.blank || line.comment || wordCount(line.body) != 2)
+        if (line.blank || line.comment || line.colonLabel || wordCount(line.body) != 2)
             continue;
         const std::string_view first = line.body.substr(0, line.body.find_first_of(" \t"));
         const std::string_view host = trim(trim(line.body.substr(first.size())), ".");
@@ -791,6 +843,8 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
         reply = decoded;
     }
     const std::vector<Line> lines = readLines(reply);
+    if (lines.size() > MostLines)
+        return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
     const QueriedName queried = comparableDomainName(queriedName);
     const StatedNames stated = statedNames(lines, queried);
     if (stated.other && !stated.queried)
@@ -799,19 +853,16 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
     const core::DateOrder order = layout.dateOrder != core::DateOrder::Unstated
                                       ? layout.dateOrder
                                       : dateOrderOf(reply, name.substr(name.rfind('.') + 1));
-    const std::vector<std::string_view> rawLines =
-        layout.labels.empty() ? std::vector<std::string_view>() : core::splitLines(reply);
-    if (saysAny(lines, generic::TakenPhrases))
-        return readRecord(lines, rawLines, layout, order).reading;
     const std::optional<bool> status = statusSays(lines);
-    Record record = readRecord(lines, rawLines, layout, order);
-    // A record of the queried name with its dates is an answer, whatever a stray line of legal text
-    // says about names that are "not found".
-    const bool carriesEntry = stated.queried && carriesDates(record.reading);
-    if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesEntry) || status == false)
-        return Reading(core::LookupStatus::NotRegistered);
-    if (listsDelegation(lines, queried))
-        return std::move(record.reading);
+    // A state the registry writes in a field outranks its legal text: "Status: free" under a
+    // comment on names that are "reserved for" someone is free.
+    if (saysAny(lines, generic::TakenPhrases, status == false ? Comments::Skip : Comments::Count))
+        return readRecord(lines, reply, layout, order).reading;
+    Record record = readRecord(lines, reply, layout, order);
+    // A record of the queried name with any fact of it (a date, a holder, a registrar, a held state,
+    // a name server) is an answer, whatever the server's legal text says about names "not found";
+    // many registries print no date at all.
+    const bool anyFact = record.anyFact || status == true || listsNameServer(lines) || namesContacts(lines);
     // A reply that names no domain is a record only with a section of its holder's and the record's
     // dates (.tr, 2014), not a stray run of fields.
     const std::string_view owner = record.reading.value(Field::Owner);
@@ -820,9 +871,15 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
     });
     const bool unnamedRecord =
         holderSection && !owner.empty() && !core::isWithheld(owner) && carriesDates(record.reading);
+    const bool delegation = listsDelegation(lines, queried);
+    const bool carriesEntry = (stated.queried && anyFact) || unnamedRecord || delegation;
+    if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesEntry) || status == false)
+        return Reading(core::LookupStatus::NotRegistered);
+    if (delegation)
+        return std::move(record.reading);
     // Text that is neither a record nor a not-registered answer must not pass for a registered
     // name with empty fields.
-    if ((!stated.any && !unnamedRecord) || (!record.anyFact && status != true && !namesContacts(lines)))
+    if ((!stated.any && !unnamedRecord) || !anyFact)
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
     return std::move(record.reading);
 }

@@ -94,7 +94,7 @@ bool standsInMessage(std::string_view reply, std::size_t start)
 bool carriesEntry(std::string_view reply)
 {
     bool domainLine = false;
-    for (const std::string_view line : core::splitLines(reply)) {
+    for (const std::string_view line : core::EachLine(reply)) {
         if (domainLineValue(line)) {
             domainLine = true;
             break;
@@ -130,7 +130,7 @@ bool statesOnlyOtherNames(std::string_view reply, std::string_view queried)
     if (!wanted)
         return false;
     bool other = false;
-    for (const std::string_view line : core::splitLines(reply)) {
+    for (const std::string_view line : core::EachLine(reply)) {
         const auto value = domainLineValue(line);
         if (!value)
             continue;

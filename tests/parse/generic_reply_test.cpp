@@ -14,6 +14,8 @@
 #include "core/calendar_date.h"
 #include "core/encodings.h"
 #include "core/text.h"
+#include "parse/generic_labels.h"
+#include "tests/parse/parsed_record.h"
 #include "tests/support/shared_corpus.h"
 
 namespace zonedesk::test {
@@ -184,7 +186,9 @@ TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
                               "This domain name has not been registered.\n",
                               ">>> Domain x.tld is available for registration\n",
                               "X.TLD is available.\nTerms: further details is available.\n",
-                              "Status: AVAILABLE (No match for domain \"x.tld\")\n"})
+                              "Status: AVAILABLE (No match for domain \"x.tld\")\n",
+                              "% Two-letter names are reserved for the holders of the marks.\nDomain: x.tld\n"
+                              "Status: free\n"})
         EXPECT_EQ(readGenericReply(reply, "x.tld").status(), LookupStatus::NotRegistered) << reply;
 
     // Legal text, a registrant's name and the lines under a heading are no verdict.
@@ -198,6 +202,11 @@ TEST(GenericReply, FreeOnlyWhereTheServerSaysSo)
         "registrar.\n",
         "Domain: x.tld\nStatus: NOT AVAILABLE\n",
         "domain.............: x.tld\navailable..........: 4.8.2018\nexpires............: 4.7.2018\n",
+        // Records without a date, under legal text that holds a not-found phrase.
+        "% Data not registered with the registry is not shown.\nDomain: x.tld\nNserver: ns1.example.net\n"
+        "Status: connect\n",
+        "% No entries found are answered briefly.\nDomain: x.tld\n\nName servers:\n    ns1.example.net\n",
+        "% Not found names are free.\nDomain: x.tld\nRegistrar:\n    Name: Example Registrar\n",
     };
     for (const char* reply : taken)
         EXPECT_EQ(readGenericReply(reply, "x.tld").status(), LookupStatus::Success) << reply;
@@ -476,6 +485,57 @@ TEST(GenericReply, ReadsTheSharedRepliesOfEveryOtherRegistry)
         EXPECT_GE(scores.created.share(), 0.97) << set;
         EXPECT_GE(scores.registrar.share(), 0.95) << set;
     }
+}
+
+/// Lines a registry might add to its header: ordinary legal text, and each not-found phrase as a
+/// comment, as a line of the server's own and inside a field's value.
+std::vector<std::string> hostileHeaderLines()
+{
+    std::vector<std::string> lines = {"% Use of this service is free.",
+                                      "% Queries with no matching record return a short answer.",
+                                      "% Data not registered with DENIC is not shown."};
+    for (const parse::generic::Phrase& phrase : parse::generic::NotRegisteredPhrases) {
+        const std::string text(phrase.text);
+        lines.push_back("% " + text);
+        lines.push_back(text);
+        lines.push_back("Registrant Organization: " + text + " Ltd");
+    }
+    return lines;
+}
+
+/// Every registered reply of the shared sets stays registered with a line of legal text or a
+/// not-found phrase added to its header; each reply gets the next line of the list in turn, so
+/// every line meets replies of many registries.
+TEST(GenericReply, ARecordStaysARecordWhateverItsHeaderSays)
+{
+    const auto generic = genericReplies();
+    const auto ten = corpusReplies();
+    if (generic.empty() && ten.empty())
+        GTEST_SKIP() << "shared replies not found";
+    const std::vector<std::string> header = hostileHeaderLines();
+    std::size_t next = 0;
+    int read = 0;
+    for (const GenericReply& reply : generic) {
+        if (reply.verdict != "registered")
+            continue;
+        for (int i = 0; i < 3; ++i, ++read) {
+            const std::string& line = header[next++ % header.size()];
+            const parse::Reading reading =
+                readGenericReply(line + "\n" + genericBytes(reply), queriedName(reply));
+            EXPECT_EQ(statusWord(reading.status()), expected(reply, "verdict", reply.verdict))
+                << reply.set << "/" << reply.file << " under \"" << line << "\"";
+        }
+    }
+    for (const CorpusReply& reply : ten) {
+        if (reply.kind != "registered")
+            continue;
+        const std::string& line = header[next++ % header.size()];
+        EXPECT_EQ(parseAs(hostForSuffix(reply.suffix), line + "\n" + corpusBytes(reply)).status,
+                  LookupStatus::Success)
+            << reply.file << " under \"" << line << "\"";
+        ++read;
+    }
+    EXPECT_GT(read, static_cast<int>(header.size()));
 }
 
 } // namespace
