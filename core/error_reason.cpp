@@ -41,6 +41,7 @@ constexpr ReasonTexts Reasons[] = {
      "redirect-refused",
      "redirect refused",
      "服务器的重定向不安全或过多，未跟随"},
+    {ErrorReason::NotAnswering, "not-answering", "the server is not answering", "服务器已无应答，未再查询"},
 };
 
 constexpr bool reasonsAreIndexed()

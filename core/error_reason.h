@@ -28,6 +28,8 @@ enum class ErrorReason : std::uint8_t
     NotRdap,      // an HTTP answer of the RDAP address that is no RDAP answer (an error page)
     // An RDAP redirect that is not followed: to a scheme other than https, or one too many.
     RedirectRefused,
+    // The host timed out on the names before in a row and on one later probe: not asked again.
+    NotAnswering,
 };
 
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.

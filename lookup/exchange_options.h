@@ -33,6 +33,11 @@ struct ExchangeOptions
     std::chrono::milliseconds paceStart{2000};
     std::chrono::milliseconds paceMax{60000};
     int paceEaseAfter = 8;
+    /// A host that timed out on this many names in a row is silent: its next name is asked once
+    /// more after the pause, and if that times out too, its other names end "not answering"
+    /// without a question (each would cost the whole time limit). 0: never silent.
+    int silentAfter = 3;
+    std::chrono::milliseconds silentProbePause{30000};
     /// Ask over RDAP first wherever the registry has it (the `transport=rdap` setting).
     bool preferRdap = false;
     /// Where host names are looked up, shared by the workers of a run so that each host is looked

@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "core/domain_table.h"
 #include "core/field_copy.h"
@@ -110,7 +112,8 @@ bool usable(const parse::Reading& reading)
     case core::ErrorReason::RedirectRefused:
     case core::ErrorReason::Throttled:
     case core::ErrorReason::ServiceGone:
-    case core::ErrorReason::NotRdap: return false;
+    case core::ErrorReason::NotRdap:
+    case core::ErrorReason::NotAnswering: return false;
     default: return true;
     }
 }
@@ -169,6 +172,16 @@ private:
     /// Sleeps `pause` unless a stop comes first, showing when the worker asks again; false when stopped.
     bool waitForRetry(milliseconds pause);
 
+    /// Timeouts in a row of one host over one protocol (see ExchangeOptions::silentAfter).
+    struct Silence
+    {
+        int timeoutsInARow = 0;
+        bool probed = false; // the one probe after the host fell silent has been asked
+    };
+
+    /// The host a query of `protocol` goes to, with its port and the protocol.
+    static std::string hostKey(Protocol protocol, const Query& query);
+
     std::stop_token m_stop;
     core::DomainTable* m_table = nullptr;
     std::int32_t m_count = 0;
@@ -183,6 +196,7 @@ private:
     std::filesystem::path m_referralCache;
     /// The host's port 43 refused while its RDAP answered: RDAP first for the rest of the run.
     bool m_rdapFirst = false;
+    std::map<std::string, Silence> m_silences; // by hostKey
 };
 
 void LookupWorker::run(const WorkerParams& params)
@@ -341,13 +355,25 @@ std::optional<parse::Reading> LookupWorker::ask(Protocol protocol, const Query& 
 {
     const ProtocolRules& rules = Rules[indexOf(protocol)];
     Pace& pace = m_paces[indexOf(protocol)];
+    Silence& silence = m_silences[hostKey(protocol, query)];
     milliseconds wait{0};
+    if (m_session.silentAfter > 0 && silence.timeoutsInARow >= m_session.silentAfter) {
+        if (silence.probed) {
+            parse::Reading silent(core::LookupStatus::Error, core::ErrorReason::NotAnswering);
+            silent.setSource(rules.source);
+            return silent;
+        }
+        silence.probed = true;
+        wait = m_session.silentProbePause;
+    }
     for (std::size_t retry = 0;; ++retry) {
         if (!waitForRetry(std::max(wait, pace.pause)))
             return std::nullopt;
         const ExchangeResult result = rules.ask(query, m_session, m_stop);
         if (result.outcome == ExchangeOutcome::Stopped)
             return std::nullopt;
+        silence.timeoutsInARow =
+            result.reason == core::ErrorReason::TimedOut ? silence.timeoutsInARow + 1 : 0;
         // Part of a reply may look like a whole one (a record without its dates, a phrase cut
         // short): only a whole reply is read. Without one the server neither answered nor
         // throttled, so the pace stays as it is.
@@ -390,6 +416,16 @@ void LookupWorker::Pace::answered(const ExchangeOptions& session)
     pause = pause * 3 / 4;
     if (pause < session.paceStart)
         pause = milliseconds(0);
+}
+
+std::string LookupWorker::hostKey(Protocol protocol, const Query& query)
+{
+    if (protocol == Protocol::Whois)
+        return "whois " + query.whoisEndpoint.address + ":" + std::to_string(query.whoisEndpoint.port);
+    // "https://rdap.example/domain/x": up to the path.
+    const std::size_t host = query.rdapUrl.find("://");
+    const std::size_t from = host == std::string::npos ? 0 : host + 3;
+    return "rdap " + query.rdapUrl.substr(0, query.rdapUrl.find('/', from));
 }
 
 bool LookupWorker::waitForRetry(milliseconds pause)

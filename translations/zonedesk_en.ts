@@ -975,6 +975,10 @@ Stop them and close the program? Finished results are kept.</translation>
         <translation>The server&apos;s redirect is unsafe or one too many; not followed</translation>
     </message>
     <message>
+        <source>服务器已无应答，未再查询</source>
+        <translation>The server is not answering; not asked</translation>
+    </message>
+    <message>
         <source>长于 40 字节</source>
         <translation>longer than 40 bytes</translation>
     </message>

@@ -306,6 +306,41 @@ TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
     EXPECT_EQ(com.connectionCount(), 1);
 }
 
+TEST_F(LookupRunTest, ASilentHostCostsAFewTimeoutsAndOneProbeNotOneEach)
+{
+    // The fourth name is the probe after the pause; when it answers, the host is back.
+    for (const bool probeAnswers : {false, true}) {
+        SCOPED_TRACE(probeAnswers ? "the probe answers" : "the probe times out");
+        table = DomainTable::allocate();
+        LoopbackWhoisServer com;
+        com.setDefault(Behaviour::silent());
+        if (probeAnswers) {
+            for (const char* name : {"d.com", "e.com", "f.com"})
+                com.on(name, Behaviour::answer("No match for \"" + std::string(name) + "\".\r\n"));
+        }
+        LoopbackWhoisServer org;
+        org.setDefault(Behaviour::answer("NOT FOUND\n"));
+        endpoints = EndpointOverrides();
+        ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
+        route(WhoisServer::Verisign, com);
+        route(WhoisServer::Pir, org);
+        session.readTimeout = 200ms;
+        session.silentProbePause = 50ms;
+        for (const char* name : {"a.com", "b.com", "c.com", "d.com", "e.com", "f.com", "x.org"})
+            add(name);
+        LookupRun run(*table, queue);
+        runToEnd(run);
+        for (std::size_t i = 0; i < 6; ++i) {
+            const auto reason = i < 4 ? (i == 3 && probeAnswers ? ErrorReason::None : ErrorReason::TimedOut)
+                                      : (probeAnswers ? ErrorReason::None : ErrorReason::NotAnswering);
+            EXPECT_EQ((*table)[i].errorReason, static_cast<std::uint8_t>(reason)) << i;
+        }
+        EXPECT_EQ(com.connectionCount(), probeAnswers ? 6 : 4);
+        EXPECT_EQ(status(6),
+                  static_cast<std::int32_t>(LookupStatus::NotRegistered)); // the other host went on
+    }
+}
+
 TEST_F(LookupRunTest, WindingDownEndsTheRunWithItsReportsAndTheNextStartResumes)
 {
     // One worker at a time: the first server's exchange hangs; the second server's waits its turn.
