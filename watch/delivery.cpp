@@ -54,7 +54,8 @@ bool tryOnce(const WatchReport& report,
              const std::string& body,
              const std::string& url,
              std::ostream& out,
-             std::string& why)
+             std::string& why,
+             bool& again)
 {
     switch (target.kind) {
     case NotifyTarget::Kind::Stdout:
@@ -63,7 +64,16 @@ bool tryOnce(const WatchReport& report,
             why = "standard output cannot be written";
         return static_cast<bool>(out);
     case NotifyTarget::Kind::Desktop: return showDesktopNotice(desktopNotice(report), settings.timeout, why);
-    case NotifyTarget::Kind::Mail: return sendMail(settings.mail, target.address, body, why);
+    case NotifyTarget::Kind::Mail: {
+        bool bodySent = false;
+        if (sendMail(settings.mail, target.address, body, why, &bodySent))
+            return true;
+        // The server may deliver a message whose body it took: sending it again could double it.
+        again = !bodySent;
+        if (bodySent)
+            why += "; not sent again, as the server had taken the message and may still deliver it";
+        return false;
+    }
     case NotifyTarget::Kind::Webhook: return postWebhook(url, body, settings.timeout, why);
     }
     return false;
@@ -89,11 +99,12 @@ bool deliver(const WatchReport& report,
     }
     // Standard output is written once: a second copy would not mend a closed pipe.
     const int tries = target.kind == NotifyTarget::Kind::Stdout ? 1 : 2;
-    for (int attempt = 0; attempt < tries; ++attempt) {
+    bool again = true;
+    for (int attempt = 0; attempt < tries && again; ++attempt) {
         if (attempt > 0)
             std::this_thread::sleep_for(settings.retryPause);
         why.clear();
-        if (tryOnce(report, target, settings, body, url, out, why))
+        if (tryOnce(report, target, settings, body, url, out, why, again))
             return true;
     }
     return false;

@@ -27,7 +27,8 @@ struct DeliverySettings
 };
 
 /// Sends `report` to `target` (standard output's message to `out`), once more after a pause when
-/// the first try fails; false, with the second try's reason in `why`, when both failed.
+/// the first try fails, except a mail whose body the server took (it may still deliver it); false,
+/// with the last try's reason in `why`, when no try went through.
 bool deliver(const WatchReport& report,
              const NotifyTarget& target,
              const DeliverySettings& settings,

@@ -120,11 +120,13 @@ bool isPlainLoopback(const std::string& url)
 struct Upload
 {
     std::string_view rest;
+    bool started = false; // libcurl asked for the body: the server answered DATA
 };
 
 std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* data)
 {
     auto* upload = static_cast<Upload*>(data);
+    upload->started = true;
     const std::size_t n = std::min(size * count, upload->rest.size());
     std::copy_n(upload->rest.data(), n, buffer);
     upload->rest.remove_prefix(n);
@@ -159,7 +161,11 @@ mailMessage(const WatchReport& report, const std::string& from, const std::strin
     return message;
 }
 
-bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why)
+bool sendMail(const SmtpSettings& smtp,
+              const std::string& to,
+              const std::string& message,
+              std::string& why,
+              bool* bodySent)
 {
     const net::CurlEasy easy = net::newCurlEasy();
     net::CurlList recipients;
@@ -174,24 +180,30 @@ bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string
     // STARTTLS is required except on this machine, where a test or a local relay may not offer it.
     const long tls = isPlainLoopback(smtp.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL;
     const long limitMs = smtp.timeout.count();
-    bool ok = net::setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
-              net::setCurlOption(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
-              net::setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
-              net::setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
-              net::setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
-              net::setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
-              net::setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
-              net::setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
-              net::setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
-              net::setCurlOption(handle,
-                                 CURLOPT_INFILESIZE_LARGE,
-                                 static_cast<curl_off_t>(message.size()),
-                                 "CURLOPT_INFILESIZE_LARGE",
-                                 why) &&
-              net::setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
-              net::setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
-              net::setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-              net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+    // libcurl waits for each SMTP answer up to its own two minutes, the one after the message's
+    // end included, whatever the transfer's limit: hold that wait to the limit too.
+    const long answerSeconds = std::max<long>(1, (limitMs + 999) / 1000);
+    bool ok =
+        net::setCurlOption(handle, CURLOPT_ERRORBUFFER, detail.data(), "CURLOPT_ERRORBUFFER", why) &&
+        net::setCurlOption(handle, CURLOPT_URL, smtp.url.c_str(), "CURLOPT_URL", why) &&
+        net::setCurlOption(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps", "CURLOPT_PROTOCOLS_STR", why) &&
+        net::setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
+        net::setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
+        net::setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
+        net::setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
+        net::setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
+        net::setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
+        net::setCurlOption(handle,
+                           CURLOPT_INFILESIZE_LARGE,
+                           static_cast<curl_off_t>(message.size()),
+                           "CURLOPT_INFILESIZE_LARGE",
+                           why) &&
+        net::setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
+        net::setCurlOption(
+            handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, answerSeconds, "CURLOPT_SERVER_RESPONSE_TIMEOUT", why) &&
+        net::setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
+        net::setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
+        net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
     if (ok && !smtp.user.empty())
         ok = net::setCurlOption(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
              net::setCurlOption(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
@@ -199,6 +211,8 @@ bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string
         return false;
 
     const CURLcode code = curl_easy_perform(handle);
+    if (bodySent != nullptr)
+        *bodySent = upload.started;
     if (code == CURLE_OK)
         return true;
     const std::string words = detail[0] != '\0' ? std::string(detail.data()) : curl_easy_strerror(code);

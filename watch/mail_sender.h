@@ -29,9 +29,16 @@ std::string
 mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now);
 
 /// Sends `message` to `to`: one attempt, TLS required (smtps://, or STARTTLS on smtp://) except
-/// for smtp:// to a loopback host, no proxy. False with `why` (a sentence naming the SMTP reply
-/// code where there is one) when the server refused the login or the mail, or could not be
-/// reached within `smtp.timeout`. Any thread.
-bool sendMail(const SmtpSettings& smtp, const std::string& to, const std::string& message, std::string& why);
+/// for smtp:// to a loopback host, no proxy, every stage (the greeting and each answer, the one
+/// after the message's end too) within `smtp.timeout` in all. False with `why` (a sentence naming
+/// the SMTP reply code where there is one) when the server refused the login or the mail, or
+/// did not finish in time. `bodySent`, when given, tells whether the server took the message's
+/// body (it answered DATA and got bytes of it): then it may deliver it even though the attempt
+/// failed, and a second attempt could send it twice. Any thread.
+bool sendMail(const SmtpSettings& smtp,
+              const std::string& to,
+              const std::string& message,
+              std::string& why,
+              bool* bodySent = nullptr);
 
 } // namespace zonedesk::watch

@@ -71,6 +71,18 @@ void LoopbackSmtpServer::hang()
     m_hang = true;
 }
 
+void LoopbackSmtpServer::stallAt(Step step)
+{
+    const std::lock_guard lock(m_mutex);
+    m_stalled = step;
+}
+
+int LoopbackSmtpServer::bodiesTaken() const
+{
+    const std::lock_guard lock(m_mutex);
+    return m_bodies;
+}
+
 std::vector<ReceivedMail> LoopbackSmtpServer::mails() const
 {
     const std::lock_guard lock(m_mutex);
@@ -100,6 +112,10 @@ void LoopbackSmtpServer::serve(int fd)
         const std::lock_guard lock(m_mutex);
         return m_refused == step ? std::to_string(m_refusalCode) + " 5.0.0 refused by script\r\n"
                                  : std::string(fine);
+    };
+    const auto stalls = [this](Step step) {
+        const std::lock_guard lock(m_mutex);
+        return m_stalled == step;
     };
     ReceivedMail mail;
     sendAll(fd, "220 loopback ESMTP\r\n");
@@ -140,12 +156,18 @@ void LoopbackSmtpServer::serve(int fd)
             mail.user = fromBase64(user);
             mail.password = fromBase64(reader.line().value_or(""));
             sendAll(fd, "235 2.7.0 ok\r\n");
+        } else if (startsWith(*command, "MAIL FROM:") && stalls(Step::Mail)) {
+            reader.drain();
+            return;
         } else if (startsWith(*command, "MAIL FROM:")) {
             mail.sender = argumentOf(*command);
             sendAll(fd, answer(Step::Mail, "250 2.1.0 ok\r\n"));
         } else if (startsWith(*command, "RCPT TO:")) {
             mail.recipients.push_back(argumentOf(*command));
             sendAll(fd, answer(Step::Rcpt, "250 2.1.5 ok\r\n"));
+        } else if (startsWith(*command, "DATA") && stalls(Step::Data)) {
+            reader.drain();
+            return;
         } else if (startsWith(*command, "DATA")) {
             const std::string reply = answer(Step::Data, "354 end with <CR><LF>.<CR><LF>\r\n");
             sendAll(fd, reply);
@@ -158,6 +180,14 @@ void LoopbackSmtpServer::serve(int fd)
                 data += (line->starts_with('.') ? line->substr(1) : *line) + "\r\n";
             }
             mail.data = std::move(data);
+            {
+                const std::lock_guard lock(m_mutex);
+                ++m_bodies;
+            }
+            if (stalls(Step::Message)) {
+                reader.drain();
+                return;
+            }
             const std::string verdict = answer(Step::Message, "250 2.0.0 queued\r\n");
             if (verdict[0] == '2') {
                 const std::lock_guard lock(m_mutex);

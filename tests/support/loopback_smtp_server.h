@@ -53,6 +53,13 @@ public:
     /// Accepts connections but never greets them.
     void hang();
 
+    /// From now on, gives no answer at `step` (for Message: after taking the whole message) and
+    /// waits until the client leaves.
+    void stallAt(Step step);
+
+    /// Messages whose final dot arrived, answered or not.
+    int bodiesTaken() const;
+
     /// Mails accepted (their final dot answered 250), in order.
     std::vector<ReceivedMail> mails() const;
 
@@ -69,6 +76,8 @@ private:
     mutable std::mutex m_mutex; // guards everything below
     std::string m_mechanisms = "PLAIN LOGIN";
     Step m_refused = Step::None;
+    Step m_stalled = Step::None;
+    int m_bodies = 0;
     int m_refusalCode = 0;
     std::vector<ReceivedMail> m_mails;
 };

@@ -12,6 +12,7 @@
 #include "tests/support/loopback_smtp_server.h"
 #include "tests/support/loopback_whois_server.h"
 #include "tests/watch/sample_watch_report.h"
+#include "watch/delivery.h"
 #include "watch/watch_message.h"
 
 namespace zonedesk::watch {
@@ -251,15 +252,45 @@ TEST(SendMail, ARefusalFailsWithTheServersCode)
     }
 }
 
-TEST(SendMail, NoAnswerOrNoServerFails)
+TEST(SendMail, AStallAtAnyStageEndsWithinTheLimitAndATakenMessageIsNotSentAgain)
 {
+    using Step = LoopbackSmtpServer::Step;
+
+    const struct
     {
+        Step stall; // None: no greeting at all
+        int bodies; // messages the server took over both tries
+        // clang-format off
+    } rows[] = {
+        {Step::None,    0},
+        {Step::Mail,    0},
+        {Step::Data,    0},
+        {Step::Message, 1},
+    };
+
+    // clang-format on
+
+    for (const auto& row : rows) {
         LoopbackSmtpServer server;
-        server.hang();
+        if (row.stall == Step::None)
+            server.hang();
+        else
+            server.stallAt(row.stall);
+        DeliverySettings settings{.mail = settingsFor(server, 1s), .retryPause = 10ms};
         std::string why;
-        EXPECT_FALSE(sendMail(settingsFor(server, 1s), To, "Subject: x\r\n\r\nx\r\n", why));
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(
+            deliver(test::sampleWatchReport(), {NotifyTarget::Kind::Mail, To}, settings, std::cout, why));
+        // libcurl's own wait for an answer is two minutes; two tries of a second each are far less.
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 30s) << static_cast<int>(row.stall);
         EXPECT_NE(why.find("did not finish within 1000 ms"), std::string::npos) << why;
+        EXPECT_EQ(server.bodiesTaken(), row.bodies) << why;
+        EXPECT_EQ(why.find("not sent again") != std::string::npos, row.bodies > 0) << why;
     }
+}
+
+TEST(SendMail, NoServerFails)
+{
     SmtpSettings nowhere;
     nowhere.url = "smtp://127.0.0.1:" + std::to_string(test::LoopbackWhoisServer::refusedPort());
     nowhere.from = From;
