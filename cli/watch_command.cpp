@@ -20,6 +20,7 @@
 #include "cli/result_writers.h"
 #include "core/calendar_date.h"
 #include "core/domain_table.h"
+#include "core/text.h"
 #include "history/history_store.h"
 #include "watch/delivery.h"
 #include "watch/notify_target.h"
@@ -50,6 +51,7 @@ public:
 
     void declare(CLI::App& app) override
     {
+        m_app = &app;
         app.add_option("LIST", m_list, "The list file, one name per line")->type_name("FILE");
         app.add_option(
                "--config", m_configPath, "Read the list, days, targets and mail settings from this file")
@@ -96,8 +98,10 @@ public:
             "$ZONEDESK_SMTP_PASSWORD, never on the command line), https://URL (a JSON POST; http only to\n"
             "a loopback address), - (standard output, the default). A failed delivery is tried once more.\n"
             "--config FILE reads [watch] list=, warn-days=, notify= (targets separated by blanks), smtp=,\n"
-            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, db=; options given\n"
-            "on the command line win. --install-timer writes ~/.config/zonedesk/watch-NAME.ini and a\n"
+            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, notify-timeout=, db=,\n"
+            "prefer-rdap=, ten-registries=, jobs=, encoding=, connect-timeout=, timeout=, endpoint=,\n"
+            "rdap-endpoint=, quiet=; options given on the command line win. --install-timer writes every\n"
+            "option given to ~/.config/zonedesk/watch-NAME.ini and a\n"
             "systemd user service and timer (Persistent=true) and enables them, or prints a crontab line.\n"
             "Exit codes as lookup (0, 3 a name near expiry, 4 a lookup failed), 5 when a message could\n"
             "not be delivered, 1 usage, 2 file error, 130 interrupted.");
@@ -222,6 +226,24 @@ private:
         if (m_targets.empty())
             m_targets = config->targets;
         m_always = m_always || config->always;
+        m_quiet = m_quiet || config->quiet;
+        m_options.session.preferRdap = m_options.session.preferRdap || config->preferRdap;
+        m_options.tenRegistries = m_options.tenRegistries || config->tenRegistries;
+        const auto unset = [this](const char* option) { return m_app->count(option) == 0; };
+        if (unset("--jobs") && config->jobs)
+            m_options.jobs = *config->jobs;
+        if (unset("--notify-timeout") && config->notifyTimeout)
+            m_notifySeconds = *config->notifyTimeout;
+        if (!m_options.connectSeconds)
+            m_options.connectSeconds = config->connectTimeout;
+        if (!m_options.exchangeSeconds)
+            m_options.exchangeSeconds = config->timeout;
+        if (m_options.endpointArgs.empty())
+            m_options.endpointArgs = config->endpoints;
+        if (m_options.rdapEndpointArgs.empty())
+            m_options.rdapEndpointArgs = config->rdapEndpoints;
+        if (unset("--encoding") && !config->encoding.empty())
+            m_options.encoding = parseEncoding(config->encoding).value_or(m_options.encoding);
         if (!watch::webhookFormatNamed(m_webhookFormat)) {
             std::cerr << "zonedesk-cli watch: " << m_configPath
                       << ": webhook-format must be json, slack or ntfy\n";
@@ -292,10 +314,16 @@ private:
         const std::string name = m_timerName.empty() ? watch::timerNameFor(list) : m_timerName;
         if (!watch::validTimerName(name))
             return usageError("a timer name holds letters, digits, - and _ only (at most 64): " + name);
-        // NOLINTNEXTLINE(concurrency-mt-unsafe): no thread of this program sets the environment
+        // NOLINTBEGIN(concurrency-mt-unsafe): no thread of this program sets the environment
         if (std::getenv(PasswordVariable) != nullptr && m_smtpPasswordFile.empty())
             std::cerr << "zonedesk-cli: warning: the timer does not see $" << PasswordVariable
                       << "; give --smtp-password-file for mail\n";
+        for (const char* routes : {lookup::EndpointsVariable, lookup::RdapEndpointsVariable}) {
+            if (std::getenv(routes) != nullptr)
+                std::cerr << "zonedesk-cli: warning: the timer does not see $" << routes
+                          << "; give its routes as --endpoint or --rdap-endpoint\n";
+        }
+        // NOLINTEND(concurrency-mt-unsafe)
         watch::WatchConfig config;
         config.list = list.string();
         config.warnDays = warnDays;
@@ -307,6 +335,19 @@ private:
         config.smtpFrom = m_smtpFrom;
         config.webhookFormat = m_webhookFormat;
         config.always = m_always;
+        config.quiet = m_quiet;
+        if (m_app->count("--notify-timeout") > 0)
+            config.notifyTimeout = m_notifySeconds;
+        config.preferRdap = m_options.session.preferRdap;
+        config.tenRegistries = m_options.tenRegistries;
+        if (m_app->count("--jobs") > 0)
+            config.jobs = m_options.jobs;
+        if (m_options.encoding != listfile::ListEncoding::Auto)
+            config.encoding = core::asciiLower(listfile::encodingName(m_options.encoding));
+        config.connectTimeout = m_options.connectSeconds;
+        config.timeout = m_options.exchangeSeconds;
+        config.endpoints = m_options.endpointArgs;
+        config.rdapEndpoints = m_options.rdapEndpointArgs;
         if (!m_options.dbPath.empty())
             config.db = std::filesystem::absolute(m_options.dbPath, error).string();
         watch::TimerPlan plan;
@@ -374,6 +415,7 @@ private:
     bool m_quiet = false;
     LookupOptions m_options;
     watch::DeliverySettings m_delivery;
+    const CLI::App* m_app = nullptr;
 };
 
 } // namespace

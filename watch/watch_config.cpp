@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "watch/watch_config.h"
 
+#include <array>
 #include <charconv>
 #include <string_view>
 
 #include "core/settings_file.h"
 #include "core/text.h"
+#include "core/user_settings.h"
 #include "watch/password_file.h"
 
 namespace zonedesk::watch {
@@ -26,7 +28,7 @@ struct TextKey
     std::string WatchConfig::*field;
 };
 
-// Every key whose value is kept as written; warn-days, notify and always are read apart.
+// Every key whose value is kept as written.
 constexpr TextKey TextKeys[] = {
     {"list", &WatchConfig::list},
     {"smtp", &WatchConfig::smtp},
@@ -35,7 +37,97 @@ constexpr TextKey TextKeys[] = {
     {"smtp-from", &WatchConfig::smtpFrom},
     {"webhook-format", &WatchConfig::webhookFormat},
     {"db", &WatchConfig::db},
+    {"encoding", &WatchConfig::encoding},
 };
+
+struct SwitchKey
+{
+    std::string_view key;
+    bool WatchConfig::*field;
+};
+
+constexpr SwitchKey SwitchKeys[] = {
+    {"always", &WatchConfig::always},
+    {"prefer-rdap", &WatchConfig::preferRdap},
+    {"ten-registries", &WatchConfig::tenRegistries},
+    {"quiet", &WatchConfig::quiet},
+};
+
+// Words separated by blanks: notify targets and routes.
+struct ListKey
+{
+    std::string_view key;
+    std::vector<std::string> WatchConfig::*field;
+};
+
+constexpr ListKey ListKeys[] = {
+    {"notify", &WatchConfig::targets},
+    {"endpoint", &WatchConfig::endpoints},
+    {"rdap-endpoint", &WatchConfig::rdapEndpoints},
+};
+
+struct CountKey
+{
+    std::string_view key;
+    std::optional<std::int32_t> WatchConfig::*field;
+    std::int32_t least;
+    std::int32_t most;
+    std::string_view unit;
+};
+
+constexpr CountKey CountKeys[] = {
+    {"warn-days", &WatchConfig::warnDays, 0, MaxWarnDays, "days"},
+    {"jobs", &WatchConfig::jobs, 1, core::UserSettings::MaxJobs, "servers"},
+};
+
+// The ranges the command line allows for the same options.
+struct SecondsKey
+{
+    std::string_view key;
+    std::optional<double> WatchConfig::*field;
+    double least;
+    double most;
+};
+
+constexpr SecondsKey SecondsKeys[] = {
+    {"notify-timeout", &WatchConfig::notifyTimeout, 0.1, 600},
+    {"connect-timeout", &WatchConfig::connectTimeout, 0.1, 600},
+    {"timeout", &WatchConfig::timeout, 1, 3600},
+};
+
+std::string countRange(const CountKey& entry)
+{
+    return std::string(entry.key) + " must be a whole number of " + std::string(entry.unit) + " from " +
+           std::to_string(entry.least) + " to " + std::to_string(entry.most);
+}
+
+std::string secondsRange(const SecondsKey& entry)
+{
+    const auto shown = [](double value) {
+        std::string text = std::to_string(value);
+        text.erase(text.find_last_not_of('0') + 1);
+        if (text.ends_with('.'))
+            text.pop_back();
+        return text;
+    };
+    return std::string(entry.key) + " must be a number of seconds from " + shown(entry.least) + " to " +
+           shown(entry.most);
+}
+
+/// `text` as a number of the type of `number`, the whole of it; false when it is none.
+template <typename Number> bool readNumber(std::string_view text, Number& number)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+/// A number as written back: the shortest form that reads as the same value.
+std::string numberText(double value)
+{
+    std::array<char, 32> buffer{};
+    const auto [end, error] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    return error == std::errc() ? std::string(buffer.data(), end) : std::string();
+}
 
 bool hasSection(std::string_view text)
 {
@@ -109,38 +201,55 @@ std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, st
         }
         config.*entry.field = std::move(read);
     }
-
-    const std::string days = value("warn-days");
-    if (!days.empty()) {
-        std::int32_t number = -1;
-        const auto [end, error] = std::from_chars(days.data(), days.data() + days.size(), number);
-        if (error != std::errc() || end != days.data() + days.size() || number < 0 || number > MaxWarnDays) {
-            why = "warn-days must be a whole number of days from 0 to " + std::to_string(MaxWarnDays) +
-                  ", not \"" + days + "\"";
+    for (const ListKey& entry : ListKeys) {
+        const std::string read = value(entry.key);
+        if (read.size() > MaxValueLength) {
+            why = unwritable(entry.key, read);
             return std::nullopt;
         }
-        config.warnDays = number;
+        config.*entry.field = splitTargets(read);
     }
-
-    const std::string always = value("always");
-    if (!always.empty() && always != "0" && always != "1") {
-        why = "always must be 0 or 1, not \"" + always + "\"";
-        return std::nullopt;
+    for (const SwitchKey& entry : SwitchKeys) {
+        const std::string read = value(entry.key);
+        if (!read.empty() && read != "0" && read != "1") {
+            why = std::string(entry.key) + " must be 0 or 1, not \"" + read + "\"";
+            return std::nullopt;
+        }
+        config.*entry.field = read == "1";
     }
-    config.always = always == "1";
+    for (const CountKey& entry : CountKeys) {
+        const std::string read = value(entry.key);
+        std::int32_t number = 0;
+        if (read.empty())
+            continue;
+        if (!readNumber(read, number) || number < entry.least || number > entry.most) {
+            why = countRange(entry) + ", not \"" + read + "\"";
+            return std::nullopt;
+        }
+        config.*entry.field = number;
+    }
+    for (const SecondsKey& entry : SecondsKeys) {
+        const std::string read = value(entry.key);
+        double number = 0;
+        if (read.empty())
+            continue;
+        if (!readNumber(read, number) || !(number >= entry.least && number <= entry.most)) {
+            why = secondsRange(entry) + ", not \"" + read + "\"";
+            return std::nullopt;
+        }
+        config.*entry.field = number;
+    }
 
     if (!config.webhookFormat.empty() && config.webhookFormat != "json" && config.webhookFormat != "slack" &&
         config.webhookFormat != "ntfy") {
         why = "webhook-format must be json, slack or ntfy, not \"" + config.webhookFormat + "\"";
         return std::nullopt;
     }
-
-    const std::string notify = value("notify");
-    if (notify.size() > MaxValueLength) {
-        why = unwritable("notify", notify);
+    if (const std::string encoding = core::asciiLower(config.encoding);
+        !encoding.empty() && encoding != "gbk" && encoding != "utf-8" && encoding != "utf8") {
+        why = "encoding must be gbk or utf-8, not \"" + config.encoding + "\"";
         return std::nullopt;
     }
-    config.targets = splitTargets(notify);
     return config;
 }
 
@@ -157,31 +266,48 @@ bool writeWatchConfig(const std::filesystem::path& path, const WatchConfig& conf
         return true;
     };
 
-    std::string notify;
-    for (const std::string& target : config.targets) {
-        if (target.empty() || target.find_first_of(core::WhiteSpace) != std::string::npos) {
-            why = "a notify target must be one word without blanks, not \"" + target + "\"";
+    text = "[watch]\r\n";
+    if (!put("list", config.list))
+        return false;
+    for (const CountKey& entry : CountKeys) {
+        const std::optional<std::int32_t> number = config.*entry.field;
+        if (number && (*number < entry.least || *number > entry.most)) {
+            why = countRange(entry);
             return false;
         }
-        notify += (notify.empty() ? "" : " ") + target;
+        if (!put(entry.key, number ? std::to_string(*number) : std::string()))
+            return false;
     }
-
-    if (config.warnDays && (*config.warnDays < 0 || *config.warnDays > MaxWarnDays)) {
-        why = "warn-days must be a whole number of days from 0 to " + std::to_string(MaxWarnDays);
-        return false;
+    for (const ListKey& entry : ListKeys) {
+        std::string words;
+        for (const std::string& word : config.*entry.field) {
+            if (word.empty() || word.find_first_of(core::WhiteSpace) != std::string::npos) {
+                why = "a value of " + std::string(entry.key) + " must be one word without blanks, not \"" +
+                      word + "\"";
+                return false;
+            }
+            words += (words.empty() ? "" : " ") + word;
+        }
+        if (!put(entry.key, words))
+            return false;
     }
-
-    text = "[watch]\r\n";
-    if (!put("list", config.list) ||
-        !put("warn-days", config.warnDays ? std::to_string(*config.warnDays) : std::string()) ||
-        !put("notify", notify))
-        return false;
+    for (const SecondsKey& entry : SecondsKeys) {
+        const std::optional<double> number = config.*entry.field;
+        if (number && !(*number >= entry.least && *number <= entry.most)) {
+            why = secondsRange(entry);
+            return false;
+        }
+        if (!put(entry.key, number ? numberText(*number) : std::string()))
+            return false;
+    }
     for (const TextKey& entry : TextKeys) {
         if (entry.key != "list" && !put(entry.key, config.*entry.field))
             return false;
     }
-    if (!put("always", config.always ? "1" : ""))
-        return false;
+    for (const SwitchKey& entry : SwitchKeys) {
+        if (!put(entry.key, config.*entry.field ? "1" : ""))
+            return false;
+    }
 
     // Webhook URLs carry their tokens: the file is its owner's alone.
     if (!writePrivateFile(path, text, why)) {

@@ -10,6 +10,16 @@
 //   smtp-from=me@example.com
 //   webhook-format=json
 //   always=0
+//   notify-timeout=30
+// and how the names are looked up, the lookup options of the same names:
+//   prefer-rdap=1
+//   ten-registries=0
+//   jobs=32
+//   encoding=utf-8
+//   connect-timeout=3
+//   timeout=60
+//   endpoint=whois.example.com=127.0.0.1:4343 (several separated by blanks; rdap-endpoint too)
+//   quiet=1
 #pragma once
 
 #include <cstdint>
@@ -31,13 +41,25 @@ struct WatchConfig
     std::string smtpFrom;
     std::string webhookFormat; // json, slack or ntfy; empty: json
     bool always = false;
-    std::string db; // the history database; empty: the default one
+    std::string db;                      // the history database; empty: the default one
+    std::optional<double> notifyTimeout; // seconds
+
+    bool preferRdap = false;
+    bool tenRegistries = false;
+    bool quiet = false;
+    std::optional<std::int32_t> jobs;
+    std::string encoding;                   // gbk or utf-8; empty: told from the bytes
+    std::optional<double> connectTimeout;   // seconds
+    std::optional<double> timeout;          // seconds, a whole exchange
+    std::vector<std::string> endpoints;     // HOST=ADDR[:PORT]
+    std::vector<std::string> rdapEndpoints; // SUFFIX=URL
 
     bool operator==(const WatchConfig&) const = default;
 };
 
 /// The settings in `path`; none, with `why` in a sentence, when the file can't be read, has no
-/// [watch] section, or holds a value of the wrong kind (warn-days not a number, always not 0/1).
+/// [watch] section, or holds a value of the wrong kind or out of its range (warn-days or jobs not
+/// a whole number, a time not a number of seconds, a switch not 0/1).
 std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, std::string& why);
 
 /// Writes `config` to `path` (made beside it, then renamed; its folder made when missing).

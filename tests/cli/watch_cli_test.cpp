@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli watch as cron or a timer runs it: two runs against the demo responder with a reply
 // changed in between, the message each target gets, and the timers it sets up.
+#include <fstream>
 #include <set>
 #include <string>
 #include <utility>
@@ -394,6 +395,12 @@ TEST(WatchCli, ASettingsFileNamesTheWatchAndTheCommandLineWins)
     const TwoRuns narrower = watch.twice("--config " + quoted(config) + " --warn-days 7");
     EXPECT_EQ(narrower.firstCode, 0) << narrower.firstErr;
     EXPECT_EQ(narrower.first, "");
+
+    // The lookup's own settings are read from the file too: a run told to be quiet says nothing.
+    std::ofstream(config, std::ios::app) << "quiet=1\r\njobs=1\r\n";
+    const TwoRuns quiet = watch.twice("--config " + quoted(config));
+    EXPECT_EQ(quiet.firstErr, "");
+    EXPECT_TRUE(names(quiet.first, "soon.org")) << quiet.first;
 }
 
 TEST(WatchCli, RefusesTargetsItCannotServeBeforeAskingAnyone)
@@ -420,8 +427,26 @@ TEST(WatchCli, InstallsListsAndRemovesATimerWhereNoUserManagerAnswers)
     const auto list = dir.write("my names.txt", "example.org\n");
     const std::string environment =
         "XDG_CONFIG_HOME=" + quoted(dir.path() / "config") + " PATH=/nonexistent ";
+    // Every option of the watch goes into its settings file, where the timer's run finds it.
+    const char* const kept[][2] = {
+        {"--warn-days 14", "warn-days=14"},
+        {"--notify desktop", "notify=desktop"},
+        {"--prefer-rdap", "prefer-rdap=1"},
+        {"--ten-registries", "ten-registries=1"},
+        {"--jobs 4", "jobs=4"},
+        {"--encoding GBK", "encoding=gbk"},
+        {"--connect-timeout 2.5", "connect-timeout=2.5"},
+        {"--timeout 20", "timeout=20"},
+        {"--notify-timeout 5", "notify-timeout=5"},
+        {"--endpoint whois.example=127.0.0.1:4343", "endpoint=whois.example=127.0.0.1:4343"},
+        {"--rdap-endpoint example=https://127.0.0.1:1/", "rdap-endpoint=example=https://127.0.0.1:1/"},
+        {"--quiet", "quiet=1"},
+    };
+    std::string options;
+    for (const auto& option : kept)
+        options += std::string(" ") + option[0];
     const auto installed = runShell(environment + Cli + " watch --install-timer weekly " + quoted(list) +
-                                    " --notify desktop --warn-days 14 2>" + quoted(dir.path() / "err"));
+                                    options + " 2>" + quoted(dir.path() / "err"));
     EXPECT_EQ(installed.exitCode, 0) << readFile(dir.path() / "err");
     const auto units = dir.path() / "config/systemd/user";
     EXPECT_TRUE(std::filesystem::exists(units / "zonedesk-watch-my-names.service"));
@@ -432,8 +457,8 @@ TEST(WatchCli, InstallsListsAndRemovesATimerWhereNoUserManagerAnswers)
     EXPECT_NE(installed.out.find(" * * 1 "), std::string::npos) << installed.out;
     EXPECT_NE(installed.out.find("'watch' '--config'"), std::string::npos) << installed.out;
     const std::string settings = readFile(dir.path() / "config/zonedesk/watch-my-names.ini");
-    EXPECT_NE(settings.find("warn-days=14"), std::string::npos) << settings;
-    EXPECT_NE(settings.find("notify=desktop"), std::string::npos) << settings;
+    for (const auto& option : kept)
+        EXPECT_NE(settings.find(std::string(option[1]) + "\r\n"), std::string::npos) << settings;
 
     const auto listed = runShell(environment + Cli + " watch --list-timers");
     EXPECT_EQ(listed.exitCode, 0);

@@ -69,6 +69,12 @@ TEST(WatchConfig, AwkwardValuesSurviveAWriteAndARead)
     config.smtpPasswordFile = "'quoted'";
     config.db = "\t/var/db/history.sqlite";
     config.always = true;
+    config.notifyTimeout = 0.1;
+    config.preferRdap = true;
+    config.jobs = 256;
+    config.encoding = "gbk";
+    config.timeout = 3600;
+    config.endpoints = {"whois.example=127.0.0.1:4343", "whois.example.net=[::1]:43"};
     const auto path = dir.path() / "made" / "here" / "watch.ini";
     std::string why;
     ASSERT_TRUE(writeWatchConfig(path, config, why)) << why;
@@ -104,6 +110,13 @@ TEST(WatchConfig, ABadValueIsRefusedNamingItsKey)
         {"warn-days=99999999999", "warn-days"},
         {"always=yes", "always"},
         {"webhook-format=xml", "webhook-format"},
+        {"jobs=0", "jobs"},
+        {"jobs=257", "jobs"},
+        {"timeout=0.5", "timeout"},
+        {"notify-timeout=soon", "notify-timeout"},
+        {"connect-timeout=nan", "connect-timeout"},
+        {"prefer-rdap=true", "prefer-rdap"},
+        {"encoding=latin1", "encoding"},
     };
     test::TempDir dir;
     for (const Case& c : cases) {
