@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/encodings.h"
 #include "core/settings_file.h"
 #include "core/text.h"
 #include "core/unique_fd.h"
@@ -147,6 +148,142 @@ std::string firstLine(std::string_view output)
     return std::string(core::trim(output.substr(0, output.find('\n'))));
 }
 
+/// Runs `program` (found on PATH unless its name holds a slash; no shell) with `args`, keeping the
+/// first 4 KiB of what it prints in `output`, and waits at most `limit`, then kills it with anything
+/// it started. True when it exited with 0; otherwise false with `why`: its own first line of output,
+/// or that it was not found or did not answer.
+bool runProgram(const std::string& program,
+                const std::vector<std::string>& args,
+                std::chrono::milliseconds limit,
+                std::string& output,
+                std::string& why)
+{
+    std::string command = program;
+    std::vector<std::string> words = {program};
+    for (const std::string& arg : args) {
+        words.push_back(arg);
+        command += " " + arg;
+    }
+    std::vector<char*> argv;
+    argv.reserve(words.size() + 1);
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    int ends[2] = {-1, -1};
+    if (::pipe2(ends, O_CLOEXEC) != 0) {
+        why = "can't run " + command + ": " + std::strerror(errno); // NOLINT(concurrency-mt-unsafe)
+        return false;
+    }
+    const core::UniqueFd readEnd(ends[0]);
+    core::UniqueFd writeEnd(ends[1]);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    ::posix_spawn_file_actions_init(&actions);
+    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 1);
+    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 2);
+    ::posix_spawnattr_init(&attributes);
+    // A group of its own, so that a kill reaches whatever it started too; signals as a new
+    // program expects them.
+    sigset_t none;
+    sigset_t defaults;
+    sigemptyset(&none);
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    ::posix_spawnattr_setpgroup(&attributes, 0);
+    ::posix_spawnattr_setsigmask(&attributes, &none);
+    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
+    ::posix_spawnattr_setflags(&attributes,
+                               POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int spawned = ::posix_spawnp(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
+    ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&attributes);
+    writeEnd.reset();
+    if (spawned != 0) {
+        why = spawned == ENOENT
+                  ? program + " was not found"
+                  : "can't run " + program + ": " + std::string(std::strerror(spawned)); // NOLINT
+        return false;
+    }
+
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + limit;
+    const auto msLeft = [&deadline] {
+        return static_cast<int>(std::max<std::int64_t>(
+            0, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+    };
+    bool open = true;
+    while (open && msLeft() > 0) {
+        pollfd watch{readEnd.get(), POLLIN, 0};
+        const int ready = ::poll(&watch, 1, msLeft());
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        char buffer[1024];
+        const ssize_t n = ::read(readEnd.get(), buffer, sizeof(buffer));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            open = false;
+        } else if (output.size() < 4096) {
+            output.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    int status = 0;
+    pid_t reaped = 0;
+    while ((reaped = ::waitpid(pid, &status, WNOHANG)) == 0 && msLeft() > 0)
+        ::poll(nullptr, 0, 10);
+    if (reaped == 0) {
+        ::kill(-pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        why = command + " did not answer within " +
+              std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) + " s";
+        return false;
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return true;
+    why = firstLine(output);
+    if (why.empty())
+        why = command + (WIFEXITED(status) ? " failed with status " + std::to_string(WEXITSTATUS(status))
+                                           : " was killed by signal " + std::to_string(WTERMSIG(status)));
+    return false;
+}
+
+/// Why systemd would not run the units of `plan`; empty when it would, or when that can't be told.
+/// systemd reads a unit file as UTF-8 and ignores a line that is not; systemd-analyze, where it is
+/// installed, says what else it would refuse. Only its complaints about these units count: one
+/// about the machine (no manager to ask) says nothing of them.
+std::string
+unitComplaint(const TimerPlan& plan, const std::filesystem::path& service, const std::filesystem::path& timer)
+{
+    for (const auto& [what, path] :
+         {std::pair{"zonedesk-cli", plan.cli}, std::pair{"settings", plan.config}}) {
+        if (!core::isUtf8(path.string()))
+            return std::string("systemd reads unit files as UTF-8 only, and the ") + what +
+                   " path is not UTF-8";
+    }
+    for (const char* analyze : {"/usr/bin/systemd-analyze", "/bin/systemd-analyze"}) {
+        std::error_code error;
+        if (!std::filesystem::exists(analyze, error))
+            continue;
+        std::string output;
+        std::string why;
+        if (runProgram(analyze, {"verify", service.string(), timer.string()}, SystemctlLimit, output, why))
+            return {};
+        for (const std::string_view line : core::EachLine(output)) {
+            if (line.find(service.filename().string()) != std::string_view::npos ||
+                line.find(timer.filename().string()) != std::string_view::npos)
+                return "systemd-analyze verify: " + std::string(core::trim(line));
+        }
+        return {};
+    }
+    return {};
+}
+
 } // namespace
 
 std::string timerNameFor(const std::filesystem::path& list)
@@ -268,8 +405,10 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
         return outcome;
     }
     const std::string timer = unitName(plan.name, ".timer");
-    for (const auto& [file, text] : {std::pair{folder / unitName(plan.name, ".service"), serviceUnit(plan)},
-                                     std::pair{folder / timer, timerUnit(plan)}}) {
+    const std::filesystem::path serviceFile = folder / unitName(plan.name, ".service");
+    const std::filesystem::path timerFile = folder / timer;
+    for (const auto& [file, text] :
+         {std::pair{serviceFile, serviceUnit(plan)}, std::pair{timerFile, timerUnit(plan)}}) {
         if (!core::replaceFileAtomically(file, text)) {
             outcome.message = "Can't write " + file.string() + ".";
             return outcome;
@@ -278,6 +417,17 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
     }
 
     outcome.ok = true;
+    // A unit systemd would ignore must not be said to run: cron runs the same command.
+    if (const std::string complaint = unitComplaint(plan, serviceFile, timerFile); !complaint.empty()) {
+        outcome.written.resize(1);
+        std::filesystem::remove(serviceFile, error);
+        std::filesystem::remove(timerFile, error);
+        outcome.crontab = crontabLine(plan);
+        outcome.message = "systemd would not run the timer (" + complaint + "). To run the watch " +
+                          std::string(scheduleWord(plan.schedule)) +
+                          " with cron instead, add this line to your crontab (crontab -e).";
+        return outcome;
+    }
     outcome.enabled = runUserSystemctl({"daemon-reload"}, SystemctlLimit, why) &&
                       runUserSystemctl({"enable", "--now", timer}, SystemctlLimit, why);
     if (outcome.enabled) {
@@ -354,99 +504,10 @@ std::vector<InstalledTimer> listTimers()
 
 bool runUserSystemctl(const std::vector<std::string>& args, std::chrono::milliseconds limit, std::string& why)
 {
-    std::string command = "systemctl --user";
-    std::vector<std::string> words = {"systemctl", "--user"};
-    for (const std::string& arg : args) {
-        words.push_back(arg);
-        command += " " + arg;
-    }
-    std::vector<char*> argv;
-    argv.reserve(words.size() + 1);
-    for (std::string& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    int ends[2] = {-1, -1};
-    if (::pipe2(ends, O_CLOEXEC) != 0) {
-        why = "can't run " + command + ": " + std::strerror(errno); // NOLINT(concurrency-mt-unsafe)
-        return false;
-    }
-    const core::UniqueFd readEnd(ends[0]);
-    core::UniqueFd writeEnd(ends[1]);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawnattr_t attributes;
-    ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 1);
-    ::posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), 2);
-    ::posix_spawnattr_init(&attributes);
-    // A group of its own, so that a kill reaches whatever it started too; signals as a new
-    // program expects them.
-    sigset_t none;
-    sigset_t defaults;
-    sigemptyset(&none);
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    ::posix_spawnattr_setpgroup(&attributes, 0);
-    ::posix_spawnattr_setsigmask(&attributes, &none);
-    ::posix_spawnattr_setsigdefault(&attributes, &defaults);
-    ::posix_spawnattr_setflags(&attributes,
-                               POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    const int spawned = ::posix_spawnp(&pid, "systemctl", &actions, &attributes, argv.data(), environ);
-    ::posix_spawn_file_actions_destroy(&actions);
-    ::posix_spawnattr_destroy(&attributes);
-    writeEnd.reset();
-    if (spawned != 0) {
-        why = spawned == ENOENT ? "systemctl was not found"
-                                : "can't run systemctl: " + std::string(std::strerror(spawned)); // NOLINT
-        return false;
-    }
-
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + limit;
-    const auto msLeft = [&deadline] {
-        return static_cast<int>(std::max<std::int64_t>(
-            0, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count()));
-    };
+    std::vector<std::string> words = {"--user"};
+    words.insert(words.end(), args.begin(), args.end());
     std::string output;
-    bool open = true;
-    while (open && msLeft() > 0) {
-        pollfd watch{readEnd.get(), POLLIN, 0};
-        const int ready = ::poll(&watch, 1, msLeft());
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready <= 0)
-            continue;
-        char buffer[1024];
-        const ssize_t n = ::read(readEnd.get(), buffer, sizeof(buffer));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            open = false;
-        } else if (output.size() < 4096) {
-            output.append(buffer, static_cast<std::size_t>(n));
-        }
-    }
-    int status = 0;
-    pid_t reaped = 0;
-    while ((reaped = ::waitpid(pid, &status, WNOHANG)) == 0 && msLeft() > 0)
-        ::poll(nullptr, 0, 10);
-    if (reaped == 0) {
-        ::kill(-pid, SIGKILL);
-        ::waitpid(pid, &status, 0);
-        why = command + " did not answer within " +
-              std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) + " s";
-        return false;
-    }
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-        return true;
-    why = firstLine(output);
-    if (why.empty())
-        why = command + (WIFEXITED(status) ? " failed with status " + std::to_string(WEXITSTATUS(status))
-                                           : " was killed by signal " + std::to_string(WTERMSIG(status)));
-    return false;
+    return runProgram("systemctl", words, limit, output, why);
 }
 
 } // namespace zonedesk::watch

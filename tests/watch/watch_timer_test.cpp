@@ -230,6 +230,41 @@ TEST_F(WatchTimer, SystemdAcceptsTheUnitsWhateverThePaths)
         verifyComplaints(units() / "zonedesk-watch-name.service", units() / "zonedesk-watch-name.timer"), "");
 }
 
+TEST_F(WatchTimer, AUnitSystemdWouldIgnoreIsNotSaidToRunAndCronIsOffered)
+{
+    const FakeSystemctl systemctl;
+
+    struct Case
+    {
+        std::filesystem::path cli;
+        std::filesystem::path config;
+        const char* reason;
+        bool needsAnalyze;
+    };
+
+    const Case cases[] = {
+        {program("zonedesk-cli-\xff"), watchConfigPath("name"), "UTF-8", false},
+        {program("zonedesk-cli"), m_dir.path() / "config" / "\xe4\xb8.ini", "UTF-8", false},
+        // A program that is not there: only systemd-analyze tells.
+        {m_dir.path() / "gone" / "zonedesk-cli", watchConfigPath("name"), "systemd-analyze", true},
+    };
+    for (const Case& c : cases) {
+        if (c.needsAnalyze && !haveSystemdAnalyze())
+            continue;
+        TimerPlan wanted = plan("name");
+        wanted.cli = c.cli;
+        wanted.config = c.config;
+        const TimerOutcome outcome = installTimer(wanted, listed("/a.txt"));
+        EXPECT_TRUE(outcome.ok) << outcome.message;
+        EXPECT_FALSE(outcome.enabled) << c.cli;
+        EXPECT_NE(outcome.message.find(c.reason), std::string::npos) << outcome.message;
+        EXPECT_EQ(outcome.crontab, crontabLine(wanted));
+        EXPECT_EQ(outcome.written, std::vector<std::string>{c.config.string()});
+        EXPECT_FALSE(std::filesystem::exists(units() / "zonedesk-watch-name.service"));
+        EXPECT_EQ(systemctl.calls(), std::vector<std::string>{}) << c.cli;
+    }
+}
+
 TEST_F(WatchTimer, InstallListRemoveAndListAgain)
 {
     const FakeSystemctl systemctl;
