@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
@@ -33,9 +34,11 @@ const std::vector<history::Change>* changesOf(const history::HistoryWriter* runH
 
 bool writeJsonl(const core::DomainTable& table,
                 const std::string& path,
-                const history::HistoryWriter* runHistory)
+                const history::HistoryWriter* runHistory,
+                bool& opened)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    opened = out.is_open();
     const auto records = table.inUse();
     for (std::size_t i = 0; i < records.size() && out; ++i)
         out << recordJsonLine(records[i], i, changesOf(runHistory, i));
@@ -56,20 +59,39 @@ std::optional<std::string> fallbackPath(std::string_view extension)
     return path;
 }
 
+/// A file `write` opened and could not finish holds a part of the results that reads like the
+/// whole (a full disk cuts it at a line): a regular file goes, anything else is said to be cut.
+void dropCutFile(const std::string& path)
+{
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error) && std::filesystem::remove(path, error)) {
+        std::cerr << "zonedesk-cli: removed " << path << ", which holds only a part of the results\n";
+        return;
+    }
+    std::cerr << "zonedesk-cli: " << path << " holds only a part of the results\n";
+}
+
 /// Writes the results with `write` to `path`; when that fails, to a file in the temporary folder,
-/// and when that fails too, as TSV on standard output: a finished run is never lost. False when
-/// `path` could not be written.
+/// and when that fails too, as TSV on standard output: a finished run is never lost, and no file
+/// that holds a part of it is left to pass for the whole. False when `path` could not be written.
 template <typename Write>
 bool writeOrRescue(const core::DomainTable& table,
                    const std::string& path,
                    std::string_view extension,
                    Write write)
 {
-    if (write(path))
+    bool opened = false;
+    if (write(path, opened))
         return true;
-    if (const auto rescue = fallbackPath(extension); rescue && write(*rescue)) {
-        std::cerr << "zonedesk-cli: the results are in " << *rescue << " instead\n";
-        return false;
+    if (opened)
+        dropCutFile(path);
+    if (const auto rescue = fallbackPath(extension)) {
+        if (write(*rescue, opened)) {
+            std::cerr << "zonedesk-cli: the results are in " << *rescue << " instead\n";
+            return false;
+        }
+        std::error_code error;
+        std::filesystem::remove(*rescue, error); // a file of our own, cut or empty
     }
     std::cerr << "zonedesk-cli: the results follow on standard output\n";
     const auto records = table.inUse();
@@ -99,22 +121,25 @@ int writeResults(const core::DomainTable& table,
 {
     int result = ExitOk;
     if (!csvPath.empty()) {
-        const bool written = writeOrRescue(table, csvPath, ".csv", [&](const std::string& path) {
-            const auto report = listfile::exportCsv(table, path);
-            if (!report.ok)
-                std::cerr << "zonedesk-cli: cannot write " << path << ": "
-                          << std::error_code(report.error, std::generic_category()).message() << "\n";
-            return report.ok;
-        });
+        const bool written =
+            writeOrRescue(table, csvPath, ".csv", [&](const std::string& path, bool& opened) {
+                const auto report = listfile::exportCsv(table, path);
+                opened = report.opened;
+                if (!report.ok)
+                    std::cerr << "zonedesk-cli: cannot write " << path << ": "
+                              << std::error_code(report.error, std::generic_category()).message() << "\n";
+                return report.ok;
+            });
         result = written ? result : ExitFile;
     }
     if (!jsonlPath.empty()) {
-        const bool written = writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path) {
-            const bool ok = writeJsonl(table, path, runHistory);
-            if (!ok)
-                std::cerr << "zonedesk-cli: cannot write " << path << "\n";
-            return ok;
-        });
+        const bool written =
+            writeOrRescue(table, jsonlPath, ".jsonl", [&](const std::string& path, bool& opened) {
+                const bool ok = writeJsonl(table, path, runHistory, opened);
+                if (!ok)
+                    std::cerr << "zonedesk-cli: cannot write " << path << "\n";
+                return ok;
+            });
         result = written ? result : ExitFile;
     }
     return result;

@@ -222,6 +222,7 @@ writeLines(const std::filesystem::path& path, std::string prefix, std::size_t co
         report.error = errno;
         return report;
     }
+    report.opened = true;
     // Lines are gathered into blocks and written with write(2), so that a line counts as written
     // only once the system has taken all of its bytes: a buffered write says nothing of that.
     std::string block = std::move(prefix);

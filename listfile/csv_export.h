@@ -21,6 +21,7 @@ struct ExportReport
     bool ok = false;
     std::int32_t written = 0; // lines the system took whole, also on failure (they stay in the file)
     int error = 0;            // errno when !ok
+    bool opened = false;      // the file was opened, and so emptied: on failure it holds a part
 };
 
 /// One CSV line (GBK, CR LF) for a record: server, domain, status text, expiry date, registration

@@ -337,6 +337,25 @@ TEST(CliLookup, ErrorsSayWhyAndAFinishedRunIsNeverLost)
               std::string::npos)
         << lines;
     EXPECT_NE(lines.find("\"error\":\"empty-reply\""), std::string::npos) << lines;
+
+    // A disk that fills up while the results are written (a 2 KiB file size limit, here): the cut
+    // files go, and the results follow on standard output (a pipe, which no size limit cuts).
+    std::string many;
+    for (int i = 0; i < 100; ++i)
+        many += "name" + std::to_string(i) + ".com\n";
+    const auto longList = dir.write("many.txt", many);
+    const auto csv = dir.path() / "cut.csv";
+    const auto tmp = dir.path() / "tmp";
+    std::filesystem::create_directory(tmp);
+    const CliRun cut =
+        runShell("(trap '' XFSZ; ulimit -f 2; " + routeAll(server) + "TMPDIR=" + quoted(tmp) + " " +
+                 ZONEDESK_CLI_PATH + " lookup " + quoted(longList) + " --no-history -q -o " + quoted(csv) +
+                 " 2>" + quoted(dir.path() / "err.txt") + "; echo $? >&2) 2>&1 | cat");
+    EXPECT_NE(cut.out.find("\n2\n"), std::string::npos) << cut.out.substr(cut.out.size() - 50); // exit 2
+    EXPECT_FALSE(std::filesystem::exists(csv)) << readFile(dir.path() / "err.txt");
+    EXPECT_NE(readFile(dir.path() / "err.txt").find("removed " + csv.string()), std::string::npos);
+    EXPECT_NE(cut.out.find("name99.com"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(tmp));
 }
 
 TEST(CliServeSamples, AnswersWhoisAndRdapAndSaysHowToReachIt)
