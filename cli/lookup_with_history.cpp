@@ -11,6 +11,7 @@
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
 #include "core/service_choice.h"
+#include "core/text.h"
 
 namespace zonedesk::cli {
 
@@ -50,7 +51,7 @@ LookupWithHistory::LookupWithHistory(core::DomainTable& table,
     if (!options.tenRegistries) {
         const core::ServiceData& services = core::defaultServiceData();
         for (const std::string& problem : services.problems)
-            std::cerr << "zonedesk-cli: " << problem << "\n";
+            std::cerr << "zonedesk-cli: " << core::safeToShow(problem) << "\n";
         core::assignOtherServices(table, services);
     }
     m_run.setExchangeOptions(options.session);

@@ -6,6 +6,7 @@
 #include "cli/text_output.h"
 #include "core/encodings.h"
 #include "core/service_choice.h"
+#include "core/text.h"
 #include "core/whois_query_name.h"
 #include "core/whois_servers.h"
 
@@ -92,7 +93,7 @@ public:
     {
         const core::ServiceData& data = core::defaultServiceData();
         for (const std::string& problem : data.problems)
-            std::cerr << "zonedesk-cli: " << problem << "\n";
+            std::cerr << "zonedesk-cli: " << core::safeToShow(problem) << "\n";
         for (const std::string& name : m_names) {
             const Route route = routeOf(name, data, m_tenOnly);
             if (m_jsonl)
@@ -105,8 +106,9 @@ public:
                     {"why", route.why},
                 });
             else
-                std::cout << escapedLine(route.name) << '\t' << route.asked << '\t' << route.tld << '\t'
-                          << route.first << '\t' << route.fallback << '\t' << route.why << '\n';
+                std::cout << escapedLine(route.name) << '\t' << escapedLine(route.asked) << '\t'
+                          << escapedLine(route.tld) << '\t' << escapedLine(route.first) << '\t'
+                          << escapedLine(route.fallback) << '\t' << escapedLine(route.why) << '\n';
         }
         return ExitOk;
     }

@@ -24,63 +24,6 @@ namespace {
 
 constexpr std::string_view HexDigits = "0123456789abcdef";
 
-/// "\x1b".
-void appendHexEscape(std::string& out, unsigned char byte)
-{
-    out += "\\x";
-    out.push_back(HexDigits[byte >> 4]);
-    out.push_back(HexDigits[byte & 0x0F]);
-}
-
-bool isC1(std::string_view character)
-{
-    return character.size() == 2 && character[0] == '\xC2' && static_cast<unsigned char>(character[1]) < 0xA0;
-}
-
-/// `text` with every C0 control but those `keep` accepts, DEL and every C1 control (a raw byte
-/// 0x80-0x9F outside a UTF-8 character, or U+0080-U+009F) written as "\x1b" escapes, and the
-/// characters that reorder a line (core::reordersText) as "\u202e"; `keep` gets the text and the
-/// control's position.
-template <typename Keep> std::string escapeControls(std::string_view text, Keep keep)
-{
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte < 0x20 || byte == 0x7F) {
-            if (keep(text, i))
-                out.push_back(text[i]);
-            else
-                appendHexEscape(out, byte);
-            ++i;
-            continue;
-        }
-        const core::Utf8Char next = core::utf8CharAt(text, i);
-        const std::size_t length = next.length;
-        if (length == 0) {
-            if (byte < 0xA0)
-                appendHexEscape(out, byte);
-            else
-                out.push_back(text[i]);
-            ++i;
-            continue;
-        }
-        const std::string_view character = text.substr(i, length);
-        if (isC1(character)) {
-            for (const char c : character)
-                appendHexEscape(out, static_cast<unsigned char>(c));
-        } else if (core::reordersText(next.point)) {
-            out += "\\u";
-            for (int shift = 12; shift >= 0; shift -= 4)
-                out.push_back(HexDigits[(next.point >> shift) & 0x0F]);
-        } else {
-            out.append(character);
-        }
-        i += length;
-    }
-    return out;
-}
-
 } // namespace
 
 std::string jsonLine(const JsonObject& object)
@@ -118,15 +61,12 @@ std::string escapedLine(std::string_view text)
         default: out.push_back(c);
         }
     }
-    return escapeControls(out, [](std::string_view, std::size_t) { return false; });
+    return core::safeToShow(out);
 }
 
 std::string visibleControls(std::string_view text)
 {
-    return escapeControls(text, [](std::string_view all, std::size_t pos) {
-        return all[pos] == '\t' || all[pos] == '\n' ||
-               (all[pos] == '\r' && pos + 1 < all.size() && all[pos + 1] == '\n');
-    });
+    return core::safeToShow(text, core::LineBreaks::Kept);
 }
 
 namespace {

@@ -300,8 +300,9 @@ private:
         std::string why;
         if (watch::deliver(report, target, m_delivery, std::cout, why))
             return true;
-        std::cerr << "zonedesk-cli: the message did not reach " << watch::targetText(target) << ": " << why
-                  << "\n";
+        // A server's own words may be in the reason.
+        std::cerr << "zonedesk-cli: the message did not reach " << core::safeToShow(watch::targetText(target))
+                  << ": " << core::safeToShow(why) << "\n";
         return false;
     }
 

@@ -20,6 +20,19 @@ constexpr bool reordersText(std::uint32_t point)
            (point >= 0x2066 && point <= 0x2069);
 }
 
+enum class LineBreaks : std::uint8_t
+{
+    Escaped, // one line: tab, CR and LF are escaped like every other control
+    Kept,    // text of many lines: tab, LF and CR before LF stay
+};
+
+/// Text from outside (a registry, a server, a file) as it may be shown on a terminal or in a
+/// message without steering it: every C0 control (but the line breaks `breaks` keeps), DEL and C1
+/// control (also a raw byte 0x80-0x9F outside a UTF-8 character) as "\x1b", and every character
+/// that reorders text (reordersText) as "\u202e". Other bytes pass as they are (GBK too). The one
+/// function for it: everything printed from outside goes through it.
+std::string safeToShow(std::string_view text, LineBreaks breaks = LineBreaks::Escaped);
+
 /// ASCII's digits and letters, whatever the locale (the C library's isdigit and isalpha read the
 /// locale, and take no negative char).
 constexpr bool isAsciiDigit(char c)

@@ -145,7 +145,8 @@ std::string changeDetail(const Notice& notice)
 
 std::string noticeLine(const Notice& notice)
 {
-    std::string name = bodyText(notice.name);
+    std::string name =
+        bodyText(notice.aLabel.empty() ? notice.name : notice.name + " (" + notice.aLabel + ")");
     switch (notice.kind) {
     case NoticeKind::Dropped: return "dropped: " + name;
     case NoticeKind::NearExpiry: return expiryPhrase(notice) + ": " + name;

@@ -191,9 +191,15 @@ std::string headingLine(const WatchReport& report)
            (names == 1 ? " needs" : " need") + " a look.";
 }
 
+/// The name as a message shows it: with its A-label beside it when it may pass for another name.
+std::string shownName(const Notice& notice)
+{
+    return notice.aLabel.empty() ? notice.name : notice.name + " (" + notice.aLabel + ")";
+}
+
 std::string textLine(const Notice& notice)
 {
-    std::string line = "  " + visible(notice.name);
+    std::string line = "  " + visible(shownName(notice));
     switch (sectionOf(notice.kind)) {
     case Section::Dropped:
         if (!notice.registrar.empty())
@@ -243,7 +249,7 @@ std::string htmlText(std::string_view registryText)
 
 std::vector<std::string> htmlCells(const Notice& notice)
 {
-    const std::string name = htmlText(notice.name);
+    const std::string name = htmlText(shownName(notice));
     switch (sectionOf(notice.kind)) {
     case Section::Dropped: return {name, htmlText(notice.registrar)};
     case Section::Expiring:
@@ -278,6 +284,7 @@ Json jsonBody(const WatchReport& report)
     for (const Notice& notice : report.notices) {
         notices.push_back({
             {"name", notice.name},
+            {"aLabel", textOrNull(notice.aLabel)},
             {"kind", noticeKey(notice.kind)},
             {"daysLeft", notice.daysLeft ? Json(*notice.daysLeft) : Json(nullptr)},
             {"expiry", textOrNull(notice.expiry)},

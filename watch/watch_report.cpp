@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/calendar_date.h"
+#include "core/confusable_names.h"
 #include "core/domain_table.h"
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
@@ -83,11 +84,12 @@ NoticeKind noticeKindOf(history::ChangeKind kind)
 }
 
 /// A notice of `kind` for the lookup `now`, with its expiry and registrar as it stands.
-Notice noticeOf(NoticeKind kind, const history::HistoryEntry& now)
+Notice noticeOf(NoticeKind kind, const history::HistoryEntry& now, const std::string& aLabel)
 {
     Notice notice;
     notice.kind = kind;
     notice.name = now.name;
+    notice.aLabel = aLabel;
     const auto expiry = core::readDate(now.values[Field::ExpiryDate]);
     notice.expiry = expiry ? expiry->iso() : std::string();
     notice.registrar = now.values[Field::Registrar];
@@ -135,8 +137,10 @@ WatchReport buildWatchReport(const core::DomainTable& table,
             }))
             continue;
         const history::HistoryEntry now = history::historyEntryOf(record);
+        // A homograph is told with its A-label, as the list shows it.
+        const std::string aLabel = core::confusableALabel(core::fieldText(record.domain)).value_or("");
         if (near) {
-            Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now));
+            Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now, aLabel));
             // Dates lie within a few thousand years of each other.
             notice.daysLeft = static_cast<std::int32_t>(days);
             notice.expiry = expiry->iso();
@@ -144,7 +148,7 @@ WatchReport buildWatchReport(const core::DomainTable& table,
         for (const history::Change& change : changes) {
             if (!worthANotice(change.kind))
                 continue;
-            Notice notice = noticeOf(noticeKindOf(change.kind), now);
+            Notice notice = noticeOf(noticeKindOf(change.kind), now, aLabel);
             notice.before = change.from;
             notice.after = change.to;
             if (change.kind == history::ChangeKind::Dropped) {
@@ -161,7 +165,7 @@ WatchReport buildWatchReport(const core::DomainTable& table,
         if (failing) {
             const auto before = previousLookup(*store, now.name, runId, why);
             if (before && before->status == ErrorStatus) {
-                Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::FailingAgain, now));
+                Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::FailingAgain, now, aLabel));
                 notice.reason = core::errorReasonText(core::errorReasonOf(record));
             }
         }

@@ -38,6 +38,7 @@ struct Notice
 {
     NoticeKind kind = NoticeKind::Dropped;
     std::string name;                     // UTF-8, as listed
+    std::string aLabel;                   // beside a name that may pass for another; else empty
     std::optional<std::int32_t> daysLeft; // NearExpiry
     std::string expiry;                   // YYYY-MM-DD, empty when unknown
     std::string registrar;                // UTF-8, as the registry said; empty when it said none

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/watch/sample_watch_report.h"
+#include "watch/desktop_notification.h"
 
 #include <nlohmann/json.hpp>
 
@@ -124,7 +125,7 @@ TEST(WebhookBody, JsonHoldsTheFactsWithNullForWhatANoticeLacks)
     std::vector<std::string> kinds;
     for (const Json& notice : body["notices"]) {
         kinds.push_back(notice["kind"]);
-        EXPECT_EQ(notice.size(), 8U) << notice; // every key, always
+        EXPECT_EQ(notice.size(), 9U) << notice; // every key, always
         for (const auto& [key, value] : notice.items())
             EXPECT_TRUE(value.is_null() || value.is_number() || !value.get<std::string>().empty()) << key;
     }
@@ -227,6 +228,26 @@ TEST(WebhookBody, EveryFormatIsValidJsonFromBytesThatAreNotUtf8)
     const Json data = Json::parse(webhookBody(report, WebhookFormat::Json));
     EXPECT_EQ(data["notices"][0]["name"], "evil.com\r\nBcc: x@evil"); // data keeps the bytes, JSON-escaped
     EXPECT_EQ(data["notices"][1]["registrar"], "\ufffd(\ufffd");
+}
+
+TEST(WatchMessage, AHomographIsToldWithItsALabelInEveryFormat)
+{
+    WatchReport report;
+    report.total = 1;
+    Notice& notice = report.notices.emplace_back();
+    notice.kind = NoticeKind::Dropped;
+    notice.name = "\xd0\xb0pple.com"; // a Cyrillic а
+    notice.aLabel = "xn--pple-43d.com";
+    const std::string shown[] = {
+        messageText(report),
+        messageHtml(report),
+        webhookBody(report, WebhookFormat::Slack),
+        webhookBody(report, WebhookFormat::Ntfy, "t"),
+        desktopNotice(report).body,
+    };
+    for (const std::string& text : shown)
+        EXPECT_NE(text.find("\xd0\xb0pple.com (xn--pple-43d.com)"), std::string::npos) << text;
+    EXPECT_EQ(Json::parse(webhookBody(report, WebhookFormat::Json))["notices"][0]["aLabel"], notice.aLabel);
 }
 
 } // namespace

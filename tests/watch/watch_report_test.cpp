@@ -37,7 +37,7 @@ TEST(WatchReport, NearExpiryIsARegisteredNamesSoonestFirstAndAFailureIsCountedNe
     const auto table = core::DomainTable::allocate();
     ASSERT_TRUE(table);
     table->setCount(6);
-    settle(*table, 0, "later.com", core::LookupStatus::Success, "2026-12-30", "R");
+    settle(*table, 0, "\xA7\xD1pple.com", core::LookupStatus::Success, "2026-12-30", "R"); // Cyrillic а, GBK
     settle(*table, 1, "far.com", core::LookupStatus::Success, "2027-12-30", "R");
     settle(*table, 2, "soon.com", core::LookupStatus::Success, "2026-12-10", "\xD6\xD0\xCE\xC4"); // GBK
     // A reply that said "not registered" may still have held a date: nothing expires.
@@ -56,7 +56,9 @@ TEST(WatchReport, NearExpiryIsARegisteredNamesSoonestFirstAndAFailureIsCountedNe
     EXPECT_EQ(report.notices[0].name, "soon.com");
     EXPECT_EQ(report.notices[0].daysLeft, 2);
     EXPECT_EQ(report.notices[0].registrar, "\xE4\xB8\xAD\xE6\x96\x87"); // UTF-8
-    EXPECT_EQ(report.notices[1].name, "later.com");
+    EXPECT_EQ(report.notices[0].aLabel, "");
+    EXPECT_EQ(report.notices[1].name, "\xD0\xB0pple.com");
+    EXPECT_EQ(report.notices[1].aLabel, "xn--pple-43d.com"); // a homograph is told with its A-label
     EXPECT_EQ(report.notices[1].expiry, "2026-12-30");
 
     WatchReport quiet;
