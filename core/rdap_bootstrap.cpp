@@ -62,25 +62,55 @@ bool isEntry(std::string_view name)
     return true;
 }
 
-/// An http or https URL with a host and no blank or control byte in it.
-bool isServiceUrl(std::string_view url, std::string_view scheme)
+/// An https URL whose host is a host name (letters, digits, "-" and "."; or an address in
+/// brackets), with no user or password, and no blank, control or non-ASCII byte anywhere: a URL
+/// any client reads one way, that shows as what it is. Plain http is no service: an answer anyone
+/// on the way could change.
+bool isServiceUrl(std::string_view url)
 {
-    if (!url.starts_with(scheme) || url.size() == scheme.size() || url[scheme.size()] == '/')
+    constexpr std::string_view Scheme = "https://";
+    if (!url.starts_with(Scheme) || std::any_of(url.begin(), url.end(), [](char c) {
+            const auto byte = static_cast<unsigned char>(c);
+            return byte <= 0x20 || byte >= 0x7F;
+        }))
         return false;
-    return std::none_of(url.begin(), url.end(), [](char c) {
-        const auto byte = static_cast<unsigned char>(c);
-        return byte <= 0x20 || byte == 0x7F;
-    });
+    const std::string_view rest = url.substr(Scheme.size());
+    std::string_view authority = rest.substr(0, rest.find_first_of("/?#"));
+    if (authority.find('@') != std::string_view::npos)
+        return false;
+    if (authority.starts_with('[')) {
+        const std::size_t close = authority.find(']');
+        if (close == std::string_view::npos || close == 1)
+            return false;
+        const std::string_view address = authority.substr(1, close - 1);
+        if (!std::all_of(address.begin(), address.end(), [](char c) {
+                return isAsciiDigit(c) || (asciiLower(c) >= 'a' && asciiLower(c) <= 'f') || c == ':' ||
+                       c == '.';
+            }))
+            return false;
+        authority.remove_prefix(close + 1);
+    } else {
+        const std::string_view host = authority.substr(0, authority.find(':'));
+        if (host.empty() || host.front() == '.' || host.front() == '-' ||
+            !std::all_of(host.begin(), host.end(), [](char c) {
+                return isAsciiDigit(c) || isAsciiLetter(c) || c == '-' || c == '.';
+            }))
+            return false;
+        authority.remove_prefix(host.size());
+    }
+    if (authority.empty())
+        return true;
+    const std::string_view port = authority.substr(1);
+    return authority.front() == ':' && !port.empty() && port.size() <= 5 &&
+           std::all_of(port.begin(), port.end(), isAsciiDigit);
 }
 
 std::string serviceBase(const json& urls)
 {
-    for (const std::string_view scheme : {"https://", "http://"}) {
-        for (const json& url : urls) {
-            const auto& text = url.get_ref<const std::string&>();
-            if (isServiceUrl(text, scheme))
-                return text.ends_with('/') ? text : text + "/";
-        }
+    for (const json& url : urls) {
+        const auto& text = url.get_ref<const std::string&>();
+        if (isServiceUrl(text))
+            return text.ends_with('/') ? text : text + "/";
     }
     return {};
 }

@@ -48,6 +48,7 @@ namespace {
     QT_TRANSLATE_NOOP("zonedesk::core", "回复的是另一个域名"),
     QT_TRANSLATE_NOOP("zonedesk::core", "回复不是RDAP应答"),
     QT_TRANSLATE_NOOP("zonedesk::core", "服务器的重定向不安全或过多，未跟随"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "服务器已无应答，未再查询"),
     // Why an imported line was skipped ("%1 行%2，未导入。")
     QT_TRANSLATE_NOOP("zonedesk::core", "长于 40 字节"),
     QT_TRANSLATE_NOOP("zonedesk::core", "行太长，不是域名"),
