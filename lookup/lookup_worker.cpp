@@ -364,7 +364,9 @@ std::optional<parse::Reading> LookupWorker::ask(Protocol protocol, const Query& 
             return silent;
         }
         silence.probed = true;
-        wait = m_session.silentProbePause;
+        // A wait of its own: the host is silent, not throttling, and is not shown as that.
+        if (!sleepUntilUnlessStopped(std::chrono::steady_clock::now() + m_session.silentProbePause, m_stop))
+            return std::nullopt;
     }
     for (std::size_t retry = 0;; ++retry) {
         if (!waitForRetry(std::max(wait, pace.pause)))
