@@ -273,6 +273,41 @@ std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisS
     return std::nullopt;
 }
 
+std::optional<std::string> readTimeOfDay(std::string_view text)
+{
+    const auto number = [&text](std::size_t at, std::size_t length) {
+        int value = 0;
+        for (std::size_t i = at; i < at + length; ++i)
+            value = value * 10 + (text[i] - '0');
+        return value;
+    };
+    const auto twoDigits = [&text](std::size_t at) {
+        return at + 1 < text.size() && isAsciiDigit(text[at]) && isAsciiDigit(text[at + 1]);
+    };
+    for (std::size_t start = 0; start < text.size(); ++start) {
+        if (!isAsciiDigit(text[start]) ||
+            (start > 0 && (isAsciiDigit(text[start - 1]) || text[start - 1] == ':')))
+            continue;
+        std::size_t hourDigits = 1;
+        if (start + 1 < text.size() && isAsciiDigit(text[start + 1]))
+            hourDigits = 2;
+        const std::size_t colon = start + hourDigits;
+        if (colon >= text.size() || text[colon] != ':' || !twoDigits(colon + 1) ||
+            number(start, hourDigits) > 23 || number(colon + 1, 2) > 59)
+            continue;
+        std::size_t end = colon + 3;
+        if (end < text.size() && text[end] == ':' && twoDigits(end + 1)) {
+            if (number(end + 1, 2) > 60)
+                continue;
+            end += 3;
+        }
+        if (end < text.size() && isAsciiDigit(text[end]))
+            continue;
+        return std::string(text.substr(start, end - start));
+    }
+    return std::nullopt;
+}
+
 std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder order)
 {
     std::size_t pos = 0;

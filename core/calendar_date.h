@@ -56,6 +56,12 @@ std::optional<CalendarDate> readDate(std::string_view text, std::optional<WhoisS
 /// when the text opens with anything else ("before 1 January 1996", "registrar AT ns.il 19990605").
 std::optional<CalendarDate> readLeadingDate(std::string_view text, DateOrder order = DateOrder::Unstated);
 
+/// The first time of day in `text`, as "HH:MM" or "HH:MM:SS" the way it is written there: hours
+/// (one or two digits, up to 23) after anything but a digit or a colon ("T08:15:27Z" of ISO 8601,
+/// "2026-03-02 08:15", "Mar 26 23:59:59 GMT 2010"), minutes up to 59, seconds up to 60, and no
+/// digit after them; nullopt without one.
+std::optional<std::string> readTimeOfDay(std::string_view text);
+
 /// Today in the local time zone.
 CalendarDate today();
 

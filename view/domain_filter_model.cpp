@@ -40,10 +40,17 @@ bool DomainFilterModel::lessThan(const QModelIndex& left, const QModelIndex& rig
 {
     const QVariant a = left.data(sortRole());
     const QVariant b = right.data(sortRole());
-    // Rows with nothing to sort by stay at the bottom whichever way the list is sorted: the proxy
-    // reverses the comparison for a descending sort, so they count as least there.
-    if (!a.isValid() || !b.isValid())
-        return a.isValid() != b.isValid() && !a.isValid() == (sortOrder() == Qt::DescendingOrder);
+    // Rows with nothing to sort by stay at the bottom whichever way the list is sorted, and a text
+    // that holds no readable date just above them: the proxy reverses the comparison for a
+    // descending sort, so there the order of these tiers is turned round first.
+    const auto tier = [](const QVariant& key) {
+        if (!key.isValid())
+            return 2;
+        return key.typeId() == QMetaType::LongLong && key.toLongLong() == DomainListModel::UnreadableDate ? 1
+                                                                                                          : 0;
+    };
+    if (const int ta = tier(a), tb = tier(b); ta != 0 || tb != 0)
+        return ta != tb && (ta < tb) != (sortOrder() == Qt::DescendingOrder);
     if (a.typeId() == QMetaType::LongLong && b.typeId() == QMetaType::LongLong)
         return a.toLongLong() < b.toLongLong();
     return QString::localeAwareCompare(a.toString(), b.toString()) < 0;

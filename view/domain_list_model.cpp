@@ -229,7 +229,7 @@ QVariant DomainListModel::sortKey(const core::DomainRecord& record, const QModel
     if (const core::ResultField* field = dateAt(index.column())) {
         // A text that holds no readable date sorts after every date.
         const auto date = core::recordDate(record, field->field);
-        return QVariant::fromValue(date ? qint64{date->dayNumber()} : std::numeric_limits<qint64>::max());
+        return QVariant::fromValue(date ? qint64{date->dayNumber()} : UnreadableDate);
     }
     if (index.column() == StatusColumn) {
         // By meaning: registered, available, failed, without a server.

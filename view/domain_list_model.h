@@ -2,6 +2,7 @@
 // The list's model: reads the domain table in place; a row shows results once its record is shown.
 #pragma once
 
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,8 @@ public:
     /// What the list sorts by: dates as calendar days (unreadable ones after them), the status by
     /// its meaning, everything else as shown; invalid for a blank cell, which sorts last either way.
     static constexpr int SortRole = Qt::UserRole + 1;
+    /// The sort key of a date cell whose text holds no readable date: after every date.
+    static constexpr qint64 UnreadableDate = std::numeric_limits<qint64>::max();
 
     /// What changed for `row` since the name's previous lookup: said in the status cell's tool
     /// tip, and a drop draws the row bold.

@@ -11,6 +11,7 @@ namespace zonedesk::test {
 namespace {
 
 using core::readDate;
+using core::readTimeOfDay;
 using core::WhoisServer;
 
 TEST(ReadDate, EveryNotationTheRegistriesWrite)
@@ -91,6 +92,28 @@ TEST(ReadDate, LeadingDateOpensTheText)
                              ""})
         EXPECT_FALSE(core::readLeadingDate(text)) << text;
     EXPECT_EQ(core::readLeadingDate("4.7.2018 (paid)")->iso(), "2018-07-04");
+}
+
+TEST(ReadDate, TheTimeOfDayIsTheOneWrittenAfterTheDate)
+{
+    // clang-format off
+    const std::pair<const char*, const char*> cases[] = {
+        {"2026-03-02T08:15:27Z",           "08:15:27"}, // ISO 8601: no word break before the hours
+        {"2026-03-02T08:15:27.0Z",         "08:15:27"},
+        {"2026-03-02T08:15:27+08:00",      "08:15:27"},
+        {"2026-03-02 08:15:27",            "08:15:27"},
+        {"2026-03-02 8:05",                "8:05"},
+        {"02.03.2026 08:15",               "08:15"},
+        {"Mar 26 23:59:59 GMT 2010",       "23:59:59"},
+        {"Tue Mar 02 08:15:27 2026",       "08:15:27"},
+        {"2026-03-02",                     ""},
+        {"20260302081527",                 ""},
+        {"2026-03-02 24:00",               ""},
+        {"2026-03-02 12:345",              ""},
+    };
+    // clang-format on
+    for (const auto& [text, time] : cases)
+        EXPECT_EQ(readTimeOfDay(text).value_or(""), time) << text;
 }
 
 TEST(ReadDate, DaysBetweenCountsCalendarDays)

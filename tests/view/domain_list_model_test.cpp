@@ -170,6 +170,13 @@ private Q_SLOTS:
         QCOMPARE(model.data(model.index(1, 2)).toString(), QStringLiteral("成功"));
         QCOMPARE(model.data(model.index(1, 3)).toString(), QStringLiteral("2030-01-01"));
         QCOMPARE((*m_table)[1].shown, 1);
+
+        // The update keeps its time of day: the hours of an ISO time, not its minutes and seconds.
+        core::copyField((*m_table)[2].updatedDate, "2026-03-02T08:15:27Z");
+        settle(2);
+        model.refreshFinishedRows();
+        const int updated = core::resultField(core::Field::UpdatedDate).listColumn;
+        QCOMPARE(model.data(model.index(2, updated)).toString(), QStringLiteral("2026-03-02 08:15:27"));
     }
 
     void refreshSignalsOnlyNewRowsOrOneRange()
@@ -262,11 +269,11 @@ private Q_SLOTS:
         };
         const int expiry = core::resultField(core::Field::ExpiryDate).listColumn;
         const int owner = core::resultField(core::Field::Owner).listColumn;
-        // An unreadable date is no blank: it sorts after the dates, and so first when reversed.
+        // An unreadable date sorts after the dates and above the blanks, whichever the order.
         QCOMPARE(order(expiry, Qt::AscendingOrder),
                  QStringLiteral("d2.com d5.com d0.com d4.com d1.com d3.com"));
         QCOMPARE(order(expiry, Qt::DescendingOrder),
-                 QStringLiteral("d4.com d0.com d5.com d2.com d1.com d3.com"));
+                 QStringLiteral("d0.com d5.com d2.com d4.com d1.com d3.com"));
         QCOMPARE(order(owner, Qt::AscendingOrder),
                  QStringLiteral("d2.com d0.com d5.com d1.com d3.com d4.com"));
         QCOMPARE(order(owner, Qt::DescendingOrder),
