@@ -272,6 +272,7 @@ void MainWindow::updateActions()
     enable(QStringLiteral("import"), !running, busy);
     enable(QStringLiteral("export"), true);
     enable(QStringLiteral("start"), !running && any, running ? busy : QString());
+    panel().allowStart(!running && any);
     enable(QStringLiteral("stop"), running && !m_run->stopping());
     enable(QStringLiteral("recheckSelected"), !running && selected, running ? busy : QString());
     enable(QStringLiteral("recheckErrors"), !running && any, running ? busy : QString());
@@ -644,6 +645,8 @@ void MainWindow::listImported()
     m_state.listRun.reset();
     m_run->letHistoryGo();
     m_view->fillRows();
+    // The list is in: the import is over, and the pane says so.
+    setPane(0, tr("已导入 %1 个域名。", nullptr, m_state.table.count()).arg(m_state.table.count()));
     m_summary->clear();
     updateActions();
     updateFilterCount();

@@ -96,6 +96,12 @@ ControlPanel::ControlPanel(AppState& state, QWidget* parent)
     m_daysLabel = new QLabel(tr("天内到期的域名"), this);
     m_daysLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_daysLabel->setGeometry(fromDialogUnits(104, 29, 57, 8));
+    // The box holds its largest value whole in the panel's font ("365" was shown as "65"); the
+    // label beside it moves over by what it grew.
+    if (const int wider = m_days->sizeHint().width() - m_days->width(); wider > 0) {
+        m_days->resize(m_days->sizeHint().width(), m_days->height());
+        m_daysLabel->move(m_daysLabel->x() + wider, m_daysLabel->y());
+    }
     for (QPushButton* button : {m_import, m_start, m_export})
         button->setAutoDefault(false);
     setTabOrder(m_redDisplay, m_days);
@@ -165,6 +171,9 @@ void ControlPanel::readSettings()
 
 void ControlPanel::startLookups()
 {
+    // An empty list has nothing to ask: Start is off for it, and a link's start does nothing.
+    if (m_state.table.count() == 0)
+        return;
     readSettings();
     m_runInProgress = true;
     Q_EMIT lookupsRequested();
@@ -178,10 +187,16 @@ void ControlPanel::startLookups()
 void ControlPanel::enableStart()
 {
     m_runInProgress = false;
-    m_start->setEnabled(true);
+    m_start->setEnabled(m_state.table.count() > 0);
     m_import->setEnabled(true);
     for (QPushButton* button : {m_start, m_import})
         button->setToolTip(QString());
+}
+
+void ControlPanel::allowStart(bool allowed)
+{
+    if (!m_runInProgress)
+        m_start->setEnabled(allowed);
 }
 
 QString ControlPanel::askImportFile()
@@ -243,7 +258,10 @@ void ControlPanel::importFile(const QString& path)
     }
     const listfile::ImportReport report = listfile::importDomains(*staged, localPath(path));
     if (report.outcome == listfile::ImportOutcome::InvalidFile) {
-        tell(this, tr("文件无效！"));
+        // Which file, and why: a name missing from a command line is not found by guessing.
+        tell(this,
+             tr("文件无效！") + QLatin1Char('\n') +
+                 tr("无法读取“%1”：%2").arg(path, errorText(report.error)));
         return;
     }
     if (report.outcome == listfile::ImportOutcome::NotAFile) {

@@ -84,8 +84,11 @@ public:
     /// The list file imported last, as an absolute path; empty before any import.
     QString lastImportedFile() const { return m_lastImportedFile; }
 
-    /// Start and Import enabled again (the run is over).
+    /// Start and Import enabled again (the run is over); Start only for a list with names.
     void enableStart();
+
+    /// Start as the window's Start action stands (one action, one state); no change during a run.
+    void allowStart(bool allowed);
 
 protected:
     /// The web pane fills the panel's width, and its height down to the bottom.

@@ -189,6 +189,10 @@ Export anyway?</numerusform>
             <numerusform>Exported %1 records: %2 looked up, %3 not looked up.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>无法读取“%1”：%2</source>
+        <translation>Can&apos;t read “%1”: %2</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::DomainListModel</name>
@@ -653,6 +657,13 @@ Stop them and close the program? Finished results are kept.</translation>
     <message>
         <source>注册局数据已更新（发布于 %1）：新增 %2 个顶级域，移除 %3 个，%4 个更换了服务器。新数据在下次启动程序时生效。</source>
         <translation>The registry data was updated (published %1): %2 TLDs added, %3 removed, %4 moved to another server. The new data is used from the next start of the program.</translation>
+    </message>
+    <message numerus="yes">
+        <source>已导入 %1 个域名。</source>
+        <translation>
+            <numerusform>Imported %1 name.</numerusform>
+            <numerusform>Imported %1 names.</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -79,8 +80,11 @@ private:
         const auto file = m_dir->write("list.txt", lines);
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
         panel().importList();
-        QTRY_COMPARE(mainWindow().paneText(0), QStringLiteral("导入域名到列表..."));
         QTRY_COMPARE(mainWindow().view().model()->rowCount(), state().table.count());
+        // Once the list is shown, the pane says it is imported, not that it is being imported.
+        QTRY_COMPARE(mainWindow().paneText(0),
+                     QStringLiteral("已导入 %1 个域名。").arg(state().table.count()));
+        QVERIFY(panel().startButton()->isEnabled());
     }
 
     /// config.ini up to the desktop program's own section, which follows the user settings.
@@ -109,6 +113,9 @@ private Q_SLOTS:
         QVERIFY(panel().daysBox()->isEnabled());
         QCOMPARE(mainWindow().windowTitle(), QStringLiteral("zonedesk Ver.1.0713"));
         QCOMPARE(mainWindow().paneText(0), QStringLiteral("就绪"));
+        // An empty list: the panel's Start is off like the tool bar's, one action, one state.
+        QVERIFY(!panel().startButton()->isEnabled());
+        QVERIFY(!mainWindow().findChild<QAction*>(QStringLiteral("start"))->isEnabled());
         QVERIFY(mainWindow().isMaximized() || mainWindow().windowState().testFlag(Qt::WindowMaximized));
     }
 
@@ -128,6 +135,11 @@ private Q_SLOTS:
         QSpinBox* days = panel().daysBox();
         QCOMPARE(days->minimum(), 0);
         QCOMPARE(days->maximum(), 3650);
+        // The largest value shows whole in the box's font, not its last digits.
+        const auto* editor = days->findChild<QLineEdit*>();
+        QVERIFY(editor != nullptr);
+        QVERIFY(editor->fontMetrics().horizontalAdvance(QStringLiteral("3650")) <
+                editor->contentsRect().width());
         days->selectAll();
         QTest::keyClicks(days, QStringLiteral("abc12"));
         QCOMPARE(days->value(), 12);
@@ -401,7 +413,8 @@ private Q_SLOTS:
         QVERIFY(!red(2));
         QVERIFY(red(3));
 
-        // Sorting by the expiry column: calendar order, the unreadable date last; again: reversed.
+        // Sorting by the expiry column: calendar order, the unreadable date last; again: the dates
+        // reversed, the unreadable one still last.
         QHeaderView* header = mainWindow().view().horizontalHeader();
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
@@ -411,7 +424,9 @@ private Q_SLOTS:
         QCOMPARE(cell(3, 1), QStringLiteral("odd.com"));
         QTest::mouseClick(
             header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
-        QCOMPARE(cell(3, 1), QStringLiteral("gone.com"));
+        QCOMPARE(cell(0, 1), QStringLiteral("later.com"));
+        QCOMPARE(cell(2, 1), QStringLiteral("gone.com"));
+        QCOMPARE(cell(3, 1), QStringLiteral("odd.com"));
 
         // Ctrl+F, then typing, keeps the matching rows; the export keeps the table's order.
         mainWindow().activateWindow();

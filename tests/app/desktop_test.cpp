@@ -309,7 +309,7 @@ private Q_SLOTS:
         });
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
         QTRY_VERIFY(box.seen);
-        QCOMPARE(text, QStringLiteral("文件无效！"));
+        QVERIFY2(text.startsWith(QStringLiteral("文件无效！\n")), qPrintable(text));
         // What the window manager is given: a blank, not the program's name.
         QVERIFY(title.trimmed().isEmpty());
         QVERIFY2(xTitle.contains(QLatin1String("_NET_WM_NAME(UTF8_STRING) = \" \"")), qPrintable(xTitle));

@@ -120,7 +120,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("said");
-        QTest::newRow("missing") << QStringLiteral("no-such-list.txt") << QStringLiteral("文件无效！");
+        // The program's own words, then which file and why.
+        QTest::newRow("missing") << QStringLiteral("no-such-list.txt")
+                                 << QStringLiteral("文件无效！\n无法读取“");
+        QTest::newRow("a folder") << QStringLiteral("folder") << QStringLiteral("folder”：");
         QTest::newRow("no names") << QStringLiteral("empty.txt") << QStringLiteral("没有可导入的域名");
     }
 
@@ -130,6 +133,7 @@ private Q_SLOTS:
         QFETCH(QString, said);
         m_dir = std::make_unique<test::TempDir>();
         m_dir->write("empty.txt", "\n");
+        std::filesystem::create_directory(m_dir->path() / "folder");
         BoxAnswer answer;
         startWith({QString::fromStdString((m_dir->path() / name.toStdString()).string())});
         QTRY_VERIFY(answer.watcher.seen);
