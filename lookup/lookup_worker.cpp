@@ -294,8 +294,13 @@ std::optional<LookupWorker::Plan> LookupWorker::planForOther(core::DomainRecord&
     const std::string rdapBase = overridden.empty() ? choice.rdapBase : overridden;
     const Endpoint endpoint =
         m_rdapBases != nullptr ? m_rdapBases->endpointFor(whoisHost) : Endpoint{whoisHost};
-    Plan plan{
-        {asked, rdapBase.empty() ? std::string() : rdapBase + "domain/" + asked, endpoint, std::nullopt}};
+    // A host of the ten registries answers in its registry's layout whatever led a name to it (a
+    // .net.jp name comes to JPRS by the shipped data): that registry's rules read it, as
+    // `parse --server HOST` reads the same reply.
+    Plan plan{{asked,
+               rdapBase.empty() ? std::string() : rdapBase + "domain/" + asked,
+               endpoint,
+               core::serverForHost(whoisHost)}};
     plan.allowed[indexOf(Protocol::Whois)] = !whoisHost.empty();
     plan.allowed[indexOf(Protocol::Rdap)] = !rdapBase.empty();
     const bool rdapFirst = plan.allowed[indexOf(Protocol::Rdap)] &&

@@ -17,6 +17,7 @@
 #include "core/whois_servers.h"
 #include "lookup/run_with_history.h"
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/shared_corpus.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::lookup {
@@ -58,7 +59,8 @@ protected:
         std::string error;
         data.rdap = core::RdapBootstrap::parse(Bootstrap, error);
         ASSERT_TRUE(data.rdap) << error;
-        data.whois = core::WhoisHostTable::parse("de\twhois.denic.example\nuk\twhois.nic.uk\n", error);
+        data.whois = core::WhoisHostTable::parse(
+            "de\twhois.denic.example\nuk\twhois.nic.uk\njp\twhois.jprs.jp\n", error);
         ASSERT_TRUE(data.whois) << error;
         rdap.speakHttp();
         ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
@@ -69,6 +71,7 @@ protected:
         ASSERT_TRUE(endpoints.add("whois.iana.org=" + iana.address()));
         ASSERT_TRUE(endpoints.add("whois.nic.zz=" + zz.address()));
         ASSERT_TRUE(endpoints.add("whois.verisign-grs.com=" + com.address()));
+        ASSERT_TRUE(endpoints.add("whois.jprs.jp=" + jprs.address()));
         session.readTimeout = 5s;
         session.exchangeLimit = 10s;
     }
@@ -105,6 +108,7 @@ protected:
     LoopbackWhoisServer iana;
     LoopbackWhoisServer zz;
     LoopbackWhoisServer com;
+    LoopbackWhoisServer jprs;
     EndpointOverrides endpoints;
     ExchangeOptions session;
     std::unique_ptr<core::DomainTable> table;
@@ -167,6 +171,27 @@ TEST_F(EveryRegistryTest, EachNameGoesToTheServiceItsTldHasAndComesBackWithItsVe
     EXPECT_EQ(denic.requests(), (std::vector<std::string>{"taken.de\r\n", "free.de\r\n"}));
     EXPECT_EQ(nominet.requests(), std::vector<std::string>{"example.co.uk\r\n"});
     EXPECT_EQ(iana.connectionCount(), 2);
+}
+
+TEST_F(EveryRegistryTest, AReplyOfOneOfTheTensHostsIsReadByItsRegistrysRules)
+{
+    // .net.jp has no host among the ten's rules; the shipped data sends it to JPRS, whose reply
+    // (its labels in ISO-2022-JP) only JPRS's rules read whole.
+    const auto corpus = test::corpusFolder();
+    if (!corpus)
+        GTEST_SKIP() << "shared WHOIS replies not found";
+    std::string reply = test::readFile(*corpus / "jp" / "current-registered-1.txt");
+    for (const auto& [from, to] : {std::pair{"JPRS.JP", "NET.JP"}, std::pair{"jprs.jp", "net.jp"}}) {
+        for (std::size_t at = reply.find(from); at != std::string::npos; at = reply.find(from, at))
+            reply.replace(at, 7, to);
+    }
+    jprs.on("net.jp", Behaviour::answer(reply));
+    add("nagoya-web.net.jp");
+    runToEnd();
+    EXPECT_EQ(server(0), "whois.jprs.jp");
+    EXPECT_EQ(status(0), static_cast<std::int32_t>(LookupStatus::Success));
+    EXPECT_EQ(core::fieldText((*table)[0].expiryDate), "2024/02/29");
+    EXPECT_EQ(core::fieldText((*table)[0].registrationDate), "2001/02/02");
 }
 
 TEST_F(EveryRegistryTest, IanasReferralIsAskedOncePerTldAndKept)

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "core/domain_table.h"
+#include "core/encodings.h"
 #include "core/error_reason.h"
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
@@ -21,7 +22,9 @@
 #include "core/worker_ended.h"
 #include "lookup/lookup_worker.h"
 #include "lookup/worker_end_queue.h"
+#include "parse/parse_reply.h"
 #include "tests/support/loopback_whois_server.h"
+#include "tests/support/shared_corpus.h"
 
 namespace zonedesk::lookup {
 namespace {
@@ -304,6 +307,44 @@ TEST_F(LookupRunTest, StopEndsASilentExchangeAndLeavesItsRecords)
     EXPECT_FALSE(isDone((*table)[0]));
     EXPECT_FALSE(isDone((*table)[1]));
     EXPECT_EQ(com.connectionCount(), 1);
+}
+
+TEST_F(LookupRunTest, EveryReplyOfTheTenReadsInALookupAsParseReadsIt)
+{
+    const auto replies = test::corpusReplies();
+    if (replies.empty())
+        GTEST_SKIP() << "shared WHOIS replies not found";
+    session.throttleRetryPauses = {1ms};
+    int compared = 0;
+    for (const test::CorpusReply& reply : replies) {
+        const auto server = core::serverRuleFor(reply.domain).server;
+        // Over port 43, where the reply goes: a registry asked over RDAP reads another answer.
+        if (reply.domain.empty() || !server || core::hostName(*server) != test::hostForSuffix(reply.suffix) ||
+            core::transportOf(*server) == core::Transport::Rdap)
+            continue;
+        SCOPED_TRACE(reply.file);
+        const std::string bytes = test::corpusBytes(reply);
+        table = DomainTable::allocate();
+        endpoints = EndpointOverrides();
+        ASSERT_TRUE(endpoints.addRdapList(test::rdapNowhere()));
+        LoopbackWhoisServer whois;
+        whois.setDefault(Behaviour::answer(bytes));
+        route(*server, whois);
+        add(reply.domain);
+        LookupRun run(*table, queue);
+        runToEnd(run);
+
+        DomainRecord parsed{};
+        copyField(parsed.server, hostName(*server));
+        parse::parseReply(bytes, parsed, reply.domain);
+        const DomainRecord& looked = (*table)[0];
+        EXPECT_EQ(looked.status, parsed.status);
+        EXPECT_EQ(errorReasonOf(looked), errorReasonOf(parsed));
+        for (const ResultField& field : ResultFields)
+            EXPECT_EQ(field.record.text(looked), field.record.text(parsed)) << field.key;
+        ++compared;
+    }
+    EXPECT_GT(compared, 40);
 }
 
 TEST_F(LookupRunTest, ASilentHostCostsAFewTimeoutsAndOneProbeNotOneEach)
