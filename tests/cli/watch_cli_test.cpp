@@ -84,8 +84,11 @@ public:
         const auto env = dir.path() / "endpoints";
         const std::string watch =
             prefix + Cli + " watch -q --db " + quoted(dir.path() / "history.sqlite3") + " " + args;
+        // The file of an earlier call must go first: read before the new server writes it, it
+        // would send this call's watch to a server that is gone.
         const std::string script =
-            Cli + " serve-samples --replies " + quoted(dir.path() / "replies") + " > " + quoted(env) +
+            "rm -f " + quoted(env) + "; " + Cli + " serve-samples --replies " +
+            quoted(dir.path() / "replies") + " > " + quoted(env) +
             " & server=$!; for i in $(seq 200); do grep -q RDAP " + quoted(env) +
             " 2>/dev/null && break; sleep 0.05; done; set -a; . " + quoted(env) + "; set +a; " + watch +
             " > " + quoted(dir.path() / "out1") + " 2> " + quoted(dir.path() / "err1") + "; echo $? > " +
