@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/domain_table.h"
@@ -22,6 +23,7 @@
 #include "lookup/rdap_exchange.h"
 #include "lookup/stoppable_sleep.h"
 #include "lookup/whois_exchange.h"
+#include "net/url_parts.h"
 #include "parse/generic_reply.h"
 #include "parse/parse_reply.h"
 #include "parse/rdap_reading.h"
@@ -429,10 +431,12 @@ std::string LookupWorker::hostKey(Protocol protocol, const Query& query)
 {
     if (protocol == Protocol::Whois)
         return "whois " + query.whoisEndpoint.address + ":" + std::to_string(query.whoisEndpoint.port);
-    // "https://rdap.example/domain/x": up to the path.
-    const std::size_t host = query.rdapUrl.find("://");
-    const std::size_t from = host == std::string::npos ? 0 : host + 3;
-    return "rdap " + query.rdapUrl.substr(0, query.rdapUrl.find('/', from));
+    // One RDAP server is its scheme, host and port; a URL libcurl can't read is its own key.
+    std::string why;
+    const std::optional<net::UrlParts> parts = net::urlParts(query.rdapUrl, why);
+    if (!parts)
+        return "rdap " + query.rdapUrl;
+    return "rdap " + parts->scheme + "://" + parts->host + ":" + parts->port;
 }
 
 bool LookupWorker::waitForRetry(milliseconds pause)

@@ -808,10 +808,7 @@ bool listsDelegation(const std::vector<Line>& lines, const QueriedName& queried)
         const std::string_view host = trim(trim(line.body.substr(first.size())), ".");
         const bool label =
             std::all_of(first.begin(), first.end(), [](char c) { return isAlnum(c) || c == '-'; });
-        const bool hostName =
-            host.find('.') != std::string_view::npos &&
-            std::all_of(host.begin(), host.end(), [](char c) { return isAlnum(c) || c == '-' || c == '.'; });
-        if (!label || !hostName)
+        if (!label || !isHostName(host))
             continue;
         if (own.empty())
             own = core::asciiLower(first);

@@ -145,8 +145,7 @@ std::string changeDetail(const Notice& notice)
 
 std::string noticeLine(const Notice& notice)
 {
-    std::string name =
-        bodyText(notice.aLabel.empty() ? notice.name : notice.name + " (" + notice.aLabel + ")");
+    std::string name = bodyText(shownName(notice));
     switch (notice.kind) {
     case NoticeKind::Dropped: return "dropped: " + name;
     case NoticeKind::NearExpiry: return expiryPhrase(notice) + ": " + name;

@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <string_view>
+#include <variant>
 
 #include "core/settings_file.h"
 #include "core/text.h"
@@ -22,86 +23,81 @@ constexpr std::size_t MaxValueLength = 4096;
 /// The day count the desktop program's own setting allows: a registration runs ten years at most.
 constexpr std::int32_t MaxWarnDays = 3650;
 
-struct TextKey
+// The kinds of value a key holds, each with the field it fills.
+struct Text
 {
-    std::string_view key;
-    std::string WatchConfig::*field;
+    std::string WatchConfig::*field; // kept as written
 };
 
-// Every key whose value is kept as written.
-constexpr TextKey TextKeys[] = {
-    {"list", &WatchConfig::list},
-    {"smtp", &WatchConfig::smtp},
-    {"smtp-user", &WatchConfig::smtpUser},
-    {"smtp-password-file", &WatchConfig::smtpPasswordFile},
-    {"smtp-from", &WatchConfig::smtpFrom},
-    {"webhook-format", &WatchConfig::webhookFormat},
-    {"db", &WatchConfig::db},
-    {"encoding", &WatchConfig::encoding},
-};
-
-struct SwitchKey
+struct Switch
 {
-    std::string_view key;
-    bool WatchConfig::*field;
+    bool WatchConfig::*field; // 0 or 1
 };
 
-constexpr SwitchKey SwitchKeys[] = {
-    {"always", &WatchConfig::always},
-    {"prefer-rdap", &WatchConfig::preferRdap},
-    {"ten-registries", &WatchConfig::tenRegistries},
-    {"quiet", &WatchConfig::quiet},
-};
-
-// Words separated by blanks: notify targets and routes.
-struct ListKey
+struct Words
 {
-    std::string_view key;
-    std::vector<std::string> WatchConfig::*field;
+    std::vector<std::string> WatchConfig::*field; // separated by blanks: notify targets and routes
 };
 
-constexpr ListKey ListKeys[] = {
-    {"notify", &WatchConfig::targets},
-    {"endpoint", &WatchConfig::endpoints},
-    {"rdap-endpoint", &WatchConfig::rdapEndpoints},
-};
-
-struct CountKey
+struct Count
 {
-    std::string_view key;
     std::optional<std::int32_t> WatchConfig::*field;
     std::int32_t least;
     std::int32_t most;
     std::string_view unit;
 };
 
-constexpr CountKey CountKeys[] = {
-    {"warn-days", &WatchConfig::warnDays, 0, MaxWarnDays, "days"},
-    {"jobs", &WatchConfig::jobs, 1, core::UserSettings::MaxJobs, "servers"},
-};
-
-// The ranges the command line allows for the same options.
-struct SecondsKey
+struct Seconds
 {
-    std::string_view key;
-    std::optional<double> WatchConfig::*field;
+    std::optional<double> WatchConfig::*field; // the ranges the command line allows
     double least;
     double most;
 };
 
-constexpr SecondsKey SecondsKeys[] = {
-    {"notify-timeout", &WatchConfig::notifyTimeout, 0.1, 600},
-    {"connect-timeout", &WatchConfig::connectTimeout, 0.1, 600},
-    {"timeout", &WatchConfig::timeout, 1, 3600},
+struct Key
+{
+    std::string_view name;
+    std::variant<Text, Switch, Words, Count, Seconds> kind;
 };
 
-std::string countRange(const CountKey& entry)
+// Every key, in the order the file is written.
+const Key Keys[] = {
+    {"list", Text{&WatchConfig::list}},
+    {"warn-days", Count{&WatchConfig::warnDays, 0, MaxWarnDays, "days"}},
+    {"jobs", Count{&WatchConfig::jobs, 1, core::UserSettings::MaxJobs, "servers"}},
+    {"notify", Words{&WatchConfig::targets}},
+    {"endpoint", Words{&WatchConfig::endpoints}},
+    {"rdap-endpoint", Words{&WatchConfig::rdapEndpoints}},
+    {"notify-timeout", Seconds{&WatchConfig::notifyTimeout, 0.1, 600}},
+    {"connect-timeout", Seconds{&WatchConfig::connectTimeout, 0.1, 600}},
+    {"timeout", Seconds{&WatchConfig::timeout, 1, 3600}},
+    {"smtp", Text{&WatchConfig::smtp}},
+    {"smtp-user", Text{&WatchConfig::smtpUser}},
+    {"smtp-password-file", Text{&WatchConfig::smtpPasswordFile}},
+    {"smtp-from", Text{&WatchConfig::smtpFrom}},
+    {"webhook-format", Text{&WatchConfig::webhookFormat}},
+    {"db", Text{&WatchConfig::db}},
+    {"encoding", Text{&WatchConfig::encoding}},
+    {"always", Switch{&WatchConfig::always}},
+    {"prefer-rdap", Switch{&WatchConfig::preferRdap}},
+    {"ten-registries", Switch{&WatchConfig::tenRegistries}},
+    {"quiet", Switch{&WatchConfig::quiet}},
+};
+
+template <typename... Kinds> struct Overloaded : Kinds...
 {
-    return std::string(entry.key) + " must be a whole number of " + std::string(entry.unit) + " from " +
+    using Kinds::operator()...;
+};
+
+template <typename... Kinds> Overloaded(Kinds...) -> Overloaded<Kinds...>;
+
+std::string countRange(std::string_view key, const Count& entry)
+{
+    return std::string(key) + " must be a whole number of " + std::string(entry.unit) + " from " +
            std::to_string(entry.least) + " to " + std::to_string(entry.most);
 }
 
-std::string secondsRange(const SecondsKey& entry)
+std::string secondsRange(std::string_view key, const Seconds& entry)
 {
     const auto shown = [](double value) {
         std::string text = std::to_string(value);
@@ -110,7 +106,7 @@ std::string secondsRange(const SecondsKey& entry)
             text.pop_back();
         return text;
     };
-    return std::string(entry.key) + " must be a number of seconds from " + shown(entry.least) + " to " +
+    return std::string(key) + " must be a number of seconds from " + shown(entry.least) + " to " +
            shown(entry.most);
 }
 
@@ -174,6 +170,98 @@ std::vector<std::string> splitTargets(std::string_view text)
     return targets;
 }
 
+/// Sets the field of `key` from `read`, its value in the file; false with `why` when it is not
+/// a value of the key's kind.
+bool readKey(const Key& key, const std::string& read, WatchConfig& config, std::string& why)
+{
+    if (read.size() > MaxValueLength) {
+        why = unwritable(key.name, read);
+        return false;
+    }
+    return std::visit(Overloaded{
+                          [&](const Text& kind) {
+                              config.*kind.field = read;
+                              return true;
+                          },
+                          [&](const Words& kind) {
+                              config.*kind.field = splitTargets(read);
+                              return true;
+                          },
+                          [&](const Switch& kind) {
+                              if (!read.empty() && read != "0" && read != "1") {
+                                  why = std::string(key.name) + " must be 0 or 1, not \"" + read + "\"";
+                                  return false;
+                              }
+                              config.*kind.field = read == "1";
+                              return true;
+                          },
+                          [&](const Count& kind) {
+                              std::int32_t number = 0;
+                              if (read.empty())
+                                  return true;
+                              if (!readNumber(read, number) || number < kind.least || number > kind.most) {
+                                  why = countRange(key.name, kind) + ", not \"" + read + "\"";
+                                  return false;
+                              }
+                              config.*kind.field = number;
+                              return true;
+                          },
+                          [&](const Seconds& kind) {
+                              double number = 0;
+                              if (read.empty())
+                                  return true;
+                              if (!readNumber(read, number) ||
+                                  !(number >= kind.least && number <= kind.most)) {
+                                  why = secondsRange(key.name, kind) + ", not \"" + read + "\"";
+                                  return false;
+                              }
+                              config.*kind.field = number;
+                              return true;
+                          },
+                      },
+                      key.kind);
+}
+
+/// The field of `key` as the file holds it, empty when unset; none with `why` when it is out of
+/// the key's range or can't be written as one value.
+std::optional<std::string> keyText(const Key& key, const WatchConfig& config, std::string& why)
+{
+    return std::visit(
+        Overloaded{
+            [&](const Text& kind) -> std::optional<std::string> { return config.*kind.field; },
+            [&](const Switch& kind) -> std::optional<std::string> { return config.*kind.field ? "1" : ""; },
+            [&](const Words& kind) -> std::optional<std::string> {
+                std::string words;
+                for (const std::string& word : config.*kind.field) {
+                    if (word.empty() || word.find_first_of(core::WhiteSpace) != std::string::npos) {
+                        why = "a value of " + std::string(key.name) +
+                              " must be one word without blanks, not \"" + word + "\"";
+                        return std::nullopt;
+                    }
+                    words += (words.empty() ? "" : " ") + word;
+                }
+                return words;
+            },
+            [&](const Count& kind) -> std::optional<std::string> {
+                const std::optional<std::int32_t> number = config.*kind.field;
+                if (number && (*number < kind.least || *number > kind.most)) {
+                    why = countRange(key.name, kind);
+                    return std::nullopt;
+                }
+                return number ? std::to_string(*number) : std::string();
+            },
+            [&](const Seconds& kind) -> std::optional<std::string> {
+                const std::optional<double> number = config.*kind.field;
+                if (number && !(*number >= kind.least && *number <= kind.most)) {
+                    why = secondsRange(key.name, kind);
+                    return std::nullopt;
+                }
+                return number ? numberText(*number) : std::string();
+            },
+        },
+        key.kind);
+}
+
 } // namespace
 
 std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, std::string& why)
@@ -193,51 +281,9 @@ std::optional<WatchConfig> readWatchConfig(const std::filesystem::path& path, st
     };
 
     WatchConfig config;
-    for (const TextKey& entry : TextKeys) {
-        std::string read = value(entry.key);
-        if (read.size() > MaxValueLength) {
-            why = unwritable(entry.key, read);
+    for (const Key& key : Keys) {
+        if (!readKey(key, value(key.name), config, why))
             return std::nullopt;
-        }
-        config.*entry.field = std::move(read);
-    }
-    for (const ListKey& entry : ListKeys) {
-        const std::string read = value(entry.key);
-        if (read.size() > MaxValueLength) {
-            why = unwritable(entry.key, read);
-            return std::nullopt;
-        }
-        config.*entry.field = splitTargets(read);
-    }
-    for (const SwitchKey& entry : SwitchKeys) {
-        const std::string read = value(entry.key);
-        if (!read.empty() && read != "0" && read != "1") {
-            why = std::string(entry.key) + " must be 0 or 1, not \"" + read + "\"";
-            return std::nullopt;
-        }
-        config.*entry.field = read == "1";
-    }
-    for (const CountKey& entry : CountKeys) {
-        const std::string read = value(entry.key);
-        std::int32_t number = 0;
-        if (read.empty())
-            continue;
-        if (!readNumber(read, number) || number < entry.least || number > entry.most) {
-            why = countRange(entry) + ", not \"" + read + "\"";
-            return std::nullopt;
-        }
-        config.*entry.field = number;
-    }
-    for (const SecondsKey& entry : SecondsKeys) {
-        const std::string read = value(entry.key);
-        double number = 0;
-        if (read.empty())
-            continue;
-        if (!readNumber(read, number) || !(number >= entry.least && number <= entry.most)) {
-            why = secondsRange(entry) + ", not \"" + read + "\"";
-            return std::nullopt;
-        }
-        config.*entry.field = number;
     }
 
     if (!config.webhookFormat.empty() && config.webhookFormat != "json" && config.webhookFormat != "slack" &&
@@ -267,45 +313,9 @@ bool writeWatchConfig(const std::filesystem::path& path, const WatchConfig& conf
     };
 
     text = "[watch]\r\n";
-    if (!put("list", config.list))
-        return false;
-    for (const CountKey& entry : CountKeys) {
-        const std::optional<std::int32_t> number = config.*entry.field;
-        if (number && (*number < entry.least || *number > entry.most)) {
-            why = countRange(entry);
-            return false;
-        }
-        if (!put(entry.key, number ? std::to_string(*number) : std::string()))
-            return false;
-    }
-    for (const ListKey& entry : ListKeys) {
-        std::string words;
-        for (const std::string& word : config.*entry.field) {
-            if (word.empty() || word.find_first_of(core::WhiteSpace) != std::string::npos) {
-                why = "a value of " + std::string(entry.key) + " must be one word without blanks, not \"" +
-                      word + "\"";
-                return false;
-            }
-            words += (words.empty() ? "" : " ") + word;
-        }
-        if (!put(entry.key, words))
-            return false;
-    }
-    for (const SecondsKey& entry : SecondsKeys) {
-        const std::optional<double> number = config.*entry.field;
-        if (number && !(*number >= entry.least && *number <= entry.most)) {
-            why = secondsRange(entry);
-            return false;
-        }
-        if (!put(entry.key, number ? numberText(*number) : std::string()))
-            return false;
-    }
-    for (const TextKey& entry : TextKeys) {
-        if (entry.key != "list" && !put(entry.key, config.*entry.field))
-            return false;
-    }
-    for (const SwitchKey& entry : SwitchKeys) {
-        if (!put(entry.key, config.*entry.field ? "1" : ""))
+    for (const Key& key : Keys) {
+        const std::optional<std::string> written = keyText(key, config, why);
+        if (!written || !put(key.name, *written))
             return false;
     }
 

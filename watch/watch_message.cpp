@@ -191,12 +191,6 @@ std::string headingLine(const WatchReport& report)
            (names == 1 ? " needs" : " need") + " a look.";
 }
 
-/// The name as a message shows it: with its A-label beside it when it may pass for another name.
-std::string shownName(const Notice& notice)
-{
-    return notice.aLabel.empty() ? notice.name : notice.name + " (" + notice.aLabel + ")";
-}
-
 std::string textLine(const Notice& notice)
 {
     std::string line = "  " + visible(shownName(notice));

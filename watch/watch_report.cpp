@@ -15,6 +15,11 @@
 
 namespace zonedesk::watch {
 
+std::string shownName(const Notice& notice)
+{
+    return notice.aLabel.empty() ? notice.name : notice.name + " (" + notice.aLabel + ")";
+}
+
 std::size_t WatchReport::count(NoticeKind kind) const
 {
     return static_cast<std::size_t>(std::count_if(

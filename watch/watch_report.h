@@ -49,6 +49,9 @@ struct Notice
     bool operator==(const Notice&) const = default;
 };
 
+/// The name as a notice shows it: with its A-label beside it when it may pass for another name.
+std::string shownName(const Notice& notice);
+
 struct WatchReport
 {
     std::size_t total = 0;       // names looked up
