@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include <QContextMenuEvent>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -73,13 +74,42 @@ void DomainListView::setOwnColumnWidth(int column, int width)
     m_sizing = false;
 }
 
-void DomainListView::fitDomainColumn()
+void DomainListView::fitDomainColumn(bool remeasure)
 {
+    constexpr int Column = DomainListModel::DomainColumn;
+    if (remeasure) {
+        // Every row, not the item view's sample of the rows near the top: the longest name may be
+        // the last of ten thousand.
+        m_widestNameRow = -1;
+        m_widestName = 0;
+        const QFontMetrics metrics = fontMetrics();
+        for (int row = 0; row < m_model.rowCount(); ++row) {
+            const int width = metrics.horizontalAdvance(m_model.index(row, Column).data().toString());
+            if (width > m_widestName) {
+                m_widestName = width;
+                m_widestNameRow = row;
+            }
+        }
+    }
     if (!m_domainFits)
         return;
-    constexpr int Column = DomainListModel::DomainColumn;
-    const int content = std::max(sizeHintForColumn(Column), horizontalHeader()->sectionSizeHint(Column));
-    setOwnColumnWidth(Column, std::clamp(content, defaultColumnWidth(Column), MaxFittedDomainWidth));
+    int content = horizontalHeader()->sectionSizeHint(Column);
+    if (m_widestNameRow >= 0) {
+        const QModelIndex widest = m_filter.mapFromSource(m_model.index(m_widestNameRow, Column));
+        const int grid = showGrid() ? 1 : 0;
+        content =
+            std::max(content, (widest.isValid() ? sizeHintForIndex(widest).width() : m_widestName) + grid);
+    }
+    const int least = defaultColumnWidth(Column);
+    setOwnColumnWidth(Column, std::clamp(content, least, std::max(least, width() / 2)));
+}
+
+void DomainListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    // The bound is a share of the list's width.
+    if (m_domainFits && m_widestNameRow >= 0)
+        fitDomainColumn(false);
 }
 
 void DomainListView::showHeaderMenu(const QPoint& at)
@@ -267,13 +297,13 @@ void DomainListView::showTable()
 {
     m_model.fillRows(true);
     m_model.refreshFinishedRows();
-    fitDomainColumn();
+    fitDomainColumn(true);
 }
 
 void DomainListView::fillRows()
 {
     m_model.fillRows();
-    fitDomainColumn();
+    fitDomainColumn(true);
 }
 
 void DomainListView::setRedDisplay(bool on)

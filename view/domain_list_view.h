@@ -70,19 +70,18 @@ public:
     /// The columns and sort, for the next run.
     void rememberLayout(core::DesktopSettings& desktop) const;
 
-    /// The domain column's width when it follows its content: the widest name, within limits.
-    static constexpr int MaxFittedDomainWidth = 480;
-
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool event(QEvent* event) override;
 
 private:
     /// A check-able entry per column, in the order shown, to show or hide it; the domain column
     /// stays.
     void showHeaderMenu(const QPoint& at);
-    /// Sizes the domain column to its names, unless the user has sized it.
-    void fitDomainColumn();
+    /// Sizes the domain column to the widest name of the list (measured again when `remeasure`),
+    /// up to half the list's width, unless the user has sized it.
+    void fitDomainColumn(bool remeasure);
     void setOwnColumnWidth(int column, int width);
     /// A column's width until the user sizes it.
     int defaultColumnWidth(int column) const;
@@ -93,6 +92,8 @@ private:
     QList<QAction*> m_rowActions;
     bool m_domainFits = true; // until the user sizes the domain column by hand
     bool m_sizing = false;    // a width set here, not by the user
+    int m_widestNameRow = -1; // of them, the row of the widest name
+    int m_widestName = 0;     // its width in the list's font
 };
 
 } // namespace zonedesk

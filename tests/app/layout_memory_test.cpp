@@ -183,11 +183,19 @@ private Q_SLOTS:
     {
         start();
         const QString longName = QStringLiteral("a-rather-long-name-for-our-domain.com");
-        importList(longName.toStdString() + "\na.com\n");
+        // The longest name last of thousands, past the rows an item view samples to size a column.
+        std::string lines;
+        for (int i = 0; i < 3000; ++i)
+            lines += "n" + std::to_string(i) + ".com\n";
+        importList(lines + longName.toStdString() + "\n");
         const int needed = list().fontMetrics().horizontalAdvance(longName);
         const int Domain = DomainListModel::DomainColumn;
         QVERIFY2(header().sectionSize(Domain) >= needed,
                  qPrintable(QStringLiteral("%1 < %2").arg(header().sectionSize(Domain)).arg(needed)));
+        // A name longer than any screen takes half the list at most.
+        const std::string label(60, 'x');
+        importList(label + "." + label + "." + label + ".com\n");
+        QVERIFY(header().sectionSize(Domain) <= list().width() / 2);
 
         // Sized by hand, it keeps that width through the next import and the next run.
         const QPoint edge(header().sectionViewportPosition(Domain) + header().sectionSize(Domain) - 1,
