@@ -10,6 +10,7 @@
 
 #include "cli/interrupt_guard.h"
 #include "cli/progress_line.h"
+#include "core/run_estimate.h"
 #include "core/service_choice.h"
 #include "core/text.h"
 
@@ -20,6 +21,7 @@ namespace {
 using namespace std::chrono_literals;
 
 ProgressFacts progressFacts(const core::DomainTable& table,
+                            const core::RunEstimate& estimate,
                             std::chrono::steady_clock::duration elapsed,
                             const std::vector<lookup::LookupRun::ThrottleNotice>& throttled)
 {
@@ -28,6 +30,7 @@ ProgressFacts progressFacts(const core::DomainTable& table,
         facts.done += core::isDone(record) ? 1U : 0U;
     facts.total = static_cast<std::size_t>(table.count());
     facts.seconds = std::chrono::duration<double>(elapsed).count();
+    facts.secondsLeft = core::secondsLeft(estimate.progress(table), facts.seconds);
     const auto now = std::chrono::steady_clock::now();
     for (const auto& notice : throttled) {
         std::string_view host = notice.server;
@@ -77,6 +80,8 @@ LookupWithHistory::End LookupWithHistory::run(bool keepHistory, bool quiet)
     m_recorded = runHistory.get(); // the run owns it from here on
 
     const InterruptGuard guard;
+    core::RunEstimate estimate;
+    estimate.begin(m_table);
     const auto started = m_run.start(std::move(runHistory));
     bool finished = true;
     if (started == lookup::LookupRun::StartResult::Running) {
@@ -89,6 +94,7 @@ LookupWithHistory::End LookupWithHistory::run(bool keepHistory, bool quiet)
             if (showProgress)
                 std::cerr << "\r\033[K"
                           << progressLine(progressFacts(m_table,
+                                                        estimate,
                                                         std::chrono::steady_clock::now() - start,
                                                         m_run.throttledServers()),
                                           ResizeWatch::columns())

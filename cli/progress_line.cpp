@@ -29,9 +29,12 @@ std::string progressLine(const ProgressFacts& facts, int columns)
         std::snprintf(head, sizeof(head), "%zu/%zu (%zu%%)  %.1f/s", facts.done, facts.total, percent, rate);
     std::string line(head, static_cast<std::size_t>(std::max(length, 0)));
     line += "  ETA ";
-    line += rate > 0 && facts.done < facts.total
-                ? shortDuration(static_cast<double>(facts.total - facts.done) / rate)
-                : (facts.done >= facts.total ? "0s" : "--");
+    if (facts.done >= facts.total)
+        line += "0s";
+    else if (facts.secondsLeft)
+        line += shortDuration(*facts.secondsLeft);
+    else
+        line += rate > 0 ? shortDuration(static_cast<double>(facts.total - facts.done) / rate) : "--";
     for (const auto& waiting : facts.waiting)
         line += "  " + waiting.server + " throttled, next in " + shortDuration(waiting.seconds);
     // Server names and the figures are ASCII: a byte is a column.

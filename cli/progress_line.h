@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,8 @@ struct ProgressFacts
 {
     std::size_t done = 0;
     std::size_t total = 0;
-    double seconds = 0; // since the run started
+    double seconds = 0;                // since the run started
+    std::optional<double> secondsLeft; // at the busiest host's pace; none: at the overall rate
 
     struct Waiting
     {

@@ -66,7 +66,8 @@ std::optional<RunController::Pace> RunController::pace(int done) const
     Pace pace;
     pace.perSecond = finished / seconds;
     const int rest = std::max(0, m_state.table.count() - done);
-    pace.secondsLeft = static_cast<std::int64_t>(std::ceil(rest / pace.perSecond));
+    const std::optional<double> left = core::secondsLeft(m_estimate.progress(m_state.table), seconds);
+    pace.secondsLeft = static_cast<std::int64_t>(std::ceil(left ? *left : rest / pace.perSecond));
     return pace;
 }
 
@@ -110,6 +111,7 @@ void RunController::start()
     if (m_runHistory != nullptr)
         m_state.listRun = m_runHistory->runId();
     m_startedAt = std::chrono::steady_clock::now();
+    m_estimate.begin(m_state.table);
     m_doneAtStart = resuming ? settled : 0; // a new run over a settled list starts from none
     switch (m_run.start(std::move(runHistory))) {
     case lookup::LookupRun::StartResult::NoDomains:

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "core/run_estimate.h"
 #include "lookup/run_with_history.h"
 #include "ui/app_state.h"
 #include "ui/worker_ended_event.h"
@@ -61,7 +62,7 @@ public:
     void clearForRecheck(const std::vector<std::size_t>& rows);
 
     /// Names finished per second since the run started, and the seconds its rest will take at
-    /// that rate; nullopt until a name has finished.
+    /// its busiest host's pace; nullopt until a name has finished.
     struct Pace
     {
         double perSecond = 0;
@@ -112,6 +113,7 @@ private:
     history::HistoryWriter* m_runHistory = nullptr; // the run's, while it has one
     lookup::RunWithHistory m_run;
     std::chrono::steady_clock::time_point m_startedAt;
+    core::RunEstimate m_estimate;
     int m_doneAtStart = 0;
 };
 
