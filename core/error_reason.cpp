@@ -67,6 +67,15 @@ std::string_view errorReasonKey(std::uint8_t reason)
     return textsOf(reason).key;
 }
 
+std::uint8_t errorReasonOfKey(std::string_view key)
+{
+    for (const ReasonTexts& texts : Reasons) {
+        if (!key.empty() && texts.key == key)
+            return static_cast<std::uint8_t>(texts.reason);
+    }
+    return static_cast<std::uint8_t>(ErrorReason::None);
+}
+
 std::string_view errorReasonText(std::uint8_t reason)
 {
     return textsOf(reason).english;

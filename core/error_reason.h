@@ -35,6 +35,9 @@ enum class ErrorReason : std::uint8_t
 /// A stable key for scripts ("connect-failed"); empty for None and values outside the set.
 std::string_view errorReasonKey(std::uint8_t reason);
 
+/// The reason of a key as errorReasonKey gives it; None for an empty or unknown key.
+std::uint8_t errorReasonOfKey(std::string_view key);
+
 /// The reason in English, for terminals ("connect failed").
 std::string_view errorReasonText(std::uint8_t reason);
 

@@ -10,6 +10,7 @@
 
 #include "core/calendar_date.h"
 #include "core/encodings.h"
+#include "core/error_reason.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/whois_servers.h"
@@ -78,10 +79,13 @@ HistoryDialog::HistoryDialog(std::vector<history::HistoryEntry> entries,
             for (const history::Change& change : history::changesBetween(m_entries[i + 1], entry))
                 changes += (changes.isEmpty() ? QString() : tr("；")) + changeTextOnScreen(change);
         }
-        const QString status =
-            entry.error.empty()
-                ? resultText(entry.status)
-                : resultText(entry.status) + tr("（%1）").arg(QString::fromStdString(entry.error));
+        // The reason in the words of the list's tool tip; a key this version doesn't know, as stored.
+        const std::string_view reason = core::errorReasonTextZh(core::errorReasonOfKey(entry.error));
+        const QString status = entry.error.empty()
+                                   ? resultText(entry.status)
+                                   : resultText(entry.status) +
+                                         tr("（%1）").arg(reason.empty() ? QString::fromStdString(entry.error)
+                                                                         : coreText(reason));
         QStringList cells = {
             QDateTime::fromSecsSinceEpoch(entry.time).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
             status,

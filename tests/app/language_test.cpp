@@ -26,6 +26,7 @@
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/history_dialog.h"
 #include "history/record_changes.h"
 #include "listfile/domain_import.h"
 #include "panel/web_pane.h"
@@ -313,6 +314,13 @@ private Q_SLOTS:
             QCOMPARE(model.data(model.index(1, 2), Qt::ToolTipRole).toString(),
                      say("等待回复超时\n查询方式：WHOIS",
                          "Timed out waiting for the reply\nLooked up over WHOIS"));
+            // The history says why in the same words.
+            std::vector<history::HistoryEntry> entries(1);
+            entries[0].status = (*table)[1].status;
+            entries[0].error = "timed-out";
+            HistoryDialog dialog(std::move(entries), "a.com");
+            QCOMPARE(dialog.lookups()->item(0, 1)->text(),
+                     say("ERR!（等待回复超时）", "ERR! (Timed out waiting for the reply)"));
         }
     }
 
