@@ -248,6 +248,7 @@ void MainWindow::createActions()
     m_view->setRowActions({copyNames, copyRows, nullptr, recheckSelected, history, reply});
     connect(
         m_view->selectionModel(), &QItemSelectionModel::selectionChanged, this, &MainWindow::updateActions);
+    connect(m_view->selectionModel(), &QItemSelectionModel::currentChanged, this, &MainWindow::updateActions);
     connect(m_view->model(), &QAbstractItemModel::modelReset, this, &MainWindow::updateActions);
     connect(m_run, &RunController::stopRequested, this, [this] {
         setPane(0, tr("正在停止查询..."));
@@ -277,8 +278,10 @@ void MainWindow::updateActions()
     enable(QStringLiteral("recheckSelected"), !running && selected, running ? busy : QString());
     enable(QStringLiteral("recheckErrors"), !running && any, running ? busy : QString());
     enable(QStringLiteral("recheckAll"), !running && any, running ? busy : QString());
-    enable(QStringLiteral("copyRows"), selected);
-    enable(QStringLiteral("copyNames"), selected);
+    // With no row selected, a copy takes the current row (the list tabbed into).
+    const bool rowAtHand = selected || m_view->currentIndex().isValid();
+    enable(QStringLiteral("copyRows"), rowAtHand);
+    enable(QStringLiteral("copyNames"), rowAtHand);
     enable(QStringLiteral("history"), selected);
     enable(QStringLiteral("reply"), selected);
     if (QAction* last = findChild<QAction*>(QStringLiteral("openLastResults"))) {

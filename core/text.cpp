@@ -33,6 +33,11 @@ bool keptBreak(std::string_view text, std::size_t pos, LineBreaks breaks)
 
 } // namespace
 
+bool runsAsFormula(std::string_view cell)
+{
+    return !cell.empty() && std::string_view("=+-@\t\r").find(cell.front()) != std::string_view::npos;
+}
+
 std::string safeToShow(std::string_view text, LineBreaks breaks)
 {
     std::string out;

@@ -33,6 +33,11 @@ enum class LineBreaks : std::uint8_t
 /// function for it: everything printed from outside goes through it.
 std::string safeToShow(std::string_view text, LineBreaks breaks = LineBreaks::Escaped);
 
+/// Whether a spreadsheet would run `cell` as a formula (it begins with =, +, -, @, a tab or a CR):
+/// text from a registry that does is written with an apostrophe before it wherever it goes to a
+/// spreadsheet (the exports and the copied rows).
+bool runsAsFormula(std::string_view cell);
+
 /// ASCII's digits and letters, whatever the locale (the C library's isdigit and isalpha read the
 /// locale, and take no negative char).
 constexpr bool isAsciiDigit(char c)

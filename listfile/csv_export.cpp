@@ -18,6 +18,7 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/text.h"
 #include "core/unique_fd.h"
 
 namespace zonedesk::listfile {
@@ -38,8 +39,7 @@ void appendField(std::string& line, std::string_view value, Origin origin)
         line.push_back(',');
     line.push_back('"');
     // A spreadsheet runs a cell that begins with one of these as a formula; the apostrophe makes it text.
-    if (origin == Origin::Reply && !value.empty() &&
-        std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos)
+    if (origin == Origin::Reply && core::runsAsFormula(value))
         line.push_back('\'');
     for (const char c : value) {
         // A line break inside a cell splits the row for many readers: a row stays one line.
@@ -88,8 +88,7 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 /// caller separates the fields: a first field may be empty.
 void appendSheetField(std::string& line, std::string_view value, Origin origin)
 {
-    const bool formula = origin == Origin::Reply && !value.empty() &&
-                         std::string_view("=+-@\t\r").find(value.front()) != std::string_view::npos;
+    const bool formula = origin == Origin::Reply && core::runsAsFormula(value);
     if (value.find_first_of(",\"\r\n") == std::string_view::npos) {
         if (formula)
             line.push_back('\'');

@@ -12,6 +12,7 @@
 #include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/result_fields.h"
+#include "core/text.h"
 
 namespace zonedesk {
 
@@ -211,25 +212,43 @@ std::vector<std::size_t> DomainListView::selectedRows() const
 
 namespace {
 
-/// A cell's text on one line of a tab-separated row.
-QString tsvCell(QString text)
+/// A cell's text on one line of a tab-separated row; a registry's text that a spreadsheet would
+/// run as a formula gets the exports' apostrophe.
+QString tsvCell(QString text, bool fromRegistry)
 {
     for (QChar& c : text) {
         if (c == QLatin1Char('\t') || c == QLatin1Char('\n') || c == QLatin1Char('\r'))
             c = QLatin1Char(' ');
     }
+    if (fromRegistry && core::runsAsFormula(text.left(1).toStdString()))
+        text.prepend(QLatin1Char('\''));
     return text;
 }
 
 } // namespace
 
+std::vector<std::size_t> DomainListView::rowsToCopy() const
+{
+    std::vector<std::size_t> rows = selectedRows();
+    // Tabbed into, the list has a current row but no selection: that row is the one meant.
+    const QModelIndex current =
+        selectionModel() != nullptr ? selectionModel()->currentIndex() : QModelIndex();
+    if (rows.empty() && current.isValid()) {
+        const QModelIndex source = m_filter.mapToSource(current);
+        if (source.isValid() && source.row() < m_state.table.count())
+            rows.push_back(static_cast<std::size_t>(source.row()));
+    }
+    return rows;
+}
+
 QString DomainListView::selectedRowsText() const
 {
     QString text;
-    for (const std::size_t row : selectedRows()) {
+    for (const std::size_t row : rowsToCopy()) {
         QStringList cells;
         for (int column = 0; column < DomainListModel::ColumnCount; ++column)
-            cells << tsvCell(m_model.index(static_cast<int>(row), column).data().toString());
+            cells << tsvCell(m_model.index(static_cast<int>(row), column).data().toString(),
+                             core::fieldAtListColumn(column) != nullptr);
         text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     return text;
@@ -238,7 +257,7 @@ QString DomainListView::selectedRowsText() const
 QString DomainListView::selectedNamesText() const
 {
     QString text;
-    for (const std::size_t row : selectedRows())
+    for (const std::size_t row : rowsToCopy())
         text += QString::fromStdString(core::gbkToUtf8(core::fieldText(m_state.table[row].domain))) +
                 QLatin1Char('\n');
     return text;
@@ -246,9 +265,11 @@ QString DomainListView::selectedNamesText() const
 
 bool DomainListView::event(QEvent* event)
 {
-    // The list edits nothing: Esc is the window's (Stop), not the item view's.
+    // The list edits nothing: Esc is the window's (Stop), not the item view's, and Ctrl+C the
+    // window's copy of whole rows, not the item view's copy of one cell.
     if (event->type() == QEvent::ShortcutOverride &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape ||
+         static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy))) {
         event->ignore();
         return true;
     }

@@ -48,11 +48,12 @@ public:
     /// The table indices of the selected rows, in the list's order.
     std::vector<std::size_t> selectedRows() const;
 
-    /// The selected rows as tab-separated text, one line per row and every column in the model's
-    /// order, as shown (what a spreadsheet takes when pasted).
+    /// The selected rows (the current row when none is) as tab-separated text, one line per row
+    /// and every column in the model's order, as shown (what a spreadsheet takes when pasted), a
+    /// registry's formula made text as the exports make it.
     QString selectedRowsText() const;
 
-    /// The selected rows' domains, one per line.
+    /// The selected rows' domains (the current row's when none is), one per line.
     QString selectedNamesText() const;
 
     /// What a right click on the rows offers; a null entry is a separator.
@@ -83,6 +84,8 @@ private:
     /// up to half the list's width, unless the user has sized it.
     void fitDomainColumn(bool remeasure);
     void setOwnColumnWidth(int column, int width);
+    /// The selected rows, or the current row when none is selected.
+    std::vector<std::size_t> rowsToCopy() const;
     /// A column's width until the user sizes it.
     int defaultColumnWidth(int column) const;
 

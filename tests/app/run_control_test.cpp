@@ -269,6 +269,11 @@ private Q_SLOTS:
     void rowsAreCopiedAndReachedFromTheirContextMenu()
     {
         start();
+        // A registrar crafted to run as a formula where the row is pasted.
+        const std::string formula = "=HYPERLINK(\"http://evil.example/\",\"click\")";
+        std::string crafted = record("c.com");
+        crafted.replace(crafted.find("Registrar: R"), 12, "Registrar: " + formula);
+        m_server->on("c.com", Behaviour::answer(crafted));
         importLines("a.com\nb.com\nc.com\n");
         QTest::keyClick(&mainWindow(), Qt::Key_F5);
         waitForRunEnd();
@@ -287,9 +292,22 @@ private Q_SLOTS:
         QCOMPARE(first[2], QStringLiteral("成功"));
         QCOMPARE(first[3], QStringLiteral("2031-01-01"));
         QVERIFY(lines[1].startsWith(cell(2, 0) + QStringLiteral("\tc.com\t")));
+        QVERIFY2(lines[1].contains(QLatin1Char('\'') + QString::fromStdString(formula)),
+                 qPrintable(lines[1]));
+
+        // Tabbed into with no row selected, Ctrl+C copies the current row whole.
+        list().clearSelection();
+        list().selectionModel()->setCurrentIndex(list().model()->index(1, 3), QItemSelectionModel::NoUpdate);
+        auto* filter = mainWindow().findChild<QLineEdit*>(QStringLiteral("filter"));
+        filter->setFocus();
+        QTest::keyClick(filter, Qt::Key_Tab);
+        QTRY_VERIFY(list().hasFocus());
+        QVERIFY(list().selectedRows().empty());
+        QTest::keyClick(&list(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text().split(QLatin1Char('\t')).size(), 9);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(cell(1, 0) + QStringLiteral("\tb.com\t")));
 
         // The filter field's Ctrl+C is its own.
-        auto* filter = mainWindow().findChild<QLineEdit*>(QStringLiteral("filter"));
         QTest::keyClick(&mainWindow(), Qt::Key_F, Qt::ControlModifier);
         QVERIFY(filter->hasFocus());
         QTest::keyClicks(filter, QStringLiteral("c.com"));
