@@ -678,7 +678,10 @@ void MainWindow::showAtStart()
     if (!saved.valid() || visible.width() < 200 || visible.height() < 150 ||
         normal.width() < minimum.width() || normal.height() < minimum.height())
         normal = defaultNormalGeometry(available);
+    // Saved on a larger screen, it is moved (and cut) into this one: the status bar stays in view.
     normal.setSize(normal.size().boundedTo(available.size()));
+    normal.moveLeft(std::clamp(normal.left(), available.left(), available.right() - normal.width() + 1));
+    normal.moveTop(std::clamp(normal.top(), available.top(), available.bottom() - normal.height() + 1));
     setGeometry(normal);
     m_normalGeometry = normal;
     if (m_state.desktop.maximized)

@@ -162,16 +162,34 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(mainWindow().geometry().size(), chosen.size(), 10000);
     }
 
-    void aGeometryOffEveryScreenFallsBackToTheDefault()
+    void aGeometryFromAnotherScreenIsFittedIntoThisOne()
     {
-        m_dir = std::make_unique<test::TempDir>();
-        m_dir->write("config.ini",
-                     "[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\nx=9000\r\ny=9000\r\n"
-                     "width=800\r\nheight=600\r\nmaximized=0\r\n");
-        start();
-        const QRect expected = MainWindow::defaultNormalGeometry(available());
-        QTRY_VERIFY_WITH_TIMEOUT(qAbs(mainWindow().width() - expected.width()) <= 2, 5000);
-        QVERIFY(available().intersects(mainWindow().geometry()));
+        const QRect screen = available();
+        // Off every screen: the default; saved on a taller screen, reaching below this one: moved
+        // up into it, the status bar in view.
+        const QRect saved[] = {{9000, 9000, 800, 600},
+                               {screen.left() + 40,
+                                screen.bottom() - screen.height() / 4,
+                                screen.width() * 3 / 4,
+                                screen.height() * 7 / 8}};
+        for (const QRect& rect : saved) {
+            m_dir = std::make_unique<test::TempDir>();
+            m_dir->write("config.ini",
+                         "[user]\r\nchkgq=1\r\ngqts=30\r\n[desktop]\r\nx=" + std::to_string(rect.x()) +
+                             "\r\ny=" + std::to_string(rect.y()) +
+                             "\r\nwidth=" + std::to_string(rect.width()) +
+                             "\r\nheight=" + std::to_string(rect.height()) + "\r\nmaximized=0\r\n");
+            start();
+            const QRect expected = rect.x() == 9000 ? MainWindow::defaultNormalGeometry(available()) : rect;
+            QTRY_VERIFY_WITH_TIMEOUT(qAbs(mainWindow().width() - expected.width()) <= 2, 5000);
+            QTRY_VERIFY2(available().contains(mainWindow().geometry()),
+                         qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                        .arg(mainWindow().x())
+                                        .arg(mainWindow().y())
+                                        .arg(mainWindow().width())
+                                        .arg(mainWindow().height())));
+            stop();
+        }
     }
 
     void ctrlQQuitsAndAnImportResetsTheProgress()
