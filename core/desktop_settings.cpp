@@ -170,6 +170,8 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
     constexpr std::size_t ListLength = 200;
     if (auto widths = readList(value("columnWidths", ListLength)); widths && wholeWidths(*widths))
         settings.columnWidths = std::move(*widths);
+    if (const std::string language = value("columnsLanguage"); language == "zh" || language == "en")
+        settings.columnsLanguage = language;
     if (auto order = readList(value("columnOrder", ListLength)); order && wholeOrder(*order))
         settings.columnOrder = std::move(*order);
     if (auto hidden = readList(value("hiddenColumns", ListLength)); hidden && validHidden(*hidden))
@@ -215,6 +217,8 @@ std::string withDesktopSettings(std::string_view text, const DesktopSettings& se
 
     if (wholeWidths(settings.columnWidths))
         set("columnWidths", listText(settings.columnWidths));
+    if (settings.columnsLanguage == "zh" || settings.columnsLanguage == "en")
+        set("columnsLanguage", settings.columnsLanguage);
     if (wholeOrder(settings.columnOrder))
         set("columnOrder", listText(settings.columnOrder));
     if (validHidden(settings.hiddenColumns))

@@ -81,6 +81,7 @@ struct DesktopSettings
 
     // The list, by the model's column numbers. Empty lists: none remembered.
     std::vector<int> columnWidths; // ListColumnCount pixel widths; 0: the column's own default
+    std::string columnsLanguage;   // the screen's language the widths were set in: "zh", "en" or unknown
     std::vector<int> columnOrder;  // the columns from left to right, each once
     std::vector<int> hiddenColumns;
     int sortColumn = -1; // -1: the table's order

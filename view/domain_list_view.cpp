@@ -13,6 +13,7 @@
 #include "core/field_copy.h"
 #include "core/result_fields.h"
 #include "core/text.h"
+#include "ui/ui_language.h"
 
 namespace zonedesk {
 
@@ -136,13 +137,22 @@ void DomainListView::showHeaderMenu(const QPoint& at)
     menu->popup(header->viewport()->mapToGlobal(at));
 }
 
+std::string DomainListView::languageCode()
+{
+    return uiLanguage() == UiLanguage::English ? "en" : "zh";
+}
+
 void DomainListView::restoreLayout(const core::DesktopSettings& desktop)
 {
     constexpr int Count = DomainListModel::ColumnCount;
     static_assert(Count == core::ListColumnCount);
     if (desktop.columnWidths.size() == static_cast<std::size_t>(Count)) {
+        // Widths set in the other language may cut this one's titles: each is widened to its title.
+        const bool otherLanguage = desktop.columnsLanguage != languageCode();
         for (int column = 0; column < Count; ++column) {
-            const int width = desktop.columnWidths[static_cast<std::size_t>(column)];
+            int width = desktop.columnWidths[static_cast<std::size_t>(column)];
+            if (width > 0 && otherLanguage)
+                width = std::max(width, horizontalHeader()->sectionSizeHint(column));
             setOwnColumnWidth(column, width > 0 ? width : defaultColumnWidth(column));
         }
         m_domainFits = desktop.columnWidths[DomainListModel::DomainColumn] == 0;
@@ -166,6 +176,7 @@ void DomainListView::rememberLayout(core::DesktopSettings& desktop) const
     constexpr int Count = DomainListModel::ColumnCount;
     const QHeaderView* header = horizontalHeader();
     desktop.columnWidths.assign(static_cast<std::size_t>(Count), 0);
+    desktop.columnsLanguage = languageCode();
     desktop.columnOrder.clear();
     desktop.hiddenColumns.clear();
     for (int column = 0; column < Count; ++column) {

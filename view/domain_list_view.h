@@ -71,6 +71,9 @@ public:
     /// The columns and sort, for the next run.
     void rememberLayout(core::DesktopSettings& desktop) const;
 
+    /// The screen's language as the remembered layout names it ("zh", "en").
+    static std::string languageCode();
+
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

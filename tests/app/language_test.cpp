@@ -10,6 +10,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +37,7 @@
 #include "ui/core_text.h"
 #include "ui/ui_language.h"
 #include "view/domain_list_model.h"
+#include "view/domain_list_view.h"
 
 Q_DECLARE_METATYPE(zonedesk::core::LanguageChoice)
 Q_DECLARE_METATYPE(zonedesk::UiLanguage)
@@ -328,6 +330,28 @@ private Q_SLOTS:
     {
         m_dir = std::make_unique<test::TempDir>();
         checkScreenSpeaks(systemLanguage, test::TenRegistriesOnly);
+    }
+
+    void columnWidthsSetInTheOtherLanguageAreWidenedToTheirTitles()
+    {
+        // Every column 40 px: narrower than every title in either language.
+        for (const char* sizedIn : {"zh", "en", ""}) {
+            const bool here = sizedIn == DomainListView::languageCode();
+            m_dir = std::make_unique<test::TempDir>();
+            QVERIFY(startProgram(std::string(test::TenRegistriesOnly) +
+                                 "[desktop]\r\ncolumnWidths=40,40,40,40,40,40,40,40,40\r\ncolumnsLanguage=" +
+                                 sizedIn + "\r\n"));
+            const QHeaderView& header = *mainWindow().view().horizontalHeader();
+            constexpr int Registration = 4;
+            // Sized by the user in this language, a width stays as chosen.
+            if (here)
+                QCOMPARE(header.sectionSize(Registration), 40);
+            else
+                QVERIFY(header.sectionSize(Registration) >= header.sectionSizeHint(Registration));
+            stopProgram();
+            const std::string config = test::readFile(m_dir->path() / "config.ini");
+            QVERIFY(config.find("columnsLanguage=" + DomainListView::languageCode()) != std::string::npos);
+        }
     }
 
     void theLanguageSettingOverridesTheSystem()

@@ -117,6 +117,7 @@ TEST(DesktopSettings, TheListAndThePanelComeBackAsLeft)
     const auto path = dir.write("config.ini", std::string(DefaultConfigBytes));
     DesktopSettings settings;
     settings.columnWidths = {150, 0, 90, 100, 100, 150, 150, 150, 2000};
+    settings.columnsLanguage = "en";
     settings.columnOrder = {1, 0, 2, 3, 8, 4, 5, 6, 7};
     settings.hiddenColumns = {0, 6};
     settings.sortColumn = 3;
@@ -129,6 +130,7 @@ TEST(DesktopSettings, TheListAndThePanelComeBackAsLeft)
     ASSERT_TRUE(saveDesktopSettings(path, settings));
     const DesktopSettings back = loadDesktopSettings(path);
     EXPECT_EQ(back.columnWidths, settings.columnWidths);
+    EXPECT_EQ(back.columnsLanguage, "en");
     EXPECT_EQ(back.columnOrder, settings.columnOrder);
     EXPECT_EQ(back.hiddenColumns, settings.hiddenColumns);
     EXPECT_EQ(back.sortColumn, 3);
