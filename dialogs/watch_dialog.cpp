@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "ui/dialog_font.h"
@@ -88,6 +89,17 @@ QRadioButton* addRadio(QButtonGroup* group, const QString& text, const char* nam
     return button;
 }
 
+/// Where a watch's notices go, in a few words.
+QString channelText(const std::vector<std::string>& targets)
+{
+    const std::string target = targets.empty() ? std::string() : targets.front();
+    if (target.starts_with("mailto:"))
+        return WatchDialog::tr("邮件 %1").arg(QString::fromStdString(target.substr(7)));
+    if (target.starts_with("http"))
+        return QStringLiteral("Webhook");
+    return target == "desktop" ? WatchDialog::tr("桌面通知") : QString::fromStdString(target);
+}
+
 QLineEdit* addField(QFormLayout* form, const QString& label, const char* name)
 {
     auto* field = new QLineEdit;
@@ -105,6 +117,14 @@ WatchDialog::WatchDialog(const QString& listFile, int warnDays, QWidget* parent)
     setFont(dialogFont());
     setWindowTitle(tr("定期检查"));
     auto* layout = new QVBoxLayout(this);
+    m_watches = new QTreeWidget;
+    m_watches->setObjectName(QStringLiteral("watches"));
+    m_watches->setHeaderLabels({tr("名称"), tr("频率"), tr("通知方式"), tr("列表文件")});
+    m_watches->setRootIsDecorated(false);
+    m_watches->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_watches->setMaximumHeight(fontMetrics().height() * 8);
+    layout->addWidget(new QLabel(tr("已设置的定期检查（选中一项可修改或移除）：")));
+    layout->addWidget(m_watches);
     auto* form = new QFormLayout;
     layout->addLayout(form);
 
@@ -188,6 +208,11 @@ WatchDialog::WatchDialog(const QString& listFile, int warnDays, QWidget* parent)
     m_crontab->setReadOnly(true);
     m_crontab->hide();
     layout->addWidget(m_crontab);
+    m_waiting = new QLabel(tr("正在等待 systemd 的用户服务管理器回应…（可按“取消”停止等待）"));
+    m_waiting->setObjectName(QStringLiteral("waiting"));
+    m_waiting->setWordWrap(true);
+    m_waiting->hide();
+    layout->addWidget(m_waiting);
 
     auto* buttons = new QDialogButtonBox(this);
     m_set = buttons->addButton(tr("设置"), QDialogButtonBox::AcceptRole);
@@ -202,10 +227,60 @@ WatchDialog::WatchDialog(const QString& listFile, int warnDays, QWidget* parent)
     connect(browse, &QPushButton::clicked, this, &WatchDialog::browse);
     connect(m_set, &QPushButton::clicked, this, &WatchDialog::install);
     connect(m_remove, &QPushButton::clicked, this, &WatchDialog::remove);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &WatchDialog::reject);
+    connect(m_watches, &QTreeWidget::itemSelectionChanged, this, &WatchDialog::pickWatch);
     connect(m_list, &QLineEdit::textChanged, this, &WatchDialog::updateFields);
     for (QRadioButton* channel : {m_desktop, m_mail, m_webhook})
         connect(channel, &QRadioButton::toggled, this, &WatchDialog::updateFields);
+    listWatches();
+    showExisting();
+    updateFields();
+}
+
+WatchDialog::~WatchDialog()
+{
+    // The wait ends within a slice of it: its systemctl is killed.
+    m_cancelWait.store(true, std::memory_order_release);
+    if (m_worker != nullptr) {
+        m_worker->wait();
+        delete m_worker;
+    }
+}
+
+void WatchDialog::reject()
+{
+    if (m_worker != nullptr) {
+        m_cancelWait.store(true, std::memory_order_release);
+        m_waiting->setText(tr("正在停止等待…"));
+        return;
+    }
+    QDialog::reject();
+}
+
+void WatchDialog::listWatches()
+{
+    const QSignalBlocker quiet(m_watches);
+    m_watches->clear();
+    for (const watch::InstalledTimer& timer : watch::listTimers()) {
+        auto* row = new QTreeWidgetItem(m_watches,
+                                        {QString::fromStdString(timer.name),
+                                         timer.schedule == watch::Schedule::Weekly ? tr("每周") : tr("每天"),
+                                         channelText(timer.targets),
+                                         fromLocal(timer.list)});
+        row->setData(0, Qt::UserRole, fromLocal(timer.list));
+    }
+    for (int column = 0; column < m_watches->columnCount(); ++column)
+        m_watches->resizeColumnToContents(column);
+}
+
+void WatchDialog::pickWatch()
+{
+    const QList<QTreeWidgetItem*> picked = m_watches->selectedItems();
+    if (picked.isEmpty())
+        return;
+    m_picked = picked.front()->text(0).toStdString();
+    m_pickedList = picked.front()->data(0, Qt::UserRole).toString();
+    m_list->setText(m_pickedList);
     showExisting();
     updateFields();
 }
@@ -218,6 +293,8 @@ QString WatchDialog::listPath() const
 
 std::string WatchDialog::timerName() const
 {
+    if (!m_picked.empty() && m_list->text() == m_pickedList)
+        return m_picked;
     return watch::timerNameFor(toLocal(listPath()));
 }
 
@@ -247,6 +324,7 @@ void WatchDialog::showExisting()
         timer == timers.end() ? std::nullopt : watch::readWatchConfig(timer->config, why);
     if (!config)
         return;
+
     (timer->schedule == watch::Schedule::Weekly ? m_weekly : m_daily)->setChecked(true);
     if (config->warnDays)
         m_days->setValue(*config->warnDays);
@@ -274,11 +352,21 @@ void WatchDialog::updateFields()
     m_webhookFormat->setEnabled(m_webhook->isChecked());
     const std::string name = timerName();
     m_name->setText(QString::fromStdString(name));
+    // The watch the fields are about is the row shown picked.
+    {
+        const QSignalBlocker quiet(m_watches);
+        for (int row = 0; row < m_watches->topLevelItemCount(); ++row) {
+            QTreeWidgetItem* item = m_watches->topLevelItem(row);
+            item->setSelected(item->text(0).toStdString() == name);
+        }
+    }
     const std::vector<watch::InstalledTimer> timers = watch::listTimers();
     m_remove->setEnabled(
+        m_worker == nullptr &&
         std::any_of(timers.begin(), timers.end(), [&name](const watch::InstalledTimer& timer) {
             return timer.name == name;
         }));
+    m_set->setEnabled(m_worker == nullptr);
 }
 
 void WatchDialog::showProblem(const QString& text)
@@ -318,8 +406,7 @@ std::optional<watch::WatchConfig> WatchDialog::readFields()
         config.smtp = url;
         config.smtpUser = m_smtpUser->text().trimmed().toStdString();
         // No sender is written: the watch takes the one rule of watch::mailSender.
-        const std::filesystem::path passwordFile =
-            watch::watchConfigPath(timerName()).parent_path() / "smtp-password";
+        const std::filesystem::path passwordFile = watch::savedPasswordPath();
         const QString password = m_smtpPassword->text();
         std::string unwritten;
         if (!password.isEmpty() &&
@@ -360,17 +447,23 @@ void WatchDialog::install()
     plan.schedule = m_weekly->isChecked() ? watch::Schedule::Weekly : watch::Schedule::Daily;
     plan.cli = toLocal(QFileInfo(m_cli).absoluteFilePath());
     plan.config = watch::watchConfigPath(plan.name);
-    // systemctl may take its time (up to its limit) to answer.
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const watch::TimerOutcome outcome = watch::installTimer(plan, *config);
-    QGuiApplication::restoreOverrideCursor();
+    const bool weekly = m_weekly->isChecked();
+    const QString list = fromLocal(config->list);
+    runOffThread(
+        [plan, config = *config](const watch::Cancel* cancel) {
+            return watch::installTimer(plan, config, cancel);
+        },
+        [this, weekly, list](const watch::TimerOutcome& outcome) { installed(outcome, weekly, list); });
+}
+
+void WatchDialog::installed(const watch::TimerOutcome& outcome, bool weekly, const QString& list)
+{
+    listWatches();
     if (!outcome.ok) {
         showProblem(tr("无法设置定期检查：%1").arg(QString::fromStdString(outcome.message)));
         return;
     }
-    const bool weekly = m_weekly->isChecked();
     if (outcome.enabled) {
-        const QString list = fromLocal(config->list);
         tell(
             this,
             weekly
@@ -396,14 +489,52 @@ void WatchDialog::install()
 
 void WatchDialog::remove()
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const watch::TimerOutcome outcome = watch::removeTimer(timerName());
-    QGuiApplication::restoreOverrideCursor();
-    if (outcome.ok)
-        tell(this, tr("已移除定期检查“%1”。").arg(QString::fromStdString(timerName())));
-    else
-        tell(this, tr("无法移除定期检查：%1").arg(QString::fromStdString(outcome.message)));
+    const std::string name = timerName();
+    runOffThread([name](const watch::Cancel* cancel) { return watch::removeTimer(name, cancel); },
+                 [this, name](const watch::TimerOutcome& outcome) { removed(outcome, name); });
+}
+
+void WatchDialog::removed(const watch::TimerOutcome& outcome, const std::string& name)
+{
+    m_picked.clear();
+    listWatches();
     updateFields();
+    if (!outcome.ok) {
+        tell(this, tr("无法移除定期检查：%1").arg(QString::fromStdString(outcome.message)));
+        return;
+    }
+    QString text = tr("已移除定期检查“%1”。").arg(QString::fromStdString(name));
+    // Only its owner can take a line out of a crontab.
+    if (outcome.crontabMayRemain)
+        text += tr("如果你把它的那一行加进了 crontab，那一行还在：请运行 crontab -e 删除它。");
+    tell(this, text);
+}
+
+void WatchDialog::runOffThread(std::function<watch::TimerOutcome(const watch::Cancel*)> work,
+                               std::function<void(const watch::TimerOutcome&)> done)
+{
+    if (m_worker != nullptr)
+        return;
+    m_cancelWait.store(false, std::memory_order_release);
+    m_waiting->setText(tr("正在等待 systemd 的用户服务管理器回应…（可按“取消”停止等待）"));
+    m_waiting->show();
+    m_cancel->setText(tr("取消"));
+    m_worker = QThread::create([this, work = std::move(work), done = std::move(done)]() mutable {
+        watch::TimerOutcome outcome = work(&m_cancelWait);
+        QMetaObject::invokeMethod(
+            this,
+            [this, outcome = std::move(outcome), done = std::move(done)] {
+                m_worker->wait();
+                delete m_worker;
+                m_worker = nullptr;
+                m_waiting->hide();
+                done(outcome);
+                updateFields();
+            },
+            Qt::QueuedConnection);
+    });
+    updateFields();
+    m_worker->start();
 }
 
 } // namespace zonedesk

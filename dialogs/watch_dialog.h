@@ -3,8 +3,10 @@
 // systemd user timer (or, without a user manager, as a crontab line the user adds), and removed.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include <QComboBox>
 #include <QDialog>
@@ -13,8 +15,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QThread>
+#include <QTreeWidget>
 
 #include "watch/watch_config.h"
+#include "watch/watch_timer.h"
 
 namespace zonedesk {
 
@@ -25,6 +30,15 @@ class WatchDialog final : public QDialog
 public:
     /// Opens on `listFile` (empty: none known) and `warnDays`.
     WatchDialog(const QString& listFile, int warnDays, QWidget* parent = nullptr);
+    ~WatchDialog() override;
+
+    WatchDialog(const WatchDialog&) = delete;
+    WatchDialog& operator=(const WatchDialog&) = delete;
+    WatchDialog(WatchDialog&&) = delete;
+    WatchDialog& operator=(WatchDialog&&) = delete;
+
+    /// While systemctl is waited for, Esc and the window's close cancel the wait instead.
+    void reject() override;
 
     /// The zonedesk-cli the timer runs: the one beside the running program unless set otherwise.
     void setCliPath(const QString& path) { m_cli = path; }
@@ -34,7 +48,11 @@ public:
 
 private:
     void browse();
-    /// The fields as the timer of the list's name has them, when there is one.
+    /// The watches there are, one row each: name, schedule, channel and list.
+    void listWatches();
+    /// A row picked: its list and settings shown, for 设置 to change or 移除 to remove.
+    void pickWatch();
+    /// The fields as the watch of the list's name has them, when there is one.
     void showExisting();
     /// The chosen channel's fields enabled, the timer's name shown, 移除 only for a timer there is.
     void updateFields();
@@ -45,10 +63,20 @@ private:
     /// The settings the fields describe; none when a field is wrong (the reason is shown).
     std::optional<watch::WatchConfig> readFields();
     QString listPath() const;
+    /// The name of the watch the dialog is about: the row picked, while its list is in the field,
+    /// else the list's.
     std::string timerName() const;
     void showProblem(const QString& text);
+    /// Runs `work` (which may call systemctl: up to its limit each time) on a thread of its own,
+    /// the dialog saying that it waits and its 取消 ending the wait; `done` gets the outcome on the
+    /// UI thread.
+    void runOffThread(std::function<watch::TimerOutcome(const watch::Cancel*)> work,
+                      std::function<void(const watch::TimerOutcome&)> done);
+    void installed(const watch::TimerOutcome& outcome, bool weekly, const QString& list);
+    void removed(const watch::TimerOutcome& outcome, const std::string& name);
 
     QString m_cli;
+    QTreeWidget* m_watches = nullptr;
     QLineEdit* m_list = nullptr;
     QLabel* m_name = nullptr;
     QSpinBox* m_days = nullptr;
@@ -69,6 +97,11 @@ private:
     QPushButton* m_set = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_cancel = nullptr;
+    QLabel* m_waiting = nullptr;
+    std::string m_picked; // the name of the row picked, while its list is in the field
+    QString m_pickedList;
+    QThread* m_worker = nullptr; // while systemctl is waited for
+    watch::Cancel m_cancelWait{false};
 };
 
 } // namespace zonedesk

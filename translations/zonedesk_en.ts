@@ -862,6 +862,38 @@ Stop them and close the program? Finished results are kept.</translation>
         <source>设置已保存，但连不上 systemd 的用户服务管理器，计时器没有启用。要让系统每天检查一次，请运行 crontab -e，加入下面这一行：</source>
         <translation>The settings are saved, but systemd&apos;s user service manager can&apos;t be reached, so the timer is not enabled. To have the list checked once a day, run crontab -e and add this line:</translation>
     </message>
+    <message>
+        <source>邮件 %1</source>
+        <translation>Mail %1</translation>
+    </message>
+    <message>
+        <source>名称</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>频率</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>列表文件</source>
+        <translation>List file</translation>
+    </message>
+    <message>
+        <source>已设置的定期检查（选中一项可修改或移除）：</source>
+        <translation>Scheduled checks (pick one to change or remove it):</translation>
+    </message>
+    <message>
+        <source>正在等待 systemd 的用户服务管理器回应…（可按“取消”停止等待）</source>
+        <translation>Waiting for systemd&apos;s user service manager… (Cancel stops waiting)</translation>
+    </message>
+    <message>
+        <source>正在停止等待…</source>
+        <translation>Stopping the wait…</translation>
+    </message>
+    <message>
+        <source>如果你把它的那一行加进了 crontab，那一行还在：请运行 crontab -e 删除它。</source>
+        <translation> If you added its line to your crontab, the line is still there: run crontab -e to remove it.</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::core</name>

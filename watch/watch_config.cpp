@@ -78,6 +78,7 @@ const Key Keys[] = {
     {"webhook-format", Text{&WatchConfig::webhookFormat}},
     {"db", Text{&WatchConfig::db}},
     {"encoding", Text{&WatchConfig::encoding}},
+    {"schedule", Text{&WatchConfig::schedule}},
     {"always", Switch{&WatchConfig::always}},
     {"prefer-rdap", Switch{&WatchConfig::preferRdap}},
     {"ten-registries", Switch{&WatchConfig::tenRegistries}},

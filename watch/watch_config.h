@@ -53,6 +53,7 @@ struct WatchConfig
     std::optional<double> timeout;          // seconds, a whole exchange
     std::vector<std::string> endpoints;     // HOST=ADDR[:PORT]
     std::vector<std::string> rdapEndpoints; // SUFFIX=URL
+    std::string schedule;                   // "daily" or "weekly", as installed: what a crontab watch runs on
 
     bool operator==(const WatchConfig&) const = default;
 };

@@ -156,7 +156,8 @@ bool runProgram(const std::string& program,
                 const std::vector<std::string>& args,
                 std::chrono::milliseconds limit,
                 std::string& output,
-                std::string& why)
+                std::string& why,
+                const Cancel* cancel = nullptr)
 {
     std::string command = program;
     std::vector<std::string> words = {program};
@@ -211,14 +212,19 @@ bool runProgram(const std::string& program,
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + limit;
-    const auto msLeft = [&deadline] {
+    const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(std::memory_order_acquire); };
+    const auto msLeft = [&deadline, &cancelled] {
+        if (cancelled())
+            return 0;
         return static_cast<int>(std::max<std::int64_t>(
             0, std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count()));
     };
+    // Waits are cut into slices, so that a cancel is seen within one.
+    constexpr int SliceMs = 100;
     bool open = true;
     while (open && msLeft() > 0) {
         pollfd watch{readEnd.get(), POLLIN, 0};
-        const int ready = ::poll(&watch, 1, msLeft());
+        const int ready = ::poll(&watch, 1, std::min(msLeft(), SliceMs));
         if (ready < 0 && errno != EINTR)
             break;
         if (ready <= 0)
@@ -240,8 +246,9 @@ bool runProgram(const std::string& program,
     if (reaped == 0) {
         ::kill(-pid, SIGKILL);
         ::waitpid(pid, &status, 0);
-        why = command + " did not answer within " +
-              std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) + " s";
+        why = cancelled() ? command + " was cancelled"
+                          : command + " did not answer within " +
+                                std::to_string(std::chrono::ceil<std::chrono::seconds>(limit).count()) + " s";
         return false;
     }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
@@ -322,6 +329,11 @@ std::filesystem::path watchConfigPath(std::string_view name)
     return configHome() / "zonedesk" / ("watch-" + std::string(name) + ".ini");
 }
 
+std::filesystem::path savedPasswordPath()
+{
+    return configHome() / "zonedesk" / "smtp-password";
+}
+
 std::string serviceUnit(const TimerPlan& plan)
 {
     std::vector<std::string> command = commandOf(plan);
@@ -369,8 +381,10 @@ std::string crontabLine(const TimerPlan& plan)
     return line;
 }
 
-TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
+TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& given, const Cancel* cancel)
 {
+    WatchConfig config = given;
+    config.schedule = plan.schedule == Schedule::Weekly ? "weekly" : "daily";
     TimerOutcome outcome;
     if (!validTimerName(plan.name)) {
         outcome.message =
@@ -428,8 +442,8 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
                           " with cron instead, add this line to your crontab (crontab -e).";
         return outcome;
     }
-    outcome.enabled = runUserSystemctl({"daemon-reload"}, SystemctlLimit, why) &&
-                      runUserSystemctl({"enable", "--now", timer}, SystemctlLimit, why);
+    outcome.enabled = runUserSystemctl({"daemon-reload"}, SystemctlLimit, why, cancel) &&
+                      runUserSystemctl({"enable", "--now", timer}, SystemctlLimit, why, cancel);
     if (outcome.enabled) {
         outcome.message = "The timer " + timer + " runs the watch " +
                           std::string(scheduleWord(plan.schedule)) +
@@ -443,7 +457,7 @@ TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config)
     return outcome;
 }
 
-TimerOutcome removeTimer(std::string_view name)
+TimerOutcome removeTimer(std::string_view name, const Cancel* cancel)
 {
     TimerOutcome outcome;
     if (!validTimerName(name)) {
@@ -452,25 +466,51 @@ TimerOutcome removeTimer(std::string_view name)
     }
     const std::string timer = unitName(name, ".timer");
     const std::filesystem::path folder = userUnitFolder();
+    const std::filesystem::path settings = watchConfigPath(name);
     std::error_code error;
-    if (!std::filesystem::exists(folder / timer, error)) {
+    const bool hasTimer = std::filesystem::exists(folder / timer, error);
+    if (!hasTimer && !std::filesystem::exists(settings, error)) {
         outcome.message = "There is no watch timer named " + std::string(name) + ".";
         return outcome;
     }
-
     std::string why;
-    const bool answered = runUserSystemctl({"disable", "--now", timer}, SystemctlLimit, why);
-    bool removed = removeFile(folder / timer, outcome);
-    removed = removeFile(folder / unitName(name, ".service"), outcome) && removed;
-    removed = removeFile(watchConfigPath(name), outcome) && removed;
+    const std::optional<WatchConfig> config = readWatchConfig(settings, why);
+
+    bool answered = false;
+    bool removed = true;
+    if (hasTimer) {
+        answered = runUserSystemctl({"disable", "--now", timer}, SystemctlLimit, why, cancel);
+        removed = removeFile(folder / timer, outcome);
+        removed = removeFile(folder / unitName(name, ".service"), outcome) && removed;
+    }
+    removed = removeFile(settings, outcome) && removed;
     if (answered)
-        runUserSystemctl({"daemon-reload"}, SystemctlLimit, why);
+        runUserSystemctl({"daemon-reload"}, SystemctlLimit, why, cancel);
+
+    // The password the desktop program saved goes with the last watch that names it; a file the
+    // user named on the command line is theirs, and stays.
+    const std::filesystem::path password = savedPasswordPath();
+    const auto namesPassword = [&password](const InstalledTimer& other) {
+        std::string unread;
+        const std::optional<WatchConfig> read = readWatchConfig(other.config, unread);
+        return read && std::filesystem::path(read->smtpPasswordFile) == password;
+    };
+    if (config && std::filesystem::path(config->smtpPasswordFile) == password) {
+        const std::vector<InstalledTimer> others = listTimers();
+        if (std::none_of(others.begin(), others.end(), namesPassword) &&
+            std::filesystem::exists(password, error))
+            removed = removeFile(password, outcome) && removed;
+    }
+
     outcome.ok = removed;
     if (removed)
-        outcome.message = "The timer " + timer + " is removed.";
-    if (!answered)
-        outcome.message += " systemd's user manager was not reachable (" + why +
-                           "); if you added the watch's line to your crontab, remove it there (crontab -e).";
+        outcome.message = hasTimer ? "The timer " + timer + " is removed."
+                                   : "The watch " + std::string(name) + " is removed.";
+    if (!answered) {
+        outcome.crontabMayRemain = true;
+        outcome.message += hasTimer ? " systemd's user manager was not reachable (" + why + ");" : "";
+        outcome.message += " If you added the watch's line to your crontab, remove it there (crontab -e).";
+    }
     return outcome;
 }
 
@@ -478,6 +518,21 @@ std::vector<InstalledTimer> listTimers()
 {
     std::vector<InstalledTimer> timers;
     std::error_code error;
+    const auto add = [&timers](const std::string& name, bool hasTimer, std::optional<Schedule> schedule) {
+        InstalledTimer timer;
+        timer.name = name;
+        timer.timer = hasTimer;
+        timer.config = watchConfigPath(name);
+        std::string why;
+        if (const auto config = readWatchConfig(timer.config, why)) {
+            timer.list = config->list;
+            timer.targets = config->targets;
+            if (!schedule && config->schedule == "weekly")
+                schedule = Schedule::Weekly;
+        }
+        timer.schedule = schedule.value_or(Schedule::Daily);
+        timers.push_back(std::move(timer));
+    };
     for (const auto& entry : std::filesystem::directory_iterator(userUnitFolder(), error)) {
         const std::string file = entry.path().filename().string();
         if (!file.starts_with(UnitPrefix) || !file.ends_with(".timer"))
@@ -485,16 +540,22 @@ std::vector<InstalledTimer> listTimers()
         const std::string name = file.substr(UnitPrefix.size(), file.size() - UnitPrefix.size() - 6);
         if (!validTimerName(name))
             continue;
-        InstalledTimer timer;
-        timer.name = name;
         const std::string text = core::readWholeFile(entry.path());
-        timer.schedule =
-            core::profileValue(text, "Timer", "OnCalendar") == "weekly" ? Schedule::Weekly : Schedule::Daily;
-        timer.config = watchConfigPath(name);
-        std::string why;
-        if (const auto config = readWatchConfig(timer.config, why))
-            timer.list = config->list;
-        timers.push_back(std::move(timer));
+        add(name,
+            true,
+            core::profileValue(text, "Timer", "OnCalendar") == "weekly" ? Schedule::Weekly : Schedule::Daily);
+    }
+    // A settings file without a timer: a watch a crontab line runs.
+    for (const auto& entry : std::filesystem::directory_iterator(watchConfigPath("x").parent_path(), error)) {
+        const std::string file = entry.path().filename().string();
+        if (!file.starts_with("watch-") || !file.ends_with(".ini"))
+            continue;
+        const std::string name = file.substr(6, file.size() - 6 - 4);
+        const bool known = std::any_of(timers.begin(), timers.end(), [&name](const InstalledTimer& timer) {
+            return timer.name == name;
+        });
+        if (validTimerName(name) && !known)
+            add(name, false, std::nullopt);
     }
     std::sort(timers.begin(), timers.end(), [](const InstalledTimer& a, const InstalledTimer& b) {
         return a.name < b.name;
@@ -502,12 +563,15 @@ std::vector<InstalledTimer> listTimers()
     return timers;
 }
 
-bool runUserSystemctl(const std::vector<std::string>& args, std::chrono::milliseconds limit, std::string& why)
+bool runUserSystemctl(const std::vector<std::string>& args,
+                      std::chrono::milliseconds limit,
+                      std::string& why,
+                      const Cancel* cancel)
 {
     std::vector<std::string> words = {"--user"};
     words.insert(words.end(), args.begin(), args.end());
     std::string output;
-    return runProgram("systemctl", words, limit, output, why);
+    return runProgram("systemctl", words, limit, output, why, cancel);
 }
 
 } // namespace zonedesk::watch

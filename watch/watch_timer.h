@@ -5,6 +5,7 @@
 // The watch's settings go to $XDG_CONFIG_HOME/zonedesk/watch-NAME.ini, which the service names.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <optional>
@@ -43,6 +44,10 @@ std::filesystem::path userUnitFolder();
 /// $XDG_CONFIG_HOME/zonedesk/watch-NAME.ini.
 std::filesystem::path watchConfigPath(std::string_view name);
 
+/// $XDG_CONFIG_HOME/zonedesk/smtp-password: the SMTP password the desktop program saves for its
+/// watches, removed with the last watch that names it.
+std::filesystem::path savedPasswordPath();
+
 /// The unit files' text; paths quoted as systemd reads them ("%" and "$" escaped).
 std::string serviceUnit(const TimerPlan& plan);
 std::string timerUnit(const TimerPlan& plan);
@@ -58,14 +63,20 @@ struct TimerOutcome
     std::vector<std::string> written; // the files written (or removed)
     std::string crontab;              // when not enabled: the line to add to the crontab
     std::string message;              // what happened, in a sentence or two (English)
+    bool crontabMayRemain = false;    // removed where no user manager answered: a crontab line stays
 };
+
+/// Set from another thread, it ends a wait for systemctl at once (its processes killed).
+using Cancel = std::atomic<bool>;
 
 /// Writes the settings file, the service and the timer, then enables the timer with
 /// `systemctl --user` when a user manager answers; otherwise gives the crontab line.
-TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config);
+TimerOutcome installTimer(const TimerPlan& plan, const WatchConfig& config, const Cancel* cancel = nullptr);
 
-/// Disables the timer (where systemctl --user answers) and removes its three files.
-TimerOutcome removeTimer(std::string_view name);
+/// Disables the timer (where systemctl --user answers) and removes its three files, and the saved
+/// SMTP password when no other watch names it. A watch of a settings file alone (one a crontab
+/// runs) is removed too.
+TimerOutcome removeTimer(std::string_view name, const Cancel* cancel = nullptr);
 
 struct InstalledTimer
 {
@@ -73,9 +84,12 @@ struct InstalledTimer
     Schedule schedule = Schedule::Daily;
     std::string list; // from the settings file; empty when unreadable
     std::filesystem::path config;
+    std::vector<std::string> targets; // the settings file's notify targets
+    bool timer = true;                // false: a settings file alone, run by a crontab line
 };
 
-/// The zonedesk-watch-*.timer files in userUnitFolder(), by name.
+/// Every watch, by name: the zonedesk-watch-*.timer files in userUnitFolder() and the watch-*.ini
+/// settings files without a timer (a watch a crontab line runs, its schedule the file's own).
 std::vector<InstalledTimer> listTimers();
 
 /// How long one systemctl call may take before it is killed.
@@ -86,6 +100,7 @@ inline constexpr std::chrono::seconds SystemctlLimit{20};
 /// with `why`: its own first line of output, or that it was not found or did not answer.
 bool runUserSystemctl(const std::vector<std::string>& args,
                       std::chrono::milliseconds limit,
-                      std::string& why);
+                      std::string& why,
+                      const Cancel* cancel = nullptr);
 
 } // namespace zonedesk::watch

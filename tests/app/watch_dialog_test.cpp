@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/application.h"
 #include "tests/support/fake_systemctl.h"
@@ -147,7 +148,7 @@ private Q_SLOTS:
             click(child<QRadioButton>(dialog, "weekly"));
             dialog->setCliPath(QString::fromStdString(m_cli.string()));
             QTest::mouseClick(child<QPushButton>(dialog, "set"), Qt::LeftButton);
-            QVERIFY(!dialog->isVisible());
+            QTRY_VERIFY(!dialog->isVisible());
         });
         QCOMPARE(m_said.size(), 1);
         QVERIFY2(m_said[0].startsWith(QStringLiteral("已设置定期检查：每周")), qPrintable(m_said[0]));
@@ -157,7 +158,8 @@ private Q_SLOTS:
 
         const auto config = m_home->path() / "config" / "zonedesk" / "watch-my-list.ini";
         QCOMPARE(test::readFile(config),
-                 "[watch]\r\nlist=" + m_list.string() + "\r\nwarn-days=46\r\nnotify=desktop\r\n");
+                 "[watch]\r\nlist=" + m_list.string() +
+                     "\r\nwarn-days=46\r\nnotify=desktop\r\nschedule=weekly\r\n");
         const std::string timer = test::readFile(units() / "zonedesk-watch-my-list.timer");
         QVERIFY2(timer.find("OnCalendar=weekly\n") != std::string::npos, timer.c_str());
         const std::string service = test::readFile(units() / "zonedesk-watch-my-list.service");
@@ -165,13 +167,28 @@ private Q_SLOTS:
                               config.string() + "\"\n") != std::string::npos,
                  service.c_str());
 
-        // Opened again on the same list: the timer's settings are shown, and it is there to remove.
-        openWith([](WatchDialog* dialog) {
+        // Opened again, on another list: the watches there are are listed; picked, one shows its
+        // settings and is there to remove.
+        openWith([this](WatchDialog* dialog) {
+            typeInto(child<QLineEdit>(dialog, "listFile"), QStringLiteral("/elsewhere/other.txt"));
+            auto* remove = child<QPushButton>(dialog, "remove");
+            QVERIFY(!remove->isEnabled());
+            auto* watches = child<QTreeWidget>(dialog, "watches");
+            QCOMPARE(watches->topLevelItemCount(), 1);
+            QTreeWidgetItem* row = watches->topLevelItem(0);
+            QCOMPARE(QStringList({row->text(0), row->text(1), row->text(2), row->text(3)}),
+                     QStringList({QStringLiteral("my-list"),
+                                  QStringLiteral("每周"),
+                                  QStringLiteral("桌面通知"),
+                                  QString::fromStdString(m_list.string())}));
+            QTest::mouseClick(watches->viewport(), Qt::LeftButton, {}, watches->visualItemRect(row).center());
+            QTRY_VERIFY(row->isSelected());
+            QCOMPARE(child<QLineEdit>(dialog, "listFile")->text(), QString::fromStdString(m_list.string()));
             QVERIFY(child<QRadioButton>(dialog, "weekly")->isChecked());
             QCOMPARE(child<QSpinBox>(dialog, "warnDays")->value(), 46);
-            auto* remove = child<QPushButton>(dialog, "remove");
             QVERIFY(remove->isEnabled());
             QTest::mouseClick(remove, Qt::LeftButton);
+            QTRY_COMPARE(watches->topLevelItemCount(), 0);
             QVERIFY(!remove->isEnabled());
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
@@ -214,7 +231,7 @@ private Q_SLOTS:
             QVERIFY(dialog->isVisible());
             QVERIFY(!problem->isVisible());
             auto* line = child<QLineEdit>(dialog, "crontabLine");
-            QVERIFY(line->isVisible());
+            QTRY_VERIFY(line->isVisible());
             QVERIFY(line->isReadOnly());
             QCOMPARE(line->selectedText(), line->text());
             shown = line->text().toStdString();
@@ -243,6 +260,44 @@ private Q_SLOTS:
 
         QCOMPARE(::stat(config->smtpPasswordFile.c_str(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0600U);
+
+        // Removed, it says the crontab line stays (only its owner can take it out), and the
+        // saved password goes with the last watch that used it.
+        openWith([](WatchDialog* dialog) {
+            auto* watches = child<QTreeWidget>(dialog, "watches");
+            QCOMPARE(watches->topLevelItemCount(), 1);
+            QCOMPARE(watches->topLevelItem(0)->text(2), QStringLiteral("邮件 me@example.com"));
+            watches->topLevelItem(0)->setSelected(true);
+            QTest::mouseClick(child<QPushButton>(dialog, "remove"), Qt::LeftButton);
+            QTRY_COMPARE(watches->topLevelItemCount(), 0);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QCOMPARE(m_said.size(), 1);
+        QVERIFY2(m_said[0].contains(QStringLiteral("crontab -e")), qPrintable(m_said[0]));
+        QVERIFY(!std::filesystem::exists(config->smtpPasswordFile));
+    }
+
+    void aHungUserManagerLeavesTheWindowAnsweringAndCancelEndsTheWait()
+    {
+        start();
+        FakeSystemctl systemctl;
+        systemctl.hangOn("daemon-reload");
+        openWith([this, &systemctl](WatchDialog* dialog) {
+            dialog->setCliPath(QString::fromStdString(m_cli.string()));
+            QTest::mouseClick(child<QPushButton>(dialog, "set"), Qt::LeftButton);
+            // The dialog is drawn and answers while systemctl hangs.
+            auto* waiting = child<QLabel>(dialog, "waiting");
+            QTRY_VERIFY(waiting->isVisible());
+            QVERIFY(!child<QPushButton>(dialog, "set")->isEnabled());
+            QTRY_VERIFY(!systemctl.calls().empty());
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QVERIFY(dialog->isVisible());
+            // Cancelled, the wait ends as one without a user manager: the crontab line is given.
+            QTRY_VERIFY_WITH_TIMEOUT(child<QLineEdit>(dialog, "crontabLine")->isVisible(), 10000);
+            QVERIFY(!waiting->isVisible());
+            QTest::mouseClick(child<QPushButton>(dialog, "cancel"), Qt::LeftButton);
+        });
+        QCOMPARE(systemctl.calls(), std::vector<std::string>{"--user daemon-reload"});
     }
 
     void withoutZonedeskCliBesideTheProgramNothingIsSetUp()

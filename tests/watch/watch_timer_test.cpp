@@ -15,6 +15,7 @@
 #include "tests/support/scoped_variable.h"
 #include "tests/support/shell_run.h"
 #include "tests/support/temp_dir.h"
+#include "watch/password_file.h"
 
 namespace zonedesk::watch {
 namespace {
@@ -283,7 +284,9 @@ TEST_F(WatchTimer, InstallListRemoveAndListAgain)
               (std::vector<std::string>{"--user daemon-reload",
                                         "--user enable --now zonedesk-watch-my-list.timer"}));
     std::string why;
-    EXPECT_EQ(readWatchConfig(watchConfigPath("my-list"), why), config) << why;
+    WatchConfig stored = config;
+    stored.schedule = "daily"; // for a watch a crontab line runs, which has no timer to say it
+    EXPECT_EQ(readWatchConfig(watchConfigPath("my-list"), why), stored) << why;
     EXPECT_EQ(test::readFile(files[1]), serviceUnit(plan("my-list")));
     EXPECT_EQ(test::readFile(files[2]), timerUnit(plan("my-list")));
 
@@ -319,6 +322,36 @@ TEST_F(WatchTimer, InstallListRemoveAndListAgain)
     const TimerOutcome none = removeTimer("my-list");
     EXPECT_FALSE(none.ok);
     EXPECT_NE(none.message.find("no watch timer named my-list"), std::string::npos) << none.message;
+}
+
+TEST_F(WatchTimer, AWatchOfASettingsFileAloneIsListedAndRemovedAndTheSavedPasswordGoesWithTheLast)
+{
+    const FakeSystemctl systemctl;
+    std::string why;
+    ASSERT_TRUE(writePasswordFile(savedPasswordPath(), "s3cret", why)) << why;
+    for (const char* name : {"cron-a", "cron-b"}) {
+        WatchConfig config = listed(std::string("/") + name + ".txt");
+        config.schedule = "weekly";
+        config.targets = {"mailto:me@example.com"};
+        config.smtpPasswordFile = savedPasswordPath().string();
+        ASSERT_TRUE(writeWatchConfig(watchConfigPath(name), config, why)) << why;
+    }
+    const std::vector<InstalledTimer> timers = listTimers();
+    ASSERT_EQ(timers.size(), 2U);
+    EXPECT_FALSE(timers[0].timer);
+    EXPECT_EQ(timers[0].schedule, Schedule::Weekly);
+    EXPECT_EQ(timers[0].targets, std::vector<std::string>{"mailto:me@example.com"});
+
+    // No timer: no systemctl, and the crontab line the user may have added is named.
+    const TimerOutcome first = removeTimer("cron-a");
+    ASSERT_TRUE(first.ok) << first.message;
+    EXPECT_TRUE(first.crontabMayRemain);
+    EXPECT_NE(first.message.find("crontab -e"), std::string::npos) << first.message;
+    EXPECT_TRUE(systemctl.calls().empty());
+    EXPECT_TRUE(std::filesystem::exists(savedPasswordPath())); // cron-b names it still
+    ASSERT_TRUE(removeTimer("cron-b").ok);
+    EXPECT_FALSE(std::filesystem::exists(savedPasswordPath()));
+    EXPECT_TRUE(listTimers().empty());
 }
 
 TEST_F(WatchTimer, WithoutAUserManagerTheCrontabLineIsGiven)
