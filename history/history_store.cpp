@@ -96,8 +96,8 @@ constexpr std::string_view WithoutRaw = ", NULL, 0, NULL";
 /// registry share most of their text (notices, terms of use) that our dictionary can't hold.
 constexpr std::int64_t TrainAfter = 200;
 constexpr std::int64_t RetrainAfter = 5000;
-constexpr std::int64_t TrainOn = 2000;
-constexpr std::size_t TrainOnBytes = std::size_t{8} << 20; // a few large replies must not take more
+constexpr std::int64_t TrainOn = 1000;
+constexpr std::size_t TrainOnBytes = std::size_t{2} << 20; // a few large replies must not take more
 constexpr std::size_t DictionaryCapacity = std::size_t{16} * 1024;
 
 /// "l.id, l.run_id, …, l.<field>, …, l.error": an entry's columns read from the table named `alias`.
@@ -364,7 +364,11 @@ bool HistoryStore::add(std::vector<HistoryEntry>& entries, std::string& error)
         for (const core::ResultField& field : core::ResultFields)
             statement->bind(column++, entry.values[field.field]);
         statement->bind(column++, entry.error);
-        const StoredReply stored = storeReply(entry.raw, m_dictionaryId ? m_dictionary : replyDictionary());
+        if (const std::int64_t with = m_dictionaryId.value_or(0); !m_packer || with != m_packedWith) {
+            m_packer = std::make_unique<ReplyPacker>(m_dictionaryId ? m_dictionary : replyDictionary());
+            m_packedWith = with;
+        }
+        const StoredReply stored = m_packer->pack(entry.raw);
         if (entry.raw.empty())
             statement->bindNull(column);
         else

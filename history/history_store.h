@@ -14,6 +14,7 @@
 
 #include "core/result_fields.h"
 #include "core/sqlite_db.h"
+#include "history/stored_reply.h"
 
 namespace zonedesk::history {
 
@@ -177,7 +178,9 @@ private:
     core::SqliteDb m_db;
     std::optional<std::int64_t> m_dictionaryId; // none: replyDictionary()
     std::string m_dictionary;
-    std::int64_t m_sinceDictionary = -1; // replies stored since it was trained; -1: not read yet
+    std::unique_ptr<ReplyPacker> m_packer; // for the dictionary of m_packedWith
+    std::int64_t m_packedWith = -1;        // a dictionary's id; 0: replyDictionary(); -1: none yet
+    std::int64_t m_sinceDictionary = -1;   // replies stored since it was trained; -1: not read yet
     std::map<std::int64_t, std::string> m_dictionaries;
 };
 

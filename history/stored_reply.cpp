@@ -4,6 +4,8 @@
 #include <memory>
 #include <numeric>
 
+// The fast cover trainer with parameters of its own: the default tries forty sets of them.
+#define ZDICT_STATIC_LINKING_ONLY
 #include <zdict.h>
 #include <zstd.h>
 
@@ -11,12 +13,18 @@ namespace zonedesk::history {
 
 namespace {
 
-// Measured over the shared corpora: higher levels save under 1% more, at 2.5 times the time.
-constexpr int CompressionLevel = 9;
+// Measured over the shared corpora with a dictionary the file trained: level 5 stores within 2 %
+// of level 9's bytes; level 9 took several times the time.
+constexpr int CompressionLevel = 5;
 
 struct CCtxFree
 {
     void operator()(ZSTD_CCtx* context) const { ZSTD_freeCCtx(context); }
+};
+
+struct CDictFree
+{
+    void operator()(ZSTD_CDict* dictionary) const { ZSTD_freeCDict(dictionary); }
 };
 
 struct DCtxFree
@@ -26,29 +34,44 @@ struct DCtxFree
 
 } // namespace
 
-// Both take the dictionary as it is rather than digested once: its tables are then sized for one
-// small reply, not for any input, and a dictionary read from a file needs no cache.
-StoredReply storeReply(std::string_view reply, std::string_view dict)
+struct ReplyPacker::Tables
+{
+    std::unique_ptr<ZSTD_CCtx, CCtxFree> context{ZSTD_createCCtx()};
+    // Sized by zstd for a small input beside the dictionary, as a reply is.
+    std::unique_ptr<ZSTD_CDict, CDictFree> dictionary;
+};
+
+ReplyPacker::ReplyPacker(std::string_view dictionary)
+    : m_tables(std::make_unique<Tables>())
+{
+    m_tables->dictionary.reset(ZSTD_createCDict(dictionary.data(), dictionary.size(), CompressionLevel));
+}
+
+ReplyPacker::~ReplyPacker() = default;
+ReplyPacker::ReplyPacker(ReplyPacker&&) noexcept = default;
+ReplyPacker& ReplyPacker::operator=(ReplyPacker&&) noexcept = default;
+
+StoredReply ReplyPacker::pack(std::string_view reply)
 {
     StoredReply stored{ReplyFormat::AsReceived, std::string(reply)};
-    if (reply.empty() || reply.size() > StoredReplyCap)
-        return stored;
-    const std::unique_ptr<ZSTD_CCtx, CCtxFree> context(ZSTD_createCCtx());
-    if (!context)
+    if (reply.empty() || reply.size() > StoredReplyCap || !m_tables->context || !m_tables->dictionary)
         return stored;
     std::string compressed(ZSTD_compressBound(reply.size()), '\0');
-    const std::size_t size = ZSTD_compress_usingDict(context.get(),
-                                                     compressed.data(),
-                                                     compressed.size(),
-                                                     reply.data(),
-                                                     reply.size(),
-                                                     dict.data(),
-                                                     dict.size(),
-                                                     CompressionLevel);
+    const std::size_t size = ZSTD_compress_usingCDict(m_tables->context.get(),
+                                                      compressed.data(),
+                                                      compressed.size(),
+                                                      reply.data(),
+                                                      reply.size(),
+                                                      m_tables->dictionary.get());
     if (ZSTD_isError(size) != 0 || size >= reply.size())
         return stored;
     compressed.resize(size);
     return {ReplyFormat::Zstd, std::move(compressed)};
+}
+
+StoredReply storeReply(std::string_view reply, std::string_view dict)
+{
+    return ReplyPacker(dict).pack(reply);
 }
 
 bool readStoredReply(std::int64_t format,
@@ -111,8 +134,21 @@ std::string trainDictionary(const std::vector<std::string>& replies, std::size_t
         sizes.push_back(reply.size());
     }
     std::string dict(capacity, '\0');
-    const std::size_t size = ZDICT_trainFromBuffer(
-        dict.data(), dict.size(), samples.data(), sizes.data(), static_cast<unsigned>(sizes.size()));
+    // One set of parameters, picked over the shared corpora: a dictionary within a few per cent of
+    // the best of zstd's search, for a small part of its time and memory (its tables are 2^f).
+    ZDICT_fastCover_params_t parameters{};
+    parameters.k = 200;
+    parameters.d = 8;
+    parameters.f = 16;
+    parameters.accel = 1;
+    parameters.nbThreads = 1;
+    parameters.zParams.compressionLevel = CompressionLevel;
+    const std::size_t size = ZDICT_trainFromBuffer_fastCover(dict.data(),
+                                                             dict.size(),
+                                                             samples.data(),
+                                                             sizes.data(),
+                                                             static_cast<unsigned>(sizes.size()),
+                                                             parameters);
     if (ZDICT_isError(size) != 0)
         return {};
     dict.resize(size);

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,8 +35,29 @@ struct StoredReply
     std::string bytes;
 };
 
-/// The reply as it is to be stored: compressed against `dictionary`, unless that does not make it
-/// smaller or the reply is past StoredReplyCap. Any thread.
+/// Compresses replies against one dictionary, its tables built once and one context reused: a
+/// run stores thousands of small replies, and building both for each cost more than compressing.
+/// One thread at a time.
+class ReplyPacker
+{
+public:
+    explicit ReplyPacker(std::string_view dictionary = replyDictionary());
+    ~ReplyPacker();
+    ReplyPacker(const ReplyPacker&) = delete;
+    ReplyPacker& operator=(const ReplyPacker&) = delete;
+    ReplyPacker(ReplyPacker&&) noexcept;
+    ReplyPacker& operator=(ReplyPacker&&) noexcept;
+
+    /// The reply as it is to be stored: compressed against the dictionary, unless that does not
+    /// make it smaller or the reply is past StoredReplyCap.
+    StoredReply pack(std::string_view reply);
+
+private:
+    struct Tables;
+    std::unique_ptr<Tables> m_tables;
+};
+
+/// One reply packed as ReplyPacker does. Any thread.
 StoredReply storeReply(std::string_view reply, std::string_view dictionary = replyDictionary());
 
 /// The reply stored as `bytes` in `format` (the column's value as read, any integer) against
