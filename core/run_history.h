@@ -18,7 +18,8 @@ public:
     /// and holds each finished record's reply (written before its `done`); a reply taken is moved out.
     virtual void tick(std::vector<std::string>& replies) = 0;
 
-    /// Takes the rest and closes the run; the writing ends on its own.
+    /// Closes the run: the rest is taken as the writing has room for it, all of it by wait().
+    /// `replies` must outlive that.
     virtual void finish(std::vector<std::string>& replies) = 0;
 
     /// After finish(): waits until everything is written.

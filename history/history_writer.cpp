@@ -151,11 +151,14 @@ HistoryWriter::~HistoryWriter()
 {
     if (!m_writer.joinable())
         return;
-    if (!m_finished) {
-        std::vector<std::string> none;
+    // Without replies of its own to hand: every record is kept, those not handed yet without
+    // their reply (a driver that finished waits with wait() before letting its replies go).
+    std::vector<std::string> none;
+    if (!m_finished)
         finish(none);
-    }
-    m_writer.join();
+    else if (!m_endHanded)
+        m_restReplies = &none;
+    wait();
 }
 
 void HistoryWriter::fail(std::string why)
@@ -203,8 +206,10 @@ void HistoryWriter::writerLoop()
             failed = true;
         {
             const std::lock_guard lock(m_mutex);
+            m_queued -= std::min(m_queued, job.records.size());
             m_written.push_back(std::move(written));
         }
+        m_room.notify_one();
         if (job.end)
             return;
     }
@@ -233,18 +238,34 @@ void HistoryWriter::tick(std::vector<std::string>& replies)
     if (m_finished || !m_writer.joinable())
         return;
     takeWritten();
-    if (!m_active)
-        return; // the writer stopped writing; finish() still ends it
+    if (m_active)
+        handOver(replies);
+}
+
+bool HistoryWriter::handOver(std::vector<std::string>& replies)
+{
+    std::size_t room = 0;
+    {
+        const std::lock_guard lock(m_mutex);
+        room = MaxQueued - std::min(m_queued, MaxQueued);
+    }
     Job job;
     job.time = now();
+    bool handedAll = true;
     const auto records = m_table.inUse();
     for (std::size_t i = 0; i < records.size() && i < m_seen.size(); ++i) {
         if (m_seen[i] || !core::isDone(records[i]))
             continue;
-        m_seen[i] = true;
         // A name without a server was never asked: nothing to remember.
-        if (records[i].status == static_cast<std::int32_t>(core::LookupStatus::NoServer))
+        if (records[i].status == static_cast<std::int32_t>(core::LookupStatus::NoServer)) {
+            m_seen[i] = true;
             continue;
+        }
+        if (job.records.size() == room) {
+            handedAll = false;
+            break;
+        }
+        m_seen[i] = true;
         job.records.push_back(records[i]);
         job.raw.push_back(i < replies.size() ? std::move(replies[i]) : std::string());
         switch (static_cast<core::LookupStatus>(records[i].status)) {
@@ -257,20 +278,34 @@ void HistoryWriter::tick(std::vector<std::string>& replies)
         job.indexes.push_back(i);
     }
     if (job.records.empty())
-        return;
+        return handedAll;
     {
         const std::lock_guard lock(m_mutex);
+        m_queued += job.records.size();
         m_jobs.push_back(std::move(job));
     }
     m_wake.notify_one();
+    return handedAll;
 }
 
 void HistoryWriter::finish(std::vector<std::string>& replies)
 {
     if (m_finished || !m_writer.joinable())
         return;
-    tick(replies);
+    takeWritten();
     m_finished = true;
+    m_restReplies = &replies;
+    handRest();
+}
+
+void HistoryWriter::handRest()
+{
+    if (m_endHanded || !m_finished)
+        return;
+    // A writer that failed stores nothing more: the end is all it still takes.
+    if (m_active && !handOver(*m_restReplies))
+        return;
+    m_endHanded = true;
     Job end;
     end.end = true;
     end.counts = m_counts;
@@ -283,17 +318,33 @@ void HistoryWriter::finish(std::vector<std::string>& replies)
 
 bool HistoryWriter::settled()
 {
-    if (!m_settled && m_finished)
+    if (!m_settled && m_finished) {
         takeWritten();
+        handRest();
+    }
     return m_settled;
 }
 
 void HistoryWriter::wait()
 {
-    if (m_writer.joinable() && m_finished) {
-        m_writer.join();
+    if (!m_writer.joinable() || !m_finished)
+        return;
+    while (!m_endHanded) {
+        {
+            std::unique_lock lock(m_mutex);
+            m_room.wait(lock, [this] { return m_queued < MaxQueued; });
+        }
         takeWritten();
+        handRest();
     }
+    m_writer.join();
+    takeWritten();
+}
+
+std::size_t HistoryWriter::queuedCount()
+{
+    const std::lock_guard lock(m_mutex);
+    return m_queued;
 }
 
 const std::vector<Change>& HistoryWriter::changesOf(std::size_t index) const

@@ -55,15 +55,21 @@ public:
 
     const std::string& error() const { return m_error; }
 
-    /// Hands every record that finished since the last call to the writer, and takes what it has
-    /// written since. The driving thread only, as every other member.
+    /// Hands the records that finished since the last call to the writer, as many as its queue
+    /// has room for (the rest wait in the table for a later call: none is ever dropped), and takes
+    /// what it has written since. The driving thread only, as every other member.
     void tick(std::vector<std::string>& replies) override;
 
-    /// Hands the rest over and closes the run.
+    /// Closes the run: the rest is handed over as the queue has room, here and at each settled(),
+    /// or all of it by wait(). `replies` must outlive that.
     void finish(std::vector<std::string>& replies) override;
 
     /// After finish(): true once the writer has stored everything (its changes are taken).
     bool settled();
+
+    /// Records handed to the writer and not written yet, at most; the driving thread holds the
+    /// rest in the table, so that a writer slower than the run costs no more memory than this.
+    static constexpr std::size_t MaxQueued = 1000;
 
     void wait() override;
 
@@ -75,6 +81,9 @@ public:
 
     /// Records the writer has stored.
     std::size_t storedCount() const { return m_stored; }
+
+    /// Records handed to the writer and not written yet.
+    std::size_t queuedCount();
 
 private:
     struct Job
@@ -99,6 +108,10 @@ private:
 
     void writerLoop();
     void takeWritten();
+    /// Hands finished records over up to the queue's room; true when none is left to hand.
+    bool handOver(std::vector<std::string>& replies);
+    /// After finish(): hands the rest as the queue has room and, once all is handed, the run's end.
+    void handRest();
     void fail(std::string why);
 
     const core::DomainTable& m_table;
@@ -113,8 +126,13 @@ private:
     RunCounts m_counts;
     std::size_t m_stored = 0;
 
-    std::mutex m_mutex; // guards the two queues between the driving thread and the writer
+    std::vector<std::string>* m_restReplies = nullptr; // finish()'s, for the rest
+    bool m_endHanded = false;
+
+    std::mutex m_mutex; // guards the two queues and m_queued between the driving thread and the writer
     std::condition_variable m_wake;
+    std::condition_variable m_room; // the writer has written a job
+    std::size_t m_queued = 0;       // records in m_jobs and the job being written
     std::deque<Job> m_jobs;
     std::deque<Written> m_written;
     std::thread m_writer;

@@ -15,6 +15,7 @@
 #include "core/result_fields.h"
 #include "history/history_writer.h"
 #include "history/record_changes.h"
+#include "tests/support/sqlite_probe.h"
 #include "tests/support/temp_dir.h"
 
 namespace zonedesk::history {
@@ -429,6 +430,47 @@ TEST(HistoryWriter, StoresFinishedRecordsOnceAndSeesTheirChanges)
     EXPECT_NE(off.error().find("not a database"), std::string::npos) << off.error();
     off.finish(raw);
     EXPECT_TRUE(off.settled());
+}
+
+TEST(HistoryWriter, ARunFasterThanTheWriterQueuesNoMoreThanTheBoundAndEveryRecordIsStoredWithItsReply)
+{
+    // Every name finished before the first tick, as on a fast network; the run then ends and the
+    // rest is handed over by the CLI's wait or by the window's polls of settled().
+    for (const bool polled : {false, true}) {
+        SCOPED_TRACE(polled ? "settled() polled" : "wait()");
+        test::TempDir dir;
+        const std::string path = (dir.path() / "h.sqlite3").string();
+        constexpr std::size_t Names = HistoryWriter::MaxQueued * 5 / 2;
+        auto table = core::DomainTable::allocate();
+        table->setCount(static_cast<std::int32_t>(Names));
+        std::vector<std::string> raw(Names);
+        for (std::size_t i = 0; i < Names; ++i) {
+            core::copyField((*table)[i].domain, "n" + std::to_string(i) + ".com");
+            core::copyField((*table)[i].server, "whois.verisign-grs.com");
+            (*table)[i].status = Available;
+            raw[i] = "No match for \"N" + std::to_string(i) + ".COM\".";
+        }
+        HistoryWriter runHistory(path, *table, "cli");
+        ASSERT_TRUE(runHistory.active()) << runHistory.error();
+        for (core::DomainRecord& record : table->inUse())
+            core::publishDone(record);
+        runHistory.tick(raw);
+        EXPECT_LE(runHistory.queuedCount(), HistoryWriter::MaxQueued);
+        runHistory.finish(raw);
+        EXPECT_LE(runHistory.queuedCount(), HistoryWriter::MaxQueued);
+        if (polled) {
+            while (!runHistory.settled()) {
+                EXPECT_LE(runHistory.queuedCount(), HistoryWriter::MaxQueued);
+                std::this_thread::yield();
+            }
+        }
+        runHistory.wait();
+        EXPECT_TRUE(runHistory.settled());
+        EXPECT_EQ(runHistory.storedCount(), Names);
+        EXPECT_EQ(test::scalar(path, "SELECT count(*) FROM lookups WHERE raw IS NOT NULL"),
+                  static_cast<std::int64_t>(Names));
+        EXPECT_EQ(test::scalar(path, "SELECT total FROM runs"), static_cast<std::int64_t>(Names));
+    }
 }
 
 } // namespace
