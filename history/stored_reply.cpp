@@ -103,7 +103,8 @@ bool readStoredReply(std::int64_t format,
         error = "its compressed reply is damaged";
         return false;
     }
-    const std::unique_ptr<ZSTD_DCtx, DCtxFree> context(ZSTD_createDCtx());
+    // One context per thread, reused: making one for each reply cost more than reading it.
+    thread_local const std::unique_ptr<ZSTD_DCtx, DCtxFree> context(ZSTD_createDCtx());
     if (!context) {
         error = "no memory to read its reply";
         return false;
