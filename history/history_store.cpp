@@ -555,17 +555,33 @@ HistoryStore::readEntries(const std::string& sql, const Binder& bind, std::strin
 
 bool HistoryStore::latest(std::string_view name, std::optional<HistoryEntry>& entry, std::string& error)
 {
-    auto entries = readEntries(
-        "SELECT " + entryColumns("l") + std::string(WithoutRaw) +
-            " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
-        [name](core::SqliteStatement& statement) { statement.bind(1, name); },
-        error);
-    if (!entries)
-        return false;
+    if (!m_latest) {
+        m_latest = m_db.prepare("SELECT " + entryColumns("l") + std::string(WithoutRaw) +
+                                    " FROM lookups l WHERE l.name = ? ORDER BY l.id DESC LIMIT 1",
+                                error);
+        if (!m_latest)
+            return false;
+    }
+    core::SqliteStatement& statement = *m_latest;
+    statement.bind(1, name);
     entry.reset();
-    if (!entries->empty())
-        entry = std::move(entries->front());
-    return true;
+    HistoryEntry read;
+    bool ok = true;
+    switch (statement.step()) {
+    case core::SqliteStatement::Step::Row:
+        ok = entryAt(statement, 0, read, error);
+        if (ok)
+            entry = std::move(read);
+        break;
+    case core::SqliteStatement::Step::Done: break;
+    case core::SqliteStatement::Step::Error:
+        error = m_db.message();
+        ok = false;
+        break;
+    }
+    // Left mid-read, it would keep its snapshot of the file open.
+    statement.reset();
+    return ok;
 }
 
 std::optional<std::vector<HistoryEntry>>

@@ -182,6 +182,8 @@ private:
     std::int64_t m_packedWith = -1;        // a dictionary's id; 0: replyDictionary(); -1: none yet
     std::int64_t m_sinceDictionary = -1;   // replies stored since it was trained; -1: not read yet
     std::map<std::int64_t, std::string> m_dictionaries;
+    // Asked once per lookup a run stores, so prepared once; after m_db, which outlives it.
+    std::optional<core::SqliteStatement> m_latest;
 };
 
 } // namespace zonedesk::history
