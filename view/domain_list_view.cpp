@@ -2,6 +2,7 @@
 #include "view/domain_list_view.h"
 
 #include <algorithm>
+#include <optional>
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -192,16 +193,22 @@ void DomainListView::rememberLayout(core::DesktopSettings& desktop) const
     desktop.sortDescending = header->sortIndicatorOrder() == Qt::DescendingOrder;
 }
 
-std::string DomainListView::selectedDomain() const
+std::optional<std::size_t> DomainListView::currentRecord() const
 {
     const QModelIndex current =
         selectionModel() != nullptr ? selectionModel()->currentIndex() : QModelIndex();
     if (!current.isValid())
-        return {};
+        return std::nullopt;
     const QModelIndex source = m_filter.mapToSource(current);
     if (!source.isValid() || source.row() >= m_state.table.count())
-        return {};
-    return core::gbkToUtf8(core::fieldText(m_state.table[static_cast<std::size_t>(source.row())].domain));
+        return std::nullopt;
+    return static_cast<std::size_t>(source.row());
+}
+
+std::string DomainListView::selectedDomain() const
+{
+    const std::optional<std::size_t> record = currentRecord();
+    return record ? core::gbkToUtf8(core::fieldText(m_state.table[*record].domain)) : std::string();
 }
 
 std::vector<std::size_t> DomainListView::selectedRows() const
@@ -242,13 +249,8 @@ std::vector<std::size_t> DomainListView::rowsToCopy() const
 {
     std::vector<std::size_t> rows = selectedRows();
     // Tabbed into, the list has a current row but no selection: that row is the one meant.
-    const QModelIndex current =
-        selectionModel() != nullptr ? selectionModel()->currentIndex() : QModelIndex();
-    if (rows.empty() && current.isValid()) {
-        const QModelIndex source = m_filter.mapToSource(current);
-        if (source.isValid() && source.row() < m_state.table.count())
-            rows.push_back(static_cast<std::size_t>(source.row()));
-    }
+    if (const std::optional<std::size_t> record = currentRecord(); rows.empty() && record)
+        rows.push_back(*record);
     return rows;
 }
 

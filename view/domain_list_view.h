@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,8 @@ private:
     /// up to half the list's width, unless the user has sized it.
     void fitDomainColumn(bool remeasure);
     void setOwnColumnWidth(int column, int width);
+    /// The table index of the current row (the one with the focus), when there is one.
+    std::optional<std::size_t> currentRecord() const;
     /// The selected rows, or the current row when none is selected.
     std::vector<std::size_t> rowsToCopy() const;
     /// A column's width until the user sizes it.
