@@ -3,6 +3,7 @@
 // cannot decode and a character the target cannot hold can be told apart and handled differently.
 #include "core/encodings.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -127,14 +128,25 @@ std::string convert(std::string_view in, std::string_view from, std::string_view
 
 } // namespace
 
+namespace {
+
+/// GBK and UTF-8 both keep ASCII as it is: most fields are ASCII, and opening two converters for
+/// each of them was most of what storing a lookup cost.
+bool isAscii(std::string_view text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+} // namespace
+
 std::string gbkToUtf8(std::string_view gbk)
 {
-    return convert(gbk, Gbk, Utf8, OnInvalid::Replace);
+    return isAscii(gbk) ? std::string(gbk) : convert(gbk, Gbk, Utf8, OnInvalid::Replace);
 }
 
 std::string utf8ToGbk(std::string_view utf8)
 {
-    return convert(utf8, Utf8, Gbk, OnInvalid::Drop);
+    return isAscii(utf8) ? std::string(utf8) : convert(utf8, Utf8, Gbk, OnInvalid::Drop);
 }
 
 std::optional<std::string> utf8ToGbkExact(std::string_view utf8)

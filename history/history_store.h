@@ -93,6 +93,10 @@ public:
     /// A store over a connection the caller opened (an in-memory database, say); as open().
     static std::unique_ptr<HistoryStore> open(core::SqliteDb db, std::string& error);
 
+    /// Holds the connection's page cache to `kibibytes`: a connection that appends and asks one
+    /// name at a time needs few pages, and SQLite's default is 2 MiB per connection.
+    bool limitPageCache(int kibibytes, std::string& error);
+
     std::optional<std::int64_t> beginRun(std::int64_t now, std::string_view program, std::string& error);
     bool endRun(std::int64_t runId, std::int64_t now, const RunCounts& counts, std::string& error);
 

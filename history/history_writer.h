@@ -122,6 +122,7 @@ private:
     bool m_settled = false;
     std::string m_error;
     std::vector<bool> m_seen;
+    std::size_t m_firstUnseen = 0;
     std::vector<std::vector<Change>> m_changes;
     RunCounts m_counts;
     std::size_t m_stored = 0;

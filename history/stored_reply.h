@@ -69,8 +69,18 @@ bool readStoredReply(std::int64_t format,
                      std::string& error,
                      std::string_view dictionary = replyDictionary());
 
-/// A dictionary of at most `capacity` bytes trained on `replies`; empty when they are too few or
+/// Replies to train a dictionary on, end to end in one buffer as the trainer reads them: gathered
+/// there rather than copied there from a list of their own, which would hold them twice.
+struct TrainingSamples
+{
+    std::string bytes;
+    std::vector<std::size_t> sizes;
+
+    void add(std::string_view reply);
+};
+
+/// A dictionary of at most `capacity` bytes trained on `samples`; empty when they are too few or
 /// too alike to train on. Any thread.
-std::string trainDictionary(const std::vector<std::string>& replies, std::size_t capacity);
+std::string trainDictionary(const TrainingSamples& samples, std::size_t capacity);
 
 } // namespace zonedesk::history

@@ -20,6 +20,8 @@ RunController::RunController(AppState& state, DomainListModel& model, QObject* p
 {
     m_refreshTimer.setInterval(RefreshIntervalMs);
     connect(&m_refreshTimer, &QTimer::timeout, this, &RunController::refresh);
+    m_handOverTimer.setInterval(HandOverIntervalMs);
+    connect(&m_handOverTimer, &QTimer::timeout, this, [this] { m_run.tick(); });
     m_historyTimer.setInterval(100);
     connect(&m_historyTimer, &QTimer::timeout, this, &RunController::showHistoryResults);
 }
@@ -33,6 +35,7 @@ void RunController::stop()
 {
     m_run.stop();
     m_refreshTimer.stop();
+    m_handOverTimer.stop();
     m_historyTimer.stop();
     m_runHistory = nullptr;
     m_run.letHistoryGo(); // what finished before the stop is kept; the window is going
@@ -122,7 +125,11 @@ void RunController::start()
         tell(qobject_cast<QWidget*>(parent()), tr("Cannot Start New Thread"));
         finish();
         break;
-    case lookup::LookupRun::StartResult::Running: m_refreshTimer.start(); break;
+    case lookup::LookupRun::StartResult::Running:
+        m_refreshTimer.start();
+        if (m_runHistory != nullptr)
+            m_handOverTimer.start();
+        break;
     case lookup::LookupRun::StartResult::NothingToQuery: finish(); break;
     }
 }
@@ -148,6 +155,7 @@ void RunController::refresh()
 void RunController::finish()
 {
     m_refreshTimer.stop();
+    m_handOverTimer.stop();
     refresh();
     if (m_run.startFailed())
         tell(qobject_cast<QWidget*>(parent()), tr("Cannot Start New Thread"));

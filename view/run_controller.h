@@ -30,6 +30,8 @@ class RunController final : public QObject
 
 public:
     static constexpr int RefreshIntervalMs = 500;
+    /// A writer fed often keeps up with a fast run, and few replies wait for it in memory.
+    static constexpr int HandOverIntervalMs = 25;
 
     RunController(AppState& state, DomainListModel& model, QObject* parent = nullptr);
 
@@ -109,7 +111,8 @@ private:
     lookup::ExchangeOptions m_session;
     QtWorkerEndTarget m_postTarget;
     QTimer m_refreshTimer;
-    QTimer m_historyTimer; // after a run, until the history's writer has stored its end
+    QTimer m_handOverTimer; // during a run: the finished lookups go to the history's writer
+    QTimer m_historyTimer;  // after a run, until the history's writer has stored its end
     history::HistoryWriter* m_runHistory = nullptr; // the run's, while it has one
     lookup::RunWithHistory m_run;
     std::chrono::steady_clock::time_point m_startedAt;

@@ -11,6 +11,7 @@ TEST(Encodings, Utf8AndGbkRoundTrip)
     EXPECT_EQ(utf8ToGbk("\xE5\xBC\xA0\xE4\xB8\x89"), "\xD5\xC5\xC8\xFD"); // 张三
     EXPECT_EQ(gbkToUtf8("\xD5\xC5\xC8\xFD"), "\xE5\xBC\xA0\xE4\xB8\x89");
     EXPECT_EQ(utf8ToGbk("example.com"), "example.com");
+    EXPECT_EQ(gbkToUtf8(std::string("a\tb\x7f\0c", 6)), std::string("a\tb\x7f\0c", 6)); // ASCII as it is
     EXPECT_EQ(utf8ToGbk(""), "");
 }
 

@@ -161,9 +161,14 @@ TEST(StoredReply, AFileTrainsADictionaryOnItsOwnRepliesAndKeepsItWhileRowsNameIt
         seed = seed * 1103515245U + 12345U;
         notice += std::string(1 + seed % 9, static_cast<char>('a' + (seed >> 16) % 26)) + ' ';
     }
-    const auto replyOf = [&notice](int i) {
+    // The latest reply before the training is larger than all the training reads: it is left out,
+    // and the training goes on with the rest.
+    std::string large;
+    while (large.size() < (std::size_t{200} << 10))
+        large += notice;
+    const auto replyOf = [&notice, &large](int i) {
         return "Domain Name: N" + std::to_string(i) + ".EXAMPLE\r\nRegistry Expiry Date: 20" +
-               std::to_string(30 + i % 60) + "-01-02T03:04:05Z\r\n\r\n" + notice;
+               std::to_string(30 + i % 60) + "-01-02T03:04:05Z\r\n\r\n" + (i == 199 ? large : notice);
     };
     std::string error;
     auto store = HistoryStore::open(path, error);
