@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Writes a run's finished lookups into the history database and works out what changed since
-// each name's previous lookup. The thread that drives the run (the CLI's wait loop, the list's
-// refresh tick) hands the newly finished records over at each tick; one writer thread with a
+// each name's previous lookup. The thread that drives the run (the CLI's wait loop, the window's
+// hand-over timer) hands the newly finished records over at each tick; one writer thread with a
 // connection of its own stores each hand-over in one transaction, so that the database never
 // holds up the run or the window. Workers never touch the database.
 #pragma once
