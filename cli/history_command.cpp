@@ -121,7 +121,7 @@ private:
                 {"result", core::statusKey(entry.status)},
             };
             for (const core::ResultField& field : core::ResultFields)
-                object[std::string(field.key)] = entry.values[field.field];
+                object[std::string(field.key)] = fieldJson(field.field, entry.values[field.field]);
             object["error"] = entry.error;
             if (m_raw)
                 object["raw"] = entry.raw;

@@ -69,21 +69,47 @@ std::string visibleControls(std::string_view text)
     return core::safeToShow(text, core::LineBreaks::Kept);
 }
 
+JsonObject fieldJson(core::Field field, const std::string& value)
+{
+    switch (field) {
+    case core::Field::Statuses: {
+        JsonObject list = JsonObject::array();
+        const core::DomainStatuses statuses = core::readStatusesText(value);
+        for (const core::EppStatusRow& row : core::EppStatuses) {
+            if ((statuses.codes & core::statusBit(row.code)) != 0)
+                list.push_back(row.name);
+        }
+        for (const std::string& word : statuses.own)
+            list.push_back("~" + word);
+        return list;
+    }
+    case core::Field::NameServers: {
+        JsonObject list = JsonObject::array();
+        for (const std::string& host : core::readNameServersText(value))
+            list.push_back(host);
+        return list;
+    }
+    default: return value;
+    }
+}
+
 namespace {
 
 struct NamedValue
 {
+    core::Field field;
     std::string_view name;
     std::string value; // UTF-8
 };
 
-/// statusText and the result fields of a record in UTF-8; empty results while it is not done.
+/// The result fields of a record in UTF-8; empty while it is not done.
 std::vector<NamedValue> resultFields(const core::DomainRecord& record)
 {
     const bool done = core::isDone(record);
-    std::vector<NamedValue> values{{"statusText", core::gbkToUtf8(core::recordStatusText(record))}};
+    std::vector<NamedValue> values;
     for (const core::ResultField& field : core::ResultFields)
-        values.push_back({field.key, done ? core::gbkToUtf8(field.record.text(record)) : std::string()});
+        values.push_back(
+            {field.field, field.key, done ? core::gbkToUtf8(field.record.text(record)) : std::string()});
     return values;
 }
 
@@ -138,10 +164,11 @@ void printRecordResult(std::ostream& out,
                        std::string_view reader)
 {
     const auto fields = resultFields(record);
+    const std::string statusText = core::gbkToUtf8(core::recordStatusText(record));
     if (format == OutputFormat::Json) {
-        JsonObject object{{"status", record.status}};
-        for (const auto& [name, value] : fields)
-            object[name] = value;
+        JsonObject object{{"status", record.status}, {"statusText", statusText}};
+        for (const auto& [field, name, value] : fields)
+            object[name] = fieldJson(field, value);
         object["error"] = errorKey(record);
         addIsoDates(object, record);
         if (!reader.empty())
@@ -150,7 +177,8 @@ void printRecordResult(std::ostream& out,
         return;
     }
     out << "status\t" << record.status << "\n";
-    for (const auto& [name, value] : fields)
+    out << "statusText\t" << escapedLine(statusText) << "\n";
+    for (const auto& [field, name, value] : fields)
         out << name << "\t" << escapedLine(value) << "\n";
     out << "error\t" << errorKey(record) << "\n";
     if (!reader.empty())
@@ -180,8 +208,9 @@ std::string recordJsonLine(const core::DomainRecord& record,
         if (asked->name != core::whoisQueryName(core::fieldText(record.domain)))
             object["queried"] = asked->name;
     }
-    for (const auto& [name, value] : resultFields(record))
-        object[name] = value;
+    object["statusText"] = core::gbkToUtf8(core::recordStatusText(record));
+    for (const auto& [field, name, value] : resultFields(record))
+        object[name] = fieldJson(field, value);
     addIsoDates(object, record);
     const auto left = core::daysLeft(record, core::today());
     object["daysLeft"] = left ? JsonObject(*left) : JsonObject(nullptr);
@@ -208,7 +237,8 @@ std::string shownDomain(const core::DomainRecord& record)
 std::string recordTsvLine(const core::DomainRecord& record, std::size_t index)
 {
     std::string line = std::to_string(index) + "\t" + escapedLine(core::fieldText(record.server)) + "\t" +
-                       shownDomain(record);
+                       shownDomain(record) + "\t" +
+                       escapedLine(core::gbkToUtf8(core::recordStatusText(record)));
     for (const auto& field : resultFields(record))
         line += "\t" + escapedLine(field.value);
     return line + "\n";

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/result_fields.h"
 #include "history/record_changes.h"
 
 #include <nlohmann/json.hpp>
@@ -31,6 +32,10 @@ using JsonObject = nlohmann::ordered_json;
 /// become U+FFFD, so that the line is always valid JSON; every control character, DEL and C1 ones
 /// too, is written as a \u escape.
 std::string jsonLine(const JsonObject& object);
+
+/// A field's value (UTF-8 text form) as JSON: the statuses and the name servers as arrays, any
+/// other field as its text.
+JsonObject fieldJson(core::Field field, const std::string& value);
 
 /// `text` with backslash, tab, CR and LF written as \\, \t, \r and \n, and every other control
 /// character (C0, DEL, C1) as \x1b: one line that can't steer a terminal.

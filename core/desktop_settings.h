@@ -22,7 +22,7 @@ inline constexpr std::string_view DesktopSection = "desktop";
 inline constexpr std::size_t MaxFolderLength = 4096;
 
 /// The list's columns: server, domain, status, then one per result field.
-inline constexpr int ListColumnCount = static_cast<int>(std::size(LeadingColumnTitles) + FieldCount);
+inline constexpr int ListColumnCount = static_cast<int>(std::size(LeadingColumnTitles)) + ListedFieldCount;
 
 /// A column is never remembered wider than this, in pixels.
 inline constexpr int MaxColumnWidth = 2000;

@@ -12,8 +12,9 @@
 namespace zonedesk::core {
 
 /// Fixed-width, NUL-terminated GBK text fields; every text write goes through copyField().
-/// The layout is part of the table's contract (10,000 records of 776 bytes), so nothing may be
-/// reordered; `errorReason` lives in what was the record's one byte of tail padding.
+/// The first 776 bytes are the table's original layout, so nothing in them may be reordered;
+/// `errorReason` lives in what was that layout's one byte of tail padding. The name's security
+/// state follows them (see core/domain_status.h).
 struct DomainRecord
 {
     char server[51];
@@ -31,14 +32,18 @@ struct DomainRecord
     /// ErrorReason of an Error record in the low bits, and ResultSourceBit when the answer came over
     /// RDAP; written with the results, before `done`. Read it through errorReasonOf / resultSource.
     std::uint8_t errorReason;
+    std::uint32_t statusCodes; // StatusBits of the EPP codes stated
+    char registryStatus[41];   // the registry's own status words, ", " between them
+    char nameServers[160];     // sorted host names, a blank between them, "+N" for those left out
+    std::uint8_t dnssec;       // Dnssec
 };
 
-static_assert(sizeof(DomainRecord) == 776);
+static_assert(sizeof(DomainRecord) == 984);
 // The field order of the table's layout.
 static_assert(offsetof(DomainRecord, domain) == 51 && offsetof(DomainRecord, status) == 92 &&
               offsetof(DomainRecord, expiryDate) == 96 && offsetof(DomainRecord, owner) == 219 &&
               offsetof(DomainRecord, registrar) == 521 && offsetof(DomainRecord, shown) == 774 &&
-              offsetof(DomainRecord, errorReason) == 775);
+              offsetof(DomainRecord, errorReason) == 775 && offsetof(DomainRecord, statusCodes) == 776);
 static_assert(std::is_standard_layout_v<DomainRecord> && std::is_trivially_copyable_v<DomainRecord>);
 static_assert(std::atomic_ref<std::uint8_t>::required_alignment == 1);
 

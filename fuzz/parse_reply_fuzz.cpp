@@ -23,7 +23,7 @@ namespace {
 bool hasAnyValue(const zonedesk::core::DomainRecord& record)
 {
     for (const auto& field : zonedesk::core::ResultFields) {
-        const std::string_view value = field.record.text(record);
+        const std::string value = field.record.text(record);
         if (!value.empty() && value != "N/A")
             return true;
     }

@@ -126,7 +126,7 @@ std::vector<SheetColumn> sheetColumns(const CsvExportOptions& options)
     std::vector<SheetColumn> columns{{SheetColumn::Server}, {SheetColumn::Domain}, {SheetColumn::Status}};
     std::vector<const core::ResultField*> fields;
     for (const core::ResultField& field : core::ResultFields) {
-        if (field.exported || options.allColumns)
+        if ((field.exported || options.allColumns) && field.readByLabel())
             fields.push_back(&field);
     }
     // The list's order (the update date last), which the export's eight columns keep too.

@@ -278,6 +278,68 @@ constexpr std::string_view ContactLabel = "contact";
 /// Labels that open a line naming one of the zone's servers ("name server 1", "nameservers").
 constexpr std::string_view NameServerLabels[] = {"nserver", "name server", "nameserver", "dns server"};
 
+/// Labels (or bare headings) over a list of the domain's name servers, one host a line.
+constexpr std::string_view NameServerHeadings[] = {"name servers",
+                                                   "nameservers",
+                                                   "name server",
+                                                   "nameserver",
+                                                   "nserver",
+                                                   "nservers",
+                                                   "dns servers",
+                                                   "domain servers",
+                                                   "domain servers in listed order",
+                                                   "name servers in the listed order",
+                                                   "domain name servers",
+                                                   "domain name servers listed in order",
+                                                   "domain nameservers",
+                                                   "name server information",
+                                                   "name servers information",
+                                                   "current nameservers",
+                                                   "servidor(es) de nombres de dominio",
+                                                   "servidores de nombre"};
+
+/// Labels that open the label of a line naming one server ("ns_name_01", .nz; "dns_name", .sk).
+constexpr std::string_view NameServerLabelStarts[] = {
+    "nserver", "name server", "nameserver", "dns server", "ns_name", "dns_name"};
+
+/// Labels of lines that each name one server of the domain besides those above.
+constexpr std::string_view MoreNameServerLabels[] = {"primary server",
+                                                     "secondary server",
+                                                     "primary server hostname",
+                                                     "secondary server hostname",
+                                                     "third server hostname",
+                                                     "fourth server hostname",
+                                                     "domain servers",
+                                                     "dns servers",
+                                                     "dns",
+                                                     "hostname",
+                                                     "host name",
+                                                     "ns 1",
+                                                     "ns 2",
+                                                     "ns 3",
+                                                     "ns 4",
+                                                     "ns 5",
+                                                     "ns 6",
+                                                     "호스트이름"};
+
+/// Labels of the domain's own status lines: its security state (StatusLabels decide free or held).
+constexpr std::string_view DomainStatusLabels[] = {"domain status",
+                                                   "status",
+                                                   "state",
+                                                   "registration status",
+                                                   "epp status",
+                                                   "eppstatus",
+                                                   "estatus del dominio",
+                                                   "status of domain",
+                                                   "domain state",
+                                                   "lock status",
+                                                   "状態"};
+
+/// Labels of a DNSSEC line, and of key or DS records, which only a signed delegation has.
+constexpr std::string_view DnssecLabels[] = {"dnssec", "dnssec signed", "dnssec status"};
+constexpr std::string_view SigningKeyLabels[] = {
+    "dnskey", "ds-rdata", "ds-list", "signing key", "keys", "ds record", "ds records", "ds data"};
+
 /// Labels of the server's own lines: their values are messages, not fields.
 constexpr std::string_view MessageLabels[] = {
     "error", "warning", "notice", "note", "notes", "message", "reason"};

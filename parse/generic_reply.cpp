@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/calendar_date.h"
+#include "core/domain_status.h"
 #include "core/encodings.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
@@ -727,6 +728,8 @@ Record readRecord(const std::vector<Line>& lines,
     Record record;
     for (const core::ResultField& row : core::ResultFields) {
         const Field field = row.field;
+        if (!row.readByLabel())
+            continue;
         if ((layout.notApplicable & fieldBit(field)) != 0) {
             record.reading.set(field, NotApplicable);
             continue;
@@ -817,7 +820,106 @@ bool listsDelegation(const std::vector<Line>& lines, const QueriedName& queried)
     return servers >= 2;
 }
 
+template <std::size_t N> bool isOneOf(std::string_view label, const std::string_view (&labels)[N])
+{
+    return std::find(std::begin(labels), std::end(labels), label) != std::end(labels);
+}
+
+/// Adds every host a value names: "ns1.example.com", "ns1.example.com 192.0.2.1",
+/// "ns1.example.com, ns2.example.com".
+void addHosts(std::vector<std::string>& servers, std::string_view value)
+{
+    std::size_t at = 0;
+    while (at < value.size()) {
+        const std::size_t end = std::min(value.size(), value.find_first_of(" \t,", at));
+        if (auto host = core::nameServerHost(value.substr(at, end - at)))
+            core::addNameServer(servers, std::move(*host));
+        at = end + 1;
+    }
+}
+
+/// The hosts of a zone-file-like listing (see listsDelegation): "go ns-1.example.com".
+void addListedDelegation(std::vector<std::string>& servers,
+                         const std::vector<Line>& lines,
+                         const QueriedName& queried)
+{
+    const std::string own =
+        queried ? std::string(std::string_view(*queried).substr(0, queried->find('.'))) : std::string();
+    for (const Line& line : lines) {
+        if (line.blank || line.comment || line.colonLabel || wordCount(line.body) != 2)
+            continue;
+        const std::string_view first = line.body.substr(0, line.body.find_first_of(" \t"));
+        if (!own.empty() && core::asciiLower(first) != own)
+            continue;
+        if (auto host = core::nameServerHost(trim(line.body.substr(first.size()))))
+            core::addNameServer(servers, std::move(*host));
+    }
+}
+
+/// The hosts listed one a line under a heading of name servers (.it "Nameservers", .ch "Name
+/// servers:", "Domain servers in listed order:"), from line `i` on, up to the first line that
+/// names none.
+void addListedHosts(std::vector<std::string>& servers, const std::vector<Line>& lines, std::size_t i)
+{
+    // A blank line or a rule may stand between the heading and its list (.kg, .hk, .mo).
+    if (i < lines.size() && lines[i].blank)
+        ++i;
+    for (; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.blank || line.comment || (line.colonLabel && !line.underHeading))
+            return;
+        // "- ns1.example.com" (.ve), "ns1.example.com  192.0.2.1".
+        const std::string_view body = trim(line.body, "-* \t");
+        auto host = core::nameServerHost(body.substr(0, body.find_first_of(" \t")));
+        if (!host)
+            return;
+        core::addNameServer(servers, std::move(*host));
+    }
+}
+
+/// The domain's statuses, name servers and DNSSEC state, by the labels of generic_labels.h. A
+/// "server" that is the domain itself (.dk "DNS: google.dk") is none.
+void readSecurity(const std::vector<Line>& lines, Reading& reading, std::string_view domain = {})
+{
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.blank || line.comment)
+            continue;
+        const std::string bare = line.label.empty() ? normalLabel(line.body) : std::string();
+        const std::string_view label = line.label.empty() ? std::string_view(bare) : line.label;
+        const bool partyLine = line.part == Part::Registrant || line.part == Part::Registrar;
+        if (isOneOf(line.label, generic::DnssecLabels) && !line.value.empty()) {
+            if (const auto dnssec = core::readDnssecValue(line.value))
+                reading.setDnssec(*dnssec);
+        } else if (isOneOf(line.label, generic::SigningKeyLabels) && !line.value.empty()) {
+            reading.setDnssec(core::Dnssec::Signed);
+        } else if (line.part == Part::Domain && isOneOf(line.label, generic::DomainStatusLabels) &&
+                   !line.value.empty()) {
+            core::addStatusValue(reading.statuses(), line.value);
+        } else if (!partyLine && isOneOf(label, generic::NameServerHeadings)) {
+            // A heading's value may be the first host of its list (.pl), or the line below it.
+            addHosts(reading.nameServers(), line.value);
+            addListedHosts(reading.nameServers(), lines, i + 1);
+        } else if (!partyLine && !line.value.empty() &&
+                   (std::any_of(std::begin(generic::NameServerLabelStarts),
+                                std::end(generic::NameServerLabelStarts),
+                                [&](std::string_view each) { return line.label.starts_with(each); }) ||
+                    isOneOf(line.label, generic::MoreNameServerLabels))) {
+            addHosts(reading.nameServers(), line.value);
+        }
+    }
+    if (const auto self = comparableDomainName(domain); self && !self->empty()) {
+        auto& servers = reading.nameServers();
+        servers.erase(std::remove(servers.begin(), servers.end(), *self), servers.end());
+    }
+}
+
 } // namespace
+
+void readSecurityFacts(std::string_view reply, Reading& reading)
+{
+    readSecurity(readLines(reply), reading);
+}
 
 bool saysHeld(std::string_view reply)
 {
@@ -853,8 +955,11 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
     const std::optional<bool> status = statusSays(lines);
     // A state the registry writes in a field outranks its legal text: "Status: free" under a
     // comment on names that are "reserved for" someone is free.
-    if (saysAny(lines, generic::TakenPhrases, status == false ? Comments::Skip : Comments::Count))
-        return readRecord(lines, reply, layout, order).reading;
+    if (saysAny(lines, generic::TakenPhrases, status == false ? Comments::Skip : Comments::Count)) {
+        Reading held = readRecord(lines, reply, layout, order).reading;
+        readSecurity(lines, held, queriedName);
+        return held;
+    }
     Record record = readRecord(lines, reply, layout, order);
     // A record of the queried name with any fact of it (a date, a holder, a registrar, a held state,
     // a name server) is an answer, whatever the server's legal text says about names "not found";
@@ -872,12 +977,13 @@ Reading readTodaysReply(std::string_view reply, std::string_view queriedName, co
     const bool carriesEntry = (stated.queried && anyFact) || unnamedRecord || delegation;
     if ((saysAny(lines, generic::NotRegisteredPhrases) && !carriesEntry) || status == false)
         return Reading(core::LookupStatus::NotRegistered);
-    if (delegation)
-        return std::move(record.reading);
     // Text that is neither a record nor a not-registered answer must not pass for a registered
     // name with empty fields.
-    if ((!stated.any && !unnamedRecord) || !anyFact)
+    if (!delegation && ((!stated.any && !unnamedRecord) || !anyFact))
         return Reading(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    readSecurity(lines, record.reading, name);
+    if (delegation)
+        addListedDelegation(record.reading.nameServers(), lines, queried);
     return std::move(record.reading);
 }
 

@@ -26,6 +26,11 @@ namespace zonedesk::parse {
 /// Pure; any thread.
 Reading readGenericReply(std::string_view reply, std::string_view queriedName);
 
+/// Adds the statuses, name servers and DNSSEC state `reply` states of its domain to `reading`, by
+/// the labels registries commonly use (readTodaysReply reads them too). For the registries'
+/// older layouts, whose rules read the six fields only. Pure; any thread.
+void readSecurityFacts(std::string_view reply, Reading& reading);
+
 /// Whether a server's line of `reply` says the registry holds the name back: reserved, not
 /// available for registration, can't be registered.
 bool saysHeld(std::string_view reply);

@@ -15,7 +15,7 @@ namespace zonedesk::parse {
 using core::Field;
 
 /// Bit set of fields stored as "N/A" because the registry's reply does not carry them.
-using FieldSet = std::uint8_t;
+using FieldSet = std::uint16_t;
 
 constexpr FieldSet fieldBit(Field field)
 {

@@ -45,6 +45,11 @@ Reading readBranch(const Branch& branch, std::string_view reply, std::string_vie
     // other service) must not pass for a registered name with empty fields.
     if (reading.status() == core::LookupStatus::Success && !reading.hasAnyValue() && !reserved)
         reading.setVerdict(core::LookupStatus::Error, core::ErrorReason::Unrecognised);
+    // The old rules read the six fields; the status, server and DNSSEC lines of either layout are
+    // read by their labels, once (today's reading has them already).
+    if (reading.status() == core::LookupStatus::Success && reading.statuses().empty() &&
+        reading.nameServers().empty() && reading.dnssec() == core::Dnssec::NotStated)
+        readSecurityFacts(reply, reading);
     return reading;
 }
 

@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 
+#include "core/domain_status.h"
 #include "core/json_nesting.h"
 #include "core/text.h"
 #include "parse/utf8_to_gbk.h"
@@ -132,6 +133,33 @@ void setUtf8(Reading& reading, Field field, std::string value)
     reading.set(field, value);
 }
 
+/// RDAP's "status" words, the "ldhName" of each of "nameservers", and "secureDNS"'s
+/// "delegationSigned". A list longer than any registry writes is read no further.
+void readSecurity(const json& domain, Reading& reading)
+{
+    constexpr std::size_t MostEntries = 64;
+    if (const auto statuses = domain.find("status"); statuses != domain.end() && statuses->is_array()) {
+        for (std::size_t i = 0; i < statuses->size() && i < MostEntries; ++i) {
+            if ((*statuses)[i].is_string()) {
+                std::string word = (*statuses)[i].get<std::string>();
+                utf8ToGbkInPlace(word);
+                core::addStatusValue(reading.statuses(), word);
+            }
+        }
+    }
+    if (const auto servers = domain.find("nameservers"); servers != domain.end() && servers->is_array()) {
+        for (std::size_t i = 0; i < servers->size() && i < MostEntries; ++i) {
+            if (auto host = core::nameServerHost(textOf((*servers)[i], "ldhName")))
+                core::addNameServer(reading.nameServers(), std::move(*host));
+        }
+    }
+    if (const auto secure = domain.find("secureDNS"); secure != domain.end() && secure->is_object()) {
+        if (const auto signedFlag = secure->find("delegationSigned");
+            signedFlag != secure->end() && signedFlag->is_boolean())
+            reading.setDnssec(signedFlag->get<bool>() ? core::Dnssec::Signed : core::Dnssec::Unsigned);
+    }
+}
+
 Reading readDomain(const json& domain, std::string_view queriedName)
 {
     const std::string ldhName = textOf(domain, "ldhName");
@@ -171,6 +199,7 @@ Reading readDomain(const json& domain, std::string_view queriedName)
     const std::string registrarName =
         registrar != nullptr ? firstVcardValue(*registrar, {"fn", "org"}) : std::string();
     setUtf8(reading, Field::Registrar, registrarName.empty() ? std::string(NotApplicable) : registrarName);
+    readSecurity(domain, reading);
     return reading;
 }
 

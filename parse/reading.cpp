@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "core/domain_table.h"
+#include "core/field_copy.h"
 #include "core/result_fields.h"
 #include "core/text.h"
 #include "core/withheld_value.h"
@@ -52,7 +53,7 @@ bool Reading::hasValue(Field field) const
 bool Reading::hasAnyValue() const
 {
     return std::any_of(std::begin(core::ResultFields), std::end(core::ResultFields), [this](const auto& row) {
-        return hasValue(row.field);
+        return row.readByLabel() && hasValue(row.field);
     });
 }
 
@@ -65,9 +66,15 @@ void Reading::storeInto(core::DomainRecord& record) const
 {
     record.status = static_cast<std::int32_t>(m_status);
     for (const core::ResultField& row : core::ResultFields) {
-        if ((m_held & fieldBit(row.field)) != 0)
+        if (row.readByLabel() && (m_held & fieldBit(row.field)) != 0)
             row.record.store(record, m_values[row.field]);
     }
+    // A state not stated is stored as such: a record looked up again keeps no earlier state.
+    core::storeRecordStatuses(record, m_statuses);
+    core::copyField(
+        record.nameServers,
+        core::nameServersText(m_nameServers, core::resultField(Field::NameServers).record.capacity));
+    record.dnssec = static_cast<std::uint8_t>(m_dnssec);
     record.errorReason =
         static_cast<std::uint8_t>(static_cast<std::uint8_t>(m_reason) |
                                   (m_source == core::ResultSource::Rdap ? core::ResultSourceBit : 0));

@@ -6,7 +6,9 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "core/domain_status.h"
 #include "core/domain_table.h"
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
@@ -61,6 +63,19 @@ public:
 
     bool hasAnyDate() const;
 
+    /// The name's security state, as the reader found it (GBK, as the record keeps it).
+    core::DomainStatuses& statuses() { return m_statuses; }
+
+    const core::DomainStatuses& statuses() const { return m_statuses; }
+
+    std::vector<std::string>& nameServers() { return m_nameServers; }
+
+    const std::vector<std::string>& nameServers() const { return m_nameServers; }
+
+    core::Dnssec dnssec() const { return m_dnssec; }
+
+    void setDnssec(core::Dnssec dnssec) { m_dnssec = dnssec; }
+
     /// Copies the verdict and the values into `record` (through copyField; a field the reading does
     /// not hold keeps what it had) and publishes `done` last.
     /// Worker thread that owns the record.
@@ -72,6 +87,9 @@ private:
     core::ResultSource m_source = core::ResultSource::Whois;
     core::FieldTexts m_values;
     FieldSet m_held = 0; // the fields set
+    core::DomainStatuses m_statuses;
+    std::vector<std::string> m_nameServers; // sorted, as core::addNameServer keeps them
+    core::Dnssec m_dnssec = core::Dnssec::NotStated;
 };
 
 } // namespace zonedesk::parse

@@ -954,6 +954,18 @@ Stop them and close the program? Finished results are kept.</translation>
         <translation>Registrar</translation>
     </message>
     <message>
+        <source>状态码</source>
+        <translation>Status codes</translation>
+    </message>
+    <message>
+        <source>域名服务器</source>
+        <translation>Name servers</translation>
+    </message>
+    <message>
+        <source>DNSSEC签名</source>
+        <translation>DNSSEC</translation>
+    </message>
+    <message>
         <source>域名无法转换为查询形式</source>
         <translation>The name has no form a server can be asked for</translation>
     </message>

@@ -31,6 +31,9 @@ namespace {
     QT_TRANSLATE_NOOP("zonedesk::core", "所有人"),
     QT_TRANSLATE_NOOP("zonedesk::core", "联系Email"),
     QT_TRANSLATE_NOOP("zonedesk::core", "注册商"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "状态码"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "域名服务器"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "DNSSEC签名"),
     // Why a lookup failed
     QT_TRANSLATE_NOOP("zonedesk::core", "域名无法转换为查询形式"),
     QT_TRANSLATE_NOOP("zonedesk::core", "找不到服务器地址"),

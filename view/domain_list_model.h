@@ -27,7 +27,7 @@ public:
         DomainColumn,
         StatusColumn,
         // then a column per result field, where core::ResultFields puts it
-        ColumnCount = StatusColumn + 1 + static_cast<int>(core::FieldCount),
+        ColumnCount = StatusColumn + 1 + core::ListedFieldCount,
     };
 
     explicit DomainListModel(core::DomainTable& table, QObject* parent = nullptr);

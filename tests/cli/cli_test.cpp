@@ -142,6 +142,9 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
               "owner\t\xE5\xBC\xA0\xE4\xB8\x89\n"
               "email\ta@b.cn\n"
               "registrar\tR\"1\n"
+              "statuses\t\n"
+              "nameServers\t\n"
+              "dnssec\t\n"
               "error\t\n"
               "reader\tregistry\n");
 
@@ -150,7 +153,8 @@ TEST(CliParse, PrintsTheParsedFieldsAsLinesOrJson)
     EXPECT_EQ(json.out,
               "{\"status\":1,\"statusText\":\"\xE6\x88\x90\xE5\x8A\x9F\",\"expiryDate\":\"2030-01-01\","
               "\"registrationDate\":\"\",\"updatedDate\":\"N/A\",\"owner\":\"\xE5\xBC\xA0\xE4\xB8\x89\","
-              "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\",\"error\":\"\","
+              "\"email\":\"a@b.cn\",\"registrar\":\"R\\\"1\",\"statuses\":[],\"nameServers\":[],"
+              "\"dnssec\":\"\",\"error\":\"\","
               "\"expiry\":\"2030-01-01\",\"created\":null,\"updated\":null,\"reader\":\"registry\"}\n");
 }
 

@@ -3,8 +3,10 @@
 // notations and traps they hold.
 #include "parse/generic_reply.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <string>
 #include <string_view>
@@ -15,6 +17,7 @@
 #include "core/encodings.h"
 #include "core/text.h"
 #include "parse/generic_labels.h"
+#include "parse/parse_reply.h"
 #include "tests/parse/parsed_record.h"
 #include "tests/support/shared_corpus.h"
 
@@ -27,12 +30,12 @@ using parse::readGenericReply;
 
 /// The six values in the order of core::ResultFields: expiry, created, updated, owner, e-mail,
 /// registrar.
-using Fields = std::array<const char*, core::FieldCount>;
+using Fields = std::array<const char*, 6>;
 
 void expectFields(const parse::Reading& reading, const Fields& fields, const char* reply)
 {
     EXPECT_EQ(reading.status(), LookupStatus::Success) << reply;
-    for (std::size_t i = 0; i < core::FieldCount; ++i)
+    for (std::size_t i = 0; i < fields.size(); ++i)
         EXPECT_EQ(reading.value(core::ResultFields[i].field), fields[i])
             << core::ResultFields[i].key << ": " << reply;
 }
@@ -536,6 +539,113 @@ TEST(GenericReply, ARecordStaysARecordWhateverItsHeaderSays)
         ++read;
     }
     EXPECT_GT(read, static_cast<int>(header.size()));
+}
+
+/// The statuses, name servers and DNSSEC state a registered reply states, written by reading each
+/// reply of the shared sets (security_expected.tsv: `|` between the members of a set).
+struct SecurityFacts
+{
+    core::DomainStatuses statuses;
+    std::vector<std::string> nameServers;
+    std::string dnssec;
+};
+
+SecurityFacts expectedFacts(const std::vector<std::string>& row)
+{
+    std::string statuses = row[2];
+    std::string servers = row[3];
+    for (std::string* list : {&statuses, &servers})
+        std::replace(list->begin(), list->end(), '|', ',');
+    std::replace(servers.begin(), servers.end(), ',', ' ');
+    return {core::readStatusesText(statuses), core::readNameServersText(servers), row[4]};
+}
+
+SecurityFacts storedFacts(const core::DomainRecord& record)
+{
+    return {core::readStatusesText(core::gbkToUtf8(core::fieldValue(record, Field::Statuses))),
+            core::readNameServersText(core::fieldValue(record, Field::NameServers)),
+            core::fieldValue(record, Field::Dnssec)};
+}
+
+bool sameStatuses(core::DomainStatuses a, core::DomainStatuses b)
+{
+    std::sort(a.own.begin(), a.own.end());
+    std::sort(b.own.begin(), b.own.end());
+    return a == b;
+}
+
+TEST(GenericReply, ReadsTheStatusesNameServersAndDnssecOfEveryRegisteredReply)
+{
+    std::ifstream table(std::string(ZONEDESK_SOURCE_DIR) + "/tests/parse/security_expected.tsv");
+    ASSERT_TRUE(table);
+    std::map<std::pair<std::string, std::string>, SecurityFacts> expected;
+    std::string line;
+    std::getline(table, line); // the header
+    while (std::getline(table, line)) {
+        std::vector<std::string> row;
+        for (std::size_t at = 0; at <= line.size();) {
+            const std::size_t tab = std::min(line.size(), line.find('\t', at));
+            row.push_back(line.substr(at, tab - at));
+            at = tab + 1;
+        }
+        ASSERT_EQ(row.size(), 5U) << line;
+        expected[{row[0], row[1]}] = expectedFacts(row);
+    }
+
+    struct Share
+    {
+        int total = 0;
+        std::array<int, 3> right{};
+    };
+
+    std::map<std::string, Share> shares;
+    const auto score =
+        [&](const std::string& set, const std::string& file, const core::DomainRecord& record) {
+            const auto wanted = expected.find({set, file});
+            if (wanted == expected.end())
+                return;
+            const SecurityFacts got = storedFacts(record);
+            const std::array<bool, 3> same = {sameStatuses(got.statuses, wanted->second.statuses),
+                                              got.nameServers == wanted->second.nameServers,
+                                              got.dnssec == wanted->second.dnssec};
+            Share& share = shares[set];
+            ++share.total;
+            for (std::size_t i = 0; i < same.size(); ++i)
+                share.right[i] += same[i] ? 1 : 0;
+            const auto shown = [](bool right, const std::string& text) {
+                return right ? std::string("=") : text.empty() ? std::string("(none)") : text;
+            };
+            if (!same[0] || !same[1] || !same[2])
+                std::printf("  %s/%s: %s | %s | %s\n",
+                            set.c_str(),
+                            file.c_str(),
+                            shown(same[0], core::statusesText(got.statuses)).c_str(),
+                            shown(same[1], core::nameServersText(got.nameServers, 400)).c_str(),
+                            shown(same[2], got.dnssec).c_str());
+        };
+    for (const GenericReply& reply : genericReplies()) {
+        core::DomainRecord record{};
+        readGenericReply(genericBytes(reply), queriedName(reply)).storeInto(record);
+        score(reply.set, reply.file, record);
+    }
+    for (const CorpusReply& reply : corpusReplies()) {
+        core::DomainRecord record{};
+        core::copyField(record.server, hostForSuffix(reply.suffix));
+        parse::parseReply(corpusBytes(reply), record);
+        score("whois-replies", reply.file, record);
+    }
+    if (shares.empty())
+        GTEST_SKIP() << "shared replies not found";
+    for (const auto& [set, share] : shares) {
+        std::printf("%s: %d registered replies; exact sets: statuses %d, name servers %d, DNSSEC %d\n",
+                    set.c_str(),
+                    share.total,
+                    share.right[0],
+                    share.right[1],
+                    share.right[2]);
+        for (const int right : share.right)
+            EXPECT_GE(right, share.total * 95 / 100) << set;
+    }
 }
 
 } // namespace

@@ -34,7 +34,7 @@ inline Parsed parseAs(std::string_view host, std::string_view reply)
     for (const core::ResultField& each : core::ResultFields)
         each.record.store(record, Untouched);
     parse::parseReply(reply, record);
-    const auto value = [&record](core::Field field) { return std::string(core::fieldValue(record, field)); };
+    const auto value = [&record](core::Field field) { return core::fieldValue(record, field); };
     return {static_cast<core::LookupStatus>(record.status),
             core::isDone(record),
             value(core::Field::ExpiryDate),

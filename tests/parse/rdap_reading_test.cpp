@@ -3,8 +3,11 @@
 #include "parse/rdap_reading.h"
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
+
+#include "core/domain_status.h"
 
 namespace zonedesk::parse {
 namespace {
@@ -130,6 +133,41 @@ TEST(RdapReading, RolesAreMatchedWithoutLetterCase)
         "xn--fiq228c.cn");
     EXPECT_EQ(reading.value(Field::Owner), "Example Ltd");
     EXPECT_EQ(reading.value(Field::Registrar), "R Inc.");
+}
+
+TEST(RdapReading, StatusesNameServersAndDnssecAreReadBoundedAndCleaned)
+{
+    const auto read = [](std::string_view members) {
+        const std::string object = domainObject("");
+        const Reading reading = readRdap(
+            200, object.substr(0, object.size() - 1) + "," + std::string(members) + "}", "xn--fiq228c.cn");
+        EXPECT_EQ(reading.status(), LookupStatus::Success) << members;
+        return reading;
+    };
+    const Reading locked = read(R"("status":["client transfer prohibited","active","server hold","locked"],
+        "nameservers":[{"ldhName":"NS2.Example.NET."},{"ldhName":"ns1.example.net"},{"ldhName":"ns1.example.net"},
+                       {"ldhName":"192.0.2.1"},{"ldhName":"http://x"},{"unicodeName":"n.example"}],
+        "secureDNS":{"delegationSigned":true})");
+    EXPECT_EQ(core::statusesText(locked.statuses()), "ok, clientTransferProhibited, serverHold, ~locked");
+    EXPECT_EQ(locked.nameServers(), (std::vector<std::string>{"ns1.example.net", "ns2.example.net"}));
+    EXPECT_EQ(locked.dnssec(), core::Dnssec::Signed);
+
+    // A thousand entries, junk among them: bounded, and nothing but host names and state words.
+    std::string statuses;
+    std::string servers;
+    for (int i = 0; i < 1000; ++i) {
+        statuses += i == 0 ? "" : ",";
+        statuses += i % 2 == 0 ? "\"word" + std::to_string(i) + "\"" : std::string("7");
+        servers +=
+            (i == 0 ? "" : ",") + std::string(R"({"ldhName":"ns)") + std::to_string(i) + R"(.example.com"})";
+    }
+    const Reading flood = read(R"("status":[)" + statuses + R"(],"nameservers":[)" + servers +
+                               R"(],"secureDNS":{"delegationSigned":"yes"})");
+    EXPECT_EQ(flood.statuses().own.size(), core::MostOwnWords);
+    EXPECT_EQ(flood.nameServers().size(), core::MostNameServers);
+    EXPECT_EQ(flood.dnssec(), core::Dnssec::NotStated); // not a boolean
+    const Reading none = read(R"("status":"active","nameservers":{},"secureDNS":[])");
+    EXPECT_TRUE(none.statuses().empty() && none.nameServers().empty());
 }
 
 } // namespace
