@@ -313,7 +313,7 @@ bool reportOn(const core::DomainTable& table,
                 withoutSeconds * 1e3,
                 reads > 0 ? (withSeconds - withoutSeconds) / static_cast<double>(reads) * 1e6 : 0.0);
 
-    std::size_t planted[6] = {};
+    std::size_t planted[static_cast<int>(watch::NoticeKind::FailingAgain) + 1] = {};
     for (int i = 0; i < table.count(); ++i) {
         switch (fateOf(i)) {
         case Fate::Dropped: ++planted[static_cast<int>(watch::NoticeKind::Dropped)]; break;

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // The changes between two lookups of a name, from arbitrary bytes: a status byte for each lookup,
-// then each lookup's expiry, registrar and owner, each ended by a newline (the before lookup's
-// first). Checks that a lookup that is neither registered nor available gives no change, that a
-// status that moved gives exactly one change of the right kind, that a renewal moves the expiry
-// forward between two dates as YYYY-MM-DD (and its mirror moves it back), that a registrar or
-// owner change names two different values, none withheld, and that every change has its texts.
+// then each lookup's expiry, registrar, owner, statuses, name servers and DNSSEC, each ended by a
+// newline (the before lookup's first). Checks that a lookup that is neither registered nor
+// available gives no change, that a status that moved gives exactly one change of the right kind,
+// that a renewal moves the expiry forward between two dates as YYYY-MM-DD (and its mirror moves it
+// back), that a registrar or owner change names two different values, none withheld, that a
+// security change comes only of two stated values and its mirror is its counterpart, and that
+// every change has its texts.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/calendar_date.h"
 #include "core/lookup_status.h"
@@ -39,6 +42,9 @@ history::HistoryEntry lookupOf(std::uint8_t status, std::string_view& input)
     entry.values[Field::ExpiryDate] = takeLine(input);
     entry.values[Field::Registrar] = takeLine(input);
     entry.values[Field::Owner] = takeLine(input);
+    entry.values[Field::Statuses] = takeLine(input);
+    entry.values[Field::NameServers] = takeLine(input);
+    entry.values[Field::Dnssec] = takeLine(input);
     return entry;
 }
 
@@ -99,6 +105,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (countOf(changes, ChangeKind::Renewed) != countOf(mirrored, ChangeKind::ExpiryMovedBack))
         std::abort();
+    // Each security change read backwards is its counterpart.
+    for (const auto& [kind, counterpart] :
+         {std::pair{ChangeKind::TransferLockLifted, ChangeKind::TransferLockSet},
+          std::pair{ChangeKind::PutOnHold, ChangeKind::HoldReleased},
+          std::pair{ChangeKind::EnteredRedemption, ChangeKind::LeftRedemption},
+          std::pair{ChangeKind::DnssecTurnedOff, ChangeKind::DnssecTurnedOn},
+          std::pair{ChangeKind::NameServersChanged, ChangeKind::NameServersChanged}}) {
+        if (countOf(changes, kind) > 1 || countOf(changes, kind) != countOf(mirrored, counterpart))
+            std::abort();
+    }
     for (const history::Change& change : changes) {
         switch (change.kind) {
         case ChangeKind::Renewed:
@@ -115,6 +131,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         case ChangeKind::Dropped:
         case ChangeKind::Registered: break;
+        case ChangeKind::TransferLockLifted:
+        case ChangeKind::TransferLockSet:
+        case ChangeKind::PutOnHold:
+        case ChangeKind::HoldReleased:
+        case ChangeKind::EnteredRedemption:
+        case ChangeKind::LeftRedemption:
+            if (before.values[Field::Statuses].empty() || after.values[Field::Statuses].empty() ||
+                change.from == change.to)
+                std::abort();
+            break;
+        case ChangeKind::NameServersChanged:
+        case ChangeKind::DnssecTurnedOff:
+        case ChangeKind::DnssecTurnedOn:
+            if (change.from.empty() || change.to.empty() || change.from == change.to)
+                std::abort();
+            break;
         }
         if (history::changeKey(change.kind).empty() || history::changeText(change).empty() ||
             history::changeTextZh(change).empty())

@@ -2,6 +2,7 @@
 #include "history/record_changes.h"
 
 #include "core/calendar_date.h"
+#include "core/domain_status.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/withheld_value.h"
@@ -25,7 +26,83 @@ constexpr KindText Kinds[] = {
     {ChangeKind::ExpiryMovedBack, "expiry-moved-back", "expiry moved back", "到期日提前"},
     {ChangeKind::RegistrarChanged, "registrar-changed", "registrar changed", "注册商变更"},
     {ChangeKind::OwnerChanged, "owner-changed", "owner changed", "所有人变更"},
+    {ChangeKind::TransferLockLifted, "transfer-lock-lifted", "transfer lock lifted", "转移锁已解除！"},
+    {ChangeKind::TransferLockSet, "transfer-lock-set", "transfer lock set", "已加转移锁"},
+    {ChangeKind::NameServersChanged, "name-servers-changed", "name servers changed", "域名服务器变更"},
+    {ChangeKind::DnssecTurnedOff, "dnssec-off", "DNSSEC turned off", "DNSSEC已关闭！"},
+    {ChangeKind::DnssecTurnedOn, "dnssec-on", "DNSSEC turned on", "DNSSEC已开启"},
+    {ChangeKind::PutOnHold, "put-on-hold", "put on hold", "已暂停解析！"},
+    {ChangeKind::HoldReleased, "hold-released", "hold released", "已恢复解析"},
+    {ChangeKind::EnteredRedemption,
+     "entered-redemption",
+     "entered redemption / pending delete",
+     "进入赎回期或待删除！"},
+    {ChangeKind::LeftRedemption,
+     "left-redemption",
+     "left redemption / pending delete",
+     "已离开赎回期或待删除"},
 };
+
+using core::Field;
+
+/// The states whose coming and going is a change: a group of codes, and the kinds it makes.
+struct StateChange
+{
+    core::StatusBits codes;
+    ChangeKind gone;
+    ChangeKind came;
+};
+
+const StateChange StateChanges[] = {
+    {core::statusBit(core::EppStatus::ClientTransferProhibited) |
+         core::statusBit(core::EppStatus::ServerTransferProhibited),
+     ChangeKind::TransferLockLifted,
+     ChangeKind::TransferLockSet},
+    {core::statusBit(core::EppStatus::ClientHold) | core::statusBit(core::EppStatus::ServerHold),
+     ChangeKind::HoldReleased,
+     ChangeKind::PutOnHold},
+    {core::statusBit(core::EppStatus::RedemptionPeriod) | core::statusBit(core::EppStatus::PendingRestore) |
+         core::statusBit(core::EppStatus::PendingDelete),
+     ChangeKind::LeftRedemption,
+     ChangeKind::EnteredRedemption},
+};
+
+/// The codes of `codes` among `bits`, as text ("clientTransferProhibited, serverTransferProhibited").
+std::string codesText(core::StatusBits bits, core::StatusBits codes)
+{
+    return core::statusesText({bits & codes, {}});
+}
+
+/// The security changes, before the others: the watch tells them first.
+void addSecurityChanges(const HistoryEntry& before, const HistoryEntry& after, std::vector<Change>& changes)
+{
+    const core::DomainStatuses was = core::readStatusesText(before.values[Field::Statuses]);
+    const core::DomainStatuses is = core::readStatusesText(after.values[Field::Statuses]);
+    if (!was.empty() && !is.empty()) {
+        for (const StateChange& state : StateChanges) {
+            const bool had = (was.codes & state.codes) != 0;
+            const bool has = (is.codes & state.codes) != 0;
+            if (had != has)
+                changes.push_back({has ? state.came : state.gone,
+                                   codesText(was.codes, state.codes),
+                                   codesText(is.codes, state.codes)});
+        }
+    }
+    const std::string& wasServers = before.values[Field::NameServers];
+    const std::string& isServers = after.values[Field::NameServers];
+    if (!wasServers.empty() && !isServers.empty() &&
+        (core::readNameServersText(wasServers) != core::readNameServersText(isServers) ||
+         wasServers.substr(std::min(wasServers.size(), wasServers.find('+'))) !=
+             isServers.substr(std::min(isServers.size(), isServers.find('+')))))
+        changes.push_back({ChangeKind::NameServersChanged, wasServers, isServers});
+    const core::Dnssec wasSigned = core::dnssecOfText(before.values[Field::Dnssec]);
+    const core::Dnssec isSigned = core::dnssecOfText(after.values[Field::Dnssec]);
+    if (wasSigned != core::Dnssec::NotStated && isSigned != core::Dnssec::NotStated && wasSigned != isSigned)
+        changes.push_back(
+            {isSigned == core::Dnssec::Signed ? ChangeKind::DnssecTurnedOn : ChangeKind::DnssecTurnedOff,
+             before.values[Field::Dnssec],
+             after.values[Field::Dnssec]});
+}
 
 const KindText& textsOf(ChangeKind kind)
 {
@@ -35,8 +112,6 @@ const KindText& textsOf(ChangeKind kind)
     }
     return Kinds[0];
 }
-
-using core::Field;
 
 constexpr auto Registered = static_cast<std::int32_t>(core::LookupStatus::Success);
 constexpr auto Available = static_cast<std::int32_t>(core::LookupStatus::NotRegistered);
@@ -58,6 +133,7 @@ std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntr
     }
     if (after.status != Registered)
         return changes;
+    addSecurityChanges(before, after, changes);
     const auto was = core::readDate(before.values[Field::ExpiryDate]);
     const auto is = core::readDate(after.values[Field::ExpiryDate]);
     if (was && is && was->dayNumber() != is->dayNumber())
@@ -81,6 +157,11 @@ std::string_view changeKey(ChangeKind kind)
     return textsOf(kind).key;
 }
 
+std::string_view changeKindText(ChangeKind kind)
+{
+    return textsOf(kind).english;
+}
+
 std::string changeText(const Change& change)
 {
     std::string text(textsOf(change.kind).english);
@@ -101,6 +182,11 @@ std::string changeTextZh(const Change& change)
 std::string_view changeKindTextZh(ChangeKind kind)
 {
     return textsOf(kind).chinese;
+}
+
+bool isSecurityChange(ChangeKind kind)
+{
+    return kind >= ChangeKind::TransferLockLifted;
 }
 
 bool changeShowsValues(ChangeKind kind)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // What changed between two lookups of a name: a drop (registered, then available), a new
-// registration, a renewal or an expiry moved back, another registrar, another owner. A lookup
-// that ended in Error tells nothing, so no change is made of it.
+// registration, a renewal or an expiry moved back, another registrar, another owner, and the
+// changes of its security state (a transfer lock, its name servers, DNSSEC, a hold, a
+// redemption). A lookup that ended in Error tells nothing, so no change is made of it; nor does a
+// state one of the two lookups does not state.
 #pragma once
 
 #include <string>
@@ -20,7 +22,20 @@ enum class ChangeKind
     ExpiryMovedBack,
     RegistrarChanged,
     OwnerChanged,
+    // The name's security state (core/domain_status.h): a state on one side and not the other.
+    TransferLockLifted, // no client- or serverTransferProhibited left where there was one
+    TransferLockSet,
+    NameServersChanged, // another set of servers (an order alone is none)
+    DnssecTurnedOff,
+    DnssecTurnedOn,
+    PutOnHold, // clientHold or serverHold
+    HoldReleased,
+    EnteredRedemption, // redemptionPeriod, pendingRestore or pendingDelete
+    LeftRedemption,
 };
+
+/// Whether a change is of the name's security state (the watch tells these first).
+bool isSecurityChange(ChangeKind kind);
 
 struct Change
 {
@@ -34,8 +49,13 @@ struct Change
 std::vector<Change> changesBetween(const HistoryEntry& before, const HistoryEntry& after);
 
 /// A stable English key: "dropped", "registered", "renewed", "expiry-moved-back",
-/// "registrar-changed", "owner-changed".
+/// "registrar-changed", "owner-changed", "transfer-lock-lifted", "transfer-lock-set",
+/// "name-servers-changed", "dnssec-off", "dnssec-on", "put-on-hold", "hold-released",
+/// "entered-redemption", "left-redemption".
 std::string_view changeKey(ChangeKind kind);
+
+/// The kind alone in English ("transfer lock lifted").
+std::string_view changeKindText(ChangeKind kind);
 
 /// "renewed: 2026-05-14 -> 2027-05-14", for terminals.
 std::string changeText(const Change& change);

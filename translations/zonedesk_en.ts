@@ -1094,6 +1094,42 @@ Stop them and close the program? Finished results are kept.</translation>
         <translation>Owner changed</translation>
     </message>
     <message>
+        <source>转移锁已解除！</source>
+        <translation>Transfer lock lifted!</translation>
+    </message>
+    <message>
+        <source>已加转移锁</source>
+        <translation>Transfer lock set</translation>
+    </message>
+    <message>
+        <source>域名服务器变更</source>
+        <translation>Name servers changed</translation>
+    </message>
+    <message>
+        <source>DNSSEC已关闭！</source>
+        <translation>DNSSEC turned off!</translation>
+    </message>
+    <message>
+        <source>DNSSEC已开启</source>
+        <translation>DNSSEC turned on</translation>
+    </message>
+    <message>
+        <source>已暂停解析！</source>
+        <translation>Put on hold!</translation>
+    </message>
+    <message>
+        <source>已恢复解析</source>
+        <translation>Hold released</translation>
+    </message>
+    <message>
+        <source>进入赎回期或待删除！</source>
+        <translation>Entered redemption or pending delete!</translation>
+    </message>
+    <message>
+        <source>已离开赎回期或待删除</source>
+        <translation>Left redemption or pending delete</translation>
+    </message>
+    <message>
         <source>%1：%2 → %3</source>
         <translation>%1: %2 → %3</translation>
     </message>

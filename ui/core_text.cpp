@@ -69,6 +69,15 @@ namespace {
     QT_TRANSLATE_NOOP("zonedesk::core", "到期日提前"),
     QT_TRANSLATE_NOOP("zonedesk::core", "注册商变更"),
     QT_TRANSLATE_NOOP("zonedesk::core", "所有人变更"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "转移锁已解除！"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "已加转移锁"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "域名服务器变更"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "DNSSEC已关闭！"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "DNSSEC已开启"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "已暂停解析！"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "已恢复解析"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "进入赎回期或待删除！"),
+    QT_TRANSLATE_NOOP("zonedesk::core", "已离开赎回期或待删除"),
 };
 
 } // namespace

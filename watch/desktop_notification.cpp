@@ -101,6 +101,7 @@ std::string countsLine(const WatchReport& report)
     };
 
     const Count counts[] = {
+        {NoticeKind::SecurityChanged, "security changed"},
         {NoticeKind::Dropped, "dropped"},
         {NoticeKind::NearExpiry, "expiring within " + plural(report.warnDays, "day", "days")},
         {NoticeKind::ExpiryMovedBack, "expiry moved back"},
@@ -147,6 +148,7 @@ std::string noticeLine(const Notice& notice)
 {
     std::string name = bodyText(shownName(notice));
     switch (notice.kind) {
+    case NoticeKind::SecurityChanged: return bodyText(notice.what) + ": " + name + changeDetail(notice);
     case NoticeKind::Dropped: return "dropped: " + name;
     case NoticeKind::NearExpiry: return expiryPhrase(notice) + ": " + name;
     case NoticeKind::ExpiryMovedBack: return "expiry moved back: " + name + changeDetail(notice);

@@ -111,17 +111,20 @@ std::size_t namesToReport(const WatchReport& report)
 // The sections of a message, in the order it lists them; the three changes share one.
 enum class Section
 {
+    Security,
     Dropped,
     Expiring,
     Changed,
     Failing,
 };
 
-constexpr std::array Sections = {Section::Dropped, Section::Expiring, Section::Changed, Section::Failing};
+constexpr std::array Sections = {
+    Section::Security, Section::Dropped, Section::Expiring, Section::Changed, Section::Failing};
 
 Section sectionOf(NoticeKind kind)
 {
     switch (kind) {
+    case NoticeKind::SecurityChanged: return Section::Security;
     case NoticeKind::Dropped: return Section::Dropped;
     case NoticeKind::NearExpiry: return Section::Expiring;
     case NoticeKind::ExpiryMovedBack:
@@ -144,6 +147,7 @@ std::vector<const Notice*> noticesIn(const WatchReport& report, Section section)
 std::string sectionTitle(const WatchReport& report, Section section)
 {
     switch (section) {
+    case Section::Security: return "Security (transfer lock, name servers, DNSSEC, hold, redemption)";
     case Section::Dropped: return "Dropped (now available)";
     case Section::Expiring: return "Expiring within " + daysWord(std::max(report.warnDays, 0));
     case Section::Changed: return "Changed";
@@ -195,6 +199,9 @@ std::string textLine(const Notice& notice)
 {
     std::string line = "  " + visible(shownName(notice));
     switch (sectionOf(notice.kind)) {
+    case Section::Security:
+        line += "  " + visible(notice.what) + ": " + orNone(notice.before) + " -> " + orNone(notice.after);
+        break;
     case Section::Dropped:
         if (!notice.registrar.empty())
             line += "  (registrar was " + visible(notice.registrar) + ")";
@@ -228,9 +235,10 @@ void appendHtmlRow(std::string& html, const std::vector<std::string>& cells, std
 std::vector<std::string> htmlHeader(Section section)
 {
     switch (section) {
+    case Section::Security:
+    case Section::Changed: return {"Name", "What", "Before", "After"};
     case Section::Dropped: return {"Name", "Registrar was"};
     case Section::Expiring: return {"Name", "Expires", "Days left", "Registrar"};
-    case Section::Changed: return {"Name", "What", "Before", "After"};
     case Section::Failing: return {"Name", "Reason"};
     }
     return {};
@@ -245,6 +253,8 @@ std::vector<std::string> htmlCells(const Notice& notice)
 {
     const std::string name = htmlText(shownName(notice));
     switch (sectionOf(notice.kind)) {
+    case Section::Security:
+        return {name, htmlText(notice.what), htmlText(orNone(notice.before)), htmlText(orNone(notice.after))};
     case Section::Dropped: return {name, htmlText(notice.registrar)};
     case Section::Expiring:
         return {name, htmlText(notice.expiry), escapeHtml(daysLeftText(notice)), htmlText(notice.registrar)};
@@ -267,7 +277,8 @@ Json textOrNull(const std::string& text)
 bool isUrgent(const WatchReport& report)
 {
     return std::any_of(report.notices.begin(), report.notices.end(), [](const Notice& notice) {
-        return notice.kind == NoticeKind::Dropped ||
+        return notice.kind == NoticeKind::Dropped || notice.change == "transfer-lock-lifted" ||
+               notice.change == "put-on-hold" || notice.change == "entered-redemption" ||
                (notice.kind == NoticeKind::NearExpiry && notice.daysLeft && *notice.daysLeft < 0);
     });
 }
@@ -286,6 +297,7 @@ Json jsonBody(const WatchReport& report)
             {"before", textOrNull(notice.before)},
             {"after", textOrNull(notice.after)},
             {"reason", textOrNull(notice.reason)},
+            {"change", textOrNull(notice.change)},
         });
     }
     return {
@@ -318,7 +330,8 @@ std::string fitted(std::string text, std::size_t limit)
 Json ntfyBody(const WatchReport& report, std::string_view topic)
 {
     Json tags = Json::array({"zonedesk"});
-    for (const NoticeKind kind : {NoticeKind::Dropped,
+    for (const NoticeKind kind : {NoticeKind::SecurityChanged,
+                                  NoticeKind::Dropped,
                                   NoticeKind::NearExpiry,
                                   NoticeKind::ExpiryMovedBack,
                                   NoticeKind::RegistrarChanged,
@@ -342,6 +355,8 @@ std::string messageSubject(const WatchReport& report)
     if (report.empty())
         return "zonedesk: " + quietSummary(report);
     std::vector<std::string> parts;
+    if (const std::size_t n = report.count(NoticeKind::SecurityChanged); n > 0)
+        parts.push_back(counted(n, "security change", "security changes"));
     if (const std::size_t n = report.count(NoticeKind::Dropped); n > 0)
         parts.push_back(std::to_string(n) + " dropped");
     if (const std::size_t n = report.count(NoticeKind::NearExpiry); n > 0)

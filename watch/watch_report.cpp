@@ -42,6 +42,7 @@ std::string quietSummary(const WatchReport& report)
 std::string_view noticeKey(NoticeKind kind)
 {
     switch (kind) {
+    case NoticeKind::SecurityChanged: return "security";
     case NoticeKind::Dropped: return "dropped";
     case NoticeKind::NearExpiry: return "near-expiry";
     case NoticeKind::ExpiryMovedBack: return "expiry-moved-back";
@@ -82,6 +83,15 @@ NoticeKind noticeKindOf(history::ChangeKind kind)
     case history::ChangeKind::ExpiryMovedBack: return NoticeKind::ExpiryMovedBack;
     case history::ChangeKind::RegistrarChanged: return NoticeKind::RegistrarChanged;
     case history::ChangeKind::OwnerChanged: return NoticeKind::OwnerChanged;
+    case history::ChangeKind::TransferLockLifted:
+    case history::ChangeKind::TransferLockSet:
+    case history::ChangeKind::NameServersChanged:
+    case history::ChangeKind::DnssecTurnedOff:
+    case history::ChangeKind::DnssecTurnedOn:
+    case history::ChangeKind::PutOnHold:
+    case history::ChangeKind::HoldReleased:
+    case history::ChangeKind::EnteredRedemption:
+    case history::ChangeKind::LeftRedemption: return NoticeKind::SecurityChanged;
     case history::ChangeKind::Registered:
     case history::ChangeKind::Renewed: break;
     }
@@ -156,6 +166,10 @@ WatchReport buildWatchReport(const core::DomainTable& table,
             Notice notice = noticeOf(noticeKindOf(change.kind), now, aLabel);
             notice.before = change.from;
             notice.after = change.to;
+            if (history::isSecurityChange(change.kind)) {
+                notice.change = history::changeKey(change.kind);
+                notice.what = history::changeKindText(change.kind);
+            }
             if (change.kind == history::ChangeKind::Dropped) {
                 // What the name was: its expiry and registrar at the lookup before the drop.
                 notice.expiry = change.from;

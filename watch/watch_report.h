@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
-// What a watch run has to tell its user: the names that were dropped, that expire soon, whose
-// registrar, owner or expiry moved back, and that failed for the second run in a row. Built from
+// What a watch run has to tell its user: the names whose security state changed (a transfer lock
+// lifted, other name servers, DNSSEC off, a hold, a redemption, and back), that were dropped, that
+// expire soon, whose registrar, owner or expiry moved back, and that failed for the second run in
+// a row. Built from
 // the run's table and the history; every message format reads this one value.
 #pragma once
 
@@ -26,6 +28,7 @@ namespace zonedesk::watch {
 /// In the order a message lists them.
 enum class NoticeKind
 {
+    SecurityChanged, // a transfer lock, the name servers, DNSSEC, a hold or a redemption: `change`
     Dropped,         // registered at the previous lookup, available now
     NearExpiry,      // expires within the days asked for (or has expired)
     ExpiryMovedBack, // the expiry date is earlier than at the previous lookup
@@ -45,6 +48,8 @@ struct Notice
     std::string before;                   // the changes' values (UTF-8; dates as YYYY-MM-DD)
     std::string after;
     std::string reason; // FailingAgain: why, in English ("timed out")
+    std::string change; // SecurityChanged: the change's key ("transfer-lock-lifted")
+    std::string what;   // SecurityChanged: the change in English ("transfer lock lifted")
 
     bool operator==(const Notice&) const = default;
 };
@@ -69,7 +74,7 @@ struct WatchReport
 /// fine, 1 lookup failed": a failure never reads as fine.
 std::string quietSummary(const WatchReport& report);
 
-/// A stable English key for data: "dropped", "near-expiry", "expiry-moved-back",
+/// A stable English key for data: "security", "dropped", "near-expiry", "expiry-moved-back",
 /// "registrar-changed", "owner-changed", "failing-again".
 std::string_view noticeKey(NoticeKind kind);
 

@@ -370,6 +370,69 @@ TEST(RecordChanges, AWithheldValueOnEitherSideIsNoChange)
     EXPECT_EQ(changesBetween(before, after)[0].kind, ChangeKind::OwnerChanged);
 }
 
+TEST(RecordChanges, TheSecurityStateChangesFirstAndAStateNotStatedIsNoChange)
+{
+    struct State
+    {
+        std::string_view statuses;
+        std::string_view servers;
+        std::string_view dnssec;
+    };
+
+    struct Case
+    {
+        State before;
+        State after;
+        std::vector<Change> changes;
+    };
+
+    const Case cases[] = {
+        {{"clientTransferProhibited, ok", "a.ns.example b.ns.example", "signed"},
+         {"ok, redemptionPeriod", "a.ns.example c.ns.example", "unsigned"},
+         {{ChangeKind::TransferLockLifted, "clientTransferProhibited", ""},
+          {ChangeKind::EnteredRedemption, "", "redemptionPeriod"},
+          {ChangeKind::NameServersChanged, "a.ns.example b.ns.example", "a.ns.example c.ns.example"},
+          {ChangeKind::DnssecTurnedOff, "signed", "unsigned"}}},
+        {{"ok", "", ""},
+         {"clientHold, serverTransferProhibited", "", ""},
+         {{ChangeKind::TransferLockSet, "", "serverTransferProhibited"},
+          {ChangeKind::PutOnHold, "", "clientHold"}}},
+        {{"pendingDelete, serverHold", "", "unsigned"},
+         {"ok", "", "signed"},
+         {{ChangeKind::HoldReleased, "serverHold", ""},
+          {ChangeKind::LeftRedemption, "pendingDelete", ""},
+          {ChangeKind::DnssecTurnedOn, "unsigned", "signed"}}},
+        // One lock for another, a reorder, more of a set that was cut: nothing / only the servers.
+        {{"clientTransferProhibited", "a.ns.example b.ns.example", "signed"},
+         {"serverTransferProhibited, ~connect", "a.ns.example b.ns.example", "signed"},
+         {}},
+        {{"ok", "a.ns.example +2", ""},
+         {"ok", "a.ns.example +3", ""},
+         {{ChangeKind::NameServersChanged, "a.ns.example +2", "a.ns.example +3"}}},
+        // A state one side does not state is no change.
+        {{"clientTransferProhibited", "a.ns.example", "signed"}, {"", "", ""}, {}},
+        {{"", "", ""}, {"clientHold", "b.ns.example", "unsigned"}, {}},
+    };
+    const auto lookup = [](const State& state) {
+        HistoryEntry looked = entry("a.com", Registered, "2026-05-14", "R");
+        looked.values[core::Field::Statuses] = state.statuses;
+        looked.values[core::Field::NameServers] = state.servers;
+        looked.values[core::Field::Dnssec] = state.dnssec;
+        return looked;
+    };
+    for (const Case& c : cases) {
+        HistoryEntry after = lookup(c.after);
+        after.values[core::Field::ExpiryDate] = "2027-05-14"; // renewed too: told after the state
+        std::vector<Change> expected = c.changes;
+        expected.push_back({ChangeKind::Renewed, "2026-05-14", "2027-05-14"});
+        EXPECT_EQ(changesBetween(lookup(c.before), after), expected)
+            << c.before.statuses << " / " << c.after.statuses;
+    }
+    EXPECT_EQ(changeText({ChangeKind::TransferLockLifted, "clientTransferProhibited", ""}),
+              "transfer lock lifted: clientTransferProhibited -> -");
+    EXPECT_EQ(changeKey(ChangeKind::EnteredRedemption), "entered-redemption");
+}
+
 TEST(HistoryWriter, StoresFinishedRecordsOnceAndSeesTheirChanges)
 {
     test::TempDir dir;

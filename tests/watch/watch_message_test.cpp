@@ -125,7 +125,7 @@ TEST(WebhookBody, JsonHoldsTheFactsWithNullForWhatANoticeLacks)
     std::vector<std::string> kinds;
     for (const Json& notice : body["notices"]) {
         kinds.push_back(notice["kind"]);
-        EXPECT_EQ(notice.size(), 9U) << notice; // every key, always
+        EXPECT_EQ(notice.size(), 10U) << notice; // every key, always
         for (const auto& [key, value] : notice.items())
             EXPECT_TRUE(value.is_null() || value.is_number() || !value.get<std::string>().empty()) << key;
     }
@@ -248,6 +248,49 @@ TEST(WatchMessage, AHomographIsToldWithItsALabelInEveryFormat)
     for (const std::string& text : shown)
         EXPECT_NE(text.find("\xd0\xb0pple.com (xn--pple-43d.com)"), std::string::npos) << text;
     EXPECT_EQ(Json::parse(webhookBody(report, WebhookFormat::Json))["notices"][0]["aLabel"], notice.aLabel);
+}
+
+TEST(WatchMessage, SecurityChangesComeFirstWithBeforeAndAfterInEveryFormat)
+{
+    WatchReport report;
+    report.total = 3;
+    const auto security =
+        [](std::string name, std::string change, std::string what, std::string before, std::string after) {
+            Notice notice;
+            notice.kind = NoticeKind::SecurityChanged;
+            notice.name = std::move(name);
+            notice.change = std::move(change);
+            notice.what = std::move(what);
+            notice.before = std::move(before);
+            notice.after = std::move(after);
+            return notice;
+        };
+    report.notices = {
+        security("a.com", "transfer-lock-lifted", "transfer lock lifted", "clientTransferProhibited", ""),
+        security("a.com", "name-servers-changed", "name servers changed", "a.ns.example", "evil.ns.example"),
+        security(
+            "b.com", "entered-redemption", "entered redemption / pending delete", "", "redemptionPeriod"),
+        test::dropped("c.com"),
+    };
+    EXPECT_EQ(messageSubject(report), "zonedesk: 3 security changes, 1 dropped");
+    const std::string text = messageText(report);
+    EXPECT_LT(text.find("Security"), text.find("Dropped")) << text;
+    for (const char* line : {"  a.com  transfer lock lifted: clientTransferProhibited -> (none)\n",
+                             "  a.com  name servers changed: a.ns.example -> evil.ns.example\n",
+                             "  b.com  entered redemption / pending delete: (none) -> redemptionPeriod\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << text;
+    EXPECT_NE(messageHtml(report).find("<td>a.com</td><td>name servers changed</td><td>a.ns.example</td>"
+                                       "<td>evil.ns.example</td>"),
+              std::string::npos);
+    const Json json = Json::parse(webhookBody(report, WebhookFormat::Json));
+    EXPECT_EQ(json["notices"][0]["kind"], "security");
+    EXPECT_EQ(json["notices"][0]["change"], "transfer-lock-lifted");
+    EXPECT_TRUE(json["notices"][3]["change"].is_null());
+    EXPECT_EQ(Json::parse(webhookBody(report, WebhookFormat::Ntfy, "t"))["priority"], 4); // a lock lifted
+    const std::string desktop = desktopNotice(report).body;
+    EXPECT_NE(desktop.find("transfer lock lifted: a.com (clientTransferProhibited → none)"),
+              std::string::npos)
+        << desktop;
 }
 
 } // namespace
