@@ -117,7 +117,11 @@ std::string sampleRdapResponse(std::string_view requestLine)
                R"({"eventAction":"last changed","eventDate":"2026-01-19T10:22:05Z"}],"entities":[)"
                R"({"objectClassName":"entity","roles":["registrar"],"vcardArray":["vcard",[)"
                R"(["version",{},"text","4.0"],["fn",{},"text","Example Registrar, Inc."]]]},)" +
-               registrant + "]}";
+               registrant +
+               R"(],"status":["client transfer prohibited","active"],)"
+               R"("nameservers":[{"objectClassName":"nameserver","ldhName":"ns1.example-dns.net"},)"
+               R"({"objectClassName":"nameserver","ldhName":"ns2.example-dns.net"}],)"
+               R"("secureDNS":{"delegationSigned":false}})";
     }
     return "HTTP/1.1 " + status +
            "\r\nContent-Type: application/rdap+json\r\nContent-Length: " + std::to_string(body.size()) +

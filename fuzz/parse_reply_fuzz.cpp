@@ -23,6 +23,8 @@ namespace {
 bool hasAnyValue(const zonedesk::core::DomainRecord& record)
 {
     for (const auto& field : zonedesk::core::ResultFields) {
+        if (!field.readByLabel())
+            continue;
         const std::string value = field.record.text(record);
         if (!value.empty() && value != "N/A")
             return true;

@@ -126,12 +126,18 @@ std::vector<SheetColumn> sheetColumns(const CsvExportOptions& options)
     std::vector<SheetColumn> columns{{SheetColumn::Server}, {SheetColumn::Domain}, {SheetColumn::Status}};
     std::vector<const core::ResultField*> fields;
     for (const core::ResultField& field : core::ResultFields) {
-        if ((field.exported || options.allColumns) && field.readByLabel())
+        // The security state is always a column of the spreadsheet (never of our own CSV).
+        if (field.exported || options.allColumns || !field.readByLabel())
             fields.push_back(&field);
     }
-    // The list's order (the update date last), which the export's eight columns keep too.
-    std::sort(fields.begin(), fields.end(), [](const core::ResultField* a, const core::ResultField* b) {
-        return a->listColumn < b->listColumn;
+    // The list's order (the update date last), which the export's eight columns keep too; the
+    // security state after them, in the table's order.
+    const auto order = [](const core::ResultField* field) {
+        return field->readByLabel() ? field->listColumn
+                                    : 100 + static_cast<int>(field - std::begin(core::ResultFields));
+    };
+    std::sort(fields.begin(), fields.end(), [&order](const core::ResultField* a, const core::ResultField* b) {
+        return order(a) < order(b);
     });
     for (const core::ResultField* field : fields) {
         columns.push_back({SheetColumn::Result, field});

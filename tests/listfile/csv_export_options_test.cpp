@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/domain_status.h"
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
@@ -43,27 +44,34 @@ protected:
 TEST_F(SheetExport, HeaderTitlesAreTheListsOwnInItsOrder)
 {
     EXPECT_EQ(csvHeader(CsvExportOptions{.header = true}),
-              gbk("whois服务器,域名,当前状态,过期日期,注册日期,所有人,联系Email,注册商\r\n"));
+              gbk("whois服务器,域名,当前状态,过期日期,注册日期,所有人,联系Email,注册商,状态码,域名服务器,"
+                  "DNSSEC签名\r\n"));
     EXPECT_EQ(csvHeader(CsvExportOptions{.header = true, .allColumns = true, .daysLeft = true}),
               gbk("whois服务器,域名,当前状态,过期日期,剩余天数,注册日期,所有人,联系Email,注册商,"
-                  "whois更新日期\r\n"));
+                  "whois更新日期,状态码,域名服务器,DNSSEC签名\r\n"));
 }
 
 TEST_F(SheetExport, ColumnsDatesAndDaysLeft)
 {
-    const DomainRecord& found = addFound("example.com", "2026-12-18");
+    DomainRecord& found = addFound("example.com", "2026-12-18");
+    found.statusCodes = core::statusBit(core::EppStatus::Ok) | core::statusBit(core::EppStatus::ClientHold);
+    copyField(found.nameServers, "a.ns.example b.ns.example");
+    found.dnssec = static_cast<std::uint8_t>(core::Dnssec::Signed);
     const CsvExportOptions plain;
-    EXPECT_EQ(
-        csvLine(found, plain),
-        gbk("whois.verisign-grs.com,example.com,成功,2026-12-18,1995-08-14T04:00:00Z,Owner,a@b.com,Reg\r\n"));
+    EXPECT_EQ(csvLine(found, plain),
+              gbk("whois.verisign-grs.com,example.com,成功,2026-12-18,1995-08-14T04:00:00Z,Owner,a@b.com,Reg,"
+                  "\"ok, clientHold\",a.ns.example b.ns.example,signed\r\n"));
 
     const CsvExportOptions nine{.allColumns = true};
-    EXPECT_TRUE(csvLine(found, nine).ends_with(",Reg,2024-01-02T03:04:05Z\r\n")) << csvLine(found, nine);
+    EXPECT_TRUE(csvLine(found, nine)
+                    .ends_with(",Reg,2024-01-02T03:04:05Z,\"ok, clientHold\",a.ns.example "
+                               "b.ns.example,signed\r\n"))
+        << csvLine(found, nine);
 
     const CsvExportOptions iso{.allColumns = true, .isoDates = true, .daysLeft = true, .today = Today};
     EXPECT_EQ(csvLine(found, iso),
               gbk("whois.verisign-grs.com,example.com,成功,2026-12-18,10,1995-08-14,Owner,a@b.com,Reg,2024-"
-                  "01-02\r\n"));
+                  "01-02,\"ok, clientHold\",a.ns.example b.ns.example,signed\r\n"));
 
     // Days left are ours: an expired name's negative count is no formula and gets no apostrophe.
     EXPECT_TRUE(csvLine(addFound("old.com", "2026-12-01"), iso)
@@ -86,13 +94,13 @@ TEST_F(SheetExport, DaysLeftAndIsoDatesAreBlankOrVerbatimWithoutADate)
     DomainRecord& busy = add("whois.nic.tv", "busy.tv");
     copyField(busy.expiryDate, "2027-01-01");
     busy.status = static_cast<std::int32_t>(core::LookupStatus::Success);
-    EXPECT_EQ(csvLine(busy, iso), gbk("whois.nic.tv,busy.tv,未查询,,,,,,\r\n"));
+    EXPECT_EQ(csvLine(busy, iso), gbk("whois.nic.tv,busy.tv,未查询,,,,,,,,,\r\n"));
 
     // Not registered: no expiry to count to.
     DomainRecord& free = add("whois.cnnic.cn", "free.cn");
     copyField(free.expiryDate, "2027-01-01");
     settle(free, core::LookupStatus::NotRegistered);
-    EXPECT_EQ(csvLine(free, iso), gbk("whois.cnnic.cn,free.cn,域名未注册,2027-01-01,,,,,\r\n"));
+    EXPECT_EQ(csvLine(free, iso), gbk("whois.cnnic.cn,free.cn,域名未注册,2027-01-01,,,,,,,,\r\n"));
 }
 
 TEST_F(SheetExport, QuotedOnlyWhereNeededWithLineBreaksKeptAndFormulasDefused)
@@ -106,7 +114,7 @@ TEST_F(SheetExport, QuotedOnlyWhereNeededWithLineBreaksKeptAndFormulasDefused)
     settle(record, core::LookupStatus::Success);
     EXPECT_EQ(csvLine(record, CsvExportOptions{.isoDates = true}),
               "whois.nic.biz,\"a\"\"b.biz\",\xB3\xC9\xB9\xA6,'=1+1,'-2,\"Doe, John\r\nLine 2\",\"'+x\"\"y\","
-              "\"'@Reg, Inc.\"\r\n");
+              "\"'@Reg, Inc.\",,,\r\n");
 
     DomainRecord& dashed = add("", "-x.com"); // our own fields are never prefixed
     EXPECT_TRUE(csvLine(dashed, CsvExportOptions{}).starts_with(",-x.com,"));
@@ -119,16 +127,17 @@ TEST_F(SheetExport, Utf8WithBomConvertsRecordsAndTitles)
     const CsvExportOptions utf8{.header = true, .utf8Bom = true};
     const auto file = dir.path() / "out.csv";
     ASSERT_TRUE(exportCsv(*table, file, utf8, std::vector<std::size_t>{0}).ok);
-    EXPECT_EQ(test::readFile(file),
-              "\xEF\xBB\xBF"
-              "whois服务器,域名,当前状态,过期日期,注册日期,所有人,联系Email,注册商\r\n"
-              "whois.verisign-grs.com,例子.com,成功,2030-01-01,1995-08-14T04:00:00Z,张三,a@b.com,Reg\r\n");
+    EXPECT_EQ(
+        test::readFile(file),
+        "\xEF\xBB\xBF"
+        "whois服务器,域名,当前状态,过期日期,注册日期,所有人,联系Email,注册商,状态码,域名服务器,DNSSEC签名\r\n"
+        "whois.verisign-grs.com,例子.com,成功,2030-01-01,1995-08-14T04:00:00Z,张三,a@b.com,Reg,,,\r\n");
 
     // Without the option: GBK as the records hold it, and no mark.
     ASSERT_TRUE(exportCsv(*table, file, CsvExportOptions{}, std::vector<std::size_t>{0}).ok);
     EXPECT_EQ(
         test::readFile(file),
-        gbk("whois.verisign-grs.com,例子.com,成功,2030-01-01,1995-08-14T04:00:00Z,张三,a@b.com,Reg\r\n"));
+        gbk("whois.verisign-grs.com,例子.com,成功,2030-01-01,1995-08-14T04:00:00Z,张三,a@b.com,Reg,,,\r\n"));
 }
 
 TEST_F(SheetExport, OnlyTheGivenRowsAreWrittenWithEveryOptionTogether)
@@ -147,11 +156,13 @@ TEST_F(SheetExport, OnlyTheGivenRowsAreWrittenWithEveryOptionTogether)
     const ExportReport report = exportCsv(*table, file, all, rows);
     ASSERT_TRUE(report.ok);
     EXPECT_EQ(report.written, 2);
-    EXPECT_EQ(test::readFile(file),
-              "\xEF\xBB\xBF"
-              "whois服务器,域名,当前状态,过期日期,剩余天数,注册日期,所有人,联系Email,注册商,whois更新日期\r\n"
-              "whois.verisign-grs.com,a.com,成功,2026-12-09,1,1995-08-14,Owner,a@b.com,Reg,2024-01-02\r\n"
-              "whois.verisign-grs.com,c.com,成功,2027-12-08,365,1995-08-14,Owner,a@b.com,Reg,2024-01-02\r\n");
+    EXPECT_EQ(
+        test::readFile(file),
+        "\xEF\xBB\xBF"
+        "whois服务器,域名,当前状态,过期日期,剩余天数,注册日期,所有人,联系Email,注册商,whois更新日期,"
+        "状态码,域名服务器,DNSSEC签名\r\n"
+        "whois.verisign-grs.com,a.com,成功,2026-12-09,1,1995-08-14,Owner,a@b.com,Reg,2024-01-02,,,\r\n"
+        "whois.verisign-grs.com,c.com,成功,2027-12-08,365,1995-08-14,Owner,a@b.com,Reg,2024-01-02,,,\r\n");
 
     ASSERT_TRUE(exportCsv(*table, file, all, {}).ok);
     EXPECT_EQ(test::readFile(file).size(), 3 + csvHeader(all).size()); // the header alone
