@@ -59,8 +59,8 @@ public:
         app.add_flag("--json", m_json, "One JSON object instead of name<TAB>value lines");
         app.add_option("FILE", m_file, "The reply (default, or -: standard input)");
         app.footer("Prints status, statusText, expiryDate, registrationDate, updatedDate, owner, email,\n"
-                   "registrar, error and reader (registry or generic) in UTF-8 (\\n, \\r, \\t and \\\\\n"
-                   "escaped).");
+                   "registrar, statuses, nameServers, dnssec, error and reader (registry or generic) in\n"
+                   "UTF-8 (\\n, \\r, \\t and \\\\ escaped).");
     }
 
     int run() override

@@ -64,16 +64,17 @@ bool isAddress(std::string_view word)
     return lower.starts_with("http:") || lower.starts_with("https:") || lower.starts_with("www.");
 }
 
-/// A registry's own status word as kept: no control bytes, no address, some letter, not too long.
-std::optional<std::string> ownWord(std::string_view part)
+/// A registry's own status word as kept: no control bytes, no address, some letter, at most
+/// `limit` bytes.
+std::optional<std::string> ownWord(std::string_view part, std::size_t limit = MostOwnWordBytes)
 {
     std::string word;
     for (const char c : part) {
         const auto byte = static_cast<unsigned char>(c);
         word.push_back(byte < 0x20 || byte == 0x7F ? ' ' : c);
     }
-    const std::string_view kept = trim(trim(word), ".");
-    if (kept.empty() || kept.size() > MostOwnWordBytes || isAddress(kept) ||
+    const std::string_view kept = trim(word, ". \t");
+    if (kept.empty() || kept.size() > limit || isAddress(kept) ||
         std::none_of(kept.begin(), kept.end(), [](char c) {
             return isAsciiLetter(c) || static_cast<unsigned char>(c) >= 0x80;
         }))
@@ -122,12 +123,15 @@ void addStatusValue(DomainStatuses& statuses, std::string_view value)
             statuses.codes |= statusBit(*code);
             continue;
         }
-        // Several codes in one value, a blank between them.
+        // Several codes in one value, a blank between them, up to the first word that is none (a
+        // remark: "clientHold - domain inactive" is no "inactive").
         const std::vector<std::string_view> words = wordsOf(part);
         if (!words.empty() && codeOfKey(keyOf(words.front()))) {
             for (const std::string_view word : words) {
-                if (const auto code = codeOfKey(keyOf(word)))
-                    statuses.codes |= statusBit(*code);
+                const auto code = codeOfKey(keyOf(word));
+                if (!code)
+                    break;
+                statuses.codes |= statusBit(*code);
             }
             continue;
         }
@@ -162,7 +166,9 @@ DomainStatuses readStatusesText(std::string_view text)
         const std::string_view part = trim(text.substr(at, comma - at));
         at = comma + 1;
         if (part.starts_with('~')) {
-            if (auto word = ownWord(part.substr(1)))
+            // The text form is any encoding the record's words were converted to: no bound here
+            // (the record's bound its words when they were read).
+            if (auto word = ownWord(part.substr(1), part.size()))
                 addOwn(statuses, std::move(*word));
         } else {
             addStatusValue(statuses, part);
@@ -180,6 +186,7 @@ std::optional<std::string> nameServerHost(std::string_view value)
     if (host.size() < 3 || host.size() > 253 || host.find('.') == std::string::npos)
         return std::nullopt;
     std::size_t labelStart = 0;
+    const std::size_t lastDot = host.rfind('.');
     bool letter = false;
     for (std::size_t i = 0; i <= host.size(); ++i) {
         if (i == host.size() || host[i] == '.') {
@@ -192,7 +199,7 @@ std::optional<std::string> nameServerHost(std::string_view value)
         if (!isAlnum(host[i]) && host[i] != '-')
             return std::nullopt;
         // The last label, the zone's, holds a letter: an address is no host.
-        letter = i > host.rfind('.') ? letter || isAsciiLetter(host[i]) : letter;
+        letter = i > lastDot ? letter || isAsciiLetter(host[i]) : letter;
     }
     if (!letter)
         return std::nullopt;
@@ -202,9 +209,12 @@ std::optional<std::string> nameServerHost(std::string_view value)
 void addNameServer(std::vector<std::string>& servers, std::string host)
 {
     const auto at = std::lower_bound(servers.begin(), servers.end(), host);
-    if ((at != servers.end() && *at == host) || servers.size() >= MostNameServers)
+    if (at != servers.end() && *at == host)
         return;
     servers.insert(at, std::move(host));
+    // The first hosts in order, whatever order the reply lists them in: a reorder is no change.
+    if (servers.size() > MostNameServers)
+        servers.pop_back();
 }
 
 std::string nameServersText(const std::vector<std::string>& servers, std::size_t capacity)

@@ -43,7 +43,7 @@ enum class EppStatus : std::uint8_t
     PendingRestore,
 };
 
-/// What a code means to a holder: the list's short words and the history's changes go by it.
+/// What a code means to a holder.
 enum class StatusGroup : std::uint8_t
 {
     Fine,          // ok
@@ -139,8 +139,8 @@ inline constexpr std::size_t MostNameServers = 32;
 /// nullopt when that is no host name (an address, a URL, a handle, junk).
 std::optional<std::string> nameServerHost(std::string_view value);
 
-/// Adds `host` (as nameServerHost gives it) to `servers`, kept sorted without repeats and at most
-/// MostNameServers long.
+/// Adds `host` (as nameServerHost gives it) to `servers`, kept sorted without repeats: the first
+/// MostNameServers in that order.
 void addNameServer(std::vector<std::string>& servers, std::string host);
 
 /// The sorted hosts joined by blanks, as many whole ones as fit in `capacity` bytes, and "+N" for

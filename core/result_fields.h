@@ -141,7 +141,7 @@ constexpr const ResultField& resultField(Field field)
 constexpr const ResultField* fieldAtListColumn(int column)
 {
     for (const ResultField& row : ResultFields) {
-        if (row.listColumn == column)
+        if (column >= 0 && row.listColumn == column)
             return &row;
     }
     return nullptr;

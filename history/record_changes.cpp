@@ -78,7 +78,9 @@ void addSecurityChanges(const HistoryEntry& before, const HistoryEntry& after, s
 {
     const core::DomainStatuses was = core::readStatusesText(before.values[Field::Statuses]);
     const core::DomainStatuses is = core::readStatusesText(after.values[Field::Statuses]);
-    if (!was.empty() && !is.empty()) {
+    // Only EPP's codes say whether a lock, a hold or a redemption is there: a registry's own words
+    // (a port 43 that writes "TRANSFER PROHIBITED" where RDAP gave the code) say neither.
+    if (was.codes != 0 && is.codes != 0) {
         for (const StateChange& state : StateChanges) {
             const bool had = (was.codes & state.codes) != 0;
             const bool has = (is.codes & state.codes) != 0;
@@ -176,7 +178,8 @@ std::string changeTextZh(const Change& change)
     std::string text(textsOf(change.kind).chinese);
     if (!changeShowsValues(change.kind))
         return text;
-    return text + "：" + change.from + " → " + change.to;
+    const auto side = [](const std::string& value) { return value.empty() ? std::string("无") : value; };
+    return text + "：" + side(change.from) + " → " + side(change.to);
 }
 
 std::string_view changeKindTextZh(ChangeKind kind)

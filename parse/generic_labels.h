@@ -335,6 +335,9 @@ constexpr std::string_view DomainStatusLabels[] = {"domain status",
                                                    "lock status",
                                                    "状態"};
 
+/// Labels that make a paragraph a contact's object: its status lines are not the domain's.
+constexpr std::string_view ContactHandleLabels[] = {"contact-id", "nic-hdl", "contact-handle"};
+
 /// Labels of a DNSSEC line, and of key or DS records, which only a signed delegation has.
 constexpr std::string_view DnssecLabels[] = {"dnssec", "dnssec signed", "dnssec status"};
 constexpr std::string_view SigningKeyLabels[] = {

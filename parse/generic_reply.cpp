@@ -825,16 +825,57 @@ template <std::size_t N> bool isOneOf(std::string_view label, const std::string_
     return std::find(std::begin(labels), std::end(labels), label) != std::end(labels);
 }
 
-/// Adds every host a value names: "ns1.example.com", "ns1.example.com 192.0.2.1",
-/// "ns1.example.com, ns2.example.com".
+/// Adds the host a value names, or each of a comma list: "ns1.example.com", "ns1.example.com
+/// 192.0.2.1", "ns1.example.com, ns2.example.com". What follows a host ("ns1.example.com.
+/// not.defined.", .uz) is no server.
 void addHosts(std::vector<std::string>& servers, std::string_view value)
 {
     std::size_t at = 0;
     while (at < value.size()) {
-        const std::size_t end = std::min(value.size(), value.find_first_of(" \t,", at));
+        const std::size_t end = std::min(value.size(), value.find(',', at));
         if (auto host = core::nameServerHost(value.substr(at, end - at)))
             core::addNameServer(servers, std::move(*host));
         at = end + 1;
+    }
+}
+
+/// Whether a key or DS record's value looks like one ("257 3 8 AwEAAb...", "12345 8 2 49FD..."):
+/// a word such as "none" or "N/A" is no key.
+bool looksLikeKey(std::string_view value)
+{
+    return value.size() >= 10 && std::any_of(value.begin(), value.end(), core::isAsciiDigit) &&
+           !core::isWithheld(value);
+}
+
+/// The lines of a paragraph that is a contact's object (.ua's "contact-id:", "nic-hdl:"): their
+/// "status:" is the contact's, not the domain's.
+std::vector<bool> contactParagraphs(const std::vector<Line>& lines)
+{
+    std::vector<bool> contact(lines.size(), false);
+    std::size_t start = 0;
+    while (start < lines.size()) {
+        std::size_t end = start;
+        bool isContact = false;
+        while (end < lines.size() && !lines[end].blank) {
+            isContact = isContact || isOneOf(lines[end].label, generic::ContactHandleLabels);
+            ++end;
+        }
+        for (std::size_t i = start; i < end; ++i)
+            contact[i] = isContact;
+        start = end + 1;
+    }
+    return contact;
+}
+
+/// Lines under a status line that go on with its value, one code a line (.kz).
+void addStatusLines(core::DomainStatuses& statuses, const std::vector<Line>& lines, std::size_t i)
+{
+    const std::size_t indent = lines[i].indent;
+    for (++i; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (line.blank || line.comment || !line.label.empty() || line.indent <= indent)
+            return;
+        core::addStatusValue(statuses, line.body);
     }
 }
 
@@ -881,6 +922,7 @@ void addListedHosts(std::vector<std::string>& servers, const std::vector<Line>& 
 /// "server" that is the domain itself (.dk "DNS: google.dk") is none.
 void readSecurity(const std::vector<Line>& lines, Reading& reading, std::string_view domain = {})
 {
+    const std::vector<bool> contact = contactParagraphs(lines);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
         if (line.blank || line.comment)
@@ -891,11 +933,12 @@ void readSecurity(const std::vector<Line>& lines, Reading& reading, std::string_
         if (isOneOf(line.label, generic::DnssecLabels) && !line.value.empty()) {
             if (const auto dnssec = core::readDnssecValue(line.value))
                 reading.setDnssec(*dnssec);
-        } else if (isOneOf(line.label, generic::SigningKeyLabels) && !line.value.empty()) {
+        } else if (isOneOf(line.label, generic::SigningKeyLabels) && looksLikeKey(line.value)) {
             reading.setDnssec(core::Dnssec::Signed);
-        } else if (line.part == Part::Domain && isOneOf(line.label, generic::DomainStatusLabels) &&
-                   !line.value.empty()) {
+        } else if (line.part == Part::Domain && !contact[i] &&
+                   isOneOf(line.label, generic::DomainStatusLabels) && !line.value.empty()) {
             core::addStatusValue(reading.statuses(), line.value);
+            addStatusLines(reading.statuses(), lines, i);
         } else if (!partyLine && isOneOf(label, generic::NameServerHeadings)) {
             // A heading's value may be the first host of its list (.pl), or the line below it.
             addHosts(reading.nameServers(), line.value);
@@ -912,12 +955,21 @@ void readSecurity(const std::vector<Line>& lines, Reading& reading, std::string_
         auto& servers = reading.nameServers();
         servers.erase(std::remove(servers.begin(), servers.end(), *self), servers.end());
     }
+    // The record keeps its text in GBK, as every other field.
+    for (std::string& word : reading.statuses().own)
+        utf8ToGbkInPlace(word);
 }
 
 } // namespace
 
 void readSecurityFacts(std::string_view reply, Reading& reading)
 {
+    // .jp's older replies are ISO-2022-JP: undecoded, their labels are none.
+    if (reply.find("\x1B$") != std::string_view::npos) {
+        const std::string decoded = core::iso2022jpToUtf8(reply);
+        readSecurity(readLines(decoded), reading);
+        return;
+    }
     readSecurity(readLines(reply), reading);
 }
 

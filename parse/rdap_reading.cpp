@@ -140,12 +140,12 @@ void readSecurity(const json& domain, Reading& reading)
     constexpr std::size_t MostEntries = 64;
     if (const auto statuses = domain.find("status"); statuses != domain.end() && statuses->is_array()) {
         for (std::size_t i = 0; i < statuses->size() && i < MostEntries; ++i) {
-            if ((*statuses)[i].is_string()) {
-                std::string word = (*statuses)[i].get<std::string>();
-                utf8ToGbkInPlace(word);
-                core::addStatusValue(reading.statuses(), word);
-            }
+            if ((*statuses)[i].is_string())
+                core::addStatusValue(reading.statuses(), (*statuses)[i].get<std::string>());
         }
+        // Read in UTF-8 (a GBK byte could spell a code's letters), kept in GBK.
+        for (std::string& word : reading.statuses().own)
+            utf8ToGbkInPlace(word);
     }
     if (const auto servers = domain.find("nameservers"); servers != domain.end() && servers->is_array()) {
         for (std::size_t i = 0; i < servers->size() && i < MostEntries; ++i) {

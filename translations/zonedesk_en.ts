@@ -1133,5 +1133,9 @@ Stop them and close the program? Finished results are kept.</translation>
         <source>%1：%2 → %3</source>
         <translation>%1: %2 → %3</translation>
     </message>
+    <message>
+        <source>无</source>
+        <translation>none</translation>
+    </message>
 </context>
 </TS>

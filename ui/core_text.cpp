@@ -98,8 +98,13 @@ QString changeTextOnScreen(const history::Change& change)
     const QString kind = coreText(history::changeKindTextZh(change.kind));
     if (!history::changeShowsValues(change.kind))
         return kind;
+    // A state that is gone has no value on one side: it says "none" rather than nothing.
+    const auto side = [](const std::string& value) {
+        return value.empty() ? QCoreApplication::translate("zonedesk::core", "无")
+                             : QString::fromStdString(value);
+    };
     return QCoreApplication::translate("zonedesk::core", "%1：%2 → %3")
-        .arg(kind, QString::fromStdString(change.from), QString::fromStdString(change.to));
+        .arg(kind, side(change.from), side(change.to));
 }
 
 } // namespace zonedesk

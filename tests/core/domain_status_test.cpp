@@ -78,6 +78,13 @@ TEST(DomainStatus, NameServersAreHostsSortedAndBoundedInTheRecord)
     for (int i = 0; i < 100; ++i)
         addNameServer(servers, "ns" + std::to_string(100 + i) + ".example.com");
     EXPECT_EQ(servers.size(), MostNameServers);
+    // The same hosts in the other order keep the same ones: a reorder is no change.
+    std::vector<std::string> reversed;
+    for (int i = 99; i >= 0; --i)
+        addNameServer(reversed, "ns" + std::to_string(100 + i) + ".example.com");
+    for (const char* host : {"b.ns.example", "a.ns.example"})
+        addNameServer(reversed, host);
+    EXPECT_EQ(reversed, servers);
     // Whole hosts only, and how many were left out.
     DomainRecord record{};
     copyField(record.nameServers, nameServersText(servers, sizeof(record.nameServers) - 1));

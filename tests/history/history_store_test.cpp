@@ -409,8 +409,9 @@ TEST(RecordChanges, TheSecurityStateChangesFirstAndAStateNotStatedIsNoChange)
         {{"ok", "a.ns.example +2", ""},
          {"ok", "a.ns.example +3", ""},
          {{ChangeKind::NameServersChanged, "a.ns.example +2", "a.ns.example +3"}}},
-        // A state one side does not state is no change.
+        // A state one side does not state is no change; nor are a registry's own words for it.
         {{"clientTransferProhibited", "a.ns.example", "signed"}, {"", "", ""}, {}},
+        {{"clientTransferProhibited, ok", "", ""}, {"~TRANSFER PROHIBITED", "", ""}, {}},
         {{"", "", ""}, {"clientHold", "b.ns.example", "unsigned"}, {}},
     };
     const auto lookup = [](const State& state) {

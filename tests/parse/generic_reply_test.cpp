@@ -574,6 +574,58 @@ bool sameStatuses(core::DomainStatuses a, core::DomainStatuses b)
     return a == b;
 }
 
+TEST(GenericReply, SecurityLinesOfOtherObjectsRemarksAndPlaceholdersAreNoState)
+{
+    struct Case
+    {
+        const char* reply;
+        const char* statuses;
+        const char* servers;
+        core::Dnssec dnssec;
+    };
+
+    const Case cases[] = {
+        // A contact object's status (.ua) is the contact's.
+        {"domain: a.ua\nstatus: clientTransferProhibited\nnserver: ns1.a.ua\n\ncontact-id: x-1\n"
+         "status: ok\nstatus: linked\n",
+         "clientTransferProhibited",
+         "ns1.a.ua",
+         core::Dnssec::NotStated},
+        // One code a line under one label (.kz), each with a remark after it.
+        {"Domain Name: a.kz\nDomain status : clientTransferProhibited - transfer forbidden\n"
+         "                clientHold - domain inactive\nName Server: ns1.a.kz\n",
+         "clientHold, clientTransferProhibited",
+         "ns1.a.kz",
+         core::Dnssec::NotStated},
+        // A placeholder after the host (.uz), a key label without key data.
+        {"Domain Name: a.uz\nName Server: ns1.a.uz. not.defined.\nName Server: ns2.a.uz, ns3.a.uz\n"
+         "DNSKEY: none\nDS Record: N/A\nCreation Date: 2020-01-01\n",
+         "",
+         "ns1.a.uz ns2.a.uz ns3.a.uz",
+         core::Dnssec::NotStated},
+        {"Domain Name: a.de\nDnskey: 257 3 8 AwEAAbJ0dAVq\nStatus: connect\n",
+         "~connect",
+         "",
+         core::Dnssec::Signed},
+    };
+    for (const Case& c : cases) {
+        const parse::Reading reading = readGenericReply(c.reply, "");
+        EXPECT_EQ(reading.status(), LookupStatus::Success) << c.reply;
+        EXPECT_EQ(core::statusesText(reading.statuses()), c.statuses) << c.reply;
+        EXPECT_EQ(core::nameServersText(reading.nameServers(), 200), c.servers) << c.reply;
+        EXPECT_EQ(reading.dnssec(), c.dnssec) << c.reply;
+    }
+    // .jp's older layout in ISO-2022-JP: an empty key line above a JIS label is no key.
+    for (const CorpusReply& reply : corpusReplies()) {
+        if (reply.suffix != "jp" || reply.era != "legacy" || reply.kind != "registered")
+            continue;
+        core::DomainRecord record{};
+        core::copyField(record.server, hostForSuffix(reply.suffix));
+        parse::parseReply(corpusBytes(reply), record);
+        EXPECT_NE(record.dnssec, static_cast<std::uint8_t>(core::Dnssec::Signed)) << reply.file;
+    }
+}
+
 TEST(GenericReply, ReadsTheStatusesNameServersAndDnssecOfEveryRegisteredReply)
 {
     std::ifstream table(std::string(ZONEDESK_SOURCE_DIR) + "/tests/parse/security_expected.tsv");
