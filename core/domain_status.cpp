@@ -31,9 +31,16 @@ std::optional<EppStatus> codeOfKey(std::string_view key)
     // RDAP's "active" is EPP's ok (RFC 8056).
     if (key == "active")
         return EppStatus::Ok;
-    for (const EppStatusRow& row : EppStatuses) {
-        if (keyOf(row.name) == key)
-            return row.code;
+    // Every status line of every reply asks: the table's keys are made once.
+    static const std::vector<std::string> keys = [] {
+        std::vector<std::string> all;
+        for (const EppStatusRow& row : EppStatuses)
+            all.push_back(keyOf(row.name));
+        return all;
+    }();
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        if (keys[i] == key)
+            return EppStatuses[i].code;
     }
     return std::nullopt;
 }

@@ -43,7 +43,7 @@ enum class EppStatus : std::uint8_t
     PendingRestore,
 };
 
-/// What a code means to a holder.
+/// What a code means to a holder: the history's changes go by it.
 enum class StatusGroup : std::uint8_t
 {
     Fine,          // ok

@@ -3,12 +3,13 @@
 // cannot decode and a character the target cannot hold can be told apart and handled differently.
 #include "core/encodings.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <optional>
 
 #include <iconv.h>
 #include <unicode/utf8.h>
+
+#include "core/text.h"
 
 namespace zonedesk::core {
 
@@ -128,17 +129,8 @@ std::string convert(std::string_view in, std::string_view from, std::string_view
 
 } // namespace
 
-namespace {
-
-/// GBK and UTF-8 both keep ASCII as it is: most fields are ASCII, and opening two converters for
-/// each of them was most of what storing a lookup cost.
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-} // namespace
-
+// GBK and UTF-8 both keep ASCII as it is: most fields are ASCII, and opening two converters for
+// each of them was most of what storing a lookup cost.
 std::string gbkToUtf8(std::string_view gbk)
 {
     return isAscii(gbk) ? std::string(gbk) : convert(gbk, Gbk, Utf8, OnInvalid::Replace);

@@ -45,7 +45,7 @@ constexpr KindText Kinds[] = {
 
 using core::Field;
 
-/// The states whose coming and going is a change: a group of codes, and the kinds it makes.
+/// The states whose coming and going is a change: groups of codes, and the kinds they make.
 struct StateChange
 {
     core::StatusBits codes;
@@ -54,15 +54,14 @@ struct StateChange
 };
 
 const StateChange StateChanges[] = {
-    {core::statusBit(core::EppStatus::ClientTransferProhibited) |
-         core::statusBit(core::EppStatus::ServerTransferProhibited),
+    {core::codesOfGroup(~core::StatusBits{0}, core::StatusGroup::Locked),
      ChangeKind::TransferLockLifted,
      ChangeKind::TransferLockSet},
-    {core::statusBit(core::EppStatus::ClientHold) | core::statusBit(core::EppStatus::ServerHold),
+    {core::codesOfGroup(~core::StatusBits{0}, core::StatusGroup::Hold),
      ChangeKind::HoldReleased,
      ChangeKind::PutOnHold},
-    {core::statusBit(core::EppStatus::RedemptionPeriod) | core::statusBit(core::EppStatus::PendingRestore) |
-         core::statusBit(core::EppStatus::PendingDelete),
+    {core::codesOfGroup(~core::StatusBits{0}, core::StatusGroup::Redemption) |
+         core::codesOfGroup(~core::StatusBits{0}, core::StatusGroup::PendingDelete),
      ChangeKind::LeftRedemption,
      ChangeKind::EnteredRedemption},
 };
@@ -92,10 +91,8 @@ void addSecurityChanges(const HistoryEntry& before, const HistoryEntry& after, s
     }
     const std::string& wasServers = before.values[Field::NameServers];
     const std::string& isServers = after.values[Field::NameServers];
-    if (!wasServers.empty() && !isServers.empty() &&
-        (core::readNameServersText(wasServers) != core::readNameServersText(isServers) ||
-         wasServers.substr(std::min(wasServers.size(), wasServers.find('+'))) !=
-             isServers.substr(std::min(isServers.size(), isServers.find('+')))))
+    // The texts are the record's, sorted, with the count of those left out: equal sets, equal texts.
+    if (!wasServers.empty() && !isServers.empty() && wasServers != isServers)
         changes.push_back({ChangeKind::NameServersChanged, wasServers, isServers});
     const core::Dnssec wasSigned = core::dnssecOfText(before.values[Field::Dnssec]);
     const core::Dnssec isSigned = core::dnssecOfText(after.values[Field::Dnssec]);
