@@ -166,16 +166,32 @@ DesktopSettings desktopSettingsFromProfile(std::string_view text)
     }
     settings.exportChoice = readExportChoice(text);
 
-    // Nine numbers of four digits fit with room to spare; a longer list is cut, and so malformed.
+    // Eleven numbers of four digits fit with room to spare; a longer list is cut, and so malformed.
     constexpr std::size_t ListLength = 200;
-    if (auto widths = readList(value("columnWidths", ListLength)); widths && wholeWidths(*widths))
-        settings.columnWidths = std::move(*widths);
+    // Lists written before the status and name server columns have nine: those follow, hidden.
+    const auto earlier = [](const std::optional<std::vector<int>>& list) {
+        return list && list->size() == static_cast<std::size_t>(EarlierListColumnCount);
+    };
+    if (auto widths = readList(value("columnWidths", ListLength))) {
+        if (earlier(widths))
+            widths->resize(static_cast<std::size_t>(ListColumnCount), 0);
+        if (wholeWidths(*widths))
+            settings.columnWidths = std::move(*widths);
+    }
     if (const std::string language = value("columnsLanguage"); language == "zh" || language == "en")
         settings.columnsLanguage = language;
-    if (auto order = readList(value("columnOrder", ListLength)); order && wholeOrder(*order))
+    auto order = readList(value("columnOrder", ListLength));
+    const bool earlierOrder = earlier(order);
+    for (int column = EarlierListColumnCount; earlierOrder && column < ListColumnCount; ++column)
+        order->push_back(column);
+    if (order && wholeOrder(*order))
         settings.columnOrder = std::move(*order);
     if (auto hidden = readList(value("hiddenColumns", ListLength)); hidden && validHidden(*hidden))
         settings.hiddenColumns = std::move(*hidden);
+    if (earlierOrder && !settings.columnOrder.empty()) {
+        for (int column = EarlierListColumnCount; column < ListColumnCount; ++column)
+            settings.hiddenColumns.push_back(column);
+    }
     if (int column = -1; readInt(value("sortColumn"), column) && isColumn(column)) {
         settings.sortColumn = column;
         settings.sortDescending = value("sortOrder") == "descending";

@@ -24,6 +24,10 @@ inline constexpr std::size_t MaxFolderLength = 4096;
 /// The list's columns: server, domain, status, then one per result field.
 inline constexpr int ListColumnCount = static_cast<int>(std::size(LeadingColumnTitles)) + ListedFieldCount;
 
+/// The list's columns before the status codes and name servers had theirs: settings written then
+/// are read with those two hidden.
+inline constexpr int EarlierListColumnCount = 9;
+
 /// A column is never remembered wider than this, in pixels.
 inline constexpr int MaxColumnWidth = 2000;
 

@@ -11,7 +11,7 @@ constexpr std::string_view OwnWordBreak = ", ";
 
 } // namespace
 
-std::string recordStatusesText(const DomainRecord& record)
+DomainStatuses recordStatuses(const DomainRecord& record)
 {
     DomainStatuses statuses{record.statusCodes, {}};
     std::string_view own = fieldText(record.registryStatus);
@@ -20,7 +20,12 @@ std::string recordStatusesText(const DomainRecord& record)
         statuses.own.emplace_back(own.substr(0, end));
         own = own.substr(std::min(own.size(), end + OwnWordBreak.size()));
     }
-    return statusesText(statuses);
+    return statuses;
+}
+
+std::string recordStatusesText(const DomainRecord& record)
+{
+    return statusesText(recordStatuses(record));
 }
 
 void storeRecordStatuses(DomainRecord& record, const DomainStatuses& statuses)

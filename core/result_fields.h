@@ -68,6 +68,8 @@ template <auto Member>
 inline constexpr RecordMember member{
     &memberText<Member>, &storeMember<Member>, sizeof(std::declval<DomainRecord&>().*Member) - 1};
 
+/// The record's statuses (own words in GBK, as the registry wrote them).
+DomainStatuses recordStatuses(const DomainRecord& record);
 /// The record's statuses in their text form (GBK: a registry's own words are kept as it wrote them).
 std::string recordStatusesText(const DomainRecord& record);
 /// Stores a text form of statuses; the bytes of the own words kept.
@@ -89,7 +91,7 @@ struct ResultField
     std::string_view column; // the history database's column: "expiry"
     std::string_view isoKey; // a date's calendar form in JSON: "expiry"; empty for a text field
     std::string_view title;  // the list's and the CSV header's column title (UTF-8)
-    int listColumn;          // the list's column (the update date comes last there); -1: none
+    int listColumn;          // the list's column (the update date after the other six); -1: none
     bool exported;           // a column of the CSV export (the update date is not)
     FieldKind kind;
 
@@ -111,8 +113,8 @@ inline constexpr ResultField ResultFields[] = {
     {Field::Owner,            member<&DomainRecord::owner>,            "owner",            "owner",        "",        "所有人",        5,  true,  FieldKind::Text},
     {Field::Email,            member<&DomainRecord::email>,            "email",            "email",        "",        "联系Email",     6,  true,  FieldKind::Text},
     {Field::Registrar,        member<&DomainRecord::registrar>,        "registrar",        "registrar",    "",        "注册商",        7,  true,  FieldKind::Text},
-    {Field::Statuses,         StatusesMember,                          "statuses",         "statuses",     "",        "状态码",        -1, false, FieldKind::Statuses},
-    {Field::NameServers,      member<&DomainRecord::nameServers>,      "nameServers",      "name_servers", "",        "域名服务器",    -1, false, FieldKind::NameServers},
+    {Field::Statuses,         StatusesMember,                          "statuses",         "statuses",     "",        "状态码",        9,  false, FieldKind::Statuses},
+    {Field::NameServers,      member<&DomainRecord::nameServers>,      "nameServers",      "name_servers", "",        "域名服务器",    10, false, FieldKind::NameServers},
     {Field::Dnssec,           DnssecMember,                            "dnssec",           "dnssec",       "",        "DNSSEC签名",    -1, false, FieldKind::Dnssec},
     // clang-format on
 };

@@ -230,6 +230,18 @@ Changes:</translation>
             <numerusform>Expired %1 days ago</numerusform>
         </translation>
     </message>
+    <message>
+        <source>%1 — 注册局自己的说法</source>
+        <translation>%1 — the registry&apos;s own word</translation>
+    </message>
+    <message>
+        <source>DNSSEC：已签名</source>
+        <translation>DNSSEC: signed</translation>
+    </message>
+    <message>
+        <source>DNSSEC：未签名</source>
+        <translation>DNSSEC: unsigned</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::ExportDialog</name>

@@ -28,7 +28,9 @@ bool DomainFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourc
     for (const int column : {int{DomainListModel::DomainColumn},
                              core::resultField(Field::Owner).listColumn,
                              core::resultField(Field::Registrar).listColumn,
-                             core::resultField(Field::Email).listColumn}) {
+                             core::resultField(Field::Email).listColumn,
+                             core::resultField(Field::Statuses).listColumn,
+                             core::resultField(Field::NameServers).listColumn}) {
         const QString text = sourceModel()->index(sourceRow, column, sourceParent).data().toString();
         if (text.contains(m_text, Qt::CaseInsensitive))
             return true;

@@ -15,11 +15,13 @@
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/service_choice.h"
+#include "core/status_words.h"
 #include "core/whois_query_name.h"
 #include "core/withheld_value.h"
 #include "lookup/run_with_history.h"
 #include "ui/calendar_text.h"
 #include "ui/core_text.h"
+#include "ui/ui_language.h"
 
 namespace zonedesk {
 
@@ -49,6 +51,42 @@ QString fromGbk(std::string_view gbk)
 {
     const std::string utf8 = core::gbkToUtf8(gbk);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+/// Words of the screen's language.
+QString inLanguage(const core::StatusWords& words)
+{
+    return QString::fromUtf8(uiLanguage() == UiLanguage::English ? words.en : words.zh);
+}
+
+/// The status codes in a few words, the most pressing first, then the registry's own words.
+QString statusesCellText(const core::DomainRecord& record)
+{
+    QStringList words;
+    for (const core::StatusWords& group : core::statusSummary(record.statusCodes))
+        words << inLanguage(group);
+    for (const std::string& own : core::recordStatuses(record).own)
+        words << fromGbk(own);
+    return words.join(uiLanguage() == UiLanguage::English ? QStringLiteral(", ") : QStringLiteral("、"));
+}
+
+/// Every code with what it means, the registry's own words, and whether the name is signed.
+QString statusesToolTip(const core::DomainRecord& record)
+{
+    QStringList lines;
+    const core::DomainStatuses statuses = core::recordStatuses(record);
+    for (const core::EppStatusRow& row : core::EppStatuses) {
+        if ((statuses.codes & core::statusBit(row.code)) != 0)
+            lines << QStringLiteral("%1 — %2").arg(QString::fromUtf8(row.name),
+                                                   inLanguage(core::statusMeaning(row.code)));
+    }
+    for (const std::string& own : statuses.own)
+        lines << DomainListModel::tr("%1 — 注册局自己的说法").arg(fromGbk(own));
+    const auto dnssec = static_cast<core::Dnssec>(record.dnssec);
+    if (dnssec != core::Dnssec::NotStated)
+        lines << (dnssec == core::Dnssec::Signed ? DomainListModel::tr("DNSSEC：已签名")
+                                                 : DomainListModel::tr("DNSSEC：未签名"));
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -89,9 +127,18 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return {};
     const core::DomainRecord& record = m_table[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole) {
-        if (record.shown == 0 || dateAt(index.column()) == nullptr)
+        const core::ResultField* field = core::fieldAtListColumn(index.column());
+        if (record.shown == 0 || field == nullptr)
             return toolTip(index.row(), record, index.column());
-        return showsNoResults(record) ? QVariant() : dateToolTip(record, *dateAt(index.column()));
+        if (showsNoResults(record))
+            return {};
+        if (field->isDate())
+            return dateToolTip(record, *field);
+        if (field->kind == core::FieldKind::Statuses)
+            return statusesToolTip(record);
+        if (field->kind == core::FieldKind::NameServers)
+            return fromGbk(field->record.text(record)).replace(QLatin1Char(' '), QLatin1Char('\n'));
+        return {};
     }
     if (role == Qt::FontRole && record.shown != 0 && dropped(index.row())) {
         QFont bold;
@@ -127,6 +174,8 @@ QVariant DomainListModel::data(const QModelIndex& index, int role) const
         return {};
     if (showsNoResults(record))
         return QString();
+    if (field->kind == core::FieldKind::Statuses)
+        return statusesCellText(record);
     return field->isDate() ? dateText(record, *field) : fromGbk(field->record.text(record));
 }
 
@@ -134,7 +183,8 @@ QVariant DomainListModel::foreground(const core::DomainRecord& record, int colum
 {
     if (record.shown == 0)
         return {};
-    if (isNear(record))
+    // A name on hold, in redemption or pending delete needs the holder as much as one near expiry.
+    if (isNear(record) || (m_redDisplay && !showsNoResults(record) && core::atRisk(record.statusCodes)))
         return QColor(Qt::red);
     // A value the registry withheld is no data: it is drawn dimmed, as the history counts it no change.
     const core::ResultField* field = core::fieldAtListColumn(column);

@@ -68,8 +68,8 @@ public:
     /// Signals row by row while few changed, one range when more than half of the rows did.
     int refreshFinishedRows();
 
-    /// Rows near expiry (finished, expiring within `warnDays` days from today, expired included)
-    /// are drawn in red while `redDisplay` is on.
+    /// Rows near expiry (finished, expiring within `warnDays` days from today, expired included),
+    /// and names on hold, in redemption or pending delete, are drawn in red while `redDisplay` is on.
     void setNearExpiry(bool redDisplay, int warnDays);
 
     /// The day count of the red display in effect.

@@ -43,6 +43,9 @@ DomainListView::DomainListView(AppState& state, QWidget* parent)
     horizontalHeader()->setHighlightSections(false);
     for (int column = 0; column < DomainListModel::ColumnCount; ++column)
         setOwnColumnWidth(column, defaultColumnWidth(column));
+    // The status codes and name servers are there for who asks: the header's menu shows them.
+    for (int column = core::EarlierListColumnCount; column < DomainListModel::ColumnCount; ++column)
+        setColumnHidden(column, true);
     // Nine columns are wider than most windows: scrolled by the pixel, the last one is reached
     // whole.
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -164,9 +167,13 @@ void DomainListView::restoreLayout(const core::DesktopSettings& desktop)
             header->moveSection(header->visualIndex(desktop.columnOrder[static_cast<std::size_t>(visual)]),
                                 visual);
     }
-    for (const int column : desktop.hiddenColumns) {
-        if (column != DomainListModel::DomainColumn && column >= 0 && column < Count)
-            setColumnHidden(column, true);
+    // A whole order was written with the hidden columns: they say which are shown too.
+    const bool whole = desktop.columnOrder.size() == static_cast<std::size_t>(Count);
+    for (int column = 0; column < Count; ++column) {
+        const bool hidden = std::find(desktop.hiddenColumns.begin(), desktop.hiddenColumns.end(), column) !=
+                            desktop.hiddenColumns.end();
+        if (column != DomainListModel::DomainColumn && (hidden || whole))
+            setColumnHidden(column, hidden);
     }
     if (desktop.sortColumn >= 0 && desktop.sortColumn < Count)
         sortByColumn(desktop.sortColumn, desktop.sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
@@ -259,9 +266,12 @@ QString DomainListView::selectedRowsText() const
     QString text;
     for (const std::size_t row : rowsToCopy()) {
         QStringList cells;
-        for (int column = 0; column < DomainListModel::ColumnCount; ++column)
+        for (int column = 0; column < DomainListModel::ColumnCount; ++column) {
+            if (isColumnHidden(column))
+                continue; // what the list shows is what is copied
             cells << tsvCell(m_model.index(static_cast<int>(row), column).data().toString(),
                              core::fieldAtListColumn(column) != nullptr);
+        }
         text += cells.join(QLatin1Char('\t')) + QLatin1Char('\n');
     }
     return text;

@@ -50,7 +50,7 @@ public:
     std::vector<std::size_t> selectedRows() const;
 
     /// The selected rows (the current row when none is) as tab-separated text, one line per row
-    /// and every column in the model's order, as shown (what a spreadsheet takes when pasted), a
+    /// and every shown column in the model's order, as shown (what a spreadsheet takes when pasted), a
     /// registry's formula made text as the exports make it.
     QString selectedRowsText() const;
 

@@ -122,6 +122,14 @@ private Q_SLOTS:
         constexpr int Registration = 4;
         constexpr int Expiry = 3;
         constexpr int Server = 0;
+        constexpr int Codes = 9;
+        constexpr int NameServers = 10;
+
+        // The status codes and name servers are hidden until asked for through the menu.
+        QVERIFY(list().isColumnHidden(Codes) && list().isColumnHidden(NameServers));
+        QVERIFY(pickFromHeaderMenu(title(Codes)));
+        QTRY_VERIFY(!list().isColumnHidden(Codes));
+        QVERIFY(header().sectionSize(Codes) > 0);
 
         // Wider by a drag on the owner section's right edge.
         const int ownerWidth = header().sectionSize(Owner);
@@ -163,6 +171,7 @@ private Q_SLOTS:
         QCOMPARE(header().visualIndex(Registration), registrationAt);
         QVERIFY(header().visualIndex(Registration) < header().visualIndex(Status));
         QVERIFY(list().isColumnHidden(Server));
+        QVERIFY(!list().isColumnHidden(Codes) && list().isColumnHidden(NameServers));
         QCOMPARE(header().sortIndicatorSection(), Expiry);
         QCOMPARE(header().sortIndicatorOrder(), Qt::DescendingOrder);
         QCOMPARE(mainWindow().filterEdit()->text(), QStringLiteral("Bb"));

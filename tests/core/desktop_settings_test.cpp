@@ -116,9 +116,9 @@ TEST(DesktopSettings, TheListAndThePanelComeBackAsLeft)
     test::TempDir dir;
     const auto path = dir.write("config.ini", std::string(DefaultConfigBytes));
     DesktopSettings settings;
-    settings.columnWidths = {150, 0, 90, 100, 100, 150, 150, 150, 2000};
+    settings.columnWidths = {150, 0, 90, 100, 100, 150, 150, 150, 2000, 150, 0};
     settings.columnsLanguage = "en";
-    settings.columnOrder = {1, 0, 2, 3, 8, 4, 5, 6, 7};
+    settings.columnOrder = {1, 0, 2, 3, 8, 4, 5, 6, 7, 10, 9};
     settings.hiddenColumns = {0, 6};
     settings.sortColumn = 3;
     settings.sortDescending = true;
@@ -164,23 +164,32 @@ TEST(DesktopSettings, MalformedListAndPanelValuesReadAsNotRemembered)
     // Widths: exactly one per column, none negative or absurd.
     EXPECT_TRUE(read("columnWidths=150,150,150\r\n").columnWidths.empty());
     EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10\r\n").columnWidths.empty());
-    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,-9\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10,11,12\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10,-9\r\n").columnWidths.empty());
     EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9999\r\n").columnWidths.empty());
-    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,\r\n").columnWidths.empty());
-    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,x\r\n").columnWidths.empty());
-    EXPECT_EQ(read("columnWidths=1,2,3,4,5,6,7,8,9\r\n").columnWidths.size(), 9U);
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10,\r\n").columnWidths.empty());
+    EXPECT_TRUE(read("columnWidths=1,2,3,4,5,6,7,8,9,10,x\r\n").columnWidths.empty());
+    EXPECT_EQ(read("columnWidths=1,2,3,4,5,6,7,8,9,10,11\r\n").columnWidths.size(), 11U);
     // Order: every column exactly once.
-    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7,7\r\n").columnOrder.empty());
-    EXPECT_TRUE(read("columnOrder=1,2,3,4,5,6,7,8,9\r\n").columnOrder.empty());
-    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7\r\n").columnOrder.empty());
-    EXPECT_EQ(read("columnOrder=8,7,6,5,4,3,2,1,0\r\n").columnOrder.front(), 8);
+    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7,8,9,9\r\n").columnOrder.empty());
+    EXPECT_TRUE(read("columnOrder=1,2,3,4,5,6,7,8,9,10,11\r\n").columnOrder.empty());
+    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7,8,9\r\n").columnOrder.empty());
+    EXPECT_EQ(read("columnOrder=10,9,8,7,6,5,4,3,2,1,0\r\n").columnOrder.front(), 10);
     // Hidden: real columns, each once, never all of them.
-    EXPECT_TRUE(read("hiddenColumns=9\r\n").hiddenColumns.empty());
+    EXPECT_TRUE(read("hiddenColumns=11\r\n").hiddenColumns.empty());
     EXPECT_TRUE(read("hiddenColumns=3,3\r\n").hiddenColumns.empty());
-    EXPECT_TRUE(read("hiddenColumns=0,1,2,3,4,5,6,7,8\r\n").hiddenColumns.empty());
+    EXPECT_TRUE(read("hiddenColumns=0,1,2,3,4,5,6,7,8,9,10\r\n").hiddenColumns.empty());
     EXPECT_EQ(read("hiddenColumns=8,3\r\n").hiddenColumns, (std::vector<int>{8, 3}));
+    // Written before the status and name server columns: nine each, read with those two hidden
+    // (and of their own width), the rest as left.
+    const DesktopSettings earlier = read("columnWidths=1,2,3,4,5,6,7,8,9\r\ncolumnOrder=8,7,6,5,4,3,2,1,0\r\n"
+                                         "hiddenColumns=3\r\n");
+    EXPECT_EQ(earlier.columnWidths, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0}));
+    EXPECT_EQ(earlier.columnOrder, (std::vector<int>{8, 7, 6, 5, 4, 3, 2, 1, 0, 9, 10}));
+    EXPECT_EQ(earlier.hiddenColumns, (std::vector<int>{3, 9, 10}));
+    EXPECT_TRUE(read("columnOrder=0,1,2,3,4,5,6,7,7\r\n").hiddenColumns.empty());
     // Sort: a real column; any order word but "descending" is ascending.
-    EXPECT_EQ(read("sortColumn=9\r\nsortOrder=descending\r\n").sortColumn, -1);
+    EXPECT_EQ(read("sortColumn=11\r\nsortOrder=descending\r\n").sortColumn, -1);
     EXPECT_EQ(read("sortColumn=two\r\n").sortColumn, -1);
     EXPECT_FALSE(read("sortColumn=2\r\nsortOrder=down\r\n").sortDescending);
     // Filter: nothing too long to have been written whole.

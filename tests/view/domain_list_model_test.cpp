@@ -121,6 +121,95 @@ private Q_SLOTS:
                  QStringLiteral("REDACTED FOR PRIVACY")); // shown as the registry said it
     }
 
+    void statusesShowInShortWordsAndMarkANameAtRisk()
+    {
+        using core::EppStatus;
+
+        struct Row
+        {
+            core::StatusBits codes;
+            const char* own;
+            std::uint8_t dnssec;
+            QString cell;
+            QString tipStart;
+            bool red;
+        };
+
+        const Row rows[] = {
+            {core::statusBit(EppStatus::ClientTransferProhibited) |
+                 core::statusBit(EppStatus::ClientDeleteProhibited),
+             "",
+             2,
+             QStringLiteral("锁定、禁止更改"),
+             QStringLiteral("clientDeleteProhibited — 注册商禁止删除"),
+             false},
+            {core::statusBit(EppStatus::Ok),
+             "",
+             1,
+             QStringLiteral("未锁定、正常"),
+             QStringLiteral("ok — 正常"),
+             false},
+            {core::statusBit(EppStatus::ServerHold) | core::statusBit(EppStatus::ClientTransferProhibited),
+             "",
+             0,
+             QStringLiteral("暂停解析、锁定"),
+             QStringLiteral("clientTransferProhibited"),
+             true},
+            {core::statusBit(EppStatus::RedemptionPeriod),
+             "",
+             0,
+             QStringLiteral("赎回期、未锁定"),
+             QStringLiteral("redemptionPeriod — 赎回期"),
+             true},
+            {core::statusBit(EppStatus::PendingDelete),
+             "",
+             0,
+             QStringLiteral("待删除、未锁定"),
+             QStringLiteral("pendingDelete — 待删除"),
+             true},
+            {0, "connect", 0, QStringLiteral("connect"), QStringLiteral("connect — 注册局自己的说法"), false},
+            {0, "", 0, QString(), QString(), false}, // none stated: nothing said, no "unlocked"
+        };
+        fill(static_cast<int>(std::size(rows)));
+        DomainListModel model(*m_table);
+        DomainFilterModel filter;
+        filter.setSourceModel(&model);
+        model.fillRows();
+        model.setNearExpiry(true, 30);
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            auto& record = (*m_table)[i];
+            record.statusCodes = rows[i].codes;
+            core::copyField(record.registryStatus, rows[i].own);
+            record.dnssec = rows[i].dnssec;
+            core::copyField(record.nameServers, "a.ns.example b.ns.example");
+            settle(static_cast<int>(i));
+        }
+        model.refreshFinishedRows();
+        const int column = core::resultField(core::Field::Statuses).listColumn;
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            const int row = static_cast<int>(i);
+            QCOMPARE(model.data(model.index(row, column)).toString(), rows[i].cell);
+            QVERIFY2(
+                model.data(model.index(row, column), Qt::ToolTipRole).toString().startsWith(rows[i].tipStart),
+                qPrintable(model.data(model.index(row, column), Qt::ToolTipRole).toString()));
+            QCOMPARE(model.data(model.index(row, 1), Qt::ForegroundRole).value<QColor>() == QColor(Qt::red),
+                     rows[i].red);
+        }
+        QVERIFY(model.data(model.index(0, column), Qt::ToolTipRole)
+                    .toString()
+                    .endsWith(QStringLiteral("DNSSEC：已签名")));
+        const int servers = core::resultField(core::Field::NameServers).listColumn;
+        QCOMPARE(model.data(model.index(0, servers)).toString(), QStringLiteral("a.ns.example b.ns.example"));
+        QCOMPARE(model.data(model.index(0, servers), Qt::ToolTipRole).toString(),
+                 QStringLiteral("a.ns.example\nb.ns.example"));
+        filter.setFilterText(QStringLiteral("未锁定"));
+        QCOMPARE(filter.rowCount(), 3);
+        filter.setFilterText(QStringLiteral("B.NS.EXAMPLE"));
+        QCOMPARE(filter.rowCount(), static_cast<int>(std::size(rows)));
+        model.setNearExpiry(false, 30); // the red display off: no mark
+        QVERIFY(!model.data(model.index(2, 1), Qt::ForegroundRole).isValid());
+    }
+
     void filterFollowsRowsAsARunFinishesThem()
     {
         fill(4);
@@ -152,7 +241,7 @@ private Q_SLOTS:
         settle(3);
         model.refreshFinishedRows();
         QCOMPARE(model.rowCount(), 20);
-        QCOMPARE(model.columnCount(), 9);
+        QCOMPARE(model.columnCount(), 11);
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("whois服务器"));
         QCOMPARE(model.headerData(8, Qt::Horizontal).toString(), QStringLiteral("whois更新日期"));
     }
