@@ -8,6 +8,7 @@
 #include "core/encodings.h"
 #include "core/field_copy.h"
 #include "core/result_fields.h"
+#include "core/status_words.h"
 
 namespace zonedesk::cli {
 
@@ -32,6 +33,18 @@ void printNearExpiry(std::ostream& out, std::vector<NearName> names)
     });
     for (const NearName& name : names)
         out << escapedLine(name.domain) << '\t' << name.expiry.iso() << '\t' << name.daysLeft << '\n';
+}
+
+void printStates(std::ostream& out, const std::vector<listfile::StateEntry>& names)
+{
+    for (const listfile::StateEntry& name : names) {
+        std::string states;
+        for (const core::HolderStateRow& row : core::HolderStates) {
+            if ((name.states & core::holderStateBit(row.state)) != 0)
+                (states += states.empty() ? "" : ",") += row.key;
+        }
+        out << escapedLine(name.domain) << '\t' << states << '\n';
+    }
 }
 
 } // namespace zonedesk::cli

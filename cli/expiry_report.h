@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The names that expire soon, for zonedesk-cli lookup --warn-days and zonedesk-cli report.
+// The names that expire soon, for zonedesk-cli lookup --warn-days and zonedesk-cli report, and
+// the names in a state the report asks for.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +24,9 @@ using NearName = listfile::ExpiryEntry;
 /// day and expired names included), soonest first.
 std::vector<NearName>
 nearExpiryNames(const core::DomainTable& table, std::int32_t days, const core::CalendarDate& today);
+
+/// Prints "name<TAB>state,state" lines (the states' keys), in the order given.
+void printStates(std::ostream& out, const std::vector<listfile::StateEntry>& names);
 
 /// Sorts `names` soonest first (then by name) and prints "name<TAB>YYYY-MM-DD<TAB>days left" lines.
 void printNearExpiry(std::ostream& out, std::vector<NearName> names);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// zonedesk-cli report FILE.jsonl --warn-days N: a previous run's near-expiry list, without a query.
+// zonedesk-cli report FILE.jsonl --warn-days N | --state STATES: a previous run's near-expiry names,
+// or its names on hold, in redemption, unlocked…, without a query.
 #include <iostream>
 #include <new>
 #include <system_error>
@@ -8,6 +9,7 @@
 
 #include "cli/command.h"
 #include "cli/expiry_report.h"
+#include "core/status_words.h"
 #include "listfile/expiry_jsonl.h"
 #include "listfile/regular_file.h"
 
@@ -37,7 +39,7 @@ public:
 
     std::string_view summary() const override
     {
-        return "List the names of an earlier run's JSONL that expire within N days";
+        return "List the names of an earlier run's JSONL that expire within N days or are in a state";
     }
 
     void declare(CLI::App& app) override
@@ -45,10 +47,20 @@ public:
         app.add_option("FILE", m_file, "The JSONL of zonedesk-cli lookup --jsonl (- for standard input)")
             ->type_name("FILE.jsonl")
             ->required();
-        addWarnDaysOption(app, m_days)->required();
-        app.footer("Prints name<TAB>YYYY-MM-DD<TAB>days left, soonest first (expired names included).\n"
-                   "Asks no registry. Exit 0 when none is near expiry, 3 when one is, 2 when FILE can't\n"
-                   "be read to its end (a device, a NUL byte, more than 64 MiB).");
+        CLI::Option* days = addWarnDaysOption(app, m_days);
+        std::vector<std::string> keys;
+        for (const core::HolderStateRow& row : core::HolderStates)
+            keys.emplace_back(row.key);
+        app.add_option("--state", m_states, "Names in any of these states, comma-separated")
+            ->type_name("STATE,...")
+            ->delimiter(',')
+            ->check(CLI::IsMember(keys))
+            ->excludes(days);
+        app.footer("With --warn-days, prints name<TAB>YYYY-MM-DD<TAB>days left, soonest first (expired\n"
+                   "names included). With --state (unlocked, hold, redemption, pending-delete, inactive,\n"
+                   "unsigned), prints name<TAB>the states it is in, in the file's order; a state the\n"
+                   "registry did not state is none. Asks no registry. Exit 0 when no name is listed, 3 when\n"
+                   "one is, 2 when FILE can't be read to its end (a device, a NUL byte, more than 64 MiB).");
     }
 
     int run() override
@@ -69,10 +81,15 @@ public:
                 return ExitFile;
             }
         }
-        const core::CalendarDate today = core::today();
+        if (!m_days && m_states.empty()) {
+            std::cerr << "zonedesk-cli: report needs --warn-days N or --state STATES\n";
+            return ExitUsage;
+        }
+        const int fd = m_file == "-" ? STDIN_FILENO : opened.fd.get();
         listfile::ExpiryJsonl read;
         try {
-            read = listfile::readExpiryJsonl(m_file == "-" ? STDIN_FILENO : opened.fd.get(), *m_days, today);
+            read = m_days ? listfile::readExpiryJsonl(fd, *m_days, core::today())
+                          : listfile::readStatesJsonl(fd, stateBits());
         } catch (const std::bad_alloc&) {
             // Under a memory limit the names within the bound may still not fit: say so, never end silently.
             std::cerr << "zonedesk-cli: not enough memory for the names of " << m_file << "\n";
@@ -81,19 +98,31 @@ public:
         if (read.unreadable > 0)
             std::cerr << "zonedesk-cli: " << read.unreadable << " line" << (read.unreadable == 1 ? "" : "s")
                       << " of " << m_file << " are not JSON records\n";
-        const bool near = !read.entries.empty();
+        const bool listed = !read.entries.empty() || !read.stated.empty();
         printNearExpiry(std::cout, std::move(read.entries));
+        printStates(std::cout, read.stated);
         if (!read.complete()) {
             std::cerr << "zonedesk-cli: " << m_file << " was not read to its end: " << stopReason(read)
                       << "\n";
             return ExitFile;
         }
-        return near ? ExitNearExpiry : ExitOk;
+        return listed ? ExitNearExpiry : ExitOk;
     }
 
 private:
+    std::uint32_t stateBits() const
+    {
+        std::uint32_t bits = 0;
+        for (const std::string& key : m_states) {
+            if (const auto state = core::holderStateOfKey(key))
+                bits |= core::holderStateBit(*state);
+        }
+        return bits;
+    }
+
     std::string m_file;
     std::optional<std::int32_t> m_days;
+    std::vector<std::string> m_states;
 };
 
 } // namespace

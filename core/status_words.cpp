@@ -2,6 +2,7 @@
 #include "core/status_words.h"
 
 #include <iterator>
+#include <utility>
 
 namespace zonedesk::core {
 
@@ -121,6 +122,31 @@ bool atRisk(StatusBits codes)
 {
     return codesOfGroup(codes, StatusGroup::Hold) != 0 || codesOfGroup(codes, StatusGroup::Redemption) != 0 ||
            codesOfGroup(codes, StatusGroup::PendingDelete) != 0;
+}
+
+std::uint32_t holderStates(StatusBits codes, Dnssec dnssec)
+{
+    const std::pair<bool, HolderState> states[] = {
+        {codes != 0 && codesOfGroup(codes, StatusGroup::Locked) == 0, HolderState::Unlocked},
+        {codesOfGroup(codes, StatusGroup::Hold) != 0, HolderState::OnHold},
+        {codesOfGroup(codes, StatusGroup::Redemption) != 0, HolderState::Redemption},
+        {codesOfGroup(codes, StatusGroup::PendingDelete) != 0, HolderState::PendingDelete},
+        {codesOfGroup(codes, StatusGroup::Inactive) != 0, HolderState::Inactive},
+        {dnssec == Dnssec::Unsigned, HolderState::Unsigned},
+    };
+    std::uint32_t bits = 0;
+    for (const auto& [in, state] : states)
+        bits |= in ? holderStateBit(state) : 0;
+    return bits;
+}
+
+std::optional<HolderState> holderStateOfKey(std::string_view key)
+{
+    for (const HolderStateRow& row : HolderStates) {
+        if (row.key == key)
+            return row.state;
+    }
+    return std::nullopt;
 }
 
 } // namespace zonedesk::core

@@ -12,7 +12,7 @@ _zonedesk_cli_options()
     import) echo "-f --file --encoding -q --quiet -h --help" ;;
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
     parse) echo "--server --domain --json -h --help" ;;
-    report) echo "--warn-days -h --help" ;;
+    report) echo "--warn-days --state -h --help" ;;
     watch) echo "--config --warn-days --notify --always --smtp --smtp-user --smtp-password-file --smtp-from
                  --webhook-format --notify-timeout --install-timer --timer-name --remove-timer --list-timers
                  -q --quiet --encoding --prefer-rdap --ten-registries --jobs --endpoint --rdap-endpoint
@@ -56,6 +56,10 @@ _zonedesk_cli()
         ;;
     --notify)
         mapfile -t COMPREPLY < <(compgen -W "desktop mailto: https:// -" -- "$cur")
+        return
+        ;;
+    --state)
+        mapfile -t COMPREPLY < <(compgen -W "unlocked hold redemption pending-delete inactive unsigned" -- "$cur")
         return
         ;;
     --webhook-format)

@@ -550,6 +550,48 @@ TEST(CliReport, ANameIsPrintedWithItsControlCharactersEscaped)
     EXPECT_EQ(run.out, "x\\x1b]0;owned\\x07\\x1b[2J\\xc2\\x9b1m\\tb.org\t" + isoInDays(2) + "\t2\n");
 }
 
+TEST(CliReport, NamesAreListedByTheStatesAsked)
+{
+    TempDir dir;
+    const auto jsonl = dir.write(
+        "run.jsonl",
+        "{\"domain\":\"locked.com\",\"statuses\":[\"clientTransferProhibited\"],\"dnssec\":\"signed\"}\n"
+        "{\"domain\":\"open.com\",\"statuses\":[\"ok\"],\"dnssec\":\"unsigned\"}\n"
+        "{\"domain\":\"held.net\",\"statuses\":[\"serverHold\",\"clientTransferProhibited\"]}\n"
+        "{\"domain\":\"going.org\",\"statuses\":[\"redemptionPeriod\",\"~deleted\"]}\n"
+        "{\"domain\":\"gone.org\",\"statuses\":[\"pendingDelete\"]}\n"
+        "{\"domain\":\"own.de\",\"statuses\":[\"~connect\"],\"dnssec\":null}\n"
+        "{\"domain\":\"free.com\",\"statuses\":[]}\n"
+        "{\"domain\":\"junk.com\",\"statuses\":\"serverHold\",\"dnssec\":7}\n"
+        "not json\n");
+
+    const struct
+    {
+        const char* states;
+        int exitCode;
+        const char* out;
+    } cases[] = {
+        // Codes stated without a lock; a registry's own word states no code.
+        {"unlocked", 3, "open.com\tunlocked\ngoing.org\tunlocked\ngone.org\tunlocked\n"},
+        {"hold,redemption,pending-delete",
+         3,
+         "held.net\thold\ngoing.org\tredemption\ngone.org\tpending-delete\n"},
+        {"unsigned,unlocked", 3, "open.com\tunlocked,unsigned\ngoing.org\tunlocked\ngone.org\tunlocked\n"},
+        {"inactive", 0, ""},
+    };
+
+    for (const auto& c : cases) {
+        const CliRun run = runCli("report " + quoted(jsonl) + " --state " + c.states, dir.path() / "err.txt");
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.states;
+        EXPECT_EQ(run.out, c.out) << c.states;
+    }
+    EXPECT_EQ(readFile(dir.path() / "err.txt"),
+              "zonedesk-cli: 1 line of " + jsonl.string() + " are not JSON records\n");
+    EXPECT_EQ(runCli("report " + quoted(jsonl) + " --state locked").exitCode, 1); // no such state
+    EXPECT_EQ(runCli("report " + quoted(jsonl) + " --state hold --warn-days 3").exitCode, 1);
+    EXPECT_EQ(runCli("report " + quoted(jsonl)).exitCode, 1);
+}
+
 TEST(CliImport, ANameThatMayPassForAnotherIsShownWithItsALabel)
 {
     TempDir dir;
