@@ -61,6 +61,13 @@ public:
             ->type_name("desktop|mailto:ADDR|https://URL|-")
             ->allow_extra_args(false);
         app.add_flag("--always", m_always, "Send a message even when all names are fine");
+        std::vector<std::string> tellKeys;
+        for (const std::string_view key : watch::tellKeys())
+            tellKeys.emplace_back(key);
+        app.add_option("--tell", m_tell, "Tell only these kinds, comma-separated (default: all)")
+            ->type_name("KIND,...")
+            ->delimiter(',')
+            ->check(CLI::IsMember(tellKeys));
         app.add_option("--smtp", m_smtp, "The mail server for mailto: targets")
             ->type_name("smtps://HOST:PORT");
         app.add_option("--smtp-user", m_smtpUser, "Log in to the mail server as USER")->type_name("USER");
@@ -92,13 +99,20 @@ public:
             "Looks LIST up as lookup does, keeping the history, then sends one message listing the names\n"
             "dropped since their previous lookup, the names expiring within --warn-days days (with the\n"
             "days left and the registrar), the names whose registrar, owner or expiry moved back, and the\n"
-            "names that failed (ERR!) for the second run in a row. Nothing to say, no message (--always:\n"
+            "names that failed (ERR!) for the second run in a row, after the security changes told first\n"
+            "(a transfer lock lifted or set, other name servers, DNSSEC off or on, a hold, a redemption or\n"
+            "pending delete, and back) and the names still on hold or being deleted. --tell chooses the\n"
+            "kinds: security, at-risk, dropped, near-expiry, expiry-moved-back, registrar-changed,\n"
+            "owner-changed, failing-again, or one security change (transfer-lock-lifted, transfer-lock-set,\n"
+            "name-servers-changed, dnssec-off, dnssec-on, put-on-hold, hold-released, entered-redemption,\n"
+            "left-redemption). Nothing to say, no message (--always:\n"
             "\"all N names fine\"). Targets: desktop (a desktop notification over D-Bus), mailto:ADDR\n"
             "(needs --smtp; user and password from --smtp-user and --smtp-password-file or\n"
             "$ZONEDESK_SMTP_PASSWORD, never on the command line), https://URL (a JSON POST; http only to\n"
             "a loopback address), - (standard output, the default). A failed delivery is tried once more.\n"
             "--config FILE reads [watch] list=, warn-days=, notify= (targets separated by blanks), smtp=,\n"
-            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, notify-timeout=, db=,\n"
+            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, tell=, notify-timeout=, "
+            "db=,\n"
             "prefer-rdap=, ten-registries=, jobs=, encoding=, connect-timeout=, timeout=, endpoint=,\n"
             "rdap-endpoint=, quiet=; options given on the command line win. --install-timer writes every\n"
             "option given to ~/.config/zonedesk/watch-NAME.ini and a\n"
@@ -172,10 +186,13 @@ public:
             std::cerr << "zonedesk-cli: without the history only the names near expiry are known\n";
         }
         why.clear();
-        const watch::WatchReport report =
+        watch::WatchReport report =
             watch::buildWatchReport(*table, lookup.runHistory(), store.get(), warnDays, core::today(), why);
         if (!why.empty())
             std::cerr << "zonedesk-cli: the history could not be read to its end: " << why << "\n";
+        // The exit status tells of the names, whatever the message was asked to tell.
+        const bool near = report.count(watch::NoticeKind::NearExpiry) > 0;
+        watch::keepTold(report, m_tell);
 
         std::size_t failed = 0;
         if (!report.empty() || m_always) {
@@ -191,7 +208,7 @@ public:
                       << "\n";
         if (failed > 0)
             return ExitNotifyFailed;
-        if (report.count(watch::NoticeKind::NearExpiry) > 0)
+        if (near)
             return ExitNearExpiry;
         return end == LookupWithHistory::End::NotStarted || anyFailed(*table) ? ExitLookupFailed : ExitOk;
     }
@@ -226,6 +243,15 @@ private:
         if (m_targets.empty())
             m_targets = config->targets;
         m_always = m_always || config->always;
+        if (m_tell.empty())
+            m_tell = config->tell;
+        const std::vector<std::string_view> known = watch::tellKeys();
+        for (const std::string& key : m_tell) {
+            if (std::find(known.begin(), known.end(), key) == known.end()) {
+                std::cerr << "zonedesk-cli watch: tell= names no kind: " << key << "\n";
+                return ExitUsage;
+            }
+        }
         m_quiet = m_quiet || config->quiet;
         m_options.session.preferRdap = m_options.session.preferRdap || config->preferRdap;
         m_options.tenRegistries = m_options.tenRegistries || config->tenRegistries;
@@ -336,6 +362,7 @@ private:
         config.smtpFrom = m_smtpFrom;
         config.webhookFormat = m_webhookFormat;
         config.always = m_always;
+        config.tell = m_tell;
         config.quiet = m_quiet;
         if (m_app->count("--notify-timeout") > 0)
             config.notifyTimeout = m_notifySeconds;
@@ -403,6 +430,7 @@ private:
     std::optional<std::int32_t> m_warnDays;
     std::vector<std::string> m_targets;
     bool m_always = false;
+    std::vector<std::string> m_tell; // notice or change keys; empty: all
     std::string m_smtp;
     std::string m_smtpUser;
     std::string m_smtpPasswordFile;

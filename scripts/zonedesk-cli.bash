@@ -13,7 +13,7 @@ _zonedesk_cli_options()
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
     parse) echo "--server --domain --json -h --help" ;;
     report) echo "--warn-days --state -h --help" ;;
-    watch) echo "--config --warn-days --notify --always --smtp --smtp-user --smtp-password-file --smtp-from
+    watch) echo "--config --warn-days --notify --always --tell --smtp --smtp-user --smtp-password-file --smtp-from
                  --webhook-format --notify-timeout --install-timer --timer-name --remove-timer --list-timers
                  -q --quiet --encoding --prefer-rdap --ten-registries --jobs --endpoint --rdap-endpoint
                  --connect-timeout --timeout --db -h --help" ;;
@@ -56,6 +56,12 @@ _zonedesk_cli()
         ;;
     --notify)
         mapfile -t COMPREPLY < <(compgen -W "desktop mailto: https:// -" -- "$cur")
+        return
+        ;;
+    --tell)
+        mapfile -t COMPREPLY < <(compgen -W "security at-risk dropped near-expiry expiry-moved-back registrar-changed
+            owner-changed failing-again transfer-lock-lifted transfer-lock-set name-servers-changed dnssec-off dnssec-on
+            put-on-hold hold-released entered-redemption left-redemption" -- "$cur")
         return
         ;;
     --state)

@@ -102,6 +102,7 @@ std::string countsLine(const WatchReport& report)
 
     const Count counts[] = {
         {NoticeKind::SecurityChanged, "security changed"},
+        {NoticeKind::AtRisk, "on hold or being deleted"},
         {NoticeKind::Dropped, "dropped"},
         {NoticeKind::NearExpiry, "expiring within " + plural(report.warnDays, "day", "days")},
         {NoticeKind::ExpiryMovedBack, "expiry moved back"},
@@ -149,6 +150,7 @@ std::string noticeLine(const Notice& notice)
     std::string name = bodyText(shownName(notice));
     switch (notice.kind) {
     case NoticeKind::SecurityChanged: return bodyText(notice.what) + ": " + name + changeDetail(notice);
+    case NoticeKind::AtRisk: return "still " + bodyText(notice.what) + ": " + name;
     case NoticeKind::Dropped: return "dropped: " + name;
     case NoticeKind::NearExpiry: return expiryPhrase(notice) + ": " + name;
     case NoticeKind::ExpiryMovedBack: return "expiry moved back: " + name + changeDetail(notice);

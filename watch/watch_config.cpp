@@ -66,6 +66,7 @@ const Key Keys[] = {
     {"warn-days", Count{&WatchConfig::warnDays, 0, MaxWarnDays, "days"}},
     {"jobs", Count{&WatchConfig::jobs, 1, core::UserSettings::MaxJobs, "servers"}},
     {"notify", Words{&WatchConfig::targets}},
+    {"tell", Words{&WatchConfig::tell}},
     {"endpoint", Words{&WatchConfig::endpoints}},
     {"rdap-endpoint", Words{&WatchConfig::rdapEndpoints}},
     {"notify-timeout", Seconds{&WatchConfig::notifyTimeout, 0.1, 600}},

@@ -10,6 +10,7 @@
 //   smtp-from=me@example.com
 //   webhook-format=json
 //   always=0
+//   tell=security at-risk near-expiry (the kinds told; none: all)
 //   notify-timeout=30
 // and how the names are looked up, the lookup options of the same names:
 //   prefer-rdap=1
@@ -41,6 +42,7 @@ struct WatchConfig
     std::string smtpFrom;
     std::string webhookFormat; // json, slack or ntfy; empty: json
     bool always = false;
+    std::vector<std::string> tell;       // watch::tellKeys; empty: all
     std::string db;                      // the history database; empty: the default one
     std::optional<double> notifyTimeout; // seconds
 

@@ -124,7 +124,8 @@ constexpr std::array Sections = {
 Section sectionOf(NoticeKind kind)
 {
     switch (kind) {
-    case NoticeKind::SecurityChanged: return Section::Security;
+    case NoticeKind::SecurityChanged:
+    case NoticeKind::AtRisk: return Section::Security;
     case NoticeKind::Dropped: return Section::Dropped;
     case NoticeKind::NearExpiry: return Section::Expiring;
     case NoticeKind::ExpiryMovedBack:
@@ -200,7 +201,11 @@ std::string textLine(const Notice& notice)
     std::string line = "  " + visible(shownName(notice));
     switch (sectionOf(notice.kind)) {
     case Section::Security:
-        line += "  " + visible(notice.what) + ": " + orNone(notice.before) + " -> " + orNone(notice.after);
+        if (notice.kind == NoticeKind::AtRisk)
+            line += "  still " + visible(notice.what) + ": " + orNone(notice.after);
+        else
+            line +=
+                "  " + visible(notice.what) + ": " + orNone(notice.before) + " -> " + orNone(notice.after);
         break;
     case Section::Dropped:
         if (!notice.registrar.empty())
@@ -254,6 +259,8 @@ std::vector<std::string> htmlCells(const Notice& notice)
     const std::string name = htmlText(shownName(notice));
     switch (sectionOf(notice.kind)) {
     case Section::Security:
+        if (notice.kind == NoticeKind::AtRisk)
+            return {name, htmlText("still " + notice.what), htmlText(notice.after), htmlText(notice.after)};
         return {name, htmlText(notice.what), htmlText(orNone(notice.before)), htmlText(orNone(notice.after))};
     case Section::Dropped: return {name, htmlText(notice.registrar)};
     case Section::Expiring:
@@ -277,8 +284,9 @@ Json textOrNull(const std::string& text)
 bool isUrgent(const WatchReport& report)
 {
     return std::any_of(report.notices.begin(), report.notices.end(), [](const Notice& notice) {
-        return notice.kind == NoticeKind::Dropped || notice.change == "transfer-lock-lifted" ||
-               notice.change == "put-on-hold" || notice.change == "entered-redemption" ||
+        return notice.kind == NoticeKind::Dropped || notice.kind == NoticeKind::AtRisk ||
+               notice.change == "transfer-lock-lifted" || notice.change == "put-on-hold" ||
+               notice.change == "entered-redemption" ||
                (notice.kind == NoticeKind::NearExpiry && notice.daysLeft && *notice.daysLeft < 0);
     });
 }
@@ -331,6 +339,7 @@ Json ntfyBody(const WatchReport& report, std::string_view topic)
 {
     Json tags = Json::array({"zonedesk"});
     for (const NoticeKind kind : {NoticeKind::SecurityChanged,
+                                  NoticeKind::AtRisk,
                                   NoticeKind::Dropped,
                                   NoticeKind::NearExpiry,
                                   NoticeKind::ExpiryMovedBack,
@@ -357,6 +366,8 @@ std::string messageSubject(const WatchReport& report)
     std::vector<std::string> parts;
     if (const std::size_t n = report.count(NoticeKind::SecurityChanged); n > 0)
         parts.push_back(counted(n, "security change", "security changes"));
+    if (const std::size_t n = report.count(NoticeKind::AtRisk); n > 0)
+        parts.push_back(std::to_string(n) + " on hold or being deleted");
     if (const std::size_t n = report.count(NoticeKind::Dropped); n > 0)
         parts.push_back(std::to_string(n) + " dropped");
     if (const std::size_t n = report.count(NoticeKind::NearExpiry); n > 0)

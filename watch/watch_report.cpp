@@ -9,6 +9,7 @@
 #include "core/error_reason.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "core/status_words.h"
 #include "history/history_store.h"
 #include "history/history_writer.h"
 #include "history/record_changes.h"
@@ -43,6 +44,7 @@ std::string_view noticeKey(NoticeKind kind)
 {
     switch (kind) {
     case NoticeKind::SecurityChanged: return "security";
+    case NoticeKind::AtRisk: return "at-risk";
     case NoticeKind::Dropped: return "dropped";
     case NoticeKind::NearExpiry: return "near-expiry";
     case NoticeKind::ExpiryMovedBack: return "expiry-moved-back";
@@ -116,7 +118,67 @@ bool worthANotice(history::ChangeKind kind)
     return kind != history::ChangeKind::Registered && kind != history::ChangeKind::Renewed;
 }
 
+constexpr NoticeKind NoticeKinds[] = {NoticeKind::SecurityChanged,
+                                      NoticeKind::AtRisk,
+                                      NoticeKind::Dropped,
+                                      NoticeKind::NearExpiry,
+                                      NoticeKind::ExpiryMovedBack,
+                                      NoticeKind::RegistrarChanged,
+                                      NoticeKind::OwnerChanged,
+                                      NoticeKind::FailingAgain};
+
+constexpr history::ChangeKind SecurityChanges[] = {history::ChangeKind::TransferLockLifted,
+                                                   history::ChangeKind::TransferLockSet,
+                                                   history::ChangeKind::NameServersChanged,
+                                                   history::ChangeKind::DnssecTurnedOff,
+                                                   history::ChangeKind::DnssecTurnedOn,
+                                                   history::ChangeKind::PutOnHold,
+                                                   history::ChangeKind::HoldReleased,
+                                                   history::ChangeKind::EnteredRedemption,
+                                                   history::ChangeKind::LeftRedemption};
+
+/// The hold, redemption and pending delete of `codes`, in English ("on hold, pending delete");
+/// empty when none.
+std::string riskText(core::StatusBits codes)
+{
+    std::string text;
+    const std::uint32_t states = core::holderStates(codes, core::Dnssec::NotStated);
+    for (const core::HolderState state :
+         {core::HolderState::OnHold, core::HolderState::Redemption, core::HolderState::PendingDelete}) {
+        if ((states & core::holderStateBit(state)) == 0)
+            continue;
+        for (const core::HolderStateRow& row : core::HolderStates) {
+            if (row.state == state)
+                (text += text.empty() ? "" : ", ") += row.words.en;
+        }
+    }
+    return text;
+}
+
 } // namespace
+
+std::vector<std::string_view> tellKeys()
+{
+    std::vector<std::string_view> keys;
+    for (const NoticeKind kind : NoticeKinds)
+        keys.push_back(noticeKey(kind));
+    for (const history::ChangeKind kind : SecurityChanges)
+        keys.push_back(history::changeKey(kind));
+    return keys;
+}
+
+void keepTold(WatchReport& report, const std::vector<std::string>& keys)
+{
+    if (keys.empty())
+        return;
+    const auto chosen = [&keys](std::string_view key) {
+        return std::find(keys.begin(), keys.end(), key) != keys.end();
+    };
+    std::erase_if(report.notices, [&chosen](const Notice& notice) {
+        return !chosen(noticeKey(notice.kind)) &&
+               !(notice.kind == NoticeKind::SecurityChanged && chosen(notice.change));
+    });
+}
 
 WatchReport buildWatchReport(const core::DomainTable& table,
                              const history::HistoryWriter* runHistory,
@@ -145,8 +207,15 @@ WatchReport buildWatchReport(const core::DomainTable& table,
         const bool near = *status == RegisteredStatus && expiry && days <= warnDays;
         const std::vector<history::Change>& changes = runHistory != nullptr ? runHistory->changesOf(i) : none;
         const bool failing = history && *status == ErrorStatus;
+        // A hold or redemption told as a change of this run is not told again as a standing state.
+        const bool newlyAtRisk =
+            std::any_of(changes.begin(), changes.end(), [](const history::Change& change) {
+                return change.kind == history::ChangeKind::PutOnHold ||
+                       change.kind == history::ChangeKind::EnteredRedemption;
+            });
+        const bool atRisk = *status == RegisteredStatus && core::atRisk(record.statusCodes) && !newlyAtRisk;
         // Most names have nothing to tell: only those that may are read out of the table's GBK.
-        if (!near && !failing &&
+        if (!near && !failing && !atRisk &&
             std::none_of(changes.begin(), changes.end(), [](const history::Change& change) {
                 return worthANotice(change.kind);
             }))
@@ -154,6 +223,11 @@ WatchReport buildWatchReport(const core::DomainTable& table,
         const history::HistoryEntry now = history::historyEntryOf(record);
         // A homograph is told with its A-label, as the list shows it.
         const std::string aLabel = core::confusableALabel(core::fieldText(record.domain)).value_or("");
+        if (atRisk) {
+            Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::AtRisk, now, aLabel));
+            notice.what = riskText(record.statusCodes);
+            notice.after = now.values[Field::Statuses];
+        }
         if (near) {
             Notice& notice = report.notices.emplace_back(noticeOf(NoticeKind::NearExpiry, now, aLabel));
             // Dates lie within a few thousand years of each other.

@@ -29,6 +29,7 @@ namespace zonedesk::watch {
 enum class NoticeKind
 {
     SecurityChanged, // a transfer lock, the name servers, DNSSEC, a hold or a redemption: `change`
+    AtRisk,          // on hold, in redemption or pending delete, and not newly so: `what`, codes in `after`
     Dropped,         // registered at the previous lookup, available now
     NearExpiry,      // expires within the days asked for (or has expired)
     ExpiryMovedBack, // the expiry date is earlier than at the previous lookup
@@ -74,7 +75,7 @@ struct WatchReport
 /// fine, 1 lookup failed": a failure never reads as fine.
 std::string quietSummary(const WatchReport& report);
 
-/// A stable English key for data: "security", "dropped", "near-expiry", "expiry-moved-back",
+/// A stable English key for data: "security", "at-risk", "dropped", "near-expiry", "expiry-moved-back",
 /// "registrar-changed", "owner-changed", "failing-again".
 std::string_view noticeKey(NoticeKind kind);
 
@@ -84,6 +85,13 @@ std::string_view noticeKey(NoticeKind kind);
 /// lookups, run `runHistory->runId()`, are passed over). Without a history or a store only the
 /// near-expiry names are known. A read of the store that fails is said in `why`; the report
 /// then lacks what it would have added.
+/// The keys `--tell` takes: the notice keys, and the security changes' keys (history::changeKey)
+/// to tell only those of the security changes.
+std::vector<std::string_view> tellKeys();
+
+/// Keeps the notices `keys` (tellKeys) choose; the report's counts stay. Empty keys keep all.
+void keepTold(WatchReport& report, const std::vector<std::string>& keys);
+
 WatchReport buildWatchReport(const core::DomainTable& table,
                              const history::HistoryWriter* runHistory,
                              history::HistoryStore* store,

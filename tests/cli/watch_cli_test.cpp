@@ -51,6 +51,20 @@ orgRecord(const std::string& name, int expiresInDays, const std::string& registr
 
 const std::string OrgNotFound = "Domain not found.\r\n";
 
+/// The same with its status codes and name servers stated.
+std::string securedOrgRecord(const std::string& name,
+                             const std::vector<std::string>& statuses,
+                             const std::vector<std::string>& servers,
+                             int expiresInDays = 400)
+{
+    std::string record = orgRecord(name, expiresInDays);
+    for (const std::string& status : statuses)
+        record += "Domain Status: " + status + " https://icann.org/epp#" + status + "\r\n";
+    for (const std::string& server : servers)
+        record += "Name Server: " + server + "\r\n";
+    return record + "DNSSEC: unsigned\r\n";
+}
+
 /// The two runs of a watch, each with its standard output, standard error and exit code.
 struct TwoRuns
 {
@@ -249,6 +263,99 @@ TEST(WatchCli, EveryTargetGetsOneMessageNamingExactlyWhatNeedsTheHolder)
     const auto notification = nlohmann::json::parse(shown.substr(second, shown.find('\n', second) - second));
     EXPECT_EQ(namesIn(notification.at("body").get<std::string>(), all), told) << shown;
     EXPECT_EQ(notification.at("urgency"), 2) << shown; // a drop
+}
+
+TEST(WatchCli, ALiftedLockOtherServersAndARedemptionAreToldFirstToEveryTarget)
+{
+    if (std::string(ZONEDESK_DBUS_RUN_SESSION).empty())
+        GTEST_SKIP() << "no dbus-run-session";
+    const std::string lock = "clientTransferProhibited";
+    const std::vector<std::string> servers{"NS1.EXAMPLE.NET", "NS2.EXAMPLE.NET"};
+    WatchFixture watch;
+    watch.reply("steady.org", securedOrgRecord("STEADY.ORG", {lock}, servers));
+    watch.reply("unlocked.org", securedOrgRecord("UNLOCKED.ORG", {lock}, servers));
+    watch.reply("moved.org", securedOrgRecord("MOVED.ORG", {lock}, servers));
+    watch.reply("going.org", securedOrgRecord("GOING.ORG", {lock}, servers));
+    watch.reply("soon.org", securedOrgRecord("SOON.ORG", {lock}, servers, 10));
+    watch.later("steady.org", securedOrgRecord("STEADY.ORG", {lock}, {servers[1], servers[0]})); // reordered
+    watch.later("unlocked.org", securedOrgRecord("UNLOCKED.ORG", {"ok"}, servers));
+    watch.later("moved.org", securedOrgRecord("MOVED.ORG", {lock}, {"NS1.EVIL.EXAMPLE", servers[1]}));
+    watch.later("going.org", securedOrgRecord("GOING.ORG", {"redemptionPeriod", lock}, servers));
+    const auto list =
+        watch.dir.write("names.txt", "steady.org\nunlocked.org\nmoved.org\ngoing.org\nsoon.org\n");
+    LoopbackHttpServer hook;
+    LoopbackSmtpServer mail;
+    const auto notes = watch.dir.path() / "notes.jsonl";
+    const TwoRuns runs = watch.twice(quoted(list) + " --notify - --notify " + hook.url("/hook") +
+                                         " --notify mailto:me@example.com --smtp " + mail.url() +
+                                         " --smtp-from watch@example.com --notify desktop",
+                                     onATestBus(watch.dir, notes));
+    EXPECT_EQ(runs.secondCode, 3) << runs.secondErr;
+    const std::vector<std::string> all{"steady.org", "unlocked.org", "moved.org", "going.org", "soon.org"};
+    const std::set<std::string> told{"unlocked.org", "moved.org", "going.org", "soon.org"};
+    // Each security change before the near-expiry name, with before and after.
+    const auto securityFirst = [](const std::string& text) {
+        for (const char* name : {"unlocked.org", "moved.org", "going.org"})
+            EXPECT_LT(text.find(name), text.find("soon.org")) << name << "\n" << text;
+    };
+
+    EXPECT_EQ(namesIn(runs.second, all), told) << runs.second;
+    securityFirst(runs.second);
+    for (const char* shown : {"transfer lock lifted: clientTransferProhibited -> (none)",
+                              "ns1.example.net ns2.example.net -> ns1.evil.example ns2.example.net",
+                              "entered redemption / pending delete: (none) -> redemptionPeriod"})
+        EXPECT_TRUE(names(runs.second, shown)) << shown << "\n" << runs.second;
+
+    const auto requests = hook.requests();
+    ASSERT_EQ(requests.size(), 2U) << runs.firstErr << runs.secondErr;
+    std::vector<std::pair<std::string, std::string>> notices;
+    const auto body = nlohmann::json::parse(requests[1].body);
+    for (const auto& notice : body.at("notices"))
+        notices.emplace_back(notice.at("name").get<std::string>(),
+                             notice.at("change").is_null() ? notice.at("kind").get<std::string>()
+                                                           : notice.at("change").get<std::string>());
+    EXPECT_EQ(notices,
+              (std::vector<std::pair<std::string, std::string>>{{"unlocked.org", "transfer-lock-lifted"},
+                                                                {"moved.org", "name-servers-changed"},
+                                                                {"going.org", "entered-redemption"},
+                                                                {"soon.org", "near-expiry"}}))
+        << requests[1].body;
+
+    const auto mails = mail.mails();
+    ASSERT_EQ(mails.size(), 2U) << runs.secondErr;
+    EXPECT_NE(mails[1].data.find("Subject: zonedesk: 3 security changes, 1 expiring within 30 days\r\n"),
+              std::string::npos)
+        << mails[1].data;
+    EXPECT_EQ(namesIn(mailText(mails[1].data), all), told);
+    securityFirst(mailText(mails[1].data));
+
+    const std::string shown = readFile(notes);
+    const std::size_t second = shown.find('\n') + 1;
+    ASSERT_NE(second, std::string::npos + 1) << shown;
+    const auto notification = nlohmann::json::parse(shown.substr(second, shown.find('\n', second) - second));
+    EXPECT_EQ(namesIn(notification.at("body").get<std::string>(), all), told) << shown;
+    securityFirst(notification.at("body").get<std::string>());
+}
+
+TEST(WatchCli, TellChoosesWhatTheMessageSaysNotTheExitStatus)
+{
+    WatchFixture watch;
+    watch.reply("unlocked.org",
+                securedOrgRecord("UNLOCKED.ORG", {"clientTransferProhibited"}, {"NS1.EXAMPLE.NET"}));
+    watch.reply("soon.org", orgRecord("SOON.ORG", 10));
+    watch.reply("held.org", securedOrgRecord("HELD.ORG", {"serverHold"}, {}));
+    watch.later("unlocked.org", securedOrgRecord("UNLOCKED.ORG", {"ok"}, {"NS1.EXAMPLE.NET"}));
+    const auto list = watch.dir.write("names.txt", "unlocked.org\nsoon.org\nheld.org\n");
+    const TwoRuns runs = watch.twice(quoted(list) + " --tell transfer-lock-lifted,at-risk");
+    EXPECT_EQ(runs.secondCode, 3) << runs.secondErr; // soon.org is near expiry, though not told
+    EXPECT_TRUE(names(runs.second, "unlocked.org  transfer lock lifted")) << runs.second;
+    EXPECT_TRUE(names(runs.second, "held.org  still on hold: serverHold")) << runs.second;
+    EXPECT_TRUE(names(runs.first, "held.org")) << runs.first; // told at every run while so
+    EXPECT_FALSE(names(runs.second, "soon.org")) << runs.second;
+    const auto config =
+        watch.dir.write("watch.ini", "[watch]\nlist=" + list.string() + "\ntell=near-expiry locked\n");
+    EXPECT_EQ(runShell(Cli + " watch -q --config " + quoted(config) + " 2>/dev/null").exitCode,
+              1); // no such kind
 }
 
 TEST(WatchCli, ATargetThatFailsTwiceIsSaidAndTheOthersStillGetTheMessage)
