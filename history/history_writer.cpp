@@ -10,6 +10,7 @@
 #include "core/field_copy.h"
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
+#include "history/packed_record.h"
 
 namespace zonedesk::history {
 
@@ -187,12 +188,18 @@ void HistoryWriter::writerLoop()
         }
         Written written;
         written.ended = job.end;
-        if (!failed && !job.records.empty()) {
+        const std::size_t handed = job.indexes.size();
+        if (!failed && !job.indexes.empty()) {
             std::vector<HistoryEntry> entries;
-            entries.reserve(job.records.size());
-            written.changes.resize(job.records.size());
-            for (std::size_t i = 0; i < job.records.size(); ++i) {
-                HistoryEntry entry = historyEntryOf(job.records[i]);
+            entries.reserve(job.indexes.size());
+            written.changes.resize(job.indexes.size());
+            std::string_view packed = job.records;
+            for (std::size_t i = 0; i < job.indexes.size(); ++i) {
+                core::DomainRecord record{};
+                // Packed by handOver, so whole.
+                if (!takePackedRecord(packed, record))
+                    break;
+                HistoryEntry entry = historyEntryOf(record);
                 entry.runId = m_runId;
                 entry.time = job.time;
                 entry.raw = std::move(job.raw[i]);
@@ -212,7 +219,7 @@ void HistoryWriter::writerLoop()
             failed = true;
         {
             const std::lock_guard lock(m_mutex);
-            m_queued -= std::min(m_queued, job.records.size());
+            m_queued -= std::min(m_queued, handed);
             m_written.push_back(std::move(written));
         }
         m_room.notify_one();
@@ -271,12 +278,12 @@ bool HistoryWriter::handOver(std::vector<std::string>& replies)
             m_seen[i] = true;
             continue;
         }
-        if (job.records.size() == room) {
+        if (job.indexes.size() == room) {
             handedAll = false;
             break;
         }
         m_seen[i] = true;
-        job.records.push_back(records[i]);
+        appendPackedRecord(job.records, records[i]);
         job.raw.push_back(i < replies.size() ? std::move(replies[i]) : std::string());
         switch (static_cast<core::LookupStatus>(records[i].status)) {
         case core::LookupStatus::Success: ++m_counts.registered; break;
@@ -287,11 +294,11 @@ bool HistoryWriter::handOver(std::vector<std::string>& replies)
         ++m_counts.total;
         job.indexes.push_back(i);
     }
-    if (job.records.empty())
+    if (job.indexes.empty())
         return handedAll;
     {
         const std::lock_guard lock(m_mutex);
-        m_queued += job.records.size();
+        m_queued += job.indexes.size();
         m_jobs.push_back(std::move(job));
     }
     m_wake.notify_one();

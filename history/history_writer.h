@@ -88,9 +88,10 @@ public:
 private:
     struct Job
     {
-        // Copies of the finished records: the writer makes entries of them (the conversions
-        // are its work, not the window's), and a later import can't change them under it.
-        std::vector<core::DomainRecord> records;
+        // Copies of the finished records, packed (packed_record.h): the writer makes entries of
+        // them (the conversions are its work, not the window's), and a later import can't change
+        // them under it. One per index.
+        std::string records;
         std::vector<std::string> raw;
         std::vector<std::size_t> indexes;
         std::int64_t time = 0;
