@@ -16,7 +16,7 @@ _zonedesk_cli_options()
                     -h --help" ;;
     parse) echo "--server --domain --json -h --help" ;;
     report) echo "--warn-days -h --help" ;;
-    watch) echo "--config --warn-days --notify --always --smtp --smtp-user --smtp-password-file --smtp-from
+    watch) echo "--config --warn-days --notify --always --attach-calendar --smtp --smtp-user --smtp-password-file --smtp-from
                  --webhook-format --notify-timeout --install-timer --timer-name --remove-timer --list-timers
                  -q --quiet --encoding --prefer-rdap --ten-registries --jobs --endpoint --rdap-endpoint
                  --connect-timeout --timeout --db -h --help" ;;

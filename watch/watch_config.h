@@ -11,6 +11,7 @@
 //   webhook-format=json
 //   always=0
 //   notify-timeout=30
+//   attach-calendar=1 (the mail carries the names' renewal calendar, renewals.ics)
 // and how the names are looked up, the lookup options of the same names:
 //   prefer-rdap=1
 //   ten-registries=0
@@ -41,6 +42,7 @@ struct WatchConfig
     std::string smtpFrom;
     std::string webhookFormat; // json, slack or ntfy; empty: json
     bool always = false;
+    bool attachCalendar = false;
     std::string db;                      // the history database; empty: the default one
     std::optional<double> notifyTimeout; // seconds
 
