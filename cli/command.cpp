@@ -12,6 +12,7 @@ std::vector<std::unique_ptr<Command>> allCommands()
     commands.push_back(makeLookupCommand());
     commands.push_back(makeImportCommand());
     commands.push_back(makeExportCommand());
+    commands.push_back(makeCalendarCommand());
     commands.push_back(makeParseCommand());
     commands.push_back(makeReportCommand());
     commands.push_back(makeWatchCommand());

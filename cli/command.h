@@ -49,6 +49,7 @@ std::vector<std::unique_ptr<Command>> allCommands();
 
 std::unique_ptr<Command> makeImportCommand();
 std::unique_ptr<Command> makeExportCommand();
+std::unique_ptr<Command> makeCalendarCommand();
 std::unique_ptr<Command> makeParseCommand();
 std::unique_ptr<Command> makeLookupCommand();
 std::unique_ptr<Command> makeServeSamplesCommand();

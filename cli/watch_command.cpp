@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "core/domain_table.h"
 #include "core/text.h"
 #include "history/history_store.h"
+#include "listfile/renewal_calendar.h"
 #include "watch/delivery.h"
 #include "watch/notify_target.h"
 #include "watch/password_file.h"
@@ -68,6 +70,9 @@ public:
             ->type_name("KIND,...")
             ->delimiter(',')
             ->check(CLI::IsMember(tellKeys));
+        app.add_flag("--attach-calendar",
+                     m_attachCalendar,
+                     "Attach the names' renewal calendar (renewals.ics) to the mail");
         app.add_option("--smtp", m_smtp, "The mail server for mailto: targets")
             ->type_name("smtps://HOST:PORT");
         app.add_option("--smtp-user", m_smtpUser, "Log in to the mail server as USER")->type_name("USER");
@@ -110,9 +115,12 @@ public:
             "(needs --smtp; user and password from --smtp-user and --smtp-password-file or\n"
             "$ZONEDESK_SMTP_PASSWORD, never on the command line), https://URL (a JSON POST; http only to\n"
             "a loopback address), - (standard output, the default). A failed delivery is tried once more.\n"
+            "--attach-calendar: the mail carries renewals.ics, the list's calendar as zonedesk-cli calendar\n"
+            "writes it (its reminders --warn-days days before); the other targets go without it.\n"
             "--config FILE reads [watch] list=, warn-days=, notify= (targets separated by blanks), smtp=,\n"
-            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, tell=, notify-timeout=, "
-            "db=,\n"
+            "smtp-user=, smtp-password-file=, smtp-from=, webhook-format=, always=, tell=, "
+            "attach-calendar=,\n"
+            "notify-timeout=, db=,\n"
             "prefer-rdap=, ten-registries=, jobs=, encoding=, connect-timeout=, timeout=, endpoint=,\n"
             "rdap-endpoint=, quiet=; options given on the command line win. --install-timer writes every\n"
             "option given to ~/.config/zonedesk/watch-NAME.ini and a\n"
@@ -194,6 +202,8 @@ public:
         const bool near = report.count(watch::NoticeKind::NearExpiry) > 0;
         watch::keepTold(report, m_tell);
 
+        if (m_attachCalendar)
+            attachCalendar(*table, warnDays, targets);
         std::size_t failed = 0;
         if (!report.empty() || m_always) {
             for (const watch::NotifyTarget& target : targets)
@@ -252,6 +262,7 @@ private:
                 return ExitUsage;
             }
         }
+        m_attachCalendar = m_attachCalendar || config->attachCalendar;
         m_quiet = m_quiet || config->quiet;
         m_options.session.preferRdap = m_options.session.preferRdap || config->preferRdap;
         m_options.tenRegistries = m_options.tenRegistries || config->tenRegistries;
@@ -315,6 +326,25 @@ private:
         return true;
     }
 
+    /// The list's renewal calendar for the mail to carry; the other targets have no use for it.
+    void attachCalendar(const core::DomainTable& table,
+                        std::int32_t warnDays,
+                        const std::vector<watch::NotifyTarget>& targets)
+    {
+        if (std::none_of(targets.begin(), targets.end(), [](const watch::NotifyTarget& target) {
+                return target.kind == watch::NotifyTarget::Kind::Mail;
+            }))
+            return;
+        listfile::RenewalCalendar calendar =
+            listfile::renewalCalendar(table, {warnDays, std::int64_t{std::time(nullptr)}, core::today()});
+        if (calendar.text.empty()) {
+            std::cerr << "zonedesk-cli: not enough memory for the calendar: the mail goes without it\n";
+            return;
+        }
+        m_delivery.attachment = watch::MailAttachment{
+            "renewals.ics", "text/calendar; charset=utf-8; method=PUBLISH", std::move(calendar.text)};
+    }
+
     std::chrono::milliseconds notifyTimeout() const
     {
         return std::chrono::milliseconds(std::lround(m_notifySeconds * 1000));
@@ -363,6 +393,7 @@ private:
         config.webhookFormat = m_webhookFormat;
         config.always = m_always;
         config.tell = m_tell;
+        config.attachCalendar = m_attachCalendar;
         config.quiet = m_quiet;
         if (m_app->count("--notify-timeout") > 0)
             config.notifyTimeout = m_notifySeconds;
@@ -431,6 +462,7 @@ private:
     std::vector<std::string> m_targets;
     bool m_always = false;
     std::vector<std::string> m_tell; // notice or change keys; empty: all
+    bool m_attachCalendar = false;
     std::string m_smtp;
     std::string m_smtpUser;
     std::string m_smtpPasswordFile;

@@ -31,6 +31,11 @@ struct CurlUrlFree
     void operator()(CURLU* url) const { curl_url_cleanup(url); }
 };
 
+struct CurlMimeFree
+{
+    void operator()(curl_mime* mime) const { curl_mime_free(mime); }
+};
+
 struct CurlTextFree
 {
     void operator()(char* text) const { curl_free(text); }
@@ -40,6 +45,7 @@ using CurlEasy = std::unique_ptr<CURL, CurlEasyFree>;
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiFree>;
 using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlFree>;
+using CurlMime = std::unique_ptr<curl_mime, CurlMimeFree>;
 using CurlText = std::unique_ptr<char, CurlTextFree>;
 
 /// A new easy handle, empty when libcurl has no memory. libcurl is started first, since

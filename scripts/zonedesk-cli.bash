@@ -11,9 +11,12 @@ _zonedesk_cli_options()
                   --changes -h --help" ;;
     import) echo "-f --file --encoding -q --quiet -h --help" ;;
     export) echo "-f --file -o --output --encoding -q --quiet -h --help" ;;
+    calendar) echo "-f --file --from-history -o --output --warn-days --encoding --prefer-rdap --ten-registries
+                    --jobs --endpoint --rdap-endpoint --connect-timeout --timeout --db -q --quiet --no-history
+                    -h --help" ;;
     parse) echo "--server --domain --json -h --help" ;;
     report) echo "--warn-days --state -h --help" ;;
-    watch) echo "--config --warn-days --notify --always --tell --smtp --smtp-user --smtp-password-file --smtp-from
+    watch) echo "--config --warn-days --notify --always --tell --attach-calendar --smtp --smtp-user --smtp-password-file --smtp-from
                  --webhook-format --notify-timeout --install-timer --timer-name --remove-timer --list-timers
                  -q --quiet --encoding --prefer-rdap --ten-registries --jobs --endpoint --rdap-endpoint
                  --connect-timeout --timeout --db -h --help" ;;
@@ -28,7 +31,7 @@ _zonedesk_cli_options()
 
 _zonedesk_cli()
 {
-    local commands="lookup import export parse report watch serve-samples history runs prune servers update-data help"
+    local commands="lookup import export calendar parse report watch serve-samples history runs prune servers update-data help"
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
     COMPREPLY=()

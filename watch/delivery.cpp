@@ -66,7 +66,15 @@ bool tryOnce(const WatchReport& report,
     case NotifyTarget::Kind::Desktop: return showDesktopNotice(desktopNotice(report), settings.timeout, why);
     case NotifyTarget::Kind::Mail: {
         bool bodySent = false;
-        if (sendMail(settings.mail, target.address, body, why, &bodySent))
+        const bool sent = settings.attachment ? sendMailWithAttachment(settings.mail,
+                                                                       target.address,
+                                                                       report,
+                                                                       *settings.attachment,
+                                                                       std::int64_t{std::time(nullptr)},
+                                                                       why,
+                                                                       &bodySent)
+                                              : sendMail(settings.mail, target.address, body, why, &bodySent);
+        if (sent)
             return true;
         // The server may deliver a message whose body it took: sending it again could double it.
         again = !bodySent;
@@ -89,7 +97,7 @@ bool deliver(const WatchReport& report,
 {
     std::string body;
     std::string url = target.address;
-    if (target.kind == NotifyTarget::Kind::Mail)
+    if (target.kind == NotifyTarget::Kind::Mail && !settings.attachment)
         body = mailMessage(report, settings.mail.from, target.address, std::int64_t{std::time(nullptr)});
     if (target.kind == NotifyTarget::Kind::Webhook) {
         std::string topic;

@@ -20,7 +20,8 @@ namespace zonedesk::watch {
 
 struct DeliverySettings
 {
-    SmtpSettings mail; // for mailto: targets; `from` as mailSender gives it
+    SmtpSettings mail;                          // for mailto: targets; `from` as mailSender gives it
+    std::optional<MailAttachment> attachment{}; // a file the mail carries; the other targets ignore it
     WebhookFormat webhookFormat = WebhookFormat::Json;
     std::chrono::milliseconds timeout{30'000};   // one try at one target
     std::chrono::milliseconds retryPause{1'000}; // before the second try

@@ -5,7 +5,9 @@
 #include <array>
 #include <cctype>
 #include <ctime>
+#include <functional>
 #include <random>
+#include <vector>
 
 #include <glib.h>
 
@@ -119,6 +121,7 @@ bool isPlainLoopback(const std::string& url)
 
 struct Upload
 {
+    std::string_view whole;
     std::string_view rest;
     bool started = false; // libcurl asked for the body: the server answered DATA
 };
@@ -133,37 +136,37 @@ std::size_t readUpload(char* buffer, std::size_t size, std::size_t count, void* 
     return n;
 }
 
-} // namespace
-
-std::string
-mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now)
+int seekUpload(void* data, curl_off_t offset, int origin)
 {
-    // "=_" never occurs in base64 text, so the boundary cannot turn up inside a part.
-    const std::string boundary = "=_zonedesk_" + randomHex(16);
-    std::string message;
-    message += "Date: " + rfc5322Date(now) + "\r\n";
-    message += "From: " + headerSafe(from) + "\r\n";
-    message += "To: " + headerSafe(to) + "\r\n";
-    message += "Subject: " + headerSafe(messageSubject(report)) + "\r\n";
-    message += "Message-ID: <" + randomHex(16) + "." + std::to_string(now) + "@" + domainOf(from) + ">\r\n";
-    message += "MIME-Version: 1.0\r\n";
-    message += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
-    message += "\r\n";
-    message += "--" + boundary + "\r\n";
-    message += "Content-Type: text/plain; charset=UTF-8\r\n";
-    message += "Content-Transfer-Encoding: base64\r\n\r\n";
-    message += base64Lines(withCrLf(messageText(report)));
-    message += "--" + boundary + "\r\n";
-    message += "Content-Type: text/html; charset=UTF-8\r\n";
-    message += "Content-Transfer-Encoding: base64\r\n\r\n";
-    message += base64Lines(withCrLf(messageHtml(report)));
-    message += "--" + boundary + "--\r\n";
-    return message;
+    auto* upload = static_cast<Upload*>(data);
+    if (origin != SEEK_SET || offset < 0 || static_cast<std::size_t>(offset) > upload->whole.size())
+        return CURL_SEEKFUNC_CANTSEEK;
+    upload->rest = upload->whole.substr(static_cast<std::size_t>(offset));
+    return CURL_SEEKFUNC_OK;
 }
 
-bool sendMail(const SmtpSettings& smtp,
+/// The headers every form of the mail begins with, without their line ends.
+std::vector<std::string>
+headerLines(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now)
+{
+    return {
+        "Date: " + rfc5322Date(now),
+        "From: " + headerSafe(from),
+        "To: " + headerSafe(to),
+        "Subject: " + headerSafe(messageSubject(report)),
+        "Message-ID: <" + randomHex(16) + "." + std::to_string(now) + "@" + domainOf(from) + ">",
+    };
+}
+
+/// Sets how the message's body is read on a handle the transfer set up; false with `why`.
+using BodyOptions = std::function<bool(CURL* handle, std::string& why)>;
+
+/// One SMTP transfer to `to` (sendMail's rules), its body as `setBody` says; `upload` is what
+/// libcurl reads first of it, once the server answers DATA.
+bool transfer(const SmtpSettings& smtp,
               const std::string& to,
-              const std::string& message,
+              const Upload& upload,
+              const BodyOptions& setBody,
               std::string& why,
               bool* bodySent)
 {
@@ -175,7 +178,6 @@ bool sendMail(const SmtpSettings& smtp,
     }
     CURL* const handle = easy.get();
     const std::string sender = "<" + headerSafe(smtp.from) + ">";
-    Upload upload{message};
     std::array<char, CURL_ERROR_SIZE> detail{};
     // STARTTLS is required except on this machine, where a test or a local relay may not offer it.
     const long tls = isPlainLoopback(smtp.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL;
@@ -190,20 +192,12 @@ bool sendMail(const SmtpSettings& smtp,
         net::setCurlOption(handle, CURLOPT_USE_SSL, tls, "CURLOPT_USE_SSL", why) &&
         net::setCurlOption(handle, CURLOPT_MAIL_FROM, sender.c_str(), "CURLOPT_MAIL_FROM", why) &&
         net::setCurlOption(handle, CURLOPT_MAIL_RCPT, recipients.get(), "CURLOPT_MAIL_RCPT", why) &&
-        net::setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", why) &&
-        net::setCurlOption(handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", why) &&
-        net::setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", why) &&
-        net::setCurlOption(handle,
-                           CURLOPT_INFILESIZE_LARGE,
-                           static_cast<curl_off_t>(message.size()),
-                           "CURLOPT_INFILESIZE_LARGE",
-                           why) &&
         net::setCurlOption(handle, CURLOPT_TIMEOUT_MS, limitMs, "CURLOPT_TIMEOUT_MS", why) &&
         net::setCurlOption(
             handle, CURLOPT_SERVER_RESPONSE_TIMEOUT, answerSeconds, "CURLOPT_SERVER_RESPONSE_TIMEOUT", why) &&
         net::setCurlOption(handle, CURLOPT_NOSIGNAL, 1L, "CURLOPT_NOSIGNAL", why) &&
         net::setCurlOption(handle, CURLOPT_QUICK_EXIT, 1L, "CURLOPT_QUICK_EXIT", why) &&
-        net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why);
+        net::setCurlOption(handle, CURLOPT_NOPROXY, "*", "CURLOPT_NOPROXY", why) && setBody(handle, why);
     if (ok && !smtp.user.empty())
         ok = net::setCurlOption(handle, CURLOPT_USERNAME, smtp.user.c_str(), "CURLOPT_USERNAME", why) &&
              net::setCurlOption(handle, CURLOPT_PASSWORD, smtp.password.c_str(), "CURLOPT_PASSWORD", why);
@@ -236,6 +230,112 @@ bool sendMail(const SmtpSettings& smtp,
     }
     why = "the mail could not be sent: " + words;
     return false;
+}
+
+/// A new base64 part of `mime` of `type`, holding a copy of `data` (or, given `upload`, reading
+/// it from there); null when libcurl has no memory.
+curl_mimepart* addPart(curl_mime* mime, const char* type, std::string_view data, Upload* upload = nullptr)
+{
+    curl_mimepart* part = curl_mime_addpart(mime);
+    if (part == nullptr)
+        return nullptr;
+    const CURLcode held =
+        upload != nullptr
+            ? curl_mime_data_cb(
+                  part, static_cast<curl_off_t>(data.size()), readUpload, seekUpload, nullptr, upload)
+            : curl_mime_data(part, data.data(), data.size());
+    const bool ok = held == CURLE_OK && curl_mime_type(part, type) == CURLE_OK &&
+                    curl_mime_encoder(part, "base64") == CURLE_OK;
+    return ok ? part : nullptr;
+}
+
+} // namespace
+
+std::string
+mailMessage(const WatchReport& report, const std::string& from, const std::string& to, std::int64_t now)
+{
+    // "=_" never occurs in base64 text, so the boundary cannot turn up inside a part.
+    const std::string boundary = "=_zonedesk_" + randomHex(16);
+    std::string message;
+    for (const std::string& line : headerLines(report, from, to, now))
+        message += line + "\r\n";
+    message += "MIME-Version: 1.0\r\n";
+    message += "Content-Type: multipart/alternative; boundary=\"" + boundary + "\"\r\n";
+    message += "\r\n";
+    message += "--" + boundary + "\r\n";
+    message += "Content-Type: text/plain; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: base64\r\n\r\n";
+    message += base64Lines(withCrLf(messageText(report)));
+    message += "--" + boundary + "\r\n";
+    message += "Content-Type: text/html; charset=UTF-8\r\n";
+    message += "Content-Transfer-Encoding: base64\r\n\r\n";
+    message += base64Lines(withCrLf(messageHtml(report)));
+    message += "--" + boundary + "--\r\n";
+    return message;
+}
+
+bool sendMail(const SmtpSettings& smtp,
+              const std::string& to,
+              const std::string& message,
+              std::string& why,
+              bool* bodySent)
+{
+    Upload upload{message, message};
+    const auto setBody = [&upload](CURL* handle, std::string& refusal) {
+        return net::setCurlOption(handle, CURLOPT_UPLOAD, 1L, "CURLOPT_UPLOAD", refusal) &&
+               net::setCurlOption(
+                   handle, CURLOPT_READFUNCTION, readUpload, "CURLOPT_READFUNCTION", refusal) &&
+               net::setCurlOption(handle, CURLOPT_READDATA, &upload, "CURLOPT_READDATA", refusal) &&
+               net::setCurlOption(handle,
+                                  CURLOPT_INFILESIZE_LARGE,
+                                  static_cast<curl_off_t>(upload.whole.size()),
+                                  "CURLOPT_INFILESIZE_LARGE",
+                                  refusal);
+    };
+    return transfer(smtp, to, upload, setBody, why, bodySent);
+}
+
+bool sendMailWithAttachment(const SmtpSettings& smtp,
+                            const std::string& to,
+                            const WatchReport& report,
+                            const MailAttachment& attachment,
+                            std::int64_t now,
+                            std::string& why,
+                            bool* bodySent)
+{
+    const std::string text = withCrLf(messageText(report));
+    const std::string html = withCrLf(messageHtml(report));
+    Upload upload{text, text}; // the first part: read once the server answers DATA
+    net::CurlList headers;
+    for (const std::string& line : headerLines(report, smtp.from, to, now)) {
+        if (!net::appendCurlList(headers, line.c_str())) {
+            why = "no memory to start the mail transfer";
+            return false;
+        }
+    }
+    net::CurlMime mime;
+    const auto setBody = [&](CURL* handle, std::string& refusal) {
+        mime.reset(curl_mime_init(handle));
+        net::CurlMime alternative(curl_mime_init(handle));
+        curl_mimepart* const both = mime ? curl_mime_addpart(mime.get()) : nullptr;
+        bool built = alternative && both != nullptr &&
+                     addPart(alternative.get(), "text/plain; charset=UTF-8", text, &upload) != nullptr &&
+                     addPart(alternative.get(), "text/html; charset=UTF-8", html) != nullptr &&
+                     curl_mime_subparts(both, alternative.get()) == CURLE_OK;
+        if (built)
+            static_cast<void>(alternative.release()); // the part owns it now
+        curl_mimepart* const file = built && curl_mime_type(both, "multipart/alternative") == CURLE_OK
+                                        ? addPart(mime.get(), attachment.contentType.c_str(), attachment.data)
+                                        : nullptr;
+        built = file != nullptr && curl_mime_filename(file, attachment.fileName.c_str()) == CURLE_OK;
+        if (!built) {
+            refusal = "no memory to put the mail together";
+            return false;
+        }
+        return net::setCurlOption(handle, CURLOPT_HTTPHEADER, headers.get(), "CURLOPT_HTTPHEADER", refusal) &&
+               net::setCurlOption(handle, CURLOPT_MIMEPOST, mime.get(), "CURLOPT_MIMEPOST", refusal);
+    };
+    return transfer(smtp, to, upload, setBody, why, bodySent);
 }
 
 } // namespace zonedesk::watch

@@ -19,6 +19,14 @@ struct SmtpSettings
     std::chrono::milliseconds timeout{30'000}; // the whole exchange
 };
 
+/// A file a mail carries after its text and HTML.
+struct MailAttachment
+{
+    std::string fileName;    // "renewals.ics"
+    std::string contentType; // "text/calendar; charset=utf-8; method=PUBLISH"
+    std::string data;
+};
+
 /// The whole message (headers, a multipart/alternative body of text and HTML), CR LF line ends.
 /// Only `from`, `to` and the ASCII subject reach a header; `to` and `from` must have passed
 /// parseNotifyTarget's checks; any byte outside printable ASCII is dropped from a header all the
@@ -40,5 +48,16 @@ bool sendMail(const SmtpSettings& smtp,
               const std::string& message,
               std::string& why,
               bool* bodySent = nullptr);
+
+/// Sends mailMessage's message with `attachment` after its text and HTML: a multipart/mixed of
+/// the two (multipart/alternative) and the file, each part base64, put together by libcurl's
+/// MIME API under mailMessage's headers. As sendMail otherwise. Any thread.
+bool sendMailWithAttachment(const SmtpSettings& smtp,
+                            const std::string& to,
+                            const WatchReport& report,
+                            const MailAttachment& attachment,
+                            std::int64_t now,
+                            std::string& why,
+                            bool* bodySent = nullptr);
 
 } // namespace zonedesk::watch

@@ -81,6 +81,7 @@ const Key Keys[] = {
     {"encoding", Text{&WatchConfig::encoding}},
     {"schedule", Text{&WatchConfig::schedule}},
     {"always", Switch{&WatchConfig::always}},
+    {"attach-calendar", Switch{&WatchConfig::attachCalendar}},
     {"prefer-rdap", Switch{&WatchConfig::preferRdap}},
     {"ten-registries", Switch{&WatchConfig::tenRegistries}},
     {"quiet", Switch{&WatchConfig::quiet}},

@@ -12,6 +12,7 @@
 //   always=0
 //   tell=security at-risk near-expiry (the kinds told; none: all)
 //   notify-timeout=30
+//   attach-calendar=1 (the mail carries the names' renewal calendar, renewals.ics)
 // and how the names are looked up, the lookup options of the same names:
 //   prefer-rdap=1
 //   ten-registries=0
@@ -42,7 +43,8 @@ struct WatchConfig
     std::string smtpFrom;
     std::string webhookFormat; // json, slack or ntfy; empty: json
     bool always = false;
-    std::vector<std::string> tell;       // watch::tellKeys; empty: all
+    std::vector<std::string> tell; // watch::tellKeys; empty: all
+    bool attachCalendar = false;
     std::string db;                      // the history database; empty: the default one
     std::optional<double> notifyTimeout; // seconds
 

@@ -400,7 +400,7 @@ TEST(WatchCli, AnNtfyTopicIsPublishedAtItsServersRootAndSlackGetsText)
               std::string::npos);
 }
 
-TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironment)
+TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironmentAndTheMailMayCarryTheCalendar)
 {
     WatchFixture watch;
     watch.reply("soon.org", orgRecord("SOON.ORG", 5));
@@ -412,13 +412,23 @@ TEST(WatchCli, TheMailLoginComesFromAFileOrTheEnvironment)
     const std::string target = quoted(list) + " --notify mailto:me@example.com --smtp " + mail.url() +
                                " --smtp-user watcher@example.com";
     watch.twice(target + " --smtp-password-file " + quoted(password), "ZONEDESK_SMTP_PASSWORD=ignored ");
-    watch.twice(target, "ZONEDESK_SMTP_PASSWORD=from-the-environment ");
+    watch.twice(target + " --attach-calendar", "ZONEDESK_SMTP_PASSWORD=from-the-environment ");
     const auto mails = mail.mails();
     ASSERT_EQ(mails.size(), 4U);
     EXPECT_EQ(mails[0].user, "watcher@example.com");
     EXPECT_EQ(mails[0].password, "from-the-file");
     EXPECT_EQ(mails[0].sender, "<watcher@example.com>"); // the user is the sender
     EXPECT_EQ(mails[3].password, "from-the-environment");
+    EXPECT_EQ(mails[1].data.find("renewals.ics"), std::string::npos);
+    for (const char* header : {"Content-Type: text/calendar; charset=utf-8; method=PUBLISH\r\n",
+                               "Content-Disposition: attachment; filename=\"renewals.ics\"\r\n"})
+        EXPECT_NE(mails[3].data.find(header), std::string::npos) << header << mails[3].data;
+    const std::string calendar = mailText(mails[3].data);
+    std::string expiry = isoInDays(5);
+    std::erase(expiry, '-');
+    for (const std::string& line :
+         {std::string("UID:soon.org@zonedesk\r\n"), "DTSTART;VALUE=DATE:" + expiry + "\r\n"})
+        EXPECT_NE(calendar.find(line), std::string::npos) << line << calendar;
 
     // A sender that is no address is refused before anything is asked.
     const auto refused = runShell(Cli + " watch " + quoted(list) + " --notify mailto:me@example.com --smtp " +

@@ -86,23 +86,34 @@ struct Mail
     std::vector<Part> parts;
 };
 
+/// The parts of a multipart `container`, by the boundary its Content-Type gives (quoted or not).
+std::vector<Part> partsOf(const Part& container)
+{
+    std::vector<Part> parts;
+    const std::string type = header(container, "Content-Type");
+    const std::size_t at = type.find("boundary=");
+    EXPECT_NE(at, std::string::npos) << type;
+    std::string boundary = type.substr(at + 9);
+    if (boundary.starts_with('"'))
+        boundary = boundary.substr(1, boundary.find('"', 1) - 1);
+    boundary = "--" + boundary;
+    const std::string& body = container.body;
+    std::size_t start = body.find(boundary + "\r\n");
+    while (start != std::string::npos) {
+        start += boundary.size() + 2;
+        const std::size_t next = body.find("\r\n" + boundary, start);
+        EXPECT_NE(next, std::string::npos);
+        parts.push_back(splitHeaders(body.substr(start, next + 2 - start)));
+        start = body.compare(next + 2 + boundary.size(), 4, "--\r\n") == 0 ? std::string::npos : next + 2;
+    }
+    return parts;
+}
+
 Mail readMail(const std::string& message)
 {
     Mail mail;
     mail.top = splitHeaders(message);
-    const std::string type = header(mail.top, "Content-Type");
-    const std::size_t quote = type.find("boundary=\"");
-    EXPECT_NE(quote, std::string::npos) << type;
-    const std::string boundary = "--" + type.substr(quote + 10, type.size() - quote - 11);
-    const std::string& body = mail.top.body;
-    std::size_t at = body.find(boundary + "\r\n");
-    while (at != std::string::npos) {
-        const std::size_t start = at + boundary.size() + 2;
-        const std::size_t next = body.find("\r\n" + boundary, start);
-        EXPECT_NE(next, std::string::npos);
-        mail.parts.push_back(splitHeaders(body.substr(start, next + 2 - start)));
-        at = body.compare(next + 2 + boundary.size(), 4, "--\r\n") == 0 ? std::string::npos : next + 2;
-    }
+    mail.parts = partsOf(mail.top);
     return mail;
 }
 
@@ -199,6 +210,48 @@ TEST(SendMail, DeliversTheMessageWithTheLoginTheServerOffers)
         EXPECT_EQ(mails[0].password, "s3cret pass");
         EXPECT_EQ(mails[0].data, message);
     }
+}
+
+TEST(SendMail, AnAttachmentFollowsTheTextAndHtmlInAMixedMessage)
+{
+    LoopbackSmtpServer server;
+    const WatchReport report = test::sampleWatchReport();
+    const MailAttachment calendar{
+        "renewals.ics",
+        "text/calendar; charset=utf-8; method=PUBLISH",
+        "BEGIN:VCALENDAR\r\nSUMMARY:Renew \xE4\xB8\xAD\xE6\x96\x87.cn\r\nEND:VCALENDAR\r\n"};
+    std::string why;
+    bool bodySent = false;
+    ASSERT_TRUE(sendMailWithAttachment(settingsFor(server), To, report, calendar, Now, why, &bodySent))
+        << why;
+    EXPECT_TRUE(bodySent);
+    ASSERT_EQ(server.mails().size(), 1U);
+
+    const Mail mail = readMail(server.mails()[0].data);
+    EXPECT_EQ(header(mail.top, "Date"), "Tue, 08 Dec 2026 18:26:55 +0000");
+    EXPECT_EQ(header(mail.top, "From"), From);
+    EXPECT_EQ(header(mail.top, "To"), To);
+    EXPECT_EQ(header(mail.top, "Subject"), messageSubject(report));
+    EXPECT_TRUE(header(mail.top, "Message-ID").ends_with("@example.com>"));
+    EXPECT_EQ(header(mail.top, "Mime-Version"), "1.0");
+    EXPECT_TRUE(header(mail.top, "Content-Type").starts_with("multipart/mixed; boundary="));
+    ASSERT_EQ(mail.parts.size(), 2U);
+
+    const std::vector<Part> alternative = partsOf(mail.parts[0]);
+    ASSERT_EQ(alternative.size(), 2U);
+    EXPECT_EQ(header(alternative[0], "Content-Type"), "text/plain; charset=UTF-8");
+    EXPECT_EQ(header(alternative[1], "Content-Type"), "text/html; charset=UTF-8");
+    std::string text = messageText(report);
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+        text.insert(at, "\r");
+    EXPECT_EQ(fromBase64(alternative[0].body), text);
+    EXPECT_NE(fromBase64(alternative[1].body).find("<td>soon.org</td>"), std::string::npos);
+
+    const Part& file = mail.parts[1];
+    EXPECT_EQ(header(file, "Content-Type"), calendar.contentType);
+    EXPECT_EQ(header(file, "Content-Disposition"), "attachment; filename=\"renewals.ics\"");
+    EXPECT_EQ(header(file, "Content-Transfer-Encoding"), "base64");
+    EXPECT_EQ(fromBase64(file.body), calendar.data);
 }
 
 TEST(SendMail, ARefusedLoginFailsSayingSo)

@@ -69,6 +69,7 @@ TEST(WatchConfig, AwkwardValuesSurviveAWriteAndARead)
     config.smtpPasswordFile = "'quoted'";
     config.db = "\t/var/db/history.sqlite";
     config.always = true;
+    config.attachCalendar = true;
     config.notifyTimeout = 0.1;
     config.preferRdap = true;
     config.jobs = 256;
