@@ -7,6 +7,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -16,11 +18,13 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "core/data_files.h"
 #include "core/lookup_status.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/history_dialog.h"
 #include "dialogs/watch_dialog.h"
 #include "history/history_writer.h"
+#include "listfile/renewal_calendar.h"
 #include "ui/message_box.h"
 
 namespace zonedesk {
@@ -78,6 +82,20 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(&m_panelBar->panel(), &ControlPanel::warnDaysChanged, this, &MainWindow::applyWarnDays);
     createActions();
     createFilterBar();
+    m_renewalDock = new RenewalCalendarDock(state, *m_view, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_renewalDock);
+    m_renewalDock->hide();
+    connect(m_renewalDock, &RenewalCalendarDock::filterChanged, this, [this](const QString& description) {
+        m_calendarFilter->setText(tr("续费日历：%1 ✕").arg(description));
+        m_calendarFilterAction->setVisible(
+            !description.isEmpty()); // a tool bar shows its widgets by their actions
+        updateFilterCount();
+    });
+    // A new list (an import, the last results) has other months.
+    connect(&m_view->listModel(), &QAbstractItemModel::modelReset, this, [this] {
+        m_renewalDock->clearChoice();
+        m_renewalDock->refresh();
+    });
     m_panelBar->panel().listRows = [this] {
         return ControlPanel::ListRows{m_view->selectedRecords(), m_view->shownRecords()};
     };
@@ -95,6 +113,7 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(m_run, &RunController::finished, this, &MainWindow::lookupsFinished, Qt::QueuedConnection);
     connect(m_run, &RunController::progress, this, [this](int done) {
         setPane(1, tr("进度：%1 / %2").arg(done).arg(m_state.table.count()));
+        m_renewalDock->refresh(); // the months fill in as the run goes
         if (!m_filter->text().isEmpty())
             updateFilterCount(); // rows come to match as their owners and registrars arrive
         if (!m_run->inProgress())
@@ -155,6 +174,12 @@ void MainWindow::createFilterBar()
     bar->addWidget(m_filter);
     connect(m_filter, &QLineEdit::textChanged, m_view, &DomainListView::setFilterText);
     connect(m_filter, &QLineEdit::textChanged, this, &MainWindow::updateFilterCount);
+    m_calendarFilter = new QToolButton(bar);
+    m_calendarFilter->setObjectName(QStringLiteral("calendarFilter"));
+    m_calendarFilter->setToolTip(tr("列表只显示续费日历中选中的月份；单击清除"));
+    connect(m_calendarFilter, &QToolButton::clicked, this, [this] { m_renewalDock->clearChoice(); });
+    m_calendarFilterAction = bar->addWidget(m_calendarFilter);
+    m_calendarFilterAction->setVisible(false);
     // Start and Stop at hand, before the filter.
     QAction* filterField = bar->actions().value(0);
     bar->insertAction(filterField, action(QStringLiteral("start")));
@@ -298,6 +323,9 @@ void MainWindow::createMenus()
     QAction* last = file->addAction(tr("打开上次结果(&L)"), this, [this] { openLastResults(); });
     last->setObjectName(QStringLiteral("openLastResults"));
     last->setStatusTip(tr("从查询历史中打开上次查询的结果"));
+    QAction* calendar = file->addAction(tr("导出日历(&C)..."), this, &MainWindow::exportCalendar);
+    calendar->setObjectName(QStringLiteral("exportCalendar"));
+    calendar->setStatusTip(tr("把域名的到期日期导出为日历文件（.ics），供日历程序导入"));
     file->addAction(action(QStringLiteral("scheduleWatch")));
     file->addSeparator();
     for (const char* name : {"start", "stop", "recheckSelected", "recheckErrors", "recheckAll"})
@@ -332,6 +360,11 @@ void MainWindow::createMenus()
 
     // Shows or hides the bar at once; the check mark follows the bar, also when its own close
     // button hid it. (The dock's toggleViewAction is disabled for a bar that can't be closed.)
+    QAction* calendarView = m_renewalDock->toggleViewAction();
+    calendarView->setText(tr("续费日历(&R)"));
+    calendarView->setShortcut(QKeySequence(Qt::Key_F9));
+    calendarView->setObjectName(QStringLiteral("renewalCalendarView"));
+    viewMenu->addAction(calendarView);
     m_sidebarAction = viewMenu->addAction(tr("侧边栏(&L)"));
     m_sidebarAction->setCheckable(true);
     m_sidebarAction->setChecked(true);
@@ -416,7 +449,7 @@ void MainWindow::updateFilterCount()
     const int total = m_view->listModel().rowCount();
     const int shown = m_view->model()->rowCount();
     m_filterCount->setText(tr("显示 %1 / 共 %2").arg(shown).arg(total));
-    m_filterCount->setVisible(!m_filter->text().isEmpty());
+    m_filterCount->setVisible(!m_filter->text().isEmpty() || m_calendarFilterAction->isVisible());
 }
 
 void MainWindow::updateData()
@@ -628,9 +661,39 @@ void MainWindow::lookupsFinished()
     panel().enableStart();
 }
 
+void MainWindow::exportCalendar()
+{
+    const QString folder = m_state.desktop.exportFolder.empty()
+                               ? QDir::homePath()
+                               : QString::fromStdString(m_state.desktop.exportFolder);
+    const QString path = QFileDialog::getSaveFileName(
+        this, tr("导出日历"), folder + QStringLiteral("/renewals.ics"), tr("日历文件 (*.ics);;所有文件 (*)"));
+    if (path.isEmpty())
+        return;
+    listfile::RenewalCalendarOptions options;
+    options.warnDays = m_state.settings.expiryWarnDays;
+    options.now = QDateTime::currentSecsSinceEpoch();
+    options.today = core::today();
+    const listfile::RenewalCalendar calendar = listfile::renewalCalendar(m_state.table, options);
+    std::string why;
+    if (calendar.text.empty())
+        why = tr("内存不足").toStdString();
+    else
+        core::writeFileAtomically(path.toStdString(), calendar.text, why);
+    if (!why.empty()) {
+        tell(this, tr("无法写入“%1”：%2").arg(path, QString::fromStdString(why)));
+        return;
+    }
+    setPane(0,
+            tr("已导出 %n 个日程", nullptr, calendar.events) +
+                (calendar.leftOut > 0 ? tr("，%n 个域名没有已知的到期日期，未导出", nullptr, calendar.leftOut)
+                                      : QString()));
+}
+
 void MainWindow::applyWarnDays(int days)
 {
     m_view->listModel().setNearExpiry(m_state.settings.redDisplay != 0, days);
+    m_renewalDock->refresh();
     const int near = m_view->nearExpiryCount();
     const QString text = tr("%1 个域名将在 %2 天内到期", nullptr, near).arg(near).arg(days);
     // During a run the first pane keeps saying so; the count shows for a while instead.

@@ -9,7 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QToolButton>
 
+#include "app/renewal_calendar_dock.h"
 #include "net/bootstrap_update.h"
 #include "panel/panel_bar.h"
 #include "ui/app_state.h"
@@ -94,6 +96,15 @@ public:
 
     QLineEdit* filterEdit() const { return m_filter; }
 
+    RenewalCalendarDock& renewalCalendar() { return *m_renewalDock; }
+
+    /// What narrows the list besides the filter's text (the renewal calendar's month), with a
+    /// click to clear it.
+    QToolButton* calendarFilter() const { return m_calendarFilter; }
+
+    /// Writes the list's renewal dates as an iCalendar file the user picks.
+    void exportCalendar();
+
     /// Two thirds of `available` in each direction, centred in it.
     static QRect defaultNormalGeometry(const QRect& available);
 
@@ -146,6 +157,9 @@ private:
     DomainListView* m_view;
     RunController* m_run;
     QLineEdit* m_filter = nullptr;
+    QToolButton* m_calendarFilter = nullptr;
+    QAction* m_calendarFilterAction = nullptr;
+    RenewalCalendarDock* m_renewalDock = nullptr;
     PanelBar* m_panelBar;
     QLabel* m_panes[3] = {};
     QLabel* m_summary = nullptr;     // the run's pace, then its tally

@@ -11,6 +11,7 @@
 #include "core/lookup_status.h"
 #include "core/result_fields.h"
 #include "core/text.h"
+#include "core/withheld_value.h"
 
 namespace zonedesk::core {
 
@@ -26,14 +27,22 @@ CalendarDate firstOfMonth(int number)
     return {number / 12, number % 12 + 1, 1};
 }
 
-/// The record's stack key (UTF-8).
-std::string stackKey(const DomainRecord& record, RenewalStack by)
+/// The record's stack as written (UTF-8); a withheld registrar is none.
+std::string stackName(const DomainRecord& record, RenewalStack by)
 {
-    if (by == RenewalStack::Registrar)
-        return gbkToUtf8(trim(fieldText(record.registrar)));
+    if (by == RenewalStack::Registrar) {
+        const std::string_view registrar = trim(fieldText(record.registrar));
+        return isWithheld(registrar) ? std::string() : gbkToUtf8(registrar);
+    }
     const std::string_view domain = fieldText(record.domain);
     const std::size_t dot = domain.rfind('.');
-    return asciiLower(gbkToUtf8(dot == std::string_view::npos ? domain : domain.substr(dot + 1)));
+    return gbkToUtf8(dot == std::string_view::npos ? domain : domain.substr(dot + 1));
+}
+
+/// What the names of one stack share: "EXAMPLE REGISTRAR" is "Example Registrar".
+std::string stackKey(const DomainRecord& record, RenewalStack by)
+{
+    return asciiLower(stackName(record, by));
 }
 
 } // namespace
@@ -85,7 +94,7 @@ RenewalMonths renewalMonths(const DomainTable& table, RenewalStack by, const Cal
 {
     RenewalMonths months;
     months.today = today;
-    std::map<std::string, std::array<int, RenewalBars>> byKey;
+    std::map<std::string, RenewalStackRow> byKey;
     for (const DomainRecord& record : table.inUse()) {
         if (!isDone(record) || record.status != static_cast<std::int32_t>(LookupStatus::Success))
             continue;
@@ -99,16 +108,21 @@ RenewalMonths renewalMonths(const DomainTable& table, RenewalStack by, const Cal
             ++months.later;
             continue;
         }
-        ++byKey[stackKey(record, by)][static_cast<std::size_t>(*bar)];
+        RenewalStackRow& stack = byKey[stackKey(record, by)];
+        if (stack.total() == 0) {
+            stack.name = stackName(record, by);
+            stack.key = asciiLower(stack.name);
+        }
+        ++stack.counts[static_cast<std::size_t>(*bar)];
     }
-    for (auto& [name, counts] : byKey)
-        months.stacks.push_back({name, false, counts});
+    for (auto& [key, stack] : byKey)
+        months.stacks.push_back(std::move(stack));
     // The most names first; equal ones by name, as the map gave them.
     std::stable_sort(months.stacks.begin(), months.stacks.end(), [](const auto& a, const auto& b) {
         return a.total() > b.total();
     });
     if (months.stacks.size() > NamedStacks + 1) {
-        RenewalStackRow others{{}, true, {}};
+        RenewalStackRow others{{}, {}, true, {}};
         for (std::size_t i = NamedStacks; i < months.stacks.size(); ++i) {
             for (std::size_t bar = 0; bar < others.counts.size(); ++bar)
                 others.counts[bar] += months.stacks[i].counts[bar];
@@ -132,9 +146,9 @@ bool inRenewalSlot(
     const RenewalStackRow& row = months.stacks[static_cast<std::size_t>(stack)];
     const std::string key = stackKey(record, by);
     if (!row.others)
-        return key == row.name;
+        return key == row.key;
     return std::none_of(months.stacks.begin(), months.stacks.end(), [&key](const RenewalStackRow& named) {
-        return !named.others && named.name == key;
+        return !named.others && named.key == key;
     });
 }
 

@@ -31,7 +31,8 @@ inline constexpr std::size_t NamedStacks = 7;
 
 struct RenewalStackRow
 {
-    std::string name;    // UTF-8: a registrar ("" when the registry states none) or a TLD
+    std::string name;    // UTF-8: a registrar as first written ("" when stated none or withheld), or a TLD
+    std::string key;     // what names of the stack share: the name in lower case
     bool others = false; // the names of every stack past NamedStacks
     std::array<int, RenewalBars> counts{};
 

@@ -677,12 +677,134 @@ Stop them and close the program? Finished results are kept.</translation>
             <numerusform>Imported %1 names.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>续费日历：%1 ✕</source>
+        <translation>Renewal calendar: %1 ✕</translation>
+    </message>
+    <message>
+        <source>列表只显示续费日历中选中的月份；单击清除</source>
+        <translation>The list shows only the month chosen in the renewal calendar; click to clear</translation>
+    </message>
+    <message>
+        <source>导出日历(&amp;C)...</source>
+        <translation>Export &amp;Calendar...</translation>
+    </message>
+    <message>
+        <source>把域名的到期日期导出为日历文件（.ics），供日历程序导入</source>
+        <translation>Write the names&apos; expiry dates as a calendar file (.ics) for a calendar program</translation>
+    </message>
+    <message>
+        <source>续费日历(&amp;R)</source>
+        <translation>&amp;Renewal Calendar</translation>
+    </message>
+    <message>
+        <source>导出日历</source>
+        <translation>Export Calendar</translation>
+    </message>
+    <message>
+        <source>日历文件 (*.ics);;所有文件 (*)</source>
+        <translation>Calendar files (*.ics);;All files (*)</translation>
+    </message>
+    <message>
+        <source>内存不足</source>
+        <translation>not enough memory</translation>
+    </message>
+    <message>
+        <source>无法写入“%1”：%2</source>
+        <translation>Can&apos;t write “%1”: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>已导出 %n 个日程</source>
+        <translation>
+            <numerusform>Exported %n event</numerusform>
+            <numerusform>Exported %n events</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>，%n 个域名没有已知的到期日期，未导出</source>
+        <translation>
+            <numerusform>, %n name without a known expiry left out</numerusform>
+            <numerusform>, %n names without a known expiry left out</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::PanelBar</name>
     <message>
         <source>侧边栏</source>
         <translation>Sidebar</translation>
+    </message>
+</context>
+<context>
+    <name>zonedesk::RenewalCalendarDock</name>
+    <message>
+        <source>续费日历</source>
+        <translation>Renewal Calendar</translation>
+    </message>
+    <message>
+        <source>分组(&amp;G)：</source>
+        <translation>&amp;Group:</translation>
+    </message>
+    <message>
+        <source>按注册商</source>
+        <translation>By registrar</translation>
+    </message>
+    <message>
+        <source>按后缀</source>
+        <translation>By TLD</translation>
+    </message>
+    <message>
+        <source>其他</source>
+        <translation>Others</translation>
+    </message>
+    <message>
+        <source>（未说明）</source>
+        <translation>(not stated)</translation>
+    </message>
+</context>
+<context>
+    <name>zonedesk::RenewalChart</name>
+    <message>
+        <source>其他</source>
+        <translation>Others</translation>
+    </message>
+    <message>
+        <source>（未说明）</source>
+        <translation>(not stated)</translation>
+    </message>
+    <message>
+        <source>续费日历</source>
+        <translation>Renewal Calendar</translation>
+    </message>
+    <message>
+        <source>已过期</source>
+        <translation>Expired</translation>
+    </message>
+    <message>
+        <source>%1年%2月</source>
+        <translation>%2/%1</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1：%n 个域名</source>
+        <translation>
+            <numerusform>%1: %n name</numerusform>
+            <numerusform>%1: %n names</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n 天</source>
+        <translation>
+            <numerusform>%n day</numerusform>
+            <numerusform>%n days</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1月</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <source>另有 %1 个域名在 24 个月后到期，%2 个没有可读的到期日期</source>
+        <translation>%1 more names are due after 24 months, %2 have no readable expiry date</translation>
     </message>
 </context>
 <context>

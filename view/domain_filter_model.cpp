@@ -20,8 +20,16 @@ void DomainFilterModel::setFilterText(const QString& text)
     invalidateRowsFilter();
 }
 
+void DomainFilterModel::setRowTest(std::function<bool(int)> test)
+{
+    m_rowTest = std::move(test);
+    invalidateRowsFilter();
+}
+
 bool DomainFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const
 {
+    if (m_rowTest && !m_rowTest(sourceRow))
+        return false;
     if (m_text.isEmpty())
         return true;
     using core::Field;

@@ -3,6 +3,8 @@
 // the table, so the export keeps the table's order.
 #pragma once
 
+#include <functional>
+
 #include <QSortFilterProxyModel>
 
 namespace zonedesk {
@@ -18,12 +20,19 @@ public:
     /// ignored); empty keeps every row.
     void setFilterText(const QString& text);
 
+    /// Keeps, besides, only the table's rows `test` passes (the renewal calendar's month); an empty
+    /// test keeps every row.
+    void setRowTest(std::function<bool(int)> test);
+
+    bool hasRowTest() const { return static_cast<bool>(m_rowTest); }
+
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
     QString m_text;
+    std::function<bool(int)> m_rowTest;
 };
 
 } // namespace zonedesk

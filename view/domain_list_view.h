@@ -29,6 +29,8 @@ public:
     /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text`.
     void setFilterText(const QString& text) { m_filter.setFilterText(text); }
 
+    void setRowTest(std::function<bool(int)> test) { m_filter.setRowTest(std::move(test)); }
+
     /// Turns the red display of rows near expiry on or off at once, with the day count in effect.
     void setRedDisplay(bool on);
 

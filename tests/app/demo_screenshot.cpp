@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: MIT
-// Makes the README's screenshot: imports a list, runs it to the end and grabs the screen. Run by
+// Makes the README's screenshots: imports a list, runs it to the end and grabs the screen, then the
+// renewal calendar shown beside the list. Run by
 // scripts/demo-screenshot under Xvfb and openbox against zonedesk-cli serve-samples.
 #include <cstdio>
 
+#include <QAction>
 #include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -15,8 +17,8 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 3 && argc != 4) {
-        std::fprintf(stderr, "usage: demo_screenshot DOMAINS.txt OUT.png [HISTORY.png]\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: demo_screenshot DOMAINS.txt OUT.png CALENDAR.png [HISTORY.png]\n");
         return 1;
     }
     zonedesk::WebPane::registerAppScheme();
@@ -44,7 +46,12 @@ int main(int argc, char** argv)
     QTest::qWait(800);
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
     bool saved = shot.save(out, "PNG");
-    if (argc == 4) {
+    window.findChild<QAction*>(QStringLiteral("renewalCalendarView"))->trigger();
+    window.renewalCalendar().resize(window.width(), 320);
+    QTest::qWait(800);
+    saved = window.renewalCalendar().grab().save(QString::fromLocal8Bit(argv[3]), "PNG") && saved;
+    window.findChild<QAction*>(QStringLiteral("renewalCalendarView"))->trigger();
+    if (argc == 5) {
         // A second run of the list, then 查询历史… on the selected name: both lookups and a reply.
         panel.importList();
         (void)QTest::qWaitFor([&] { return window.view().model()->rowCount() > 0; }, 10000);
@@ -52,7 +59,7 @@ int main(int argc, char** argv)
         const bool again = QTest::qWaitFor([&] { return panel.startButton()->isEnabled(); }, 60000);
         QTest::qWait(500); // the history's writer
         window.view().selectRow(2);
-        const QString historyOut = QString::fromLocal8Bit(argv[3]);
+        const QString historyOut = QString::fromLocal8Bit(argv[4]);
         QTimer::singleShot(1000, [&] {
             if (auto* dialog = qobject_cast<zonedesk::HistoryDialog*>(QApplication::activeModalWidget())) {
                 saved = dialog->grab().save(historyOut, "PNG") && saved && again;

@@ -49,12 +49,12 @@ TEST(RenewalMonths, EachNameFallsInItsMonthsBarAndTheEdgesAreKeptApart)
         LookupStatus status;
     } names[] = {
         {"a.com", "Alpha", "2027-03-05", LookupStatus::Success},
-        {"b.com", "Alpha", "2027-03-30", LookupStatus::Success},
+        {"b.com", "ALPHA", "2027-03-30", LookupStatus::Success}, // the same registrar
         {"c.net", "Beta", "2027-03-01", LookupStatus::Success},
         {"d.org", "Beta", "1970-01-01", LookupStatus::Success},
-        {"e.org", "", "2026-12-10", LookupStatus::Success},
-        {"f.cn", "Gamma", "2999-12-31", LookupStatus::Success}, // past the last bar
-        {"g.cn", "Gamma", "REDACTED", LookupStatus::Success},   // no date
+        {"e.org", "REDACTED FOR PRIVACY", "2026-12-10", LookupStatus::Success}, // withheld: none
+        {"f.cn", "Gamma", "2999-12-31", LookupStatus::Success},                 // past the last bar
+        {"g.cn", "Gamma", "REDACTED", LookupStatus::Success},                   // no date
         {"h.com", "Alpha", "2027-03-05", LookupStatus::NotRegistered},
         {"i.com", "Alpha", "2027-03-05", LookupStatus::Error},
     };
