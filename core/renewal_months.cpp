@@ -70,7 +70,7 @@ int RenewalMonths::highestBar() const
 
 std::optional<int> renewalBar(const CalendarDate& expiry, const CalendarDate& today)
 {
-    if (expiry < today)
+    if (expiry.dayNumber() < today.dayNumber())
         return 0;
     const int bar = monthNumber(expiry) - monthNumber(today) + 1;
     return bar < RenewalBars ? std::optional<int>(bar) : std::nullopt;
