@@ -26,8 +26,6 @@ namespace zonedesk::cli {
 
 namespace {
 
-constexpr std::int32_t DefaultWarnDays = 30; // the watch's
-
 class CalendarCommand final : public Command
 {
 public:

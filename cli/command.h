@@ -67,6 +67,9 @@ void addEncodingOption(CLI::App& app, listfile::ListEncoding& encoding);
 /// --db PATH: the history database instead of the default one.
 void addDbOption(CLI::App& app, std::string& path);
 
+/// The near-expiry day count of the watch and the calendar's reminders when none is given.
+inline constexpr std::int32_t DefaultWarnDays = 30;
+
 /// --warn-days N: a whole number of days, 0 or more.
 CLI::Option* addWarnDaysOption(CLI::App& app, std::optional<std::int32_t>& days);
 

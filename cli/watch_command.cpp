@@ -38,7 +38,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-constexpr std::int32_t DefaultWarnDays = 30;
 constexpr const char* PasswordVariable = "ZONEDESK_SMTP_PASSWORD";
 
 class WatchCommand final : public Command

@@ -338,14 +338,7 @@ std::string fitted(std::string text, std::size_t limit)
 Json ntfyBody(const WatchReport& report, std::string_view topic)
 {
     Json tags = Json::array({"zonedesk"});
-    for (const NoticeKind kind : {NoticeKind::SecurityChanged,
-                                  NoticeKind::AtRisk,
-                                  NoticeKind::Dropped,
-                                  NoticeKind::NearExpiry,
-                                  NoticeKind::ExpiryMovedBack,
-                                  NoticeKind::RegistrarChanged,
-                                  NoticeKind::OwnerChanged,
-                                  NoticeKind::FailingAgain})
+    for (const NoticeKind kind : NoticeKinds)
         if (report.count(kind) > 0)
             tags.push_back(noticeKey(kind));
     return {

@@ -118,15 +118,6 @@ bool worthANotice(history::ChangeKind kind)
     return kind != history::ChangeKind::Registered && kind != history::ChangeKind::Renewed;
 }
 
-constexpr NoticeKind NoticeKinds[] = {NoticeKind::SecurityChanged,
-                                      NoticeKind::AtRisk,
-                                      NoticeKind::Dropped,
-                                      NoticeKind::NearExpiry,
-                                      NoticeKind::ExpiryMovedBack,
-                                      NoticeKind::RegistrarChanged,
-                                      NoticeKind::OwnerChanged,
-                                      NoticeKind::FailingAgain};
-
 constexpr history::ChangeKind SecurityChanges[] = {history::ChangeKind::TransferLockLifted,
                                                    history::ChangeKind::TransferLockSet,
                                                    history::ChangeKind::NameServersChanged,

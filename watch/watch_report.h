@@ -38,6 +38,16 @@ enum class NoticeKind
     FailingAgain, // ERR! at this run and at the name's previous lookup
 };
 
+/// Every kind, in that order.
+inline constexpr NoticeKind NoticeKinds[] = {NoticeKind::SecurityChanged,
+                                             NoticeKind::AtRisk,
+                                             NoticeKind::Dropped,
+                                             NoticeKind::NearExpiry,
+                                             NoticeKind::ExpiryMovedBack,
+                                             NoticeKind::RegistrarChanged,
+                                             NoticeKind::OwnerChanged,
+                                             NoticeKind::FailingAgain};
+
 struct Notice
 {
     NoticeKind kind = NoticeKind::Dropped;
