@@ -114,8 +114,8 @@ MainWindow::MainWindow(AppState& state, QWidget* parent)
     connect(m_run, &RunController::progress, this, [this](int done) {
         setPane(1, tr("进度：%1 / %2").arg(done).arg(m_state.table.count()));
         m_renewalDock->refresh(); // the months fill in as the run goes
-        if (!m_filter->text().isEmpty())
-            updateFilterCount(); // rows come to match as their owners and registrars arrive
+        if (!m_filter->text().isEmpty() || m_calendarFilterAction->isVisible())
+            updateFilterCount(); // rows come to match as their owners, registrars and dates arrive
         if (!m_run->inProgress())
             return;
         const auto pace = m_run->pace(done);
@@ -169,7 +169,7 @@ void MainWindow::createFilterBar()
     bar->setMovable(false);
     m_filter = new QLineEdit(bar);
     m_filter->setObjectName(QStringLiteral("filter"));
-    m_filter->setPlaceholderText(tr("筛选：域名、所有人、注册商或 Email（Ctrl+F）"));
+    m_filter->setPlaceholderText(tr("筛选：域名、所有人、注册商、Email、状态码或域名服务器（Ctrl+F）"));
     m_filter->setClearButtonEnabled(true);
     bar->addWidget(m_filter);
     connect(m_filter, &QLineEdit::textChanged, m_view, &DomainListView::setFilterText);

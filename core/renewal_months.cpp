@@ -121,7 +121,7 @@ RenewalMonths renewalMonths(const DomainTable& table, RenewalStack by, const Cal
     std::stable_sort(months.stacks.begin(), months.stacks.end(), [](const auto& a, const auto& b) {
         return a.total() > b.total();
     });
-    if (months.stacks.size() > NamedStacks + 1) {
+    if (months.stacks.size() > NamedStacks) {
         RenewalStackRow others{{}, {}, true, {}};
         for (std::size_t i = NamedStacks; i < months.stacks.size(); ++i) {
             for (std::size_t bar = 0; bar < others.counts.size(); ++bar)

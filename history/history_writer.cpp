@@ -210,9 +210,10 @@ void HistoryWriter::writerLoop()
                     written.changes[i] = changesBetween(*previous, entry);
                 entries.push_back(std::move(entry));
             }
-            if (m_store->add(entries, written.error))
+            if (m_store->add(entries, written.error)) {
+                job.indexes.resize(entries.size()); // only what was stored counts as stored
                 written.indexes = std::move(job.indexes);
-            else
+            } else
                 failed = true;
         }
         if (!failed && job.end && !m_store->endRun(m_runId, now(), job.counts, written.error))

@@ -65,6 +65,9 @@ ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate&
 ExpiryJsonl readStatesJsonl(int fd, std::uint32_t states)
 {
     return readRecords(fd, [states](const nlohmann::json& record, std::string domain, ExpiryJsonl& result) {
+        // An available or failed name's reply states nothing of a name held.
+        if (const auto found = record.find("result"); found == record.end() || *found != "registered")
+            return;
         core::StatusBits codes = 0;
         if (const auto list = record.find("statuses"); list != record.end() && list->is_array()) {
             for (const nlohmann::json& status : *list) {

@@ -45,8 +45,8 @@ inline constexpr std::size_t ExpiryLineCap = std::size_t{64} << 10;
 /// within `days` days of `today` (expired ones too). Lines without those keys are passed over.
 ExpiryJsonl readExpiryJsonl(int fd, std::int32_t days, const core::CalendarDate& today);
 
-/// The records of the JSONL read from `fd` (not closed) that carry a "domain" and are in one of
-/// the core::HolderState bits of `states`, by their "statuses" and "dnssec".
+/// The records of the JSONL read from `fd` (not closed) that carry a "domain", are "registered" and are in
+/// one of the core::HolderState bits of `states`, by their "statuses" and "dnssec".
 ExpiryJsonl readStatesJsonl(int fd, std::uint32_t states);
 
 } // namespace zonedesk::listfile

@@ -364,10 +364,6 @@ Changes:</translation>
         <translation>Filter</translation>
     </message>
     <message>
-        <source>筛选：域名、所有人、注册商或 Email（Ctrl+F）</source>
-        <translation>Filter: name, owner, registrar or email (Ctrl+F)</translation>
-    </message>
-    <message>
         <source>导入域名(&amp;I)...</source>
         <translation>&amp;Import Names...</translation>
     </message>
@@ -726,6 +722,10 @@ Stop them and close the program? Finished results are kept.</translation>
             <numerusform>, %n name without a known expiry left out</numerusform>
             <numerusform>, %n names without a known expiry left out</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>筛选：域名、所有人、注册商、Email、状态码或域名服务器（Ctrl+F）</source>
+        <translation>Filter: domain, owner, registrar, e-mail, status codes or name servers (Ctrl+F)</translation>
     </message>
 </context>
 <context>

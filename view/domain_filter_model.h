@@ -16,8 +16,8 @@ class DomainFilterModel final : public QSortFilterProxyModel
 public:
     explicit DomainFilterModel(QObject* parent = nullptr);
 
-    /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text` (letter case
-    /// ignored); empty keeps every row.
+    /// Keeps only the rows whose domain, owner, registrar, e-mail, status or name servers contain `text`
+    /// (letter case ignored); empty keeps every row.
     void setFilterText(const QString& text);
 
     /// Keeps, besides, only the table's rows `test` passes (the renewal calendar's month); an empty

@@ -26,7 +26,7 @@ public:
 
     DomainListModel& listModel() { return m_model; }
 
-    /// Keeps only the rows whose domain, owner, registrar or e-mail contain `text`.
+    /// Keeps only the rows whose domain, owner, registrar, e-mail, status or name servers contain `text`.
     void setFilterText(const QString& text) { m_filter.setFilterText(text); }
 
     void setRowTest(std::function<bool(int)> test) { m_filter.setRowTest(std::move(test)); }

@@ -46,8 +46,25 @@ RenewalChart::RenewalChart(QWidget* parent)
 
 void RenewalChart::setMonths(core::RenewalMonths months)
 {
+    // The stacks are sorted anew by their counts: a chosen stack is followed by its key.
+    std::optional<std::size_t> chosenAt;
+    bool lost = false;
+    if (m_chosen && m_chosen->stack >= 0 &&
+        static_cast<std::size_t>(m_chosen->stack) < m_months.stacks.size()) {
+        const core::RenewalStackRow& was = m_months.stacks[static_cast<std::size_t>(m_chosen->stack)];
+        for (std::size_t i = 0; i < months.stacks.size(); ++i) {
+            if (months.stacks[i].others == was.others && months.stacks[i].key == was.key)
+                chosenAt = i;
+        }
+        lost = !chosenAt;
+    }
     m_months = std::move(months);
+    if (chosenAt)
+        m_chosen->stack = static_cast<int>(*chosenAt);
+    m_current.stack = std::min(m_current.stack, static_cast<int>(m_months.stacks.size()) - 1);
     update();
+    if (lost)
+        clearChoice();
 }
 
 void RenewalChart::setWarnDays(int days)
@@ -116,7 +133,8 @@ QRect RenewalChart::slotRect(Slot slot) const
     for (int stack = 0; stack < static_cast<int>(m_months.stacks.size()); ++stack) {
         const int count =
             m_months.stacks[static_cast<std::size_t>(stack)].counts[static_cast<std::size_t>(slot.bar)];
-        const int height = count * bar.height() / highest;
+        // A stack of a few names among many still takes a pixel, to be seen and clicked.
+        const int height = count > 0 ? std::max(1, count * bar.height() / highest) : 0;
         if (stack == slot.stack)
             return {bar.left(), bottom - height + 1, bar.width(), std::max(height, 1)};
         bottom -= height;

@@ -260,7 +260,7 @@ std::vector<std::string> htmlCells(const Notice& notice)
     switch (sectionOf(notice.kind)) {
     case Section::Security:
         if (notice.kind == NoticeKind::AtRisk)
-            return {name, htmlText("still " + notice.what), htmlText(notice.after), htmlText(notice.after)};
+            return {name, htmlText("still " + notice.what), std::string(), htmlText(notice.after)};
         return {name, htmlText(notice.what), htmlText(orNone(notice.before)), htmlText(orNone(notice.after))};
     case Section::Dropped: return {name, htmlText(notice.registrar)};
     case Section::Expiring:

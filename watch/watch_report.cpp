@@ -31,6 +31,9 @@ std::string quietSummary(const WatchReport& report)
 {
     if (report.total == 0)
         return "no names looked up";
+    if (report.untold > 0)
+        return "none of the kinds asked, " + std::to_string(report.untold) +
+               (report.untold == 1 ? " other notice" : " other notices");
     if (report.failed == 0)
         return report.total == 1 ? "the 1 name is fine"
                                  : "all " + std::to_string(report.total) + " names fine";
@@ -165,9 +168,16 @@ void keepTold(WatchReport& report, const std::vector<std::string>& keys)
     const auto chosen = [&keys](std::string_view key) {
         return std::find(keys.begin(), keys.end(), key) != keys.end();
     };
-    std::erase_if(report.notices, [&chosen](const Notice& notice) {
-        return !chosen(noticeKey(notice.kind)) &&
-               !(notice.kind == NoticeKind::SecurityChanged && chosen(notice.change));
+    // A name that went on hold or into redemption at this run is told by its change, not as at risk.
+    const bool atRisk = chosen(noticeKey(NoticeKind::AtRisk));
+    report.untold += std::erase_if(report.notices, [&](const Notice& notice) {
+        if (chosen(noticeKey(notice.kind)))
+            return false;
+        if (notice.kind != NoticeKind::SecurityChanged)
+            return true;
+        return !chosen(notice.change) &&
+               !(atRisk && (notice.change == history::changeKey(history::ChangeKind::PutOnHold) ||
+                            notice.change == history::changeKey(history::ChangeKind::EnteredRedemption)));
     });
 }
 

@@ -74,6 +74,7 @@ struct WatchReport
     std::size_t failed = 0;      // of them, names whose lookup failed (ERR!) or never ran
     std::int32_t warnDays = 30;  // the near-expiry window
     std::vector<Notice> notices; // in NoticeKind order; near expiry soonest first
+    std::size_t untold = 0;      // notices left out by keepTold
 
     bool empty() const { return notices.empty(); }
 
@@ -82,7 +83,8 @@ struct WatchReport
 
 /// What a report without notices says of the names (English, no full stop): "all 12 names
 /// fine", "the 1 name is fine", or, when lookups failed for the first time, "11 of 12 names
-/// fine, 1 lookup failed": a failure never reads as fine.
+/// fine, 1 lookup failed": a failure never reads as fine; nor does a report whose notices --tell
+/// left out ("none of the kinds asked, 3 other notices").
 std::string quietSummary(const WatchReport& report);
 
 /// A stable English key for data: "security", "at-risk", "dropped", "near-expiry", "expiry-moved-back",
@@ -99,7 +101,8 @@ std::string_view noticeKey(NoticeKind kind);
 /// to tell only those of the security changes.
 std::vector<std::string_view> tellKeys();
 
-/// Keeps the notices `keys` (tellKeys) choose; the report's counts stay. Empty keys keep all.
+/// Keeps the notices `keys` (tellKeys) choose, counting the rest in `untold`; "at-risk" keeps a
+/// hold or redemption that began at this run too. Empty keys keep all.
 void keepTold(WatchReport& report, const std::vector<std::string>& keys);
 
 WatchReport buildWatchReport(const core::DomainTable& table,

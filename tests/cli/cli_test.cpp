@@ -555,14 +555,18 @@ TEST(CliReport, NamesAreListedByTheStatesAsked)
     TempDir dir;
     const auto jsonl = dir.write(
         "run.jsonl",
-        "{\"domain\":\"locked.com\",\"statuses\":[\"clientTransferProhibited\"],\"dnssec\":\"signed\"}\n"
-        "{\"domain\":\"open.com\",\"statuses\":[\"ok\"],\"dnssec\":\"unsigned\"}\n"
-        "{\"domain\":\"held.net\",\"statuses\":[\"serverHold\",\"clientTransferProhibited\"]}\n"
-        "{\"domain\":\"going.org\",\"statuses\":[\"redemptionPeriod\",\"~deleted\"]}\n"
-        "{\"domain\":\"gone.org\",\"statuses\":[\"pendingDelete\"]}\n"
-        "{\"domain\":\"own.de\",\"statuses\":[\"~connect\"],\"dnssec\":null}\n"
-        "{\"domain\":\"free.com\",\"statuses\":[]}\n"
-        "{\"domain\":\"junk.com\",\"statuses\":\"serverHold\",\"dnssec\":7}\n"
+        "{\"result\":\"registered\",\"domain\":\"locked.com\",\"statuses\":[\"clientTransferProhibited\"],"
+        "\"dnssec\":\"signed\"}\n"
+        "{\"result\":\"registered\",\"domain\":\"open.com\",\"statuses\":[\"ok\"],\"dnssec\":\"unsigned\"}\n"
+        "{\"result\":\"registered\",\"domain\":\"held.net\",\"statuses\":[\"serverHold\","
+        "\"clientTransferProhibited\"]}\n"
+        "{\"result\":\"registered\",\"domain\":\"going.org\",\"statuses\":[\"redemptionPeriod\",\"~deleted\"]"
+        "}\n"
+        "{\"result\":\"registered\",\"domain\":\"gone.org\",\"statuses\":[\"pendingDelete\"]}\n"
+        "{\"result\":\"registered\",\"domain\":\"own.de\",\"statuses\":[\"~connect\"],\"dnssec\":null}\n"
+        "{\"result\":\"registered\",\"domain\":\"free.com\",\"statuses\":[]}\n"
+        "{\"result\":\"registered\",\"domain\":\"junk.com\",\"statuses\":\"serverHold\",\"dnssec\":7}\n"
+        "{\"result\":\"available\",\"domain\":\"free.org\",\"statuses\":[\"ok\"],\"dnssec\":\"unsigned\"}\n"
         "not json\n");
 
     const struct

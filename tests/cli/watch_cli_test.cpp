@@ -345,13 +345,16 @@ TEST(WatchCli, TellChoosesWhatTheMessageSaysNotTheExitStatus)
     watch.reply("soon.org", orgRecord("SOON.ORG", 10));
     watch.reply("held.org", securedOrgRecord("HELD.ORG", {"serverHold"}, {}));
     watch.later("unlocked.org", securedOrgRecord("UNLOCKED.ORG", {"ok"}, {"NS1.EXAMPLE.NET"}));
-    const auto list = watch.dir.write("names.txt", "unlocked.org\nsoon.org\nheld.org\n");
+    watch.reply("newly.org", securedOrgRecord("NEWLY.ORG", {"ok"}, {"NS1.EXAMPLE.NET"}));
+    watch.later("newly.org", securedOrgRecord("NEWLY.ORG", {"clientHold"}, {"NS1.EXAMPLE.NET"}));
+    const auto list = watch.dir.write("names.txt", "unlocked.org\nsoon.org\nheld.org\nnewly.org\n");
     const TwoRuns runs = watch.twice(quoted(list) + " --tell transfer-lock-lifted,at-risk");
     EXPECT_EQ(runs.secondCode, 3) << runs.secondErr; // soon.org is near expiry, though not told
     EXPECT_TRUE(names(runs.second, "unlocked.org  transfer lock lifted")) << runs.second;
     EXPECT_TRUE(names(runs.second, "held.org  still on hold: serverHold")) << runs.second;
     EXPECT_TRUE(names(runs.first, "held.org")) << runs.first; // told at every run while so
     EXPECT_FALSE(names(runs.second, "soon.org")) << runs.second;
+    EXPECT_TRUE(names(runs.second, "newly.org  put on hold")) << runs.second; // at risk from this run on
     const auto config =
         watch.dir.write("watch.ini", "[watch]\nlist=" + list.string() + "\ntell=near-expiry locked\n");
     EXPECT_EQ(runShell(Cli + " watch -q --config " + quoted(config) + " 2>/dev/null").exitCode,

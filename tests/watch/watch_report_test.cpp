@@ -67,6 +67,12 @@ TEST(WatchReport, NearExpiryIsARegisteredNamesSoonestFirstAndAFailureIsCountedNe
     EXPECT_EQ(quietSummary(quiet), "4 of 6 names fine, 2 lookups failed");
     quiet.failed = 0;
     EXPECT_EQ(quietSummary(quiet), "all 6 names fine");
+
+    // What --tell leaves out is never told as fine.
+    WatchReport told = report;
+    keepTold(told, {"dropped"});
+    EXPECT_TRUE(told.empty());
+    EXPECT_EQ(quietSummary(told), "none of the kinds asked, 2 other notices");
 }
 
 } // namespace
