@@ -45,7 +45,7 @@ private:
         const auto file = m_dir->write("list.txt", lines);
         panel().chooseImportFile = [file] { return QString::fromStdString(file.string()); };
         QTest::mouseClick(panel().importButton(), Qt::LeftButton);
-        QTRY_VERIFY(list().model()->rowCount() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(list().model()->rowCount() > 0, 20000); // a loaded machine starts slowly
     }
 
     /// The middle of `column`'s header section, in the header's viewport.
