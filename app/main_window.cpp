@@ -677,7 +677,7 @@ void MainWindow::exportCalendar()
     const listfile::RenewalCalendar calendar = listfile::renewalCalendar(m_state.table, options);
     std::string why;
     if (calendar.text.empty())
-        why = tr("内存不足").toStdString();
+        why = calendar.error;
     else
         core::writeFileAtomically(path.toStdString(), calendar.text, why);
     if (!why.empty()) {

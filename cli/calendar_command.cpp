@@ -101,7 +101,7 @@ public:
         const listfile::RenewalCalendar calendar = listfile::renewalCalendar(
             *table, {m_warnDays.value_or(DefaultWarnDays), std::int64_t{std::time(nullptr)}, core::today()});
         if (calendar.text.empty()) {
-            std::cerr << "zonedesk-cli: not enough memory for the calendar\n";
+            std::cerr << "zonedesk-cli: no calendar: " << calendar.error << "\n";
             return ExitFile;
         }
         std::string why;

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 // zonedesk-cli: parses the command line with CLI11 and runs one subcommand.
+#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -33,7 +34,10 @@ int runCommandLine(int argc, char** argv)
     CLI::App app("Looks domain names up at their registries (WHOIS and RDAP) and reports their status, "
                  "dates, owner and registrar.",
                  "zonedesk-cli");
-    app.set_version_flag("--version", versionText(), "Print the version and the libraries' versions");
+    // Made only when asked for: the versions load the modules of the libraries they name.
+    app.set_version_flag("--version",
+                         std::function<std::string()>(versionText),
+                         "Print the version and the libraries' versions");
     app.require_subcommand(0, 1);
     app.footer("zonedesk-cli COMMAND --help (or zonedesk-cli help COMMAND) describes one command.\n"
                "Exit codes: 0 ok, 1 usage error, 2 file error, 3 a name near expiry, 4 a lookup\n"

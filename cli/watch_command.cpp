@@ -337,7 +337,7 @@ private:
         listfile::RenewalCalendar calendar =
             listfile::renewalCalendar(table, {warnDays, std::int64_t{std::time(nullptr)}, core::today()});
         if (calendar.text.empty()) {
-            std::cerr << "zonedesk-cli: not enough memory for the calendar: the mail goes without it\n";
+            std::cerr << "zonedesk-cli: no calendar (" << calendar.error << "): the mail goes without it\n";
             return;
         }
         m_delivery.attachment = watch::MailAttachment{

@@ -32,6 +32,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/zonedesk-cli.1.gz
 add_custom_target(zonedesk_install_files ALL DEPENDS ${zonedesk_rendered} ${CMAKE_BINARY_DIR}/zonedesk-cli.1.gz)
 
 install(TARGETS zonedesk zonedesk-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The modules core::moduleEntry finds from <prefix>/bin as ../lib/zonedesk.
+install(TARGETS zonedesk_icu_module zonedesk_ical_module zonedesk_gio_module LIBRARY DESTINATION lib/zonedesk)
 install(FILES ${CMAKE_BINARY_DIR}/zonedesk-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/scripts/zonedesk-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME zonedesk-cli)

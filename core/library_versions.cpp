@@ -5,8 +5,9 @@
 #include <idn2.h>
 #include <libpsl.h>
 #include <sqlite3.h>
-#include <unicode/uversion.h>
 #include <zstd.h>
+
+#include "core/optional_module.h"
 
 #include <gnu/libc-version.h>
 #include <nlohmann/json.hpp>
@@ -18,15 +19,6 @@ namespace {
 std::string orUnknown(const char* version)
 {
     return version != nullptr ? std::string(version) : std::string("?");
-}
-
-std::string icuVersion()
-{
-    UVersionInfo info{};
-    u_getVersion(info);
-    char text[U_MAX_VERSION_STRING_LENGTH] = {};
-    u_versionToString(info, text);
-    return orUnknown(text);
 }
 
 } // namespace
@@ -44,7 +36,10 @@ std::vector<LibraryVersion> libraryVersions()
         {"SQLite", orUnknown(sqlite3_libversion())},
         {"zstd", orUnknown(ZSTD_versionString())},
         {"libpsl", orUnknown(psl_get_version())},
-        {"ICU", icuVersion()},
+        // The modules' libraries, loaded here if not yet: "?" when a module is missing.
+        {"ICU", moduleLibraryVersion(SpoofModule)},
+        {"libical", moduleLibraryVersion(CalendarModule)},
+        {"GIO", moduleLibraryVersion(NotifyModule)},
     };
 }
 

@@ -3,20 +3,20 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
+#include <deque>
 #include <limits>
-#include <memory>
 #include <string_view>
 #include <unordered_set>
-
-#include <libical/ical.h>
+#include <vector>
 
 #include "core/domain_table.h"
 #include "core/encodings.h"
 #include "core/field_copy.h"
+#include "core/optional_module.h"
 #include "core/result_fields.h"
 #include "core/text.h"
 #include "core/whois_query_name.h"
+#include "listfile/calendar_module.h"
 
 namespace zonedesk::listfile {
 
@@ -28,20 +28,9 @@ constexpr int LastYear = 2999;
 // SEQUENCE counts minutes from here: small numbers, and an INTEGER for thousands of years.
 constexpr std::int64_t SequenceEpoch = 1'704'067'200; // 2024-01-01T00:00:00Z
 
-struct ComponentFree
+CalendarDay dayOf(const core::CalendarDate& date)
 {
-    void operator()(icalcomponent* component) const { icalcomponent_free(component); }
-};
-
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
-
-icaltimetype dateValue(const core::CalendarDate& date)
-{
-    icaltimetype value = icaltime_null_date();
-    value.year = date.year;
-    value.month = date.month;
-    value.day = date.day;
-    return value;
+    return {date.year, date.month, date.day};
 }
 
 std::string uidOf(std::string_view gbkDomain)
@@ -76,40 +65,23 @@ std::string description(const core::DomainRecord& record,
            "\nExpiry: " + expiry.iso() + " (" + when + ")";
 }
 
-Component eventOf(const core::DomainRecord& record,
-                  const core::CalendarDate& expiry,
-                  const std::string& uid,
-                  const RenewalCalendarOptions& options)
+/// The texts of one event, kept while the module reads them.
+struct EventTexts
 {
-    const std::string summary = "Renew " + core::gbkToUtf8(core::fieldText(record.domain));
-    const icaltimetype stamp = icaltime_from_timet_with_zone(
-        static_cast<std::time_t>(options.now), 0, icaltimezone_get_utc_timezone());
-    Component event(icalcomponent_new_vevent());
-    icalcomponent* const vevent = event.get();
-    icalcomponent_add_property(vevent, icalproperty_new_uid(uid.c_str()));
-    icalcomponent_add_property(vevent, icalproperty_new_dtstamp(stamp));
-    icalcomponent_add_property(vevent, icalproperty_new_lastmodified(stamp));
-    icalcomponent_add_property(vevent, icalproperty_new_sequence(sequenceAt(options.now)));
-    icalcomponent_add_property(vevent, icalproperty_new_dtstart(dateValue(expiry)));
-    icalcomponent_add_property(
-        vevent, icalproperty_new_dtend(dateValue(core::CalendarDate::fromDayNumber(expiry.dayNumber() + 1))));
-    icalcomponent_add_property(vevent, icalproperty_new_summary(summary.c_str()));
-    icalcomponent_add_property(
-        vevent, icalproperty_new_description(description(record, expiry, options.today).c_str()));
-    // A reminder on the calendar, not a busy day.
-    icalcomponent_add_property(vevent, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
+    std::string uid;
+    std::string summary;
+    std::string description;
+};
 
-    icalcomponent* alarm = icalcomponent_new_valarm();
-    icaltriggertype trigger{};
-    trigger.time = icaltime_null_time();
-    trigger.duration = icaldurationtype_null_duration();
-    trigger.duration.is_neg = 1;
-    trigger.duration.days = static_cast<unsigned int>(std::max(options.warnDays, 0));
-    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-    icalcomponent_add_property(alarm, icalproperty_new_description(summary.c_str()));
-    icalcomponent_add_component(vevent, alarm);
-    return event;
+/// The module's writer, or nullptr with the reason when the module is missing.
+CalendarText* calendarText(std::string& why)
+{
+    static std::string missing;
+    static CalendarText* const text = [] {
+        return core::moduleFunction<CalendarText>(core::CalendarModule, CalendarTextEntry, missing);
+    }();
+    why = missing;
+    return text;
 }
 
 } // namespace
@@ -117,12 +89,11 @@ Component eventOf(const core::DomainRecord& record,
 RenewalCalendar renewalCalendar(const core::DomainTable& table, const RenewalCalendarOptions& options)
 {
     RenewalCalendar calendar;
-    Component vcalendar(icalcomponent_new_vcalendar());
-    icalcomponent_add_property(vcalendar.get(), icalproperty_new_prodid("-//zonedesk//Renewals//EN"));
-    icalcomponent_add_property(vcalendar.get(), icalproperty_new_version("2.0"));
-    icalcomponent_add_property(vcalendar.get(), icalproperty_new_calscale("GREGORIAN"));
-    // What a mail's text/calendar part says in its method parameter must be said here too.
-    icalcomponent_add_property(vcalendar.get(), icalproperty_new_method(ICAL_METHOD_PUBLISH));
+    CalendarText* const write = calendarText(calendar.error);
+    if (write == nullptr)
+        return calendar;
+    std::deque<EventTexts> texts; // stays put as it grows: the events point into it
+    std::vector<CalendarEvent> events;
     std::unordered_set<std::string> uids;
     for (const core::DomainRecord& record : table.inUse()) {
         const auto expiry = core::recordDate(record, core::Field::ExpiryDate);
@@ -133,13 +104,26 @@ RenewalCalendar renewalCalendar(const core::DomainTable& table, const RenewalCal
         std::string uid = uidOf(core::fieldText(record.domain));
         if (!uids.insert(uid).second)
             continue;
-        icalcomponent_add_component(vcalendar.get(), eventOf(record, *expiry, uid, options).release());
-        ++calendar.events;
+        const EventTexts& event =
+            texts.emplace_back(EventTexts{std::move(uid),
+                                          "Renew " + core::gbkToUtf8(core::fieldText(record.domain)),
+                                          description(record, *expiry, options.today)});
+        events.push_back({event.uid.c_str(),
+                          event.summary.c_str(),
+                          event.description.c_str(),
+                          dayOf(*expiry),
+                          dayOf(core::CalendarDate::fromDayNumber(expiry->dayNumber() + 1))});
     }
-    char* text = icalcomponent_as_ical_string_r(vcalendar.get());
-    if (text != nullptr)
-        calendar.text = text;
-    std::free(text); // NOLINT(cppcoreguidelines-no-malloc): libical's buffer
+    const CalendarRequest request{
+        events.data(), events.size(), options.now, sequenceAt(options.now), options.warnDays};
+    char* text = write(&request);
+    if (text == nullptr) {
+        calendar.error = "not enough memory for the calendar";
+        return calendar;
+    }
+    calendar.text = text;
+    calendar.events = static_cast<std::int32_t>(events.size());
+    std::free(text); // NOLINT(cppcoreguidelines-no-malloc): the module's buffer
     return calendar;
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The table's expiry dates as an iCalendar file (RFC 5545) for a calendar program: one all-day
 // event per registered name on its expiry day, with a reminder some days before. Made with
-// libical, which escapes the text and folds the lines.
+// libical (in a module loaded on first use), which escapes the text and folds the lines.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +24,8 @@ struct RenewalCalendarOptions
 
 struct RenewalCalendar
 {
-    std::string text;         // UTF-8, CR LF, folded at 75 octets; empty when libical failed (memory)
+    std::string text;         // UTF-8, CR LF, folded at 75 octets; empty when there is an error
+    std::string error;        // why there is no text: the calendar module missing, no memory
     std::int32_t events = 0;  // one per name
     std::int32_t leftOut = 0; // names without a known expiry
 };

@@ -702,10 +702,6 @@ Stop them and close the program? Finished results are kept.</translation>
         <translation>Calendar files (*.ics);;All files (*)</translation>
     </message>
     <message>
-        <source>内存不足</source>
-        <translation>not enough memory</translation>
-    </message>
-    <message>
         <source>无法写入“%1”：%2</source>
         <translation>Can&apos;t write “%1”: %2</translation>
     </message>

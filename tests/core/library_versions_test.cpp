@@ -16,8 +16,16 @@ TEST(LibraryVersions, EveryLibraryOnceWithAVersionItGaveItself)
         EXPECT_NE(library.version, "?") << library.name;
         EXPECT_NE(library.version.find('.'), std::string::npos) << library.name << " " << library.version;
     }
-    for (const char* name :
-         {"libidn2", "iconv (GNU libc)", "libcurl", "nlohmann-json", "SQLite", "zstd", "libpsl", "ICU"})
+    for (const char* name : {"libidn2",
+                             "iconv (GNU libc)",
+                             "libcurl",
+                             "nlohmann-json",
+                             "SQLite",
+                             "zstd",
+                             "libpsl",
+                             "ICU",
+                             "libical",
+                             "GIO"})
         EXPECT_TRUE(names.contains(name)) << name;
 }
 
