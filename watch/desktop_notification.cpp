@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "watch/desktop_notification.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <set>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include <glib.h>
 
