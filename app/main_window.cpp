@@ -663,6 +663,10 @@ void MainWindow::lookupsFinished()
 
 void MainWindow::exportCalendar()
 {
+    if (const std::string why = listfile::calendarUnavailable(); !why.empty()) {
+        tell(this, tr("无法导出日历：%1").arg(QString::fromStdString(why)));
+        return;
+    }
     const QString folder = m_state.desktop.exportFolder.empty()
                                ? QDir::homePath()
                                : QString::fromStdString(m_state.desktop.exportFolder);
@@ -675,12 +679,11 @@ void MainWindow::exportCalendar()
     options.now = QDateTime::currentSecsSinceEpoch();
     options.today = core::today();
     const listfile::RenewalCalendar calendar = listfile::renewalCalendar(m_state.table, options);
-    std::string why;
-    if (calendar.text.empty())
-        why = calendar.error;
-    else
-        core::writeFileAtomically(path.toStdString(), calendar.text, why);
-    if (!why.empty()) {
+    if (calendar.text.empty()) {
+        tell(this, tr("无法导出日历：%1").arg(QString::fromStdString(calendar.error)));
+        return;
+    }
+    if (std::string why; !core::writeFileAtomically(path.toStdString(), calendar.text, why)) {
         tell(this, tr("无法写入“%1”：%2").arg(path, QString::fromStdString(why)));
         return;
     }

@@ -68,6 +68,11 @@ public:
             return usageError("give names or a list file, or --from-history, not both");
         if (!toStdout && !folderWritable())
             return ExitFile;
+        // Said before a lookup rather than after it.
+        if (const std::string why = listfile::calendarUnavailable(); !why.empty()) {
+            std::cerr << "zonedesk-cli: no calendar: " << why << "\n";
+            return ExitFile;
+        }
 
         std::unique_ptr<core::DomainTable> table;
         int exitCode = ExitOk;

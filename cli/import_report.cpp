@@ -74,6 +74,8 @@ void printReport(const listfile::ImportReport& report, const core::DomainTable& 
     }
     if (!report.confusable.empty())
         printConfusable(report, table);
+    if (!report.confusableUnchecked.empty())
+        std::cerr << "; names beyond ASCII were not checked for look-alikes: " << report.confusableUnchecked;
     switch (report.end) {
     case ListReader::End::Binary: std::cerr << "; reading stopped at a NUL byte: not a text list"; break;
     case ListReader::End::ReadLimit:
@@ -125,7 +127,8 @@ importForCommand(const std::filesystem::path& path, listfile::ListEncoding encod
     case listfile::ImportOutcome::ReadError: break;
     }
     if (!quiet || report.skippedTotal() > 0 || report.fullAtLine > 0 || report.linesAfterStop > 0 ||
-        !report.confusable.empty() || report.end != listfile::ListReader::End::EndOfFile)
+        !report.confusable.empty() || !report.confusableUnchecked.empty() ||
+        report.end != listfile::ListReader::End::EndOfFile)
         printReport(report, *table);
     return table;
 }
@@ -201,7 +204,8 @@ importInputs(const Inputs& inputs, listfile::ListEncoding encoding, bool quiet, 
         *table,
         memory.get(),
         encoding == listfile::ListEncoding::Auto ? listfile::ListEncoding::Utf8 : encoding);
-    if (report.skippedTotal() > 0 || !report.confusable.empty() || !quiet)
+    if (report.skippedTotal() > 0 || !report.confusable.empty() || !report.confusableUnchecked.empty() ||
+        !quiet)
         printReport(report, *table);
     return table;
 }

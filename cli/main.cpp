@@ -58,8 +58,8 @@ int runCommandLine(int argc, char** argv)
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
-    } catch (const CLI::CallForVersion&) {
-        std::cout << versionText() << "\n";
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << "\n";
         return ExitOk;
     } catch (const CLI::ParseError& e) {
         const CLI::App* sub = chosen(app);

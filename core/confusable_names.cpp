@@ -12,14 +12,24 @@ namespace zonedesk::core {
 
 namespace {
 
-/// The module's check, or nullptr when the module is missing: then no name counts as confusable.
-SpoofLabelCheck* labelCheck()
+struct LoadedCheck
 {
-    static SpoofLabelCheck* const check = [] {
-        std::string why;
-        return moduleFunction<SpoofLabelCheck>(SpoofModule, SpoofLabelEntry, why);
+    SpoofLabelCheck* check = nullptr; // nullptr when the module is missing: no name counts as confusable
+    std::string why;
+};
+
+const LoadedCheck& loadedCheck()
+{
+    static const LoadedCheck loaded = [] {
+        LoadedCheck result;
+        result.check = moduleFunction<SpoofLabelCheck>(SpoofModule, SpoofLabelEntry, result.why);
+        if (result.check != nullptr && result.check("a", 1) < 0) {
+            result.check = nullptr;
+            result.why = "ICU's spoof checker cannot be set up";
+        }
+        return result;
     }();
-    return check;
+    return loaded;
 }
 
 } // namespace
@@ -28,7 +38,7 @@ NameConfusion nameConfusion(std::string_view utf8Name)
 {
     if (isAscii(utf8Name))
         return NameConfusion::None;
-    SpoofLabelCheck* const check = labelCheck();
+    SpoofLabelCheck* const check = loadedCheck().check;
     if (check == nullptr)
         return NameConfusion::None;
     while (!utf8Name.empty()) {
@@ -45,6 +55,11 @@ NameConfusion nameConfusion(std::string_view utf8Name)
         utf8Name.remove_prefix(dot + 1);
     }
     return NameConfusion::None;
+}
+
+std::string confusionUnchecked()
+{
+    return loadedCheck().why;
 }
 
 std::optional<std::string> confusableALabel(std::string_view gbkDomain)

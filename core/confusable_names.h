@@ -18,8 +18,12 @@ enum class NameConfusion : std::uint8_t
 };
 
 /// Whether a UTF-8 name may pass for another; ASCII labels never do. None when ICU's checker is not
-/// available. Any thread.
+/// available (its module missing: `confusionUnchecked` says why). Any thread.
 NameConfusion nameConfusion(std::string_view utf8Name);
+
+/// Why names beyond ASCII are not checked: ICU's module is missing or its checker cannot be set
+/// up. Empty when they are checked. Loads the module. Any thread.
+std::string confusionUnchecked();
 
 /// The A-label form ("xn--pple-43d.com") of a name held in GBK when the name may pass for
 /// another; nullopt for every other name. Any thread.

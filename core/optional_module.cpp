@@ -21,6 +21,9 @@ std::vector<std::filesystem::path> moduleDirs()
     if (variable != nullptr && *variable != '\0')
         return {variable};
     const std::filesystem::path exeDir = executableDir();
+    // Never folders relative to wherever the program was started from.
+    if (exeDir.empty())
+        return {};
     return {exeDir / "lib" / "zonedesk", (exeDir / ".." / "lib" / "zonedesk").lexically_normal()};
 }
 
@@ -52,8 +55,11 @@ void* moduleEntry(const char* file, const char* symbol, std::string& why)
             why = path.string() + " has no " + symbol;
         return entry;
     }
-    why = std::string(file) + " is not installed (looked in " + dirs.front().string() +
-          (dirs.size() > 1 ? " and " + dirs.back().string() : std::string()) + ")";
+    if (dirs.empty())
+        why = std::string(file) + " cannot be found: the program's own folder is unknown";
+    else
+        why = std::string(file) + " is not installed (looked in " + dirs.front().string() +
+              (dirs.size() > 1 ? " and " + dirs.back().string() : std::string()) + ")";
     return nullptr;
 }
 

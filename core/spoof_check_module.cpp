@@ -53,8 +53,8 @@ constexpr int NoChecker = -1;
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int zonedesk_spoof_label(const char* utf8Label,
-                                                                           std::size_t size)
+extern "C" __attribute__((visibility("default"))) int zonedesk_spoof_label_1(const char* utf8Label,
+                                                                             std::size_t size)
 {
     const USpoofChecker* spoof = checker();
     if (spoof == nullptr)

@@ -61,7 +61,8 @@ icalcomponent* eventOf(const CalendarEvent& event, const CalendarRequest& reques
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) char* zonedesk_calendar_text(const CalendarRequest* request)
+extern "C" __attribute__((visibility("default"))) char*
+zonedesk_calendar_text_1(const CalendarRequest* request)
 {
     Component vcalendar(icalcomponent_new_vcalendar());
     icalcomponent_add_property(vcalendar.get(), icalproperty_new_prodid("-//zonedesk//Renewals//EN"));

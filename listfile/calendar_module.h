@@ -36,6 +36,8 @@ struct CalendarRequest
 /// The VCALENDAR (METHOD:PUBLISH) of the events, UTF-8, CR LF, folded at 75 octets, in a buffer
 /// the caller frees with std::free; nullptr when libical ran out of memory.
 using CalendarText = char*(const CalendarRequest* request);
-inline constexpr const char* CalendarTextEntry = "zonedesk_calendar_text";
+/// The entry's name carries the version of these structs: a change to them renames it, so that a
+/// module of another build is refused rather than misread.
+inline constexpr const char* CalendarTextEntry = "zonedesk_calendar_text_1";
 
 } // namespace zonedesk::listfile

@@ -196,6 +196,8 @@ ImportReport readList(core::DomainTable& table, int fd, ListEncoding encoding)
         core::copyField(table[static_cast<std::size_t>(report.count)].domain, name);
         if (core::confusableALabel(name))
             report.confusable.push_back(report.count);
+        else if (report.confusableUnchecked.empty() && !core::isAscii(name))
+            report.confusableUnchecked = core::confusionUnchecked();
         ++report.count;
     }
     report.encoding = reader.encoding();

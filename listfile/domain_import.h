@@ -58,6 +58,7 @@ struct ImportReport
     ListReader::End end = ListReader::End::None; // how reading ended (Binary, ReadLimit, ...)
     int error = 0;                               // errno of an InvalidFile or ReadError outcome
     std::vector<std::int32_t> confusable; // records whose name may pass for another (core/confusable_names.h)
+    std::string confusableUnchecked; // why names beyond ASCII were not checked for that; empty when they were
 
     std::int32_t skippedTotal() const;
 };

@@ -86,6 +86,13 @@ CalendarText* calendarText(std::string& why)
 
 } // namespace
 
+std::string calendarUnavailable()
+{
+    std::string why;
+    calendarText(why);
+    return why;
+}
+
 RenewalCalendar renewalCalendar(const core::DomainTable& table, const RenewalCalendarOptions& options)
 {
     RenewalCalendar calendar;

@@ -30,6 +30,9 @@ struct RenewalCalendar
     std::int32_t leftOut = 0; // names without a known expiry
 };
 
+/// Why no calendar can be made (its module is missing); empty when one can. Loads the module.
+std::string calendarUnavailable();
+
 /// The calendar of the table's names whose lookup settled as registered with an expiry date
 /// readable from 1900-01-01 to 2999-12-31 (libical writes no year past 3000, and the event ends
 /// the next day; a registry's 9999-12-31 stands for no end). Every other name (not registered,

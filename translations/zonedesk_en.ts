@@ -723,6 +723,10 @@ Stop them and close the program? Finished results are kept.</translation>
         <source>筛选：域名、所有人、注册商、Email、状态码或域名服务器（Ctrl+F）</source>
         <translation>Filter: domain, owner, registrar, e-mail, status codes or name servers (Ctrl+F)</translation>
     </message>
+    <message>
+        <source>无法导出日历：%1</source>
+        <translation>Cannot export the calendar: %1</translation>
+    </message>
 </context>
 <context>
     <name>zonedesk::PanelBar</name>

@@ -221,10 +221,10 @@ bool showDesktopNotice(const DesktopNotice& notice, std::chrono::milliseconds ti
     const std::string summary = validUtf8(notice.summary);
     const std::string body = validUtf8(notice.body);
     const NotifyRequest request{address, summary.c_str(), body.c_str(), notice.urgent, timeout.count()};
-    char* failed = send(&request);
-    if (failed == nullptr)
+    char* failed = nullptr;
+    if (send(&request, &failed))
         return true;
-    why = failed;
+    why = failed != nullptr ? failed : "the notification was not sent: out of memory";
     std::free(failed); // NOLINT(cppcoreguidelines-no-malloc): the module's buffer
     return false;
 }

@@ -116,15 +116,17 @@ GVariant* notifyArguments(const NotifyRequest& request)
                          gint32{-1}); // the server's own display time
 }
 
-/// The reason, in a buffer the caller frees.
-char* failure(const std::string& why)
+/// False with the reason, in a buffer the caller frees.
+bool failure(char** why, const std::string& text)
 {
-    return strdup(why.c_str());
+    *why = strdup(text.c_str());
+    return false;
 }
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) char* zonedesk_notify_send(const NotifyRequest* request)
+extern "C" __attribute__((visibility("default"))) bool zonedesk_notify_send_1(const NotifyRequest* request,
+                                                                              char** why)
 {
     CallContext call(request->timeoutMillis);
     g_autoptr(GError) error = nullptr;
@@ -143,8 +145,8 @@ extern "C" __attribute__((visibility("default"))) char* zonedesk_notify_send(con
     g_autoptr(GDBusConnection) connection = g_dbus_connection_new_for_address_finish(connected, &error);
     if (connection == nullptr) {
         if (isTimeout(error))
-            return failure("the D-Bus session bus did not answer " + within(request->timeoutMillis));
-        return failure(std::string("cannot connect to the D-Bus session bus: ") + error->message);
+            return failure(why, "the D-Bus session bus did not answer " + within(request->timeoutMillis));
+        return failure(why, std::string("cannot connect to the D-Bus session bus: ") + error->message);
     }
 
     g_dbus_connection_call(connection,
@@ -163,14 +165,15 @@ extern "C" __attribute__((visibility("default"))) char* zonedesk_notify_send(con
     g_autoptr(GVariant) reply = g_dbus_connection_call_finish(connection, answered, &error);
     g_dbus_connection_close_sync(connection, nullptr, nullptr);
     if (reply != nullptr)
-        return nullptr;
+        return true;
 
     if (g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) != FALSE)
-        return failure("no notification server is running on the session bus");
+        return failure(why, "no notification server is running on the session bus");
     if (isTimeout(error))
-        return failure("the notification server did not answer " + within(request->timeoutMillis));
+        return failure(why, "the notification server did not answer " + within(request->timeoutMillis));
     g_dbus_error_strip_remote_error(error);
-    return failure(std::string("the notification server did not take the notification: ") + error->message);
+    return failure(why,
+                   std::string("the notification server did not take the notification: ") + error->message);
 }
 
 extern "C" __attribute__((visibility("default"))) const char* zonedesk_module_version()

@@ -17,9 +17,11 @@ struct NotifyRequest
     std::int64_t timeoutMillis; // for the connection and for the answer, each
 };
 
-/// Sends org.freedesktop.Notifications.Notify: nullptr when the server took it, else the reason
-/// in a buffer the caller frees with std::free.
-using NotifySend = char*(const NotifyRequest* request);
-inline constexpr const char* NotifySendEntry = "zonedesk_notify_send";
+/// Sends org.freedesktop.Notifications.Notify: true when the server took it, else false with the
+/// reason in `why`, a buffer the caller frees with std::free (nullptr when memory ran out).
+using NotifySend = bool(const NotifyRequest* request, char** why);
+/// The entry's name carries the version of these types: a change to them renames it, so that a
+/// module of another build is refused rather than misread.
+inline constexpr const char* NotifySendEntry = "zonedesk_notify_send_1";
 
 } // namespace zonedesk::watch

@@ -91,7 +91,7 @@ TEST(CliImport, HostileInputsStayWithinMemoryAndTime)
 #ifdef __SANITIZE_ADDRESS__
     const std::string limit; // AddressSanitizer reserves terabytes of address space up front
 #else
-    // KiB: the 7.6 MiB table, ICU's 36 MiB of mapped code and data, and 32 MiB more.
+    // KiB: the 7.6 MiB table, the libraries' mapped code and data, and 32 MiB more.
     const std::string limit = "ulimit -v 77824; ";
 #endif
     const auto err = dir.path() / "err.txt";

@@ -62,13 +62,20 @@ TEST(ModuleLoading, EachCommandLoadsOnlyTheModulesItNeedsAndGoesOnWithoutThem)
         {"", "import -q " + quoted(lookalike), 0, {"zonedesk-icu.so"}, "(xn--pple-43d.com)"},
         {routed, calendar, 0, {"zonedesk-ical.so"}, "wrote 1 event"},
         {"", "--version", 0, Modules, "\nICU ", " ?\n"},
-        // Without the modules: no calendar, said why; the look-alike goes unmarked; versions unknown.
+        // Without the modules: no calendar and no lookup, said why; the look-alike goes unmarked, said
+        // why; versions unknown.
         {routed + without,
          calendar,
          2,
          {},
          "no calendar: zonedesk-ical.so is not installed (looked in " + empty.string() + ")"},
-        {without, "import " + quoted(lookalike), 0, {}, "imported 1 domain", "xn--"},
+        {without,
+         "import -q " + quoted(lookalike),
+         0,
+         {},
+         "imported 1 domain (UTF-8); names beyond ASCII were not checked for look-alikes: zonedesk-icu.so is "
+         "not installed",
+         "xn--"},
         {without, "--version", 0, {}, "libical ?\nGIO ?"},
     };
     for (const Case& c : cases) {
