@@ -12,22 +12,15 @@ namespace zonedesk::core {
 
 namespace {
 
-struct LoadedCheck
+/// The module's check; none (no name counts as confusable) when the module is missing or ICU's
+/// checker cannot be set up.
+const ModuleFunction<SpoofLabelCheck>& loadedCheck()
 {
-    SpoofLabelCheck* check = nullptr; // nullptr when the module is missing: no name counts as confusable
-    std::string why;
-};
-
-const LoadedCheck& loadedCheck()
-{
-    static const LoadedCheck loaded = [] {
-        LoadedCheck result;
-        result.check = moduleFunction<SpoofLabelCheck>(SpoofModule, SpoofLabelEntry, result.why);
-        if (result.check != nullptr && result.check("a", 1) < 0) {
-            result.check = nullptr;
-            result.why = "ICU's spoof checker cannot be set up";
-        }
-        return result;
+    static const ModuleFunction<SpoofLabelCheck> loaded = [] {
+        auto check = moduleFunction<SpoofLabelCheck>(SpoofModule, SpoofLabelEntry);
+        if (check.function != nullptr && check.function("a", 1) < 0)
+            return ModuleFunction<SpoofLabelCheck>{nullptr, "ICU's spoof checker cannot be set up"};
+        return check;
     }();
     return loaded;
 }
@@ -38,7 +31,7 @@ NameConfusion nameConfusion(std::string_view utf8Name)
 {
     if (isAscii(utf8Name))
         return NameConfusion::None;
-    SpoofLabelCheck* const check = loadedCheck().check;
+    SpoofLabelCheck* const check = loadedCheck().function;
     if (check == nullptr)
         return NameConfusion::None;
     while (!utf8Name.empty()) {

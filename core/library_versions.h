@@ -11,8 +11,8 @@ namespace zonedesk::core {
 struct LibraryVersion
 {
     std::string name; // "libcurl", "iconv (GNU libc)"
-    std::string
-        version; // as the library says of itself at run time; "?" when it does not or its module is missing
+    // As the library says of itself at run time; "?" when it does not or its module is missing.
+    std::string version;
 };
 
 /// The core's libraries in a fixed order: the loaded shared libraries' own versions, the

@@ -65,9 +65,8 @@ void* moduleEntry(const char* file, const char* symbol, std::string& why)
 
 std::string moduleLibraryVersion(const char* file)
 {
-    std::string why;
-    auto* version = moduleFunction<ModuleVersion>(file, ModuleVersionEntry, why);
-    const char* text = version != nullptr ? version() : nullptr;
+    const auto version = moduleFunction<ModuleVersion>(file, ModuleVersionEntry);
+    const char* text = version.function != nullptr ? version.function() : nullptr;
     return text != nullptr ? std::string(text) : std::string("?");
 }
 

@@ -27,11 +27,20 @@ inline constexpr const char* NotifyModule = "zonedesk-gio.so";
 /// module is missing, cannot be loaded or lacks the entry. Any thread.
 void* moduleEntry(const char* file, const char* symbol, std::string& why);
 
-/// moduleEntry as a function of type `Function`, as the module declares it.
-template <typename Function> Function* moduleFunction(const char* file, const char* symbol, std::string& why)
+/// A module's entry as a function of type `Function`, as the module declares it, or nullptr with
+/// the reason. Callers keep one in a function-local static: loaded at the first use, then kept.
+template <typename Function> struct ModuleFunction
 {
+    Function* function = nullptr;
+    std::string why;
+};
+
+template <typename Function> ModuleFunction<Function> moduleFunction(const char* file, const char* symbol)
+{
+    ModuleFunction<Function> loaded;
     // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): dlsym's object pointer
-    return reinterpret_cast<Function*>(moduleEntry(file, symbol, why));
+    loaded.function = reinterpret_cast<Function*>(moduleEntry(file, symbol, loaded.why));
+    return loaded;
 }
 
 /// The module's library version, "?" when the module cannot be loaded.

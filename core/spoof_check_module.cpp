@@ -12,6 +12,8 @@
 #include <unicode/uspoof.h>
 #include <unicode/uversion.h>
 
+#include "core/text.h"
+
 namespace {
 
 struct CloseChecker
@@ -39,11 +41,6 @@ const USpoofChecker* checker()
 {
     static const Checker instance = makeChecker();
     return instance.get();
-}
-
-bool isAscii(std::string_view text)
-{
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 constexpr int None = 0;
@@ -79,7 +76,7 @@ extern "C" __attribute__((visibility("default"))) int zonedesk_spoof_label_1(con
     if (U_FAILURE(status) || written < 0)
         return None;
     skeleton.resize(std::min(static_cast<std::size_t>(written), skeleton.size()));
-    return isAscii(skeleton) ? LooksLikeAscii : None;
+    return zonedesk::core::isAscii(skeleton) ? LooksLikeAscii : None;
 }
 
 extern "C" __attribute__((visibility("default"))) const char* zonedesk_module_version()

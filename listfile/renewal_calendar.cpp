@@ -73,14 +73,10 @@ struct EventTexts
     std::string description;
 };
 
-/// The module's writer, or nullptr with the reason when the module is missing.
-CalendarText* calendarText(std::string& why)
+/// The module's writer, or none with the reason when the module is missing.
+const core::ModuleFunction<CalendarText>& calendarText()
 {
-    static std::string missing;
-    static CalendarText* const text = [] {
-        return core::moduleFunction<CalendarText>(core::CalendarModule, CalendarTextEntry, missing);
-    }();
-    why = missing;
+    static const auto text = core::moduleFunction<CalendarText>(core::CalendarModule, CalendarTextEntry);
     return text;
 }
 
@@ -88,17 +84,17 @@ CalendarText* calendarText(std::string& why)
 
 std::string calendarUnavailable()
 {
-    std::string why;
-    calendarText(why);
-    return why;
+    return calendarText().why;
 }
 
 RenewalCalendar renewalCalendar(const core::DomainTable& table, const RenewalCalendarOptions& options)
 {
     RenewalCalendar calendar;
-    CalendarText* const write = calendarText(calendar.error);
-    if (write == nullptr)
+    CalendarText* const write = calendarText().function;
+    if (write == nullptr) {
+        calendar.error = calendarText().why;
         return calendar;
+    }
     std::deque<EventTexts> texts; // stays put as it grows: the events point into it
     std::vector<CalendarEvent> events;
     std::unordered_set<std::string> uids;

@@ -169,14 +169,10 @@ std::string summaryLine(const WatchReport& report)
     return "zonedesk: " + std::to_string(names.size()) + " names need attention";
 }
 
-/// The module's sender, or nullptr with the reason when the module is missing.
-NotifySend* notifySend(std::string& why)
+/// The module's sender, or none with the reason when the module is missing.
+const core::ModuleFunction<NotifySend>& notifySend()
 {
-    static std::string missing;
-    static NotifySend* const send = [] {
-        return core::moduleFunction<NotifySend>(core::NotifyModule, NotifySendEntry, missing);
-    }();
-    why = missing;
+    static const auto send = core::moduleFunction<NotifySend>(core::NotifyModule, NotifySendEntry);
     return send;
 }
 
@@ -213,9 +209,9 @@ bool showDesktopNotice(const DesktopNotice& notice, std::chrono::milliseconds ti
         return false;
     }
 
-    NotifySend* const send = notifySend(why);
+    NotifySend* const send = notifySend().function;
     if (send == nullptr) {
-        why = "desktop notifications are not available: " + why;
+        why = "desktop notifications are not available: " + notifySend().why;
         return false;
     }
     const std::string summary = validUtf8(notice.summary);
